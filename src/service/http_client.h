@@ -45,3 +45,35 @@ enum class ReadOutcome : int {
 };
 
 } // namespace textowl
+
+#include <memory>
+
+namespace textowl {
+
+// One kept-alive HTTP/1.1 connection; the proxy's only way onto the network.
+class HttpClient {
+public:
+    HttpClient();
+    ~HttpClient();
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
+
+    // True when the request went out whole, a whole response came back and its status was accepted.
+    bool sendRequest(const Url& url, const NavigationSettings& settings);
+
+    // The last response stays readable until the next request begins.
+    int statusCode() const;             // -1 until a status line was read
+    std::string_view body() const;      // decoded body of the last response
+    std::optional<std::string_view> header(std::string_view name) const; // case-insensitive
+    ReadOutcome readOutcome() const;
+
+    bool isConnected() const;
+    int lastSocketError() const;
+    void close();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace textowl
