@@ -1,0 +1,28 @@
+#pragma once
+
+#include "buddylist/buddy_entry.h"
+#include "service/operation_map.h"
+#include "service/status.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace textowl {
+
+// One proxy call: fills the string result (which the service may leave null) and returns the
+// proxy's status.
+using ServiceCall = std::function<Status(ServiceText& result)>;
+
+// The outcome every buddy-list operation shares: a session ticket must exist (otherwise nothing
+// is called), the call must succeed, its result must pass the result check and, when named, the
+// required result element must be present (its value goes to elementValue). The caller learns
+// only success or failure, never which step failed.
+Status runBuddyOperation(std::string_view ticket, const ServiceCall& call,
+                         std::string_view requiredElement = {},
+                         std::string* elementValue = nullptr);
+
+// apiGetBuddyList through the same outcome, parsed into root on success.
+Status fetchBuddyList(std::string_view ticket, const ServiceCall& call, BuddyEntry& root);
+
+} // namespace textowl

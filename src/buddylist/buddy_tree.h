@@ -1,0 +1,113 @@
+#pragma once
+
+#include "buddylist/buddy_entry.h"
+#include "buddylist/tree_rules.h"
+
+#include <QFont>
+#include <QIcon>
+#include <QList>
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+#include <QTreeWidget>
+#include <array>
+#include <functional>
+#include <string_view>
+
+namespace textowl {
+
+// Texts the tree shows itself; the owner passes the localised ones.
+struct BuddyTreeTexts {
+    QString rootLine = QStringLiteral("My Buddy List");
+};
+
+// The buddy list as a tree: one root line, group and top-level buddy lines under it, a group's
+// buddies under the group, and a phone line under every buddy that has a cell phone. Every line
+// but the phone lines owns its buddy entry, so the tree is the live model editing works on.
+class BuddyTree : public QTreeWidget {
+    Q_OBJECT
+
+public:
+    // imageStrip: five 16x16 pictures side by side, magenta (255, 0, 255) transparent.
+    explicit BuddyTree(const QPixmap& imageStrip, BuddyTreeTexts texts = {},
+                       QWidget* parent = nullptr);
+    ~BuddyTree() override;
+
+    void setTexts(const BuddyTreeTexts& texts);
+    void setCommandSink(std::function<void(int)> sink);
+
+    // Replaces every line by the parsed list and expands the root line. The caller selects the
+    // root line afterwards, which settles the edit flags.
+    void fill(BuddyEntry parsed);
+    void clearLines();
+
+    // Makes a group or buddy line (with its phone line) under parent; top-level buddies go to
+    // their sorted place, everything else last. Returns null when nothing was inserted: a buddy
+    // without a display name, or no parent.
+    QTreeWidgetItem* insertLine(const BuddyEntry& fields, QTreeWidgetItem* parent);
+    // Removes the line with everything below it, destroying their entries.
+    void removeLine(QTreeWidgetItem* line);
+    // Orders a group's lines alphabetically ignoring case; never used on the root line.
+    void sortGroup(QTreeWidgetItem* groupLine);
+
+    QTreeWidgetItem* rootLine() const;
+    QTreeWidgetItem* selectedLine() const;
+    void selectLine(QTreeWidgetItem* line);
+
+    // The line's own entry, or null for a phone line.
+    const BuddyEntry* ownEntry(const QTreeWidgetItem* line) const;
+    BuddyEntry* ownEntry(QTreeWidgetItem* line);
+    // The entry a command acts on: the line's own, else its parent's (a phone line's buddy).
+    const BuddyEntry* entryOf(const QTreeWidgetItem* line) const;
+    LineKind lineKind(const QTreeWidgetItem* line) const;
+    LineKind selectedLineKind() const;
+    LineImages lineImages(const QTreeWidgetItem* line) const;
+    QPixmap treeImage(TreeImage image) const;
+
+    QTreeWidgetItem* findBuddyLine(std::string_view bid, std::string_view bgid) const;
+    QList<QTreeWidgetItem*> buddyLines(std::string_view bid) const;
+    QTreeWidgetItem* findGroupLine(std::string_view bgid) const;
+    // Exact, case-sensitive match of the line text; the first such group wins.
+    QTreeWidgetItem* findGroupLineByName(const QString& name) const;
+    QStringList groupNames() const;
+
+    EditFlags editFlags() const { return m_flags; }
+    void setEditFlags(EditFlags flags);
+    void setPasteEnabled(bool enabled);
+
+signals:
+    // Chosen by the selected line, not by the line under the pointer.
+    void contextMenuRequested(textowl::LineKind kind, QPoint globalPos);
+    void editFlagsChanged(textowl::EditFlags flags);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    class Line;
+
+    void buildImages(const QPixmap& imageStrip);
+    const QIcon& icon(LineImages images);
+    Line* makeLine(LineKind kind, const QString& text, BuddyEntry* entry);
+    Line* makeGroupLine(BuddyEntry entry);
+    Line* makeBuddyLine(BuddyEntry entry);
+    void setImages(Line* line, LineImages images);
+    int topLevelIndexFor(const QString& text) const;
+    void onExpandedChanged(QTreeWidgetItem* item, bool expanded);
+    void onSelectionChanged();
+    template <class Visit> void forEachLine(Visit&& visit) const;
+
+    BuddyTreeTexts m_texts;
+    std::function<void(int)> m_commandSink;
+    std::array<QPixmap, kTreeImageCount> m_images;
+    std::array<QIcon, kTreeImageCount * kTreeImageCount> m_icons;
+    QFont m_boldFont;
+    EditFlags m_flags;
+};
+
+} // namespace textowl
+
+Q_DECLARE_METATYPE(textowl::LineKind)
+Q_DECLARE_METATYPE(textowl::EditFlags)
