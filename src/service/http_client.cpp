@@ -1,0 +1,178 @@
+#include "service/http_client.h"
+
+#include "service/http_request.h"
+#include "service/http_response.h"
+#include "service/socket_connection.h"
+#include "service/url.h"
+
+#include <algorithm>
+#include <new>
+
+namespace textowl {
+namespace {
+
+constexpr int kDefaultTimeoutMs = 10000;
+constexpr int kMaxRedirects = 10;
+constexpr std::size_t kDefaultBlockSize = 4096;
+
+bool isAccepted(int status) {
+    return (status >= 200 && status <= 206) || status == 304 || status == 305;
+}
+
+bool isRedirect(int status) {
+    return status >= 301 && status <= 303;
+}
+
+bool iequals(std::string_view a, std::string_view b) {
+    return headerNamesEqual(a, b);
+}
+
+} // namespace
+
+struct HttpClient::Impl {
+    SocketConnection connection;
+    std::string connectedHost;
+    std::uint16_t connectedPort = 0;
+    HttpResponse response;
+
+    bool run(const Url& start, const NavigationSettings& settings);
+    bool exchange(const Url& url, const NavigationSettings& settings);
+    bool ensureConnected(const Url& url, int timeoutMs);
+    bool sendBody(const NavigationSettings& settings);
+    bool fail() {
+        connection.close();
+        return false;
+    }
+};
+
+bool HttpClient::Impl::run(const Url& start, const NavigationSettings& settings) {
+    if (start.scheme != "http" || start.host.empty()) {
+        return false;
+    }
+    Url url = start;
+    if (url.port == 0) {
+        url.port = settings.port;
+    }
+    if (url.path.empty()) {
+        url.path = "/";
+    }
+    for (int redirects = 0;; ++redirects) {
+        if (!exchange(url, settings)) {
+            return fail();
+        }
+        int status = response.status;
+        if (isAccepted(status)) {
+            return true;
+        }
+        auto location = response.headers.find("Location");
+        if (!isRedirect(status) || !settings.autoRedirect) {
+            return fail();
+        }
+        if (!location) {
+            return true;
+        }
+        // A server that keeps redirecting is given up on rather than followed forever.
+        auto next = resolveLocation(url, *location);
+        if (!next || redirects == kMaxRedirects) {
+            return fail();
+        }
+        url = *next;
+        response.reset();
+    }
+}
+
+bool HttpClient::Impl::exchange(const Url& url, const NavigationSettings& settings) {
+    int timeoutMs = settings.timeoutMs > 0 ? settings.timeoutMs : kDefaultTimeoutMs;
+    if (!ensureConnected(url, timeoutMs)) {
+        return false;
+    }
+    std::string head = buildRequestHead(url, settings);
+    if (!connection.sendAll(head.data(), head.size()) || !sendBody(settings)) {
+        return false;
+    }
+    ResponseLimits limits;
+    limits.bodyPiece = settings.readBlockSize > 0 ? settings.readBlockSize : kDefaultBlockSize;
+    if (readResponse(connection, response, limits) != ReadOutcome::Complete) {
+        return false;
+    }
+    auto connectionHeader = response.headers.find("Connection");
+    if (connectionHeader && iequals(*connectionHeader, "close")) {
+        connection.close();
+    }
+    return true;
+}
+
+bool HttpClient::Impl::ensureConnected(const Url& url, int timeoutMs) {
+    connection.setTimeout(timeoutMs);
+    bool sameEndpoint = url.host == connectedHost && url.port == connectedPort;
+    // A kept-alive connection the server dropped while idle would only fail the request; a
+    // request never goes out twice, so the check comes before anything is sent.
+    if (connection.isOpen() && sameEndpoint && connection.isReusable()) {
+        return true;
+    }
+    connection.close();
+    if (!connection.open(url.host, url.port, timeoutMs)) {
+        return false;
+    }
+    connectedHost = url.host;
+    connectedPort = url.port;
+    return true;
+}
+
+bool HttpClient::Impl::sendBody(const NavigationSettings& settings) {
+    if (settings.body == nullptr || settings.bodyLength == 0) {
+        return true;
+    }
+    std::size_t block = settings.sendInBlocks ? (settings.sendBlockSize > 0 ? settings.sendBlockSize
+                                                                            : kDefaultBlockSize)
+                                              : settings.bodyLength;
+    for (std::size_t offset = 0; offset < settings.bodyLength; offset += block) {
+        std::size_t length = std::min(block, settings.bodyLength - offset);
+        if (!connection.sendAll(settings.body + offset, length)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+HttpClient::HttpClient() : impl_(std::make_unique<Impl>()) {}
+HttpClient::~HttpClient() = default;
+
+bool HttpClient::sendRequest(const Url& url, const NavigationSettings& settings) {
+    impl_->response.reset();
+    try {
+        return impl_->run(url, settings);
+    } catch (const std::bad_alloc&) {
+        return impl_->fail();
+    }
+}
+
+int HttpClient::statusCode() const {
+    return impl_->response.status;
+}
+
+std::string_view HttpClient::body() const {
+    return impl_->response.body;
+}
+
+std::optional<std::string_view> HttpClient::header(std::string_view name) const {
+    return impl_->response.headers.find(name);
+}
+
+ReadOutcome HttpClient::readOutcome() const {
+    return impl_->response.outcome;
+}
+
+bool HttpClient::isConnected() const {
+    return impl_->connection.isOpen();
+}
+
+int HttpClient::lastSocketError() const {
+    return impl_->connection.lastError();
+}
+
+void HttpClient::close() {
+    impl_->connection.close();
+}
+
+} // namespace textowl
