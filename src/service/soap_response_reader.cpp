@@ -1,0 +1,750 @@
+#include "service/soap_response_reader.h"
+
+#include "service/element_hash.h"
+#include "service/utf.h"
+
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <expat.h>
+#include <new>
+#include <vector>
+
+namespace textowl {
+namespace {
+
+// Namespace URIs cannot contain a space, so it separates URI, local name and prefix safely.
+constexpr char kNameSeparator = ' ';
+
+struct XmlName {
+    std::string_view uri;
+    std::string_view local;
+    std::string_view prefix;
+
+    void appendQualified(std::string& out) const {
+        if (!prefix.empty()) {
+            out.append(prefix);
+            out.push_back(':');
+        }
+        out.append(local);
+    }
+};
+
+XmlName splitName(std::string_view raw) {
+    const std::size_t first = raw.find(kNameSeparator);
+    if (first == std::string_view::npos) {
+        return {{}, raw, {}};
+    }
+    const std::string_view rest = raw.substr(first + 1);
+    const std::size_t second = rest.find(kNameSeparator);
+    if (second == std::string_view::npos) {
+        return {raw.substr(0, first), rest, {}};
+    }
+    return {raw.substr(0, first), rest.substr(0, second), rest.substr(second + 1)};
+}
+
+// Attributes as expat reports them: name/value pairs closed by a null name.
+class Attributes {
+public:
+    explicit Attributes(const char** atts) : atts_(atts) {}
+
+    const char* find(std::string_view uri, std::string_view local) const {
+        for (const char** a = atts_; *a; a += 2) {
+            const XmlName name = splitName(*a);
+            if (name.uri == uri && name.local == local) {
+                return a[1];
+            }
+        }
+        return nullptr;
+    }
+    const char* findQualified(std::string_view qname) const {
+        std::string buffer;
+        for (const char** a = atts_; *a; a += 2) {
+            buffer.clear();
+            splitName(*a).appendQualified(buffer);
+            if (buffer == qname) {
+                return a[1];
+            }
+        }
+        return nullptr;
+    }
+    const char** raw() const { return atts_; }
+
+private:
+    const char** atts_;
+};
+
+enum class Boolean { False, True, Invalid };
+
+Boolean parseBoolean(std::string_view v) {
+    if (v == "1" || v == "true") {
+        return Boolean::True;
+    }
+    if (v == "0" || v == "false") {
+        return Boolean::False;
+    }
+    return Boolean::Invalid;
+}
+
+bool sameName(std::string_view name, std::uint32_t hash, std::u16string_view expected) {
+    if (elementHashUtf8(name) != hash || name.size() != expected.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (static_cast<unsigned char>(name[i]) != expected[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+constexpr std::uint32_t kEnvelopeHash = elementHash(u"Envelope");
+constexpr std::uint32_t kHeaderHash = elementHash(u"Header");
+constexpr std::uint32_t kBodyHash = elementHash(u"Body");
+
+class ContentHandler {
+public:
+    virtual ~ContentHandler() = default;
+    virtual Status startElement(const XmlName& name, const Attributes& atts) = 0;
+    virtual Status endElement(const XmlName& name) = 0;
+    virtual Status characters(std::string_view text) = 0;
+    virtual void startPrefixMapping(std::string_view, std::string_view) {}
+};
+
+class HandlerSwitch {
+public:
+    virtual ~HandlerSwitch() = default;
+    virtual void install(ContentHandler* handler) = 0;
+};
+
+// Reads one string value whole: its text plus any markup inside it, re-serialised.
+class StringCollector : public ContentHandler {
+public:
+    explicit StringCollector(HandlerSwitch& reader) : reader_(reader) {}
+
+    void begin(ContentHandler* back) {
+        buffer_.clear();
+        depth_ = 0;
+        back_ = back;
+        reader_.install(this);
+    }
+    void reset() {
+        buffer_.clear();
+        depth_ = 0;
+        back_ = nullptr;
+    }
+
+    Status startElement(const XmlName& name, const Attributes& atts) override {
+        buffer_.push_back('<');
+        name.appendQualified(buffer_);
+        for (const char** a = atts.raw(); *a; a += 2) {
+            buffer_.push_back(' ');
+            splitName(*a).appendQualified(buffer_);
+            buffer_.append("=\"");
+            buffer_.append(a[1]);
+            buffer_.push_back('"');
+        }
+        buffer_.push_back('>');
+        ++depth_;
+        return S_OK;
+    }
+    Status endElement(const XmlName& name) override {
+        if (depth_ > 0) {
+            buffer_.append("</");
+            name.appendQualified(buffer_);
+            buffer_.push_back('>');
+            --depth_;
+            return S_OK;
+        }
+        ContentHandler* back = back_;
+        reader_.install(back);
+        const Status st = back->characters(buffer_);
+        return failed(st) ? st : back->endElement(name);
+    }
+    Status characters(std::string_view text) override {
+        buffer_.append(text);
+        return S_OK;
+    }
+
+private:
+    HandlerSwitch& reader_;
+    ContentHandler* back_ = nullptr;
+    std::string buffer_;
+    int depth_ = 0;
+};
+
+// Swallows one element with its subtree; its start tag has already been seen.
+class SkipHandler : public ContentHandler {
+public:
+    explicit SkipHandler(HandlerSwitch& reader) : reader_(reader) {}
+
+    void begin(ContentHandler* back) {
+        depth_ = 0;
+        back_ = back;
+        reader_.install(this);
+    }
+    Status startElement(const XmlName&, const Attributes&) override {
+        ++depth_;
+        return S_OK;
+    }
+    Status endElement(const XmlName&) override {
+        if (depth_-- == 0) {
+            reader_.install(back_);
+        }
+        return S_OK;
+    }
+    Status characters(std::string_view) override { return S_OK; }
+
+private:
+    HandlerSwitch& reader_;
+    ContentHandler* back_ = nullptr;
+    int depth_ = 0;
+};
+
+// Which entries of a map were received: one bit per entry, 64 per word, grown as needed.
+class ReceivedSet {
+public:
+    void clear() {
+        first_ = 0;
+        more_.clear();
+    }
+    bool testAndSet(std::size_t bit) {
+        std::uint64_t& word = bit < 64 ? first_ : wordFor(bit);
+        const std::uint64_t mask = std::uint64_t{1} << (bit % 64);
+        const bool was = (word & mask) != 0;
+        word |= mask;
+        return was;
+    }
+    bool test(std::size_t bit) const {
+        if (bit < 64) {
+            return (first_ >> bit) & 1u;
+        }
+        const std::size_t index = bit / 64 - 1;
+        return index < more_.size() && ((more_[index] >> (bit % 64)) & 1u);
+    }
+
+private:
+    std::uint64_t& wordFor(std::size_t bit) {
+        const std::size_t index = bit / 64 - 1;
+        if (index >= more_.size()) {
+            more_.resize(index + 1);
+        }
+        return more_[index];
+    }
+    std::uint64_t first_ = 0;
+    std::vector<std::uint64_t> more_;
+};
+
+enum class LevelKind { Header, Operation, Value, Nil };
+
+struct ParseState {
+    LevelKind kind = LevelKind::Header;
+    const OperationMap* map = nullptr;
+    const ParameterEntry* entry = nullptr;
+    bool valueExpected = false;
+    int expected = 0;
+    int received = 0;
+    ReceivedSet receivedSet;
+};
+
+enum class HandlerState { Start, Envelope, Header, Body, Response, HeaderDone };
+
+// Checks the SOAP structure and stores the text of "return" into the record.
+class ResponseHandler : public ContentHandler {
+public:
+    ResponseHandler(HandlerSwitch& reader, StringCollector& collector, SkipHandler& skip)
+        : reader_(reader), collector_(collector), skip_(skip) {}
+
+    Status begin(const OperationMap& op, const OperationMap& header, ParameterRecord& record) {
+        op_ = &op;
+        header_ = &header;
+        record_ = &record;
+        stack_.clear();
+        return push(LevelKind::Header, &header, nullptr, header.resultCount);
+    }
+    void end() {
+        stack_.clear();
+        record_ = nullptr;
+        op_ = header_ = nullptr;
+        state_ = HandlerState::Start;
+    }
+    bool bound() const { return record_ != nullptr && !stack_.empty(); }
+    // A clean handler for the next document; the header level pushed by begin() stays.
+    void restart() {
+        state_ = HandlerState::Start;
+        depth_ = 0;
+        leafOpen_ = false;
+        valuePending_ = false;
+        if (stack_.size() > 1) {
+            stack_.resize(1);
+        }
+    }
+
+    Status startElement(const XmlName& name, const Attributes& atts) override {
+        if (leafOpen_ || valuePending_) {
+            return E_FAIL;
+        }
+        ++depth_;
+        switch (state_) {
+        case HandlerState::Start:
+        case HandlerState::Envelope:
+        case HandlerState::HeaderDone:
+            return structureElement(name);
+        case HandlerState::Header:
+            return headerEntry(atts);
+        case HandlerState::Body:
+            state_ = HandlerState::Response;
+            return enterResponse();
+        case HandlerState::Response:
+            return childElement(name, atts);
+        }
+        return E_FAIL;
+    }
+
+    Status endElement(const XmlName& name) override {
+        if (state_ == HandlerState::Header) {
+            if (stack_.size() == 1 && name.uri == kEnvelopeNamespace &&
+                sameName(name.local, kHeaderHash, u"Header")) {
+                state_ = HandlerState::HeaderDone;
+                --depth_;
+                return S_OK;
+            }
+            return E_FAIL;
+        }
+        if (stack_.empty()) {
+            return S_OK;
+        }
+        if (valuePending_) {
+            return E_FAIL;
+        }
+        leafOpen_ = false;
+        --depth_;
+        const Status st = checkLevel(stack_.back());
+        if (failed(st)) {
+            return st;
+        }
+        if (stack_.back().kind == LevelKind::Value || stack_.back().kind == LevelKind::Nil) {
+            stack_.pop_back();
+        }
+        return S_OK;
+    }
+
+    Status characters(std::string_view text) override {
+        if (stack_.empty() || stack_.back().kind != LevelKind::Value ||
+            !stack_.back().valueExpected) {
+            return S_OK;
+        }
+        try {
+            ServiceText& slot = record_->result;
+            slot.emplace();
+            appendUtf8ToUtf16(text, *slot);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        stack_.back().valueExpected = false;
+        return S_OK;
+    }
+
+private:
+    Status push(LevelKind kind, const OperationMap* map, const ParameterEntry* entry,
+                int expected) {
+        try {
+            if (stack_.size() == stack_.capacity()) {
+                stack_.reserve(stack_.capacity() + 16);
+            }
+            ParseState& s = stack_.emplace_back();
+            s.kind = kind;
+            s.map = map;
+            s.entry = entry;
+            s.valueExpected = kind == LevelKind::Value;
+            s.expected = expected;
+            s.received = 0;
+            s.receivedSet.clear();
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        return S_OK;
+    }
+
+    Status structureElement(const XmlName& name) {
+        if (name.uri != kEnvelopeNamespace) {
+            return E_FAIL;
+        }
+        if (sameName(name.local, kEnvelopeHash, u"Envelope")) {
+            return state_ == HandlerState::Start ? (state_ = HandlerState::Envelope, S_OK) : E_FAIL;
+        }
+        if (sameName(name.local, kHeaderHash, u"Header")) {
+            return state_ == HandlerState::Envelope ? (state_ = HandlerState::Header, S_OK)
+                                                    : E_FAIL;
+        }
+        if (sameName(name.local, kBodyHash, u"Body")) {
+            return state_ == HandlerState::Start ? E_FAIL : (state_ = HandlerState::Body, S_OK);
+        }
+        return S_OK;
+    }
+
+    Status headerEntry(const Attributes& atts) {
+        if (const char* mu = atts.find(kEnvelopeNamespace, "mustUnderstand")) {
+            if (parseBoolean(mu) != Boolean::False) {
+                return E_FAIL;
+            }
+        }
+        --depth_;
+        skip_.begin(this);
+        return S_OK;
+    }
+
+    Status enterResponse() {
+        const Status st = checkLevel(stack_.front());
+        if (failed(st)) {
+            return st;
+        }
+        record_->result.reset();
+        stack_.clear();
+        return push(LevelKind::Operation, op_, nullptr, op_->resultCount);
+    }
+
+    const ParameterEntry* findReceived(const OperationMap& map, std::string_view local,
+                                       std::size_t& index) const {
+        const std::uint32_t hash = elementHashUtf8(local);
+        const auto entries = map.parameters();
+        for (index = 0; index < entries.size(); ++index) {
+            const ParameterEntry& e = entries[index];
+            if (e.isOut() && e.hash == hash && sameName(local, hash, e.wideName)) {
+                return &e;
+            }
+        }
+        return nullptr;
+    }
+
+    Status childElement(const XmlName& name, const Attributes& atts) {
+        ParseState& level = stack_.back();
+        std::size_t index = 0;
+        const ParameterEntry* entry =
+            level.map ? findReceived(*level.map, name.local, index) : nullptr;
+        if (!entry || level.receivedSet.testAndSet(index)) {
+            return E_FAIL;
+        }
+        ++level.received;
+        if (const char* nil = atts.find(kSchemaInstanceNamespace, "nil");
+            nil && parseBoolean(nil) == Boolean::True) {
+            if (!entry->isNullable()) {
+                return E_FAIL;
+            }
+            leafOpen_ = true;
+            return push(LevelKind::Nil, nullptr, entry, 0);
+        }
+        if (atts.findQualified("href")) {
+            return E_FAIL; // a string is never sent by reference in this contract
+        }
+        leafOpen_ = true;
+        const Status st = push(LevelKind::Value, nullptr, entry, 0);
+        if (succeeded(st)) {
+            collector_.begin(this);
+        }
+        return st;
+    }
+
+    // Entries not received are acceptable only when they may be null.
+    Status checkLevel(const ParseState& level) const {
+        if (level.received >= level.expected || !level.map) {
+            return S_OK;
+        }
+        const auto entries = level.map->parameters();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].isOut() && !level.receivedSet.test(i) && !entries[i].isNullable()) {
+                return E_FAIL;
+            }
+        }
+        return S_OK;
+    }
+
+    HandlerSwitch& reader_;
+    StringCollector& collector_;
+    SkipHandler& skip_;
+    const OperationMap* op_ = nullptr;
+    const OperationMap* header_ = nullptr;
+    ParameterRecord* record_ = nullptr;
+    std::vector<ParseState> stack_;
+    HandlerState state_ = HandlerState::Start;
+    int depth_ = 0;
+    bool leafOpen_ = false;
+    bool valuePending_ = false; // no simple value other than strings exists in this contract
+};
+
+struct FaultName {
+    std::string_view name;
+    int level;
+    bool structural; // must be in the envelope namespace
+};
+
+constexpr std::array<FaultName, 8> kFaultNames{{
+    {"Envelope", 1, true},
+    {"Body", 2, true},
+    {"Header", 2, true},
+    {"Fault", 4, true},
+    {"faultcode", 8, false},
+    {"faultstring", 16, false},
+    {"faultactor", 32, false},
+    {"detail", 64, false},
+}};
+
+struct FaultCodeName {
+    std::string_view local;
+    int code;
+};
+
+constexpr std::array<FaultCodeName, 4> kFaultCodes{{
+    {"VersionMismatch", 100},
+    {"MustUnderstand", 200},
+    {"Client", 300},
+    {"Server", 400},
+}};
+
+// Reads a SOAP Fault into the fault record, by the level rules of the fault elements.
+class FaultHandler : public ContentHandler {
+public:
+    FaultHandler(StringCollector& collector, SkipHandler& skip)
+        : collector_(collector), skip_(skip) {}
+
+    void begin(FaultRecord& record) {
+        record_ = &record;
+        record.clear();
+        level_ = 0;
+        envelopePrefix_.reset();
+        codeKnown_ = false;
+        collecting_ = false;
+    }
+
+    void startPrefixMapping(std::string_view prefix, std::string_view uri) override {
+        if (uri == kEnvelopeNamespace) {
+            envelopePrefix_ = std::string(prefix);
+        }
+    }
+
+    Status startElement(const XmlName& name, const Attributes&) override {
+        collecting_ = false;
+        for (const FaultName& known : kFaultNames) {
+            if (known.name != name.local) {
+                continue;
+            }
+            if (known.structural) {
+                if (name.uri != kEnvelopeNamespace || known.level <= level_) {
+                    return E_FAIL;
+                }
+                level_ = known.level;
+                return S_OK;
+            }
+            level_ = known.level;
+            collecting_ = true;
+            collector_.begin(this);
+            return S_OK;
+        }
+        if (level_ <= 4) {
+            return E_FAIL;
+        }
+        skip_.begin(this);
+        return S_OK;
+    }
+
+    Status endElement(const XmlName&) override { return S_OK; }
+
+    Status characters(std::string_view text) override {
+        if (!collecting_) {
+            return S_OK; // only a fault field's own text counts, once
+        }
+        collecting_ = false;
+        switch (level_) {
+        case 8:
+            return faultCode(text);
+        case 16:
+            return store(record_->string, text);
+        case 32:
+            return store(record_->actor, text);
+        case 64:
+            return store(record_->detail, text);
+        default:
+            return S_OK;
+        }
+    }
+
+private:
+    Status faultCode(std::string_view text) {
+        const std::size_t colon = text.find(':');
+        if (codeKnown_ || colon == std::string_view::npos || !envelopePrefix_ ||
+            text.substr(0, colon) != *envelopePrefix_) {
+            return E_FAIL;
+        }
+        const std::string_view local = text.substr(colon + 1);
+        for (const FaultCodeName& known : kFaultCodes) {
+            if (known.local == local) {
+                record_->code = known.code;
+                codeKnown_ = true;
+            }
+        }
+        if (record_->string.empty()) {
+            record_->codeText = std::string(local);
+        }
+        return S_OK;
+    }
+
+    static Status store(std::string& field, std::string_view text) {
+        if (!field.empty()) {
+            return E_FAIL;
+        }
+        field.assign(text);
+        return S_OK;
+    }
+
+    StringCollector& collector_;
+    SkipHandler& skip_;
+    FaultRecord* record_ = nullptr;
+    int level_ = 0;
+    std::optional<std::string> envelopePrefix_;
+    bool codeKnown_ = false;
+    bool collecting_ = false;
+};
+
+} // namespace
+
+struct SoapResponseReader::Impl : HandlerSwitch {
+    XML_Parser parser = nullptr;
+    ContentHandler* current = nullptr;
+    Status failure = S_OK;
+    int depth = 0;
+    StringCollector collector{*this};
+    SkipHandler skip{*this};
+    ResponseHandler response{*this, collector, skip};
+    FaultHandler fault{collector, skip};
+
+    ~Impl() override {
+        if (parser) {
+            XML_ParserFree(parser);
+        }
+    }
+
+    void install(ContentHandler* handler) override { current = handler; }
+
+    void fail(Status st) {
+        if (succeeded(failure)) {
+            failure = st;
+        }
+        XML_StopParser(parser, XML_FALSE);
+    }
+
+    static Impl& self(void* userData) { return *static_cast<Impl*>(userData); }
+
+    static void onStart(void* userData, const XML_Char* name, const XML_Char** atts) {
+        Impl& r = self(userData);
+        if (failed(r.failure)) {
+            return;
+        }
+        if (++r.depth > kMaxDepth) {
+            r.fail(E_FAIL);
+            return;
+        }
+        const Status st = r.current->startElement(splitName(name), Attributes(atts));
+        if (failed(st)) {
+            r.fail(st);
+        }
+    }
+    static void onEnd(void* userData, const XML_Char* name) {
+        Impl& r = self(userData);
+        if (failed(r.failure)) {
+            return;
+        }
+        --r.depth;
+        const Status st = r.current->endElement(splitName(name));
+        if (failed(st)) {
+            r.fail(st);
+        }
+    }
+    static void onText(void* userData, const XML_Char* text, int len) {
+        Impl& r = self(userData);
+        if (failed(r.failure)) {
+            return;
+        }
+        const Status st = r.current->characters({text, static_cast<std::size_t>(len)});
+        if (failed(st)) {
+            r.fail(st);
+        }
+    }
+    static void onPrefix(void* userData, const XML_Char* prefix, const XML_Char* uri) {
+        Impl& r = self(userData);
+        if (succeeded(r.failure) && r.current) {
+            r.current->startPrefixMapping(prefix ? prefix : "", uri ? uri : "");
+        }
+    }
+    // A reply never needs a DTD; refusing it rules out entity expansion of any kind.
+    static void onDoctype(void* userData, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+        self(userData).fail(E_FAIL);
+    }
+
+    Status run(std::string_view body, ContentHandler* handler) {
+        if (!parser) {
+            return E_FAIL;
+        }
+        XML_ParserReset(parser, nullptr);
+        XML_SetReturnNSTriplet(parser, XML_TRUE);
+        XML_SetUserData(parser, this);
+        XML_SetElementHandler(parser, onStart, onEnd);
+        XML_SetCharacterDataHandler(parser, onText);
+        XML_SetStartNamespaceDeclHandler(parser, onPrefix);
+        XML_SetStartDoctypeDeclHandler(parser, onDoctype);
+        failure = S_OK;
+        depth = 0;
+        collector.reset();
+        current = handler;
+        if (body.size() > static_cast<std::size_t>(INT_MAX)) {
+            return E_FAIL;
+        }
+        const XML_Status parsed =
+            XML_Parse(parser, body.data(), static_cast<int>(body.size()), XML_TRUE);
+        current = nullptr;
+        collector.reset();
+        if (failed(failure)) {
+            return failure;
+        }
+        if (parsed != XML_STATUS_OK) {
+            return XML_GetErrorCode(parser) == XML_ERROR_NO_MEMORY ? E_OUTOFMEMORY : E_FAIL;
+        }
+        return S_OK;
+    }
+};
+
+SoapResponseReader::SoapResponseReader() : impl_(std::make_unique<Impl>()) {}
+SoapResponseReader::~SoapResponseReader() = default;
+
+Status SoapResponseReader::prepare() {
+    if (!impl_->parser) {
+        impl_->parser = XML_ParserCreateNS(nullptr, kNameSeparator);
+        if (!impl_->parser) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    return S_OK;
+}
+
+Status SoapResponseReader::begin(const OperationMap& op, const OperationMap& header,
+                                 ParameterRecord& record) {
+    return impl_->response.begin(op, header, record);
+}
+
+Status SoapResponseReader::parseReply(std::string_view body) {
+    if (!impl_->response.bound()) {
+        return E_FAIL;
+    }
+    impl_->response.restart();
+    return impl_->run(body, &impl_->response);
+}
+
+void SoapResponseReader::end() {
+    impl_->response.end();
+}
+
+Status SoapResponseReader::parseFault(std::string_view body, FaultRecord& fault) {
+    impl_->fault.begin(fault);
+    return impl_->run(body, &impl_->fault);
+}
+
+} // namespace textowl
