@@ -1,0 +1,28 @@
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "app/string_catalogue.h"
+
+#include <QApplication>
+#include <new>
+
+int main(int argc, char* argv[]) {
+    using namespace textowl;
+    // The language option is read before anything looks at texts.
+    if (auto language = languageFromCommandLine(joinArguments(argc, argv)))
+        StringCatalogue::setCurrentLanguageName(*language);
+
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Varnel"));
+    QApplication::setApplicationName(QStringLiteral("Textowl"));
+    // The window hides instead of closing; only the Exit command ends the loop.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<MainWindow> window;
+    try {
+        window = std::make_unique<MainWindow>();
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    window->show();
+    return QApplication::exec();
+}

@@ -1,0 +1,288 @@
+#include "app/main_window.h"
+
+#include "app/command_ids.h"
+#include "app/key_event_filter.h"
+#include "app/qt_prompts.h"
+#include "ui/main_surface.h"
+#include "ui/tray_icon.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QTimer>
+
+// Images and icons live in a static library; referencing their initialiser keeps them linked.
+static void initResources() {
+#ifdef TEXTOWL_HAVE_RESOURCES
+    Q_INIT_RESOURCE(textowl);
+#endif
+}
+
+namespace textowl {
+
+namespace {
+
+const QString kInitialTitle = QStringLiteral("Textowl 2006 v.1.0");
+// The page dialog carries this caption for every page, untranslated.
+const QString kPageDialogCaption = QStringLiteral("Register Textowl");
+
+QRect toQRect(const PixelRect& r) {
+    return QRect(r.x, r.y, r.width, r.height);
+}
+
+// Commands whose features are not part of this window yet; each does nothing until its
+// subsystem installs a handler.
+constexpr int kPendingCommands[] = {
+    kCmdToggleFrame, kCmdSignInButton, kCmdScrollTabsUp, kCmdScrollTabsDown, kCmdAddContact,
+    kCmdEditContact, kCmdSendMessage,  kCmdAddGroup,     kCmdEditGroup,      kCmdDeleteGroup,
+    kCmdSignInOut,   kCmdCut,          kCmdCopy,         kCmdPaste,          kCmdDelete,
+    kCmdTerms,       kCmdFaqs,         kCmdContactUs,    kCmdChooseSkin,     kCmdAbout,
+};
+
+} // namespace
+
+MainWindow::MainWindow() : MainWindow(Options{}) {}
+
+MainWindow::MainWindow(Options options)
+    : m_catalogue(StringCatalogue::obtain()), m_settings(std::move(options.settings)),
+      m_prompts(std::move(options.prompts)) {
+    initResources();
+    if (!m_prompts)
+        m_prompts = std::make_unique<QtPrompts>();
+    if (!m_settings)
+        m_settings =
+            std::make_shared<QSettings>(QStringLiteral("Varnel"), QStringLiteral("Textowl"));
+    m_trayAvailable = options.trayAvailable.value_or(TrayIcon::isAvailable());
+    setWindowTitle(kInitialTitle);
+
+    m_surface = new MainSurface(this);
+    m_surface->setSkin(&m_skin);
+    m_surface->setCommandSink([this](int id) { postCommand(id); });
+    setCentralWidget(m_surface);
+    installHandlers();
+
+    // The order of the window's initialisation: tray first (its texts come from the language of
+    // start-up), then the remembered choices, then everything that shows texts.
+    prepareTray();
+    m_preferences = Preferences::load(*m_settings);
+    m_skin.load(m_preferences.skin);
+    StringCatalogue::setCurrentLanguageName(m_preferences.language.toStdString());
+
+    m_menu = new MainMenu(
+        menuBar(), [this](int id) { runCommand(id); }, [this] { return m_state; }, this);
+    if (!m_trayAvailable)
+        m_menu->addExitItem(text(trayText(TrayText::Exit)));
+    m_menu->applyEnabling(m_state);
+
+    m_surface->setTitleImage(QImage(QStringLiteral(":/bitmaps/222")));
+    m_surface->setIcon(QPixmap(QStringLiteral(":/icons/128.png")));
+    createButtons();
+
+    m_keyFilter = new KeyEventFilter(
+        this, [this] { return m_state; }, [this](int id) { postCommand(id); }, this);
+    qApp->installEventFilter(m_keyFilter);
+
+    applyMenuTexts();
+    applyWindowTexts();
+
+    setMinimumSize(kWidth, kHeight);
+    resize(kWidth, kHeight);
+    centreInWorkArea();
+}
+
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(m_keyFilter);
+}
+
+QString MainWindow::text(const TextSource& source) const {
+    return QString::fromStdString(lookUp(*m_catalogue, source));
+}
+
+void MainWindow::prepareTray() {
+    QIcon icon(QStringLiteral(":/icons/128.png"));
+    if (icon.isNull())
+        icon = QIcon(QStringLiteral(":/icons/textowl.svg"));
+    setWindowIcon(icon);
+    const TrayIcon::Texts texts{QString::fromStdString(m_catalogue->applicationName()),
+                                text(trayText(TrayText::Restore)), text(trayText(TrayText::Exit))};
+    m_tray = new TrayIcon(
+        icon, texts, [this](int id) { runCommand(id); }, this);
+    connect(m_tray, &TrayIcon::doubleClicked, this,
+            [this] { handleTrayEvent(TrayEvent::IconDoubleClick); });
+}
+
+void MainWindow::createButtons() {
+    m_signIn = new QPushButton(m_surface);
+    m_register = new QPushButton(m_surface);
+    m_signIn->setGeometry(toQRect(kSignInButtonRect));
+    m_register->setGeometry(toQRect(kRegisterButtonRect));
+    connect(m_signIn, &QPushButton::clicked, this, [this] { runCommand(kCmdSignInButton); });
+    connect(m_register, &QPushButton::clicked, this, [this] { runCommand(kCmdRegister); });
+    m_signIn->show();
+    m_register->show();
+}
+
+void MainWindow::centreInWorkArea() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    QRect frame(QPoint(0, 0), size());
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void MainWindow::installHandlers() {
+    for (int id : kPendingCommands)
+        m_handlers[id] = [] {};
+    const auto minimise = [this] { handleTrayEvent(TrayEvent::Minimise); };
+    m_handlers[kCmdCancel] = minimise;
+    m_handlers[kCmdMinimise] = minimise;
+    m_handlers[kCmdClose] = minimise;
+    m_handlers[kCmdRestore] = [this] { handleTrayEvent(TrayEvent::RestoreCommand); };
+    m_handlers[kCmdExit] = [this] { exitProgram(); };
+    m_handlers[kCmdRegister] = [this] { showServicePage("url/signup"); };
+    m_handlers[kCmdForgotPassword] = [this] { showServicePage("url/forgotpwd"); };
+}
+
+void MainWindow::setCommandHandler(int id, std::function<void()> handler) {
+    m_handlers[id] = std::move(handler);
+}
+
+void MainWindow::runCommand(int id) {
+    if (isLanguageCommand(id)) {
+        switchLanguage(id - kCmdLanguageFirst);
+        return;
+    }
+    const auto it = m_handlers.find(id);
+    if (it != m_handlers.end() && it->second)
+        it->second();
+}
+
+void MainWindow::postCommand(int id) {
+    QMetaObject::invokeMethod(
+        this, [this, id] { runCommand(id); }, Qt::QueuedConnection);
+}
+
+void MainWindow::setCommandState(const WindowState& state) {
+    m_state = state;
+    m_surface->setView(viewFor(state.signingIn, state.signedIn));
+    m_menu->applyEnabling(m_state);
+}
+
+void MainWindow::applyMenuTexts() {
+    m_menu->applyTexts(*m_catalogue, m_state.signedIn, m_preferences.language);
+}
+
+void MainWindow::applyWindowTexts() {
+    m_texts.toggleFrameHide = text(windowText(WindowText::ToggleFrameHide));
+    m_texts.toggleFrameShow = text(windowText(WindowText::ToggleFrameShow));
+    m_texts.scrollUp = text(windowText(WindowText::ScrollTabsUp));
+    m_texts.scrollDown = text(windowText(WindowText::ScrollTabsDown));
+    m_texts.addContactLink = text(windowText(WindowText::AddContactLink));
+    m_texts.addGroupLink = text(windowText(WindowText::AddGroupLink));
+    m_texts.quickSendLink = text(windowText(WindowText::QuickSendLink));
+    m_texts.balanceFormat = text(windowText(WindowText::BalanceFormat));
+    m_signIn->setText(text(windowText(WindowText::SignInButton)));
+    m_register->setText(text(windowText(WindowText::RegisterButton)));
+    m_surface->setTexts({text(windowText(WindowText::SignedOutPrompt)),
+                         text(windowText(WindowText::ForgotPassword)),
+                         text(windowText(WindowText::SigningIn))});
+}
+
+std::unique_ptr<QMenu> MainWindow::contextMenuFor(TreeLineKind selected) {
+    return buildPopupMenu(popupForLine(selected), *m_catalogue, m_state,
+                          [this](int id) { postCommand(id); });
+}
+
+void MainWindow::showContextMenu(TreeLineKind selected, QPoint globalPos) {
+    if (!m_state.signedIn)
+        return;
+    QMenu* menu = contextMenuFor(selected).release();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPos);
+}
+
+void MainWindow::switchLanguage(int index) {
+    const auto& languages = m_catalogue->languages();
+    if (index < 0 || static_cast<std::size_t>(index) >= languages.size())
+        return;
+    m_preferences.language = QString::fromStdString(languages[static_cast<std::size_t>(index)]);
+    savePreferences();
+    StringCatalogue::setCurrentLanguageName(m_preferences.language.toStdString());
+    applyMenuTexts();
+    applyWindowTexts();
+    update();
+}
+
+void MainWindow::savePreferences() {
+    m_preferences.skin = m_skin.path();
+    m_preferences.save(*m_settings);
+}
+
+void MainWindow::showServicePage(const char* urlKey) {
+    // No default address: without one the page stays blank.
+    std::string address;
+    m_catalogue->text(urlKey, address, std::string_view());
+    m_prompts->showPage(this, kPageDialogCaption, QUrl(QString::fromStdString(address)));
+}
+
+void MainWindow::handleTrayEvent(TrayEvent event) {
+    const TrayTransition t = trayTransition(m_trayState, event, m_trayAvailable);
+    m_trayState = t.next;
+    switch (t.action) {
+    case TrayAction::None:
+        break;
+    case TrayAction::HideToTray:
+        m_tray->show();
+        hide();
+        break;
+    case TrayAction::MinimiseNormally:
+        showMinimized();
+        break;
+    case TrayAction::ShowWindow:
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
+        m_tray->hide();
+        break;
+    case TrayAction::ShowAndRestore:
+        setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+        show();
+        m_tray->hide();
+        activateWindow();
+        break;
+    }
+}
+
+void MainWindow::exitProgram() {
+    hide();
+    m_tray->hide();
+    m_trayState = TrayWindowState::Shown;
+    QCoreApplication::exit(kExitCodeNormal);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing never ends the program; only the Exit command does.
+    event->ignore();
+    handleTrayEvent(TrayEvent::Close);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (isMinimized() && m_trayState == TrayWindowState::Shown) {
+        // A minimise from the title bar: hide to the tray once the state change is over.
+        if (m_trayAvailable)
+            QTimer::singleShot(0, this, [this] { handleTrayEvent(TrayEvent::Minimise); });
+        else
+            m_trayState = TrayWindowState::Minimised;
+    } else if (!isMinimized() && m_trayState == TrayWindowState::Minimised) {
+        m_trayState = TrayWindowState::Shown;
+    }
+}
+
+} // namespace textowl

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "app/main_menu.h"
+#include "app/menu_tables.h"
+#include "app/preferences.h"
+#include "app/prompts.h"
+#include "app/string_catalogue.h"
+#include "app/window_state.h"
+#include "ui/skin.h"
+#include "ui/tray_rules.h"
+
+#include <QMainWindow>
+#include <QPoint>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+class QPushButton;
+class QSettings;
+
+namespace textowl {
+
+class KeyEventFilter;
+class MainSurface;
+class TrayIcon;
+
+// The program's one window. It holds the string catalogue, the preferences, the window state and
+// the prompts, and routes every command id to the object that carries it out.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    struct Options {
+        // Where the preferences live; the user's own settings when null.
+        std::shared_ptr<QSettings> settings;
+        // The modal prompts; the real dialogs when null.
+        std::unique_ptr<Prompts> prompts;
+        // Overrides the desktop's answer to whether a notification area exists.
+        std::optional<bool> trayAvailable;
+    };
+
+    static constexpr int kWidth = 300;
+    static constexpr int kHeight = 506;
+
+    MainWindow();
+    explicit MainWindow(Options options);
+    ~MainWindow() override;
+
+    // Every menu item, button, link, key and tray choice ends here.
+    void runCommand(int id);
+    // Runs the command after the current event, as a posted message would.
+    void postCommand(int id);
+    // Lets a subsystem take over a command; until then commands of unbuilt features do nothing.
+    void setCommandHandler(int id, std::function<void()> handler);
+
+    const WindowState& commandState() const { return m_state; }
+    void setCommandState(const WindowState& state);
+
+    // Shows the buddy tree's pop-up for the selected line's kind (nothing while signed out).
+    void showContextMenu(TreeLineKind selected, QPoint globalPos);
+    std::unique_ptr<QMenu> contextMenuFor(TreeLineKind selected);
+
+    void applyMenuTexts();
+    void applyWindowTexts();
+
+    StringCatalogue& catalogue() const { return *m_catalogue; }
+    Prompts& prompts() const { return *m_prompts; }
+    MainMenu& mainMenu() const { return *m_menu; }
+    MainSurface* surface() const { return m_surface; }
+    QPushButton* signInButton() const { return m_signIn; }
+    QPushButton* registerButton() const { return m_register; }
+    const Preferences& preferences() const { return m_preferences; }
+    const Skin& skin() const { return m_skin; }
+    TrayIcon* trayIcon() const { return m_tray; }
+    TrayWindowState trayState() const { return m_trayState; }
+    bool trayAvailable() const { return m_trayAvailable; }
+
+    // Texts kept for the signed-in view and its tooltips.
+    struct Texts {
+        QString toggleFrameHide, toggleFrameShow, scrollUp, scrollDown;
+        QString addContactLink, addGroupLink, quickSendLink, balanceFormat;
+    };
+    const Texts& texts() const { return m_texts; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void prepareTray();
+    void createButtons();
+    void installHandlers();
+    void centreInWorkArea();
+    void handleTrayEvent(TrayEvent event);
+    void switchLanguage(int index);
+    void showServicePage(const char* urlKey);
+    void exitProgram();
+    void savePreferences();
+    QString text(const TextSource& source) const;
+
+    std::shared_ptr<StringCatalogue> m_catalogue;
+    std::shared_ptr<QSettings> m_settings;
+    std::unique_ptr<Prompts> m_prompts;
+    Preferences m_preferences;
+    WindowState m_state;
+    Skin m_skin;
+    Texts m_texts;
+    MainMenu* m_menu = nullptr;
+    MainSurface* m_surface = nullptr;
+    QPushButton* m_signIn = nullptr;
+    QPushButton* m_register = nullptr;
+    TrayIcon* m_tray = nullptr;
+    KeyEventFilter* m_keyFilter = nullptr;
+    bool m_trayAvailable = false;
+    TrayWindowState m_trayState = TrayWindowState::Shown;
+    std::unordered_map<int, std::function<void()>> m_handlers;
+};
+
+} // namespace textowl

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <optional>
+
+class QWidget;
+
+namespace textowl {
+
+// Every modal interaction of the program goes through this interface, owned by the main window;
+// tests install a scripted one so that nothing ever blocks on a dialog.
+class Prompts {
+public:
+    enum class Icon { Information, Warning, Error, Question };
+    enum class Answer { Yes, No, Cancel };
+
+    struct SignInTexts {
+        QString caption;
+        QString userLabel;
+        QString passwordLabel;
+        QString ok;
+        QString cancel;
+    };
+    struct Credentials {
+        QString user;
+        QString password;
+    };
+
+    struct ContactForm {
+        QString caption;
+        QString firstName;
+        QString lastName;
+        QString nickname;
+        QString cellPhone;
+        QString email;
+        std::optional<QDate> birthday;
+        QStringList groups; // choices for the group box
+        int groupIndex = 0;
+    };
+    struct GroupForm {
+        QString caption;
+        QString name;
+    };
+
+    struct FileChoice {
+        QString caption;
+        QString folder;
+        QString filters; // "Name (*.ext);;Other (*.*)"
+        QString defaultSuffix;
+    };
+
+    virtual ~Prompts() = default;
+
+    virtual void message(QWidget* owner, const QString& text, const QString& caption,
+                         Icon icon) = 0;
+    virtual Answer askYesNoCancel(QWidget* owner, const QString& text, const QString& caption) = 0;
+    virtual Answer askYesNo(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // Nothing when the user cancels.
+    virtual std::optional<Credentials> signIn(QWidget* owner, const SignInTexts& texts) = 0;
+    // Fills the form and returns true when the user accepts it.
+    virtual bool editContact(QWidget* owner, ContactForm& form) = 0;
+    virtual bool editGroup(QWidget* owner, GroupForm& form) = 0;
+    // The chosen file, or nothing on Cancel.
+    virtual std::optional<QString> chooseFile(QWidget* owner, const FileChoice& choice) = 0;
+    // Shows a web page modally; returns when the user closes it.
+    virtual void showPage(QWidget* owner, const QString& caption, const QUrl& address) = 0;
+};
+
+} // namespace textowl

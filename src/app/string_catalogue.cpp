@@ -1,0 +1,189 @@
+#include "app/string_catalogue.h"
+
+#if __has_include("app/string_table.h")
+#include "app/string_table.h"
+#define TEXTOWL_HAVE_STRING_TABLE 1
+#endif
+
+#include <cstring>
+#include <mutex>
+
+namespace textowl {
+
+namespace {
+
+// Read once at creation; kept literal so the window has a title even without the string table.
+constexpr std::string_view kDefaultApplicationName = "Varnel Textowl 2006";
+constexpr std::string_view kDefaultDialogTitle = "Textowl Message";
+
+struct SharedState {
+    std::mutex mutex;
+    std::string languageName = "English";
+    std::weak_ptr<StringCatalogue> catalogue;
+};
+
+SharedState& shared() {
+    static SharedState state;
+    return state;
+}
+
+std::vector<std::string_view> splitKey(std::string_view key) {
+    std::vector<std::string_view> parts;
+    while (!key.empty()) {
+        const auto slash = key.find('/');
+        const std::string_view part = key.substr(0, slash);
+        if (!part.empty())
+            parts.push_back(part);
+        if (slash == std::string_view::npos)
+            break;
+        key.remove_prefix(slash + 1);
+    }
+    return parts;
+}
+
+// Depth-first in child order, so the first match is the first in document order even when an
+// earlier element of the same name lacks the rest of the path.
+pugi::xml_node findPath(pugi::xml_node from, const std::vector<std::string_view>& parts,
+                        std::size_t depth) {
+    if (depth == parts.size())
+        return from;
+    for (pugi::xml_node child : from.children()) {
+        if (child.type() != pugi::node_element || parts[depth] != child.name())
+            continue;
+        if (pugi::xml_node found = findPath(child, parts, depth + 1))
+            return found;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string defaultStringText(int id) {
+#ifdef TEXTOWL_HAVE_STRING_TABLE
+    if (id >= 0)
+        return std::string(stringTableText(id));
+#else
+    (void)id;
+#endif
+    return {};
+}
+
+StringCatalogue::StringCatalogue(const std::string& path, std::string_view languageName) {
+    loaded_ = static_cast<bool>(document_.load_file(path.c_str()));
+    if (loaded_) {
+        for (pugi::xml_node lang : document_.document_element().children("language")) {
+            if (pugi::xml_attribute display = lang.attribute("display"))
+                languages_.emplace_back(display.value());
+        }
+    }
+    selectLanguage(languageName);
+    attribute("", "appname", applicationName_, kDefaultApplicationName);
+    attribute("", "dialogtitle", dialogTitle_, kDefaultDialogTitle);
+}
+
+std::shared_ptr<StringCatalogue> StringCatalogue::obtain() {
+    SharedState& state = shared();
+    std::lock_guard lock(state.mutex);
+    if (auto existing = state.catalogue.lock())
+        return existing;
+    auto created = std::make_shared<StringCatalogue>("strings.xml", state.languageName);
+    state.catalogue = created;
+    return created;
+}
+
+long StringCatalogue::useCount() {
+    SharedState& state = shared();
+    std::lock_guard lock(state.mutex);
+    return state.catalogue.use_count();
+}
+
+void StringCatalogue::setCurrentLanguageName(std::string name) {
+    SharedState& state = shared();
+    std::shared_ptr<StringCatalogue> existing;
+    {
+        std::lock_guard lock(state.mutex);
+        state.languageName = std::move(name);
+        existing = state.catalogue.lock();
+    }
+    if (existing)
+        existing->selectLanguage(currentLanguageName());
+}
+
+std::string StringCatalogue::currentLanguageName() {
+    SharedState& state = shared();
+    std::lock_guard lock(state.mutex);
+    return state.languageName;
+}
+
+bool StringCatalogue::selectLanguage(std::string_view name) {
+    if (!loaded_)
+        return false;
+    for (pugi::xml_node lang : document_.document_element().children("language")) {
+        pugi::xml_attribute display = lang.attribute("display");
+        if (display && name == display.value()) {
+            language_ = lang;
+            return true;
+        }
+    }
+    return false;
+}
+
+pugi::xml_node StringCatalogue::findElement(std::string_view key) const {
+    if (!language_)
+        return {};
+    return findPath(language_, splitKey(key), 0);
+}
+
+Status StringCatalogue::attribute(std::string_view key, std::string_view attr, std::string& out,
+                                  std::string_view defaultText) const {
+    out.assign(defaultText);
+    pugi::xml_node element = key.empty() ? language_ : findElement(key);
+    if (!element)
+        return E_FAIL;
+    out.clear();
+    for (pugi::xml_attribute a : element.attributes()) {
+        if (attr == a.name()) {
+            out = a.value();
+            return S_OK;
+        }
+    }
+    return E_FAIL;
+}
+
+Status StringCatalogue::attribute(std::string_view key, std::string_view attr, std::string& out,
+                                  int defaultId) const {
+    return attribute(key, attr, out, defaultStringText(defaultId));
+}
+
+Status StringCatalogue::text(std::string_view key, std::string& out,
+                             std::string_view defaultText) const {
+    out.assign(defaultText);
+    pugi::xml_node element = findElement(key);
+    if (!element)
+        return E_FAIL;
+    // An element with no text of its own keeps the default rather than blanking a menu item.
+    pugi::xml_node first = element.first_child();
+    if (first.type() != pugi::node_pcdata && first.type() != pugi::node_cdata)
+        return E_FAIL;
+    out = first.value();
+    return S_OK;
+}
+
+Status StringCatalogue::text(std::string_view key, std::string& out, int defaultId) const {
+    return text(key, out, defaultStringText(defaultId));
+}
+
+std::string StringCatalogue::attributeOr(std::string_view key, std::string_view attr,
+                                         std::string_view defaultText) const {
+    std::string out;
+    attribute(key, attr, out, defaultText);
+    return out;
+}
+
+std::string StringCatalogue::textOr(std::string_view key, std::string_view defaultText) const {
+    std::string out;
+    text(key, out, defaultText);
+    return out;
+}
+
+} // namespace textowl

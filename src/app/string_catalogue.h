@@ -1,0 +1,68 @@
+#pragma once
+
+#include "service/status.h"
+
+#include <memory>
+#include <pugixml.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace textowl {
+
+// The texts of strings.xml, one set per language, with built-in English defaults for every
+// lookup. One catalogue is shared by every holder (obtain()); it lives while anyone holds it.
+class StringCatalogue {
+public:
+    // Loads the file and selects the language named `languageName`; a missing or broken file is
+    // no failure, every lookup then gives its default.
+    StringCatalogue(const std::string& path, std::string_view languageName);
+
+    // The shared catalogue on "strings.xml" of the current directory, created on first use with
+    // the current language name.
+    static std::shared_ptr<StringCatalogue> obtain();
+    // Holders of the shared catalogue (0 when it does not exist).
+    static long useCount();
+
+    // The process-wide language name ("English" at start); re-selects in the shared catalogue.
+    static void setCurrentLanguageName(std::string name);
+    static std::string currentLanguageName();
+
+    // Makes the first language whose display name equals `name` exactly the current one; false
+    // (and the previous selection kept) when there is none.
+    bool selectLanguage(std::string_view name);
+
+    // Attribute `attribute` of the element at `key` (the language element itself for an empty
+    // key). A missing key gives the default; an element without the attribute gives "".
+    Status attribute(std::string_view key, std::string_view attribute, std::string& out,
+                     std::string_view defaultText) const;
+    Status attribute(std::string_view key, std::string_view attribute, std::string& out,
+                     int defaultId) const;
+    // The text of the element at `key`; the default when the key or its text is missing.
+    Status text(std::string_view key, std::string& out, std::string_view defaultText) const;
+    Status text(std::string_view key, std::string& out, int defaultId) const;
+
+    std::string attributeOr(std::string_view key, std::string_view attr,
+                            std::string_view defaultText) const;
+    std::string textOr(std::string_view key, std::string_view defaultText) const;
+
+    bool hasDocument() const { return loaded_; }
+    const std::vector<std::string>& languages() const { return languages_; }
+    const std::string& applicationName() const { return applicationName_; }
+    const std::string& dialogTitle() const { return dialogTitle_; }
+
+private:
+    pugi::xml_node findElement(std::string_view key) const;
+
+    pugi::xml_document document_;
+    bool loaded_ = false;
+    pugi::xml_node language_;
+    std::vector<std::string> languages_;
+    std::string applicationName_;
+    std::string dialogTitle_;
+};
+
+// The English default of a message id of the string table; empty for an unknown id or -1.
+std::string defaultStringText(int id);
+
+} // namespace textowl

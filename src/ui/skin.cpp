@@ -1,0 +1,73 @@
+#include "ui/skin.h"
+
+#include <QBitmap>
+
+namespace textowl {
+
+namespace {
+
+const QString kBuiltInSkin = QStringLiteral(":/bitmaps/200");
+
+QImage loadSkinImage(const QString& path) {
+    QImage image(path);
+    if (image.isNull())
+        return image;
+    if (image.size() != QSize(kSkinWidth, kSkinHeight))
+        image =
+            image.scaled(kSkinWidth, kSkinHeight, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+Skin::Skin() {
+    m_image = loadSkinImage(kBuiltInSkin);
+}
+
+Skin Skin::empty() {
+    Skin skin;
+    skin.m_image = QImage();
+    return skin;
+}
+
+void Skin::load(const QString& path) {
+    m_path = path;
+    m_image = path.isEmpty() ? QImage() : loadSkinImage(path);
+    if (m_image.isNull())
+        m_image = loadSkinImage(kBuiltInSkin);
+}
+
+QImage Skin::piece(SkinPiece piece) const {
+    if (m_image.isNull())
+        return {};
+    const PixelRect r = skinRegion(piece);
+    return m_image.copy(r.x, r.y, r.width, r.height);
+}
+
+QColor Skin::pixelColour(PixelPoint at, QColor fallback) const {
+    if (!m_image.valid(at.x, at.y))
+        return fallback;
+    return QColor(m_image.pixel(at.x, at.y));
+}
+
+QColor Skin::background() const {
+    return pixelColour(kBackgroundPixel, QColor(0xEE, 0xF2, 0xF7));
+}
+
+QColor Skin::frameColour(int number) const {
+    const auto pixels = frameColourPixels();
+    if (number < 1 || number > 3)
+        return QColor(Qt::gray);
+    return pixelColour(pixels[static_cast<std::size_t>(number - 1)], QColor(Qt::gray));
+}
+
+QPixmap transparentCopy(const QImage& image) {
+    if (image.isNull())
+        return {};
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setMask(
+        QBitmap::fromImage(image.createMaskFromColor(qRgb(255, 0, 255), Qt::MaskOutColor)));
+    return pixmap;
+}
+
+} // namespace textowl

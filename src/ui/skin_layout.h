@@ -1,0 +1,86 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+namespace textowl {
+
+// Pixel rectangle: left, top, width, height.
+struct PixelRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+
+    bool contains(int px, int py) const {
+        return px >= x && py >= y && px < x + width && py < y + height;
+    }
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+struct PixelPoint {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
+};
+
+// Every skin bitmap is used at this size; other sizes are scaled to it when loaded.
+inline constexpr int kSkinWidth = 150;
+inline constexpr int kSkinHeight = 125;
+
+// The pieces cut from the skin bitmap.
+enum class SkinPiece {
+    HeaderLeft,
+    HeaderMiddle,
+    HeaderRight,
+    BorderLeft,
+    BorderRight,
+    BorderBottom,
+    FrameToggleButton,
+    MinimizeButton,
+    MaximizeButton,
+    CloseButton,
+    TabBackground,
+    ScrollUpButton,
+    ScrollDownButton,
+    LinkBullet,
+    QuickSendBullet,
+    PanelFrame,
+};
+
+PixelRect skinRegion(SkinPiece piece);
+
+// Colours are read from single skin pixels.
+inline constexpr PixelPoint kBackgroundPixel{50, 20};
+std::array<PixelPoint, 3> frameColourPixels();
+
+// One copy of a skin piece, stretched to the destination rectangle.
+struct SkinBlit {
+    SkinPiece piece;
+    PixelRect destination;
+};
+
+// The header band and the borders for a client area of width w and height h, in paint order.
+std::vector<SkinBlit> chromeBlits(int w, int h);
+
+// The three nested page-area frame rectangles, outermost first, for frame colours 1 to 3.
+std::array<PixelRect, 3> pageFrameRects(int w, int h, bool hasTabs);
+
+inline constexpr PixelRect kTitleImageRect{26, 4, 88, 15};
+inline constexpr PixelPoint kSignInIconPos{130, 140};
+inline constexpr int kSignInIconSize = 32;
+inline constexpr PixelRect kSignInButtonRect{80, 180, 65, 23};
+inline constexpr PixelRect kRegisterButtonRect{155, 180, 65, 23};
+// The forgotten-password link's hot spot before sign-in.
+inline constexpr PixelRect kForgotPasswordSpot{100, 220, 108, 12};
+
+// Bands whose vertical middle each one-line text of the signed-out view is centred on: the prompt
+// and the signing-in text on y = 121.5, the forgotten-password link on y = 221.5.
+PixelRect promptTextBand(int w);
+PixelRect forgotPasswordTextBand(int w);
+
+// The main window's three views, from the two session flags.
+enum class ViewKind { SignedOut, SigningIn, SignedIn };
+ViewKind viewFor(bool signingIn, bool signedIn);
+
+} // namespace textowl

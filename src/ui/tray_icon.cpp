@@ -1,0 +1,53 @@
+#include "ui/tray_icon.h"
+
+#include "ui/tray_rules.h"
+
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+namespace textowl {
+
+namespace {
+constexpr int kRestoreCommand = 32777;
+constexpr int kExitCommand = 57665;
+} // namespace
+
+TrayIcon::TrayIcon(const QIcon& icon, const Texts& texts, std::function<void(int)> sink,
+                   QObject* parent)
+    : QObject(parent), m_menu(std::make_unique<QMenu>()) {
+    m_menu->addAction(texts.restore, this, [sink] { sink(kRestoreCommand); });
+    m_menu->addAction(texts.exit, this, [sink] { sink(kExitCommand); });
+    m_icon = new QSystemTrayIcon(icon, this);
+    m_icon->setToolTip(QString::fromStdString(trayTipText(texts.tip.toStdString())));
+    m_icon->setContextMenu(m_menu.get());
+    connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::DoubleClick)
+            emit doubleClicked();
+    });
+}
+
+TrayIcon::~TrayIcon() {
+    // The icon must leave the notification area before its menu goes.
+    m_icon->hide();
+    m_icon->setContextMenu(nullptr);
+}
+
+bool TrayIcon::isAvailable() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TrayIcon::show() {
+    m_icon->show();
+    m_shown = true;
+}
+
+void TrayIcon::hide() {
+    m_icon->hide();
+    m_shown = false;
+}
+
+QString TrayIcon::toolTip() const {
+    return m_icon->toolTip();
+}
+
+} // namespace textowl

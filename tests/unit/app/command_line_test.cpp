@@ -1,0 +1,38 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace textowl {
+namespace {
+
+struct CommandLineCase {
+    const char* line;
+    std::optional<std::string> language;
+};
+
+class CommandLineLanguage : public ::testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(CommandLineLanguage, YieldsLoweredTrimmedRestOfLine) {
+    EXPECT_EQ(languageFromCommandLine(GetParam().line), GetParam().language);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CommandLineLanguage,
+    ::testing::Values(
+        CommandLineCase{"", std::nullopt}, CommandLineCase{"   ", std::nullopt},
+        CommandLineCase{"--verbose", std::nullopt}, CommandLineCase{"-lSvenska", "svenska"},
+        CommandLineCase{"-l English", "english"}, CommandLineCase{"-L English", "english"},
+        CommandLineCase{"  -l   Svenska   ", "svenska"},
+        CommandLineCase{"-l svenska \t ", "svenska"}, CommandLineCase{"foo-lbar", "bar"},
+        CommandLineCase{"-l Brazilian Portuguese -x", "brazilian portuguese -x"},
+        CommandLineCase{"x -l a -l b", "a -l b"}, CommandLineCase{"-l", ""},
+        CommandLineCase{"-l   ", ""}));
+
+TEST(CommandLineArguments, JoinSkipsProgramNameAndSeparatesWithSpaces) {
+    const char* argv[] = {"textowl", "-l", "Svenska"};
+    EXPECT_EQ(joinArguments(3, argv), "-l Svenska");
+    EXPECT_EQ(joinArguments(1, argv), "");
+}
+
+} // namespace
+} // namespace textowl

@@ -1,0 +1,186 @@
+#include "app/menu_tables.h"
+#include "app/string_catalogue.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace textowl {
+namespace {
+
+namespace fs = std::filesystem;
+
+class StringCatalogueTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("textowl-catalogue-" +
+                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string write(const std::string& xml) {
+        const fs::path path = dir_ / "strings.xml";
+        std::ofstream(path, std::ios::binary) << xml;
+        return path.string();
+    }
+
+    fs::path dir_;
+};
+
+const char* kTwoLanguages = R"(<?xml version="1.0" encoding="utf-8"?>
+<strings>
+  <language display="English" appname="Textowl" dialogtitle="Textowl says">
+    <menus><main><file text="&amp;File!"><signin alt="Sign &amp;Out">Sign &amp;In</signin></file></main></menus>
+    <login btn_signin="Sign In Now" prompt="Welcome"/>
+    <dialogs cancel="Cancel"/>
+    <main><root/></main>
+  </language>
+  <language display="Svenska" appname="Textuggla" dialogtitle="Meddelande">
+    <login btn_signin="Logga in"/>
+    <main><addcontact>Lägg till</addcontact></main>
+  </language>
+  <language appname="No display, never listed"/>
+  <language display="Svenska" appname="Second Svenska"/>
+</strings>)";
+
+TEST_F(StringCatalogueTest, MissingFileGivesEveryDefaultAndNoLanguages) {
+    StringCatalogue catalogue((dir_ / "absent.xml").string(), "English");
+    EXPECT_FALSE(catalogue.hasDocument());
+    EXPECT_TRUE(catalogue.languages().empty());
+    EXPECT_EQ(catalogue.applicationName(), "Varnel Textowl 2006");
+    EXPECT_EQ(catalogue.dialogTitle(), "Textowl Message");
+    std::string out;
+    EXPECT_LT(catalogue.attribute("login", "btn_signin", out, "Sign In"), 0);
+    EXPECT_EQ(out, "Sign In");
+    EXPECT_LT(catalogue.text("menus/main/file/signin", out, "&Sign In..."), 0);
+    EXPECT_EQ(out, "&Sign In...");
+}
+
+TEST_F(StringCatalogueTest, MalformedFileCountsAsMissing) {
+    StringCatalogue catalogue(write("<strings><language display='English'>"), "English");
+    EXPECT_FALSE(catalogue.hasDocument());
+    EXPECT_EQ(catalogue.attributeOr("login", "prompt", "dflt"), "dflt");
+}
+
+TEST_F(StringCatalogueTest, ListsDisplayNamesInDocumentOrderSkippingNamelessLanguages) {
+    StringCatalogue catalogue(write(kTwoLanguages), "English");
+    EXPECT_EQ(catalogue.languages(), (std::vector<std::string>{"English", "Svenska", "Svenska"}));
+}
+
+TEST_F(StringCatalogueTest, LooksUpAttributesAndTextsOfTheSelectedLanguage) {
+    StringCatalogue catalogue(write(kTwoLanguages), "English");
+    EXPECT_EQ(catalogue.attributeOr("login", "btn_signin", "Sign In"), "Sign In Now");
+    EXPECT_EQ(catalogue.attributeOr("menus/main/file", "text", "&File"), "&File!");
+    EXPECT_EQ(catalogue.textOr("menus/main/file/signin", "&Sign In..."), "Sign &In");
+    EXPECT_EQ(catalogue.attributeOr("menus/main/file/signin", "alt", "&Sign Out..."), "Sign &Out");
+}
+
+TEST_F(StringCatalogueTest, MissingKeyGivesDefaultButKeyWithoutAttributeGivesEmpty) {
+    StringCatalogue catalogue(write(kTwoLanguages), "English");
+    std::string out;
+    EXPECT_LT(catalogue.attribute("nowhere/at/all", "ok", out, "Ok"), 0);
+    EXPECT_EQ(out, "Ok");
+    EXPECT_LT(catalogue.attribute("dialogs", "ok", out, "Ok"), 0);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(catalogue.attributeOr("dialogs", "cancel", "x"), "Cancel");
+}
+
+TEST_F(StringCatalogueTest, ElementWithoutTextKeepsTheDefault) {
+    StringCatalogue catalogue(write(kTwoLanguages), "English");
+    EXPECT_EQ(catalogue.textOr("main/root", "Buddies"), "Buddies");
+    EXPECT_EQ(catalogue.textOr("menus/main", "Menu"), "Menu");
+}
+
+TEST_F(StringCatalogueTest, FirstMatchInDocumentOrderEvenUnderALaterParent) {
+    StringCatalogue catalogue(write(R"(<s><language display="English">
+        <main><other/></main><main><addgroup>Second main</addgroup></main>
+        <main><addgroup>Third main</addgroup></main></language></s>)"),
+                              "English");
+    EXPECT_EQ(catalogue.textOr("main/addgroup", "d"), "Second main");
+}
+
+TEST_F(StringCatalogueTest, DuplicateDisplayNameSelectsTheFirst) {
+    StringCatalogue catalogue(write(kTwoLanguages), "Svenska");
+    EXPECT_EQ(catalogue.applicationName(), "Textuggla");
+    EXPECT_EQ(catalogue.textOr("main/addcontact", "Add A Contact"), "Lägg till");
+}
+
+TEST_F(StringCatalogueTest, DisplayNamesAreComparedCaseSensitively) {
+    StringCatalogue catalogue(write(kTwoLanguages), "english");
+    EXPECT_EQ(catalogue.applicationName(), "Varnel Textowl 2006");
+    EXPECT_EQ(catalogue.attributeOr("login", "btn_signin", "Sign In"), "Sign In");
+    EXPECT_FALSE(catalogue.selectLanguage("svenska"));
+    EXPECT_TRUE(catalogue.selectLanguage("Svenska"));
+    EXPECT_EQ(catalogue.attributeOr("login", "btn_signin", "Sign In"), "Logga in");
+}
+
+TEST_F(StringCatalogueTest, UnknownNameKeepsThePreviousSelection) {
+    StringCatalogue catalogue(write(kTwoLanguages), "Svenska");
+    EXPECT_FALSE(catalogue.selectLanguage("Deutsch"));
+    EXPECT_EQ(catalogue.attributeOr("login", "btn_signin", "Sign In"), "Logga in");
+}
+
+TEST_F(StringCatalogueTest, ApplicationNameAndDialogTitleAreReadOnlyAtCreation) {
+    StringCatalogue catalogue(write(kTwoLanguages), "English");
+    catalogue.selectLanguage("Svenska");
+    EXPECT_EQ(catalogue.applicationName(), "Textowl");
+    EXPECT_EQ(catalogue.dialogTitle(), "Textowl says");
+}
+
+TEST_F(StringCatalogueTest, StringTableIdsGiveEnglishDefaults) {
+    StringCatalogue catalogue((dir_ / "absent.xml").string(), "English");
+    std::string out = "stale";
+    catalogue.text("login/failed", out, -1);
+    EXPECT_EQ(out, "");
+    if (defaultStringText(142).empty())
+        GTEST_SKIP() << "string table not linked";
+    catalogue.attribute("login", "btn_signin", out, 142);
+    EXPECT_EQ(out, "Sign In");
+}
+
+TEST_F(StringCatalogueTest, SharedCatalogueIsCountedAndFollowsTheCurrentLanguage) {
+    write(kTwoLanguages);
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir_);
+    StringCatalogue::setCurrentLanguageName("English");
+    {
+        auto first = StringCatalogue::obtain();
+        auto second = StringCatalogue::obtain();
+        EXPECT_EQ(first.get(), second.get());
+        EXPECT_EQ(StringCatalogue::useCount(), 2);
+        StringCatalogue::setCurrentLanguageName("Svenska");
+        EXPECT_EQ(first->attributeOr("login", "btn_signin", "Sign In"), "Logga in");
+        EXPECT_EQ(first->applicationName(), "Textowl");
+    }
+    EXPECT_EQ(StringCatalogue::useCount(), 0);
+    // The next holder creates a fresh catalogue, with the language named now.
+    auto again = StringCatalogue::obtain();
+    EXPECT_EQ(again->applicationName(), "Textuggla");
+    again.reset();
+    StringCatalogue::setCurrentLanguageName("English");
+    fs::current_path(previous);
+}
+
+TEST_F(StringCatalogueTest, MenuTextsWithoutStringsFileAreTheBuiltInOnes) {
+    StringCatalogue catalogue((dir_ / "absent.xml").string(), "English");
+    std::vector<std::string> titles;
+    for (const TextSource& title : menuBarTitles())
+        titles.push_back(lookUp(catalogue, title));
+    EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&Contacts", "&Languages", "&Help"}));
+    EXPECT_EQ(lookUp(catalogue, sessionItemText(false)), "&Sign In...");
+    EXPECT_EQ(lookUp(catalogue, sessionItemText(true)), "&Sign Out...");
+}
+
+TEST(PopupMenus, FollowTheKindOfTheSelectedLine) {
+    EXPECT_EQ(popupForLine(TreeLineKind::None), PopupMenuId::Root);
+    EXPECT_EQ(popupForLine(TreeLineKind::Root), PopupMenuId::Root);
+    EXPECT_EQ(popupForLine(TreeLineKind::Group), PopupMenuId::Group);
+    EXPECT_EQ(popupForLine(TreeLineKind::Buddy), PopupMenuId::Buddy);
+    EXPECT_EQ(popupForLine(TreeLineKind::Phone), PopupMenuId::Buddy);
+}
+
+} // namespace
+} // namespace textowl
