@@ -1,0 +1,215 @@
+#include "server/command_line.h"
+
+#include "server/http_server.h"
+#include "server/service.h"
+#include "server/wire_values.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <pthread.h>
+#include <thread>
+
+namespace textowl::server {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: pagewright-service serve --db FILE --listen HOST:PORT [--demo] [--hash-cost min]\n"
+    "       pagewright-service add-user --db FILE USER PASSWORD [CREDITS]\n"
+    "       pagewright-service outbox --db FILE [--user USER]\n";
+
+struct Arguments {
+    std::map<std::string, std::string> options;
+    std::vector<std::string> positional;
+    bool demo = false;
+};
+
+// Options that take a value; --demo is the only flag.
+std::optional<Arguments> parseArguments(const std::vector<std::string>& args, std::ostream& err) {
+    static const std::vector<std::string> kValued{"--db", "--listen", "--user", "--hash-cost"};
+    Arguments parsed;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--demo") {
+            parsed.demo = true;
+        } else if (std::find(kValued.begin(), kValued.end(), a) != kValued.end()) {
+            if (i + 1 >= args.size()) {
+                err << "pagewright-service: " << a << " needs a value\n";
+                return std::nullopt;
+            }
+            parsed.options[a] = args[++i];
+        } else if (a.rfind("--", 0) == 0) {
+            err << "pagewright-service: unknown option " << a << "\n";
+            return std::nullopt;
+        } else {
+            parsed.positional.push_back(a);
+        }
+    }
+    if (parsed.options.count("--db") == 0) {
+        err << "pagewright-service: --db FILE is required\n";
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+std::optional<std::pair<std::string, int>> parseListen(const std::string& text) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) {
+        return std::nullopt;
+    }
+    std::string host = text.substr(0, colon);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    }
+    const std::string portText = text.substr(colon + 1);
+    const auto port = parseId(portText);
+    if (!port || *port > 65535) {
+        return std::nullopt;
+    }
+    return std::pair{host, static_cast<int>(*port)};
+}
+
+ServiceConfig configFor(const Arguments& a) {
+    ServiceConfig config;
+    config.databasePath = a.options.at("--db");
+    const auto cost = a.options.find("--hash-cost");
+    if (cost != a.options.end() && cost->second == "min") {
+        config.hashCost = HashCost::Minimum;
+    }
+    return config;
+}
+
+int serve(const Arguments& a, std::ostream& out, std::ostream& err) {
+    const auto listen = parseListen(a.options.count("--listen") ? a.options.at("--listen") : "");
+    if (!listen) {
+        err << "pagewright-service: --listen HOST:PORT is required (port 0 picks a free one)\n";
+        return 2;
+    }
+    // Block the stop signals before any thread starts, so that only the watcher receives them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    PagewrightService service(configFor(a));
+    if (a.demo) {
+        service.ensureDemoAccount();
+    }
+    ServerOptions options;
+    options.host = listen->first;
+    options.port = listen->second;
+    PagewrightServer server(service, options);
+    if (!server.bind()) {
+        err << "pagewright-service: cannot listen on " << a.options.at("--listen") << "\n";
+        return 1;
+    }
+    std::thread watcher([&server, stopSignals] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        server.stop();
+    });
+    out << "listening on " << server.endpointUrl() << std::endl;
+    const bool drained = server.run();
+    watcher.join();
+    if (!drained) {
+        // Idle client connections still hold workers; everything acknowledged is committed,
+        // so leave without waiting for them.
+        out.flush();
+        std::_Exit(0);
+    }
+    return 0;
+}
+
+int addUser(const Arguments& a, std::ostream& out, std::ostream& err) {
+    if (a.positional.size() < 3 || a.positional.size() > 4) {
+        err << kUsage;
+        return 2;
+    }
+    const std::string& name = a.positional[1];
+    const auto credits =
+        a.positional.size() == 4 ? parseCredits(a.positional[3]) : std::optional<std::int64_t>(0);
+    if (!credits) {
+        err << "pagewright-service: credits must be a number such as 50 or 12.50\n";
+        return 2;
+    }
+    PagewrightService service(configFor(a));
+    switch (service.createAccount(name, a.positional[2], *credits)) {
+    case Err::Ok:
+        out << "created " << name << " with " << formatCredits(*credits) << " credits\n";
+        return 0;
+    case Err::Duplicate:
+        err << "pagewright-service: the user " << name << " already exists\n";
+        return 1;
+    default:
+        err << "pagewright-service: a user name is 1 to 32 letters, digits, '.', '_' or '-', "
+               "and the password must not be empty\n";
+        return 1;
+    }
+}
+
+int listOutbox(const Arguments& a, std::ostream& out) {
+    PagewrightService service(configFor(a));
+    const auto user = a.options.find("--user");
+    const auto rows = service.store().outbox(
+        user == a.options.end() ? std::nullopt : std::optional<std::string>(user->second));
+    for (const OutboxMessage& m : rows) {
+        out << m.id << '\t' << escapeOutboxField(m.user) << '\t' << escapeOutboxField(m.sender)
+            << '\t' << m.recipient << '\t' << m.type << '\t' << (m.unicode ? 1 : 0) << '\t'
+            << m.schedule << '\t' << m.parts << '\t' << escapeOutboxField(m.text) << '\n';
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string escapeOutboxField(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty() || (args[0] != "serve" && args[0] != "add-user" && args[0] != "outbox")) {
+        err << kUsage;
+        return 2;
+    }
+    const auto parsed = parseArguments(args, err);
+    if (!parsed) {
+        err << kUsage;
+        return 2;
+    }
+    try {
+        if (args[0] == "serve") {
+            return serve(*parsed, out, err);
+        }
+        if (args[0] == "add-user") {
+            return addUser(*parsed, out, err);
+        }
+        return listOutbox(*parsed, out);
+    } catch (const std::exception& e) {
+        err << "pagewright-service: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+} // namespace textowl::server

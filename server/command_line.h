@@ -1,0 +1,15 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace textowl::server {
+
+// pagewright-service's commands: serve, add-user, outbox. Returns the process exit status.
+int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// One outbox row as a tab-separated line; tabs, line breaks and backslashes in texts escaped.
+std::string escapeOutboxField(const std::string& text);
+
+} // namespace textowl::server

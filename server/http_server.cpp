@@ -1,0 +1,267 @@
+#include "server/http_server.h"
+
+#include "server/bmp_icons.h"
+#include "server/service.h"
+#include "server/soap_envelope.h"
+#include "server/web_catalogue.h"
+#include "server/web_pages.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <httplib.h>
+#include <thread>
+
+namespace textowl::server {
+namespace {
+
+constexpr const char* kXmlType = "text/xml; charset=utf-8";
+
+// A fixed pool whose shutdown waits a bounded time: an idle kept-alive connection pins its
+// worker until the client speaks or the keep-alive time ends, and stopping must not wait that
+// long. Workers own the shared state, so one left behind never touches a destroyed queue.
+class BoundedPool : public httplib::TaskQueue {
+public:
+    BoundedPool(int threads, std::chrono::milliseconds drain, bool& drainedOut)
+        : state_(std::make_shared<State>()), drain_(drain), drainedOut_(drainedOut) {
+        for (int i = 0; i < threads; ++i) {
+            threads_.emplace_back([state = state_] { work(*state); });
+        }
+        state_->live = threads;
+    }
+
+    void enqueue(std::function<void()> fn) override {
+        {
+            std::lock_guard lock(state_->mutex);
+            state_->jobs.push_back(std::move(fn));
+        }
+        state_->wake.notify_one();
+    }
+
+    void shutdown() override {
+        std::unique_lock lock(state_->mutex);
+        state_->stopping = true;
+        state_->wake.notify_all();
+        const bool drained =
+            state_->done.wait_for(lock, drain_, [this] { return state_->live == 0; });
+        lock.unlock();
+        for (std::thread& t : threads_) {
+            if (drained) {
+                t.join();
+            } else {
+                t.detach();
+            }
+        }
+        drainedOut_ = drained;
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable wake, done;
+        std::deque<std::function<void()>> jobs;
+        bool stopping = false;
+        int live = 0;
+    };
+
+    static void work(State& state) {
+        for (;;) {
+            std::function<void()> job;
+            {
+                std::unique_lock lock(state.mutex);
+                state.wake.wait(lock, [&] { return state.stopping || !state.jobs.empty(); });
+                if (state.jobs.empty()) {
+                    break;
+                }
+                job = std::move(state.jobs.front());
+                state.jobs.pop_front();
+            }
+            job();
+        }
+        std::lock_guard lock(state.mutex);
+        --state.live;
+        state.done.notify_all();
+    }
+
+    std::shared_ptr<State> state_;
+    std::chrono::milliseconds drain_;
+    bool& drainedOut_;
+    std::vector<std::thread> threads_;
+};
+
+// Closed once stopping begins: a request that still arrives on a left-behind connection is
+// answered without touching the service, which may be gone by then.
+struct Gate {
+    std::atomic<bool> open{true};
+};
+
+std::string stripQuotes(std::string value) {
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+void fault(httplib::Response& res, std::string_view code, std::string_view why) {
+    res.status = 500;
+    res.set_content(soapFault(code, why), kXmlType);
+}
+
+FormFields formFields(const httplib::Request& req) {
+    return FormFields(req.params.begin(), req.params.end());
+}
+
+} // namespace
+
+struct PagewrightServer::Impl {
+    PagewrightService& service;
+    ServerOptions options;
+    std::unique_ptr<httplib::Server> http = std::make_unique<httplib::Server>();
+    std::shared_ptr<Gate> gate = std::make_shared<Gate>();
+    WebPages pages{service};
+    std::map<std::string, std::string> icons = buildInterfaceIcons();
+    bool drained = true;
+    int port = 0;
+    std::thread background;
+
+    Impl(PagewrightService& s, ServerOptions o) : service(s), options(std::move(o)) {}
+
+    void handleSoap(const httplib::Request& req, httplib::Response& res) {
+        const SoapParseResult parsed = parseSoapRequest(req.body);
+        if (!parsed.request) {
+            fault(res, parsed.mustUnderstand ? "MustUnderstand" : "Client", parsed.fault);
+            return;
+        }
+        const SoapRequest& call = *parsed.request;
+        if (req.has_header("SOAPAction")) {
+            const std::string action = stripQuotes(req.get_header_value("SOAPAction"));
+            if (!action.empty() &&
+                action != std::string(kServiceNamespace) + "#" + call.operation) {
+                fault(res, "Client", "the SOAPAction header names another operation");
+                return;
+            }
+        }
+        const CallReply reply = service.call(call);
+        if (reply.faultCode) {
+            fault(res, *reply.faultCode, reply.faultString);
+            return;
+        }
+        res.set_content(soapResponse(call.operation, reply.returnText), kXmlType);
+    }
+
+    void routes() {
+        auto gated = [gate = gate](auto handler) {
+            return [gate, handler](const httplib::Request& req, httplib::Response& res) {
+                if (!gate->open) {
+                    res.status = 503;
+                    res.set_header("Connection", "close");
+                    return;
+                }
+                handler(req, res);
+            };
+        };
+        http->Post(std::string(kSoapPath),
+                   gated([this](const auto& req, auto& res) { handleSoap(req, res); }));
+        http->Get(R"(/pagewright/images/([A-Za-z0-9_.]+))",
+                  gated([this](const httplib::Request& req, httplib::Response& res) {
+                      const auto it = icons.find(req.matches[1]);
+                      if (it == icons.end()) {
+                          res.status = 404;
+                          return;
+                      }
+                      res.set_content(it->second, "image/bmp");
+                  }));
+        auto page = [this](const std::optional<WebResponse>& page, httplib::Response& res) {
+            if (!page) {
+                res.status = 404;
+                res.set_content("<!DOCTYPE html><title>Not found</title><p>Not found.</p>",
+                                "text/html; charset=utf-8");
+                return;
+            }
+            res.status = page->status;
+            res.set_content(page->body, page->contentType.c_str());
+        };
+        http->Get(R"(/pagewright(/.*)?)",
+                  gated([this, page](const httplib::Request& req, httplib::Response& res) {
+                      page(pages.get(req.path, formFields(req)), res);
+                  }));
+        http->Post(R"(/pagewright/(signup|forgot))",
+                   gated([this, page](const httplib::Request& req, httplib::Response& res) {
+                       page(pages.post(req.path, formFields(req)), res);
+                   }));
+        http->set_exception_handler(
+            [](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+                fault(res, "Server", "internal error");
+            });
+    }
+};
+
+PagewrightServer::PagewrightServer(PagewrightService& service, ServerOptions options)
+    : impl_(std::make_unique<Impl>(service, std::move(options))) {
+    Impl& d = *impl_;
+    d.http->set_keep_alive_max_count(100000);
+    d.http->set_keep_alive_timeout(d.options.keepAliveSeconds);
+    d.http->set_payload_max_length(d.options.maxBodyBytes);
+    d.http->new_task_queue = [&d] {
+        return new BoundedPool(d.options.workerThreads,
+                               std::chrono::milliseconds(d.options.drainMilliseconds), d.drained);
+    };
+    d.routes();
+}
+
+PagewrightServer::~PagewrightServer() {
+    stop();
+    if (impl_->background.joinable()) {
+        impl_->background.join();
+    }
+    if (!impl_->drained) {
+        // A worker left behind may still call into the HTTP server; keep it alive.
+        (void)impl_->http.release();
+    }
+}
+
+bool PagewrightServer::bind() {
+    Impl& d = *impl_;
+    if (d.options.port == 0) {
+        d.port = d.http->bind_to_any_port(d.options.host);
+        if (d.port <= 0) {
+            return false;
+        }
+    } else if (d.http->bind_to_port(d.options.host, d.options.port)) {
+        d.port = d.options.port;
+    } else {
+        return false;
+    }
+    const std::string host = d.options.host == "0.0.0.0" ? "127.0.0.1" : d.options.host;
+    d.service.setPublicHost(host + ":" + std::to_string(d.port));
+    return true;
+}
+
+int PagewrightServer::port() const {
+    return impl_->port;
+}
+
+std::string PagewrightServer::endpointUrl() const {
+    return "http://" + impl_->options.host + ":" + std::to_string(impl_->port) +
+           std::string(kSoapPath);
+}
+
+bool PagewrightServer::run() {
+    impl_->http->listen_after_bind();
+    return impl_->drained;
+}
+
+void PagewrightServer::start() {
+    impl_->background = std::thread([this] { run(); });
+    for (int i = 0; i < 5000 && !impl_->http->is_running(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void PagewrightServer::stop() {
+    impl_->gate->open = false;
+    impl_->http->stop();
+}
+
+} // namespace textowl::server

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace textowl::server {
+
+class PagewrightService;
+
+struct ServerOptions {
+    std::string host = "127.0.0.1";
+    int port = 0; // 0 picks a free port
+    // Each kept-alive connection holds a worker while idle, so the pool is sized for clients.
+    int workerThreads = 32;
+    // The desktop client does not notice a connection closed while idle, and its next call
+    // then fails; idle connections are therefore kept a little longer than a session lives.
+    int keepAliveSeconds = 31 * 60;
+    std::size_t maxBodyBytes = 1024 * 1024;
+    // How long stopping waits for workers before leaving idle connections behind.
+    int drainMilliseconds = 3000;
+};
+
+// The HTTP side: SOAP at POST /pagewright/soapserver.php, the web pages and the icons.
+class PagewrightServer {
+public:
+    PagewrightServer(PagewrightService& service, ServerOptions options);
+    ~PagewrightServer();
+    PagewrightServer(const PagewrightServer&) = delete;
+    PagewrightServer& operator=(const PagewrightServer&) = delete;
+
+    // Binds the listening socket and tells the service the address clients reach it by.
+    bool bind();
+    int port() const;
+    std::string endpointUrl() const;
+
+    // Serves until stop(); returns whether every worker ended in time.
+    bool run();
+    void start(); // run() on a background thread
+    void stop();  // safe from any thread, and from a signal-watching thread
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace textowl::server

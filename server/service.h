@@ -1,0 +1,90 @@
+#pragma once
+
+#include "server/password_hasher.h"
+#include "server/result_codes.h"
+#include "server/soap_envelope.h"
+#include "server/store.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace textowl::server {
+
+struct ServiceConfig {
+    std::string databasePath;
+    HashCost hashCost = HashCost::Interactive;
+    std::int64_t sessionIdleSeconds = 30 * 60;
+    std::int64_t signupCreditsCents = 10 * 100;
+    // Unix seconds; replaced by tests that let sessions expire.
+    std::function<std::int64_t()> clock;
+};
+
+// What one call produced: either the "return" text or a SOAP fault.
+struct CallReply {
+    std::string returnText;
+    std::optional<std::string> faultCode; // "Client" or "Server"
+    std::string faultString;
+};
+
+// The operations of urn:Pagewright on top of the store: parameter checks, tickets, credit.
+class PagewrightService {
+public:
+    explicit PagewrightService(ServiceConfig config);
+
+    CallReply call(const SoapRequest& request);
+    bool knowsOperation(const std::string& name) const;
+
+    // "HOST:PORT" of the server as clients reach it; named in the interface description.
+    void setPublicHost(std::string hostAndPort);
+    std::string publicHost() const;
+
+    // Shared with the web pages and the command line.
+    Err createAccount(const std::string& name, const std::string& password,
+                      std::int64_t balanceCents);
+    std::optional<AccountId> accountForTicket(const std::string& ticket);
+    void ensureDemoAccount();
+    Store& store() { return store_; }
+    std::int64_t signupCreditsCents() const { return config_.signupCreditsCents; }
+
+private:
+    using Params = std::map<std::string, std::optional<std::string>>;
+    using Handler = std::string (PagewrightService::*)(const Params&);
+    struct Operation;
+    static const Operation* findOperation(const std::string& name);
+
+    std::int64_t now() const;
+    std::optional<AccountId> authenticate(const Params& p);
+
+    std::string validateLogin(const Params& p);
+    std::string logout(const Params& p);
+    std::string balance(const Params& p);
+    std::string getBuddyList(const Params& p);
+    std::string addBuddy(const Params& p);
+    std::string updateBuddy(const Params& p);
+    std::string deleteBuddy(const Params& p);
+    std::string removeBuddy(const Params& p);
+    std::string copyBuddy(const Params& p);
+    std::string moveBuddy(const Params& p);
+    std::string addBuddyGroup(const Params& p);
+    std::string updateBuddyGroup(const Params& p);
+    std::string deleteBuddyGroup(const Params& p);
+    std::string sendSms(const Params& p);
+    std::string sendSmsToGroup(const Params& p);
+    std::string getInterface(const Params& p);
+    std::string send(const Params& p, bool toGroup);
+
+    ServiceConfig config_;
+    PasswordHasher hasher_;
+    Store store_;
+    mutable std::mutex hostMutex_;
+    std::string publicHost_ = "127.0.0.1";
+};
+
+// Account names: 1 to 32 characters from letters, digits, ".", "_" and "-".
+bool validAccountName(const std::string& name);
+
+} // namespace textowl::server

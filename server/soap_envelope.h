@@ -1,0 +1,34 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace textowl::server {
+
+inline constexpr std::string_view kServiceNamespace = "urn:Pagewright";
+
+// One parsed call: the operation (the first child of Body) and its parameters by local name;
+// a nil parameter is present with no value.
+struct SoapRequest {
+    std::string operation;
+    std::map<std::string, std::optional<std::string>> params;
+};
+
+struct SoapParseResult {
+    std::optional<SoapRequest> request;
+    std::string fault;           // why the envelope was refused, when request is empty
+    bool mustUnderstand = false; // refused because of a header entry the service cannot honour
+};
+
+// Parses a SOAP 1.1 request body. Document type declarations are refused, so no entity is ever
+// expanded. Parameter texts are sanitised to valid UTF-8 made of XML characters.
+SoapParseResult parseSoapRequest(std::string_view body);
+
+std::string soapResponse(std::string_view operation, std::string_view returnText);
+
+// faultCode is the local part: "Client", "Server", "MustUnderstand".
+std::string soapFault(std::string_view faultCode, std::string_view faultString);
+
+} // namespace textowl::server

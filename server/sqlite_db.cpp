@@ -1,0 +1,118 @@
+#include "server/sqlite_db.h"
+
+#include <sqlite3.h>
+
+namespace textowl::server {
+namespace {
+
+[[noreturn]] void fail(sqlite3* db, const char* what) {
+    throw SqlError(std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+}
+
+} // namespace
+
+SqliteDb::SqliteDb(const std::string& path) {
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+        const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw SqlError("cannot open " + path + ": " + message);
+    }
+    sqlite3_busy_timeout(db_, 5000);
+    sqlite3_extended_result_codes(db_, 1);
+}
+
+SqliteDb::~SqliteDb() {
+    sqlite3_close_v2(db_);
+}
+
+void SqliteDb::exec(const char* sql) {
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        fail(db_, sql);
+    }
+}
+
+std::int64_t SqliteDb::lastInsertId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
+
+int SqliteDb::changes() const {
+    return sqlite3_changes(db_);
+}
+
+Statement::Statement(SqliteDb& db, const char* sql) : db_(db) {
+    if (sqlite3_prepare_v2(db.handle(), sql, -1, &stmt_, nullptr) != SQLITE_OK) {
+        fail(db.handle(), "prepare");
+    }
+}
+
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
+
+Statement& Statement::bind(int index, std::int64_t value) {
+    if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) {
+        fail(db_.handle(), "bind");
+    }
+    return *this;
+}
+
+Statement& Statement::bind(int index, std::string_view value) {
+    if (sqlite3_bind_text64(stmt_, index, value.data(), value.size(), SQLITE_TRANSIENT,
+                            SQLITE_UTF8) != SQLITE_OK) {
+        fail(db_.handle(), "bind");
+    }
+    return *this;
+}
+
+Statement& Statement::bindBlob(int index, std::string_view bytes) {
+    if (sqlite3_bind_blob64(stmt_, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT) !=
+        SQLITE_OK) {
+        fail(db_.handle(), "bind");
+    }
+    return *this;
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) {
+        return true;
+    }
+    if (rc == SQLITE_DONE) {
+        return false;
+    }
+    fail(db_.handle(), "step");
+}
+
+void Statement::run() {
+    while (step()) {
+    }
+}
+
+std::int64_t Statement::integer(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
+
+std::string Statement::text(int column) const {
+    const auto* bytes = sqlite3_column_text(stmt_, column);
+    const int size = sqlite3_column_bytes(stmt_, column);
+    return bytes ? std::string(reinterpret_cast<const char*>(bytes), size) : std::string();
+}
+
+Transaction::Transaction(SqliteDb& db, Kind kind) : db_(db) {
+    db_.exec(kind == Kind::Write ? "BEGIN IMMEDIATE" : "BEGIN");
+}
+
+Transaction::~Transaction() {
+    if (!done_) {
+        sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+}
+
+void Transaction::commit() {
+    db_.exec("COMMIT");
+    done_ = true;
+}
+
+} // namespace textowl::server

@@ -1,0 +1,448 @@
+#include "server/store.h"
+
+namespace textowl::server {
+namespace {
+
+using Lock = std::lock_guard<std::mutex>;
+using Kind = Transaction::Kind;
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS accounts(
+  id INTEGER PRIMARY KEY,
+  name TEXT NOT NULL UNIQUE,
+  password_hash TEXT NOT NULL,
+  balance_cents INTEGER NOT NULL CHECK (balance_cents >= 0));
+CREATE TABLE IF NOT EXISTS sessions(
+  token_hash BLOB PRIMARY KEY,
+  account_id INTEGER NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
+  last_used INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS buddies(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  account_id INTEGER NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
+  firstname TEXT NOT NULL, lastname TEXT NOT NULL, nickname TEXT NOT NULL,
+  cellphone TEXT NOT NULL, email TEXT NOT NULL, birthday TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS buddy_groups(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  account_id INTEGER NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
+  name TEXT NOT NULL,
+  UNIQUE (account_id, name));
+CREATE TABLE IF NOT EXISTS placements(
+  seq INTEGER PRIMARY KEY AUTOINCREMENT,
+  buddy_id INTEGER NOT NULL REFERENCES buddies(id) ON DELETE CASCADE,
+  group_id INTEGER NOT NULL,
+  UNIQUE (buddy_id, group_id));
+CREATE INDEX IF NOT EXISTS placements_by_group ON placements(group_id);
+CREATE INDEX IF NOT EXISTS buddies_by_account ON buddies(account_id);
+CREATE TABLE IF NOT EXISTS outbox(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  account_id INTEGER NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
+  sender TEXT NOT NULL, recipient TEXT NOT NULL, type TEXT NOT NULL,
+  unicode INTEGER NOT NULL, schedule TEXT NOT NULL, parts INTEGER NOT NULL,
+  text TEXT NOT NULL, accepted INTEGER NOT NULL);
+)sql";
+
+constexpr const char* kBuddyColumns =
+    "b.id, b.firstname, b.lastname, b.nickname, b.cellphone, b.email, b.birthday";
+
+Buddy readBuddy(const Statement& s) {
+    return Buddy{s.integer(0),
+                 BuddyFields{s.text(1), s.text(2), s.text(3), s.text(4), s.text(5), s.text(6)}};
+}
+
+} // namespace
+
+Store::Store(const std::string& path) : db_(path) {
+    // WAL keeps readers off the writer's back, and with synchronous FULL every commit that
+    // was acknowledged survives a crash of the process or of the machine.
+    Statement(db_, "PRAGMA journal_mode=WAL").run();
+    db_.exec("PRAGMA synchronous=FULL");
+    db_.exec("PRAGMA foreign_keys=ON");
+    createSchema();
+}
+
+void Store::createSchema() {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    db_.exec(kSchema);
+    t.commit();
+}
+
+Err Store::createAccount(const std::string& name, const std::string& passwordHash,
+                         std::int64_t balanceCents) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    Statement exists(db_, "SELECT 1 FROM accounts WHERE name = ?1");
+    if (exists.bind(1, name).step()) {
+        return Err::Duplicate;
+    }
+    Statement insert(db_,
+                     "INSERT INTO accounts(name, password_hash, balance_cents) VALUES(?1, ?2, ?3)");
+    insert.bind(1, name).bind(2, passwordHash).bind(3, balanceCents).run();
+    t.commit();
+    return Err::Ok;
+}
+
+std::optional<Account> Store::findAccount(const std::string& name) {
+    Lock lock(mutex_);
+    Statement s(db_, "SELECT id, name, password_hash FROM accounts WHERE name = ?1");
+    if (!s.bind(1, name).step()) {
+        return std::nullopt;
+    }
+    return Account{s.integer(0), s.text(1), s.text(2)};
+}
+
+std::optional<std::string> Store::accountName(AccountId account) {
+    Lock lock(mutex_);
+    Statement s(db_, "SELECT name FROM accounts WHERE id = ?1");
+    if (!s.bind(1, account).step()) {
+        return std::nullopt;
+    }
+    return s.text(0);
+}
+
+std::int64_t Store::balanceCents(AccountId account) {
+    Lock lock(mutex_);
+    Statement s(db_, "SELECT balance_cents FROM accounts WHERE id = ?1");
+    return s.bind(1, account).step() ? s.integer(0) : 0;
+}
+
+void Store::createSession(AccountId account, const std::string& tokenHash, std::int64_t now) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    Statement(db_, "INSERT INTO sessions(token_hash, account_id, last_used) VALUES(?1, ?2, ?3)")
+        .bindBlob(1, tokenHash)
+        .bind(2, account)
+        .bind(3, now)
+        .run();
+    t.commit();
+}
+
+std::optional<AccountId> Store::touchSession(const std::string& tokenHash, std::int64_t now,
+                                             std::int64_t idleSeconds) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    Statement(db_, "DELETE FROM sessions WHERE last_used < ?1").bind(1, now - idleSeconds).run();
+    Statement find(db_, "SELECT account_id FROM sessions WHERE token_hash = ?1");
+    if (!find.bindBlob(1, tokenHash).step()) {
+        t.commit();
+        return std::nullopt;
+    }
+    const AccountId account = find.integer(0);
+    Statement(db_, "UPDATE sessions SET last_used = ?2 WHERE token_hash = ?1")
+        .bindBlob(1, tokenHash)
+        .bind(2, now)
+        .run();
+    t.commit();
+    return account;
+}
+
+bool Store::deleteSession(const std::string& tokenHash) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    Statement(db_, "DELETE FROM sessions WHERE token_hash = ?1").bindBlob(1, tokenHash).run();
+    const bool deleted = db_.changes() > 0;
+    t.commit();
+    return deleted;
+}
+
+BuddyList Store::buddyList(AccountId account) {
+    Lock lock(mutex_);
+    Transaction t(db_, Kind::Read);
+    BuddyList list;
+    Statement top(db_, (std::string("SELECT ") + kBuddyColumns +
+                        " FROM placements p JOIN buddies b ON b.id = p.buddy_id"
+                        " WHERE b.account_id = ?1 AND p.group_id = 0 ORDER BY p.seq")
+                           .c_str());
+    top.bind(1, account);
+    while (top.step()) {
+        list.topLevel.push_back(readBuddy(top));
+    }
+    Statement groups(db_, "SELECT id, name FROM buddy_groups WHERE account_id = ?1 ORDER BY id");
+    groups.bind(1, account);
+    while (groups.step()) {
+        list.groups.push_back(BuddyGroup{groups.integer(0), groups.text(1), {}});
+    }
+    for (BuddyGroup& group : list.groups) {
+        Statement m(db_, (std::string("SELECT ") + kBuddyColumns +
+                          " FROM placements p JOIN buddies b ON b.id = p.buddy_id"
+                          " WHERE b.account_id = ?1 AND p.group_id = ?2 ORDER BY p.seq")
+                             .c_str());
+        m.bind(1, account).bind(2, group.id);
+        while (m.step()) {
+            group.members.push_back(readBuddy(m));
+        }
+    }
+    t.commit();
+    return list;
+}
+
+bool Store::buddyExists(AccountId account, std::int64_t buddyId) {
+    Statement s(db_, "SELECT 1 FROM buddies WHERE id = ?1 AND account_id = ?2");
+    return s.bind(1, buddyId).bind(2, account).step();
+}
+
+// Group 0 is the top level, which every account has.
+bool Store::groupExists(AccountId account, std::int64_t groupId) {
+    if (groupId == 0) {
+        return true;
+    }
+    Statement s(db_, "SELECT 1 FROM buddy_groups WHERE id = ?1 AND account_id = ?2");
+    return s.bind(1, groupId).bind(2, account).step();
+}
+
+bool Store::placed(std::int64_t buddyId, std::int64_t groupId) {
+    Statement s(db_, "SELECT 1 FROM placements WHERE buddy_id = ?1 AND group_id = ?2");
+    return s.bind(1, buddyId).bind(2, groupId).step();
+}
+
+Outcome<std::int64_t> Store::addBuddy(AccountId account, std::int64_t groupId,
+                                      const BuddyFields& f) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    if (!groupExists(account, groupId)) {
+        return {Err::NotFound, 0};
+    }
+    Statement(db_, "INSERT INTO buddies(account_id, firstname, lastname, nickname, cellphone,"
+                   " email, birthday) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)")
+        .bind(1, account)
+        .bind(2, f.firstname)
+        .bind(3, f.lastname)
+        .bind(4, f.nickname)
+        .bind(5, f.cellphone)
+        .bind(6, f.email)
+        .bind(7, f.birthday)
+        .run();
+    const std::int64_t id = db_.lastInsertId();
+    Statement(db_, "INSERT INTO placements(buddy_id, group_id) VALUES(?1, ?2)")
+        .bind(1, id)
+        .bind(2, groupId)
+        .run();
+    t.commit();
+    return {Err::Ok, id};
+}
+
+Err Store::updateBuddy(AccountId account, std::int64_t buddyId, const BuddyFields& f) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    Statement(db_, "UPDATE buddies SET firstname = ?3, lastname = ?4, nickname = ?5,"
+                   " cellphone = ?6, email = ?7, birthday = ?8 WHERE id = ?1 AND account_id = ?2")
+        .bind(1, buddyId)
+        .bind(2, account)
+        .bind(3, f.firstname)
+        .bind(4, f.lastname)
+        .bind(5, f.nickname)
+        .bind(6, f.cellphone)
+        .bind(7, f.email)
+        .bind(8, f.birthday)
+        .run();
+    if (db_.changes() == 0) {
+        return Err::NotFound;
+    }
+    t.commit();
+    return Err::Ok;
+}
+
+Err Store::deleteBuddy(AccountId account, std::int64_t buddyId) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    Statement(db_, "DELETE FROM buddies WHERE id = ?1 AND account_id = ?2")
+        .bind(1, buddyId)
+        .bind(2, account)
+        .run();
+    if (db_.changes() == 0) {
+        return Err::NotFound;
+    }
+    t.commit();
+    return Err::Ok;
+}
+
+Err Store::removePlacement(AccountId account, std::int64_t buddyId, std::int64_t groupId) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    if (!buddyExists(account, buddyId)) {
+        return Err::NotFound;
+    }
+    Statement(db_, "DELETE FROM placements WHERE buddy_id = ?1 AND group_id = ?2")
+        .bind(1, buddyId)
+        .bind(2, groupId)
+        .run();
+    if (db_.changes() == 0) {
+        return Err::NotFound;
+    }
+    t.commit();
+    return Err::Ok;
+}
+
+// The buddy record outlives its last placement: a cut removes the placement before the paste
+// copies the buddy back in, naming the location it was cut from.
+Err Store::copyPlacement(AccountId account, std::int64_t buddyId, std::int64_t toGroup) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    if (!buddyExists(account, buddyId) || !groupExists(account, toGroup)) {
+        return Err::NotFound;
+    }
+    if (placed(buddyId, toGroup)) {
+        return Err::Duplicate;
+    }
+    Statement(db_, "INSERT INTO placements(buddy_id, group_id) VALUES(?1, ?2)")
+        .bind(1, buddyId)
+        .bind(2, toGroup)
+        .run();
+    t.commit();
+    return Err::Ok;
+}
+
+Err Store::movePlacement(AccountId account, std::int64_t buddyId, std::int64_t fromGroup,
+                         std::int64_t toGroup) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    if (!buddyExists(account, buddyId) || !groupExists(account, toGroup) ||
+        !placed(buddyId, fromGroup)) {
+        return Err::NotFound;
+    }
+    if (placed(buddyId, toGroup)) {
+        return Err::Duplicate;
+    }
+    Statement(db_, "DELETE FROM placements WHERE buddy_id = ?1 AND group_id = ?2")
+        .bind(1, buddyId)
+        .bind(2, fromGroup)
+        .run();
+    Statement(db_, "INSERT INTO placements(buddy_id, group_id) VALUES(?1, ?2)")
+        .bind(1, buddyId)
+        .bind(2, toGroup)
+        .run();
+    t.commit();
+    return Err::Ok;
+}
+
+Outcome<std::int64_t> Store::addGroup(AccountId account, const std::string& name) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    Statement exists(db_, "SELECT 1 FROM buddy_groups WHERE account_id = ?1 AND name = ?2");
+    if (exists.bind(1, account).bind(2, name).step()) {
+        return {Err::Duplicate, 0};
+    }
+    Statement(db_, "INSERT INTO buddy_groups(account_id, name) VALUES(?1, ?2)")
+        .bind(1, account)
+        .bind(2, name)
+        .run();
+    const std::int64_t id = db_.lastInsertId();
+    t.commit();
+    return {Err::Ok, id};
+}
+
+Err Store::renameGroup(AccountId account, std::int64_t groupId, const std::string& name) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    if (groupId == 0 || !groupExists(account, groupId)) {
+        return Err::NotFound;
+    }
+    Statement other(db_,
+                    "SELECT 1 FROM buddy_groups WHERE account_id = ?1 AND name = ?2 AND id <> ?3");
+    if (other.bind(1, account).bind(2, name).bind(3, groupId).step()) {
+        return Err::Duplicate;
+    }
+    Statement(db_, "UPDATE buddy_groups SET name = ?2 WHERE id = ?1")
+        .bind(1, groupId)
+        .bind(2, name)
+        .run();
+    t.commit();
+    return Err::Ok;
+}
+
+Err Store::deleteGroup(AccountId account, std::int64_t groupId) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    if (groupId == 0 || !groupExists(account, groupId)) {
+        return Err::NotFound;
+    }
+    Statement(db_, "DELETE FROM placements WHERE group_id = ?1").bind(1, groupId).run();
+    Statement(db_, "DELETE FROM buddy_groups WHERE id = ?1").bind(1, groupId).run();
+    t.commit();
+    return Err::Ok;
+}
+
+Outcome<std::vector<std::string>> Store::groupPhones(AccountId account, const std::string& name) {
+    Lock lock(mutex_);
+    Transaction t(db_, Kind::Read);
+    Statement group(db_, "SELECT id FROM buddy_groups WHERE account_id = ?1 AND name = ?2");
+    if (!group.bind(1, account).bind(2, name).step()) {
+        return {Err::NotFound, {}};
+    }
+    Statement members(db_, "SELECT b.cellphone FROM placements p JOIN buddies b"
+                           " ON b.id = p.buddy_id WHERE p.group_id = ?1 AND b.account_id = ?2"
+                           " AND b.cellphone <> '' ORDER BY p.seq");
+    members.bind(1, group.integer(0)).bind(2, account);
+    Outcome<std::vector<std::string>> result;
+    while (members.step()) {
+        result.value.push_back(members.text(0));
+    }
+    t.commit();
+    return result;
+}
+
+Err Store::queueMessages(AccountId account, const std::vector<OutboxMessage>& messages,
+                         std::int64_t costCents, std::int64_t now) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    Statement charge(db_, "UPDATE accounts SET balance_cents = balance_cents - ?2"
+                          " WHERE id = ?1 AND balance_cents >= ?2");
+    charge.bind(1, account).bind(2, costCents).run();
+    if (db_.changes() == 0) {
+        return Err::InsufficientCredit;
+    }
+    for (const OutboxMessage& m : messages) {
+        Statement(db_, "INSERT INTO outbox(account_id, sender, recipient, type, unicode, schedule,"
+                       " parts, text, accepted) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)")
+            .bind(1, account)
+            .bind(2, m.sender)
+            .bind(3, m.recipient)
+            .bind(4, m.type)
+            .bind(5, std::int64_t{m.unicode ? 1 : 0})
+            .bind(6, m.schedule)
+            .bind(7, std::int64_t{m.parts})
+            .bind(8, m.text)
+            .bind(9, now)
+            .run();
+    }
+    t.commit();
+    return Err::Ok;
+}
+
+std::vector<OutboxMessage> Store::outbox(const std::optional<std::string>& user) {
+    Lock lock(mutex_);
+    Statement s(db_, "SELECT o.id, a.name, o.sender, o.recipient, o.type, o.unicode, o.schedule,"
+                     " o.parts, o.text FROM outbox o JOIN accounts a ON a.id = o.account_id"
+                     " WHERE ?1 IS NULL OR a.name = ?1 ORDER BY o.id");
+    if (user) {
+        s.bind(1, *user);
+    }
+    std::vector<OutboxMessage> rows;
+    while (s.step()) {
+        rows.push_back(OutboxMessage{s.integer(0), s.text(1), s.text(2), s.text(3), s.text(4),
+                                     s.integer(5) != 0, s.text(6), static_cast<int>(s.integer(7)),
+                                     s.text(8)});
+    }
+    return rows;
+}
+
+Store::Totals Store::totals(AccountId account) {
+    Lock lock(mutex_);
+    Transaction t(db_, Kind::Read);
+    auto count = [&](const char* sql) {
+        Statement s(db_, sql);
+        s.bind(1, account).step();
+        return s.integer(0);
+    };
+    Totals totals;
+    totals.buddies = count("SELECT count(*) FROM buddies WHERE account_id = ?1");
+    totals.groups = count("SELECT count(*) FROM buddy_groups WHERE account_id = ?1");
+    totals.placements = count("SELECT count(*) FROM placements p JOIN buddies b"
+                              " ON b.id = p.buddy_id WHERE b.account_id = ?1");
+    totals.messages = count("SELECT count(*) FROM outbox WHERE account_id = ?1");
+    totals.messageParts = count("SELECT coalesce(sum(parts), 0) FROM outbox WHERE account_id = ?1");
+    t.commit();
+    return totals;
+}
+
+} // namespace textowl::server

@@ -1,0 +1,209 @@
+#include "server/web_pages.h"
+
+#include "server/service.h"
+#include "server/web_catalogue.h"
+#include "server/wire_values.h"
+#include "server/xml_text.h"
+
+#include <array>
+
+namespace textowl::server {
+namespace {
+
+std::string html(std::string_view text) {
+    return escapeXml(text, true);
+}
+
+std::string field(const FormFields& fields, const std::string& name) {
+    const auto it = fields.find(name);
+    return it == fields.end() ? std::string() : it->second;
+}
+
+WebResponse page(std::string_view title, const std::string& body, int status = 200) {
+    std::string out = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>";
+    out += html(title);
+    out += "</title><style>body{font-family:sans-serif;margin:1em;max-width:40em}"
+           "label{display:block;margin-top:.6em}table{border-collapse:collapse}"
+           "td,th{border:1px solid #bbb;padding:2px 6px;text-align:left}</style></head><body><h1>";
+    out += html(title);
+    out += "</h1>\n";
+    out += body;
+    out += "\n</body></html>\n";
+    return WebResponse{status, "text/html; charset=utf-8", std::move(out)};
+}
+
+struct StaticPage {
+    std::string_view path;
+    std::string_view title;
+    std::string_view body;
+};
+
+constexpr std::array kStaticPages{
+    StaticPage{"terms", "Terms of use",
+               "<p>Messages are queued for delivery as you send them; each part of a message to "
+               "each recipient costs one credit. Credit does not expire. Do not send messages "
+               "that the recipient has not asked for.</p>"},
+    StaticPage{"faqs", "Frequently asked questions",
+               "<dl><dt>How long can a message be?</dt><dd>160 characters fit in one part; "
+               "longer texts are sent in parts of 153. Texts with characters outside the "
+               "GSM alphabet, or sent as UTF-16, fit 70 characters in one part and 67 in each "
+               "part of a longer text.</dd><dt>Which number format?</dt><dd>The country code "
+               "followed by the number, for example 46700000000.</dd><dt>Can one contact be "
+               "in several groups?</dt><dd>Yes; deleting it from one group keeps the "
+               "others.</dd></dl>"},
+    StaticPage{"contact", "Contact us",
+               "<p>Write to the operator of this service; for a lost password, name your user "
+               "name.</p>"},
+    StaticPage{"about", "About Pagewright",
+               "<p>Pagewright keeps your buddy list and sends your text messages.</p>"},
+    StaticPage{"tabs/news", "News",
+               "<p>Scheduled messages: pick a date and time when you send and the message "
+               "waits until then.</p>"},
+    StaticPage{"tabs/help", "Help",
+               "<p>Double-click a buddy to write to them; drag a buddy onto a group to move "
+               "it; copy and paste places it in a second group.</p>"},
+    StaticPage{"tabs/rates", "Rates",
+               "<table><tr><th>Message</th><th>Credits per recipient</th></tr>"
+               "<tr><td>up to 160 characters</td><td>1</td></tr>"
+               "<tr><td>each further 153 characters</td><td>1</td></tr>"
+               "<tr><td>UTF-16: up to 70, then per 67 characters</td><td>1</td></tr></table>"},
+    StaticPage{"footer", "Pagewright",
+               "<p><small>Pagewright messaging &middot; <a href=\"/pagewright/terms\" "
+               "target=\"_blank\">terms</a></small></p>"},
+};
+
+std::string stripPrefix(const std::string& path) {
+    constexpr std::string_view prefix = "/pagewright/";
+    if (path.rfind(prefix, 0) != 0) {
+        return {};
+    }
+    return path.substr(prefix.size());
+}
+
+std::string indexBody() {
+    std::string body = "<ul><li><a href=\"/pagewright/signup\">Sign up</a></li>"
+                       "<li><a href=\"/pagewright/forgot\">Forgotten password</a></li>";
+    for (const StaticPage& p : kStaticPages) {
+        body += "<li><a href=\"/pagewright/" + std::string(p.path) + "\">" + html(p.title) +
+                "</a></li>";
+    }
+    return body + "</ul>";
+}
+
+constexpr std::string_view kForgotForm =
+    "<form method=\"post\" action=\"/pagewright/forgot\"><label>User name "
+    "<input name=\"name\" required></label><p><button type=\"submit\">Ask for a new "
+    "password</button></p></form>";
+
+} // namespace
+
+WebPages::WebPages(PagewrightService& service) : service_(service) {}
+
+std::optional<WebResponse> WebPages::get(const std::string& path, const FormFields& query) {
+    const std::string slug = stripPrefix(path);
+    if (path == "/pagewright" || path == "/pagewright/") {
+        return page("Pagewright", indexBody());
+    }
+    if (slug == "signup") {
+        return signupForm("", "");
+    }
+    if (slug == "forgot") {
+        return page("Forgotten password", std::string(kForgotForm));
+    }
+    for (const StaticPage& p : kStaticPages) {
+        if (slug == p.path) {
+            return page(p.title, std::string(p.body));
+        }
+    }
+    for (const WebEntry& b : interfaceButtons()) {
+        if (slug == b.slug) {
+            return buttonPage(slug, query);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<WebResponse> WebPages::post(const std::string& path, const FormFields& form) {
+    const std::string slug = stripPrefix(path);
+    if (slug == "signup") {
+        return signup(form);
+    }
+    if (slug == "forgot") {
+        // The same answer whether or not the name exists, so the page reveals no accounts.
+        return page("Forgotten password",
+                    "<p>If an account by that name exists, the operator of this service has "
+                    "been asked to set a new password and will contact you.</p>");
+    }
+    return std::nullopt;
+}
+
+WebResponse WebPages::signupForm(const std::string& message, const std::string& name) {
+    std::string body;
+    if (!message.empty()) {
+        body += "<p><strong>" + html(message) + "</strong></p>";
+    }
+    body += "<form method=\"post\" action=\"/pagewright/signup\">"
+            "<label>User name (letters, digits, . _ -) <input name=\"name\" maxlength=\"32\" "
+            "required value=\"" +
+            html(name) +
+            "\"></label><label>Password (at least 6 characters) <input type=\"password\" "
+            "name=\"password\" required></label><label>Password again <input "
+            "type=\"password\" name=\"password2\" required></label>"
+            "<p><button type=\"submit\">Create account</button></p></form>";
+    return page("Sign up", body, message.empty() ? 200 : 400);
+}
+
+WebResponse WebPages::signup(const FormFields& form) {
+    const std::string name = field(form, "name");
+    const std::string password = field(form, "password");
+    if (!validAccountName(name)) {
+        return signupForm("Choose a user name of 1 to 32 letters, digits, dots, dashes or "
+                          "underscores.",
+                          name);
+    }
+    if (password.size() < 6 || password.size() > 1024) {
+        return signupForm("Choose a password of at least 6 characters.", name);
+    }
+    if (password != field(form, "password2")) {
+        return signupForm("The two passwords differ.", name);
+    }
+    const Err err = service_.createAccount(name, password, service_.signupCreditsCents());
+    if (err == Err::Duplicate) {
+        return signupForm("That user name is taken; choose another.", name);
+    }
+    if (err != Err::Ok) {
+        return signupForm("The account could not be created.", name);
+    }
+    return page("Welcome", "<p>Your account <strong>" + html(name) +
+                               "</strong> is ready. Sign in with it in Textowl.</p>");
+}
+
+WebResponse WebPages::buttonPage(const std::string& slug, const FormFields& query) {
+    const auto account = service_.accountForTicket(field(query, "ticket"));
+    const auto name = account ? service_.store().accountName(*account) : std::nullopt;
+    if (!name) {
+        return page("Signed out", "<p>Your session has ended. Sign in again in Textowl.</p>", 403);
+    }
+    const std::string greeting = "<p>Hello, " + html(*name) + "!</p>";
+    if (slug == "buttons/account") {
+        return page("My account", greeting + "<p>Your balance: " +
+                                      formatCredits(service_.store().balanceCents(*account)) +
+                                      " credits.</p>");
+    }
+    if (slug == "buttons/sent") {
+        std::string rows;
+        for (const OutboxMessage& m : service_.store().outbox(*name)) {
+            rows += "<tr><td>" + html(m.schedule) + "</td><td>" + html(m.recipient) + "</td><td>" +
+                    std::to_string(m.parts) + "</td><td>" + html(m.text) + "</td></tr>";
+        }
+        return page("Sent messages", greeting +
+                                         "<table><tr><th>Scheduled</th><th>To</th><th>Parts</th>"
+                                         "<th>Text</th></tr>" +
+                                         rows + "</table>");
+    }
+    return page("Buy credit", greeting +
+                                  "<p>To add credit to your account, contact the operator of this "
+                                  "service.</p>");
+}
+
+} // namespace textowl::server

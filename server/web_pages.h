@@ -1,0 +1,36 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace textowl::server {
+
+class PagewrightService;
+
+struct WebResponse {
+    int status = 200;
+    std::string contentType = "text/html; charset=utf-8";
+    std::string body;
+};
+
+using FormFields = std::multimap<std::string, std::string>;
+
+// The service's plain HTML pages (no scripts): sign-up, password help, the help pages, the web
+// tabs, the interface buttons' pages and the footer. Paths are below /pagewright/.
+class WebPages {
+public:
+    explicit WebPages(PagewrightService& service);
+
+    std::optional<WebResponse> get(const std::string& path, const FormFields& query);
+    std::optional<WebResponse> post(const std::string& path, const FormFields& form);
+
+private:
+    WebResponse signupForm(const std::string& message, const std::string& name);
+    WebResponse signup(const FormFields& form);
+    WebResponse buttonPage(const std::string& slug, const FormFields& query);
+
+    PagewrightService& service_;
+};
+
+} // namespace textowl::server

@@ -1,0 +1,87 @@
+#include "server/xml_text.h"
+
+namespace textowl::server {
+
+std::string escapeXml(std::string_view text, bool attribute) {
+    std::string out;
+    out.reserve(text.size() + 16);
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += attribute ? "&quot;" : "\"";
+            break;
+        case '\t':
+            out += attribute ? "&#9;" : "\t";
+            break;
+        case '\n':
+            out += attribute ? "&#10;" : "\n";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+void XmlBuilder::start(std::string_view name, const Attributes& attributes) {
+    out_ += '<';
+    out_ += name;
+    for (const auto& [key, value] : attributes) {
+        out_ += ' ';
+        out_ += key;
+        out_ += "=\"";
+        out_ += escapeXml(value, true);
+        out_ += '"';
+    }
+}
+
+XmlBuilder& XmlBuilder::open(std::string_view name, const Attributes& attributes) {
+    start(name, attributes);
+    out_ += '>';
+    open_.emplace_back(name);
+    return *this;
+}
+
+XmlBuilder& XmlBuilder::empty(std::string_view name, const Attributes& attributes) {
+    start(name, attributes);
+    out_ += "/>";
+    return *this;
+}
+
+XmlBuilder& XmlBuilder::text(std::string_view content) {
+    out_ += escapeXml(content, false);
+    return *this;
+}
+
+XmlBuilder& XmlBuilder::element(std::string_view name, std::string_view content) {
+    return open(name).text(content).close();
+}
+
+XmlBuilder& XmlBuilder::close() {
+    out_ += "</";
+    out_ += open_.back();
+    out_ += '>';
+    open_.pop_back();
+    return *this;
+}
+
+std::string XmlBuilder::finish() {
+    while (!open_.empty()) {
+        close();
+    }
+    return std::move(out_);
+}
+
+} // namespace textowl::server
