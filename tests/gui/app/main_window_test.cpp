@@ -1,0 +1,349 @@
+#include "app/command_ids.h"
+#include "ui/main_surface.h"
+#include "ui/tray_icon.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace textowl::testing {
+namespace {
+
+QStringList titles(MainMenu& menu) {
+    QStringList out;
+    for (int i = 0; i < 4; ++i)
+        out << menu.titleMenu(i)->title();
+    return out;
+}
+
+void processPosted() {
+    QCoreApplication::processEvents();
+}
+
+TEST_F(WindowTest, StartsWithItsTitleSizeAndButtons) {
+    MainWindow& w = open();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl 2006 v.1.0"));
+    EXPECT_EQ(w.size(), QSize(300, 506));
+    EXPECT_EQ(w.minimumSize(), QSize(300, 506));
+    EXPECT_EQ(w.signInButton()->geometry(), QRect(80, 180, 65, 23));
+    EXPECT_EQ(w.registerButton()->geometry(), QRect(155, 180, 65, 23));
+    EXPECT_EQ(w.signInButton()->text(), QStringLiteral("Sign In"));
+    EXPECT_EQ(w.registerButton()->text(), QStringLiteral("Register"));
+    EXPECT_EQ(w.surface()->view(), ViewKind::SignedOut);
+}
+
+TEST_F(WindowTest, CannotBeMadeSmallerThanItsStartSize) {
+    MainWindow& w = open();
+    w.show();
+    w.resize(200, 300);
+    EXPECT_EQ(w.size(), QSize(300, 506));
+    w.resize(400, 600);
+    EXPECT_EQ(w.size(), QSize(400, 600));
+}
+
+TEST_F(WindowTest, WithoutStringsFileMenusUseBuiltInTextsAndLoseTheLanguageMenu) {
+    MainWindow& w = open();
+    EXPECT_EQ(titles(w.mainMenu()),
+              (QStringList{QStringLiteral("&File"), QStringLiteral("&Contacts"),
+                           QStringLiteral("&Languages"), QStringLiteral("&Help")}));
+    EXPECT_EQ(w.mainMenu().languageMenu(), nullptr);
+    const auto preferences = w.mainMenu().titleMenu(2)->actions();
+    ASSERT_EQ(preferences.size(), 1);
+    EXPECT_EQ(preferences[0], w.mainMenu().action(kCmdChooseSkin));
+    EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Sign In..."));
+    EXPECT_EQ(w.mainMenu().action(kCmdAddContact)->text(), QStringLiteral("Add New Contact"));
+    // Localised texts replace the whole item, key hints included.
+    EXPECT_EQ(w.mainMenu().action(kCmdCut)->text(), QStringLiteral("Cu&t"));
+}
+
+TEST_F(WindowTest, BeforeSignInSessionItemsAreGreyed) {
+    MainWindow& w = open();
+    for (int id : {kCmdAddContact, kCmdEditContact, kCmdAddGroup, kCmdCut, kCmdCopy, kCmdPaste,
+                   kCmdDelete, kCmdTerms, kCmdFaqs, kCmdContactUs, kCmdAbout})
+        EXPECT_FALSE(w.mainMenu().action(id)->isEnabled()) << id;
+    for (int id : {kCmdSignInOut, kCmdClose, kCmdChooseSkin})
+        EXPECT_TRUE(w.mainMenu().action(id)->isEnabled()) << id;
+}
+
+TEST_F(WindowTest, MenusOpenWithEnablingOfTheCurrentState) {
+    MainWindow& w = open();
+    WindowState s;
+    s.signedIn = true;
+    s.copyEnabled = true;
+    w.setCommandState(s);
+    EXPECT_TRUE(w.mainMenu().action(kCmdAddContact)->isEnabled());
+    EXPECT_TRUE(w.mainMenu().action(kCmdCopy)->isEnabled());
+    EXPECT_FALSE(w.mainMenu().action(kCmdPaste)->isEnabled());
+    // A menu about to open re-reads the state even if nobody refreshed it.
+    w.mainMenu().action(kCmdCopy)->setEnabled(false);
+    emit w.mainMenu().titleMenu(1)->aboutToShow();
+    EXPECT_TRUE(w.mainMenu().action(kCmdCopy)->isEnabled());
+}
+
+TEST_F(WindowTest, LanguageMenuListsLanguagesAndSwitchingSavesBothPreferences) {
+    writeStrings();
+    MainWindow& w = open();
+    QMenu* languages = w.mainMenu().languageMenu();
+    ASSERT_NE(languages, nullptr);
+    EXPECT_EQ(languages->title(), QStringLiteral("Language"));
+    ASSERT_EQ(languages->actions().size(), 2);
+    EXPECT_EQ(languages->actions()[1]->text(), QStringLiteral("Svenska"));
+    EXPECT_FALSE(languages->actions()[0]->isChecked()); // no preference yet
+    EXPECT_FALSE(QFile::exists(settingsPath()));
+
+    w.runCommand(kCmdLanguageFirst + 1);
+    EXPECT_EQ(titles(w.mainMenu())[0], QStringLiteral("&Arkiv"));
+    EXPECT_EQ(w.signInButton()->text(), QStringLiteral("Logga in"));
+    languages = w.mainMenu().languageMenu();
+    ASSERT_NE(languages, nullptr);
+    EXPECT_TRUE(languages->actions()[1]->isChecked());
+    EXPECT_FALSE(languages->actions()[0]->isChecked());
+
+    QSettings saved(settingsPath(), QSettings::IniFormat);
+    EXPECT_EQ(saved.value(QStringLiteral("Preferences/language")).toString(),
+              QStringLiteral("Svenska"));
+    ASSERT_TRUE(saved.contains(QStringLiteral("Preferences/skin")));
+    EXPECT_EQ(saved.value(QStringLiteral("Preferences/skin")).toString(), QString());
+}
+
+TEST_F(WindowTest, LanguageCommandBeyondTheListDoesNothing) {
+    writeStrings();
+    MainWindow& w = open();
+    w.runCommand(kCmdLanguageFirst + 2);
+    EXPECT_EQ(titles(w.mainMenu())[0], QStringLiteral("&File"));
+    EXPECT_FALSE(QFile::exists(settingsPath()));
+}
+
+TEST_F(WindowTest, SwitchingLanguageWhileSignedInKeepsTheSignOutText) {
+    writeStrings();
+    MainWindow& w = open();
+    WindowState s;
+    s.signedIn = true;
+    w.setCommandState(s);
+    w.runCommand(kCmdLanguageFirst + 1);
+    EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Logga ut"));
+}
+
+TEST_F(WindowTest, LanguagePreferenceWinsOverTheCommandLine) {
+    writeStrings();
+    settings()->setValue(QStringLiteral("Preferences/language"), QStringLiteral("Svenska"));
+    StringCatalogue::setCurrentLanguageName("English");
+    MainWindow& w = open();
+    EXPECT_EQ(w.signInButton()->text(), QStringLiteral("Logga in"));
+    // Name and tray texts come from the language of start-up and stay.
+    EXPECT_EQ(w.catalogue().applicationName(), "Textowl");
+}
+
+TEST_F(WindowTest, EmptyPreferenceKeepsTheCommandLineLanguage) {
+    writeStrings();
+    StringCatalogue::setCurrentLanguageName("Svenska");
+    MainWindow& w = open();
+    EXPECT_EQ(w.signInButton()->text(), QStringLiteral("Logga in"));
+    EXPECT_EQ(w.catalogue().applicationName(), "Textuggla");
+}
+
+TEST_F(WindowTest, ExitFromTheTrayMenuEndsTheEventLoopWith57665) {
+    MainWindow& w = open(true);
+    w.show();
+    QTimer::singleShot(0, &w, [&w] { w.trayIcon()->menu()->actions().at(1)->trigger(); });
+    EXPECT_EQ(QApplication::exec(), 57665);
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(WindowTest, CloseHidesToTrayAndRestoreBringsItBack) {
+    MainWindow& w = open(true);
+    w.show();
+    EXPECT_FALSE(w.close());
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(w.trayIcon()->isShown());
+    EXPECT_EQ(w.trayState(), TrayWindowState::InTray);
+    w.trayIcon()->menu()->actions().at(0)->trigger();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.trayIcon()->isShown());
+    EXPECT_EQ(w.mainMenu().action(kCmdExit), nullptr);
+}
+
+TEST_F(WindowTest, TrayDoubleClickShowsTheWindow) {
+    MainWindow& w = open(true);
+    w.show();
+    w.runCommand(kCmdMinimise);
+    ASSERT_FALSE(w.isVisible());
+    emit w.trayIcon()->doubleClicked();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.trayIcon()->isShown());
+}
+
+TEST_F(WindowTest, WithoutNotificationAreaCloseMinimisesAndFileOffersExit) {
+    MainWindow& w = open(false);
+    w.show();
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.isMinimized());
+    EXPECT_FALSE(w.trayIcon()->isShown());
+    QAction* exit = w.mainMenu().action(kCmdExit);
+    ASSERT_NE(exit, nullptr);
+    EXPECT_EQ(exit->text(), QStringLiteral("Exit"));
+    EXPECT_TRUE(w.mainMenu().titleMenu(0)->actions().contains(exit));
+}
+
+TEST_F(WindowTest, TrayTipIsTheApplicationName) {
+    writeStrings();
+    MainWindow& w = open(true);
+    EXPECT_EQ(w.trayIcon()->toolTip(), QStringLiteral("Textowl"));
+    EXPECT_EQ(w.trayIcon()->menu()->actions().at(0)->text(), QStringLiteral("Restore"));
+}
+
+TEST_F(WindowTest, EscapeMinimisesThroughTheKeyFilter) {
+    MainWindow& w = open(true);
+    w.show();
+    QTest::keyClick(w.signInButton(), Qt::Key_Escape);
+    processPosted();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.trayState(), TrayWindowState::InTray);
+}
+
+TEST_F(WindowTest, ShortcutKeysPostTheirCommandsOnlyWhenAllowed) {
+    MainWindow& w = open();
+    w.show();
+    std::vector<int> ran;
+    for (int id : {kCmdDelete, kCmdCopy, kCmdCut, kCmdPaste})
+        w.setCommandHandler(id, [&ran, id] { ran.push_back(id); });
+    QTest::keyClick(w.signInButton(), Qt::Key_Delete);
+    processPosted();
+    EXPECT_TRUE(ran.empty());
+
+    WindowState s;
+    s.signedIn = s.cutEnabled = s.copyEnabled = s.pasteEnabled = s.deleteEnabled = true;
+    w.setCommandState(s);
+    QTest::keyClick(w.signInButton(), Qt::Key_Delete);
+    QTest::keyClick(w.signInButton(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(w.signInButton(), Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(w.signInButton(), Qt::Key_P, Qt::ControlModifier);
+    QTest::keyClick(w.signInButton(), Qt::Key_V, Qt::ControlModifier);
+    processPosted();
+    EXPECT_EQ(ran, (std::vector<int>{kCmdDelete, kCmdCopy, kCmdCut, kCmdPaste, kCmdPaste}));
+}
+
+TEST_F(WindowTest, CtrlVWhileSendingReachesTheFocusedTextBox) {
+    MainWindow& w = open();
+    auto* box = new QLineEdit(w.surface());
+    w.show();
+    box->setText(QStringLiteral("abc"));
+    box->selectAll();
+    bool pasted = false;
+    w.setCommandHandler(kCmdPaste, [&pasted] { pasted = true; });
+    WindowState s;
+    s.signedIn = s.sending = s.pasteEnabled = true;
+    w.setCommandState(s);
+    QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier); // copy inside the box itself
+    QTest::keyClick(box, Qt::Key_End);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    processPosted();
+    EXPECT_FALSE(pasted);
+    EXPECT_EQ(box->text(), QStringLiteral("abcabc"));
+}
+
+TEST_F(WindowTest, RegisterAndForgottenPasswordOpenThePageDialog) {
+    writeStrings();
+    MainWindow& w = open();
+    w.show();
+    QTest::mouseClick(w.registerButton(), Qt::LeftButton);
+    QTest::mouseClick(w.surface(), Qt::LeftButton, {}, QPoint(150, 225));
+    processPosted();
+    const auto pages = prompts_->askedOf(ScriptedPrompts::Kind::Page);
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0].text, QStringLiteral("http://pages.test/signup"));
+    EXPECT_EQ(pages[1].text, QStringLiteral("http://pages.test/forgot?x=1"));
+    EXPECT_EQ(pages[1].caption, QStringLiteral("Register Textowl"));
+}
+
+TEST_F(WindowTest, ClickBesideTheForgottenPasswordSpotDoesNothing) {
+    MainWindow& w = open();
+    w.show();
+    QTest::mouseClick(w.surface(), Qt::LeftButton, {}, QPoint(99, 225));
+    QTest::mouseClick(w.surface(), Qt::LeftButton, {}, QPoint(150, 232));
+    processPosted();
+    EXPECT_TRUE(prompts_->asked.empty());
+}
+
+TEST_F(WindowTest, PendingFeaturesAndUnknownIdsAreHarmless) {
+    MainWindow& w = open();
+    for (int id : std::initializer_list<int>{kCmdSignInOut, kCmdAddContact, kCmdChooseSkin,
+                                             kCmdAbout, 2000, 2010, 2011, 0, -1, 34001})
+        w.runCommand(id);
+    EXPECT_TRUE(prompts_->asked.empty());
+}
+
+TEST_F(WindowTest, SubsystemCanTakeOverACommand) {
+    MainWindow& w = open();
+    int count = 0;
+    w.setCommandHandler(kCmdSignInOut, [&count] { ++count; });
+    w.mainMenu().action(kCmdSignInOut)->trigger();
+    EXPECT_EQ(count, 1);
+}
+
+struct PopupCase {
+    TreeLineKind line;
+    std::vector<int> ids; // 0: separator
+};
+
+TEST_F(WindowTest, PopupMenusFollowTheSelectedLineWithTheirTextsAndEnabling) {
+    MainWindow& w = open();
+    WindowState s;
+    s.signedIn = true; // a group line: cut, copy and delete flags clear
+    w.setCommandState(s);
+    const PopupCase cases[] = {
+        {TreeLineKind::None,
+         {kCmdAddContact, kCmdAddGroup, 0, kCmdCut, kCmdCopy, kCmdPaste, kCmdDelete, 0,
+          kCmdSendMessage}},
+        {TreeLineKind::Group,
+         {kCmdAddContact, kCmdEditGroup, 0, kCmdCut, kCmdCopy, kCmdPaste, kCmdDeleteGroup, 0,
+          kCmdSendMessage}},
+        {TreeLineKind::Phone,
+         {kCmdAddContact, kCmdEditContact, 0, kCmdCut, kCmdCopy, kCmdPaste, kCmdDelete, 0,
+          kCmdSendMessage}},
+    };
+    for (const PopupCase& c : cases) {
+        auto menu = w.contextMenuFor(c.line);
+        std::vector<int> ids;
+        for (QAction* a : menu->actions())
+            ids.push_back(a->isSeparator() ? 0 : a->data().toInt());
+        EXPECT_EQ(ids, c.ids);
+    }
+    auto group = w.contextMenuFor(TreeLineKind::Group);
+    const auto actions = group->actions();
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("Edit Group"));
+    EXPECT_FALSE(actions[3]->isEnabled()); // cut
+    EXPECT_FALSE(actions[4]->isEnabled()); // copy
+    EXPECT_FALSE(actions[5]->isEnabled()); // paste until a copy or cut
+    EXPECT_TRUE(actions[6]->isEnabled());  // delete group
+    EXPECT_EQ(actions[6]->text(), QStringLiteral("&Delete"));
+    EXPECT_EQ(actions[8]->text(), QStringLiteral("Send Message"));
+}
+
+TEST_F(WindowTest, PopupChoiceArrivesAsACommand) {
+    MainWindow& w = open();
+    int sent = 0;
+    w.setCommandHandler(kCmdSendMessage, [&sent] { ++sent; });
+    auto menu = w.contextMenuFor(TreeLineKind::Buddy);
+    menu->actions().back()->trigger();
+    processPosted();
+    EXPECT_EQ(sent, 1);
+}
+
+TEST_F(WindowTest, NoContextMenuWhileSignedOut) {
+    MainWindow& w = open();
+    w.show();
+    w.showContextMenu(TreeLineKind::Buddy, w.mapToGlobal(QPoint(50, 100)));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+} // namespace
+} // namespace textowl::testing

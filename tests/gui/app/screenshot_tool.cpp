@@ -1,0 +1,30 @@
+// Saves pictures of the main window for review: textowl_screenshot OUTPUT_DIR.
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QTimer>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QDir().mkpath(out);
+    textowl::MainWindow::Options options;
+    options.trayAvailable = true;
+    textowl::MainWindow window(std::move(options));
+    window.show();
+    QTimer::singleShot(300, &window, [&] {
+        window.grab().save(out + QStringLiteral("/signed_out.png"));
+        textowl::WindowState state;
+        state.signingIn = true;
+        window.signInButton()->hide();
+        window.registerButton()->hide();
+        window.setCommandState(state);
+        QTimer::singleShot(100, &window, [&] {
+            window.grab().save(out + QStringLiteral("/signing_in.png"));
+            QApplication::quit();
+        });
+    });
+    return QApplication::exec();
+}

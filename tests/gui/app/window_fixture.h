@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app/main_window.h"
+#include "support/qt/scripted_prompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace textowl::testing {
+
+inline const char* kStringsTwoLanguages = R"(<?xml version="1.0" encoding="utf-8"?>
+<strings>
+  <language display="English" appname="Textowl" dialogtitle="Textowl Message">
+    <menus>
+      <main>
+        <file text="&amp;File"><signin alt="Sign &amp;Out">&amp;Sign In</signin></file>
+        <preferences text="&amp;Preferences"><languages>Language</languages></preferences>
+      </main>
+      <tray><restore>Restore</restore><exit>Exit</exit></tray>
+    </menus>
+    <login btn_signin="Sign In" btn_register="Register" prompt="Click below to sign in or register"
+           forgotPwd="Forgot your password?" post="Signing In..."/>
+    <url><signup>http://pages.test/signup</signup><forgotpwd>http://pages.test/forgot?x=1</forgotpwd></url>
+  </language>
+  <language display="Svenska" appname="Textuggla" dialogtitle="Textuggla meddelande">
+    <menus>
+      <main>
+        <file text="&amp;Arkiv"><signin alt="&amp;Logga ut">&amp;Logga in</signin></file>
+        <contacts text="&amp;Kontakter"/>
+        <preferences text="&amp;Inställningar"><languages>Språk</languages></preferences>
+        <help text="&amp;Hjälp"/>
+      </main>
+      <tray><restore>Återställ</restore><exit>Avsluta</exit></tray>
+    </menus>
+    <login btn_signin="Logga in" btn_register="Registrera"/>
+  </language>
+</strings>
+)";
+
+// A main window in a temporary working directory with its own preferences file and scripted
+// prompts; nothing touches the user's settings.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        previousDir_ = QDir::currentPath();
+        QDir::setCurrent(dir_.path());
+        StringCatalogue::setCurrentLanguageName("English");
+    }
+
+    void TearDown() override {
+        window_.reset();
+        StringCatalogue::setCurrentLanguageName("English");
+        QDir::setCurrent(previousDir_);
+    }
+
+    void writeStrings(const char* xml = kStringsTwoLanguages) {
+        QFile file(dir_.filePath(QStringLiteral("strings.xml")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(xml);
+    }
+
+    QString settingsPath() const { return dir_.filePath(QStringLiteral("prefs.ini")); }
+    std::shared_ptr<QSettings> settings() const {
+        return std::make_shared<QSettings>(settingsPath(), QSettings::IniFormat);
+    }
+
+    MainWindow& open(std::optional<bool> trayAvailable = false) {
+        auto prompts = std::make_unique<ScriptedPrompts>();
+        prompts_ = prompts.get();
+        MainWindow::Options options;
+        options.settings = settings();
+        options.prompts = std::move(prompts);
+        options.trayAvailable = trayAvailable;
+        window_ = std::make_unique<MainWindow>(std::move(options));
+        return *window_;
+    }
+
+    QTemporaryDir dir_;
+    QString previousDir_;
+    std::unique_ptr<MainWindow> window_;
+    ScriptedPrompts* prompts_ = nullptr;
+};
+
+} // namespace textowl::testing
