@@ -452,8 +452,12 @@ def folder_closed(p, ox):
 
 def folder_people(p, ox):
     folder_closed(p, ox)
-    person(p, ox + 6, 7.5, 0.62, TEAL)
-    person(p, ox + 10.5, 6.5, 0.72, TEAL_DEEP)
+    for cx, top, scale, colour in ((5.8, 7.2, 0.62, TEAL_SOFT), (10.4, 6.2, 0.72, TEAL_DEEP)):
+        # A cream halo keeps the small figures apart from the folder.
+        p.circle(ox + cx, top + 2.2 * scale, 2.2 * scale + 0.8, CREAM)
+        p.rounded(ox + cx - 4 * scale - 0.8, top + 5 * scale - 0.8, ox + cx + 4 * scale + 0.8,
+                  min(15, top + 10 * scale + 0.8), 2.6 * scale + 0.8, CREAM)
+        person(p, ox + cx, top, scale, colour)
 
 
 def folder_open(p, ox):
@@ -465,10 +469,11 @@ def folder_open(p, ox):
 
 
 def buddy_with_phone(p, ox):
-    person(p, ox + 6.5, 1.5, 1.25, TEAL)
-    p.rounded(ox + 9.5, 8.5, ox + 15.5, 15.5, 1.5, WHITE)
-    p.rounded(ox + 10.3, 9.3, ox + 14.7, 14.7, 1.0, AMBER_DEEP)
-    p.rect(ox + 11.3, 10.3, ox + 13.7, 12.2, CREAM)
+    person(p, ox + 6, 2, 1.2, TEAL)
+    # A small mobile in front of the shoulder, parted from it by a white rim.
+    p.rounded(ox + 9.2, 5.6, ox + 15.8, 15.8, 2, WHITE)
+    p.rounded(ox + 10.2, 6.6, ox + 14.8, 14.8, 1.3, AMBER_DEEP)
+    p.rect(ox + 11.2, 8, ox + 13.8, 11.8, CREAM)
 
 
 def mobile_phone(p, ox):
