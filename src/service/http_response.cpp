@@ -56,14 +56,16 @@ std::optional<std::size_t> parseContentLength(std::string_view text, std::size_t
     return value;
 }
 
-// Doubling up to half the limit, then straight to the limit: the buffer never holds more than
-// the limit allows, and no copy ever needs more than the limit resident at once.
+// Small bodies grow by doubling; past 1 MiB the buffer is reserved up to the limit at once. Only
+// the pages actually written become resident, and no chain of ever larger copies is left behind
+// in the heap.
 void reserveFor(std::string& body, std::size_t needed, std::size_t maxBody) {
+    constexpr std::size_t kDoublingLimit = 1 << 20;
     if (needed <= body.capacity()) {
         return;
     }
     std::size_t capacity = std::max<std::size_t>(body.capacity() * 2, 4096);
-    if (capacity > maxBody / 2) {
+    if (capacity > kDoublingLimit) {
         capacity = maxBody + 1;
     }
     body.reserve(std::max(capacity, needed));
