@@ -2,6 +2,7 @@
 
 #include <QBitmap>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
 #include <memory>
@@ -345,6 +346,47 @@ QStringList BuddyTree::groupNames() const {
     return names;
 }
 
+void BuddyTree::syncPhoneLine(QTreeWidgetItem* buddyLine, const std::string& oldPhone,
+                              const std::string& newPhone) {
+    if (oldPhone == newPhone)
+        return;
+    QTreeWidgetItem* phone = buddyLine->child(0);
+    // A number added or cleared by an edit gains or loses its line, so the tree never shows a
+    // stale or empty number.
+    if (newPhone.empty())
+        delete phone;
+    else if (phone)
+        phone->setText(0, fromUtf8(newPhone));
+    else
+        buddyLine->addChild(makeLine(LineKind::Phone, fromUtf8(newPhone), nullptr));
+}
+
+int BuddyTree::updateBuddyLines(std::string_view bid, const BuddyEntry& values) {
+    const QList<QTreeWidgetItem*> lines = buddyLines(bid);
+    const std::string_view name = displayName(values);
+    for (QTreeWidgetItem* line : lines) {
+        BuddyEntry* entry = ownEntry(line);
+        if (!name.empty())
+            line->setText(0, fromUtf8(name));
+        syncPhoneLine(line, entry->cellPhone, values.cellPhone);
+        entry->firstName = values.firstName;
+        entry->lastName = values.lastName;
+        entry->nickname = values.nickname;
+        entry->cellPhone = values.cellPhone;
+        entry->email = values.email;
+        entry->birthday = values.birthday;
+    }
+    return static_cast<int>(lines.size());
+}
+
+int BuddyTree::removeBuddyLines(std::string_view bid) {
+    const QList<QTreeWidgetItem*> lines = buddyLines(bid);
+    qDeleteAll(lines);
+    if (!lines.isEmpty())
+        onSelectionChanged();
+    return static_cast<int>(lines.size());
+}
+
 void BuddyTree::setEditFlags(EditFlags flags) {
     if (flags == m_flags)
         return;
@@ -381,6 +423,20 @@ void BuddyTree::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QTreeWidget::mousePressEvent(event);
+}
+
+void BuddyTree::keyPressEvent(QKeyEvent* event) {
+    // Editing keys act only through the window's shortcuts, which know the edit flags; the view
+    // must not, for instance, put a line's text on the system clipboard on its own.
+    const bool editingKey =
+        event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut) ||
+        event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Delete) ||
+        event->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_P);
+    if (editingKey) {
+        event->ignore();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void BuddyTree::mouseDoubleClickEvent(QMouseEvent* event) {

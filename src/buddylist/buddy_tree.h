@@ -71,6 +71,13 @@ public:
     QTreeWidgetItem* findGroupLineByName(const QString& name) const;
     QStringList groupNames() const;
 
+    // Applies edited values (names, cell phone, e-mail, birthday) to every line of buddy bid;
+    // group ids and names stay. Line texts follow the display name unless it became empty; the
+    // phone line follows the cell phone. Returns the number of lines changed.
+    int updateBuddyLines(std::string_view bid, const BuddyEntry& values);
+    // Removes every line of buddy bid, wherever it sits. Returns the number removed.
+    int removeBuddyLines(std::string_view bid);
+
     EditFlags editFlags() const { return m_flags; }
     void setEditFlags(EditFlags flags);
     void setPasteEnabled(bool enabled);
@@ -84,6 +91,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     class Line;
@@ -94,6 +102,8 @@ private:
     Line* makeGroupLine(BuddyEntry entry);
     Line* makeBuddyLine(BuddyEntry entry);
     void setImages(Line* line, LineImages images);
+    void syncPhoneLine(QTreeWidgetItem* buddyLine, const std::string& oldPhone,
+                       const std::string& newPhone);
     int topLevelIndexFor(const QString& text) const;
     void onExpandedChanged(QTreeWidgetItem* item, bool expanded);
     void onSelectionChanged();

@@ -1,11 +1,17 @@
 #include "buddylist/buddy_tree.h"
 
+#include <QClipboard>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+// Readable failures for texts.
+void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace textowl {
 
@@ -323,6 +329,67 @@ TEST_F(BuddyTreeTest, DoubleClickAfterTheTreeIsGoneRunsNothing) {
     }
     QCoreApplication::processEvents();
     EXPECT_TRUE(commands.empty());
+}
+
+TEST_F(BuddyTreeTest, EditingKeysDoNothingInsideTheTree) {
+    fillSample();
+    showTree();
+    std::vector<int> commands;
+    tree.setCommandSink([&](int id) { commands.push_back(id); });
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    tree.selectLine(line(QStringLiteral("bob")));
+    tree.setFocus();
+    for (const QKeySequence& key :
+         {QKeySequence(QKeySequence::Copy), QKeySequence(QKeySequence::Paste),
+          QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::Key_Delete),
+          QKeySequence(QKeySequence::Cut)})
+        QTest::keySequence(&tree, key);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(texts(root()), (std::vector<std::string>{"Alice", "bob", "carl", "Work", "Family"}));
+    EXPECT_EQ(tree.selectedLine(), line(QStringLiteral("bob")));
+}
+
+TEST_F(BuddyTreeTest, UpdatingABuddyChangesEveryPlacementButNotItsPlace) {
+    fillSample();
+    BuddyEntry values = buddy("ignored", "zz-carl", "123", "Carl", "Smith");
+    values.email = "c@example.com";
+    values.groupId = "99";
+    EXPECT_EQ(tree.updateBuddyLines("3", values), 2);
+    for (const char* bgid : {"0", "10"}) {
+        QTreeWidgetItem* carl = tree.findBuddyLine("3", bgid);
+        ASSERT_NE(carl, nullptr) << bgid;
+        EXPECT_EQ(carl->text(0), QStringLiteral("zz-carl"));
+        EXPECT_EQ(carl->child(0)->text(0), QStringLiteral("123"));
+        const BuddyEntry* entry = tree.ownEntry(carl);
+        EXPECT_EQ(entry->email, "c@example.com");
+        EXPECT_EQ(entry->groupId, bgid);
+        EXPECT_EQ(entry->id, "3");
+    }
+    EXPECT_EQ(texts(root()),
+              (std::vector<std::string>{"Alice", "bob", "zz-carl", "Work", "Family"}));
+}
+
+TEST_F(BuddyTreeTest, UpdatingThePhoneAddsOrRemovesThePhoneLine) {
+    fillSample();
+    QTreeWidgetItem* alice = tree.findBuddyLine("2", "0");
+    ASSERT_EQ(alice->childCount(), 0);
+    tree.updateBuddyLines("2", buddy("2", "Alice", "+46"));
+    ASSERT_EQ(alice->childCount(), 1);
+    EXPECT_EQ(tree.lineKind(alice->child(0)), LineKind::Phone);
+    EXPECT_EQ(alice->child(0)->text(0), QStringLiteral("+46"));
+    tree.updateBuddyLines("2", buddy("2", "", ""));
+    EXPECT_EQ(alice->childCount(), 0);
+    EXPECT_EQ(alice->text(0), QStringLiteral("Alice")) << "an empty name keeps the old text";
+}
+
+TEST_F(BuddyTreeTest, RemovingABuddyEverywhereLeavesOthers) {
+    fillSample();
+    EXPECT_EQ(tree.removeBuddyLines("3"), 2);
+    EXPECT_TRUE(tree.buddyLines("3").isEmpty());
+    EXPECT_EQ(texts(root()), (std::vector<std::string>{"Alice", "bob", "Work", "Family"}));
+    EXPECT_EQ(texts(line(QStringLiteral("Work"))), (std::vector<std::string>{"Ann"}));
 }
 
 } // namespace
