@@ -113,8 +113,9 @@ void BuddyTree::setImages(Line* line, LineImages images) {
     line->setIcon(0, icon(images));
 }
 
-BuddyTree::Line* BuddyTree::makeLine(LineKind kind, const QString& text, BuddyEntry* entry) {
-    auto* line = new Line(kind, std::unique_ptr<BuddyEntry>(entry));
+BuddyTree::Line* BuddyTree::makeLine(LineKind kind, const QString& text,
+                                     std::unique_ptr<BuddyEntry> entry) {
+    auto* line = new Line(kind, std::move(entry));
     line->setText(0, text);
     setImages(line, insertedImages(kind));
     if (kind == LineKind::Root || kind == LineKind::Group)
@@ -124,9 +125,9 @@ BuddyTree::Line* BuddyTree::makeLine(LineKind kind, const QString& text, BuddyEn
 
 BuddyTree::Line* BuddyTree::makeGroupLine(BuddyEntry entry) {
     const QString text = fromUtf8(entry.groupName);
-    auto stored = std::make_unique<BuddyEntry>(
-        BuddyEntry::makeGroup(std::move(entry.groupId), std::move(entry.groupName)));
-    return makeLine(LineKind::Group, text, stored.release());
+    return makeLine(LineKind::Group, text,
+                    std::make_unique<BuddyEntry>(BuddyEntry::makeGroup(
+                        std::move(entry.groupId), std::move(entry.groupName))));
 }
 
 BuddyTree::Line* BuddyTree::makeBuddyLine(BuddyEntry entry) {
@@ -138,7 +139,7 @@ BuddyTree::Line* BuddyTree::makeBuddyLine(BuddyEntry entry) {
     entry.kind = EntryKind::Buddy;
     const bool hasPhone = !entry.cellPhone.empty();
     const QString phone = fromUtf8(entry.cellPhone);
-    Line* line = makeLine(LineKind::Buddy, text, new BuddyEntry(std::move(entry)));
+    Line* line = makeLine(LineKind::Buddy, text, std::make_unique<BuddyEntry>(std::move(entry)));
     if (hasPhone)
         line->addChild(makeLine(LineKind::Phone, phone, nullptr));
     return line;
@@ -147,7 +148,8 @@ BuddyTree::Line* BuddyTree::makeBuddyLine(BuddyEntry entry) {
 void BuddyTree::fill(BuddyEntry parsed) {
     clearLines();
     setUpdatesEnabled(false);
-    Line* root = makeLine(LineKind::Root, m_texts.rootLine, new BuddyEntry(BuddyEntry::makeRoot()));
+    Line* root = makeLine(LineKind::Root, m_texts.rootLine,
+                          std::make_unique<BuddyEntry>(BuddyEntry::makeRoot()));
 
     // Lines are built detached and handed to the view in one go per level: a 10,000-buddy list
     // must not pay for a model notification, or a sorted-place scan, per line.

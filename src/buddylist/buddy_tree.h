@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 namespace textowl {
@@ -98,7 +99,7 @@ private:
 
     void buildImages(const QPixmap& imageStrip);
     const QIcon& icon(LineImages images);
-    Line* makeLine(LineKind kind, const QString& text, BuddyEntry* entry);
+    Line* makeLine(LineKind kind, const QString& text, std::unique_ptr<BuddyEntry> entry);
     Line* makeGroupLine(BuddyEntry entry);
     Line* makeBuddyLine(BuddyEntry entry);
     void setImages(Line* line, LineImages images);
