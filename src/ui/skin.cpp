@@ -1,7 +1,5 @@
 #include "ui/skin.h"
 
-#include <QBitmap>
-
 namespace textowl {
 
 namespace {
@@ -64,10 +62,16 @@ QColor Skin::frameColour(int number) const {
 QPixmap transparentCopy(const QImage& image) {
     if (image.isNull())
         return {};
-    QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setMask(
-        QBitmap::fromImage(image.createMaskFromColor(qRgb(255, 0, 255), Qt::MaskOutColor)));
-    return pixmap;
+    QImage copy = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb magenta = qRgb(255, 0, 255);
+    for (int y = 0; y < copy.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(copy.scanLine(y));
+        for (int x = 0; x < copy.width(); ++x) {
+            if ((line[x] | 0xFF000000u) == magenta)
+                line[x] = qRgba(0, 0, 0, 0);
+        }
+    }
+    return QPixmap::fromImage(copy);
 }
 
 } // namespace textowl

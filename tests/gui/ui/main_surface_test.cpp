@@ -1,0 +1,141 @@
+#include "ui/main_surface.h"
+#include "ui/skin.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace textowl {
+namespace {
+
+// A skin whose regions are told apart by colour: background pixel, frame colours, header.
+QImage makeSkin(int scale, QRgb background) {
+    QImage skin(kSkinWidth * scale, kSkinHeight * scale, QImage::Format_RGB32);
+    skin.fill(qRgb(10, 20, 30)); // header and borders
+    QPainter p(&skin);
+    p.scale(scale, scale);
+    p.fillRect(QRect(50, 20, 1, 1), QColor(background));
+    p.fillRect(QRect(83, 57, 1, 1), QColor(255, 0, 0));
+    p.fillRect(QRect(83, 58, 1, 1), QColor(0, 255, 0));
+    p.fillRect(QRect(83, 59, 1, 1), QColor(0, 0, 255));
+    return skin;
+}
+
+class SurfaceTest : public ::testing::Test {
+protected:
+    QString saveSkin(const QImage& image, const QString& name = QStringLiteral("skin.bmp")) {
+        const QString path = dir_.filePath(name);
+        EXPECT_TRUE(image.save(path, "BMP"));
+        return path;
+    }
+
+    QImage paint(MainSurface& surface) {
+        surface.resize(292, 456);
+        return surface.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(SurfaceTest, BackgroundComesFromSkinPixelAndFrameFromItsColours) {
+    Skin skin;
+    skin.load(saveSkin(makeSkin(1, qRgb(255, 255, 255))));
+    MainSurface surface;
+    surface.setSkin(&skin);
+    const QImage shot = paint(surface);
+    EXPECT_EQ(shot.pixel(150, 300), qRgb(255, 255, 255)); // page area background
+    EXPECT_EQ(shot.pixel(100, 30), qRgb(10, 20, 30));     // header band
+    EXPECT_EQ(shot.pixel(2, 200), qRgb(255, 0, 0));       // outer frame, left
+    EXPECT_EQ(shot.pixel(3, 200), qRgb(0, 255, 0));       // middle frame
+    EXPECT_EQ(shot.pixel(4, 200), qRgb(0, 0, 255));       // inner frame
+    EXPECT_EQ(shot.pixel(292 - 3, 200), qRgb(255, 0, 0)); // outer frame, right
+    EXPECT_EQ(shot.pixel(150, 456 - 3), qRgb(255, 0, 0)); // outer frame, bottom
+    EXPECT_EQ(shot.pixel(150, 71), qRgb(255, 0, 0));      // outer frame, top
+    EXPECT_EQ(shot.pixel(0, 200), qRgb(10, 20, 30));      // left border line
+}
+
+TEST_F(SurfaceTest, LargerSkinIsScaledSoRegionsKeepTheirCoordinates) {
+    Skin skin;
+    skin.load(saveSkin(makeSkin(2, qRgb(1, 2, 3))));
+    EXPECT_EQ(skin.image().size(), QSize(150, 125));
+    EXPECT_EQ(skin.background(), QColor(1, 2, 3));
+    EXPECT_EQ(skin.frameColour(2), QColor(0, 255, 0));
+}
+
+TEST_F(SurfaceTest, UnreadableSkinFallsBackToBuiltInButKeepsThePath) {
+    Skin builtIn;
+    Skin skin;
+    const QString path = dir_.filePath(QStringLiteral("broken.bmp"));
+    skin.load(path);
+    EXPECT_EQ(skin.path(), path);
+    EXPECT_EQ(skin.image(), builtIn.image());
+}
+
+TEST_F(SurfaceTest, SurfaceWithoutSkinOrImagesStillPaints) {
+    MainSurface surface;
+    surface.setTitleImage(QImage());
+    surface.setIcon(QPixmap());
+    const QImage shot = paint(surface);
+    EXPECT_FALSE(shot.isNull());
+}
+
+TEST_F(SurfaceTest, TitleImageMagentaIsTransparent) {
+    Skin skin;
+    skin.load(saveSkin(makeSkin(1, qRgb(255, 255, 255))));
+    QImage title(88, 15, QImage::Format_RGB32);
+    title.fill(qRgb(255, 0, 255));
+    title.setPixel(5, 5, qRgb(0, 0, 0));
+    MainSurface surface;
+    surface.setSkin(&skin);
+    surface.setTitleImage(title);
+    const QImage shot = paint(surface);
+    EXPECT_EQ(shot.pixel(26 + 5, 4 + 5), qRgb(0, 0, 0));
+    EXPECT_EQ(shot.pixel(26 + 20, 4 + 5), qRgb(10, 20, 30)); // header shows through
+}
+
+TEST_F(SurfaceTest, SignInViewTextsAreCentredAndSigningInShowsOnlyItsText) {
+    Skin skin;
+    skin.load(saveSkin(makeSkin(1, qRgb(255, 255, 255))));
+    MainSurface surface;
+    surface.setSkin(&skin);
+    surface.setTexts({QStringLiteral("Click below"), QStringLiteral("Forgot?"),
+                      QStringLiteral("Signing In...")});
+    auto darkRows = [](const QImage& shot, int top, int bottom) {
+        int dark = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 10; x < 280; ++x)
+                dark += qGray(shot.pixel(x, y)) < 128 ? 1 : 0;
+        return dark;
+    };
+    const QImage signedOut = paint(surface);
+    EXPECT_GT(darkRows(signedOut, 110, 134), 0); // prompt around y 121.5
+    EXPECT_GT(darkRows(signedOut, 212, 232), 0); // link around y 221.5
+    surface.setView(ViewKind::SigningIn);
+    const QImage signingIn = paint(surface);
+    EXPECT_GT(darkRows(signingIn, 110, 134), 0);
+    EXPECT_EQ(darkRows(signingIn, 212, 232), 0);
+}
+
+TEST_F(SurfaceTest, ForgottenPasswordSpotShowsHandAndPostsItsCommand) {
+    MainSurface surface;
+    std::vector<int> posted;
+    surface.setCommandSink([&posted](int id) { posted.push_back(id); });
+    surface.resize(292, 456);
+    surface.show();
+    QTest::mouseMove(&surface, QPoint(120, 225));
+    EXPECT_TRUE(surface.forgotPasswordArmed());
+    EXPECT_EQ(surface.cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseClick(&surface, Qt::LeftButton, {}, QPoint(120, 225));
+    QTest::mouseMove(&surface, QPoint(120, 250));
+    EXPECT_FALSE(surface.forgotPasswordArmed());
+    EXPECT_EQ(surface.cursor().shape(), Qt::ArrowCursor);
+    surface.setView(ViewKind::SigningIn);
+    QTest::mouseClick(&surface, Qt::LeftButton, {}, QPoint(120, 225));
+    EXPECT_EQ(posted, std::vector<int>{32800});
+}
+
+} // namespace
+} // namespace textowl
