@@ -46,6 +46,7 @@ SLATE_SOFT = (120, 132, 138)
 GREY = (170, 178, 180)
 
 BACKGROUND = IVORY
+HEADER_FOOT = (236, 232, 220)
 # Page-frame lines, outermost first; the selected tab image carries them in its top rows.
 FRAME_1 = (104, 164, 166)
 FRAME_2 = (182, 215, 213)
@@ -189,7 +190,8 @@ def band_colour(row):
         return AMBER
     if row < BAND_ROWS:
         return TEAL
-    return BACKGROUND
+    # Below the band the header deepens a shade toward the page, so it reads as a shelf.
+    return blend(HEADER_FOOT, BACKGROUND, ((row - BAND_ROWS) / (69 - BAND_ROWS)) ** 2)
 
 
 def header_piece(width, edge):
