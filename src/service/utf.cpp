@@ -1,6 +1,11 @@
 #include "service/utf.h"
 
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace textowl {
 namespace {
@@ -40,63 +45,147 @@ char32_t decodeUtf8(std::string_view text, std::size_t& i) {
     return cp;
 }
 
-void putUtf8(char32_t cp, std::string& out) {
+char* putUtf8(char32_t cp, char* p) {
     if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
+        *p++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        *p++ = static_cast<char>(0xC0 | (cp >> 6));
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        *p++ = static_cast<char>(0xE0 | (cp >> 12));
+        *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        *p++ = static_cast<char>(0xF0 | (cp >> 18));
+        *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    return p;
+}
+
+// Output goes through a small stack buffer appended in chunks: growing the string by resize
+// would zero-fill it first, which costs as much as the conversion of mostly-ASCII text.
+template <typename CharT> class ChunkWriter {
+public:
+    explicit ChunkWriter(std::basic_string<CharT>& out) : out_(out) {}
+    ~ChunkWriter() { flush(); }
+    ChunkWriter(const ChunkWriter&) = delete;
+    ChunkWriter& operator=(const ChunkWriter&) = delete;
+
+    // Room for n more units.
+    CharT* reserve(std::size_t n) {
+        if (used_ + n > kSize) {
+            flush();
+        }
+        return buffer_ + used_;
+    }
+    void commit(std::size_t n) { used_ += n; }
+    void put(CharT c) { *reserve(1) = c, ++used_; }
+    void flush() {
+        out_.append(buffer_, used_);
+        used_ = 0;
+    }
+
+private:
+    static constexpr std::size_t kSize = 512;
+    std::basic_string<CharT>& out_;
+    CharT buffer_[kSize];
+    std::size_t used_ = 0;
+};
+
+// Large replies are almost all ASCII: blocks of 16 are checked and converted together.
+constexpr std::size_t kBlock = 16;
+
+bool widenAsciiBlock(const char* src, char16_t* dst) {
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    if (_mm_movemask_epi8(v) != 0) {
+        return false;
+    }
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 8), _mm_unpackhi_epi8(v, zero));
+    return true;
+#else
+    for (std::size_t k = 0; k < kBlock; ++k) {
+        if (static_cast<unsigned char>(src[k]) >= 0x80) {
+            return false;
+        }
+    }
+    for (std::size_t k = 0; k < kBlock; ++k) {
+        dst[k] = static_cast<unsigned char>(src[k]);
+    }
+    return true;
+#endif
+}
+
+bool narrowAsciiBlock(const char16_t* src, char* dst) {
+#if defined(__SSE2__)
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 8));
+    const __m128i high = _mm_and_si128(_mm_or_si128(a, b), _mm_set1_epi16(-128)); // 0xFF80
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) {
+        return false;
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(a, b));
+    return true;
+#else
+    for (std::size_t k = 0; k < kBlock; ++k) {
+        if (src[k] >= 0x80) {
+            return false;
+        }
+    }
+    for (std::size_t k = 0; k < kBlock; ++k) {
+        dst[k] = static_cast<char>(src[k]);
+    }
+    return true;
+#endif
 }
 
 } // namespace
 
 void appendUtf8ToUtf16(std::string_view text, std::u16string& out) {
-    out.reserve(out.size() + text.size());
+    out.reserve(out.size() + text.size()); // one UTF-16 unit per UTF-8 byte at most
+    ChunkWriter<char16_t> writer(out);
     std::size_t i = 0;
     while (i < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x80) {
-            out.push_back(byte);
-            ++i;
+        if (i + kBlock <= text.size() && widenAsciiBlock(text.data() + i, writer.reserve(kBlock))) {
+            writer.commit(kBlock);
+            i += kBlock;
             continue;
         }
         const char32_t cp = decodeUtf8(text, i);
         if (cp < 0x10000) {
-            out.push_back(static_cast<char16_t>(cp));
+            writer.put(static_cast<char16_t>(cp));
         } else {
-            out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+            writer.put(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            writer.put(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
         }
     }
 }
 
 void appendUtf16ToUtf8(std::u16string_view text, std::string& out) {
     out.reserve(out.size() + text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        if (unit < 0x80) {
-            out.push_back(static_cast<char>(unit));
+    ChunkWriter<char> writer(out);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (i + kBlock <= text.size() &&
+            narrowAsciiBlock(text.data() + i, writer.reserve(kBlock))) {
+            writer.commit(kBlock);
+            i += kBlock;
             continue;
         }
+        const char16_t unit = text[i++];
         char32_t cp = unit;
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
+        if (unit >= 0xD800 && unit <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 &&
+            text[i] <= 0xDFFF) {
+            cp = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i++] - 0xDC00);
         } else if (unit >= 0xD800 && unit <= 0xDFFF) {
             cp = kReplacementChar;
         }
-        putUtf8(cp, out);
+        char* p = writer.reserve(4);
+        writer.commit(static_cast<std::size_t>(putUtf8(cp, p) - p));
     }
 }
 

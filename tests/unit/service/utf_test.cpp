@@ -40,5 +40,31 @@ TEST(Utf, LoneSurrogatesBecomeReplacementCharacters) {
     EXPECT_EQ(utf16ToUtf8(std::u16string{char16_t(0xD83D)}), "\xEF\xBF\xBD");
 }
 
+// Long texts take the block path and cross the writer's chunk boundaries; non-ASCII characters
+// at every offset make sure no block swallows or shifts one.
+TEST(Utf, LongMixedTextsConvertLikeShortOnes) {
+    for (std::size_t offset = 0; offset < 40; ++offset) {
+        std::string utf8;
+        std::u16string utf16;
+        for (int i = 0; i < 300; ++i) {
+            utf8 += std::string(offset + static_cast<std::size_t>(i % 7), 'a');
+            utf16 += std::u16string(offset + static_cast<std::size_t>(i % 7), u'a');
+            utf8 += i % 2 ? "\xC3\xA9" : "\xF0\x9F\x98\x80";
+            utf16 += i % 2 ? u"\u00E9" : u"\U0001F600";
+        }
+        ASSERT_EQ(utf8ToUtf16(utf8), utf16) << offset;
+        ASSERT_EQ(utf16ToUtf8(utf16), utf8) << offset;
+    }
+}
+
+TEST(Utf, AppendKeepsWhatIsAlreadyThere) {
+    std::u16string wide = u"x";
+    appendUtf8ToUtf16(std::string(100, 'b'), wide);
+    EXPECT_EQ(wide, u"x" + std::u16string(100, u'b'));
+    std::string narrow = "y";
+    appendUtf16ToUtf8(std::u16string(100, u'c'), narrow);
+    EXPECT_EQ(narrow, "y" + std::string(100, 'c'));
+}
+
 } // namespace
 } // namespace textowl

@@ -1,0 +1,104 @@
+#include "canned_server.h"
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <cstdlib>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <stdexcept>
+#include <string_view>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace textowl::bench {
+namespace {
+
+bool sendAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Reads one request (head and Content-Length body); false when the client went away.
+bool readRequest(int fd, std::string& pending) {
+    std::size_t headEnd = std::string::npos;
+    std::size_t need = 0;
+    char buffer[65536];
+    for (;;) {
+        if (headEnd == std::string::npos) {
+            headEnd = pending.find("\r\n\r\n");
+            if (headEnd != std::string::npos) {
+                const std::size_t at = pending.find("Content-Length: ");
+                const std::size_t length =
+                    at < headEnd ? std::strtoul(pending.c_str() + at + 16, nullptr, 10) : 0;
+                need = headEnd + 4 + length;
+            }
+        }
+        if (headEnd != std::string::npos && pending.size() >= need) {
+            pending.erase(0, need);
+            return true;
+        }
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0) {
+            return false;
+        }
+        pending.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+[[noreturn]] void serve(int listenFd, const std::string& reply) {
+    for (;;) {
+        const int fd = ::accept(listenFd, nullptr, nullptr);
+        if (fd < 0) {
+            continue;
+        }
+        const int one = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        std::string pending;
+        while (readRequest(fd, pending) && sendAll(fd, reply)) {
+        }
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+CannedServer::CannedServer(std::string reply) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(fd, 8) != 0 || ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        throw std::runtime_error("cannot listen on loopback");
+    }
+    port_ = ntohs(addr.sin_port);
+    child_ = ::fork();
+    if (child_ == 0) {
+        serve(fd, reply);
+    }
+    ::close(fd);
+    if (child_ < 0) {
+        throw std::runtime_error("cannot start the canned server");
+    }
+}
+
+CannedServer::~CannedServer() {
+    if (child_ > 0) {
+        ::kill(child_, SIGTERM);
+        ::waitpid(child_, nullptr, 0);
+    }
+}
+
+std::string CannedServer::url() const {
+    return "http://127.0.0.1:" + std::to_string(port_) + "/pagewright/soapserver.php";
+}
+
+} // namespace textowl::bench

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+
+namespace textowl::bench {
+
+// A loopback HTTP server in a child process that answers every request with the same bytes and
+// keeps connections open. Being another process keeps its instructions out of the client's count.
+class CannedServer {
+public:
+    explicit CannedServer(std::string reply);
+    ~CannedServer();
+    CannedServer(const CannedServer&) = delete;
+    CannedServer& operator=(const CannedServer&) = delete;
+
+    std::string url() const;
+
+private:
+    std::uint16_t port_ = 0;
+    pid_t child_ = -1;
+};
+
+} // namespace textowl::bench
