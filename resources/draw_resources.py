@@ -207,19 +207,24 @@ def header_piece(width, edge):
     return img
 
 
+def band_strip(width, height, top):
+    """The band as it shows behind a button placed at the given row of the window."""
+    img = Image.new("RGB", (width, height))
+    px = img.load()
+    for y in range(height):
+        for x in range(width):
+            px[x, y] = band_colour(top + y)
+    return img
+
+
+def over(rgba, base_rgb):
+    return Image.alpha_composite(base_rgb.convert("RGBA"), rgba).convert("RGB")
+
+
 def caption_button(glyph, state, size=14, top=6, danger=False):
     """One button of the frameless caption strip, drawn over the band rows it covers."""
     p = Pen(size, size)
-    img_bg = Image.new("RGB", (size, size))
-    for y in range(size):
-        for x in range(size):
-            img_bg.putpixel((x, y), band_colour(top + y))
-    face = {
-        "normal": None,
-        "pressed": CORAL if danger else TEAL_DEEP,
-        "focused": None,
-        "disabled": None,
-    }[state]
+    face = (CORAL if danger else TEAL_DEEP) if state == "pressed" else None
     inset = 0.5
     box = (inset, inset, size - inset, size - 1 - inset)
     if face:
@@ -239,35 +244,22 @@ def caption_button(glyph, state, size=14, top=6, danger=False):
     elif glyph == "close":
         p.line([(c[0] - 3, c[1] - 3), (c[0] + 3, c[1] + 3)], w, ink)
         p.line([(c[0] - 3, c[1] + 3), (c[0] + 3, c[1] - 3)], w, ink)
-    elif glyph == "frame":
-        # A small window: the toggle that shows or hides the system frame.
-        p.rounded(c[0] - 5, c[1] - 4, c[0] + 5, c[1] + 4, 1.6, ink)
-        p.rect(c[0] - 3.8, c[1] - 1.4, c[0] + 3.8, c[1] + 2.8, face or TEAL)
-        p.circle(c[0] + 3.1, c[1] - 2.7, 0.6, AMBER if state != "disabled" else ink)
-    return _over(p.result(), img_bg)
-
-
-def _over(rgba, base_rgb):
-    return Image.alpha_composite(base_rgb.convert("RGBA"), rgba).convert("RGB")
+    return over(p.result(), band_strip(size, size, top))
 
 
 def frame_toggle(state):
+    """The button at (3, 4) that hides or shows the system frame: a small window outline."""
     p = Pen(16, 15)
-    bg = Image.new("RGB", (16, 15))
-    for y in range(15):
-        for x in range(16):
-            bg.putpixel((x, y), band_colour(4 + y))
     if state == "pressed":
         p.rounded(0.5, 0.5, 15.5, 14.5, 3, TEAL_DEEP)
     if state == "focused":
         p.rounded(0.5, 0.5, 15.5, 14.5, 3, AMBER)
         p.rounded(1.8, 1.8, 14.2, 13.2, 2, TEAL)
     face = TEAL_DEEP if state == "pressed" else TEAL
-    # A window outline with its title strip: "the window frame".
     p.rounded(3, 3, 13, 12, 1.8, CREAM)
     p.rect(4.3, 5.6, 11.7, 10.7, face)
     p.circle(11.2, 4.3, 0.55, AMBER)
-    return _over(p.result(), bg)
+    return over(p.result(), band_strip(16, 15, 4))
 
 
 def scroll_button(direction, state):
@@ -373,12 +365,9 @@ def tab_selected():
 
 
 def tab_idle():
+    """Any other tab: a closed card that leaves the page frame's lines showing beside it."""
     card = rounded_depth(0.5, 1, OPEN_COLUMN - 1, TAB_BODY - 1, 5, 3)
-
-    def depth(x, y):
-        return card(x, y)
-
-    return layered_shape(TAB_W, TAB_H, depth, [TAB_IDLE_EDGE], TAB_IDLE_FILL, BACKGROUND)
+    return layered_shape(TAB_W, TAB_H, card, [TAB_IDLE_EDGE], TAB_IDLE_FILL, BACKGROUND)
 
 
 def panel_frame():
@@ -407,7 +396,6 @@ def skin():
     img.paste(header_piece(43, None), (17, 0))
     img.paste(header_piece(16, 15), (59, 0))
     px = img.load()
-    px[16, 0] = band_colour(0)
     for y in range(70):
         px[16, y] = band_colour(y)
     # Window edges below the header.
@@ -561,7 +549,7 @@ def title_image():
     # A small owl mark before the name.
     p = Pen(w, h)
     owl_face(p, 7, 8.2, 11.5, body=CREAM, eye_ring=TEAL, iris=AMBER_LIGHT, tufts=True)
-    img = _over(p.result(), img)
+    img = over(p.result(), img)
     d = ImageDraw.Draw(img)
     left, top, right, bottom = d.textbbox((0, 0), "Textowl", font=font)
     x = 17 - left
@@ -683,171 +671,165 @@ def save_png(img, path):
 
 
 # --------------------------------------------------------------------------------------------
-# Contact sheet: every image enlarged, and a mock of the signed-in main window
+# Contact sheet: every image enlarged, and mocks of the window painted from the pieces
 
 
-def mock_window(skin_img, title, tree, tabs, fallback, icon, width=300, height=460):
-    """Paints roughly what the main window paints, to judge the pieces together."""
-    W, H = width, height
-    img = Image.new("RGB", (W, H), skin_img.getpixel((50, 20)))
-    crop = lambda x, y, w, h: skin_img.crop((x, y, x + w, y + h))
-    img.paste(crop(17, 0, 43, 70).resize((W, 70), Image.NEAREST), (0, 0))
-    img.paste(crop(0, 70, 1, 10).resize((1, H), Image.NEAREST), (0, 70))
-    img.paste(crop(74, 70, 1, 10).resize((1, H), Image.NEAREST), (W - 1, 70))
-    img.paste(crop(0, 79, 75, 1).resize((W, 1), Image.NEAREST), (0, H - 1))
-    img.paste(crop(0, 0, 16, 70), (0, 0))
-    img.paste(crop(59, 0, 16, 70), (W - 16, 0))
+def sheet_font(size, bold=False):
+    name = "DejaVuSans-Bold.ttf" if bold else "DejaVuSans.ttf"
+    path = os.path.join("/usr/share/fonts/truetype/dejavu", name)
+    return ImageFont.truetype(path, size) if os.path.exists(path) else ImageFont.load_default()
 
-    def keyed_paste(src, pos):
-        mask = Image.eval(src.convert("RGB"), lambda v: v)
-        m = Image.new("L", src.size, 0)
-        for y in range(src.height):
-            for x in range(src.width):
-                if src.getpixel((x, y)) != MAGENTA:
-                    m.putpixel((x, y), 255)
-        img.paste(mask, pos, m)
 
-    keyed_paste(title, (26, 4))
-    img.paste(crop(75, 0, 16, 15), (3, 4))
-    frames = [skin_img.getpixel((83, 57 + i)) for i in range(3)]
-    d = ImageDraw.Draw(img)
-    L = 33
-    for i, c in enumerate(frames):
-        d.rectangle([L + i, 71 + i, W - 3 - i, H - 3 - i], outline=c)
-    # Page: white tree with a few lines.
+def paste_keyed(dst, src, pos):
+    """Copies an image with magenta left out, as the program's transparent copies do."""
+    mask = Image.new("L", src.size, 0)
+    s, m = src.load(), mask.load()
+    for y in range(src.height):
+        for x in range(src.width):
+            if s[x, y] != MAGENTA:
+                m[x, y] = 255
+    dst.paste(src, pos, mask)
+
+
+class MockWindow:
+    """Paints the main window's chrome the way the program does, from the skin's regions."""
+
+    def __init__(self, skin_img, title, width, height, tabs_shown):
+        self.skin = skin_img
+        self.W, self.H = width, height
+        self.img = Image.new("RGB", (width, height), skin_img.getpixel((50, 20)))
+        self.draw = ImageDraw.Draw(self.img)
+        self.frames = [skin_img.getpixel((83, 57 + i)) for i in range(3)]
+        W, H = width, height
+        self.stretch((17, 0, 43, 70), (0, 0, W, 70))
+        self.stretch((0, 70, 1, 10), (0, 70, 1, H))
+        self.stretch((74, 70, 1, 10), (W - 1, 70, 1, H))
+        self.stretch((0, 79, 75, 1), (0, H - 1, W, 1))
+        self.img.paste(self.region(0, 0, 16, 70), (0, 0))
+        self.img.paste(self.region(59, 0, 16, 70), (W - 16, 0))
+        paste_keyed(self.img, title, (26, 4))
+        self.img.paste(self.region(75, 0, 16, 15), (3, 4))
+        left = 33 if tabs_shown else 2
+        for i, colour in enumerate(self.frames):
+            self.draw.rectangle([left + i, 71 + i, W - 3 - i, H - 3 - i], outline=colour)
+
+    def region(self, x, y, w, h):
+        return self.skin.crop((x, y, x + w, y + h))
+
+    def stretch(self, source, dest):
+        x, y, w, h = source
+        dx, dy, dw, dh = dest
+        self.img.paste(self.region(x, y, w, h).resize((dw, dh), Image.NEAREST), (dx, dy))
+
+    def text(self, pos, text, bold=False, size=10):
+        self.draw.text(pos, text, font=sheet_font(size, bold), fill=(0, 0, 0))
+
+    def centred(self, text, cy, size=10):
+        width = self.draw.textlength(text, font=sheet_font(size))
+        self.text(((self.W - width) / 2, cy - size * 0.6), text, size=size)
+
+    def push_button(self, x, y, w, h, label):
+        self.draw.rounded_rectangle([x, y, x + w - 1, y + h - 1], 3, fill=(240, 240, 240),
+                                    outline=(160, 160, 160))
+        width = self.draw.textlength(label, font=sheet_font(10))
+        self.text((x + (w - width) / 2, y + (h - 12) / 2), label)
+
+
+def mock_signed_in(skin_img, title, tree, tabs, fallback, width=300, height=460):
+    win = MockWindow(skin_img, title, width, height, tabs_shown=True)
+    W, H, img, d = win.W, win.H, win.img, win.draw
     d.rectangle([36, 74, W - 6, 74 + H - 169 - 1], fill=WHITE)
-    font = find_font(11)
-    bold = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", 12)
-    small = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 10)
     rows = [(0, 2, "My Buddy List"), (1, 3, "Alice"), (2, 4, "46701234567"), (1, 3, "bob"),
             (1, 2, "Family"), (2, 3, "Mum"), (1, 1, "Work")]
-    for i, (level, image, text) in enumerate(rows):
+    for i, (level, image, label) in enumerate(rows):
         y = 78 + i * 18
-        keyed_paste(tree.crop((16 * image, 0, 16 * image + 16, 16)), (40 + level * 14, y))
-        d.text((60 + level * 14, y + 2), text, font=small, fill=SLATE)
-    # Tabs: the buddy list, one current web tab, one idle web tab.
-    tab_sel, tab_idle_img = crop(75, 57, 34, 57), crop(109, 57, 34, 57)
-    icons_buddy = (tabs.crop((0, 0, 30, 38)), tabs.crop((30, 0, 60, 38)))
-    icons_web = (fallback.crop((0, 0, 30, 38)), fallback.crop((30, 0, 60, 38)))
-    keyed_paste(tab_idle_img, (2, 71 + 46 * 2))
-    keyed_paste(icons_web[1], (5, 73 + 46 * 2))
-    keyed_paste(tab_sel, (2, 71))
-    keyed_paste(icons_buddy[0], (5, 73))
-    keyed_paste(tab_sel, (2, 71 + 46))
-    keyed_paste(icons_web[0], (5, 73 + 46))
-    img.paste(crop(0, 80, 17, 17), (8, H - 50))
-    img.paste(crop(17 * 3, 97, 17, 17), (8, H - 30))
-    # Header texts and links.
-    d.text((25, 24), "alice", font=bold, fill=(0, 0, 0))
-    d.text((37, 50), "Credits: 42 \u20ac", font=small, fill=(0, 0, 0))
-    keyed_paste(fallback.crop((0, 0, 30, 38)).resize((16, 16)), (15, 49))
-    d.rectangle([34, H - 94, 34 + W - 37 - 1, H - 94 + 20 - 1], outline=frames[1])
+        paste_keyed(img, tree.crop((16 * image, 0, 16 * image + 16, 16)), (40 + level * 14, y))
+        d.text((60 + level * 14, y + 2), label, font=sheet_font(10), fill=SLATE)
+    # The buddy-list tab, a current web tab below it and an idle one.
+    selected, idle = win.region(75, 57, 34, 57), win.region(109, 57, 34, 57)
+    paste_keyed(img, idle, (2, 71 + 46 * 2))
+    paste_keyed(img, fallback.crop((30, 0, 60, 38)), (5, 73 + 46 * 2))
+    paste_keyed(img, selected, (2, 71))
+    paste_keyed(img, tabs.crop((0, 0, 30, 38)), (5, 73))
+    paste_keyed(img, selected, (2, 71 + 46))
+    paste_keyed(img, fallback.crop((0, 0, 30, 38)), (5, 73 + 46))
+    img.paste(win.region(0, 80, 17, 17), (8, H - 50))
+    img.paste(win.region(51, 97, 17, 17), (8, H - 30))
+    win.text((25, 24), "alice", bold=True, size=12)
+    win.text((37, 50), "Credits: 42 \u20ac")
+    d.rectangle([34, H - 94, 34 + W - 37 - 1, H - 94 + 19], outline=win.frames[1])
     x = 40
-    for label, b in (("Add A Contact", (123, 0)), ("Add A Group", (123, 0)), ("Quick Send", (0, 115))):
-        img.paste(crop(b[0], b[1], 10, 10), (x, H - 91 + 1))
-        d.text((x + 15, H - 91 - 1), label, font=small, fill=(0, 0, 0))
-        x += int(d.textlength(label, font=small)) + 15 + 12
-    # Frameless caption strip.
-    for i, (yy) in enumerate((15, 29, 43)):
-        img.paste(crop(75, yy, 14, 14), (W - 50 + 14 * i, 6))
+    for label, (bx, by) in (("Add A Contact", (123, 0)), ("Add A Group", (123, 0)),
+                            ("Quick Send", (0, 115))):
+        img.paste(win.region(bx, by, 10, 10), (x, H - 90))
+        win.text((x + 15, H - 92), label)
+        x += int(d.textlength(label, font=sheet_font(10))) + 15 + 12
+    for i, row in enumerate((15, 29, 43)):
+        img.paste(win.region(75, row, 14, 14), (W - 50 + 14 * i, 6))
     return img
 
 
 def mock_signed_out(skin_img, title, icon, width=300, height=460):
-    W, H = width, height
-    img = Image.new("RGB", (W, H), skin_img.getpixel((50, 20)))
-    crop = lambda x, y, w, h: skin_img.crop((x, y, x + w, y + h))
-    img.paste(crop(17, 0, 43, 70).resize((W, 70), Image.NEAREST), (0, 0))
-    img.paste(crop(0, 0, 16, 70), (0, 0))
-    img.paste(crop(59, 0, 16, 70), (W - 16, 0))
-    img.paste(crop(0, 70, 1, 10).resize((1, H), Image.NEAREST), (0, 70))
-    img.paste(crop(74, 70, 1, 10).resize((1, H), Image.NEAREST), (W - 1, 70))
-    img.paste(crop(0, 79, 75, 1).resize((W, 1), Image.NEAREST), (0, H - 1))
-    m = Image.new("L", title.size, 0)
-    for y in range(title.height):
-        for x in range(title.width):
-            if title.getpixel((x, y)) != MAGENTA:
-                m.putpixel((x, y), 255)
-    img.paste(title, (26, 4), m)
-    img.paste(crop(75, 0, 16, 15), (3, 4))
-    d = ImageDraw.Draw(img)
-    frames = [skin_img.getpixel((83, 57 + i)) for i in range(3)]
-    for i, c in enumerate(frames):
-        d.rectangle([2 + i, 71 + i, W - 3 - i, H - 3 - i], outline=c)
-    img.paste(icon, (130, 140), icon)
-    small = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 10)
-    for text, cy in (("Click below to sign in or register", 121.5), ("Forgot your password?", 221.5)):
-        tw = d.textlength(text, font=small)
-        d.text(((W - tw) / 2, cy - 6), text, font=small, fill=(0, 0, 0))
-    for x, label in ((80, "Sign In"), (155, "Register")):
-        d.rounded_rectangle([x, 180, x + 64, 202], 3, fill=(240, 240, 240), outline=(160, 160, 160))
-        tw = d.textlength(label, font=small)
-        d.text((x + (65 - tw) / 2, 185), label, font=small, fill=(0, 0, 0))
-    return img
+    win = MockWindow(skin_img, title, width, height, tabs_shown=False)
+    win.img.paste(icon, (130, 140), icon)
+    win.centred("Click below to sign in or register", 121.5)
+    win.centred("Forgot your password?", 221.5)
+    win.push_button(80, 180, 65, 23, "Sign In")
+    win.push_button(155, 180, 65, 23, "Register")
+    return win.img
 
 
 def mock_panel(skin_img, width=259, height=300):
-    """The send view of the send-message panel as its painting describes it."""
+    """The send view of the send-message panel, painted as the panel paints it."""
     img = Image.new("RGB", (width, height), skin_img.getpixel((50, 20)))
     frame = skin_img.crop((133, 0, 150, 50))
     T, B = 40, 180
 
-    def put(sx, sy, sw, sh, dx, dy, dw, dh, keyed_copy=False):
+    def put(source, dest, transparent=False):
+        sx, sy, sw, sh = source
+        dx, dy, dw, dh = dest
         piece = frame.crop((sx, sy, sx + sw, sy + sh)).resize((dw, dh), Image.NEAREST)
-        if keyed_copy:
-            m = Image.new("L", piece.size, 0)
-            for y in range(piece.height):
-                for x in range(piece.width):
-                    if piece.getpixel((x, y)) != MAGENTA:
-                        m.putpixel((x, y), 255)
-            img.paste(piece, (dx, dy), m)
+        if transparent:
+            paste_keyed(img, piece, (dx, dy))
         else:
             img.paste(piece, (dx, dy))
 
-    put(6, 0, 5, 23, 19, T, 221, 23)
-    put(2, 23, 12, 4, 13, T + 23, 230, B - 63)
-    put(6, 27, 5, 23, 19, B, 221, 23)
-    put(0, 23, 1, 4, 13, T + 23, 1, B - 53)
-    put(0, 23, 1, 4, 242, T + 23, 1, B - 53)
-    put(0, 0, 6, 23, 13, T, 6, 23, True)
-    put(11, 0, 6, 23, 237, T, 6, 23, True)
-    put(0, 27, 6, 23, 13, B, 6, 23, True)
-    put(11, 27, 6, 23, 237, B, 6, 23, True)
+    put((6, 0, 5, 23), (19, T, 221, 23))
+    put((2, 23, 12, 4), (13, T + 23, 230, B - 63))
+    put((6, 27, 5, 23), (19, B, 221, 23))
+    put((0, 23, 1, 4), (13, T + 23, 1, B - 53))
+    put((0, 23, 1, 4), (242, T + 23, 1, B - 53))
+    for source, x, y in (((0, 0), 13, T), ((11, 0), 237, T), ((0, 27), 13, B), ((11, 27), 237, B)):
+        put(source + (6, 23), (x, y, 6, 23), transparent=True)
     d = ImageDraw.Draw(img)
-    frames = [skin_img.getpixel((83, 57 + i)) for i in range(3)]
-    for i, c in enumerate(frames):
-        d.rectangle([i, i, width - 1 - i, height - 1 - i], outline=c)
-    small = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 10)
-    d.rectangle([72, 13, 72 + 170, 13 + 17], fill=WHITE, outline=(150, 150, 150))
-    d.text((12, 15), "To:", font=small, fill=(0, 0, 0))
-    d.text((20, 45), "Character Set", font=small, fill=(0, 0, 0))
+    for i in range(3):
+        d.rectangle([i, i, width - 1 - i, height - 1 - i], outline=skin_img.getpixel((83, 57 + i)))
+    font = sheet_font(10)
+    for (x, y), label in (((12, 15), "To:"), ((20, 45), "Character Set"),
+                          ((160, 45), "Remaining: 160"), ((20, B + 5), "Send Message"),
+                          ((190, B + 5), "Flash"), ((12, B + 34), "Enable Scheduling:")):
+        d.text((x, y), label, font=font, fill=(0, 0, 0))
+    d.rectangle([72, 13, 242, 30], fill=WHITE, outline=(150, 150, 150))
     d.rectangle([91, 42, 150, 59], fill=WHITE, outline=(150, 150, 150))
-    d.text((95, 45), "UTF-8", font=small, fill=(0, 0, 0))
-    d.text((160, 45), "Remaining: 160", font=small, fill=(0, 0, 0))
-    d.text((20, B + 5), "Send Message", font=small, fill=(0, 0, 0))
-    d.text((190, B + 5), "Flash", font=small, fill=(0, 0, 0))
-    d.text((12, B + 34), "Enable Scheduling:", font=small, fill=(0, 0, 0))
+    d.text((95, 45), "UTF-8", font=font, fill=(0, 0, 0))
     for x, y, w, h, label in ((13, 240, 230, 25, "Send Message"), (13, 275, 80, 25, "View Logs"),
                               (113, 275, 130, 25, "Return to Buddy List")):
         d.rounded_rectangle([x, y, x + w - 1, y + h - 1], 3, fill=(240, 240, 240),
                             outline=(160, 160, 160))
-        tw = d.textlength(label, font=small)
-        d.text((x + (w - tw) / 2, y + 7), label, font=small, fill=(0, 0, 0))
+        d.text((x + (w - d.textlength(label, font=font)) / 2, y + 7), label, font=font,
+               fill=(0, 0, 0))
     return img
 
 
 def contact_sheet(out, skin_img, tree, tabs, fallback, title, icons):
     zoom = 4
-    sheet = Image.new("RGB", (1600, 1400), (205, 205, 205))
+    sheet = Image.new("RGB", (1600, 1100), (205, 205, 205))
     d = ImageDraw.Draw(sheet)
 
     def place(img, x, y, label, scale=zoom):
         d.text((x, y), label, fill=(0, 0, 0))
         big = img.resize((img.width * scale, img.height * scale), Image.NEAREST)
-        if big.mode == "RGBA":
-            sheet.paste(big, (x, y + 14), big)
-        else:
-            sheet.paste(big, (x, y + 14))
+        sheet.paste(big, (x, y + 14), big if big.mode == "RGBA" else None)
 
     place(skin_img, 10, 10, "skin 200")
     place(tree, 10, 530, "tree 213")
@@ -860,13 +842,11 @@ def contact_sheet(out, skin_img, tree, tabs, fallback, title, icons):
         place(icons[size], x, 790, f"icon {size} x4", scale=4)
         x += size * 4 + 20
     place(icons[256], 420, 700, "icon 256", scale=1)
-    icon32 = icons[32]
-    sheet.paste(mock_window(skin_img, title, tree, tabs, fallback, icon32), (700, 10))
-    sheet.paste(mock_signed_out(skin_img, title, icon32), (1010, 10))
-    sheet.paste(mock_panel(skin_img), (700, 480))
-    win = mock_window(skin_img, title, tree, tabs, fallback, icon32)
-    sheet.paste(win.crop((0, 0, 110, 200)).resize((330, 600), Image.NEAREST), (1000, 480))
-    sheet.paste(win.crop((200, 0, 300, 70)).resize((300, 210), Image.NEAREST), (1300, 480))
+    signed_in = mock_signed_in(skin_img, title, tree, tabs, fallback)
+    sheet.paste(signed_in, (900, 10))
+    sheet.paste(mock_signed_out(skin_img, title, icons[32]), (1210, 10))
+    sheet.paste(mock_panel(skin_img), (900, 480))
+    sheet.paste(signed_in.crop((0, 0, 110, 200)).resize((330, 600), Image.NEAREST), (1200, 480))
     sheet.save(out)
 
 
