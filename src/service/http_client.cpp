@@ -6,7 +6,7 @@
 #include "service/url.h"
 
 #include <algorithm>
-#include <new>
+#include <exception>
 
 namespace textowl {
 namespace {
@@ -61,7 +61,7 @@ bool HttpClient::Impl::run(const Url& start, const NavigationSettings& settings)
             return fail();
         }
         int status = response.status;
-        if (isAccepted(status)) {
+        if (!settings.processResult || isAccepted(status)) {
             return true;
         }
         auto location = response.headers.find("Location");
@@ -142,8 +142,8 @@ bool HttpClient::sendRequest(const Url& url, const NavigationSettings& settings)
     impl_->response.reset();
     try {
         return impl_->run(url, settings);
-    } catch (const std::bad_alloc&) {
-        return impl_->fail();
+    } catch (const std::exception&) {
+        return impl_->fail(); // nothing is thrown across to the proxy
     }
 }
 

@@ -1,8 +1,13 @@
 #include "service/http_client.h"
 #include "support/scripted_server.h"
 
+#include <arpa/inet.h>
+#include <cerrno>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace textowl {
 namespace {
@@ -305,6 +310,33 @@ TEST_F(HttpClientTest, RefusedConnectionFailsWithTheSocketError) {
     EXPECT_NE(client.lastSocketError(), 0);
     EXPECT_EQ(client.statusCode(), -1);
     EXPECT_EQ(client.readOutcome(), ReadOutcome::NothingRead);
+}
+
+// A listener whose accept queue is full drops further SYNs, so the connect is never answered.
+TEST_F(HttpClientTest, ConnectThatIsNeverAnsweredFailsAfterTheTimeOut) {
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    std::vector<int> fillers;
+    for (int i = 0; i < 4; ++i) {
+        fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+        ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
+    std::this_thread::sleep_for(50ms);
+    settings.timeoutMs = 200;
+    Url url = *Url::parse("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/");
+    EXPECT_FALSE(client.sendRequest(url, settings));
+    EXPECT_EQ(client.lastSocketError(), ETIMEDOUT);
+    EXPECT_FALSE(client.isConnected());
+    for (int fd : fillers) {
+        ::close(fd);
+    }
+    ::close(listener);
 }
 
 TEST_F(HttpClientTest, AddressWithoutPortUsesTheSettingsPort) {
