@@ -124,19 +124,19 @@ int serve(const Arguments& a, std::ostream& out, std::ostream& err) {
 }
 
 int addUser(const Arguments& a, std::ostream& out, std::ostream& err) {
-    if (a.positional.size() < 3 || a.positional.size() > 4) {
+    if (a.positional.size() < 2 || a.positional.size() > 3) {
         err << kUsage;
         return 2;
     }
-    const std::string& name = a.positional[1];
+    const std::string& name = a.positional[0];
     const auto credits =
-        a.positional.size() == 4 ? parseCredits(a.positional[3]) : std::optional<std::int64_t>(0);
+        a.positional.size() == 3 ? parseCredits(a.positional[2]) : std::optional<std::int64_t>(0);
     if (!credits) {
         err << "pagewright-service: credits must be a number such as 50 or 12.50\n";
         return 2;
     }
     PagewrightService service(configFor(a));
-    switch (service.createAccount(name, a.positional[2], *credits)) {
+    switch (service.createAccount(name, a.positional[1], *credits)) {
     case Err::Ok:
         out << "created " << name << " with " << formatCredits(*credits) << " credits\n";
         return 0;

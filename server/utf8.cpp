@@ -54,11 +54,18 @@ std::vector<char32_t> decodeUtf8(std::string_view text) {
             }
             cp = (cp << 6) | (c & 0x3F);
         }
-        const bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
-        const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
-        if (!valid || overlong || surrogate || cp > 0x10FFFF) {
+        if (!valid) {
             out.push_back(kReplacement);
             ++i;
+            continue;
+        }
+        // A well-formed sequence for a value UTF-8 may not carry (an overlong form, a
+        // surrogate) stands for one character.
+        const bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
+        const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
+        if (overlong || surrogate || cp > 0x10FFFF) {
+            out.push_back(kReplacement);
+            i += length;
             continue;
         }
         out.push_back(cp);

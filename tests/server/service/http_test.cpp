@@ -1,0 +1,299 @@
+#include "service_fixture.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace textowl::server {
+namespace {
+
+using testing_support::Reply;
+using testing_support::requestBody;
+using testing_support::ServiceTest;
+
+class Protocol : public ServiceTest {};
+
+TEST_F(Protocol, ReplyIsUtf8XmlWithReturnForTheOperation) {
+    const auto res =
+        client_->Post("/pagewright/soapserver.php",
+                      requestBody("apiValidateLogin", {{"user", "x"}, {"password", "y"}}),
+                      "text/xml; charset=utf-8");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(res->get_header_value("Content-Type"), "text/xml; charset=utf-8");
+    EXPECT_NE(res->body.find("apiValidateLoginResponse"), std::string::npos);
+}
+
+struct FaultCase {
+    const char* name;
+    std::string body;
+    std::optional<std::string> soapAction;
+};
+
+class ProtocolFault : public ServiceTest, public testing::WithParamInterface<FaultCase> {};
+
+TEST_P(ProtocolFault, IsHttp500WithClientFault) {
+    const Reply r = post(GetParam().body, GetParam().soapAction);
+    EXPECT_EQ(r.status, 500);
+    EXPECT_EQ(r.faultCode, "soap:Client") << r.body;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ProtocolFault,
+    testing::Values(FaultCase{"MalformedEnvelope", "<soap:Envelope", std::nullopt},
+                    FaultCase{"UnknownOperation", requestBody("apiRenewTicket", {{"ticket", "t"}}),
+                              std::nullopt},
+                    FaultCase{"MissingParameter", requestBody("apiValidateLogin", {{"user", "x"}}),
+                              std::nullopt},
+                    FaultCase{"SoapActionNamesAnotherOperation",
+                              requestBody("apiLogout", {{"ticket", "t"}}),
+                              "\"urn:Pagewright#apiBalanceSms\""},
+                    FaultCase{"SoapActionOfAnotherService",
+                              requestBody("apiLogout", {{"ticket", "t"}}),
+                              "\"urn:Other#apiLogout\""},
+                    FaultCase{"EntityDeclaration",
+                              "<!DOCTYPE x [<!ENTITY a \"aaaa\">]>" +
+                                  requestBody("apiLogout", {{"ticket", "&a;"}}),
+                              std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Protocol, SoapActionMayBeAbsentOrEmpty) {
+    EXPECT_EQ(post(requestBody("apiLogout", {{"ticket", "t"}}), std::nullopt).err, "1");
+    EXPECT_EQ(post(requestBody("apiLogout", {{"ticket", "t"}}), "\"\"").err, "1");
+    EXPECT_EQ(post(requestBody("apiLogout", {{"ticket", "t"}}), "urn:Pagewright#apiLogout").err,
+              "1");
+}
+
+TEST_F(Protocol, BodyOverOneMebibyteIsRefusedWith413) {
+    const std::string big = requestBody("apiLogout", {{"ticket", std::string(1024 * 1024, 'a')}});
+    const auto res = client_->Post("/pagewright/soapserver.php", big, "text/xml; charset=utf-8");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 413);
+}
+
+// Two calls over one TCP connection, written the way the client writes them.
+TEST_F(Protocol, ConnectionStaysOpenBetweenCalls) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(server_->port()));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    timeval timeout{5, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    const std::string body = requestBody("apiLogout", {{"ticket", "t"}});
+    const std::string request = "POST /pagewright/soapserver.php HTTP/1.1\r\nContent-Length: " +
+                                std::to_string(body.size()) +
+                                "\r\nContent-Type: text/xml; charset=utf-8\r\nSOAPAction: "
+                                "\"urn:Pagewright#apiLogout\"\r\nAccept: text/xml\r\nHost: "
+                                "localhost\r\nUser-Agent: Microsoft-ATL-Native/7.00\r\n\r\n" +
+                                body;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(send(fd, request.data(), request.size(), 0),
+                  static_cast<ssize_t>(request.size()));
+        std::string received;
+        char buffer[4096];
+        while (received.find("</soap:Envelope>") == std::string::npos) {
+            const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+            ASSERT_GT(n, 0) << "round " << round;
+            received.append(buffer, static_cast<std::size_t>(n));
+        }
+        EXPECT_EQ(received.rfind("HTTP/1.1 200", 0), 0u);
+        EXPECT_EQ(received.find("Connection: close"), std::string::npos);
+    }
+    close(fd);
+}
+
+TEST_F(Protocol, WrongMethodOrPathIsNotServed) {
+    EXPECT_EQ(client_->Get("/pagewright/soapserver.php")->status, 404);
+    EXPECT_EQ(client_->Post("/soapserver.php", "x", "text/xml")->status, 404);
+}
+
+class WebPagesTest : public ServiceTest {};
+
+TEST_F(WebPagesTest, SignUpCreatesAnAccountThatCanSignIn) {
+    const auto res =
+        client_->Post("/pagewright/signup", "name=carol&password=longenough&password2=longenough",
+                      "application/x-www-form-urlencoded");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_NE(res->body.find("carol"), std::string::npos);
+    const std::string ticket = login("carol", "longenough");
+    EXPECT_EQ(balance(ticket), "10");
+}
+
+TEST_F(WebPagesTest, SignUpRefusesTakenNamesBadNamesAndMismatchedPasswords) {
+    addUser("carol", "secret", 0);
+    for (const char* form : {"name=carol&password=longenough&password2=longenough",
+                             "name=a%20b&password=longenough&password2=longenough",
+                             "name=dave&password=short&password2=short",
+                             "name=dave&password=longenough&password2=different"}) {
+        const auto res =
+            client_->Post("/pagewright/signup", form, "application/x-www-form-urlencoded");
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, 400) << form;
+    }
+    EXPECT_EQ(call("apiValidateLogin", {{"user", "dave"}, {"password", "longenough"}}).err, "2");
+}
+
+TEST_F(WebPagesTest, PublicPagesArePlainHtml) {
+    for (const char* path :
+         {"/pagewright/", "/pagewright/signup", "/pagewright/forgot", "/pagewright/terms",
+          "/pagewright/faqs", "/pagewright/contact", "/pagewright/about", "/pagewright/tabs/news",
+          "/pagewright/tabs/help", "/pagewright/footer"}) {
+        const auto res = client_->Get(path);
+        ASSERT_TRUE(res) << path;
+        EXPECT_EQ(res->status, 200) << path;
+        EXPECT_EQ(res->body.find("<script"), std::string::npos) << path;
+    }
+    EXPECT_EQ(client_->Get("/pagewright/nothing")->status, 404);
+}
+
+TEST_F(WebPagesTest, ButtonPagesGreetTheTicketsUserAndEscapeTheirData) {
+    const std::string ticket = signedIn("alice", 1250);
+    call("apiSendSms", {{"ticket", ticket},
+                        {"sms_from", ""},
+                        {"sms_to", "46700000001"},
+                        {"msg_content", "<b>bold</b>"},
+                        {"msg_type", "text"},
+                        {"unicode", "0"},
+                        {"schedule", "2006-3-7 14:05:00"}});
+    const auto account = client_->Get("/pagewright/buttons/account?ticket=" + ticket);
+    ASSERT_TRUE(account);
+    EXPECT_NE(account->body.find("Hello, alice!"), std::string::npos);
+    EXPECT_NE(account->body.find("11.50"), std::string::npos);
+    const auto sent = client_->Get("/pagewright/buttons/sent?ticket=" + ticket);
+    EXPECT_NE(sent->body.find("&lt;b&gt;bold"), std::string::npos);
+    EXPECT_EQ(sent->body.find("<b>bold"), std::string::npos);
+    EXPECT_EQ(client_->Get("/pagewright/buttons/account")->status, 403);
+    EXPECT_EQ(client_->Get("/pagewright/buttons/credit?ticket=" + std::string(64, 'f'))->status,
+              403);
+}
+
+TEST_F(WebPagesTest, InterfaceIconsArePairsOf24BitBitmapsOnMagenta) {
+    const std::string ticket = signedIn();
+    const Reply ui = call("apiGetInterface", {{"ticket", ticket}});
+    struct Expect {
+        const char* element;
+        int width, height;
+    };
+    for (const Expect e : {Expect{"tabs", 60, 38}, Expect{"buttons", 32, 16}}) {
+        for (pugi::xml_node item : ui.root().child("interface").child(e.element).children()) {
+            const std::string path = std::string(item.attribute("location").value()) + "/" +
+                                     item.attribute("file").value();
+            const auto res = client_->Get(path);
+            ASSERT_TRUE(res) << path;
+            ASSERT_EQ(res->status, 200) << path;
+            const std::string& bmp = res->body;
+            ASSERT_GT(bmp.size(), 54u);
+            auto le = [&](std::size_t at, int bytes) {
+                std::uint32_t v = 0;
+                for (int i = bytes - 1; i >= 0; --i) {
+                    v = v * 256 + static_cast<unsigned char>(bmp[at + static_cast<std::size_t>(i)]);
+                }
+                return v;
+            };
+            EXPECT_EQ(bmp.substr(0, 2), "BM");
+            EXPECT_EQ(le(18, 4), static_cast<std::uint32_t>(e.width)) << path;
+            EXPECT_EQ(le(22, 4), static_cast<std::uint32_t>(e.height)) << path;
+            EXPECT_EQ(le(28, 2), 24u);
+            EXPECT_EQ(le(2, 4), bmp.size());
+            // The bottom-left pixel (first in the file) is background: blue, green, red.
+            EXPECT_EQ(le(54, 3), 0xFF00FFu) << path;
+        }
+    }
+}
+
+class Concurrency : public ServiceTest {};
+
+// Eight clients at once over two accounts: every acknowledged change must be counted exactly
+// once, and credit must never go below zero.
+TEST_F(Concurrency, MixedClientsLeaveConsistentCountsAndBalances) {
+    addUser("alice", "secret", 40 * 100);
+    addUser("bob", "secret", 40 * 100);
+    constexpr int kThreads = 8;
+    constexpr int kRounds = 12;
+    struct Tally {
+        int buddiesAdded = 0, buddiesDeleted = 0, groupsAdded = 0, sends = 0, refusedSends = 0;
+    };
+    std::vector<Tally> tallies(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            httplib::Client client("127.0.0.1", server_->port());
+            auto rpc = [&](const std::string& op, const testing_support::Params& params) {
+                const auto res = client.Post("/pagewright/soapserver.php", requestBody(op, params),
+                                             "text/xml; charset=utf-8");
+                return res ? testing_support::readReply(res->status, res->body) : Reply{};
+            };
+            const std::string user = t % 2 == 0 ? "alice" : "bob";
+            const std::string ticket =
+                rpc("apiValidateLogin", {{"user", user}, {"password", "secret"}}).child("ticket");
+            Tally& tally = tallies[static_cast<std::size_t>(t)];
+            for (int round = 0; round < kRounds; ++round) {
+                const std::string name = "g" + std::to_string(t) + "-" + std::to_string(round);
+                const Reply group = rpc("apiAddBuddyGroup", {{"ticket", ticket}, {"name", name}});
+                tally.groupsAdded += group.err == "0";
+                const Reply buddy = rpc("apiAddBuddy", {{"ticket", ticket},
+                                                        {"bgid", group.child("bgid")},
+                                                        {"firstname", "F"},
+                                                        {"lastname", ""},
+                                                        {"nickname", name},
+                                                        {"cellphone", "46700000001"},
+                                                        {"email", ""},
+                                                        {"birthday", ""}});
+                tally.buddiesAdded += buddy.err == "0";
+                rpc("apiCopyBuddy", {{"ticket", ticket},
+                                     {"bid", buddy.child("bid")},
+                                     {"bgid_from", group.child("bgid")},
+                                     {"bgid_to", "0"}});
+                const Reply sent = rpc("apiSendSms", {{"ticket", ticket},
+                                                      {"sms_from", ""},
+                                                      {"sms_to", "46700000001,46700000002"},
+                                                      {"msg_content", "hi"},
+                                                      {"msg_type", "text"},
+                                                      {"unicode", "0"},
+                                                      {"schedule", std::nullopt}});
+                tally.sends += sent.err == "0";
+                tally.refusedSends += sent.err == "6";
+                if (round % 3 == 0) {
+                    tally.buddiesDeleted +=
+                        rpc("apiDeleteBuddy", {{"ticket", ticket}, {"bid", buddy.child("bid")}})
+                            .err == "0";
+                }
+                rpc("apiGetBuddyList", {{"ticket", ticket}});
+            }
+        });
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    for (const std::string user : {"alice", "bob"}) {
+        Tally sum;
+        for (int t = user == "alice" ? 0 : 1; t < kThreads; t += 2) {
+            const Tally& x = tallies[static_cast<std::size_t>(t)];
+            sum.buddiesAdded += x.buddiesAdded;
+            sum.buddiesDeleted += x.buddiesDeleted;
+            sum.groupsAdded += x.groupsAdded;
+            sum.sends += x.sends;
+            sum.refusedSends += x.refusedSends;
+        }
+        EXPECT_EQ(sum.groupsAdded, kThreads / 2 * kRounds);
+        EXPECT_EQ(sum.sends + sum.refusedSends, kThreads / 2 * kRounds);
+        EXPECT_EQ(sum.sends, 20); // 40 credits, two recipients a send
+        const AccountId id = service_->store().findAccount(user)->id;
+        const Store::Totals totals = service_->store().totals(id);
+        EXPECT_EQ(totals.groups, sum.groupsAdded) << user;
+        EXPECT_EQ(totals.buddies, sum.buddiesAdded - sum.buddiesDeleted) << user;
+        EXPECT_EQ(totals.placements, 2 * totals.buddies) << user;
+        EXPECT_EQ(totals.messages, 2 * sum.sends) << user;
+        EXPECT_EQ(service_->store().balanceCents(id), 4000 - 100 * totals.messageParts) << user;
+        EXPECT_EQ(service_->store().balanceCents(id), 0) << user;
+    }
+}
+
+} // namespace
+} // namespace textowl::server

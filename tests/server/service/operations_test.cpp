@@ -1,0 +1,405 @@
+#include "service_fixture.h"
+
+#include <algorithm>
+#include <set>
+
+namespace textowl::server {
+namespace {
+
+using testing_support::Params;
+using testing_support::Reply;
+using testing_support::ServiceTest;
+
+// Every placement of the buddy list as "buddy-id@group-id", group "0" for the top level.
+std::multiset<std::string> placements(const Reply& list) {
+    std::multiset<std::string> out;
+    const pugi::xml_node root = list.root().child("buddylist");
+    for (pugi::xml_node b : root.children("buddy")) {
+        out.insert(std::string(b.attribute("id").value()) + "@0");
+    }
+    for (pugi::xml_node g : root.children("buddygroup")) {
+        for (pugi::xml_node b : g.children("buddy")) {
+            out.insert(std::string(b.attribute("id").value()) + "@" + g.attribute("id").value());
+        }
+    }
+    return out;
+}
+
+class Operations : public ServiceTest {
+protected:
+    Reply list() { return call("apiGetBuddyList", {{"ticket", ticket_}}); }
+    Reply ticketCall(const std::string& op, Params params) {
+        params.insert(params.begin(), {"ticket", ticket_});
+        return call(op, params);
+    }
+    Reply send(const std::string& op, const std::string& to, const std::string& text,
+               const std::string& unicode = "0", const std::string& type = "text",
+               const std::optional<std::string>& schedule = "2006-3-7 14:05:00") {
+        return ticketCall(op, {{"sms_from", ""},
+                               {"sms_to", to},
+                               {"msg_content", text},
+                               {"msg_type", type},
+                               {"unicode", unicode},
+                               {"schedule", schedule}});
+    }
+
+    std::string ticket_;
+};
+
+TEST_F(Operations, LoginGivesDistinctUnguessableTickets) {
+    addUser("alice", "secret", 0);
+    const std::string first = login("alice", "secret");
+    const std::string second = login("alice", "secret");
+    EXPECT_EQ(first.size(), 64u);
+    EXPECT_EQ(first.find_first_not_of("0123456789abcdef"), std::string::npos);
+    EXPECT_NE(first, second);
+}
+
+TEST_F(Operations, LoginRefusesWrongPasswordUnknownUserAndNulls) {
+    addUser("alice", "secret", 0);
+    const Params refused[] = {{{"user", "alice"}, {"password", "Secret"}},
+                              {{"user", "alicia"}, {"password", "secret"}},
+                              {{"user", "alice"}, {"password", std::nullopt}},
+                              {{"user", std::nullopt}, {"password", "secret"}},
+                              {{"user", ""}, {"password", ""}}};
+    for (const Params& p : refused) {
+        const Reply r = call("apiValidateLogin", p);
+        EXPECT_EQ(r.status, 200);
+        EXPECT_EQ(r.err, "2") << r.body;
+        EXPECT_TRUE(r.child("ticket").empty());
+    }
+}
+
+TEST_F(Operations, LogoutEndsTheTicketOnce) {
+    ticket_ = signedIn();
+    EXPECT_EQ(ticketCall("apiLogout", {}).err, "0");
+    EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "1");
+    EXPECT_EQ(ticketCall("apiLogout", {}).err, "1");
+}
+
+TEST_F(Operations, TicketExpiresAfterThirtyIdleMinutesButUseKeepsItAlive) {
+    ticket_ = signedIn();
+    now_ += 29 * 60;
+    EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "0");
+    now_ += 29 * 60;
+    EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "0");
+    now_ += 30 * 60 + 1;
+    EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "1");
+}
+
+TEST_F(Operations, MalformedTicketsAreRefusedByEveryOperation) {
+    signedIn();
+    const std::optional<std::string> bad[] = {std::nullopt, "", "abc", std::string(64, '0')};
+    for (const auto& ticket : bad) {
+        EXPECT_EQ(call("apiBalanceSms", {{"ticket", ticket}}).err, "1");
+        EXPECT_EQ(call("apiGetBuddyList", {{"ticket", ticket}}).err, "1");
+        EXPECT_EQ(call("apiGetInterface", {{"ticket", ticket}}).err, "1");
+        EXPECT_EQ(call("apiAddBuddyGroup", {{"ticket", ticket}, {"name", "g"}}).err, "1");
+    }
+}
+
+TEST_F(Operations, BalanceIsDecimalText) {
+    addUser("whole", "secret", 4700);
+    addUser("part", "secret", 1250);
+    EXPECT_EQ(balance(login("whole", "secret")), "47");
+    EXPECT_EQ(balance(login("part", "secret")), "12.50");
+}
+
+TEST_F(Operations, BuddyListHasTopLevelBuddiesThenGroupsWithEveryAttribute) {
+    ticket_ = signedIn();
+    const std::string family = addGroup(ticket_, "Family");
+    const std::string empty = addGroup(ticket_, "Empty");
+    const std::string ann = addBuddy(ticket_, "0", "Ann");
+    const std::string bo = addBuddy(ticket_, family, "Bo");
+    ASSERT_EQ(
+        ticketCall("apiCopyBuddy", {{"bid", ann}, {"bgid_from", "0"}, {"bgid_to", family}}).err,
+        "0");
+
+    const Reply r = list();
+    ASSERT_EQ(r.err, "0");
+    const pugi::xml_node buddylist = r.root().child("buddylist");
+    const pugi::xml_node top = buddylist.child("buddy");
+    for (const char* a :
+         {"id", "firstname", "lastname", "nickname", "cellphone", "email", "birthday"}) {
+        EXPECT_TRUE(top.attribute(a)) << a;
+    }
+    EXPECT_STREQ(top.attribute("nickname").value(), "Ann");
+    EXPECT_STREQ(top.attribute("birthday").value(), "1980-04-02");
+    EXPECT_FALSE(top.next_sibling("buddy"));
+    const pugi::xml_node group = buddylist.child("buddygroup");
+    EXPECT_EQ(group.attribute("id").value(), family);
+    EXPECT_STREQ(group.attribute("name").value(), "Family");
+    EXPECT_EQ(placements(r),
+              (std::multiset<std::string>{ann + "@0", bo + "@" + family, ann + "@" + family}));
+    EXPECT_EQ(group.next_sibling("buddygroup").attribute("id").value(), empty);
+}
+
+TEST_F(Operations, TextsWithMarkupAndNonAsciiSurviveTheRoundTrip) {
+    ticket_ = signedIn();
+    const std::string group = addGroup(ticket_, "Fam & \"friends\" <3> \xC3\xA9");
+    addBuddy(ticket_, group, "tab\there\nline \xF0\x9F\x98\x80");
+    const Reply r = list();
+    const pugi::xml_node g = r.root().child("buddylist").child("buddygroup");
+    EXPECT_STREQ(g.attribute("name").value(), "Fam & \"friends\" <3> \xC3\xA9");
+    EXPECT_STREQ(g.child("buddy").attribute("nickname").value(),
+                 "tab\there\nline \xF0\x9F\x98\x80");
+}
+
+TEST_F(Operations, AddBuddyRefusesUnknownGroupBadIdsAndNamelessBuddies) {
+    ticket_ = signedIn();
+    auto add = [&](const std::string& group, const std::string& nick, const std::string& first,
+                   const std::string& phone) {
+        return ticketCall("apiAddBuddy", {{"bgid", group},
+                                          {"firstname", first},
+                                          {"lastname", ""},
+                                          {"nickname", nick},
+                                          {"cellphone", phone},
+                                          {"email", ""},
+                                          {"birthday", ""}})
+            .err;
+    };
+    EXPECT_EQ(add("999", "Ann", "", "46700000001"), "4");
+    EXPECT_EQ(add("x", "Ann", "", "46700000001"), "3");
+    EXPECT_EQ(add("-1", "Ann", "", "46700000001"), "3");
+    EXPECT_EQ(add("0", "", "", "46700000001"), "3");
+    EXPECT_EQ(add("0", "Ann", "", ""), "3");
+    EXPECT_EQ(add("0", "", "Ann", "46700000001"), "0");
+    EXPECT_EQ(add("0", std::string(300, 'a'), "", "46700000001"), "3");
+    EXPECT_EQ(placements(list()).size(), 1u);
+}
+
+TEST_F(Operations, UpdateBuddyChangesItInEveryPlace) {
+    ticket_ = signedIn();
+    const std::string group = addGroup(ticket_, "G");
+    const std::string bid = addBuddy(ticket_, "0", "Old");
+    ticketCall("apiCopyBuddy", {{"bid", bid}, {"bgid_from", "0"}, {"bgid_to", group}});
+    const Reply updated = ticketCall("apiUpdateBuddy", {{"bid", bid},
+                                                        {"firstname", "F"},
+                                                        {"lastname", "L"},
+                                                        {"nickname", "New"},
+                                                        {"cellphone", "46799999999"},
+                                                        {"email", "e"},
+                                                        {"birthday", "0-00-00"}});
+    EXPECT_EQ(updated.err, "0");
+    const Reply r = list();
+    const pugi::xml_node buddylist = r.root().child("buddylist");
+    EXPECT_STREQ(buddylist.child("buddy").attribute("nickname").value(), "New");
+    EXPECT_STREQ(buddylist.child("buddygroup").child("buddy").attribute("cellphone").value(),
+                 "46799999999");
+    EXPECT_EQ(ticketCall("apiUpdateBuddy", {{"bid", "999"},
+                                            {"firstname", "F"},
+                                            {"lastname", ""},
+                                            {"nickname", ""},
+                                            {"cellphone", "1"},
+                                            {"email", ""},
+                                            {"birthday", ""}})
+                  .err,
+              "4");
+}
+
+TEST_F(Operations, RemoveTakesOnePlacementAndDeleteTakesAll) {
+    ticket_ = signedIn();
+    const std::string group = addGroup(ticket_, "G");
+    const std::string a = addBuddy(ticket_, "0", "A");
+    const std::string b = addBuddy(ticket_, "0", "B");
+    ticketCall("apiCopyBuddy", {{"bid", a}, {"bgid_from", "0"}, {"bgid_to", group}});
+    ticketCall("apiCopyBuddy", {{"bid", b}, {"bgid_from", "0"}, {"bgid_to", group}});
+
+    EXPECT_EQ(ticketCall("apiRemoveBuddy", {{"bid", a}, {"bgid", "0"}}).err, "0");
+    EXPECT_EQ(ticketCall("apiRemoveBuddy", {{"bid", a}, {"bgid", "0"}}).err, "4");
+    EXPECT_EQ(ticketCall("apiDeleteBuddy", {{"bid", b}}).err, "0");
+    EXPECT_EQ(ticketCall("apiDeleteBuddy", {{"bid", b}}).err, "4");
+    EXPECT_EQ(placements(list()), std::multiset<std::string>{a + "@" + group});
+    EXPECT_EQ(ticketCall("apiRemoveBuddy", {{"bid", a}, {"bgid", "x"}}).err, "3");
+}
+
+TEST_F(Operations, CopyAddsAPlacementOnceAndPastesBackAfterACut) {
+    ticket_ = signedIn();
+    const std::string group = addGroup(ticket_, "G");
+    const std::string a = addBuddy(ticket_, group, "A");
+    auto copy = [&](const std::string& from, const std::string& to) {
+        return ticketCall("apiCopyBuddy", {{"bid", a}, {"bgid_from", from}, {"bgid_to", to}}).err;
+    };
+    EXPECT_EQ(copy(group, "0"), "0");
+    EXPECT_EQ(copy(group, "0"), "5");
+    EXPECT_EQ(copy(group, group), "5");
+    EXPECT_EQ(copy(group, "999"), "4");
+    // Cut from the group, then paste back into it: the source names the old location.
+    EXPECT_EQ(ticketCall("apiRemoveBuddy", {{"bid", a}, {"bgid", group}}).err, "0");
+    EXPECT_EQ(copy(group, group), "0");
+    EXPECT_EQ(placements(list()), (std::multiset<std::string>{a + "@0", a + "@" + group}));
+}
+
+TEST_F(Operations, MoveShiftsOnePlacement) {
+    ticket_ = signedIn();
+    const std::string g1 = addGroup(ticket_, "G1");
+    const std::string g2 = addGroup(ticket_, "G2");
+    const std::string a = addBuddy(ticket_, g1, "A");
+    auto move = [&](const std::string& from, const std::string& to) {
+        return ticketCall("apiMoveBuddy", {{"bid", a}, {"bgid_from", from}, {"bgid_to", to}}).err;
+    };
+    EXPECT_EQ(move(g1, g2), "0");
+    EXPECT_EQ(move(g1, "0"), "4"); // no longer in g1
+    EXPECT_EQ(move(g2, g2), "5");  // already there
+    EXPECT_EQ(move(g2, "999"), "4");
+    EXPECT_EQ(placements(list()), std::multiset<std::string>{a + "@" + g2});
+}
+
+TEST_F(Operations, GroupsAreNamedUniquelyRenamedAndDeletedWithTheirPlacements) {
+    ticket_ = signedIn();
+    const std::string family = addGroup(ticket_, "Family");
+    EXPECT_EQ(ticketCall("apiAddBuddyGroup", {{"name", "Family"}}).err, "5");
+    EXPECT_EQ(ticketCall("apiAddBuddyGroup", {{"name", " "}}).err, "3");
+    EXPECT_EQ(ticketCall("apiAddBuddyGroup", {{"name", std::nullopt}}).err, "3");
+    const std::string lower = addGroup(ticket_, "family");
+    EXPECT_NE(family, lower);
+
+    EXPECT_EQ(ticketCall("apiUpdateBuddyGroup", {{"bgid", lower}, {"name", "Family"}}).err, "5");
+    EXPECT_EQ(ticketCall("apiUpdateBuddyGroup", {{"bgid", lower}, {"name", "Friends"}}).err, "0");
+    EXPECT_EQ(ticketCall("apiUpdateBuddyGroup", {{"bgid", "0"}, {"name", "Top"}}).err, "4");
+
+    const std::string a = addBuddy(ticket_, family, "A");
+    ticketCall("apiCopyBuddy", {{"bid", a}, {"bgid_from", family}, {"bgid_to", "0"}});
+    EXPECT_EQ(ticketCall("apiDeleteBuddyGroup", {{"bgid", family}}).err, "0");
+    EXPECT_EQ(ticketCall("apiDeleteBuddyGroup", {{"bgid", family}}).err, "4");
+    EXPECT_EQ(ticketCall("apiDeleteBuddyGroup", {{"bgid", "0"}}).err, "4");
+    const Reply r = list();
+    EXPECT_EQ(placements(r), std::multiset<std::string>{a + "@0"});
+    EXPECT_STREQ(r.root().child("buddylist").child("buddygroup").attribute("name").value(),
+                 "Friends");
+}
+
+TEST_F(Operations, SendChargesOneCreditPerPartAndRecipient) {
+    ticket_ = signedIn("alice", 1000);
+    EXPECT_EQ(send("apiSendSms", "46700000001", "hi").err, "0");
+    EXPECT_EQ(balance(ticket_), "9");
+    EXPECT_EQ(send("apiSendSms", "46700000001,46700000002", std::string(161, 'a')).err, "0");
+    EXPECT_EQ(balance(ticket_), "5");
+    EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "1").err, "0");
+    EXPECT_EQ(balance(ticket_), "4");
+
+    const auto rows = service_->store().outbox("alice");
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].sender, "alice");
+    EXPECT_EQ(rows[0].schedule, "2006-03-07 14:05:00");
+    EXPECT_EQ(rows[1].parts, 2);
+    EXPECT_TRUE(rows[3].unicode);
+}
+
+TEST_F(Operations, SendToGroupReachesEveryMemberWithAPhone) {
+    ticket_ = signedIn("alice", 1000);
+    const std::string group = addGroup(ticket_, "Family");
+    addBuddy(ticket_, group, "A", "46700000001");
+    addBuddy(ticket_, group, "B", "+46 700 000 002");
+    addBuddy(ticket_, "0", "C", "46700000003");
+    EXPECT_EQ(send("apiSendSmsToGroup", "Family", "hello", "0", "flash").err, "0");
+    EXPECT_EQ(balance(ticket_), "8");
+    const auto rows = service_->store().outbox("alice");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].recipient, "46700000002");
+    EXPECT_EQ(rows[1].type, "flash");
+    EXPECT_EQ(send("apiSendSmsToGroup", "family", "hello").err, "4");
+    addGroup(ticket_, "Nobody");
+    EXPECT_EQ(send("apiSendSmsToGroup", "Nobody", "hello").err, "3");
+}
+
+TEST_F(Operations, SendWithoutEnoughCreditChargesAndStoresNothing) {
+    ticket_ = signedIn("alice", 200);
+    EXPECT_EQ(send("apiSendSms", "46700000001,46700000002,46700000003", "hi").err, "6");
+    EXPECT_EQ(balance(ticket_), "2");
+    EXPECT_TRUE(service_->store().outbox("alice").empty());
+    EXPECT_EQ(send("apiSendSms", "46700000001,46700000002", "hi").err, "0");
+    EXPECT_EQ(balance(ticket_), "0");
+}
+
+TEST_F(Operations, SendRefusesMalformedArguments) {
+    ticket_ = signedIn("alice", 1000);
+    EXPECT_EQ(send("apiSendSms", "", "hi").err, "3");
+    EXPECT_EQ(send("apiSendSms", "123", "hi").err, "3");
+    EXPECT_EQ(send("apiSendSms", "Family", "hi").err, "3");
+    EXPECT_EQ(send("apiSendSms", "46700000001", "").err, "3");
+    EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "2").err, "3");
+    EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "0", "fax").err, "3");
+    EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "0", "text", "2006-02-30 10:00:00").err, "3");
+    EXPECT_EQ(balance(ticket_), "10");
+    // Without a schedule the message is due now.
+    EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "0", "text", std::nullopt).err, "0");
+    EXPECT_EQ(service_->store().outbox("alice").at(0).schedule, "2023-11-14 22:13:20");
+}
+
+TEST_F(Operations, OneAccountCannotReachAnotherAccountsData) {
+    const std::string alice = signedIn("alice", 1000);
+    const std::string group = addGroup(alice, "Family");
+    const std::string bid = addBuddy(alice, group, "A");
+    const std::string mallory = signedIn("mallory", 100);
+    ticket_ = mallory;
+
+    EXPECT_EQ(ticketCall("apiUpdateBuddy", {{"bid", bid},
+                                            {"firstname", "x"},
+                                            {"lastname", ""},
+                                            {"nickname", "x"},
+                                            {"cellphone", "1"},
+                                            {"email", ""},
+                                            {"birthday", ""}})
+                  .err,
+              "4");
+    EXPECT_EQ(ticketCall("apiRemoveBuddy", {{"bid", bid}, {"bgid", group}}).err, "4");
+    EXPECT_EQ(ticketCall("apiDeleteBuddy", {{"bid", bid}}).err, "4");
+    EXPECT_EQ(
+        ticketCall("apiCopyBuddy", {{"bid", bid}, {"bgid_from", group}, {"bgid_to", "0"}}).err,
+        "4");
+    EXPECT_EQ(
+        ticketCall("apiMoveBuddy", {{"bid", bid}, {"bgid_from", group}, {"bgid_to", "0"}}).err,
+        "4");
+    EXPECT_EQ(ticketCall("apiUpdateBuddyGroup", {{"bgid", group}, {"name", "Mine"}}).err, "4");
+    EXPECT_EQ(ticketCall("apiDeleteBuddyGroup", {{"bgid", group}}).err, "4");
+    EXPECT_EQ(send("apiSendSmsToGroup", "Family", "hi").err, "4");
+    const std::string own = addBuddy(mallory, "0", "M");
+    EXPECT_EQ(
+        ticketCall("apiCopyBuddy", {{"bid", own}, {"bgid_from", "0"}, {"bgid_to", group}}).err,
+        "4");
+    EXPECT_EQ(ticketCall("apiAddBuddy", {{"bgid", group},
+                                         {"firstname", "x"},
+                                         {"lastname", ""},
+                                         {"nickname", ""},
+                                         {"cellphone", "1"},
+                                         {"email", ""},
+                                         {"birthday", ""}})
+                  .err,
+              "4");
+
+    EXPECT_EQ(placements(list()), std::multiset<std::string>{own + "@0"});
+    EXPECT_EQ(balance(mallory), "1");
+    ticket_ = alice;
+    EXPECT_EQ(placements(list()), std::multiset<std::string>{bid + "@" + group});
+    EXPECT_EQ(balance(alice), "10");
+}
+
+TEST_F(Operations, InterfaceNamesTabsButtonsFooterAndThisServerAsImageHost) {
+    ticket_ = signedIn();
+    const Reply r = ticketCall("apiGetInterface", {});
+    ASSERT_EQ(r.err, "0");
+    const pugi::xml_node ui = r.root().child("interface");
+    const std::string host = "127.0.0.1:" + std::to_string(server_->port());
+    int tabs = 0;
+    for (pugi::xml_node tab : ui.child("tabs").children("tab")) {
+        ++tabs;
+        EXPECT_EQ(tab.attribute("imageURI").value(), host);
+        EXPECT_FALSE(std::string(tab.attribute("tooltip").value()).empty());
+        EXPECT_EQ(std::string(tab.attribute("url").value()).rfind("http://" + host + "/", 0), 0u);
+    }
+    EXPECT_GE(tabs, 2);
+    int buttons = 0;
+    for (pugi::xml_node button : ui.child("buttons").children("button")) {
+        ++buttons;
+        for (const char* a : {"url", "imageURI", "location", "file", "tooltip"}) {
+            EXPECT_TRUE(button.attribute(a)) << a;
+        }
+    }
+    EXPECT_GE(buttons, 2);
+    EXPECT_EQ(std::string(ui.child("footer").attribute("url").value()),
+              "http://" + host + "/pagewright/footer");
+}
+
+} // namespace
+} // namespace textowl::server

@@ -1,0 +1,216 @@
+#include "service_fixture.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace textowl::server {
+namespace {
+
+using testing_support::readReply;
+using testing_support::requestBody;
+using testing_support::TempDir;
+
+// pagewright-service as a child process with its standard output and error in pipes.
+class ServiceProcess {
+public:
+    explicit ServiceProcess(std::vector<std::string> args) {
+        int out[2];
+        int err[2];
+        if (pipe(out) != 0 || pipe(err) != 0) {
+            ADD_FAILURE() << "pipe";
+            return;
+        }
+        args.insert(args.begin(), PAGEWRIGHT_SERVICE_EXE);
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            dup2(err[1], STDERR_FILENO);
+            close(out[0]);
+            close(err[0]);
+            std::vector<char*> argv;
+            for (std::string& a : args) {
+                argv.push_back(a.data());
+            }
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(out[1]);
+        close(err[1]);
+        out_ = out[0];
+        err_ = err[0];
+    }
+
+    ~ServiceProcess() {
+        if (pid_ > 0 && !waited_) {
+            kill(pid_, SIGKILL);
+            wait();
+        }
+        close(out_);
+        close(err_);
+    }
+
+    // One line of standard output, or empty after the time-out.
+    std::string readLine(int timeoutMs = 10000) {
+        std::string line;
+        char c = 0;
+        while (true) {
+            pollfd p{out_, POLLIN, 0};
+            if (poll(&p, 1, timeoutMs) <= 0 || read(out_, &c, 1) != 1) {
+                return line;
+            }
+            if (c == '\n') {
+                return line;
+            }
+            line += c;
+        }
+    }
+
+    std::string readAll(int fd) {
+        std::string text;
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = read(fd, buffer, sizeof buffer)) > 0) {
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+        return text;
+    }
+    std::string stdoutRest() { return readAll(out_); }
+    std::string stderrAll() { return readAll(err_); }
+
+    void signal(int sig) { kill(pid_, sig); }
+
+    // The exit status, or 128 + the signal that ended the process.
+    int wait() {
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        waited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    int err_ = -1;
+    bool waited_ = false;
+};
+
+int portOf(const std::string& listeningLine) {
+    const std::size_t colon = listeningLine.rfind(':');
+    return std::stoi(listeningLine.substr(colon + 1));
+}
+
+testing_support::Reply rpc(int port, const std::string& op, const testing_support::Params& params) {
+    httplib::Client client("127.0.0.1", port);
+    const auto res = client.Post("/pagewright/soapserver.php", requestBody(op, params),
+                                 "text/xml; charset=utf-8");
+    return res ? readReply(res->status, res->body) : testing_support::Reply{};
+}
+
+class ServiceCommand : public testing::Test {
+protected:
+    int run(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr) {
+        ServiceProcess p(std::move(args));
+        const int status = p.wait();
+        if (out) {
+            *out = p.stdoutRest();
+        }
+        if (err) {
+            *err = p.stderrAll();
+        }
+        return status;
+    }
+
+    TempDir dir_;
+    std::string db_ = dir_.file("service.db");
+};
+
+TEST_F(ServiceCommand, ServeDemoPrintsItsEndpointAndStopsCleanlyOnSigterm) {
+    ServiceProcess p({"serve", "--db", db_, "--listen", "127.0.0.1:0", "--demo"});
+    const std::string line = p.readLine();
+    ASSERT_EQ(line.rfind("listening on http://127.0.0.1:", 0), 0u) << line;
+    EXPECT_NE(line.find("/pagewright/soapserver.php"), std::string::npos);
+    const int port = portOf(line.substr(0, line.find("/pagewright")));
+    const auto login = rpc(port, "apiValidateLogin", {{"user", "demo"}, {"password", "demo"}});
+    ASSERT_EQ(login.err, "0");
+    const auto list = rpc(port, "apiGetBuddyList", {{"ticket", login.child("ticket")}});
+    const pugi::xml_node buddylist = list.root().child("buddylist");
+    EXPECT_EQ(std::distance(buddylist.children("buddy").begin(), buddylist.children("buddy").end()),
+              3);
+    EXPECT_EQ(std::distance(buddylist.children("buddygroup").begin(),
+                            buddylist.children("buddygroup").end()),
+              2);
+    EXPECT_EQ(rpc(port, "apiBalanceSms", {{"ticket", login.child("ticket")}}).child("balance"),
+              "50");
+    p.signal(SIGTERM);
+    EXPECT_EQ(p.wait(), 0);
+}
+
+TEST_F(ServiceCommand, AcknowledgedChangeSurvivesSigkill) {
+    ASSERT_EQ(run({"add-user", "--db", db_, "--hash-cost", "min", "alice", "secret", "5"}), 0);
+    std::string bgid;
+    {
+        ServiceProcess p({"serve", "--db", db_, "--listen", "127.0.0.1:0"});
+        const std::string line = p.readLine();
+        const int port = portOf(line.substr(0, line.find("/pagewright")));
+        const std::string ticket =
+            rpc(port, "apiValidateLogin", {{"user", "alice"}, {"password", "secret"}})
+                .child("ticket");
+        const auto added = rpc(port, "apiAddBuddyGroup", {{"ticket", ticket}, {"name", "Kept"}});
+        ASSERT_EQ(added.err, "0");
+        bgid = added.child("bgid");
+        p.signal(SIGKILL);
+        EXPECT_EQ(p.wait(), 128 + SIGKILL);
+    }
+    ServiceProcess again({"serve", "--db", db_, "--listen", "127.0.0.1:0"});
+    const std::string line = again.readLine();
+    const int port = portOf(line.substr(0, line.find("/pagewright")));
+    const std::string ticket =
+        rpc(port, "apiValidateLogin", {{"user", "alice"}, {"password", "secret"}}).child("ticket");
+    const auto list = rpc(port, "apiGetBuddyList", {{"ticket", ticket}});
+    const pugi::xml_node group = list.root().child("buddylist").child("buddygroup");
+    EXPECT_EQ(group.attribute("id").value(), bgid);
+    EXPECT_STREQ(group.attribute("name").value(), "Kept");
+}
+
+TEST_F(ServiceCommand, AddUserRefusesDuplicateWithMessageAndStatusOne) {
+    ASSERT_EQ(run({"add-user", "--db", db_, "--hash-cost", "min", "alice", "pw"}), 0);
+    std::string err;
+    EXPECT_EQ(run({"add-user", "--db", db_, "--hash-cost", "min", "alice", "other"}, nullptr, &err),
+              1);
+    EXPECT_NE(err.find("already exists"), std::string::npos) << err;
+    EXPECT_EQ(run({"add-user", "--db", db_, "bad name", "pw"}, nullptr, &err), 1);
+    EXPECT_EQ(run({"add-user", "--db", db_, "bob", "pw", "ten"}, nullptr, &err), 2);
+    EXPECT_EQ(run({"bogus"}, nullptr, &err), 2);
+}
+
+TEST_F(ServiceCommand, OutboxListsTabSeparatedRowsWithEscapedText) {
+    {
+        ServiceConfig config;
+        config.databasePath = db_;
+        config.hashCost = HashCost::Minimum;
+        PagewrightService service(config);
+        ASSERT_EQ(service.createAccount("alice", "pw", 1000), Err::Ok);
+        ASSERT_EQ(service.createAccount("bob", "pw", 1000), Err::Ok);
+        const AccountId alice = service.store().findAccount("alice")->id;
+        const AccountId bob = service.store().findAccount("bob")->id;
+        service.store().queueMessages(
+            alice,
+            {{0, {}, "alice", "46700000001", "flash", true, "2006-03-07 14:05:00", 1, "a\tb\nc"}},
+            100, 0);
+        service.store().queueMessages(
+            bob, {{0, {}, "bob", "46700000002", "text", false, "2006-03-07 14:05:00", 1, "x"}}, 100,
+            0);
+    }
+    std::string out;
+    ASSERT_EQ(run({"outbox", "--db", db_, "--user", "alice"}, &out), 0);
+    EXPECT_EQ(out, "1\talice\talice\t46700000001\tflash\t1\t2006-03-07 14:05:00\t1\ta\\tb\\nc\n");
+    ASSERT_EQ(run({"outbox", "--db", db_}, &out), 0);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
+}
+
+} // namespace
+} // namespace textowl::server

@@ -1,0 +1,183 @@
+#pragma once
+
+#include "server/http_server.h"
+#include "server/service.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <memory>
+#include <optional>
+#include <pugixml.hpp>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace textowl::server::testing_support {
+
+using Param = std::pair<std::string, std::optional<std::string>>;
+using Params = std::vector<Param>;
+
+inline std::string escapeText(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+    }
+    return out;
+}
+
+// The request body the client writes: no declaration, rpc style, nil for a null string.
+inline std::string requestBody(const std::string& operation, const Params& params) {
+    std::string body = "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+                       "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+                       "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
+                       "xmlns:soapenc=\"http://schemas.xmlsoap.org/soap/encoding/\"><soap:Body "
+                       "soap:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><snp:" +
+                       operation + " xmlns:snp=\"urn:Pagewright\">";
+    for (const auto& [name, value] : params) {
+        body += value ? "<" + name + ">" + escapeText(*value) + "</" + name + ">"
+                      : "<" + name + " xsi:nil=\"1\"/>";
+    }
+    return body + "</snp:" + operation + "></soap:Body></soap:Envelope>";
+}
+
+struct Reply {
+    int status = 0;
+    std::string body;
+    std::string faultCode;
+    std::string returnText;
+    std::string err;                            // the result document's err, empty without one
+    std::shared_ptr<pugi::xml_document> result; // the result document
+
+    pugi::xml_node root() const { return result->document_element(); }
+    std::string child(const char* name) const { return root().child(name).text().get(); }
+};
+
+inline Reply readReply(int status, std::string body) {
+    Reply reply;
+    reply.status = status;
+    reply.body = std::move(body);
+    pugi::xml_document envelope;
+    if (!envelope.load_string(reply.body.c_str())) {
+        return reply;
+    }
+    const pugi::xml_node inBody = envelope.document_element().child("soap:Body").first_child();
+    reply.faultCode = inBody.child("faultcode").text().get();
+    reply.returnText = inBody.child("return").text().get();
+    reply.result = std::make_shared<pugi::xml_document>();
+    if (reply.result->load_string(reply.returnText.c_str())) {
+        reply.err = reply.root().attribute("err").value();
+    }
+    return reply;
+}
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "pagewright-test-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string file(const char* name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// A real server on 127.0.0.1 and an ephemeral port, with a temporary database and a clock
+// the test moves.
+class ServiceTest : public testing::Test {
+protected:
+    void SetUp() override { startServer(); }
+
+    void TearDown() override { stopServer(); }
+
+    void startServer() {
+        ServiceConfig config;
+        config.databasePath = dir_.file("service.db");
+        config.hashCost = HashCost::Minimum;
+        config.clock = [this] { return now_.load(); };
+        service_ = std::make_unique<PagewrightService>(config);
+        server_ = std::make_unique<PagewrightServer>(*service_, ServerOptions{});
+        ASSERT_TRUE(server_->bind());
+        server_->start();
+        client_ = std::make_unique<httplib::Client>("127.0.0.1", server_->port());
+    }
+
+    void stopServer() {
+        client_.reset();
+        server_.reset();
+        service_.reset();
+    }
+
+    Reply call(const std::string& operation, const Params& params) {
+        return post(requestBody(operation, params), "\"urn:Pagewright#" + operation + "\"");
+    }
+
+    Reply post(const std::string& body, const std::optional<std::string>& soapAction) {
+        httplib::Headers headers{{"Accept", "text/xml"}};
+        if (soapAction) {
+            headers.emplace("SOAPAction", *soapAction);
+        }
+        const auto res =
+            client_->Post("/pagewright/soapserver.php", headers, body, "text/xml; charset=utf-8");
+        if (!res) {
+            ADD_FAILURE() << "no HTTP response";
+            return {};
+        }
+        return readReply(res->status, res->body);
+    }
+
+    void addUser(const std::string& name, const std::string& password, std::int64_t cents) {
+        ASSERT_EQ(service_->createAccount(name, password, cents), Err::Ok);
+    }
+
+    std::string login(const std::string& name, const std::string& password) {
+        const Reply r = call("apiValidateLogin", {{"user", name}, {"password", password}});
+        EXPECT_EQ(r.err, "0") << r.body;
+        return r.err == "0" ? r.child("ticket") : std::string();
+    }
+
+    // A signed-in account with credit, for the tests that start from one.
+    std::string signedIn(const std::string& name = "alice", std::int64_t cents = 1000) {
+        addUser(name, "secret", cents);
+        return login(name, "secret");
+    }
+
+    std::string addGroup(const std::string& ticket, const std::string& name) {
+        const Reply r = call("apiAddBuddyGroup", {{"ticket", ticket}, {"name", name}});
+        EXPECT_EQ(r.err, "0") << r.body;
+        return r.child("bgid");
+    }
+
+    std::string addBuddy(const std::string& ticket, const std::string& group,
+                         const std::string& nickname, const std::string& phone = "46700000001") {
+        const Reply r = call("apiAddBuddy", {{"ticket", ticket},
+                                             {"bgid", group},
+                                             {"firstname", "First"},
+                                             {"lastname", "Last"},
+                                             {"nickname", nickname},
+                                             {"cellphone", phone},
+                                             {"email", "x@example.org"},
+                                             {"birthday", "1980-04-02"}});
+        EXPECT_EQ(r.err, "0") << r.body;
+        return r.child("bid");
+    }
+
+    std::string balance(const std::string& ticket) {
+        return call("apiBalanceSms", {{"ticket", ticket}}).child("balance");
+    }
+
+    TempDir dir_;
+    std::atomic<std::int64_t> now_{1'700'000'000};
+    std::unique_ptr<PagewrightService> service_;
+    std::unique_ptr<PagewrightServer> server_;
+    std::unique_ptr<httplib::Client> client_;
+};
+
+} // namespace textowl::server::testing_support
