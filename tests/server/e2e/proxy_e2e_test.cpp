@@ -1,0 +1,169 @@
+#include "server/http_server.h"
+#include "server/service.h"
+#include "service/result_document.h"
+#include "service/service_proxy.h"
+#include "service/utf.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace textowl::server {
+namespace {
+
+ServiceText u(std::string_view text) {
+    return utf8ToUtf16(text);
+}
+
+class ProxyEndToEnd : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "pagewright-e2e-XXXXXX").string();
+        dir_ = mkdtemp(pattern.data());
+        ServiceConfig config;
+        config.databasePath = (dir_ / "service.db").string();
+        config.hashCost = HashCost::Minimum;
+        service_ = std::make_unique<PagewrightService>(config);
+        service_->ensureDemoAccount();
+        server_ = std::make_unique<PagewrightServer>(*service_, ServerOptions{});
+        ASSERT_TRUE(server_->bind());
+        server_->start();
+        proxy_ = std::make_unique<ServiceProxy>(server_->endpointUrl());
+    }
+
+    void TearDown() override {
+        proxy_.reset();
+        server_.reset();
+        service_.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+
+    // Runs a proxy call and applies the client's result check; returns the document.
+    template <typename Call> std::unique_ptr<ResultDocument> accepted(Call call) {
+        ServiceText result;
+        const Status status = call(&result);
+        EXPECT_EQ(status, S_OK);
+        auto doc = std::make_unique<ResultDocument>();
+        if (status != S_OK || failed(checkResult(result, *doc))) {
+            ADD_FAILURE() << "refused: " << (result ? utf16ToUtf8(*result) : "(null)");
+            return doc;
+        }
+        return doc;
+    }
+
+    std::string signIn() {
+        auto doc = accepted(
+            [&](ServiceText* r) { return proxy_->apiValidateLogin(u("demo"), u("demo"), r); });
+        return resultElement(*doc, "ticket").value_or("");
+    }
+
+    std::string balance(const ServiceText& ticket) {
+        auto doc = accepted([&](ServiceText* r) { return proxy_->apiBalanceSms(ticket, r); });
+        return resultElement(*doc, "balance").value_or("");
+    }
+
+    std::filesystem::path dir_;
+    std::unique_ptr<PagewrightService> service_;
+    std::unique_ptr<PagewrightServer> server_;
+    std::unique_ptr<ServiceProxy> proxy_;
+};
+
+TEST_F(ProxyEndToEnd, DemoAccountDrivesEveryInvokedOperation) {
+    const ServiceText t = u(signIn());
+    ASSERT_TRUE(t && !t->empty());
+    auto list = accepted([&](ServiceText* r) { return proxy_->apiGetBuddyList(t, r); });
+    EXPECT_TRUE(list->documentElement().child("buddylist").child("buddygroup"));
+    EXPECT_EQ(balance(t), "50");
+
+    auto group =
+        accepted([&](ServiceText* r) { return proxy_->apiAddBuddyGroup(t, u("Club"), r); });
+    const ServiceText bgid = u(resultElement(*group, "bgid").value_or(""));
+    auto buddy = accepted([&](ServiceText* r) {
+        return proxy_->apiAddBuddy(t, bgid, u("Gus"), u("Grey"), u(""), u("46707000000"), u(""),
+                                   u("1980-04-02"), r);
+    });
+    const ServiceText bid = u(resultElement(*buddy, "bid").value_or(""));
+    accepted([&](ServiceText* r) {
+        return proxy_->apiUpdateBuddy(t, bid, u("Gus"), u("Gray"), u("G"), u("46707000001"), u(""),
+                                      u("1980-04-02"), r);
+    });
+    accepted([&](ServiceText* r) { return proxy_->apiCopyBuddy(t, bid, bgid, u("0"), r); });
+    accepted([&](ServiceText* r) { return proxy_->apiMoveBuddy(t, bid, u("0"), u("1"), r); });
+    accepted([&](ServiceText* r) { return proxy_->apiRemoveBuddy(t, bid, u("1"), r); });
+    accepted([&](ServiceText* r) { return proxy_->apiUpdateBuddyGroup(t, bgid, u("Club 2"), r); });
+    accepted([&](ServiceText* r) {
+        return proxy_->apiSendSms(t, u("demo"), u("46701234567"), u("hello"), u("text"), u("0"),
+                                  u("2006-3-7 14:05:00"), r);
+    });
+    accepted([&](ServiceText* r) {
+        return proxy_->apiSendSmsToGroup(t, u("demo"), u("Club 2"), u("hi"), u("flash"), u("1"),
+                                         u("2006-03-07 14:05:09"), r);
+    });
+    EXPECT_EQ(balance(t), "48");
+    accepted([&](ServiceText* r) { return proxy_->apiDeleteBuddy(t, bid, r); });
+    accepted([&](ServiceText* r) { return proxy_->apiDeleteBuddyGroup(t, bgid, r); });
+    auto ui = accepted([&](ServiceText* r) { return proxy_->apiGetInterface(t, r); });
+    EXPECT_TRUE(ui->documentElement().child("interface").child("tabs").child("tab"));
+    accepted([&](ServiceText* r) { return proxy_->apiLogout(t, r); });
+
+    ServiceText after;
+    ASSERT_EQ(proxy_->apiBalanceSms(t, &after), S_OK);
+    ResultDocument doc;
+    EXPECT_TRUE(failed(checkResult(after, doc)));
+}
+
+TEST_F(ProxyEndToEnd, RefusalArrivesAsAResultThatFailsTheCheck) {
+    ServiceText result;
+    ASSERT_EQ(proxy_->apiValidateLogin(u("demo"), std::nullopt, &result), S_OK);
+    ResultDocument doc;
+    EXPECT_TRUE(failed(checkResult(result, doc)));
+}
+
+TEST_F(ProxyEndToEnd, NonAsciiAndMarkupTextsRoundTripThroughTheBuddyList) {
+    const ServiceText t = u(signIn());
+    const std::string nick = "Zo\xC3\xAB <&> \xF0\x9F\x98\x80\r\n";
+    accepted([&](ServiceText* r) {
+        return proxy_->apiAddBuddy(t, u("0"), u(""), u(""), u(nick), u("46707000000"), u(""), u(""),
+                                   r);
+    });
+    auto list = accepted([&](ServiceText* r) { return proxy_->apiGetBuddyList(t, r); });
+    bool found = false;
+    for (pugi::xml_node b : list->documentElement().child("buddylist").children("buddy")) {
+        found = found || nick == b.attribute("nickname").value();
+    }
+    EXPECT_TRUE(found);
+}
+
+// The client writes a lone surrogate as a character reference no XML parser may accept as a
+// character; the service takes it as a replacement character instead of refusing the text.
+TEST_F(ProxyEndToEnd, LoneSurrogateInAMessageIsStoredAsReplacement) {
+    const ServiceText t = u(signIn());
+    ServiceText text = std::u16string{u'a', char16_t(0xD83D), u'b'};
+    accepted([&](ServiceText* r) {
+        return proxy_->apiSendSms(t, u(""), u("46701234567"), text, u("text"), u("0"),
+                                  u("2006-3-7 14:05:00"), r);
+    });
+    const auto rows = service_->store().outbox("demo");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text, "a\xEF\xBF\xBD"
+                            "b");
+    EXPECT_EQ(rows[0].sender, "demo");
+}
+
+TEST_F(ProxyEndToEnd, SendBeyondTheCreditIsRefusedAndChargesNothing) {
+    const ServiceText t = u(signIn());
+    ServiceText result;
+    const std::string many = "46700000001,46700000002,46700000003,46700000004,46700000005";
+    ASSERT_EQ(proxy_->apiSendSms(t, u(""), u(many), u(std::string(1600, 'x')), u("text"), u("0"),
+                                 u("2006-3-7 14:05:00"), &result),
+              S_OK);
+    ResultDocument doc;
+    EXPECT_TRUE(failed(checkResult(result, doc)));
+    EXPECT_EQ(balance(t), "50");
+}
+
+} // namespace
+} // namespace textowl::server
