@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -14,7 +15,6 @@
 namespace textowl::test {
 namespace {
 
-constexpr int kPollSliceMs = 20;
 constexpr std::chrono::milliseconds kLingerOnClose{200};
 
 std::size_t findContentLength(const std::string& head) {
@@ -102,9 +102,10 @@ struct ScriptedServer::Connection {
 // The steps of one connection, run on its own thread.
 class ScriptRunner {
 public:
-    ScriptRunner(int fd, std::string& received, std::size_t& consumed, std::mutex& mutex,
-                 const bool& stopping)
-        : fd_(fd), received_(received), consumed_(consumed), mutex_(mutex), stopping_(stopping) {}
+    ScriptRunner(int fd, int wakeFd, std::string& received, std::size_t& consumed,
+                 std::mutex& mutex, const bool& stopping)
+        : fd_(fd), wakeFd_(wakeFd), received_(received), consumed_(consumed), mutex_(mutex),
+          stopping_(stopping) {}
 
     bool stopped() const {
         std::lock_guard lock(mutex_);
@@ -112,18 +113,21 @@ public:
     }
 
     // Waits for the socket; false when the server stops first.
-    bool waitFor(short events) {
-        pollfd p{fd_, events, 0};
-        while (!stopped()) {
-            int ready = ::poll(&p, 1, kPollSliceMs);
-            if (ready > 0) {
-                return true;
+    bool waitFor(short events) { return waitFor(events, -1) > 0; }
+
+    // > 0 ready, 0 timed out, < 0 stopped or failed.
+    int waitFor(short events, int timeoutMs) {
+        pollfd p[2] = {{fd_, events, 0}, {wakeFd_, POLLIN, 0}};
+        for (;;) {
+            int ready = ::poll(p, 2, timeoutMs);
+            if (ready < 0 && errno == EINTR) {
+                continue;
             }
-            if (ready < 0 && errno != EINTR) {
-                return false;
+            if (ready < 0 || p[1].revents != 0 || stopped()) {
+                return -1;
             }
+            return ready;
         }
-        return false;
     }
 
     bool sendBytes(const std::string& bytes) {
@@ -200,14 +204,8 @@ public:
     }
 
     void pause(std::chrono::milliseconds delay) {
-        auto until = std::chrono::steady_clock::now() + delay;
-        while (!stopped() && std::chrono::steady_clock::now() < until) {
-            std::this_thread::sleep_for(std::min<std::chrono::milliseconds>(
-                std::chrono::milliseconds(kPollSliceMs),
-                std::chrono::duration_cast<std::chrono::milliseconds>(
-                    until - std::chrono::steady_clock::now()) +
-                    std::chrono::milliseconds(1)));
-        }
+        pollfd p{wakeFd_, POLLIN, 0};
+        ::poll(&p, 1, static_cast<int>(delay.count()));
     }
 
     // Sends FIN first and reads what is still coming, so that the client sees the bytes sent
@@ -215,17 +213,19 @@ public:
     void lingeringClose() {
         ::shutdown(fd_, SHUT_WR);
         auto until = std::chrono::steady_clock::now() + kLingerOnClose;
-        pollfd p{fd_, POLLIN, 0};
-        while (!stopped() && std::chrono::steady_clock::now() < until) {
-            if (::poll(&p, 1, kPollSliceMs) > 0) {
-                char buffer[4096];
-                ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
-                if (got <= 0) {
-                    return;
-                }
-                std::lock_guard lock(mutex_);
-                received_.append(buffer, static_cast<std::size_t>(got));
+        for (;;) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                until - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || waitFor(POLLIN, static_cast<int>(left.count())) <= 0) {
+                return;
             }
+            char buffer[4096];
+            ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
+            if (got <= 0) {
+                return;
+            }
+            std::lock_guard lock(mutex_);
+            received_.append(buffer, static_cast<std::size_t>(got));
         }
     }
 
@@ -237,13 +237,13 @@ public:
             return sendBytes(step.bytes);
         case Kind::Repeat:
             for (std::size_t i = 0; i < step.count; ++i) {
-                if (!sendBytes(step.bytes)) {
+                if (stopped() || !sendBytes(step.bytes)) {
                     return false;
                 }
             }
             return true;
         case Kind::Forever:
-            while (sendBytes(step.bytes)) {
+            while (!stopped() && sendBytes(step.bytes)) {
             }
             return false;
         case Kind::Pause:
@@ -273,6 +273,7 @@ public:
 
 private:
     int fd_;
+    int wakeFd_;
     std::string& received_;
     std::size_t& consumed_;
     std::mutex& mutex_;
@@ -282,6 +283,9 @@ private:
 ScriptedServer::ScriptedServer(std::vector<ConnectionScript> scripts,
                                std::optional<ConnectionScript> fallback)
     : scripts_(std::move(scripts)), fallback_(std::move(fallback)) {
+    if (::pipe2(wakePipe_, O_CLOEXEC) != 0) {
+        throw std::runtime_error("the scripted server cannot create its wake-up pipe");
+    }
     listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
     setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -294,6 +298,8 @@ ScriptedServer::ScriptedServer(std::vector<ConnectionScript> scripts,
         ::listen(listenFd_, 16) != 0 ||
         ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         ::close(listenFd_);
+        ::close(wakePipe_[0]);
+        ::close(wakePipe_[1]);
         throw std::runtime_error("the scripted server cannot listen on loopback");
     }
     port_ = ntohs(address.sin_port);
@@ -313,11 +319,15 @@ void ScriptedServer::stop() {
         stopping_ = true;
     }
     changed_.notify_all();
+    char wake = 1;
+    [[maybe_unused]] auto written = ::write(wakePipe_[1], &wake, 1);
     acceptThread_.join();
     ::close(listenFd_);
     for (auto& connection : connections_) {
         connection->thread.join();
     }
+    ::close(wakePipe_[0]);
+    ::close(wakePipe_[1]);
 }
 
 std::string ScriptedServer::url(const std::string& path) const {
@@ -341,15 +351,13 @@ bool ScriptedServer::waitForScriptEnd(std::size_t index, std::chrono::millisecon
 }
 
 void ScriptedServer::acceptLoop() {
-    pollfd p{listenFd_, POLLIN, 0};
+    pollfd p[2] = {{listenFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
     for (;;) {
-        {
-            std::lock_guard lock(mutex_);
-            if (stopping_) {
-                return;
-            }
+        int ready = ::poll(p, 2, -1);
+        if (p[1].revents != 0) {
+            return;
         }
-        if (::poll(&p, 1, kPollSliceMs) <= 0) {
+        if (ready <= 0) {
             continue;
         }
         int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -381,7 +389,8 @@ void ScriptedServer::acceptLoop() {
 }
 
 void ScriptedServer::run(Connection& connection, const ConnectionScript& script) {
-    ScriptRunner runner(connection.fd, connection.received, connection.consumed, mutex_, stopping_);
+    ScriptRunner runner(connection.fd, wakePipe_[0], connection.received, connection.consumed,
+                        mutex_, stopping_);
     for (const auto& step : script.steps()) {
         if (!runner.runStep(step)) {
             break;

@@ -104,6 +104,7 @@ private:
     std::vector<ConnectionScript> scripts_;
     std::optional<ConnectionScript> fallback_;
     int listenFd_ = -1;
+    int wakePipe_[2] = {-1, -1}; // readable once the server stops; every wait also polls it
     std::uint16_t port_ = 0;
     std::thread acceptThread_;
     mutable std::mutex mutex_;
