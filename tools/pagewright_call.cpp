@@ -4,6 +4,7 @@
 #include "service/utf.h"
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -14,8 +15,7 @@ using namespace textowl;
 constexpr std::string_view kNilArgument = "--nil";
 
 void printUsage() {
-    std::fputs("usage: pagewright-call OPERATION [ARG ...]   (ARG --nil sends null)\n"
-               "operations:",
+    std::fputs("usage: pagewright-call OPERATION [ARG ...] (ARG --nil sends null); OPERATION/ARGS:",
                stderr);
     for (int i = 0; i < kInvokedOperationCount; ++i) {
         const OperationMap& op = operationMap(static_cast<OperationId>(i));
@@ -25,12 +25,25 @@ void printUsage() {
     std::fputc('\n', stderr);
 }
 
+// The fault line must stay one line, whatever the service put into its fault string.
+std::string oneLine(std::string text) {
+    for (char& c : text) {
+        c = (c == '\n' || c == '\r') ? ' ' : c;
+    }
+    return text;
+}
+
+void printStatus(Status status, int clientErrorState) {
+    std::fprintf(stderr, "status 0x%08X, client error state %d\n", static_cast<unsigned>(status),
+                 clientErrorState);
+}
+
 void printOutcome(Status status, const ServiceProxy& proxy) {
     if (proxy.clientErrorState() == 7) {
-        std::fprintf(stderr, "fault %d: %s\n", proxy.fault().code, proxy.fault().string.c_str());
+        std::fprintf(stderr, "fault %d: %s\n", proxy.fault().code,
+                     oneLine(proxy.fault().string).c_str());
     }
-    std::fprintf(stderr, "status 0x%08X, client error state %d\n", static_cast<unsigned>(status),
-                 proxy.clientErrorState());
+    printStatus(status, proxy.clientErrorState());
 }
 
 } // namespace
@@ -41,6 +54,7 @@ int main(int argc, char** argv) {
     if (!id || !isInvoked(*id) ||
         static_cast<std::size_t>(argc - 2) != operationMap(*id).inCount()) {
         printUsage();
+        printStatus(E_INVALIDARG, 0);
         return 2;
     }
     std::vector<ServiceText> in;

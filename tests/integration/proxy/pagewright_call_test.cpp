@@ -81,8 +81,8 @@ TEST(PagewrightCall, NullReturnPrintsNothing) {
 
 TEST(PagewrightCall, FaultIsReportedBeforeTheOutcomeLine) {
     ScriptedServer server(
-        {}, ConnectionScript::serveForever(httpReply("500 Internal Server Error",
-                                                     test::faultBody("Server", "Invalid ticket"))));
+        {}, ConnectionScript::serveForever(httpReply(
+                "500 Internal Server Error", test::faultBody("Server", "Invalid\nticket"))));
     const ToolRun run = runTool(server.url(test::kEndpointPath), {"apiBalanceSms", "T"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "");
@@ -103,7 +103,9 @@ TEST(PagewrightCall, WrongOperationOrArgumentCountPrintsUsage) {
              {}, {"apiNoSuch"}, {"apiLogout"}, {"apiLogout", "a", "b"}, {"apiRenewTicket", "T"}}) {
         const ToolRun run = runTool(url, args);
         EXPECT_EQ(run.exitCode, 2);
-        EXPECT_NE(run.err.find("usage: pagewright-call"), std::string::npos);
+        EXPECT_EQ(run.lastErrLine(1).rfind("usage: pagewright-call OPERATION", 0), 0u);
+        EXPECT_EQ(run.lastErrLine(), "status 0x80070057, client error state 0");
+        EXPECT_EQ(run.out, "");
     }
 }
 
