@@ -197,7 +197,7 @@ TEST_F(HttpClientTest, UnaskedBytesOnAnIdleConnectionAreNotTakenForTheNextReply)
                                .staySilent()},
                           ConnectionScript::serveForever(kOk));
     ASSERT_TRUE(send(server));
-    std::this_thread::sleep_for(50ms);
+    std::this_thread::sleep_for(200ms); // the unasked bytes arrive while the client is idle
     ASSERT_TRUE(send(server));
     EXPECT_EQ(client.statusCode(), 200);
 }
