@@ -204,7 +204,7 @@ int BuddyTree::topLevelIndexFor(const QString& text) const {
 }
 
 QTreeWidgetItem* BuddyTree::insertLine(const BuddyEntry& fields, QTreeWidgetItem* parent) {
-    if (!parent)
+    if (!parent || parent->treeWidget() != this)
         return nullptr;
     Line* line = nullptr;
     if (fields.isGroup())

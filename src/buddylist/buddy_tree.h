@@ -44,7 +44,7 @@ public:
 
     // Makes a group or buddy line (with its phone line) under parent; top-level buddies go to
     // their sorted place, everything else last. Returns null when nothing was inserted: a buddy
-    // without a display name, or no parent.
+    // without a display name, or no parent in this tree.
     QTreeWidgetItem* insertLine(const BuddyEntry& fields, QTreeWidgetItem* parent);
     // Removes the line with everything below it, destroying their entries.
     void removeLine(QTreeWidgetItem* line);
