@@ -237,3 +237,41 @@ TEST(SoapReader, ParseWithoutABoundCallFails) {
 
 } // namespace
 } // namespace textowl
+
+namespace textowl {
+namespace {
+
+// Damaged replies of every kind must end in a clean failure or a result, never a crash.
+TEST(SoapReader, MutatedRepliesNeverCrashTheReader) {
+    const std::string seed = test::response("<return>a&amp;b<x y=\"1\">z</x></return>");
+    SoapResponseReader reader;
+    std::uint32_t state = 12345;
+    const auto next = [&state] { return state = state * 1664525u + 1013904223u; };
+    for (int round = 0; round < 3000; ++round) {
+        std::string body = seed;
+        for (int edits = 1 + static_cast<int>(next() % 4); edits > 0; --edits) {
+            const std::size_t at = next() % body.size();
+            switch (next() % 3) {
+            case 0:
+                body[at] = static_cast<char>(next() >> 24);
+                break;
+            case 1:
+                body.erase(at, 1 + next() % 8);
+                break;
+            default:
+                body.insert(at, body.substr(next() % body.size(), 1 + next() % 16));
+            }
+            if (body.empty()) {
+                body = "<";
+            }
+        }
+        const auto parsed = test::parseWith(reader, body);
+        EXPECT_TRUE(succeeded(parsed.status) || !parsed.result);
+        FaultRecord fault;
+        reader.parseFault(body, fault); // the same bytes as an HTTP 500 body
+    }
+    EXPECT_EQ(test::parseWith(reader, seed).result, u"a&b<x y=\"1\">z</x>");
+}
+
+} // namespace
+} // namespace textowl
