@@ -78,7 +78,7 @@ bool hasNoBody(int status) {
 class ResponseReader {
 public:
     ResponseReader(ByteSource& source, HttpResponse& response, const ResponseLimits& limits)
-        : source_(source), response_(response), limits_(limits) {}
+        : source_(source), response_(response), limits_(normalized(limits)) {}
 
     ReadOutcome run() {
         ReadOutcome outcome = readHead();
@@ -108,9 +108,16 @@ private:
     std::size_t available() const { return buf_.size() - pos_; }
     bool need(std::size_t n);
 
+    // A receive of zero bytes could not tell a closed peer from a full buffer.
+    static ResponseLimits normalized(ResponseLimits limits) {
+        limits.headPiece = std::max<std::size_t>(limits.headPiece, 1);
+        limits.bodyPiece = std::max<std::size_t>(limits.bodyPiece, 1);
+        return limits;
+    }
+
     ByteSource& source_;
     HttpResponse& response_;
-    const ResponseLimits& limits_;
+    const ResponseLimits limits_;
     std::string buf_;
     std::size_t pos_ = 0;
 };
