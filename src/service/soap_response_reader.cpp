@@ -252,12 +252,11 @@ enum class HandlerState { Start, Envelope, Header, Body, Response, HeaderDone };
 // Checks the SOAP structure and stores the text of "return" into the record.
 class ResponseHandler : public ContentHandler {
 public:
-    ResponseHandler(HandlerSwitch& reader, StringCollector& collector, SkipHandler& skip)
-        : reader_(reader), collector_(collector), skip_(skip) {}
+    ResponseHandler(StringCollector& collector, SkipHandler& skip)
+        : collector_(collector), skip_(skip) {}
 
     Status begin(const OperationMap& op, const OperationMap& header, ParameterRecord& record) {
         op_ = &op;
-        header_ = &header;
         record_ = &record;
         stack_.clear();
         return push(LevelKind::Header, &header, nullptr, header.resultCount);
@@ -265,14 +264,13 @@ public:
     void end() {
         stack_.clear();
         record_ = nullptr;
-        op_ = header_ = nullptr;
+        op_ = nullptr;
         state_ = HandlerState::Start;
     }
     bool bound() const { return record_ != nullptr && !stack_.empty(); }
     // A clean handler for the next document; the header level pushed by begin() stays.
     void restart() {
         state_ = HandlerState::Start;
-        depth_ = 0;
         leafOpen_ = false;
         valuePending_ = false;
         if (stack_.size() > 1) {
@@ -284,7 +282,6 @@ public:
         if (leafOpen_ || valuePending_) {
             return E_FAIL;
         }
-        ++depth_;
         switch (state_) {
         case HandlerState::Start:
         case HandlerState::Envelope:
@@ -306,7 +303,6 @@ public:
             if (stack_.size() == 1 && name.uri == kEnvelopeNamespace &&
                 sameName(name.local, kHeaderHash, u"Header")) {
                 state_ = HandlerState::HeaderDone;
-                --depth_;
                 return S_OK;
             }
             return E_FAIL;
@@ -318,7 +314,6 @@ public:
             return E_FAIL;
         }
         leafOpen_ = false;
-        --depth_;
         const Status st = checkLevel(stack_.back());
         if (failed(st)) {
             return st;
@@ -389,7 +384,6 @@ private:
                 return E_FAIL;
             }
         }
-        --depth_;
         skip_.begin(this);
         return S_OK;
     }
@@ -459,15 +453,12 @@ private:
         return S_OK;
     }
 
-    HandlerSwitch& reader_;
     StringCollector& collector_;
     SkipHandler& skip_;
     const OperationMap* op_ = nullptr;
-    const OperationMap* header_ = nullptr;
     ParameterRecord* record_ = nullptr;
     std::vector<ParseState> stack_;
     HandlerState state_ = HandlerState::Start;
-    int depth_ = 0;
     bool leafOpen_ = false;
     bool valuePending_ = false; // no simple value other than strings exists in this contract
 };
@@ -614,7 +605,7 @@ struct SoapResponseReader::Impl : HandlerSwitch {
     int depth = 0;
     StringCollector collector{*this};
     SkipHandler skip{*this};
-    ResponseHandler response{*this, collector, skip};
+    ResponseHandler response{collector, skip};
     FaultHandler fault{collector, skip};
 
     ~Impl() override {
