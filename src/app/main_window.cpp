@@ -75,7 +75,7 @@ MainWindow::MainWindow(Options options)
     m_menu = new MainMenu(
         menuBar(), [this](int id) { runCommand(id); }, [this] { return m_state; }, this);
     if (!m_trayAvailable)
-        m_menu->addExitItem(text(trayText(TrayText::Exit)));
+        m_menu->addExitItem(m_exitText);
     m_menu->applyEnabling(m_state);
 
     m_surface->setTitleImage(QImage(QStringLiteral(":/bitmaps/222")));
@@ -107,8 +107,10 @@ void MainWindow::prepareTray() {
     if (icon.isNull())
         icon = QIcon(QStringLiteral(":/icons/textowl.svg"));
     setWindowIcon(icon);
+    // Read once, in the language of start-up, before the remembered language is applied.
+    m_exitText = text(trayText(TrayText::Exit));
     const TrayIcon::Texts texts{QString::fromStdString(m_catalogue->applicationName()),
-                                text(trayText(TrayText::Restore)), text(trayText(TrayText::Exit))};
+                                text(trayText(TrayText::Restore)), m_exitText};
     m_tray = new TrayIcon(
         icon, texts, [this](int id) { runCommand(id); }, this);
     connect(m_tray, &TrayIcon::doubleClicked, this,

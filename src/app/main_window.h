@@ -106,6 +106,7 @@ private:
     WindowState m_state;
     Skin m_skin;
     Texts m_texts;
+    QString m_exitText;
     MainMenu* m_menu = nullptr;
     MainSurface* m_surface = nullptr;
     QPushButton* m_signIn = nullptr;

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace textowl {
+
+class BuddyTree;
+class MainWindow;
+
+// Connects the buddy tree to the window: its double click and its pop-up choices become commands,
+// its selection sets the clipboard flags, and its context requests open the window's pop-ups.
+void attachBuddyTree(MainWindow& window, BuddyTree& tree);
+
+} // namespace textowl

@@ -1,0 +1,93 @@
+#include "app/buddy_tree_wiring.h"
+#include "app/command_ids.h"
+#include "buddylist/buddy_tree.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+
+namespace textowl::testing {
+namespace {
+
+BuddyEntry buddy(std::string id, std::string nick, std::string groupId) {
+    BuddyEntry e;
+    e.kind = EntryKind::Buddy;
+    e.id = std::move(id);
+    e.nickname = std::move(nick);
+    e.cellPhone = "+46701234567";
+    e.groupId = std::move(groupId);
+    return e;
+}
+
+class BuddyTreeWiring : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        BuddyEntry root = BuddyEntry::makeRoot();
+        BuddyEntry group = BuddyEntry::makeGroup("7", "Friends");
+        group.children.push_back(buddy("1", "Anna", "7"));
+        root.children.push_back(std::move(group));
+        root.children.push_back(buddy("2", "Bert", "0"));
+        tree_ = std::make_unique<BuddyTree>(QPixmap());
+        tree_->fill(std::move(root));
+    }
+    void TearDown() override {
+        tree_.reset();
+        WindowTest::TearDown();
+    }
+
+    QTreeWidgetItem* groupLine() const {
+        return tree_->findGroupLineByName(QStringLiteral("Friends"));
+    }
+
+    std::unique_ptr<BuddyTree> tree_;
+};
+
+TEST_F(BuddyTreeWiring, SelectionSetsTheClipboardFlagsOfTheWindow) {
+    MainWindow& w = open();
+    attachBuddyTree(w, *tree_);
+    tree_->selectLine(tree_->findBuddyLine("2", "0"));
+    EXPECT_TRUE(w.commandState().cutEnabled);
+    EXPECT_TRUE(w.commandState().copyEnabled);
+    EXPECT_TRUE(w.commandState().deleteEnabled);
+    tree_->selectLine(groupLine());
+    EXPECT_FALSE(w.commandState().cutEnabled);
+    EXPECT_FALSE(w.commandState().copyEnabled);
+    EXPECT_FALSE(w.commandState().deleteEnabled);
+    EXPECT_FALSE(w.mainMenu().action(kCmdCut)->isEnabled());
+}
+
+TEST_F(BuddyTreeWiring, ContextRequestOpensThePopupOfTheSelectedLine) {
+    MainWindow& w = open();
+    attachBuddyTree(w, *tree_);
+    WindowState s;
+    s.signedIn = true;
+    w.setCommandState(s);
+    w.show();
+    emit tree_->contextMenuRequested(LineKind::Group, w.mapToGlobal(QPoint(40, 120)));
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->actions().at(1)->data().toInt(), kCmdEditGroup);
+    menu->close();
+}
+
+TEST_F(BuddyTreeWiring, DoubleClickCommandReachesTheWindow) {
+    MainWindow& w = open();
+    attachBuddyTree(w, *tree_);
+    int sends = 0;
+    w.setCommandHandler(kCmdSendMessage, [&sends] { ++sends; });
+    tree_->selectLine(tree_->findBuddyLine("2", "0"));
+    tree_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(tree_.get()));
+    const QRect r = tree_->visualItemRect(tree_->findBuddyLine("2", "0"));
+    QTest::mouseDClick(tree_->viewport(), Qt::LeftButton, {}, r.center());
+    // The tree posts the command and the window posts it on once more.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sends, 1);
+}
+
+} // namespace
+} // namespace textowl::testing
