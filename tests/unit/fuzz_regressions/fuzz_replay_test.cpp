@@ -1,0 +1,92 @@
+// Every seed and every input that once broke a reader goes through its harness again: the
+// harnesses trap on any broken invariant and the sanitizers catch memory and undefined faults.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#define TEXTOWL_HARNESS(name) extern "C" int textowlReplay_##name(const std::uint8_t*, std::size_t);
+TEXTOWL_HARNESS(http_response)
+TEXTOWL_HARNESS(soap_response)
+TEXTOWL_HARNESS(soap_fault)
+TEXTOWL_HARNESS(result_check)
+TEXTOWL_HARNESS(buddy_list)
+TEXTOWL_HARNESS(string_catalogue)
+#undef TEXTOWL_HARNESS
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using Harness = int (*)(const std::uint8_t*, std::size_t);
+
+struct HarnessCase {
+    const char* name;
+    Harness run;
+};
+
+void PrintTo(const HarnessCase& harness, std::ostream* os) {
+    *os << harness.name;
+}
+
+const HarnessCase kHarnesses[] = {
+    {"http_response", textowlReplay_http_response},
+    {"soap_response", textowlReplay_soap_response},
+    {"soap_fault", textowlReplay_soap_fault},
+    {"result_check", textowlReplay_result_check},
+    {"buddy_list", textowlReplay_buddy_list},
+    {"string_catalogue", textowlReplay_string_catalogue},
+};
+
+std::vector<fs::path> inputsIn(const fs::path& dir) {
+    std::vector<fs::path> files;
+    if (fs::is_directory(dir)) {
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+            if (entry.is_regular_file() && entry.path().filename().string().front() != '.') {
+                files.push_back(entry.path());
+            }
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void replay(const HarnessCase& harness, const std::vector<fs::path>& files) {
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.string());
+        const std::string bytes = readFile(file);
+        EXPECT_EQ(harness.run(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                  0);
+    }
+}
+
+class FuzzReplay : public testing::TestWithParam<HarnessCase> {};
+
+TEST_P(FuzzReplay, SeedCorpusReadsWithoutFault) {
+    const std::vector<fs::path> seeds =
+        inputsIn(fs::path(TEXTOWL_FUZZ_CORPUS_DIR) / GetParam().name);
+    EXPECT_FALSE(seeds.empty()) << "no seed corpus for " << GetParam().name;
+    replay(GetParam(), seeds);
+}
+
+TEST_P(FuzzReplay, InputsThatOnceFailedReadWithoutFault) {
+    replay(GetParam(), inputsIn(fs::path(TEXTOWL_FUZZ_REGRESSION_DIR) / GetParam().name));
+}
+
+INSTANTIATE_TEST_SUITE_P(Harness, FuzzReplay, testing::ValuesIn(kHarnesses),
+                         [](const testing::TestParamInfo<HarnessCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+} // namespace
