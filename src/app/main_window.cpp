@@ -261,6 +261,8 @@ void MainWindow::handleTrayEvent(TrayEvent event) {
 
 void MainWindow::exitProgram() {
     hide();
+    if (m_beforeExit)
+        m_beforeExit();
     m_tray->hide();
     m_trayState = TrayWindowState::Shown;
     QCoreApplication::exit(kExitCodeNormal);

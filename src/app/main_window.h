@@ -54,6 +54,9 @@ public:
     // Lets a subsystem take over a command; until then commands of unbuilt features do nothing.
     void setCommandHandler(int id, std::function<void()> handler);
 
+    // Runs before the Exit command ends the loop; the session signs out there.
+    void setBeforeExit(std::function<void()> hook) { m_beforeExit = std::move(hook); }
+
     const WindowState& commandState() const { return m_state; }
     void setCommandState(const WindowState& state);
 
@@ -116,6 +119,7 @@ private:
     bool m_trayAvailable = false;
     TrayWindowState m_trayState = TrayWindowState::Shown;
     std::unordered_map<int, std::function<void()>> m_handlers;
+    std::function<void()> m_beforeExit;
 };
 
 } // namespace textowl

@@ -152,9 +152,12 @@ TEST_F(WindowTest, EmptyPreferenceKeepsTheCommandLineLanguage) {
 TEST_F(WindowTest, ExitFromTheTrayMenuEndsTheEventLoopWith57665) {
     MainWindow& w = open(true);
     w.show();
+    bool signedOut = false;
+    w.setBeforeExit([&] { signedOut = !w.isVisible(); });
     QTimer::singleShot(0, &w, [&w] { w.trayIcon()->menu()->actions().at(1)->trigger(); });
     EXPECT_EQ(QApplication::exec(), 57665);
     EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(signedOut) << "the window hides before the session ends";
 }
 
 TEST_F(WindowTest, CloseHidesToTrayAndRestoreBringsItBack) {

@@ -1,0 +1,119 @@
+#include "app/qt_prompts.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace textowl {
+namespace {
+
+// Acts on the modal dialog once it is up, as the user would.
+void whenModalOpens(std::function<void(QWidget*)> act) {
+    QTimer::singleShot(0, [act = std::move(act)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        act(modal);
+    });
+}
+
+TEST(QtPrompts, MessageBoxCarriesTextCaptionAndIcon) {
+    QtPrompts prompts;
+    QString seenText, seenCaption;
+    QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
+    whenModalOpens([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        seenText = box->text();
+        seenCaption = box->windowTitle();
+        seenIcon = box->icon();
+        box->accept();
+    });
+    prompts.message(nullptr, QStringLiteral("Unable to login"), QStringLiteral("Textowl Message"),
+                    Prompts::Icon::Error);
+    EXPECT_EQ(seenText, QStringLiteral("Unable to login"));
+    EXPECT_EQ(seenCaption, QStringLiteral("Textowl Message"));
+    EXPECT_EQ(seenIcon, QMessageBox::Critical);
+}
+
+TEST(QtPrompts, QuestionsReturnTheButtonPressed) {
+    QtPrompts prompts;
+    whenModalOpens([](QWidget* modal) {
+        qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(prompts.askYesNo(nullptr, QStringLiteral("Delete?"), QStringLiteral("T")),
+              Prompts::Answer::Yes);
+    whenModalOpens([](QWidget* modal) {
+        qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(prompts.askYesNoCancel(nullptr, QStringLiteral("Save?"), QStringLiteral("T")),
+              Prompts::Answer::Cancel);
+}
+
+TEST(QtPrompts, SignInReturnsCredentialsOnOkAndNothingOnCancel) {
+    QtPrompts prompts;
+    const Prompts::SignInTexts texts{QStringLiteral("Textowl Sign In"),
+                                     QStringLiteral("&Username:"), QStringLiteral("&Password:"),
+                                     QStringLiteral("Ok"), QStringLiteral("Cancel")};
+    whenModalOpens([](QWidget* modal) {
+        modal->findChild<QLineEdit*>(QStringLiteral("user"))->setText(QStringLiteral("demo"));
+        modal->findChild<QLineEdit*>(QStringLiteral("password"))->setText(QStringLiteral("pw"));
+        qobject_cast<QDialog*>(modal)->accept();
+    });
+    const auto credentials = prompts.signIn(nullptr, texts);
+    ASSERT_TRUE(credentials.has_value());
+    EXPECT_EQ(credentials->user, QStringLiteral("demo"));
+    EXPECT_EQ(credentials->password, QStringLiteral("pw"));
+    whenModalOpens([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    EXPECT_FALSE(prompts.signIn(nullptr, texts).has_value());
+}
+
+TEST(QtPrompts, GroupDialogReturnsTheEditedName) {
+    QtPrompts prompts;
+    Prompts::GroupForm form{QStringLiteral("New Group"), QStringLiteral("Old")};
+    whenModalOpens([](QWidget* modal) {
+        EXPECT_EQ(modal->windowTitle(), QStringLiteral("New Group"));
+        modal->findChild<QLineEdit*>()->setText(QStringLiteral("Family"));
+        qobject_cast<QDialog*>(modal)->accept();
+    });
+    EXPECT_TRUE(prompts.editGroup(nullptr, form));
+    EXPECT_EQ(form.name, QStringLiteral("Family"));
+}
+
+TEST(QtPrompts, ContactDialogCancelLeavesTheFormAlone) {
+    QtPrompts prompts;
+    Prompts::ContactForm form;
+    form.caption = QStringLiteral("New Contact");
+    form.cellPhone = QStringLiteral("+46700000000");
+    whenModalOpens([](QWidget* modal) {
+        for (QLineEdit* edit : modal->findChildren<QLineEdit*>())
+            edit->setText(QStringLiteral("changed"));
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    EXPECT_FALSE(prompts.editContact(nullptr, form));
+    EXPECT_EQ(form.cellPhone, QStringLiteral("+46700000000"));
+}
+
+TEST(QtPrompts, FileChooserCancelChoosesNothing) {
+    QtPrompts prompts;
+    QString caption;
+    whenModalOpens([&caption](QWidget* modal) {
+        caption = modal->windowTitle();
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    const auto chosen = prompts.chooseFile(
+        nullptr, {QStringLiteral("Select Textowl Skin"), QDir::tempPath(),
+                  QStringLiteral("Textowl Skins (*.bmp);;All Files (*.*)"), QStringLiteral("bmp")});
+    EXPECT_FALSE(chosen.has_value());
+    EXPECT_EQ(caption, QStringLiteral("Select Textowl Skin"));
+}
+
+} // namespace
+} // namespace textowl
