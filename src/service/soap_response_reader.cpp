@@ -3,6 +3,7 @@
 #include "service/element_hash.h"
 #include "service/utf.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -117,6 +118,10 @@ public:
     virtual void install(ContentHandler* handler) = 0;
 };
 
+// The largest string value accepted, in UTF-8 bytes. A 10,000-buddy list is under 2 MiB; the
+// bound keeps a hostile reply from costing the body's size again as text and twice that as UTF-16.
+constexpr std::size_t kMaxValueBytes = 8u << 20;
+
 // Reads one string value whole: its text plus any markup inside it, re-serialised.
 class StringCollector : public ContentHandler {
 public:
@@ -146,7 +151,7 @@ public:
         }
         buffer_.push_back('>');
         ++depth_;
-        return S_OK;
+        return buffer_.size() > kMaxValueBytes ? E_OUTOFMEMORY : S_OK;
     }
     Status endElement(const XmlName& name) override {
         if (depth_ > 0) {
@@ -162,6 +167,9 @@ public:
         return failed(st) ? st : back->endElement(name);
     }
     Status characters(std::string_view text) override {
+        if (text.size() > kMaxValueBytes - std::min(buffer_.size(), kMaxValueBytes)) {
+            return E_OUTOFMEMORY;
+        }
         buffer_.append(text);
         return S_OK;
     }
@@ -686,11 +694,7 @@ struct SoapResponseReader::Impl : HandlerSwitch {
         depth = 0;
         collector.reset();
         current = handler;
-        if (body.size() > static_cast<std::size_t>(INT_MAX)) {
-            return E_FAIL;
-        }
-        const XML_Status parsed =
-            XML_Parse(parser, body.data(), static_cast<int>(body.size()), XML_TRUE);
+        const XML_Status parsed = feed(body);
         current = nullptr;
         collector.reset();
         if (failed(failure)) {
@@ -700,6 +704,22 @@ struct SoapResponseReader::Impl : HandlerSwitch {
             return XML_GetErrorCode(parser) == XML_ERROR_NO_MEMORY ? E_OUTOFMEMORY : E_FAIL;
         }
         return S_OK;
+    }
+
+    // expat copies whatever one call hands it into its own buffer, so the body goes in slices:
+    // a large reply is never held twice.
+    XML_Status feed(std::string_view body) {
+        constexpr std::size_t kSlice = 256u << 10;
+        do {
+            const std::size_t n = std::min(kSlice, body.size());
+            const bool last = n == body.size();
+            if (XML_Parse(parser, body.data(), static_cast<int>(n), last ? XML_TRUE : XML_FALSE) !=
+                XML_STATUS_OK) {
+                return XML_STATUS_ERROR;
+            }
+            body.remove_prefix(n);
+        } while (!body.empty());
+        return XML_STATUS_OK;
     }
 };
 

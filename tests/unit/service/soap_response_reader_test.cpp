@@ -275,3 +275,24 @@ TEST(SoapReader, MutatedRepliesNeverCrashTheReader) {
 
 } // namespace
 } // namespace textowl
+
+namespace textowl {
+namespace {
+
+// Big enough for a buddy list of tens of thousands, small enough that a hostile reply cannot make
+// the client hold its body several times over.
+TEST(SoapReaderLimits, LargeReturnIsReadAndOversizedReturnIsRefused) {
+    const std::string fourMiB(4u << 20, 'b');
+    const auto large = test::parse(test::response("<return>" + fourMiB + "</return>"));
+    ASSERT_EQ(large.status, S_OK);
+    ASSERT_TRUE(large.result.has_value());
+    EXPECT_EQ(large.result->size(), fourMiB.size());
+
+    const std::string nineMiB(9u << 20, 'b');
+    const auto oversized = test::parse(test::response("<return>" + nineMiB + "</return>"));
+    EXPECT_EQ(oversized.status, E_OUTOFMEMORY);
+    EXPECT_FALSE(oversized.result.has_value());
+}
+
+} // namespace
+} // namespace textowl
