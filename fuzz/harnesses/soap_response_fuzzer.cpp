@@ -1,6 +1,7 @@
 // Parses a reply body with the SOAP response reader bound to one of the operation maps (chosen by
-// the first byte), keeping one reader across inputs as the proxy does. After every reply, good or
-// bad, a well-formed reply must still read correctly: a broken reply may not poison the next call.
+// the first byte), keeping one reader across inputs as the proxy does. Reading the same reply
+// twice must give the same outcome, and after every reply, good or bad, a well-formed reply must
+// still read correctly: nothing of one call may leak into the next.
 #include "service/operation_map.h"
 #include "service/soap_response_reader.h"
 #include "service/status.h"
@@ -44,8 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto id = static_cast<textowl::OperationId>(data[0] % textowl::kOperationCount);
     const std::string_view body(reinterpret_cast<const char*>(data + 1), size - 1);
 
-    textowl::ParameterRecord record{{}, std::nullopt};
-    (void)parseAs(id, body, record);
+    textowl::ParameterRecord first{{}, std::nullopt};
+    const textowl::Status firstStatus = parseAs(id, body, first);
+    textowl::ParameterRecord second{{}, std::nullopt};
+    const textowl::Status secondStatus = parseAs(id, body, second);
+    if (firstStatus != secondStatus ||
+        (textowl::succeeded(firstStatus) && first.result != second.result)) {
+        __builtin_trap();
+    }
 
     textowl::ParameterRecord check{{}, std::nullopt};
     if (textowl::failed(parseAs(textowl::OperationId::apiBalanceSms, kGoodReply, check)) ||
