@@ -17,6 +17,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: pagewright-service serve --db FILE --listen HOST:PORT [--demo] [--hash-cost min]\n"
+    "                                [--signup-credits CREDITS]\n"
     "       pagewright-service add-user --db FILE USER PASSWORD [CREDITS]\n"
     "       pagewright-service outbox --db FILE [--user USER]\n";
 
@@ -28,7 +29,8 @@ struct Arguments {
 
 // Options that take a value; --demo is the only flag.
 std::optional<Arguments> parseArguments(const std::vector<std::string>& args, std::ostream& err) {
-    static const std::vector<std::string> kValued{"--db", "--listen", "--user", "--hash-cost"};
+    static const std::vector<std::string> kValued{"--db", "--listen", "--user", "--hash-cost",
+                                                  "--signup-credits"};
     Arguments parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -94,7 +96,16 @@ int serve(const Arguments& a, std::ostream& out, std::ostream& err) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    PagewrightService service(configFor(a));
+    ServiceConfig config = configFor(a);
+    if (const auto credits = a.options.find("--signup-credits"); credits != a.options.end()) {
+        const auto cents = parseCredits(credits->second);
+        if (!cents) {
+            err << "pagewright-service: --signup-credits must be a number such as 10 or 2.50\n";
+            return 2;
+        }
+        config.signupCreditsCents = *cents;
+    }
+    PagewrightService service(config);
     if (a.demo) {
         service.ensureDemoAccount();
     }

@@ -303,7 +303,7 @@ std::string PagewrightService::validateLogin(const Params& p) {
         return result(Err::BadLogin);
     }
     const std::string ticket = newTicket();
-    store_.createSession(account->id, ticketDigest(ticket), now());
+    store_.createSession(account->id, ticketDigest(ticket), now(), config_.sessionIdleSeconds);
     return withValue("ticket", ticket);
 }
 

@@ -106,9 +106,12 @@ std::int64_t Store::balanceCents(AccountId account) {
     return s.bind(1, account).step() ? s.integer(0) : 0;
 }
 
-void Store::createSession(AccountId account, const std::string& tokenHash, std::int64_t now) {
+// Signing in sweeps the sessions that have expired, so lookups stay reads.
+void Store::createSession(AccountId account, const std::string& tokenHash, std::int64_t now,
+                          std::int64_t idleSeconds) {
     Lock lock(mutex_);
     Transaction t(db_);
+    Statement(db_, "DELETE FROM sessions WHERE last_used < ?1").bind(1, now - idleSeconds).run();
     Statement(db_, "INSERT INTO sessions(token_hash, account_id, last_used) VALUES(?1, ?2, ?3)")
         .bindBlob(1, tokenHash)
         .bind(2, account)
@@ -119,20 +122,29 @@ void Store::createSession(AccountId account, const std::string& tokenHash, std::
 
 std::optional<AccountId> Store::touchSession(const std::string& tokenHash, std::int64_t now,
                                              std::int64_t idleSeconds) {
+    // The idle clock is written at most once a minute, so that reading calls rarely write.
+    constexpr std::int64_t kRefreshSeconds = 60;
     Lock lock(mutex_);
-    Transaction t(db_);
-    Statement(db_, "DELETE FROM sessions WHERE last_used < ?1").bind(1, now - idleSeconds).run();
-    Statement find(db_, "SELECT account_id FROM sessions WHERE token_hash = ?1");
+    Statement find(db_, "SELECT account_id, last_used FROM sessions WHERE token_hash = ?1");
     if (!find.bindBlob(1, tokenHash).step()) {
-        t.commit();
         return std::nullopt;
     }
     const AccountId account = find.integer(0);
-    Statement(db_, "UPDATE sessions SET last_used = ?2 WHERE token_hash = ?1")
-        .bindBlob(1, tokenHash)
-        .bind(2, now)
-        .run();
-    t.commit();
+    const std::int64_t lastUsed = find.integer(1);
+    if (lastUsed < now - idleSeconds) {
+        Transaction t(db_);
+        Statement(db_, "DELETE FROM sessions WHERE token_hash = ?1").bindBlob(1, tokenHash).run();
+        t.commit();
+        return std::nullopt;
+    }
+    if (lastUsed < now - kRefreshSeconds) {
+        Transaction t(db_);
+        Statement(db_, "UPDATE sessions SET last_used = ?2 WHERE token_hash = ?1")
+            .bindBlob(1, tokenHash)
+            .bind(2, now)
+            .run();
+        t.commit();
+    }
     return account;
 }
 

@@ -66,7 +66,8 @@ public:
     std::optional<std::string> accountName(AccountId account);
     std::int64_t balanceCents(AccountId account);
 
-    void createSession(AccountId account, const std::string& tokenHash, std::int64_t now);
+    void createSession(AccountId account, const std::string& tokenHash, std::int64_t now,
+                       std::int64_t idleSeconds);
     // The account of a live session; refreshes its idle clock and forgets expired sessions.
     std::optional<AccountId> touchSession(const std::string& tokenHash, std::int64_t now,
                                           std::int64_t idleSeconds);

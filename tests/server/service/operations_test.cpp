@@ -1,7 +1,10 @@
+#include "server/sqlite_db.h"
 #include "service_fixture.h"
 
 #include <algorithm>
+#include <fstream>
 #include <set>
+#include <sstream>
 
 namespace textowl::server {
 namespace {
@@ -399,6 +402,30 @@ TEST_F(Operations, InterfaceNamesTabsButtonsFooterAndThisServerAsImageHost) {
     EXPECT_GE(buttons, 2);
     EXPECT_EQ(std::string(ui.child("footer").attribute("url").value()),
               "http://" + host + "/pagewright/footer");
+}
+
+TEST_F(Operations, DatabaseHoldsNeitherPasswordsNorTickets) {
+    ticket_ = signedIn("alice", 100);
+    std::string bytes;
+    for (const char* suffix : {"", "-wal"}) {
+        std::ifstream file(dir_.file("service.db") + suffix, std::ios::binary);
+        std::ostringstream content;
+        content << file.rdbuf();
+        bytes += content.str();
+    }
+    EXPECT_NE(bytes.find("alice"), std::string::npos);
+    EXPECT_EQ(bytes.find("secret"), std::string::npos);
+    EXPECT_EQ(bytes.find(ticket_), std::string::npos);
+}
+
+TEST_F(Operations, StorageFailureIsAServerFault) {
+    ticket_ = signedIn();
+    SqliteDb other(dir_.file("service.db"));
+    other.exec("DROP TABLE placements");
+    const Reply r = list();
+    EXPECT_EQ(r.status, 500);
+    EXPECT_EQ(r.faultCode, "soap:Server");
+    EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "0");
 }
 
 } // namespace

@@ -212,5 +212,19 @@ TEST_F(ServiceCommand, OutboxListsTabSeparatedRowsWithEscapedText) {
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
 }
 
+// An idle kept-alive connection pins a worker; stopping must not wait for it to time out.
+TEST_F(ServiceCommand, SigtermStopsPromptlyWhileAClientConnectionIsIdle) {
+    ServiceProcess p({"serve", "--db", db_, "--listen", "127.0.0.1:0", "--demo"});
+    const std::string line = p.readLine();
+    const int port = portOf(line.substr(0, line.find("/pagewright")));
+    httplib::Client idle("127.0.0.1", port);
+    idle.set_keep_alive(true);
+    ASSERT_TRUE(idle.Get("/pagewright/terms"));
+    const auto start = std::chrono::steady_clock::now();
+    p.signal(SIGTERM);
+    EXPECT_EQ(p.wait(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+}
+
 } // namespace
 } // namespace textowl::server
