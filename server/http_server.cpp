@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <deque>
 #include <httplib.h>
 #include <thread>
@@ -186,7 +187,7 @@ struct PagewrightServer::Impl {
                   gated([this, page](const httplib::Request& req, httplib::Response& res) {
                       page(pages.get(req.path, formFields(req)), res);
                   }));
-        http->Post(R"(/pagewright/(signup|forgot))",
+        http->Post(R"(/pagewright/(signup|forgotpwd)(\.php)?)",
                    gated([this, page](const httplib::Request& req, httplib::Response& res) {
                        page(pages.post(req.path, formFields(req)), res);
                    }));
@@ -222,6 +223,8 @@ PagewrightServer::~PagewrightServer() {
 }
 
 bool PagewrightServer::bind() {
+    // A client that hangs up mid-reply must cost one connection, not the process.
+    std::signal(SIGPIPE, SIG_IGN);
     Impl& d = *impl_;
     if (d.options.port == 0) {
         d.port = d.http->bind_to_any_port(d.options.host);

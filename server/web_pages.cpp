@@ -51,7 +51,7 @@ constexpr std::array kStaticPages{
                "followed by the number, for example 46700000000.</dd><dt>Can one contact be "
                "in several groups?</dt><dd>Yes; deleting it from one group keeps the "
                "others.</dd></dl>"},
-    StaticPage{"contact", "Contact us",
+    StaticPage{"contactus", "Contact us",
                "<p>Write to the operator of this service; for a lost password, name your user "
                "name.</p>"},
     StaticPage{"about", "About Pagewright",
@@ -72,17 +72,25 @@ constexpr std::array kStaticPages{
                "target=\"_blank\">terms</a></small></p>"},
 };
 
+// The page below /pagewright/; "terms.php" names the same page as "terms", as the
+// client's string file spells the addresses that way.
 std::string stripPrefix(const std::string& path) {
     constexpr std::string_view prefix = "/pagewright/";
+    constexpr std::string_view suffix = ".php";
     if (path.rfind(prefix, 0) != 0) {
         return {};
     }
-    return path.substr(prefix.size());
+    std::string slug = path.substr(prefix.size());
+    if (slug.size() > suffix.size() &&
+        slug.compare(slug.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        slug.resize(slug.size() - suffix.size());
+    }
+    return slug;
 }
 
 std::string indexBody() {
     std::string body = "<ul><li><a href=\"/pagewright/signup\">Sign up</a></li>"
-                       "<li><a href=\"/pagewright/forgot\">Forgotten password</a></li>";
+                       "<li><a href=\"/pagewright/forgotpwd\">Forgotten password</a></li>";
     for (const StaticPage& p : kStaticPages) {
         body += "<li><a href=\"/pagewright/" + std::string(p.path) + "\">" + html(p.title) +
                 "</a></li>";
@@ -91,7 +99,7 @@ std::string indexBody() {
 }
 
 constexpr std::string_view kForgotForm =
-    "<form method=\"post\" action=\"/pagewright/forgot\"><label>User name "
+    "<form method=\"post\" action=\"/pagewright/forgotpwd\"><label>User name "
     "<input name=\"name\" required></label><p><button type=\"submit\">Ask for a new "
     "password</button></p></form>";
 
@@ -107,7 +115,7 @@ std::optional<WebResponse> WebPages::get(const std::string& path, const FormFiel
     if (slug == "signup") {
         return signupForm("", "");
     }
-    if (slug == "forgot") {
+    if (slug == "forgotpwd") {
         return page("Forgotten password", std::string(kForgotForm));
     }
     for (const StaticPage& p : kStaticPages) {
@@ -128,7 +136,7 @@ std::optional<WebResponse> WebPages::post(const std::string& path, const FormFie
     if (slug == "signup") {
         return signup(form);
     }
-    if (slug == "forgot") {
+    if (slug == "forgotpwd") {
         // The same answer whether or not the name exists, so the page reveals no accounts.
         return page("Forgotten password",
                     "<p>If an account by that name exists, the operator of this service has "
