@@ -109,6 +109,15 @@ void fault(httplib::Response& res, std::string_view code, std::string_view why) 
     res.set_content(soapFault(code, why), kXmlType);
 }
 
+// An IPv6 literal goes in brackets; a wildcard address is no place to connect to, so the image
+// host named to clients is the loopback address instead.
+std::string hostForUrl(const std::string& host, bool connectable) {
+    if (connectable && (host == "0.0.0.0" || host == "::")) {
+        return "127.0.0.1";
+    }
+    return host.find(':') != std::string::npos ? "[" + host + "]" : host;
+}
+
 FormFields formFields(const httplib::Request& req) {
     return FormFields(req.params.begin(), req.params.end());
 }
@@ -236,8 +245,7 @@ bool PagewrightServer::bind() {
     } else {
         return false;
     }
-    const std::string host = d.options.host == "0.0.0.0" ? "127.0.0.1" : d.options.host;
-    d.service.setPublicHost(host + ":" + std::to_string(d.port));
+    d.service.setPublicHost(hostForUrl(d.options.host, true) + ":" + std::to_string(d.port));
     return true;
 }
 
@@ -246,7 +254,7 @@ int PagewrightServer::port() const {
 }
 
 std::string PagewrightServer::endpointUrl() const {
-    return "http://" + impl_->options.host + ":" + std::to_string(impl_->port) +
+    return "http://" + hostForUrl(impl_->options.host, false) + ":" + std::to_string(impl_->port) +
            std::string(kSoapPath);
 }
 

@@ -60,6 +60,14 @@ TEST(SoapEnvelope, OtherPrefixesAndHeadersAreAccepted) {
     EXPECT_EQ(parsed.request->operation, "apiLogout");
 }
 
+std::string repeatText(std::string_view piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += piece;
+    }
+    return out;
+}
+
 struct RefusedCase {
     const char* name;
     std::string body;
@@ -93,6 +101,9 @@ INSTANTIATE_TEST_SUITE_P(
                                                    envelope("apiLogout", "<ticket>&x;</ticket>")},
         RefusedCase{"ParameterTwice",
                     envelope("apiLogout", "<ticket>a</ticket><ticket>b</ticket>")},
+        RefusedCase{"DeeplyNestedMarkup",
+                    envelope("apiLogout", "<ticket>" + repeatText("<a>", 100000) +
+                                              repeatText("</a>", 100000) + "</ticket>")},
         RefusedCase{"MarkupInParameter", envelope("apiLogout", "<ticket><b>a</b></ticket>")},
         RefusedCase{"MustUnderstandHeader",
                     "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">"
