@@ -4,6 +4,8 @@
 #include "server/service.h"
 #include "server/wire_values.h"
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <map>
@@ -117,13 +119,19 @@ int serve(const Arguments& a, std::ostream& out, std::ostream& err) {
         err << "pagewright-service: cannot listen on " << a.options.at("--listen") << "\n";
         return 1;
     }
-    std::thread watcher([&server, stopSignals] {
+    std::atomic<bool> signalled{false};
+    std::thread watcher([&server, &signalled, stopSignals] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
+        signalled = true;
         server.stop();
     });
     out << "listening on " << server.endpointUrl() << std::endl;
     const bool drained = server.run();
+    if (!signalled) {
+        // The server ended on its own (a failed accept loop); release the watcher.
+        pthread_kill(watcher.native_handle(), SIGTERM);
+    }
     watcher.join();
     if (!drained) {
         // Idle client connections still hold workers; everything acknowledged is committed,
