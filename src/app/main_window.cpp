@@ -3,6 +3,8 @@
 #include "app/command_ids.h"
 #include "app/key_event_filter.h"
 #include "app/qt_prompts.h"
+#include "app/session_controller.h"
+#include "service/service_proxy.h"
 #include "ui/main_surface.h"
 #include "ui/tray_icon.h"
 
@@ -37,10 +39,10 @@ QRect toQRect(const PixelRect& r) {
 // Commands whose features are not part of this window yet; each does nothing until its
 // subsystem installs a handler.
 constexpr int kPendingCommands[] = {
-    kCmdToggleFrame, kCmdSignInButton, kCmdScrollTabsUp, kCmdScrollTabsDown, kCmdAddContact,
-    kCmdEditContact, kCmdSendMessage,  kCmdAddGroup,     kCmdEditGroup,      kCmdDeleteGroup,
-    kCmdSignInOut,   kCmdCut,          kCmdCopy,         kCmdPaste,          kCmdDelete,
-    kCmdTerms,       kCmdFaqs,         kCmdContactUs,    kCmdChooseSkin,     kCmdAbout,
+    kCmdToggleFrame, kCmdScrollTabsUp, kCmdScrollTabsDown, kCmdAddContact,  kCmdEditContact,
+    kCmdSendMessage, kCmdAddGroup,     kCmdEditGroup,      kCmdDeleteGroup, kCmdCut,
+    kCmdCopy,        kCmdPaste,        kCmdDelete,         kCmdTerms,       kCmdFaqs,
+    kCmdContactUs,   kCmdChooseSkin,   kCmdAbout,
 };
 
 } // namespace
@@ -57,6 +59,8 @@ MainWindow::MainWindow(Options options)
         m_settings =
             std::make_shared<QSettings>(QStringLiteral("Varnel"), QStringLiteral("Textowl"));
     m_trayAvailable = options.trayAvailable.value_or(TrayIcon::isAvailable());
+    m_proxy = std::make_unique<ServiceProxy>(
+        options.serviceEndpoint.empty() ? serviceEndpoint() : options.serviceEndpoint);
     setWindowTitle(kInitialTitle);
 
     m_surface = new MainSurface(this);
@@ -86,6 +90,11 @@ MainWindow::MainWindow(Options options)
         this, [this] { return m_state; }, [this](int id) { postCommand(id); }, this);
     qApp->installEventFilter(m_keyFilter);
 
+    m_session = std::make_unique<SessionController>(*this, *m_proxy);
+    const auto signInOrOut = [this] { m_session->signInOrOut(); };
+    m_handlers[kCmdSignInOut] = signInOrOut;
+    m_handlers[kCmdSignInButton] = signInOrOut;
+
     applyMenuTexts();
     applyWindowTexts();
 
@@ -96,6 +105,7 @@ MainWindow::MainWindow(Options options)
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(m_keyFilter);
+    m_session.reset();
 }
 
 QString MainWindow::text(const TextSource& source) const {
@@ -193,6 +203,12 @@ void MainWindow::applyWindowTexts() {
     m_surface->setTexts({text(windowText(WindowText::SignedOutPrompt)),
                          text(windowText(WindowText::ForgotPassword)),
                          text(windowText(WindowText::SigningIn))});
+    if (m_session)
+        m_session->applyTexts();
+}
+
+void MainWindow::returnToBuddyList() {
+    m_session->returnToBuddyList();
 }
 
 std::unique_ptr<QMenu> MainWindow::contextMenuFor(TreeLineKind selected) {
@@ -261,6 +277,7 @@ void MainWindow::handleTrayEvent(TrayEvent event) {
 
 void MainWindow::exitProgram() {
     hide();
+    m_session->endSession();
     if (m_beforeExit)
         m_beforeExit();
     m_tray->hide();

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <unordered_map>
 
 class QPushButton;
@@ -24,6 +25,8 @@ namespace textowl {
 
 class KeyEventFilter;
 class MainSurface;
+class ServiceProxy;
+class SessionController;
 class TrayIcon;
 
 // The program's one window. It holds the string catalogue, the preferences, the window state and
@@ -38,6 +41,8 @@ public:
         std::unique_ptr<Prompts> prompts;
         // Overrides the desktop's answer to whether a notification area exists.
         std::optional<bool> trayAvailable;
+        // The service address; empty for the usual one (TEXTOWL_SERVICE_URL or the built-in).
+        std::string serviceEndpoint;
     };
 
     static constexpr int kWidth = 300;
@@ -54,7 +59,10 @@ public:
     // Lets a subsystem take over a command; until then commands of unbuilt features do nothing.
     void setCommandHandler(int id, std::function<void()> handler);
 
-    // Runs before the Exit command ends the loop; the session signs out there.
+    // Message 2025: the send panel hands the page back to the buddy tree.
+    void returnToBuddyList();
+
+    // Runs before the Exit command ends the loop, after the session has signed out.
     void setBeforeExit(std::function<void()> hook) { m_beforeExit = std::move(hook); }
 
     const WindowState& commandState() const { return m_state; }
@@ -76,6 +84,8 @@ public:
     const Preferences& preferences() const { return m_preferences; }
     const Skin& skin() const { return m_skin; }
     TrayIcon* trayIcon() const { return m_tray; }
+    ServiceProxy& serviceProxy() const { return *m_proxy; }
+    SessionController& session() const { return *m_session; }
     TrayWindowState trayState() const { return m_trayState; }
     bool trayAvailable() const { return m_trayAvailable; }
 
@@ -120,6 +130,9 @@ private:
     TrayWindowState m_trayState = TrayWindowState::Shown;
     std::unordered_map<int, std::function<void()>> m_handlers;
     std::function<void()> m_beforeExit;
+    std::unique_ptr<ServiceProxy> m_proxy;
+    // Declared last so that it goes first: it still reaches the surface while it ends.
+    std::unique_ptr<SessionController> m_session;
 };
 
 } // namespace textowl

@@ -1,5 +1,6 @@
 #include "ui/main_surface.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -7,8 +8,9 @@ namespace textowl {
 
 namespace {
 
-// Posted by the forgotten-password link.
+// Posted by the forgotten-password link and by the header links.
 constexpr int kForgotPasswordCommand = 32800;
+constexpr std::array<int, 3> kLinkCommands{32779, 32783, 32782};
 
 QRect toQRect(const PixelRect& r) {
     return QRect(r.x, r.y, r.width, r.height);
@@ -28,6 +30,9 @@ void drawFrame(QPainter& painter, const PixelRect& r, const QColor& colour) {
 MainSurface::MainSurface(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_boldFont.setFamily(QStringLiteral("Arial"));
+    m_boldFont.setPixelSize(14);
+    m_boldFont.setWeight(QFont::ExtraBold);
 }
 
 void MainSurface::setSkin(const Skin* skin) {
@@ -54,7 +59,18 @@ void MainSurface::setView(ViewKind view) {
     m_view = view;
     if (view != ViewKind::SignedOut)
         m_forgotArmed = false;
+    if (view != ViewKind::SignedIn)
+        m_armedLink = -1;
     update();
+}
+
+void MainSurface::setHeaderTexts(const HeaderTexts& texts) {
+    m_header = texts;
+    update();
+}
+
+void MainSurface::setSending(bool sending) {
+    m_sending = sending;
 }
 
 void MainSurface::setHasTabs(bool hasTabs) {
@@ -71,6 +87,50 @@ void MainSurface::paintEvent(QPaintEvent*) {
     paintChrome(painter);
     if (m_view != ViewKind::SignedIn)
         paintSignInView(painter);
+    else if (showsHeader())
+        paintHeader(painter);
+}
+
+bool MainSurface::showsHeader() const {
+    return m_view == ViewKind::SignedIn && m_hasTabs;
+}
+
+std::array<QRect, 3> MainSurface::linkRects() const {
+    std::array<QRect, 3> out{};
+    if (!showsHeader())
+        return out;
+    const QFontMetrics metrics(font());
+    std::array<int, 3> widths{};
+    for (std::size_t i = 0; i < widths.size(); ++i)
+        widths[i] = metrics.horizontalAdvance(m_header.links[i]);
+    const auto rects = headerLinkRects(height(), widths, metrics.height());
+    for (std::size_t i = 0; i < rects.size(); ++i)
+        out[i] = toQRect(rects[i]);
+    return out;
+}
+
+void MainSurface::paintHeader(QPainter& painter) const {
+    const int topLeft = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+    painter.setPen(Qt::black);
+    painter.setFont(m_boldFont);
+    painter.drawText(QRect(kUserNamePos.x, kUserNamePos.y, width(), 40), topLeft, m_header.user);
+    painter.setFont(font());
+    painter.drawText(QRect(kBalanceLinePos.x, kBalanceLinePos.y, width(), 40), topLeft,
+                     m_header.balanceLine);
+
+    static const Skin kNoSkin = Skin::empty();
+    const Skin& skin = m_skin != nullptr ? *m_skin : kNoSkin;
+    drawFrame(painter, headerLinkBox(width(), height()), skin.frameColour(2));
+    const auto links = linkRects();
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        const QRect& r = links[i];
+        if (!skin.isNull()) {
+            const SkinPiece bullet = i == 2 ? SkinPiece::QuickSendBullet : SkinPiece::LinkBullet;
+            painter.drawPixmap(r.left(), r.top() + 1, transparentCopy(skin.piece(bullet)));
+        }
+        painter.drawText(QRect(r.left() + kLinkTextIndent, r.top(), r.width(), r.height()), topLeft,
+                         m_header.links[i]);
+    }
 }
 
 void MainSurface::paintChrome(QPainter& painter) const {
@@ -108,6 +168,20 @@ void MainSurface::paintSignInView(QPainter& painter) const {
 }
 
 void MainSurface::updateHover(QPoint at) {
+    if (m_view == ViewKind::SignedIn) {
+        if (m_sending)
+            return;
+        const auto links = linkRects();
+        m_armedLink = -1;
+        for (std::size_t i = 0; i < links.size(); ++i) {
+            if (links[i].contains(at))
+                m_armedLink = static_cast<int>(i);
+        }
+        setCursor(m_armedLink >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        setToolTip(m_armedLink >= 0 ? m_header.tips[static_cast<std::size_t>(m_armedLink)]
+                                    : QString());
+        return;
+    }
     m_forgotArmed = m_view == ViewKind::SignedOut && kForgotPasswordSpot.contains(at.x(), at.y());
     setCursor(m_forgotArmed ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
@@ -119,9 +193,16 @@ void MainSurface::mouseMoveEvent(QMouseEvent* event) {
 
 void MainSurface::mousePressEvent(QMouseEvent* event) {
     updateHover(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && m_forgotArmed && m_sink) {
-        m_sink(kForgotPasswordCommand);
-        return;
+    if (event->button() == Qt::LeftButton && m_sink) {
+        if (m_forgotArmed) {
+            m_sink(kForgotPasswordCommand);
+            return;
+        }
+        // The send panel covers the page; a link armed before it opened no longer acts.
+        if (m_armedLink >= 0 && !m_sending) {
+            m_sink(kLinkCommands[static_cast<std::size_t>(m_armedLink)]);
+            return;
+        }
     }
     QWidget::mousePressEvent(event);
 }

@@ -65,6 +65,25 @@ PixelRect forgotPasswordTextBand(int w) {
     return {0, 23, w, 420 - 23};
 }
 
+std::array<PixelRect, 3> headerLinkRects(int h, const std::array<int, 3>& textWidths,
+                                         int textHeight) {
+    const int total = textWidths[0] + textWidths[1] + textWidths[2];
+    int gap = (198 - total) / 2;
+    if (gap <= 0)
+        gap = 15;
+    std::array<PixelRect, 3> rects{};
+    int left = 40;
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        rects[i] = {left, h - 91, textWidths[i] + kLinkTextIndent, textHeight};
+        left += rects[i].width + gap;
+    }
+    return rects;
+}
+
+PixelRect headerLinkBox(int w, int h) {
+    return {34, h - 94, w - 37, 20};
+}
+
 ViewKind viewFor(bool signingIn, bool signedIn) {
     if (signedIn)
         return ViewKind::SignedIn;

@@ -79,6 +79,21 @@ inline constexpr PixelRect kForgotPasswordSpot{100, 220, 108, 12};
 PixelRect promptTextBand(int w);
 PixelRect forgotPasswordTextBand(int w);
 
+// The signed-in header: the user name (bold) and the balance line, each text's top-left corner.
+inline constexpr PixelPoint kUserNamePos{25, 24};
+inline constexpr PixelPoint kBalanceLinePos{37, 50};
+
+// The three header links ("Add A Contact", "Add A Group", "Quick Send") for a client height h and
+// the measured widths and height of their texts: each spans its bullet, 15 pixels, and its text;
+// they are spread over 198 pixels from x 40, at least 15 apart. These are also the hot spots.
+std::array<PixelRect, 3> headerLinkRects(int h, const std::array<int, 3>& textWidths,
+                                         int textHeight);
+// The one-pixel box around the links, in frame colour 2.
+PixelRect headerLinkBox(int w, int h);
+// Bullets sit at (left, top + 1) of their link; the text 15 pixels right of the link's left.
+inline constexpr int kLinkBulletSize = 10;
+inline constexpr int kLinkTextIndent = 15;
+
 // The main window's three views, from the two session flags.
 enum class ViewKind { SignedOut, SigningIn, SignedIn };
 ViewKind viewFor(bool signingIn, bool signedIn);

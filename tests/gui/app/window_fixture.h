@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
 
 namespace textowl::testing {
 
@@ -76,12 +77,15 @@ protected:
         options.settings = settings();
         options.prompts = std::move(prompts);
         options.trayAvailable = trayAvailable;
+        options.serviceEndpoint = endpoint_;
         window_ = std::make_unique<MainWindow>(std::move(options));
         return *window_;
     }
 
     QTemporaryDir dir_;
     QString previousDir_;
+    // The service the window talks to; empty for the usual address (nothing answers there).
+    std::string endpoint_;
     std::unique_ptr<MainWindow> window_;
     ScriptedPrompts* prompts_ = nullptr;
 };

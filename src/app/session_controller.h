@@ -1,0 +1,77 @@
+#pragma once
+
+#include "service/status.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <optional>
+#include <string>
+
+namespace textowl {
+
+class BuddyTree;
+class MainWindow;
+class ServiceProxy;
+struct BuddyEntry;
+
+// The signed-in relationship with the service: sign-in, the load that follows it, the balance,
+// the return from the send panel and sign-out. The proxy keeps the user name and the ticket; this
+// object owns what the load builds (the buddy tree with its entries) until sign-out.
+class SessionController : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kLoadDelayMs = 100;
+
+    SessionController(MainWindow& window, ServiceProxy& proxy);
+    ~SessionController() override;
+
+    // Command 32788 and the Sign In button: signs in while signed out, out otherwise.
+    void signInOrOut();
+    void signIn();
+    void signOut();
+    // The one-shot load after sign-in; runs from the timer.
+    void loadAfterSignIn();
+    // Reads the balance into the balance text; fails without a ticket or a sound answer.
+    Status refreshBalance();
+    // The send panel is done: the buddy tree becomes the page again with a fresh balance.
+    void returnToBuddyList();
+    // Exit: releases the ticket on the service and destroys what the load built.
+    void endSession();
+    // Re-reads the header texts after a language change.
+    void applyTexts();
+
+    BuddyTree* buddyTree() const;
+    const QString& balanceText() const { return m_balance; }
+    const QString& userName() const { return m_userName; }
+    // The accepted apiGetInterface answer of this session, kept for the server-driven interface.
+    const std::optional<std::string>& interfaceDescription() const { return m_interface; }
+    const QTimer& loadTimer() const { return m_loadTimer; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showSigningIn(const QString& user, const std::string& ticket);
+    void abandonSignIn();
+    void buildSignedInView(BuddyEntry root);
+    void fetchInterface();
+    void releaseTicket();
+    void destroyLoadedViews();
+    void restoreSignedOutView();
+    void layoutPage();
+    void updateHeader();
+    void showSignInFailure();
+    void setSessionItemText(bool signedIn);
+
+    MainWindow& m_window;
+    ServiceProxy& m_proxy;
+    QTimer m_loadTimer;
+    QPointer<BuddyTree> m_tree;
+    QString m_userName;
+    QString m_balance;
+    std::optional<std::string> m_interface;
+};
+
+} // namespace textowl

@@ -1,0 +1,68 @@
+#include "app/session_rules.h"
+
+#include "app/text_format.h"
+#include "service/result_document.h"
+
+#include <array>
+#include <new>
+
+namespace textowl {
+
+std::optional<std::string> ticketFromSignIn(Status callStatus, const ServiceText& result) {
+    if (failed(callStatus))
+        return std::nullopt;
+    try {
+        ResultDocument document;
+        if (failed(checkResult(result, document)))
+            return std::nullopt;
+        const pugi::xml_node value = document.documentElement().child("ticket").first_child();
+        if (!value || *value.value() == '\0')
+            return std::nullopt;
+        return std::string(value.value());
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> balanceFromResult(Status callStatus, const ServiceText& result) {
+    if (failed(callStatus))
+        return std::nullopt;
+    try {
+        ResultDocument document;
+        if (failed(checkResult(result, document)))
+            return std::nullopt;
+        return resultElement(document, "balance").value_or(std::string());
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
+std::string signedInTitle(std::string_view applicationName, std::string_view user) {
+    return formatText("%s - %s", {applicationName, user});
+}
+
+std::string balanceLine(std::string_view format, std::string_view balance) {
+    return formatText(format, {balance});
+}
+
+LoadOutcome judgeLoad(Status buddyList, Status balance) {
+    return failed(buddyList) || failed(balance) ? LoadOutcome::Abandon : LoadOutcome::SignedIn;
+}
+
+TextSource sessionText(SessionText which) {
+    static constexpr std::array<TextSource, 9> kTexts{{
+        {"login/failed", nullptr,
+         "Unable to login at this time.  Please try your request again later..."},
+        {"dialogs/signin", "title", "Textowl Sign In"},
+        {"dialogs/signin/username", nullptr, "&Username:"},
+        {"dialogs/signin/password", nullptr, "&Password:"},
+        {"dialogs", "ok", "Ok"},
+        {"dialogs", "cancel", "Cancel"},
+        {"main/addcontact", "tip", "Click here to add a contact to your list"},
+        {"main/addgroup", "tip", "Click here to add a group to your list"},
+        {"main/quicksend", "tip", "Click here to send a quick message"},
+    }};
+    return kTexts[static_cast<std::size_t>(which)];
+}
+
+} // namespace textowl

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/menu_tables.h"
+#include "service/operation_map.h"
+#include "service/status.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace textowl {
+
+// The ticket of an accepted apiValidateLogin, or nothing: the call must have succeeded, the result
+// must pass the result check and its "ticket" element must hold a value. An empty ticket is
+// refused too, since an empty ticket is what "signed out" looks like to every later call.
+std::optional<std::string> ticketFromSignIn(Status callStatus, const ServiceText& result);
+
+// The new balance text from an apiBalanceSms answer, or nothing when the refresh failed (the old
+// text then stays). An accepted answer without a balance value gives an empty balance.
+std::optional<std::string> balanceFromResult(Status callStatus, const ServiceText& result);
+
+// "%s - %s" with the application name and the user name.
+std::string signedInTitle(std::string_view applicationName, std::string_view user);
+// The balance format (user-editable) with the balance text in place of its "%s".
+std::string balanceLine(std::string_view format, std::string_view balance);
+
+// What the session does with the result of the post-sign-in load.
+enum class LoadOutcome {
+    SignedIn, // show the signed-in view
+    Abandon,  // release the ticket, restore the signed-out view and say that sign-in failed
+};
+// The buddy list and the balance are both needed; the interface description is optional.
+LoadOutcome judgeLoad(Status buddyList, Status balance);
+
+enum class SessionText {
+    SignInFailed,
+    SignInCaption,
+    UserLabel,
+    PasswordLabel,
+    Ok,
+    Cancel,
+    AddContactTip,
+    AddGroupTip,
+    QuickSendTip,
+};
+TextSource sessionText(SessionText which);
+
+} // namespace textowl

@@ -1,0 +1,137 @@
+// Replies the real service never gives, from a scripted server: a load that fails after an
+// accepted sign-in, and sign-in answers that are accepted but carry no usable ticket.
+#include "session_fixture.h"
+#include "support/scripted_server.h"
+#include "ui/main_surface.h"
+
+#include <QApplication>
+
+namespace textowl::testing {
+namespace {
+
+using test::ConnectionScript;
+using test::ScriptedServer;
+
+std::string escaped(std::string_view text) {
+    std::string out;
+    for (char c : text)
+        out += c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : std::string(1, c);
+    return out;
+}
+
+// One SOAP reply whose "return" carries the result document.
+std::string answer(std::string_view resultDocument) {
+    const std::string body =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+        "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+        "<SOAP-ENV:Body><ns1:opResponse xmlns:ns1=\"urn:Pagewright\"><return>" +
+        escaped(resultDocument) + "</return></ns1:opResponse></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+    return test::httpReply("200 OK", body, "Content-Type: text/xml; charset=utf-8\r\n");
+}
+
+const char* const kTicketAccepted = R"(<result err="0"><ticket>T-17</ticket></result>)";
+const char* const kAccepted = R"(<result err="0"/>)";
+const char* const kRefused = R"(<result err="1"><error>ticket</error></result>)";
+const char* const kEmptyList = R"(<result err="0"><buddylist/></result>)";
+const char* const kBalance = R"(<result err="0"><balance>12</balance></result>)";
+
+// Sign-in and the load on one kept-alive connection, one answer per request, in order.
+ScriptedServer serverAnswering(std::initializer_list<const char*> results) {
+    ConnectionScript script;
+    for (const char* result : results)
+        script.readRequest().send(answer(result));
+    return ScriptedServer({script.staySilent()});
+}
+
+struct FailedLoadCase {
+    const char* name;
+    const char* buddyList;
+    const char* balance;
+};
+
+class FailedLoad : public SessionTest, public ::testing::WithParamInterface<FailedLoadCase> {};
+
+TEST_P(FailedLoad, GivesTheTicketBackAndRestoresTheSignedOutView) {
+    writeStrings();
+    ScriptedServer server =
+        serverAnswering({kTicketAccepted, GetParam().buddyList, GetParam().balance, kAccepted});
+    endpoint_ = server.url("/pagewright/soapserver.php");
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
+
+    expectSignedOutView(w, QStringLiteral("Textowl"));
+    EXPECT_EQ(w.surface()->view(), ViewKind::SignedOut);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].icon, Prompts::Icon::Error);
+    EXPECT_TRUE(messages()[0].text.startsWith(QStringLiteral("Unable to login")));
+    ASSERT_EQ(server.acceptedCount(), 1u);
+    const std::string sent = server.received(0);
+    const std::size_t logout = sent.find("apiLogout");
+    ASSERT_NE(logout, std::string::npos) << sent;
+    EXPECT_NE(sent.find("<ticket>T-17</ticket>", logout), std::string::npos);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, FailedLoad,
+                         ::testing::Values(FailedLoadCase{"BuddyListRefused", kRefused, kBalance},
+                                           FailedLoadCase{"BuddyListNotXml", "not xml", kBalance},
+                                           FailedLoadCase{"BuddyListMissing", kAccepted, kBalance},
+                                           FailedLoadCase{"BalanceRefused", kEmptyList, kRefused}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct RefusedSignInCase {
+    const char* name;
+    const char* result;
+};
+
+class RefusedSignIn : public SessionTest,
+                      public ::testing::WithParamInterface<RefusedSignInCase> {};
+
+TEST_P(RefusedSignIn, ShowsTheFailureAndKeepsTheSessionEmpty) {
+    ScriptedServer server = serverAnswering({GetParam().result});
+    endpoint_ = server.url("/pagewright/soapserver.php");
+    MainWindow& w = open();
+    signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
+
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_TRUE(w.serviceProxy().sessionTicket().empty());
+    EXPECT_FALSE(w.commandState().signingIn || w.commandState().signedIn);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl 2006 v.1.0"));
+    EXPECT_FALSE(w.signInButton()->isHidden());
+    // Nothing after the refused sign-in: no load, no logout.
+    EXPECT_EQ(server.received(0).find("apiGetBuddyList"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Session, RefusedSignIn,
+    ::testing::Values(RefusedSignInCase{"NoErrAttribute", "<result><ticket>T</ticket></result>"},
+                      RefusedSignInCase{"ErrNotZero",
+                                        R"(<result err="2"><ticket>T</ticket></result>)"},
+                      RefusedSignInCase{"NoTicketElement", kAccepted},
+                      RefusedSignInCase{"EmptyTicket", R"(<result err="0"><ticket/></result>)"},
+                      RefusedSignInCase{"NotXml", "ticket=T"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SessionTest, CancelledDialogCallsNothingAndChangesNothing) {
+    ScriptedServer server({ConnectionScript().readRequest().send(answer(kTicketAccepted))});
+    endpoint_ = server.url("/pagewright/soapserver.php");
+    MainWindow& w = open();
+    w.runCommand(kCmdSignInButton); // the scripted dialog is cancelled
+    EXPECT_EQ(prompts_->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
+    EXPECT_EQ(server.acceptedCount(), 0u);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl 2006 v.1.0"));
+    EXPECT_FALSE(w.session().loadTimer().isActive());
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(SessionTest, SignInDialogTextsComeFromTheCatalogue) {
+    MainWindow& w = open();
+    w.runCommand(kCmdSignInOut);
+    const auto asked = prompts_->askedOf(ScriptedPrompts::Kind::SignIn);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].caption, QStringLiteral("Textowl Sign In"));
+}
+
+} // namespace
+} // namespace textowl::testing

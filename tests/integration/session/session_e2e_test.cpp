@@ -1,0 +1,204 @@
+#include "buddylist/buddy_tree.h"
+#include "service/result_document.h"
+#include "service/service_proxy.h"
+#include "service/utf.h"
+#include "session_fixture.h"
+#include "support/service_process.h"
+#include "support/temp_dir.h"
+#include "ui/main_surface.h"
+#include "ui/tray_icon.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+
+namespace textowl::testing {
+namespace {
+
+const QString kAppTitle = QStringLiteral("Textowl");
+
+// The stand-in service as its own process, with the demo account, on a temporary database.
+class SessionEndToEnd : public SessionTest {
+protected:
+    void SetUp() override {
+        SessionTest::SetUp();
+        service_ = test::ServiceProcess::serve(PAGEWRIGHT_SERVICE_EXE,
+                                               data_.file("service.db").string(), {"--demo"});
+        ASSERT_TRUE(service_->ready()) << service_->stderrAll();
+        endpoint_ = service_->endpoint();
+        writeStrings();
+    }
+
+    void TearDown() override {
+        SessionTest::TearDown();
+        service_.reset();
+    }
+
+    // Asks the service through a second client; the window's own connection plays no part.
+    std::string askService(std::string_view operation, const std::string& ticket,
+                           const char* element) {
+        ServiceProxy other(endpoint_);
+        ServiceText result;
+        const ServiceText t = utf8ToUtf16(ticket);
+        const Status status = operation == "balance" ? other.apiBalanceSms(t, &result)
+                                                     : other.apiGetBuddyList(t, &result);
+        ResultDocument document;
+        if (failed(status) || failed(checkResult(result, document)))
+            return "refused";
+        return resultElement(document, element).value_or("");
+    }
+    bool ticketWorks(const std::string& ticket) {
+        return askService("balance", ticket, "balance") != "refused";
+    }
+
+    test::TempDir data_;
+    std::unique_ptr<test::ServiceProcess> service_;
+};
+
+TEST_F(SessionEndToEnd, DemoSignInShowsTheTreeTheBalanceAndTheUserInTheTitle) {
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+
+    const WindowState& s = w.commandState();
+    EXPECT_TRUE(s.signedIn);
+    EXPECT_FALSE(s.signingIn);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl - demo"));
+    EXPECT_TRUE(w.signInButton()->isHidden());
+    EXPECT_TRUE(w.registerButton()->isHidden());
+    EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("Sign &Out"));
+    for (int id : {kCmdAddContact, kCmdEditContact, kCmdAddGroup, kCmdTerms, kCmdAbout})
+        EXPECT_TRUE(w.mainMenu().action(id)->isEnabled()) << id;
+
+    BuddyTree* tree = w.session().buddyTree();
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(tree->isVisible());
+    EXPECT_EQ(tree->geometry(),
+              QRect(36, 74, w.surface()->width() - 41, w.surface()->height() - 120));
+    EXPECT_EQ(tree->selectedLine(), tree->rootLine());
+    // The root line is no buddy: selecting it settles the clipboard flags off.
+    EXPECT_FALSE(s.cutEnabled || s.copyEnabled || s.deleteEnabled);
+    EXPECT_NE(tree->findGroupLineByName(QStringLiteral("Family")), nullptr);
+    EXPECT_NE(tree->findGroupLineByName(QStringLiteral("Work")), nullptr);
+    QStringList topLevel;
+    for (int i = 0; i < tree->rootLine()->childCount(); ++i)
+        topLevel << tree->rootLine()->child(i)->text(0);
+    EXPECT_EQ(topLevel,
+              (QStringList{QStringLiteral("Alice"), QStringLiteral("Bobby"), QStringLiteral("Carl"),
+                           QStringLiteral("Family"), QStringLiteral("Work")}));
+
+    const std::string balance = askService("balance", w.serviceProxy().sessionTicket(), "balance");
+    ASSERT_FALSE(balance.empty());
+    EXPECT_EQ(w.session().balanceText(), QString::fromStdString(balance));
+    EXPECT_EQ(w.surface()->headerTexts().user, QStringLiteral("demo"));
+    EXPECT_EQ(w.surface()->headerTexts().balanceLine, QStringLiteral("Credits: ") +
+                                                          QString::fromStdString(balance) +
+                                                          QStringLiteral(" \u20ac"));
+    EXPECT_TRUE(w.session().interfaceDescription().has_value());
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(SessionEndToEnd, WrongPasswordShowsTheFailureAndChangesNothing) {
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("wrong"));
+
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text,
+              QStringLiteral("Unable to login at this time.  Please try your request again "
+                             "later..."));
+    EXPECT_EQ(messages()[0].caption, QStringLiteral("Textowl Message"));
+    EXPECT_EQ(messages()[0].icon, Prompts::Icon::Error);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl 2006 v.1.0"));
+    EXPECT_EQ(w.surface()->view(), ViewKind::SignedOut);
+    EXPECT_FALSE(w.signInButton()->isHidden());
+    EXPECT_TRUE(w.serviceProxy().sessionTicket().empty());
+    EXPECT_FALSE(w.session().loadTimer().isActive());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "no busy cursor left behind";
+
+    // The user may simply try again.
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    EXPECT_TRUE(w.commandState().signedIn);
+}
+
+TEST_F(SessionEndToEnd, SignOutReleasesTheTicketAndDestroysTheTree) {
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    const std::string ticket = w.serviceProxy().sessionTicket();
+    ASSERT_TRUE(ticketWorks(ticket));
+    QPointer<BuddyTree> tree = w.session().buddyTree();
+    ASSERT_FALSE(tree.isNull());
+
+    w.runCommand(kCmdSignInOut);
+
+    EXPECT_TRUE(tree.isNull());
+    expectSignedOutView(w, kAppTitle);
+    EXPECT_EQ(w.surface()->view(), ViewKind::SignedOut);
+    EXPECT_FALSE(ticketWorks(ticket)) << "the service still honours the ticket";
+    EXPECT_FALSE(w.session().interfaceDescription().has_value());
+}
+
+TEST_F(SessionEndToEnd, SigningInAgainAfterSignOutLoadsAFreshSession) {
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    const std::string first = w.serviceProxy().sessionTicket();
+    w.runCommand(kCmdSignInOut);
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+
+    EXPECT_TRUE(w.commandState().signedIn);
+    EXPECT_NE(w.serviceProxy().sessionTicket(), first);
+    ASSERT_NE(w.session().buddyTree(), nullptr);
+    EXPECT_EQ(w.session().buddyTree()->rootLine()->childCount(), 5);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl - demo"));
+}
+
+TEST_F(SessionEndToEnd, ReturningToTheListRefreshesTheBalance) {
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    const QString before = w.session().balanceText();
+    // Spend a credit from another client of the same session.
+    ServiceProxy other(endpoint_);
+    ServiceText result;
+    const ServiceText t = utf8ToUtf16(w.serviceProxy().sessionTicket());
+    ASSERT_EQ(other.apiSendSms(t, utf8ToUtf16("demo"), utf8ToUtf16("46701234567"),
+                               utf8ToUtf16("hi"), utf8ToUtf16("text"), utf8ToUtf16("0"),
+                               utf8ToUtf16(""), &result),
+              S_OK);
+
+    w.returnToBuddyList();
+
+    EXPECT_NE(w.session().balanceText(), before);
+    EXPECT_EQ(w.session().balanceText().toStdString(),
+              askService("balance", w.serviceProxy().sessionTicket(), "balance"));
+    EXPECT_TRUE(w.surface()->headerTexts().balanceLine.contains(w.session().balanceText()));
+    EXPECT_TRUE(w.session().buddyTree()->isVisible());
+}
+
+TEST_F(SessionEndToEnd, ExitSignsOutOnTheServiceBeforeTheLoopEnds) {
+    MainWindow& w = open(true);
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    const std::string ticket = w.serviceProxy().sessionTicket();
+    QTimer::singleShot(0, &w, [&w] { w.trayIcon()->menu()->actions().at(1)->trigger(); });
+    EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
+    EXPECT_FALSE(ticketWorks(ticket));
+    EXPECT_EQ(w.session().buddyTree(), nullptr);
+}
+
+TEST_F(SessionEndToEnd, FileExitSignsOutWhereThereIsNoTray) {
+    MainWindow& w = open(false);
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    const std::string ticket = w.serviceProxy().sessionTicket();
+    QTimer::singleShot(0, &w, [&w] { w.mainMenu().action(kCmdExit)->trigger(); });
+    EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
+    EXPECT_FALSE(ticketWorks(ticket));
+}
+
+} // namespace
+} // namespace textowl::testing

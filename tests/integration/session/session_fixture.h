@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/command_ids.h"
+#include "app/session_controller.h"
+#include "service/service_proxy.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QTest>
+
+namespace textowl::testing {
+
+// A window whose session runs for real: the sign-in answers come from the scripted prompts, the
+// post-sign-in load from the service behind endpoint_.
+class SessionTest : public WindowTest {
+protected:
+    // Answers the sign-in dialog, runs the session command and waits for the load to finish.
+    void signIn(MainWindow& w, const QString& user, const QString& password) {
+        prompts_->credentials.push_back(Prompts::Credentials{user, password});
+        w.runCommand(kCmdSignInOut);
+        EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.commandState().signingIn; }, 5000));
+    }
+
+    std::vector<ScriptedPrompts::Asked> messages() const {
+        return prompts_->askedOf(ScriptedPrompts::Kind::Message);
+    }
+
+    // Everything a signed-out window shows: nothing of the last session is left.
+    void expectSignedOutView(MainWindow& w, const QString& title) {
+        const WindowState& s = w.commandState();
+        EXPECT_FALSE(s.signingIn || s.signedIn || s.sending);
+        EXPECT_FALSE(s.cutEnabled || s.copyEnabled || s.pasteEnabled || s.deleteEnabled);
+        EXPECT_EQ(w.session().buddyTree(), nullptr);
+        EXPECT_FALSE(w.signInButton()->isHidden());
+        EXPECT_FALSE(w.registerButton()->isHidden());
+        EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Sign In"));
+        EXPECT_EQ(w.windowTitle(), title);
+        EXPECT_TRUE(w.serviceProxy().sessionTicket().empty());
+        EXPECT_TRUE(w.serviceProxy().sessionUserName().empty());
+        EXPECT_FALSE(w.mainMenu().action(kCmdAddContact)->isEnabled());
+        EXPECT_FALSE(w.session().loadTimer().isActive());
+    }
+};
+
+} // namespace textowl::testing
