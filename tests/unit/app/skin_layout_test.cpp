@@ -60,5 +60,29 @@ TEST(SkinLayout, ViewFollowsTheSessionFlags) {
     EXPECT_EQ(viewFor(false, true), ViewKind::SignedIn);
 }
 
+TEST(SkinLayout, HeaderLinksShareTheSpareWidthAsTheirGap) {
+    // Widths 60, 55 and 50 leave 33 of 198 pixels: a gap of 16.
+    const auto links = headerLinkRects(456, {60, 55, 50}, 13);
+    EXPECT_EQ(links[0], (PixelRect{40, 365, 75, 13}));  // x 40 to 115
+    EXPECT_EQ(links[1], (PixelRect{131, 365, 70, 13})); // x 131 to 201
+    EXPECT_EQ(links[2], (PixelRect{217, 365, 65, 13})); // x 217 to 282
+}
+
+TEST(SkinLayout, HeaderLinksKeepFifteenPixelsApartWhenTheTextsAreWide) {
+    for (const std::array<int, 3>& widths :
+         {std::array<int, 3>{66, 66, 66}, std::array<int, 3>{100, 100, 100}}) {
+        const auto links = headerLinkRects(456, widths, 13);
+        EXPECT_EQ(links[1].x, links[0].x + links[0].width + 15);
+        EXPECT_EQ(links[2].x, links[1].x + links[1].width + 15);
+    }
+    // 31 spare pixels: the half pixel is dropped.
+    const auto odd = headerLinkRects(456, {60, 55, 52}, 13);
+    EXPECT_EQ(odd[1].x, 40 + 75 + 15);
+}
+
+TEST(SkinLayout, HeaderLinkBoxSitsAboveTheLinksAcrossThePage) {
+    EXPECT_EQ(headerLinkBox(292, 456), (PixelRect{34, 362, 255, 20}));
+}
+
 } // namespace
 } // namespace textowl
