@@ -30,6 +30,11 @@ void drawFrame(QPainter& painter, const PixelRect& r, const QColor& colour) {
 MainSurface::MainSurface(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The fixed positions of the header and its links are made for an 11-pixel face; the desktop's
+    // usual font is wide enough to push the third link past the window's edge.
+    QFont normal(QStringLiteral("Arial"));
+    normal.setPixelSize(11);
+    setFont(normal);
     m_boldFont.setFamily(QStringLiteral("Arial"));
     m_boldFont.setPixelSize(14);
     m_boldFont.setWeight(QFont::ExtraBold);

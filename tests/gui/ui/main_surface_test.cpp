@@ -137,5 +137,84 @@ TEST_F(SurfaceTest, ForgottenPasswordSpotShowsHandAndPostsItsCommand) {
     EXPECT_EQ(posted, std::vector<int>{32800});
 }
 
+// A signed-in surface with the header texts, on a white page.
+class SignedInSurface : public SurfaceTest {
+protected:
+    void SetUp() override {
+        skin_.load(saveSkin(makeSkin(1, qRgb(255, 255, 255))));
+        surface_.setSkin(&skin_);
+        surface_.setCommandSink([this](int id) { posted_.push_back(id); });
+        surface_.setView(ViewKind::SignedIn);
+        surface_.setHasTabs(true);
+        surface_.setHeaderTexts(
+            {QStringLiteral("demo"),
+             QStringLiteral("Credits: 50 \u20ac"),
+             {QStringLiteral("Add A Contact"), QStringLiteral("Add A Group"),
+              QStringLiteral("Quick Send")},
+             {QStringLiteral("tip 1"), QStringLiteral("tip 2"), QStringLiteral("tip 3")}});
+        surface_.resize(292, 456);
+    }
+
+    // Text pixels: dark, and not the header band's own dark colour.
+    static int darkPixels(const QImage& shot, const QRect& area) {
+        const QRgb kHeaderColour = qRgb(10, 20, 30);
+        int dark = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                dark += shot.pixel(x, y) != kHeaderColour && qGray(shot.pixel(x, y)) < 100;
+        return dark;
+    }
+
+    Skin skin_;
+    MainSurface surface_;
+    std::vector<int> posted_;
+};
+
+TEST_F(SignedInSurface, HeaderShowsUserBalanceAndTheLinkBoxInFrameColourTwo) {
+    const QImage shot = paint(surface_);
+    EXPECT_GT(darkPixels(shot, QRect(25, 24, 60, 16)), 0);  // user name
+    EXPECT_GT(darkPixels(shot, QRect(37, 50, 100, 14)), 0); // balance line
+    const int h = 456;
+    EXPECT_EQ(shot.pixel(34, h - 94), qRgb(0, 255, 0));            // box, top left
+    EXPECT_EQ(shot.pixel(34 + 254, h - 94 + 19), qRgb(0, 255, 0)); // box, bottom right
+    for (const QRect& link : surface_.linkRects())
+        EXPECT_GT(darkPixels(shot, link.adjusted(15, 0, 0, 0)), 0);
+}
+
+TEST_F(SignedInSurface, WithoutTabsTheHeaderIsNotPainted) {
+    surface_.setHasTabs(false);
+    const QImage shot = paint(surface_);
+    EXPECT_EQ(darkPixels(shot, QRect(37, 50, 100, 14)), 0);
+    for (const QRect& link : surface_.linkRects())
+        EXPECT_TRUE(link.isEmpty());
+}
+
+TEST_F(SignedInSurface, EachLinkArmsUnderThePointerAndPostsItsCommand) {
+    surface_.show();
+    const auto links = surface_.linkRects();
+    ASSERT_EQ(links[0].left(), 40);
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        QTest::mouseMove(&surface_, links[i].center());
+        EXPECT_EQ(surface_.armedLink(), static_cast<int>(i));
+        EXPECT_EQ(surface_.cursor().shape(), Qt::PointingHandCursor);
+        EXPECT_EQ(surface_.toolTip(), QStringLiteral("tip %1").arg(i + 1));
+        QTest::mouseClick(&surface_, Qt::LeftButton, {}, links[i].center());
+    }
+    QTest::mouseMove(&surface_, QPoint(150, 200));
+    EXPECT_EQ(surface_.armedLink(), -1);
+    EXPECT_EQ(surface_.cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseClick(&surface_, Qt::LeftButton, {}, QPoint(150, 200));
+    EXPECT_EQ(posted_, (std::vector<int>{32779, 32783, 32782}));
+}
+
+TEST_F(SignedInSurface, LinkArmedBeforeTheSendPanelOpenedNoLongerActs) {
+    surface_.show();
+    const QPoint onLink = surface_.linkRects()[0].center();
+    QTest::mouseMove(&surface_, onLink);
+    surface_.setSending(true);
+    QTest::mouseClick(&surface_, Qt::LeftButton, {}, onLink);
+    EXPECT_TRUE(posted_.empty());
+}
+
 } // namespace
 } // namespace textowl
