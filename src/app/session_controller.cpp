@@ -32,11 +32,6 @@ QString lookUpText(const StringCatalogue& catalogue, const TextSource& source) {
     return qs(lookUp(catalogue, source));
 }
 
-// Where the current page sits while there is no footer view.
-QRect pageArea(const QSize& client) {
-    return QRect(36, 74, client.width() - 41, client.height() - 120);
-}
-
 } // namespace
 
 SessionController::SessionController(MainWindow& window, ServiceProxy& proxy)
@@ -296,8 +291,12 @@ void SessionController::updateHeader() {
 }
 
 void SessionController::layoutPage() {
-    if (m_tree != nullptr)
-        m_tree->setGeometry(pageArea(m_window.surface()->size()));
+    if (m_tree == nullptr)
+        return;
+    const bool footer = m_interface && interfaceHasFooter(*m_interface);
+    const QSize client = m_window.surface()->size();
+    const PageArea area = pageArea(client.width(), client.height(), footer);
+    m_tree->setGeometry(area.x, area.y, area.width, area.height);
 }
 
 bool SessionController::eventFilter(QObject* watched, QEvent* event) {

@@ -1,10 +1,48 @@
 // Saves pictures of the main window for review: textowl_screenshot OUTPUT_DIR [LANGUAGE].
+// With TEXTOWL_SERVICE_URL set it also signs in there as demo / demo and saves the signed-in
+// window, once as loaded and once with a buddy selected.
+#include "app/command_ids.h"
 #include "app/main_window.h"
+#include "app/session_controller.h"
+#include "buddylist/buddy_tree.h"
+#include "support/qt/scripted_prompts.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
 #include <QTimer>
+#include <cstdlib>
+
+namespace {
+
+using textowl::MainWindow;
+
+void save(MainWindow& window, const QString& out, const QString& name, const QString& suffix) {
+    window.grab().save(out + QLatin1Char('/') + name + suffix + QStringLiteral(".png"));
+}
+
+void fakeSigningIn(MainWindow& window) {
+    textowl::WindowState state;
+    state.signingIn = true;
+    window.signInButton()->hide();
+    window.registerButton()->hide();
+    window.setCommandState(state);
+}
+
+// Signs in for real; the signing-in view shows until the load's timer fires.
+void signIn(MainWindow& window, textowl::testing::ScriptedPrompts& prompts) {
+    prompts.credentials.push_back(
+        textowl::Prompts::Credentials{QStringLiteral("demo"), QStringLiteral("demo")});
+    window.runCommand(textowl::kCmdSignInOut);
+}
+
+void selectFirstBuddy(MainWindow& window) {
+    textowl::BuddyTree* tree = window.session().buddyTree();
+    if (tree != nullptr && tree->rootLine()->childCount() > 0)
+        tree->selectLine(tree->rootLine()->child(0));
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -14,21 +52,34 @@ int main(int argc, char** argv) {
         argc > 2 ? QStringLiteral("_") + QString::fromLocal8Bit(argv[2]) : QString();
     if (argc > 2)
         textowl::StringCatalogue::setCurrentLanguageName(argv[2]);
-    textowl::MainWindow::Options options;
+    const bool live = std::getenv("TEXTOWL_SERVICE_URL") != nullptr;
+
+    auto prompts = std::make_unique<textowl::testing::ScriptedPrompts>();
+    textowl::testing::ScriptedPrompts& answers = *prompts;
+    MainWindow::Options options;
     options.trayAvailable = true;
-    textowl::MainWindow window(std::move(options));
+    options.prompts = std::move(prompts);
+    MainWindow window(std::move(options));
     window.show();
     QTimer::singleShot(300, &window, [&] {
-        window.grab().save(out + QStringLiteral("/signed_out") + suffix + QStringLiteral(".png"));
-        textowl::WindowState state;
-        state.signingIn = true;
-        window.signInButton()->hide();
-        window.registerButton()->hide();
-        window.setCommandState(state);
-        QTimer::singleShot(100, &window, [&] {
-            window.grab().save(out + QStringLiteral("/signing_in") + suffix +
-                               QStringLiteral(".png"));
+        save(window, out, QStringLiteral("signed_out"), suffix);
+        if (live)
+            signIn(window, answers);
+        else
+            fakeSigningIn(window);
+        save(window, out, QStringLiteral("signing_in"), suffix);
+        if (!live) {
             QApplication::quit();
+            return;
+        }
+        QTimer::singleShot(1500, &window, [&] {
+            save(window, out, QStringLiteral("signed_in"), suffix);
+            selectFirstBuddy(window);
+            QTimer::singleShot(200, &window, [&] {
+                save(window, out, QStringLiteral("signed_in_buddy"), suffix);
+                window.runCommand(textowl::kCmdSignInOut);
+                QApplication::quit();
+            });
         });
     });
     return QApplication::exec();
