@@ -1,5 +1,7 @@
 #include "server/store.h"
 
+#include <map>
+
 namespace textowl::server {
 namespace {
 
@@ -49,7 +51,43 @@ Buddy readBuddy(const Statement& s) {
                  BuddyFields{s.text(1), s.text(2), s.text(3), s.text(4), s.text(5), s.text(6)}};
 }
 
+// Binds the six buddy fields to consecutive parameters from first on.
+Statement& bindFields(Statement& s, int first, const BuddyFields& f) {
+    return s.bind(first, f.firstname)
+        .bind(first + 1, f.lastname)
+        .bind(first + 2, f.nickname)
+        .bind(first + 3, f.cellphone)
+        .bind(first + 4, f.email)
+        .bind(first + 5, f.birthday);
+}
+
+bool succeeded(Err err) {
+    return err == Err::Ok;
+}
+
+template <typename T> bool succeeded(const Outcome<T>& outcome) {
+    return outcome.err == Err::Ok;
+}
+
 } // namespace
+
+template <typename Body> auto Store::write(Body&& body) {
+    Lock lock(mutex_);
+    Transaction t(db_);
+    auto outcome = body();
+    if (succeeded(outcome)) {
+        t.commit();
+    }
+    return outcome;
+}
+
+template <typename Body> auto Store::read(Body&& body) {
+    Lock lock(mutex_);
+    Transaction t(db_, Kind::Read);
+    auto outcome = body();
+    t.commit();
+    return outcome;
+}
 
 Store::Store(const std::string& path) : db_(path) {
     // WAL keeps readers off the writer's back, and with synchronous FULL every commit that
@@ -61,25 +99,53 @@ Store::Store(const std::string& path) : db_(path) {
 }
 
 void Store::createSchema() {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    db_.exec(kSchema);
-    t.commit();
+    write([&] {
+        db_.exec(kSchema);
+        return Err::Ok;
+    });
+}
+
+Err Store::changedOrNotFound() const {
+    return db_.changes() == 0 ? Err::NotFound : Err::Ok;
+}
+
+bool Store::accountExists(const std::string& name) {
+    return Statement(db_, "SELECT 1 FROM accounts WHERE name = ?1").bind(1, name).step();
+}
+
+AccountId Store::insertAccount(const std::string& name, const std::string& passwordHash,
+                               std::int64_t balanceCents) {
+    Statement(db_, "INSERT INTO accounts(name, password_hash, balance_cents) VALUES(?1, ?2, ?3)")
+        .bind(1, name)
+        .bind(2, passwordHash)
+        .bind(3, balanceCents)
+        .run();
+    return db_.lastInsertId();
 }
 
 Err Store::createAccount(const std::string& name, const std::string& passwordHash,
                          std::int64_t balanceCents) {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    Statement exists(db_, "SELECT 1 FROM accounts WHERE name = ?1");
-    if (exists.bind(1, name).step()) {
-        return Err::Duplicate;
-    }
-    Statement insert(db_,
-                     "INSERT INTO accounts(name, password_hash, balance_cents) VALUES(?1, ?2, ?3)");
-    insert.bind(1, name).bind(2, passwordHash).bind(3, balanceCents).run();
-    t.commit();
-    return Err::Ok;
+    return createSeededAccount({name, passwordHash, balanceCents, {}, {}});
+}
+
+Err Store::createSeededAccount(const AccountSeed& seed) {
+    return write([&] {
+        if (accountExists(seed.name)) {
+            return Err::Duplicate;
+        }
+        const AccountId account = insertAccount(seed.name, seed.passwordHash, seed.balanceCents);
+        std::map<std::string, std::int64_t> groupIds{{"", 0}};
+        for (const std::string& name : seed.groups) {
+            groupIds[name] = insertGroup(account, name);
+        }
+        for (const AccountSeed::Member& member : seed.buddies) {
+            const std::int64_t buddy = insertBuddy(account, member.fields);
+            for (const std::string& group : member.groups) {
+                insertPlacement(buddy, groupIds.at(group));
+            }
+        }
+        return Err::Ok;
+    });
 }
 
 std::optional<Account> Store::findAccount(const std::string& name) {
@@ -109,15 +175,17 @@ std::int64_t Store::balanceCents(AccountId account) {
 // Signing in sweeps the sessions that have expired, so lookups stay reads.
 void Store::createSession(AccountId account, const std::string& tokenHash, std::int64_t now,
                           std::int64_t idleSeconds) {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    Statement(db_, "DELETE FROM sessions WHERE last_used < ?1").bind(1, now - idleSeconds).run();
-    Statement(db_, "INSERT INTO sessions(token_hash, account_id, last_used) VALUES(?1, ?2, ?3)")
-        .bindBlob(1, tokenHash)
-        .bind(2, account)
-        .bind(3, now)
-        .run();
-    t.commit();
+    write([&] {
+        Statement(db_, "DELETE FROM sessions WHERE last_used < ?1")
+            .bind(1, now - idleSeconds)
+            .run();
+        Statement(db_, "INSERT INTO sessions(token_hash, account_id, last_used) VALUES(?1, ?2, ?3)")
+            .bindBlob(1, tokenHash)
+            .bind(2, account)
+            .bind(3, now)
+            .run();
+        return Err::Ok;
+    });
 }
 
 std::optional<AccountId> Store::touchSession(const std::string& tokenHash, std::int64_t now,
@@ -149,48 +217,54 @@ std::optional<AccountId> Store::touchSession(const std::string& tokenHash, std::
 }
 
 bool Store::deleteSession(const std::string& tokenHash) {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    Statement(db_, "DELETE FROM sessions WHERE token_hash = ?1").bindBlob(1, tokenHash).run();
-    const bool deleted = db_.changes() > 0;
-    t.commit();
-    return deleted;
+    return write([&] {
+               Statement(db_, "DELETE FROM sessions WHERE token_hash = ?1")
+                   .bindBlob(1, tokenHash)
+                   .run();
+               return changedOrNotFound();
+           }) == Err::Ok;
+}
+
+std::vector<Buddy> Store::members(AccountId account, std::int64_t groupId) {
+    Statement s(db_, (std::string("SELECT ") + kBuddyColumns +
+                      " FROM placements p JOIN buddies b ON b.id = p.buddy_id"
+                      " WHERE b.account_id = ?1 AND p.group_id = ?2 ORDER BY p.seq")
+                         .c_str());
+    s.bind(1, account).bind(2, groupId);
+    std::vector<Buddy> buddies;
+    while (s.step()) {
+        buddies.push_back(readBuddy(s));
+    }
+    return buddies;
 }
 
 BuddyList Store::buddyList(AccountId account) {
-    Lock lock(mutex_);
-    Transaction t(db_, Kind::Read);
-    BuddyList list;
-    Statement top(db_, (std::string("SELECT ") + kBuddyColumns +
-                        " FROM placements p JOIN buddies b ON b.id = p.buddy_id"
-                        " WHERE b.account_id = ?1 AND p.group_id = 0 ORDER BY p.seq")
-                           .c_str());
-    top.bind(1, account);
-    while (top.step()) {
-        list.topLevel.push_back(readBuddy(top));
-    }
-    Statement groups(db_, "SELECT id, name FROM buddy_groups WHERE account_id = ?1 ORDER BY id");
-    groups.bind(1, account);
-    while (groups.step()) {
-        list.groups.push_back(BuddyGroup{groups.integer(0), groups.text(1), {}});
-    }
-    for (BuddyGroup& group : list.groups) {
-        Statement m(db_, (std::string("SELECT ") + kBuddyColumns +
-                          " FROM placements p JOIN buddies b ON b.id = p.buddy_id"
-                          " WHERE b.account_id = ?1 AND p.group_id = ?2 ORDER BY p.seq")
-                             .c_str());
-        m.bind(1, account).bind(2, group.id);
-        while (m.step()) {
-            group.members.push_back(readBuddy(m));
+    return read([&] {
+        BuddyList list;
+        list.topLevel = members(account, 0);
+        Statement groups(db_,
+                         "SELECT id, name FROM buddy_groups WHERE account_id = ?1 ORDER BY id");
+        groups.bind(1, account);
+        while (groups.step()) {
+            list.groups.push_back(BuddyGroup{groups.integer(0), groups.text(1), {}});
         }
-    }
-    t.commit();
-    return list;
+        for (BuddyGroup& group : list.groups) {
+            group.members = members(account, group.id);
+        }
+        return list;
+    });
 }
 
 bool Store::buddyExists(AccountId account, std::int64_t buddyId) {
     Statement s(db_, "SELECT 1 FROM buddies WHERE id = ?1 AND account_id = ?2");
     return s.bind(1, buddyId).bind(2, account).step();
+}
+
+std::int64_t Store::insertBuddy(AccountId account, const BuddyFields& f) {
+    Statement insert(db_, "INSERT INTO buddies(account_id, firstname, lastname, nickname,"
+                          " cellphone, email, birthday) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    bindFields(insert.bind(1, account), 2, f).run();
+    return db_.lastInsertId();
 }
 
 // Group 0 is the top level, which every account has.
@@ -202,223 +276,194 @@ bool Store::groupExists(AccountId account, std::int64_t groupId) {
     return s.bind(1, groupId).bind(2, account).step();
 }
 
+// Whether a group other than exceptId already has this exact name.
+bool Store::groupNamed(AccountId account, const std::string& name, std::int64_t exceptId) {
+    Statement s(db_, "SELECT 1 FROM buddy_groups WHERE account_id = ?1 AND name = ?2 AND id <> ?3");
+    return s.bind(1, account).bind(2, name).bind(3, exceptId).step();
+}
+
+std::int64_t Store::insertGroup(AccountId account, const std::string& name) {
+    Statement(db_, "INSERT INTO buddy_groups(account_id, name) VALUES(?1, ?2)")
+        .bind(1, account)
+        .bind(2, name)
+        .run();
+    return db_.lastInsertId();
+}
+
 bool Store::placed(std::int64_t buddyId, std::int64_t groupId) {
     Statement s(db_, "SELECT 1 FROM placements WHERE buddy_id = ?1 AND group_id = ?2");
     return s.bind(1, buddyId).bind(2, groupId).step();
 }
 
-Outcome<std::int64_t> Store::addBuddy(AccountId account, std::int64_t groupId,
-                                      const BuddyFields& f) {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    if (!groupExists(account, groupId)) {
-        return {Err::NotFound, 0};
-    }
-    Statement(db_, "INSERT INTO buddies(account_id, firstname, lastname, nickname, cellphone,"
-                   " email, birthday) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)")
-        .bind(1, account)
-        .bind(2, f.firstname)
-        .bind(3, f.lastname)
-        .bind(4, f.nickname)
-        .bind(5, f.cellphone)
-        .bind(6, f.email)
-        .bind(7, f.birthday)
-        .run();
-    const std::int64_t id = db_.lastInsertId();
+void Store::insertPlacement(std::int64_t buddyId, std::int64_t groupId) {
     Statement(db_, "INSERT INTO placements(buddy_id, group_id) VALUES(?1, ?2)")
-        .bind(1, id)
+        .bind(1, buddyId)
         .bind(2, groupId)
         .run();
-    t.commit();
-    return {Err::Ok, id};
 }
 
-Err Store::updateBuddy(AccountId account, std::int64_t buddyId, const BuddyFields& f) {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    Statement(db_, "UPDATE buddies SET firstname = ?3, lastname = ?4, nickname = ?5,"
-                   " cellphone = ?6, email = ?7, birthday = ?8 WHERE id = ?1 AND account_id = ?2")
-        .bind(1, buddyId)
-        .bind(2, account)
-        .bind(3, f.firstname)
-        .bind(4, f.lastname)
-        .bind(5, f.nickname)
-        .bind(6, f.cellphone)
-        .bind(7, f.email)
-        .bind(8, f.birthday)
-        .run();
-    if (db_.changes() == 0) {
-        return Err::NotFound;
-    }
-    t.commit();
-    return Err::Ok;
-}
-
-Err Store::deleteBuddy(AccountId account, std::int64_t buddyId) {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    Statement(db_, "DELETE FROM buddies WHERE id = ?1 AND account_id = ?2")
-        .bind(1, buddyId)
-        .bind(2, account)
-        .run();
-    if (db_.changes() == 0) {
-        return Err::NotFound;
-    }
-    t.commit();
-    return Err::Ok;
-}
-
-Err Store::removePlacement(AccountId account, std::int64_t buddyId, std::int64_t groupId) {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    if (!buddyExists(account, buddyId)) {
-        return Err::NotFound;
-    }
+void Store::deletePlacement(std::int64_t buddyId, std::int64_t groupId) {
     Statement(db_, "DELETE FROM placements WHERE buddy_id = ?1 AND group_id = ?2")
         .bind(1, buddyId)
         .bind(2, groupId)
         .run();
-    if (db_.changes() == 0) {
-        return Err::NotFound;
-    }
-    t.commit();
-    return Err::Ok;
+}
+
+Outcome<std::int64_t> Store::addBuddy(AccountId account, std::int64_t groupId,
+                                      const BuddyFields& f) {
+    return write([&]() -> Outcome<std::int64_t> {
+        if (!groupExists(account, groupId)) {
+            return {Err::NotFound, 0};
+        }
+        const std::int64_t id = insertBuddy(account, f);
+        insertPlacement(id, groupId);
+        return {Err::Ok, id};
+    });
+}
+
+Err Store::updateBuddy(AccountId account, std::int64_t buddyId, const BuddyFields& f) {
+    return write([&] {
+        Statement update(db_, "UPDATE buddies SET firstname = ?3, lastname = ?4, nickname = ?5,"
+                              " cellphone = ?6, email = ?7, birthday = ?8"
+                              " WHERE id = ?1 AND account_id = ?2");
+        bindFields(update.bind(1, buddyId).bind(2, account), 3, f).run();
+        return changedOrNotFound();
+    });
+}
+
+Err Store::deleteBuddy(AccountId account, std::int64_t buddyId) {
+    return write([&] {
+        Statement(db_, "DELETE FROM buddies WHERE id = ?1 AND account_id = ?2")
+            .bind(1, buddyId)
+            .bind(2, account)
+            .run();
+        return changedOrNotFound();
+    });
+}
+
+Err Store::removePlacement(AccountId account, std::int64_t buddyId, std::int64_t groupId) {
+    return write([&] {
+        if (!buddyExists(account, buddyId)) {
+            return Err::NotFound;
+        }
+        deletePlacement(buddyId, groupId);
+        return changedOrNotFound();
+    });
 }
 
 // The buddy record outlives its last placement: a cut removes the placement before the paste
 // copies the buddy back in, naming the location it was cut from.
 Err Store::copyPlacement(AccountId account, std::int64_t buddyId, std::int64_t toGroup) {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    if (!buddyExists(account, buddyId) || !groupExists(account, toGroup)) {
-        return Err::NotFound;
-    }
-    if (placed(buddyId, toGroup)) {
-        return Err::Duplicate;
-    }
-    Statement(db_, "INSERT INTO placements(buddy_id, group_id) VALUES(?1, ?2)")
-        .bind(1, buddyId)
-        .bind(2, toGroup)
-        .run();
-    t.commit();
-    return Err::Ok;
+    return write([&] {
+        if (!buddyExists(account, buddyId) || !groupExists(account, toGroup)) {
+            return Err::NotFound;
+        }
+        if (placed(buddyId, toGroup)) {
+            return Err::Duplicate;
+        }
+        insertPlacement(buddyId, toGroup);
+        return Err::Ok;
+    });
 }
 
 Err Store::movePlacement(AccountId account, std::int64_t buddyId, std::int64_t fromGroup,
                          std::int64_t toGroup) {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    if (!buddyExists(account, buddyId) || !groupExists(account, toGroup) ||
-        !placed(buddyId, fromGroup)) {
-        return Err::NotFound;
-    }
-    if (placed(buddyId, toGroup)) {
-        return Err::Duplicate;
-    }
-    Statement(db_, "DELETE FROM placements WHERE buddy_id = ?1 AND group_id = ?2")
-        .bind(1, buddyId)
-        .bind(2, fromGroup)
-        .run();
-    Statement(db_, "INSERT INTO placements(buddy_id, group_id) VALUES(?1, ?2)")
-        .bind(1, buddyId)
-        .bind(2, toGroup)
-        .run();
-    t.commit();
-    return Err::Ok;
+    return write([&] {
+        if (!buddyExists(account, buddyId) || !groupExists(account, toGroup) ||
+            !placed(buddyId, fromGroup)) {
+            return Err::NotFound;
+        }
+        if (placed(buddyId, toGroup)) {
+            return Err::Duplicate;
+        }
+        deletePlacement(buddyId, fromGroup);
+        insertPlacement(buddyId, toGroup);
+        return Err::Ok;
+    });
 }
 
 Outcome<std::int64_t> Store::addGroup(AccountId account, const std::string& name) {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    Statement exists(db_, "SELECT 1 FROM buddy_groups WHERE account_id = ?1 AND name = ?2");
-    if (exists.bind(1, account).bind(2, name).step()) {
-        return {Err::Duplicate, 0};
-    }
-    Statement(db_, "INSERT INTO buddy_groups(account_id, name) VALUES(?1, ?2)")
-        .bind(1, account)
-        .bind(2, name)
-        .run();
-    const std::int64_t id = db_.lastInsertId();
-    t.commit();
-    return {Err::Ok, id};
+    return write([&]() -> Outcome<std::int64_t> {
+        if (groupNamed(account, name)) {
+            return {Err::Duplicate, 0};
+        }
+        return {Err::Ok, insertGroup(account, name)};
+    });
 }
 
 Err Store::renameGroup(AccountId account, std::int64_t groupId, const std::string& name) {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    if (groupId == 0 || !groupExists(account, groupId)) {
-        return Err::NotFound;
-    }
-    Statement other(db_,
-                    "SELECT 1 FROM buddy_groups WHERE account_id = ?1 AND name = ?2 AND id <> ?3");
-    if (other.bind(1, account).bind(2, name).bind(3, groupId).step()) {
-        return Err::Duplicate;
-    }
-    Statement(db_, "UPDATE buddy_groups SET name = ?2 WHERE id = ?1")
-        .bind(1, groupId)
-        .bind(2, name)
-        .run();
-    t.commit();
-    return Err::Ok;
+    return write([&] {
+        if (groupId == 0 || !groupExists(account, groupId)) {
+            return Err::NotFound;
+        }
+        if (groupNamed(account, name, groupId)) {
+            return Err::Duplicate;
+        }
+        Statement(db_, "UPDATE buddy_groups SET name = ?2 WHERE id = ?1")
+            .bind(1, groupId)
+            .bind(2, name)
+            .run();
+        return Err::Ok;
+    });
 }
 
 Err Store::deleteGroup(AccountId account, std::int64_t groupId) {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    if (groupId == 0 || !groupExists(account, groupId)) {
-        return Err::NotFound;
-    }
-    Statement(db_, "DELETE FROM placements WHERE group_id = ?1").bind(1, groupId).run();
-    Statement(db_, "DELETE FROM buddy_groups WHERE id = ?1").bind(1, groupId).run();
-    t.commit();
-    return Err::Ok;
+    return write([&] {
+        if (groupId == 0 || !groupExists(account, groupId)) {
+            return Err::NotFound;
+        }
+        Statement(db_, "DELETE FROM placements WHERE group_id = ?1").bind(1, groupId).run();
+        Statement(db_, "DELETE FROM buddy_groups WHERE id = ?1").bind(1, groupId).run();
+        return Err::Ok;
+    });
 }
 
 Outcome<std::vector<std::string>> Store::groupPhones(AccountId account, const std::string& name) {
-    Lock lock(mutex_);
-    Transaction t(db_, Kind::Read);
-    Statement group(db_, "SELECT id FROM buddy_groups WHERE account_id = ?1 AND name = ?2");
-    if (!group.bind(1, account).bind(2, name).step()) {
-        return {Err::NotFound, {}};
-    }
-    Statement members(db_, "SELECT b.cellphone FROM placements p JOIN buddies b"
-                           " ON b.id = p.buddy_id WHERE p.group_id = ?1 AND b.account_id = ?2"
-                           " AND b.cellphone <> '' ORDER BY p.seq");
-    members.bind(1, group.integer(0)).bind(2, account);
-    Outcome<std::vector<std::string>> result;
-    while (members.step()) {
-        result.value.push_back(members.text(0));
-    }
-    t.commit();
-    return result;
+    return read([&]() -> Outcome<std::vector<std::string>> {
+        Statement group(db_, "SELECT id FROM buddy_groups WHERE account_id = ?1 AND name = ?2");
+        if (!group.bind(1, account).bind(2, name).step()) {
+            return {Err::NotFound, {}};
+        }
+        Statement members(db_, "SELECT b.cellphone FROM placements p JOIN buddies b"
+                               " ON b.id = p.buddy_id WHERE p.group_id = ?1 AND b.account_id = ?2"
+                               " AND b.cellphone <> '' ORDER BY p.seq");
+        members.bind(1, group.integer(0)).bind(2, account);
+        Outcome<std::vector<std::string>> result;
+        while (members.step()) {
+            result.value.push_back(members.text(0));
+        }
+        return result;
+    });
 }
 
 Err Store::queueMessages(AccountId account, const std::vector<OutboxMessage>& messages,
                          std::int64_t costCents, std::int64_t now) {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    Statement charge(db_, "UPDATE accounts SET balance_cents = balance_cents - ?2"
-                          " WHERE id = ?1 AND balance_cents >= ?2");
-    charge.bind(1, account).bind(2, costCents).run();
-    if (db_.changes() == 0) {
-        return Err::InsufficientCredit;
-    }
-    for (const OutboxMessage& m : messages) {
-        Statement(db_, "INSERT INTO outbox(account_id, sender, recipient, type, unicode, schedule,"
-                       " parts, text, accepted) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)")
+    return write([&] {
+        Statement(db_, "UPDATE accounts SET balance_cents = balance_cents - ?2"
+                       " WHERE id = ?1 AND balance_cents >= ?2")
             .bind(1, account)
-            .bind(2, m.sender)
-            .bind(3, m.recipient)
-            .bind(4, m.type)
-            .bind(5, std::int64_t{m.unicode ? 1 : 0})
-            .bind(6, m.schedule)
-            .bind(7, std::int64_t{m.parts})
-            .bind(8, m.text)
-            .bind(9, now)
+            .bind(2, costCents)
             .run();
-    }
-    t.commit();
-    return Err::Ok;
+        if (db_.changes() == 0) {
+            return Err::InsufficientCredit;
+        }
+        for (const OutboxMessage& m : messages) {
+            Statement(db_, "INSERT INTO outbox(account_id, sender, recipient, type, unicode,"
+                           " schedule, parts, text, accepted)"
+                           " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)")
+                .bind(1, account)
+                .bind(2, m.sender)
+                .bind(3, m.recipient)
+                .bind(4, m.type)
+                .bind(5, std::int64_t{m.unicode ? 1 : 0})
+                .bind(6, m.schedule)
+                .bind(7, std::int64_t{m.parts})
+                .bind(8, m.text)
+                .bind(9, now)
+                .run();
+        }
+        return Err::Ok;
+    });
 }
 
 std::vector<OutboxMessage> Store::outbox(const std::optional<std::string>& user) {
@@ -439,22 +484,22 @@ std::vector<OutboxMessage> Store::outbox(const std::optional<std::string>& user)
 }
 
 Store::Totals Store::totals(AccountId account) {
-    Lock lock(mutex_);
-    Transaction t(db_, Kind::Read);
-    auto count = [&](const char* sql) {
-        Statement s(db_, sql);
-        s.bind(1, account).step();
-        return s.integer(0);
-    };
-    Totals totals;
-    totals.buddies = count("SELECT count(*) FROM buddies WHERE account_id = ?1");
-    totals.groups = count("SELECT count(*) FROM buddy_groups WHERE account_id = ?1");
-    totals.placements = count("SELECT count(*) FROM placements p JOIN buddies b"
-                              " ON b.id = p.buddy_id WHERE b.account_id = ?1");
-    totals.messages = count("SELECT count(*) FROM outbox WHERE account_id = ?1");
-    totals.messageParts = count("SELECT coalesce(sum(parts), 0) FROM outbox WHERE account_id = ?1");
-    t.commit();
-    return totals;
+    return read([&] {
+        auto count = [&](const char* sql) {
+            Statement s(db_, sql);
+            s.bind(1, account).step();
+            return s.integer(0);
+        };
+        Totals totals;
+        totals.buddies = count("SELECT count(*) FROM buddies WHERE account_id = ?1");
+        totals.groups = count("SELECT count(*) FROM buddy_groups WHERE account_id = ?1");
+        totals.placements = count("SELECT count(*) FROM placements p JOIN buddies b"
+                                  " ON b.id = p.buddy_id WHERE b.account_id = ?1");
+        totals.messages = count("SELECT count(*) FROM outbox WHERE account_id = ?1");
+        totals.messageParts =
+            count("SELECT coalesce(sum(parts), 0) FROM outbox WHERE account_id = ?1");
+        return totals;
+    });
 }
 
 } // namespace textowl::server

@@ -53,6 +53,19 @@ template <typename T> struct Outcome {
     T value{};
 };
 
+// An account together with its buddy list, for accounts that must appear whole or not at all.
+struct AccountSeed {
+    struct Member {
+        BuddyFields fields;
+        std::vector<std::string> groups; // group names; "" is the top level
+    };
+    std::string name;
+    std::string passwordHash;
+    std::int64_t balanceCents = 0;
+    std::vector<std::string> groups; // created in this order
+    std::vector<Member> buddies;     // created and placed in this order
+};
+
 // All persistent state. Every method is one transaction on one shared connection, so the
 // service sees a consistent database from any number of request threads. Every query that
 // touches buddies, groups or messages is scoped by the account id.
@@ -62,6 +75,9 @@ public:
 
     Err createAccount(const std::string& name, const std::string& passwordHash,
                       std::int64_t balanceCents);
+    // The account, its groups, buddies and placements in one transaction; Duplicate, and
+    // nothing written, when the name is taken.
+    Err createSeededAccount(const AccountSeed& seed);
     std::optional<Account> findAccount(const std::string& name);
     std::optional<std::string> accountName(AccountId account);
     std::int64_t balanceCents(AccountId account);
@@ -101,10 +117,26 @@ public:
     Totals totals(AccountId account);
 
 private:
+    // One locked transaction around body; a write commits only when body reports success.
+    template <typename Body> auto write(Body&& body);
+    template <typename Body> auto read(Body&& body);
     void createSchema();
+
+    // The pieces below run inside a transaction that the caller holds.
+    bool accountExists(const std::string& name);
+    AccountId insertAccount(const std::string& name, const std::string& passwordHash,
+                            std::int64_t balanceCents);
     bool buddyExists(AccountId account, std::int64_t buddyId);
+    std::int64_t insertBuddy(AccountId account, const BuddyFields& f);
+    std::vector<Buddy> members(AccountId account, std::int64_t groupId); // 0: the top level
     bool groupExists(AccountId account, std::int64_t groupId);
+    bool groupNamed(AccountId account, const std::string& name, std::int64_t exceptId = 0);
+    std::int64_t insertGroup(AccountId account, const std::string& name);
     bool placed(std::int64_t buddyId, std::int64_t groupId);
+    void insertPlacement(std::int64_t buddyId, std::int64_t groupId);
+    void deletePlacement(std::int64_t buddyId, std::int64_t groupId);
+    // NotFound when the last statement changed no row.
+    Err changedOrNotFound() const;
 
     std::mutex mutex_;
     SqliteDb db_;
