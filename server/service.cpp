@@ -259,24 +259,25 @@ Err PagewrightService::createAccount(const std::string& name, const std::string&
     return store_.createAccount(name, *hash, balanceCents);
 }
 
+// Written in one transaction, so that a server stopped while setting it up leaves either no
+// demo account (and the next start creates it) or the whole one.
 void PagewrightService::ensureDemoAccount() {
-    if (store_.createAccount("demo", kDemoPasswordHash, 50 * 100) != Err::Ok) {
-        return;
-    }
-    const AccountId demo = store_.findAccount("demo")->id;
-    auto buddy = [&](std::int64_t group, const char* first, const char* last, const char* nick,
-                     const char* phone) {
-        return store_.addBuddy(demo, group, {first, last, nick, phone, "", "0-00-00"}).value;
+    auto member = [](const char* first, const char* last, const char* nick, const char* phone,
+                     std::vector<std::string> groups) {
+        return AccountSeed::Member{{first, last, nick, phone, "", "0-00-00"}, std::move(groups)};
     };
-    buddy(0, "Alice", "Anders", "", "46701234567");
-    const std::int64_t bob = buddy(0, "Bob", "Berg", "Bobby", "46702345678");
-    buddy(0, "Carl", "Clark", "", "46703456789");
-    const std::int64_t family = store_.addGroup(demo, "Family").value;
-    const std::int64_t work = store_.addGroup(demo, "Work").value;
-    buddy(family, "Dora", "Dahl", "Mum", "46704567890");
-    buddy(family, "Erik", "Dahl", "", "46705678901");
-    store_.copyPlacement(demo, bob, work);
-    buddy(work, "Frida", "Falk", "", "46706789012");
+    store_.createSeededAccount({"demo",
+                                kDemoPasswordHash,
+                                50 * 100,
+                                {"Family", "Work"},
+                                {
+                                    member("Alice", "Anders", "", "46701234567", {""}),
+                                    member("Bob", "Berg", "Bobby", "46702345678", {"", "Work"}),
+                                    member("Carl", "Clark", "", "46703456789", {""}),
+                                    member("Dora", "Dahl", "Mum", "46704567890", {"Family"}),
+                                    member("Erik", "Dahl", "", "46705678901", {"Family"}),
+                                    member("Frida", "Falk", "", "46706789012", {"Work"}),
+                                }});
 }
 
 std::optional<AccountId> PagewrightService::accountForTicket(const std::string& ticket) {
