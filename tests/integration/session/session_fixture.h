@@ -9,6 +9,13 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <ostream>
+
+// Readable failures: QString as its text, not as bytes.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace textowl::testing {
 
 // A window whose session runs for real: the sign-in answers come from the scripted prompts, the

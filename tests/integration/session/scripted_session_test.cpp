@@ -117,12 +117,35 @@ TEST_F(SessionTest, CancelledDialogCallsNothingAndChangesNothing) {
     ScriptedServer server({ConnectionScript().readRequest().send(answer(kTicketAccepted))});
     endpoint_ = server.url("/pagewright/soapserver.php");
     MainWindow& w = open();
-    w.runCommand(kCmdSignInButton); // the scripted dialog is cancelled
+    w.show();
+    w.signInButton()->click(); // the scripted dialog is cancelled
     EXPECT_EQ(prompts_->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
     EXPECT_EQ(server.acceptedCount(), 0u);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl 2006 v.1.0"));
     EXPECT_FALSE(w.session().loadTimer().isActive());
     EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(SessionTest, SessionCommandWhileTheLoadIsPendingSignsOutInsteadOfSigningInTwice) {
+    writeStrings();
+    ScriptedServer server = serverAnswering({kTicketAccepted, kAccepted});
+    endpoint_ = server.url("/pagewright/soapserver.php");
+    MainWindow& w = open();
+    prompts_->credentials.push_back(
+        Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
+    w.runCommand(kCmdSignInOut);
+    ASSERT_TRUE(w.commandState().signingIn);
+    EXPECT_EQ(w.surface()->view(), ViewKind::SigningIn);
+    EXPECT_TRUE(w.session().loadTimer().isActive());
+    EXPECT_EQ(w.session().loadTimer().interval(), 100);
+
+    w.runCommand(kCmdSignInOut);
+
+    EXPECT_EQ(prompts_->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
+    expectSignedOutView(w, QStringLiteral("Textowl"));
+    const std::string sent = server.received(0);
+    EXPECT_NE(sent.find("apiLogout"), std::string::npos);
+    EXPECT_EQ(sent.find("apiGetBuddyList"), std::string::npos);
 }
 
 TEST_F(SessionTest, SignInDialogTextsComeFromTheCatalogue) {
