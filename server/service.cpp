@@ -10,6 +10,8 @@
 #include <chrono>
 #include <initializer_list>
 #include <sodium.h>
+#include <tuple>
+#include <variant>
 #include <vector>
 
 namespace textowl::server {
@@ -17,7 +19,7 @@ namespace textowl::server {
 struct PagewrightService::Operation {
     std::string_view name;
     std::initializer_list<std::string_view> params;
-    Handler handler;
+    std::variant<OpenHandler, AccountHandler> handler;
 };
 
 namespace {
@@ -28,8 +30,9 @@ constexpr std::size_t kTicketBytes = 32;
 
 const std::string kEmpty;
 
-const std::optional<std::string>& param(const std::map<std::string, std::optional<std::string>>& p,
-                                        const char* name) {
+using ParamMap = std::map<std::string, std::optional<std::string>>;
+
+const std::optional<std::string>& param(const ParamMap& p, const char* name) {
     static const std::optional<std::string> kNull;
     const auto it = p.find(name);
     return it == p.end() ? kNull : it->second;
@@ -48,6 +51,12 @@ std::string result(Err err, const std::function<void(XmlBuilder&)>& children = {
 
 std::string withValue(std::string_view element, std::string_view value) {
     return result(Err::Ok, [&](XmlBuilder& xml) { xml.element(element, value); });
+}
+
+// The id of what an operation created, or why it was refused.
+std::string withNewId(std::string_view element, const Outcome<std::int64_t>& created) {
+    return created.err == Err::Ok ? withValue(element, std::to_string(created.value))
+                                  : result(created.err);
 }
 
 std::string hexEncode(const unsigned char* bytes, std::size_t size) {
@@ -71,15 +80,33 @@ std::string newTicket() {
     return hexEncode(bytes, sizeof bytes);
 }
 
-std::optional<std::int64_t> idParam(const std::optional<std::string>& value) {
-    return value ? parseId(*value) : std::nullopt;
+// The named id parameters in order, or none at all when any is nil or not a plain decimal.
+template <std::size_t N>
+std::optional<std::array<std::int64_t, N>> ids(const ParamMap& p, const char* const (&names)[N]) {
+    std::array<std::int64_t, N> values{};
+    for (std::size_t i = 0; i < N; ++i) {
+        const auto& text = param(p, names[i]);
+        const auto id = text ? parseId(*text) : std::nullopt;
+        if (!id) {
+            return std::nullopt;
+        }
+        values[i] = *id;
+    }
+    return values;
+}
+
+// Hands the named ids to act, or refuses the call when any of them is malformed.
+template <std::size_t N, typename Act>
+std::string withIds(const ParamMap& p, const char* const (&names)[N], Act&& act) {
+    const auto id = ids(p, names);
+    return id ? std::apply(std::forward<Act>(act), *id) : result(Err::BadArgument);
 }
 
 bool hasDisplayName(const BuddyFields& f) {
     return !f.nickname.empty() || !f.firstname.empty() || !f.lastname.empty();
 }
 
-std::optional<BuddyFields> buddyFields(const std::map<std::string, std::optional<std::string>>& p) {
+std::optional<BuddyFields> buddyFields(const ParamMap& p) {
     BuddyFields f;
     const std::array<std::pair<const char*, std::string*>, 6> fields{{
         {"firstname", &f.firstname},
@@ -222,7 +249,7 @@ CallReply PagewrightService::call(const SoapRequest& request) {
         }
     }
     try {
-        return {(this->*(op->handler))(request.params), std::nullopt, {}};
+        return {run(*op, request.params), std::nullopt, {}};
     } catch (const std::bad_alloc&) {
         return {{}, "Server", "out of memory"};
     } catch (const std::exception& e) {
@@ -242,6 +269,18 @@ std::string PagewrightService::publicHost() const {
 
 std::int64_t PagewrightService::now() const {
     return config_.clock();
+}
+
+std::string PagewrightService::run(const Operation& op, const Params& p) {
+    if (const auto* open = std::get_if<OpenHandler>(&op.handler)) {
+        return (this->*(*open))(p);
+    }
+    const auto& ticket = param(p, "ticket");
+    const auto account = ticket ? accountForTicket(*ticket) : std::nullopt;
+    if (!account) {
+        return result(Err::BadTicket);
+    }
+    return (this->*std::get<AccountHandler>(op.handler))(*account, p);
 }
 
 Err PagewrightService::createAccount(const std::string& name, const std::string& password,
@@ -287,11 +326,6 @@ std::optional<AccountId> PagewrightService::accountForTicket(const std::string& 
     return store_.touchSession(ticketDigest(ticket), now(), config_.sessionIdleSeconds);
 }
 
-std::optional<AccountId> PagewrightService::authenticate(const Params& p) {
-    const auto& ticket = param(p, "ticket");
-    return ticket ? accountForTicket(*ticket) : std::nullopt;
-}
-
 std::string PagewrightService::validateLogin(const Params& p) {
     const auto& user = param(p, "user");
     const auto& password = param(p, "password");
@@ -308,29 +342,17 @@ std::string PagewrightService::validateLogin(const Params& p) {
     return withValue("ticket", ticket);
 }
 
-std::string PagewrightService::logout(const Params& p) {
-    const auto& ticket = param(p, "ticket");
-    if (!ticket || !authenticate(p)) {
-        return result(Err::BadTicket);
-    }
-    store_.deleteSession(ticketDigest(*ticket));
+std::string PagewrightService::logout(AccountId, const Params& p) {
+    store_.deleteSession(ticketDigest(*param(p, "ticket")));
     return result(Err::Ok);
 }
 
-std::string PagewrightService::balance(const Params& p) {
-    const auto account = authenticate(p);
-    if (!account) {
-        return result(Err::BadTicket);
-    }
-    return withValue("balance", formatCredits(store_.balanceCents(*account)));
+std::string PagewrightService::balance(AccountId account, const Params&) {
+    return withValue("balance", formatCredits(store_.balanceCents(account)));
 }
 
-std::string PagewrightService::getBuddyList(const Params& p) {
-    const auto account = authenticate(p);
-    if (!account) {
-        return result(Err::BadTicket);
-    }
-    const BuddyList list = store_.buddyList(*account);
+std::string PagewrightService::getBuddyList(AccountId account, const Params&) {
+    const BuddyList list = store_.buddyList(account);
     return result(Err::Ok, [&](XmlBuilder& xml) {
         xml.open("buddylist");
         for (const Buddy& b : list.topLevel) {
@@ -347,143 +369,85 @@ std::string PagewrightService::getBuddyList(const Params& p) {
     });
 }
 
-std::string PagewrightService::addBuddy(const Params& p) {
-    const auto account = authenticate(p);
-    if (!account) {
-        return result(Err::BadTicket);
-    }
-    const auto group = idParam(param(p, "bgid"));
+std::string PagewrightService::addBuddy(AccountId account, const Params& p) {
     const auto fields = buddyFields(p);
-    if (!group || !fields) {
+    if (!fields) {
         return result(Err::BadArgument);
     }
-    const auto added = store_.addBuddy(*account, *group, *fields);
-    if (added.err != Err::Ok) {
-        return result(added.err);
-    }
-    return withValue("bid", std::to_string(added.value));
+    return withIds(p, {"bgid"}, [&](std::int64_t group) {
+        return withNewId("bid", store_.addBuddy(account, group, *fields));
+    });
 }
 
-std::string PagewrightService::updateBuddy(const Params& p) {
-    const auto account = authenticate(p);
-    if (!account) {
-        return result(Err::BadTicket);
-    }
-    const auto buddy = idParam(param(p, "bid"));
+std::string PagewrightService::updateBuddy(AccountId account, const Params& p) {
     const auto fields = buddyFields(p);
-    if (!buddy || !fields) {
+    if (!fields) {
         return result(Err::BadArgument);
     }
-    return result(store_.updateBuddy(*account, *buddy, *fields));
+    return withIds(p, {"bid"}, [&](std::int64_t buddy) {
+        return result(store_.updateBuddy(account, buddy, *fields));
+    });
 }
 
-std::string PagewrightService::deleteBuddy(const Params& p) {
-    const auto account = authenticate(p);
-    if (!account) {
-        return result(Err::BadTicket);
-    }
-    const auto buddy = idParam(param(p, "bid"));
-    if (!buddy) {
-        return result(Err::BadArgument);
-    }
-    return result(store_.deleteBuddy(*account, *buddy));
+std::string PagewrightService::deleteBuddy(AccountId account, const Params& p) {
+    return withIds(p, {"bid"},
+                   [&](std::int64_t buddy) { return result(store_.deleteBuddy(account, buddy)); });
 }
 
-std::string PagewrightService::removeBuddy(const Params& p) {
-    const auto account = authenticate(p);
-    if (!account) {
-        return result(Err::BadTicket);
-    }
-    const auto buddy = idParam(param(p, "bid"));
-    const auto group = idParam(param(p, "bgid"));
-    if (!buddy || !group) {
-        return result(Err::BadArgument);
-    }
-    return result(store_.removePlacement(*account, *buddy, *group));
+std::string PagewrightService::removeBuddy(AccountId account, const Params& p) {
+    return withIds(p, {"bid", "bgid"}, [&](std::int64_t buddy, std::int64_t group) {
+        return result(store_.removePlacement(account, buddy, group));
+    });
 }
 
-std::string PagewrightService::copyBuddy(const Params& p) {
-    const auto account = authenticate(p);
-    if (!account) {
-        return result(Err::BadTicket);
-    }
-    const auto buddy = idParam(param(p, "bid"));
-    const auto from = idParam(param(p, "bgid_from"));
-    const auto to = idParam(param(p, "bgid_to"));
-    if (!buddy || !from || !to) {
-        return result(Err::BadArgument);
-    }
-    return result(store_.copyPlacement(*account, *buddy, *to));
+// The source group only tells where a pasted buddy came from: a cut has already removed that
+// placement. It must still be a well-formed id.
+std::string PagewrightService::copyBuddy(AccountId account, const Params& p) {
+    return withIds(p, {"bid", "bgid_from", "bgid_to"},
+                   [&](std::int64_t buddy, std::int64_t /*from*/, std::int64_t to) {
+                       return result(store_.copyPlacement(account, buddy, to));
+                   });
 }
 
-std::string PagewrightService::moveBuddy(const Params& p) {
-    const auto account = authenticate(p);
-    if (!account) {
-        return result(Err::BadTicket);
-    }
-    const auto buddy = idParam(param(p, "bid"));
-    const auto from = idParam(param(p, "bgid_from"));
-    const auto to = idParam(param(p, "bgid_to"));
-    if (!buddy || !from || !to) {
-        return result(Err::BadArgument);
-    }
-    return result(store_.movePlacement(*account, *buddy, *from, *to));
+std::string PagewrightService::moveBuddy(AccountId account, const Params& p) {
+    return withIds(p, {"bid", "bgid_from", "bgid_to"},
+                   [&](std::int64_t buddy, std::int64_t from, std::int64_t to) {
+                       return result(store_.movePlacement(account, buddy, from, to));
+                   });
 }
 
-std::string PagewrightService::addBuddyGroup(const Params& p) {
-    const auto account = authenticate(p);
-    if (!account) {
-        return result(Err::BadTicket);
-    }
+std::string PagewrightService::addBuddyGroup(AccountId account, const Params& p) {
     const auto name = groupName(param(p, "name"));
     if (!name) {
         return result(Err::BadArgument);
     }
-    const auto added = store_.addGroup(*account, *name);
-    if (added.err != Err::Ok) {
-        return result(added.err);
-    }
-    return withValue("bgid", std::to_string(added.value));
+    return withNewId("bgid", store_.addGroup(account, *name));
 }
 
-std::string PagewrightService::updateBuddyGroup(const Params& p) {
-    const auto account = authenticate(p);
-    if (!account) {
-        return result(Err::BadTicket);
-    }
-    const auto group = idParam(param(p, "bgid"));
+std::string PagewrightService::updateBuddyGroup(AccountId account, const Params& p) {
     const auto name = groupName(param(p, "name"));
-    if (!group || !name) {
+    if (!name) {
         return result(Err::BadArgument);
     }
-    return result(store_.renameGroup(*account, *group, *name));
+    return withIds(p, {"bgid"}, [&](std::int64_t group) {
+        return result(store_.renameGroup(account, group, *name));
+    });
 }
 
-std::string PagewrightService::deleteBuddyGroup(const Params& p) {
-    const auto account = authenticate(p);
-    if (!account) {
-        return result(Err::BadTicket);
-    }
-    const auto group = idParam(param(p, "bgid"));
-    if (!group) {
-        return result(Err::BadArgument);
-    }
-    return result(store_.deleteGroup(*account, *group));
+std::string PagewrightService::deleteBuddyGroup(AccountId account, const Params& p) {
+    return withIds(p, {"bgid"},
+                   [&](std::int64_t group) { return result(store_.deleteGroup(account, group)); });
 }
 
-std::string PagewrightService::sendSms(const Params& p) {
-    return send(p, false);
+std::string PagewrightService::sendSms(AccountId account, const Params& p) {
+    return send(account, p, false);
 }
 
-std::string PagewrightService::sendSmsToGroup(const Params& p) {
-    return send(p, true);
+std::string PagewrightService::sendSmsToGroup(AccountId account, const Params& p) {
+    return send(account, p, true);
 }
 
-std::string PagewrightService::send(const Params& p, bool toGroup) {
-    const auto account = authenticate(p);
-    if (!account) {
-        return result(Err::BadTicket);
-    }
+std::string PagewrightService::send(AccountId account, const Params& p, bool toGroup) {
     const auto& to = param(p, "sms_to");
     const auto& text = param(p, "msg_content");
     const auto& type = param(p, "msg_type");
@@ -501,29 +465,17 @@ std::string PagewrightService::send(const Params& p, bool toGroup) {
     if (!when || size.units > static_cast<int>(kMaxMessageChars)) {
         return result(Err::BadArgument);
     }
-    std::vector<std::string> recipients;
-    if (toGroup) {
-        const auto phones = store_.groupPhones(*account, *to);
-        if (phones.err != Err::Ok) {
-            return result(phones.err);
-        }
-        for (const std::string& phone : phones.value) {
-            auto number = normalisePhone(phone);
-            if (number &&
-                std::find(recipients.begin(), recipients.end(), *number) == recipients.end()) {
-                recipients.push_back(std::move(*number));
-            }
-        }
-    } else if (auto numbers = parseRecipients(*to)) {
-        recipients = std::move(*numbers);
+    const auto numbers = recipients(account, *to, toGroup);
+    if (numbers.err != Err::Ok) {
+        return result(numbers.err);
     }
-    if (recipients.empty()) {
+    if (numbers.value.empty()) {
         return result(Err::BadArgument);
     }
     const std::string sender =
-        from && !from->empty() ? *from : store_.accountName(*account).value_or(kEmpty);
+        from && !from->empty() ? *from : store_.accountName(account).value_or(kEmpty);
     std::vector<OutboxMessage> messages;
-    for (const std::string& recipient : recipients) {
+    for (const std::string& recipient : numbers.value) {
         messages.push_back(OutboxMessage{0,
                                          {},
                                          sender,
@@ -534,15 +486,29 @@ std::string PagewrightService::send(const Params& p, bool toGroup) {
                                          size.parts,
                                          *text});
     }
-    const std::int64_t cost = std::int64_t{size.parts} * std::ssize(recipients) * 100;
-    return result(store_.queueMessages(*account, messages, cost, now()));
+    const std::int64_t cost = std::int64_t{size.parts} * std::ssize(numbers.value) * 100;
+    return result(store_.queueMessages(account, messages, cost, now()));
 }
 
-std::string PagewrightService::getInterface(const Params& p) {
-    const auto account = authenticate(p);
-    if (!account) {
-        return result(Err::BadTicket);
+// The numbers of an explicit list, or of the members of the group with that exact name; members
+// without a usable phone are skipped. An empty list is the caller's to refuse.
+Outcome<std::vector<std::string>>
+PagewrightService::recipients(AccountId account, const std::string& to, bool toGroup) {
+    if (!toGroup) {
+        return {Err::Ok, parseRecipients(to).value_or(std::vector<std::string>{})};
     }
+    const auto phones = store_.groupPhones(account, to);
+    std::vector<std::string> numbers;
+    for (const std::string& phone : phones.value) {
+        auto number = normalisePhone(phone);
+        if (number && std::find(numbers.begin(), numbers.end(), *number) == numbers.end()) {
+            numbers.push_back(std::move(*number));
+        }
+    }
+    return {phones.err, std::move(numbers)};
+}
+
+std::string PagewrightService::getInterface(AccountId, const Params&) {
     const std::string host = publicHost();
     return result(Err::Ok, [&](XmlBuilder& xml) {
         xml.open("interface");

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace textowl::server {
 
@@ -52,30 +53,35 @@ public:
 
 private:
     using Params = std::map<std::string, std::optional<std::string>>;
-    using Handler = std::string (PagewrightService::*)(const Params&);
+    // Operations without a ticket see only the parameters; the others run only once the ticket
+    // has named a signed-in account.
+    using OpenHandler = std::string (PagewrightService::*)(const Params&);
+    using AccountHandler = std::string (PagewrightService::*)(AccountId, const Params&);
     struct Operation;
     static const Operation* findOperation(const std::string& name);
 
     std::int64_t now() const;
-    std::optional<AccountId> authenticate(const Params& p);
+    std::string run(const Operation& op, const Params& p);
 
     std::string validateLogin(const Params& p);
-    std::string logout(const Params& p);
-    std::string balance(const Params& p);
-    std::string getBuddyList(const Params& p);
-    std::string addBuddy(const Params& p);
-    std::string updateBuddy(const Params& p);
-    std::string deleteBuddy(const Params& p);
-    std::string removeBuddy(const Params& p);
-    std::string copyBuddy(const Params& p);
-    std::string moveBuddy(const Params& p);
-    std::string addBuddyGroup(const Params& p);
-    std::string updateBuddyGroup(const Params& p);
-    std::string deleteBuddyGroup(const Params& p);
-    std::string sendSms(const Params& p);
-    std::string sendSmsToGroup(const Params& p);
-    std::string getInterface(const Params& p);
-    std::string send(const Params& p, bool toGroup);
+    std::string logout(AccountId account, const Params& p);
+    std::string balance(AccountId account, const Params& p);
+    std::string getBuddyList(AccountId account, const Params& p);
+    std::string addBuddy(AccountId account, const Params& p);
+    std::string updateBuddy(AccountId account, const Params& p);
+    std::string deleteBuddy(AccountId account, const Params& p);
+    std::string removeBuddy(AccountId account, const Params& p);
+    std::string copyBuddy(AccountId account, const Params& p);
+    std::string moveBuddy(AccountId account, const Params& p);
+    std::string addBuddyGroup(AccountId account, const Params& p);
+    std::string updateBuddyGroup(AccountId account, const Params& p);
+    std::string deleteBuddyGroup(AccountId account, const Params& p);
+    std::string sendSms(AccountId account, const Params& p);
+    std::string sendSmsToGroup(AccountId account, const Params& p);
+    std::string getInterface(AccountId account, const Params& p);
+    std::string send(AccountId account, const Params& p, bool toGroup);
+    Outcome<std::vector<std::string>> recipients(AccountId account, const std::string& to,
+                                                 bool toGroup);
 
     ServiceConfig config_;
     PasswordHasher hasher_;
