@@ -9,6 +9,7 @@
 namespace textowl::server {
 namespace {
 
+using testing_support::Param;
 using testing_support::Params;
 using testing_support::Reply;
 using testing_support::ServiceTest;
@@ -34,6 +35,18 @@ protected:
     Reply ticketCall(const std::string& op, Params params) {
         params.insert(params.begin(), {"ticket", ticket_});
         return call(op, params);
+    }
+    // apiAddBuddy (id named "bgid") or apiUpdateBuddy ("bid") with every field given, in the
+    // order first, last, nick, phone, email, birthday.
+    std::string buddyCall(const std::string& op, Param id, const BuddyFields& f) {
+        return ticketCall(op, {std::move(id),
+                               {"firstname", f.firstname},
+                               {"lastname", f.lastname},
+                               {"nickname", f.nickname},
+                               {"cellphone", f.cellphone},
+                               {"email", f.email},
+                               {"birthday", f.birthday}})
+            .err;
     }
     Reply send(const std::string& op, const std::string& to, const std::string& text,
                const std::string& unicode = "0", const std::string& type = "text",
@@ -152,14 +165,7 @@ TEST_F(Operations, AddBuddyRefusesUnknownGroupBadIdsAndNamelessBuddies) {
     ticket_ = signedIn();
     auto add = [&](const std::string& group, const std::string& nick, const std::string& first,
                    const std::string& phone) {
-        return ticketCall("apiAddBuddy", {{"bgid", group},
-                                          {"firstname", first},
-                                          {"lastname", ""},
-                                          {"nickname", nick},
-                                          {"cellphone", phone},
-                                          {"email", ""},
-                                          {"birthday", ""}})
-            .err;
+        return buddyCall("apiAddBuddy", {"bgid", group}, {first, "", nick, phone, "", ""});
     };
     EXPECT_EQ(add("999", "Ann", "", "46700000001"), "4");
     EXPECT_EQ(add("x", "Ann", "", "46700000001"), "3");
@@ -176,28 +182,15 @@ TEST_F(Operations, UpdateBuddyChangesItInEveryPlace) {
     const std::string group = addGroup(ticket_, "G");
     const std::string bid = addBuddy(ticket_, "0", "Old");
     ticketCall("apiCopyBuddy", {{"bid", bid}, {"bgid_from", "0"}, {"bgid_to", group}});
-    const Reply updated = ticketCall("apiUpdateBuddy", {{"bid", bid},
-                                                        {"firstname", "F"},
-                                                        {"lastname", "L"},
-                                                        {"nickname", "New"},
-                                                        {"cellphone", "46799999999"},
-                                                        {"email", "e"},
-                                                        {"birthday", "0-00-00"}});
-    EXPECT_EQ(updated.err, "0");
+    EXPECT_EQ(
+        buddyCall("apiUpdateBuddy", {"bid", bid}, {"F", "L", "New", "46799999999", "e", "0-00-00"}),
+        "0");
     const Reply r = list();
     const pugi::xml_node buddylist = r.root().child("buddylist");
     EXPECT_STREQ(buddylist.child("buddy").attribute("nickname").value(), "New");
     EXPECT_STREQ(buddylist.child("buddygroup").child("buddy").attribute("cellphone").value(),
                  "46799999999");
-    EXPECT_EQ(ticketCall("apiUpdateBuddy", {{"bid", "999"},
-                                            {"firstname", "F"},
-                                            {"lastname", ""},
-                                            {"nickname", ""},
-                                            {"cellphone", "1"},
-                                            {"email", ""},
-                                            {"birthday", ""}})
-                  .err,
-              "4");
+    EXPECT_EQ(buddyCall("apiUpdateBuddy", {"bid", "999"}, {"F", "", "", "1", "", ""}), "4");
 }
 
 TEST_F(Operations, RemoveTakesOnePlacementAndDeleteTakesAll) {
@@ -337,15 +330,7 @@ TEST_F(Operations, OneAccountCannotReachAnotherAccountsData) {
     const std::string mallory = signedIn("mallory", 100);
     ticket_ = mallory;
 
-    EXPECT_EQ(ticketCall("apiUpdateBuddy", {{"bid", bid},
-                                            {"firstname", "x"},
-                                            {"lastname", ""},
-                                            {"nickname", "x"},
-                                            {"cellphone", "1"},
-                                            {"email", ""},
-                                            {"birthday", ""}})
-                  .err,
-              "4");
+    EXPECT_EQ(buddyCall("apiUpdateBuddy", {"bid", bid}, {"x", "", "x", "1", "", ""}), "4");
     EXPECT_EQ(ticketCall("apiRemoveBuddy", {{"bid", bid}, {"bgid", group}}).err, "4");
     EXPECT_EQ(ticketCall("apiDeleteBuddy", {{"bid", bid}}).err, "4");
     EXPECT_EQ(
@@ -361,15 +346,7 @@ TEST_F(Operations, OneAccountCannotReachAnotherAccountsData) {
     EXPECT_EQ(
         ticketCall("apiCopyBuddy", {{"bid", own}, {"bgid_from", "0"}, {"bgid_to", group}}).err,
         "4");
-    EXPECT_EQ(ticketCall("apiAddBuddy", {{"bgid", group},
-                                         {"firstname", "x"},
-                                         {"lastname", ""},
-                                         {"nickname", ""},
-                                         {"cellphone", "1"},
-                                         {"email", ""},
-                                         {"birthday", ""}})
-                  .err,
-              "4");
+    EXPECT_EQ(buddyCall("apiAddBuddy", {"bgid", group}, {"x", "", "", "1", "", ""}), "4");
 
     EXPECT_EQ(placements(list()), std::multiset<std::string>{own + "@0"});
     EXPECT_EQ(balance(mallory), "1");
