@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <sodium.h>
 #include <tuple>
+#include <unordered_set>
 #include <variant>
 #include <vector>
 
@@ -499,9 +500,10 @@ PagewrightService::recipients(AccountId account, const std::string& to, bool toG
     }
     const auto phones = store_.groupPhones(account, to);
     std::vector<std::string> numbers;
+    std::unordered_set<std::string> seen;
     for (const std::string& phone : phones.value) {
         auto number = normalisePhone(phone);
-        if (number && std::find(numbers.begin(), numbers.end(), *number) == numbers.end()) {
+        if (number && seen.insert(*number).second) {
             numbers.push_back(std::move(*number));
         }
     }

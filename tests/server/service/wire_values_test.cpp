@@ -54,6 +54,18 @@ TEST(WireValues, RecipientsSplitOnSeparatorsAndDropPunctuation) {
     EXPECT_EQ(parseRecipients("46700000000,46700000000,"), Strings{"46700000000"});
 }
 
+TEST(WireValues, RecipientsKeepTheFirstOfEachRepeatInOrderHoweverMany) {
+    EXPECT_EQ(parseRecipients("46700000002;46700000001,+46 700 000 002\n46700000001"),
+              (Strings{"46700000002", "46700000001"}));
+    std::string text;
+    Strings expected;
+    for (int i = 0; i < 5000; ++i) {
+        expected.push_back(std::to_string(46700000000 + i));
+        text += expected.back() + "," + std::to_string(46700000000 + i / 2) + ";";
+    }
+    EXPECT_EQ(parseRecipients(text), expected);
+}
+
 TEST(WireValues, RecipientsRefuseLettersShortLongOrNone) {
     for (const char* bad : {"", " , ;", "Family", "123456", "1234567890123456", "4670000000a",
                             "46700000000, 12", "4670+0000000"}) {
