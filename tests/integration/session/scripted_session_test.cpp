@@ -5,6 +5,7 @@
 #include "ui/main_surface.h"
 
 #include <QApplication>
+#include <ostream>
 
 namespace textowl::testing {
 namespace {
@@ -49,6 +50,10 @@ struct FailedLoadCase {
     const char* balance;
 };
 
+void PrintTo(const FailedLoadCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class FailedLoad : public SessionTest, public ::testing::WithParamInterface<FailedLoadCase> {};
 
 TEST_P(FailedLoad, GivesTheTicketBackAndRestoresTheSignedOutView) {
@@ -84,6 +89,10 @@ struct RefusedSignInCase {
     const char* name;
     const char* result;
 };
+
+void PrintTo(const RefusedSignInCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RefusedSignIn : public SessionTest,
                       public ::testing::WithParamInterface<RefusedSignInCase> {};

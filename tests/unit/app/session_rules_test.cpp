@@ -2,6 +2,7 @@
 #include "service/utf.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace textowl {
 namespace {
@@ -16,6 +17,10 @@ struct TicketCase {
     ServiceText result;
     std::optional<std::string> ticket;
 };
+
+void PrintTo(const TicketCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SignInJudgement : public ::testing::TestWithParam<TicketCase> {};
 
@@ -50,6 +55,10 @@ struct BalanceCase {
     ServiceText result;
     std::optional<std::string> balance;
 };
+
+void PrintTo(const BalanceCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BalanceJudgement : public ::testing::TestWithParam<BalanceCase> {};
 
