@@ -12,6 +12,8 @@ SignInDialog::SignInDialog(const Prompts::SignInTexts& texts, QWidget* parent)
     : QDialog(parent), m_user(new QLineEdit(this)), m_password(new QLineEdit(this)) {
     setWindowTitle(texts.caption);
     m_password->setEchoMode(QLineEdit::Password);
+    // The style's own mask character differs between desktops; the password always shows "*".
+    m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     m_user->setObjectName(QStringLiteral("user"));
     m_password->setObjectName(QStringLiteral("password"));
 

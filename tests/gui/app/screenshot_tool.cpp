@@ -4,11 +4,13 @@
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/session_controller.h"
+#include "app/sign_in_dialog.h"
 #include "buddylist/buddy_tree.h"
 #include "support/qt/scripted_prompts.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdlib>
@@ -19,6 +21,16 @@ using textowl::MainWindow;
 
 void save(MainWindow& window, const QString& out, const QString& name, const QString& suffix) {
     window.grab().save(out + QLatin1Char('/') + name + suffix + QStringLiteral(".png"));
+}
+
+void saveSignInDialog(const QString& out, const QString& suffix) {
+    textowl::SignInDialog dialog({QStringLiteral("Textowl Sign In"), QStringLiteral("&Username:"),
+                                  QStringLiteral("&Password:"), QStringLiteral("Ok"),
+                                  QStringLiteral("Cancel")});
+    dialog.userEdit()->setText(QStringLiteral("demo"));
+    dialog.passwordEdit()->setText(QStringLiteral("demo"));
+    dialog.show();
+    dialog.grab().save(out + QStringLiteral("/sign_in_dialog") + suffix + QStringLiteral(".png"));
 }
 
 void fakeSigningIn(MainWindow& window) {
@@ -63,6 +75,7 @@ int main(int argc, char** argv) {
     window.show();
     QTimer::singleShot(300, &window, [&] {
         save(window, out, QStringLiteral("signed_out"), suffix);
+        saveSignInDialog(out, suffix);
         if (live)
             signIn(window, answers);
         else

@@ -25,6 +25,13 @@ TEST(SignInDialog, ShowsItsTextsAndHidesThePassword) {
     EXPECT_TRUE(labels.contains(QStringLiteral("&Password:")));
 }
 
+TEST(SignInDialog, PasswordShowsAsStars) {
+    SignInDialog dialog(kTexts);
+    dialog.show();
+    QTest::keyClicks(dialog.passwordEdit(), QStringLiteral("abc"));
+    EXPECT_EQ(dialog.passwordEdit()->displayText(), QStringLiteral("***"));
+}
+
 TEST(SignInDialog, ReturnAcceptsWithBothBoxesWhole) {
     SignInDialog dialog(kTexts);
     dialog.show();
