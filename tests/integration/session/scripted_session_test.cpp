@@ -5,6 +5,7 @@
 #include "ui/main_surface.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <ostream>
 
 namespace textowl::testing {
@@ -152,6 +153,24 @@ TEST_F(SessionTest, SessionCommandWhileTheLoadIsPendingSignsOutInsteadOfSigningI
 
     EXPECT_EQ(prompts_->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
     expectSignedOutView(w, QStringLiteral("Textowl"));
+    const std::string sent = server.received(0);
+    EXPECT_NE(sent.find("apiLogout"), std::string::npos);
+    EXPECT_EQ(sent.find("apiGetBuddyList"), std::string::npos);
+}
+
+TEST_F(SessionTest, ExitWhileTheLoadIsPendingGivesTheTicketBack) {
+    ScriptedServer server = serverAnswering({kTicketAccepted, kAccepted});
+    endpoint_ = server.url("/pagewright/soapserver.php");
+    MainWindow& w = open(false);
+    w.show();
+    prompts_->credentials.push_back(
+        Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
+    w.runCommand(kCmdSignInOut);
+    ASSERT_TRUE(w.session().loadTimer().isActive());
+    QTimer::singleShot(0, &w, [&w] { w.mainMenu().action(kCmdExit)->trigger(); });
+    EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
+    EXPECT_FALSE(w.session().loadTimer().isActive());
+    EXPECT_TRUE(w.serviceProxy().sessionTicket().empty());
     const std::string sent = server.received(0);
     EXPECT_NE(sent.find("apiLogout"), std::string::npos);
     EXPECT_EQ(sent.find("apiGetBuddyList"), std::string::npos);

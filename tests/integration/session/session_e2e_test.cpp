@@ -180,6 +180,20 @@ TEST_F(SessionEndToEnd, ReturningToTheListRefreshesTheBalance) {
     EXPECT_TRUE(w.session().buddyTree()->isVisible());
 }
 
+TEST_F(SessionEndToEnd, SwitchingLanguageWhileSignedInKeepsTheSessionAndItsTexts) {
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    const QString balanceLine = w.surface()->headerTexts().balanceLine;
+    w.runCommand(kCmdLanguageFirst + 1); // Svenska
+
+    EXPECT_TRUE(w.commandState().signedIn);
+    EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Logga ut"));
+    EXPECT_EQ(w.surface()->headerTexts().user, QStringLiteral("demo"));
+    EXPECT_EQ(w.surface()->headerTexts().balanceLine, balanceLine);
+    EXPECT_NE(w.session().buddyTree(), nullptr);
+}
+
 TEST_F(SessionEndToEnd, ExitSignsOutOnTheServiceBeforeTheLoopEnds) {
     MainWindow& w = open(true);
     w.show();
