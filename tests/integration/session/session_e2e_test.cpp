@@ -78,6 +78,12 @@ TEST_F(SessionEndToEnd, DemoSignInShowsTheTreeTheBalanceAndTheUserInTheTitle) {
     // The service's interface names a footer, so the page leaves room for it and the links.
     EXPECT_EQ(tree->geometry(),
               QRect(36, 74, w.surface()->width() - 41, w.surface()->height() - 169));
+    w.resize(400, 600);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(w.surface()->width(), 400);
+    EXPECT_EQ(tree->geometry(),
+              QRect(36, 74, w.surface()->width() - 41, w.surface()->height() - 169))
+        << "the page follows the window's size";
     EXPECT_EQ(tree->selectedLine(), tree->rootLine());
     // The root line is no buddy: selecting it settles the clipboard flags off.
     EXPECT_FALSE(s.cutEnabled || s.copyEnabled || s.deleteEnabled);
