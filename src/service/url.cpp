@@ -142,6 +142,13 @@ std::optional<Url> resolveLocation(const Url& base, std::string_view location) {
     if (location.empty()) {
         return std::nullopt;
     }
+    // A space or control byte would end up in the next request line or Host line, letting the
+    // server's bytes frame what the client sends next; such a target is not followed.
+    for (char c : location) {
+        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7f) {
+            return std::nullopt;
+        }
+    }
     std::size_t schemeEnd = location.find("://");
     if (schemeEnd != std::string_view::npos && location.find_first_of("/?#") > schemeEnd) {
         auto url = Url::parse(location);

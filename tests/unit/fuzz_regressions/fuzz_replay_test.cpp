@@ -16,6 +16,7 @@ TEXTOWL_HARNESS(http_response)
 TEXTOWL_HARNESS(soap_response)
 TEXTOWL_HARNESS(soap_fault)
 TEXTOWL_HARNESS(result_check)
+TEXTOWL_HARNESS(redirect_location)
 TEXTOWL_HARNESS(buddy_list)
 TEXTOWL_HARNESS(string_catalogue)
 #undef TEXTOWL_HARNESS
@@ -40,6 +41,7 @@ const HarnessCase kHarnesses[] = {
     {"soap_response", textowlReplay_soap_response},
     {"soap_fault", textowlReplay_soap_fault},
     {"result_check", textowlReplay_result_check},
+    {"redirect_location", textowlReplay_redirect_location},
     {"buddy_list", textowlReplay_buddy_list},
     {"string_catalogue", textowlReplay_string_catalogue},
 };
