@@ -1,4 +1,5 @@
 #include "service_fixture.h"
+#include "support/service_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,89 +14,11 @@ using testing_support::readReply;
 using testing_support::requestBody;
 using testing_support::TempDir;
 
-// pagewright-service as a child process with its standard output and error in pipes.
-class ServiceProcess {
+// pagewright-service as a child process, from the test support library.
+class ServiceProcess : public textowl::test::ServiceProcess {
 public:
-    explicit ServiceProcess(std::vector<std::string> args) {
-        int out[2];
-        int err[2];
-        if (pipe(out) != 0 || pipe(err) != 0) {
-            ADD_FAILURE() << "pipe";
-            return;
-        }
-        args.insert(args.begin(), PAGEWRIGHT_SERVICE_EXE);
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            dup2(err[1], STDERR_FILENO);
-            close(out[0]);
-            close(err[0]);
-            std::vector<char*> argv;
-            for (std::string& a : args) {
-                argv.push_back(a.data());
-            }
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        close(err[1]);
-        out_ = out[0];
-        err_ = err[0];
-    }
-
-    ~ServiceProcess() {
-        if (pid_ > 0 && !waited_) {
-            kill(pid_, SIGKILL);
-            wait();
-        }
-        close(out_);
-        close(err_);
-    }
-
-    // One line of standard output, or empty after the time-out.
-    std::string readLine(int timeoutMs = 10000) {
-        std::string line;
-        char c = 0;
-        while (true) {
-            pollfd p{out_, POLLIN, 0};
-            if (poll(&p, 1, timeoutMs) <= 0 || read(out_, &c, 1) != 1) {
-                return line;
-            }
-            if (c == '\n') {
-                return line;
-            }
-            line += c;
-        }
-    }
-
-    std::string readAll(int fd) {
-        std::string text;
-        char buffer[4096];
-        ssize_t n = 0;
-        while ((n = read(fd, buffer, sizeof buffer)) > 0) {
-            text.append(buffer, static_cast<std::size_t>(n));
-        }
-        return text;
-    }
-    std::string stdoutRest() { return readAll(out_); }
-    std::string stderrAll() { return readAll(err_); }
-
-    void signal(int sig) { kill(pid_, sig); }
-
-    // The exit status, or 128 + the signal that ended the process.
-    int wait() {
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        waited_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-
-private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-    int err_ = -1;
-    bool waited_ = false;
+    explicit ServiceProcess(std::vector<std::string> args)
+        : textowl::test::ServiceProcess(PAGEWRIGHT_SERVICE_EXE, std::move(args)) {}
 };
 
 int portOf(const std::string& listeningLine) {
