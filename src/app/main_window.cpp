@@ -105,7 +105,6 @@ MainWindow::MainWindow(Options options)
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(m_keyFilter);
-    m_session.reset();
 }
 
 QString MainWindow::text(const TextSource& source) const {

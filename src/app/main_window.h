@@ -131,7 +131,7 @@ private:
     std::unordered_map<int, std::function<void()>> m_handlers;
     std::function<void()> m_beforeExit;
     std::unique_ptr<ServiceProxy> m_proxy;
-    // Declared last so that it goes first: it still reaches the surface while it ends.
+    // After the proxy it uses, so that it ends first, while the surface and the proxy still exist.
     std::unique_ptr<SessionController> m_session;
 };
 
