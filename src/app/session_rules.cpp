@@ -4,8 +4,8 @@
 #include "service/result_document.h"
 
 #include <array>
-#include <pugixml.hpp>
 #include <new>
+#include <pugixml.hpp>
 
 namespace textowl {
 

@@ -8,7 +8,6 @@
 #include <QAction>
 #include <QPushButton>
 #include <QTest>
-
 #include <ostream>
 
 // Readable failures: QString as its text, not as bytes.
