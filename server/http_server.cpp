@@ -6,6 +6,7 @@
 #include "server/web_catalogue.h"
 #include "server/web_pages.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -19,23 +20,29 @@ namespace {
 
 constexpr const char* kXmlType = "text/xml; charset=utf-8";
 
-// A fixed pool whose shutdown waits a bounded time: an idle kept-alive connection pins its
-// worker until the client speaks or the keep-alive time ends, and stopping must not wait that
-// long. Workers own the shared state, so one left behind never touches a destroyed queue.
+// A pool that starts with a few workers and adds one whenever a job would otherwise wait: an
+// idle kept-alive connection pins its worker until the client speaks or the keep-alive time
+// ends, so a fixed pool would leave every later client unanswered once that many sit idle.
+// Shutdown waits a bounded time for the same reason. Workers own the shared state, so one left
+// behind never touches a destroyed queue.
 class BoundedPool : public httplib::TaskQueue {
 public:
-    BoundedPool(int threads, std::chrono::milliseconds drain, bool& drainedOut)
-        : state_(std::make_shared<State>()), drain_(drain), drainedOut_(drainedOut) {
+    BoundedPool(int threads, int maxThreads, std::chrono::milliseconds drain, bool& drainedOut)
+        : state_(std::make_shared<State>()), maxThreads_(std::max(threads, maxThreads)),
+          drain_(drain), drainedOut_(drainedOut) {
+        std::lock_guard lock(state_->mutex);
         for (int i = 0; i < threads; ++i) {
-            threads_.emplace_back([state = state_] { work(*state); });
+            spawn();
         }
-        state_->live = threads;
     }
 
     void enqueue(std::function<void()> fn) override {
         {
             std::lock_guard lock(state_->mutex);
             state_->jobs.push_back(std::move(fn));
+            if (std::ssize(state_->jobs) > state_->waiting && state_->live < maxThreads_) {
+                spawn();
+            }
         }
         state_->wake.notify_one();
     }
@@ -64,14 +71,23 @@ private:
         std::deque<std::function<void()>> jobs;
         bool stopping = false;
         int live = 0;
+        int waiting = 0; // workers blocked for a job; each takes one of the queued jobs
     };
+
+    // Called with the state locked.
+    void spawn() {
+        ++state_->live;
+        threads_.emplace_back([state = state_] { work(*state); });
+    }
 
     static void work(State& state) {
         for (;;) {
             std::function<void()> job;
             {
                 std::unique_lock lock(state.mutex);
+                ++state.waiting;
                 state.wake.wait(lock, [&] { return state.stopping || !state.jobs.empty(); });
+                --state.waiting;
                 if (state.jobs.empty()) {
                     break;
                 }
@@ -86,6 +102,7 @@ private:
     }
 
     std::shared_ptr<State> state_;
+    int maxThreads_;
     std::chrono::milliseconds drain_;
     bool& drainedOut_;
     std::vector<std::thread> threads_;
@@ -214,7 +231,7 @@ PagewrightServer::PagewrightServer(PagewrightService& service, ServerOptions opt
     d.http->set_keep_alive_timeout(d.options.keepAliveSeconds);
     d.http->set_payload_max_length(d.options.maxBodyBytes);
     d.http->new_task_queue = [&d] {
-        return new BoundedPool(d.options.workerThreads,
+        return new BoundedPool(d.options.workerThreads, d.options.maxWorkerThreads,
                                std::chrono::milliseconds(d.options.drainMilliseconds), d.drained);
     };
     d.routes();

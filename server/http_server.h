@@ -11,8 +11,10 @@ class PagewrightService;
 struct ServerOptions {
     std::string host = "127.0.0.1";
     int port = 0; // 0 picks a free port
-    // Each kept-alive connection holds a worker while idle, so the pool is sized for clients.
-    int workerThreads = 32;
+    // Each kept-alive connection holds a worker while idle, so the pool grows from
+    // workerThreads up to maxWorkerThreads as connections stay open.
+    int workerThreads = 8;
+    int maxWorkerThreads = 1024;
     // The desktop client does not notice a connection closed while idle, and its next call
     // then fails; idle connections are therefore kept a little longer than a session lives.
     int keepAliveSeconds = 31 * 60;

@@ -107,6 +107,25 @@ TEST_F(Protocol, ConnectionStaysOpenBetweenCalls) {
     close(fd);
 }
 
+// Every idle kept-alive connection holds a worker for the whole keep-alive time, so more idle
+// clients than starting workers must not leave the next one unanswered.
+TEST_F(Protocol, IdleKeptAliveConnectionsBeyondTheStartingWorkersLeaveNewClientsServed) {
+    std::vector<std::unique_ptr<httplib::Client>> idle;
+    for (int i = 0; i < ServerOptions{}.workerThreads + 4; ++i) {
+        auto c = std::make_unique<httplib::Client>("127.0.0.1", server_->port());
+        c->set_keep_alive(true);
+        const auto res = c->Get("/pagewright/terms");
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, 200);
+        idle.push_back(std::move(c));
+    }
+    httplib::Client fresh("127.0.0.1", server_->port());
+    fresh.set_read_timeout(10, 0);
+    const auto res = fresh.Get("/pagewright/about");
+    ASSERT_TRUE(res) << "no answer while idle connections hold the starting workers";
+    EXPECT_EQ(res->status, 200);
+}
+
 TEST_F(Protocol, WrongMethodOrPathIsNotServed) {
     EXPECT_EQ(client_->Get("/pagewright/soapserver.php")->status, 404);
     EXPECT_EQ(client_->Post("/soapserver.php", "x", "text/xml")->status, 404);
