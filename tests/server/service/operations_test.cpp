@@ -103,6 +103,16 @@ TEST_F(Operations, TicketExpiresAfterThirtyIdleMinutesButUseKeepsItAlive) {
     EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "1");
 }
 
+TEST_F(Operations, IdleTimeCountsFromTheLastUseToTheSecond) {
+    ticket_ = signedIn();
+    now_ += 59;
+    EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "0");
+    now_ += 30 * 60;
+    EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "0") << "idle for exactly thirty minutes";
+    now_ += 30 * 60 + 1;
+    EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "1");
+}
+
 TEST_F(Operations, MalformedTicketsAreRefusedByEveryOperation) {
     signedIn();
     const std::optional<std::string> bad[] = {std::nullopt, "", "abc", std::string(64, '0')};
