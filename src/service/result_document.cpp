@@ -2,9 +2,44 @@
 
 #include "service/utf.h"
 
+#include <algorithm>
+#include <expat.h>
+#include <memory>
 #include <new>
 
 namespace textowl {
+namespace {
+
+struct ExpatDeleter {
+    void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
+};
+
+// pugixml is lenient: it takes a second root element, text after the root, a bare "&", an unknown
+// entity or a repeated attribute (so err="0" err="1" would pass). The service's result must be
+// well formed, so expat judges that first. A default handler keeps it from expanding entities.
+bool isWellFormed(const std::string& text) {
+    std::unique_ptr<XML_ParserStruct, ExpatDeleter> parser(XML_ParserCreate("UTF-8"));
+    if (!parser) {
+        throw std::bad_alloc();
+    }
+    XML_SetDefaultHandler(parser.get(), [](void*, const XML_Char*, int) {});
+    constexpr std::size_t kSlice = 1u << 20;
+    std::string_view rest = text;
+    do {
+        const std::size_t n = std::min(kSlice, rest.size());
+        const bool last = n == rest.size();
+        if (XML_Parse(parser.get(), rest.data(), static_cast<int>(n), last) != XML_STATUS_OK) {
+            if (XML_GetErrorCode(parser.get()) == XML_ERROR_NO_MEMORY) {
+                throw std::bad_alloc();
+            }
+            return false;
+        }
+        rest.remove_prefix(n);
+    } while (!rest.empty());
+    return true;
+}
+
+} // namespace
 
 Status checkResult(const ServiceText& result, ResultDocument& out) {
     if (!result) {
@@ -12,6 +47,9 @@ Status checkResult(const ServiceText& result, ResultDocument& out) {
     }
     try {
         const std::string text = utf16ToUtf8(*result);
+        if (!isWellFormed(text)) {
+            return E_FAIL;
+        }
         // pugixml never expands custom entities and parses iteratively, so hostile nesting is safe.
         const pugi::xml_parse_result parsed = out.document().load_buffer(
             text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);

@@ -34,6 +34,12 @@ INSTANTIATE_TEST_SUITE_P(
                       CheckCase{"not xml", u"err=0", E_FAIL},
                       CheckCase{"unclosed", u"<r err=\"0\">", E_FAIL},
                       CheckCase{"empty text", u"", E_FAIL},
+                      CheckCase{"second root", u"<r err=\"0\"/><s/>", E_FAIL},
+                      CheckCase{"text after root", u"<r err=\"0\"/>tail", E_FAIL},
+                      CheckCase{"bare ampersand", u"<r err=\"0\">a & b</r>", E_FAIL},
+                      CheckCase{"undeclared entity", u"<r err=\"0\">&nbsp;</r>", E_FAIL},
+                      CheckCase{"repeated err", u"<r err=\"0\" err=\"1\"/>", E_FAIL},
+                      CheckCase{"comment after root", u"<r err=\"0\"/><!-- c -->", S_OK},
                       CheckCase{"null", std::nullopt, E_FAIL}),
     [](const auto& info) {
         std::string name = info.param.label;
