@@ -19,6 +19,16 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// A space or control byte in an address would break the request line or the Host line it goes into.
+bool hasUnsafeByte(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7f) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Port digits after the colon; an empty port means none was named.
 std::optional<std::uint16_t> parsePort(std::string_view text) {
     if (text.empty()) {
@@ -119,7 +129,8 @@ std::string removeDotSegments(std::string_view path) {
 
 std::optional<Url> Url::parse(std::string_view text) {
     std::size_t colon = text.find("://");
-    if (colon == std::string_view::npos || !equalsIgnoringCase(text.substr(0, colon), "http")) {
+    if (hasUnsafeByte(text) || colon == std::string_view::npos ||
+        !equalsIgnoringCase(text.substr(0, colon), "http")) {
         return std::nullopt;
     }
     Url url;
@@ -144,10 +155,8 @@ std::optional<Url> resolveLocation(const Url& base, std::string_view location) {
     }
     // A space or control byte would end up in the next request line or Host line, letting the
     // server's bytes frame what the client sends next; such a target is not followed.
-    for (char c : location) {
-        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7f) {
-            return std::nullopt;
-        }
+    if (hasUnsafeByte(location)) {
+        return std::nullopt;
     }
     std::size_t schemeEnd = location.find("://");
     if (schemeEnd != std::string_view::npos && location.find_first_of("/?#") > schemeEnd) {

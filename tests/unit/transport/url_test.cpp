@@ -46,7 +46,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"http:///path", false, "", 0, "", ""},
                     ParseCase{"http://host:99999/", false, "", 0, "", ""},
                     ParseCase{"http://host:8x/", false, "", 0, "", ""},
-                    ParseCase{"http://user:pw@host/", false, "", 0, "", ""}));
+                    ParseCase{"http://user:pw@host/", false, "", 0, "", ""},
+                    ParseCase{"http://host/a b", false, "", 0, "", ""},
+                    ParseCase{"http://host/p\r\nX-Injected: 1", false, "", 0, "", ""},
+                    ParseCase{"http://ho\tst/", false, "", 0, "", ""}));
 
 struct RedirectCase {
     const char* location;
