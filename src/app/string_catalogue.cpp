@@ -5,8 +5,13 @@
 #define TEXTOWL_HAVE_STRING_TABLE 1
 #endif
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <mutex>
+#include <new>
 
 namespace textowl {
 
@@ -56,6 +61,79 @@ pugi::xml_node findPath(pugi::xml_node from, const std::vector<std::string_view>
     return {};
 }
 
+// Windows-1252 differs from Latin-1 only in 0x80 to 0x9F; the five unassigned bytes keep their
+// C1 code points.
+constexpr char32_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::string cp1252ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (const char b : bytes) {
+        const auto byte = static_cast<unsigned char>(b);
+        appendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte);
+    }
+    return out;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// The encoding named by the XML declaration, or "" without one.
+std::string_view declaredEncoding(std::string_view data) {
+    if (data.substr(0, 5) != "<?xml")
+        return {};
+    const std::string_view declaration = data.substr(0, data.find("?>"));
+    const auto key = declaration.find("encoding");
+    if (key == std::string_view::npos)
+        return {};
+    const auto quote = declaration.find_first_of("\"'", key);
+    if (quote == std::string_view::npos)
+        return {};
+    const auto end = declaration.find(declaration[quote], quote + 1);
+    if (end == std::string_view::npos)
+        return {};
+    return declaration.substr(quote + 1, end - quote - 1);
+}
+
+// Files written for the Windows program declare its code page, which the parser does not know:
+// read as UTF-8 its euro sign and accented letters would come out as replacement characters.
+bool loadStrings(pugi::xml_document& document, const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    const std::string data{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (file.bad())
+        return false;
+    const std::string_view encoding = declaredEncoding(data);
+    if (equalsIgnoringCase(encoding, "windows-1252") || equalsIgnoringCase(encoding, "cp1252")) {
+        const std::string utf8 = cp1252ToUtf8(data);
+        return static_cast<bool>(document.load_buffer(utf8.data(), utf8.size(), pugi::parse_default,
+                                                      pugi::encoding_utf8));
+    }
+    return static_cast<bool>(document.load_buffer(data.data(), data.size()));
+}
+
 } // namespace
 
 std::string defaultStringText(int id) {
@@ -69,7 +147,11 @@ std::string defaultStringText(int id) {
 }
 
 StringCatalogue::StringCatalogue(const std::string& path, std::string_view languageName) {
-    loaded_ = static_cast<bool>(document_.load_file(path.c_str()));
+    try {
+        loaded_ = loadStrings(document_, path);
+    } catch (const std::bad_alloc&) {
+        loaded_ = false;
+    }
     if (loaded_) {
         for (pugi::xml_node lang : document_.document_element().children("language")) {
             if (pugi::xml_attribute display = lang.attribute("display"))

@@ -59,6 +59,34 @@ TEST_F(StringCatalogueTest, MissingFileGivesEveryDefaultAndNoLanguages) {
     EXPECT_EQ(out, "&Sign In...");
 }
 
+// Older strings files were saved in the Windows code page and say so in their declaration.
+TEST_F(StringCatalogueTest, DeclaredWindowsCodePageIsReadAsSuch) {
+    for (const char* encoding : {"windows-1252", "Windows-1252", "cp1252", "ISO-8859-1"}) {
+        SCOPED_TRACE(encoding);
+        const std::string xml = std::string("<?xml version=\"1.0\" encoding=\"") + encoding +
+                                "\"?><s><language display=\"Svenska\" appname=\"Textuggla\">"
+                                "<login forgotPwd=\"Gl\xF6mt l\xF6senordet?\"/>"
+                                "<main><format><balance>Kredit: %s \x80</balance></format></main>"
+                                "</language></s>";
+        StringCatalogue catalogue(write(xml), "Svenska");
+        ASSERT_TRUE(catalogue.hasDocument());
+        EXPECT_EQ(catalogue.attributeOr("login", "forgotPwd", ""), "Glömt lösenordet?");
+        const std::string balance = catalogue.textOr("main/format/balance", "");
+        if (std::string_view(encoding) != "ISO-8859-1")
+            EXPECT_EQ(balance, "Kredit: %s \u20ac");
+        else
+            EXPECT_EQ(balance.substr(0, 11), "Kredit: %s ");
+    }
+}
+
+TEST_F(StringCatalogueTest, Utf8FileWithoutDeclarationKeepsItsTexts) {
+    StringCatalogue catalogue(write("<s><language display=\"Svenska\">"
+                                    "<main><format><balance>Kredit: %s \u20ac</balance></format>"
+                                    "</main></language></s>"),
+                              "Svenska");
+    EXPECT_EQ(catalogue.textOr("main/format/balance", ""), "Kredit: %s \u20ac");
+}
+
 TEST_F(StringCatalogueTest, MalformedFileCountsAsMissing) {
     StringCatalogue catalogue(write("<strings><language display='English'>"), "English");
     EXPECT_FALSE(catalogue.hasDocument());
