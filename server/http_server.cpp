@@ -13,6 +13,7 @@
 #include <csignal>
 #include <deque>
 #include <httplib.h>
+#include <optional>
 #include <thread>
 
 namespace textowl::server {
@@ -126,13 +127,35 @@ void fault(httplib::Response& res, std::string_view code, std::string_view why) 
     res.set_content(soapFault(code, why), kXmlType);
 }
 
+bool isWildcard(const std::string& host) {
+    return host == "0.0.0.0" || host == "::";
+}
+
 // An IPv6 literal goes in brackets; a wildcard address is no place to connect to, so the image
 // host named to clients is the loopback address instead.
 std::string hostForUrl(const std::string& host, bool connectable) {
-    if (connectable && (host == "0.0.0.0" || host == "::")) {
+    if (connectable && isWildcard(host)) {
         return "127.0.0.1";
     }
     return host.find(':') != std::string::npos ? "[" + host + "]" : host;
+}
+
+// The host name of a Host header without its port: a DNS name, an IPv4 address or a bracketed
+// IPv6 address. Anything else names no host a client could be sent to.
+std::optional<std::string> hostName(const std::string& header) {
+    const bool bracketed = !header.empty() && header.front() == '[';
+    const std::size_t end = bracketed ? header.find(']') : header.find(':');
+    if (bracketed && end == std::string::npos) {
+        return std::nullopt;
+    }
+    const std::string name = header.substr(0, bracketed ? end + 1 : end);
+    const std::string_view allowed = bracketed ? "[]:.0123456789abcdefABCDEF"
+                                               : "-.0123456789abcdefghijklmnopqrstuvwxyz"
+                                                 "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    if (name.empty() || name.size() > 255 || name.find_first_not_of(allowed) != std::string::npos) {
+        return std::nullopt;
+    }
+    return name;
 }
 
 FormFields formFields(const httplib::Request& req) {
@@ -169,12 +192,22 @@ struct PagewrightServer::Impl {
                 return;
             }
         }
-        const CallReply reply = service.call(call);
+        const CallReply reply = service.call(call, reachedHost(req));
         if (reply.faultCode) {
             fault(res, *reply.faultCode, reply.faultString);
             return;
         }
         res.set_content(soapResponse(call.operation, reply.returnText), kXmlType);
+    }
+
+    // A server listening on every address has no one address to name to its clients; each is
+    // told the host name it used itself, which is how it reached this server.
+    std::string reachedHost(const httplib::Request& req) const {
+        if (!isWildcard(options.host)) {
+            return {};
+        }
+        const auto name = hostName(req.get_header_value("Host"));
+        return name ? *name + ":" + std::to_string(port) : std::string();
     }
 
     void routes() {

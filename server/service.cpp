@@ -28,6 +28,9 @@ namespace {
 constexpr std::size_t kMaxFieldBytes = 256;
 constexpr std::size_t kMaxMessageChars = 1600;
 constexpr std::size_t kTicketBytes = 32;
+// Carries the address a client reached the server by to the handlers; "#" cannot start an
+// element name, so no parameter of a request can take this place.
+constexpr const char* kReachedHostParam = "#host";
 
 const std::string kEmpty;
 
@@ -239,7 +242,7 @@ bool PagewrightService::knowsOperation(const std::string& name) const {
     return findOperation(name) != nullptr;
 }
 
-CallReply PagewrightService::call(const SoapRequest& request) {
+CallReply PagewrightService::call(const SoapRequest& request, const std::string& reachedHost) {
     const Operation* op = findOperation(request.operation);
     if (!op) {
         return {{}, "Client", "unknown operation " + request.operation};
@@ -250,7 +253,12 @@ CallReply PagewrightService::call(const SoapRequest& request) {
         }
     }
     try {
-        return {run(*op, request.params), std::nullopt, {}};
+        if (reachedHost.empty()) {
+            return {run(*op, request.params), std::nullopt, {}};
+        }
+        Params params = request.params;
+        params[kReachedHostParam] = reachedHost;
+        return {run(*op, params), std::nullopt, {}};
     } catch (const std::bad_alloc&) {
         return {{}, "Server", "out of memory"};
     } catch (const std::exception& e) {
@@ -510,8 +518,8 @@ PagewrightService::recipients(AccountId account, const std::string& to, bool toG
     return {phones.err, std::move(numbers)};
 }
 
-std::string PagewrightService::getInterface(AccountId, const Params&) {
-    const std::string host = publicHost();
+std::string PagewrightService::getInterface(AccountId, const Params& p) {
+    const std::string host = param(p, kReachedHostParam).value_or(publicHost());
     return result(Err::Ok, [&](XmlBuilder& xml) {
         xml.open("interface");
         xml.open("tabs");

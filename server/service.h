@@ -36,7 +36,9 @@ class PagewrightService {
 public:
     explicit PagewrightService(ServiceConfig config);
 
-    CallReply call(const SoapRequest& request);
+    // reachedHost is "HOST:PORT" as this client reached the server, when that differs from
+    // publicHost(); the interface description then names it instead.
+    CallReply call(const SoapRequest& request, const std::string& reachedHost = {});
     bool knowsOperation(const std::string& name) const;
 
     // "HOST:PORT" of the server as clients reach it; named in the interface description.

@@ -391,6 +391,39 @@ TEST_F(Operations, InterfaceNamesTabsButtonsFooterAndThisServerAsImageHost) {
               "http://" + host + "/pagewright/footer");
 }
 
+// A server listening on every address names each client the host it reached the server by;
+// a Host header that names no host falls back to the loopback address.
+TEST_F(Operations, WildcardListenerNamesTheHostTheClientUsedAsImageHost) {
+    ticket_ = signedIn();
+    ServerOptions everyAddress;
+    everyAddress.host = "0.0.0.0";
+    PagewrightServer wide(*service_, everyAddress);
+    ASSERT_TRUE(wide.bind());
+    wide.start();
+    httplib::Client client("127.0.0.1", wide.port());
+    const std::string port = std::to_string(wide.port());
+    const std::pair<const char*, std::string> cases[] = {
+        {"pagewright.example", "pagewright.example:" + port},
+        {"pagewright.example:8080", "pagewright.example:" + port},
+        {"[::1]", "[::1]:" + port},
+        {"bad host/x", "127.0.0.1:" + port},
+        {"", "127.0.0.1:" + port},
+    };
+    for (const auto& [hostHeader, expected] : cases) {
+        const auto res = client.Post(
+            "/pagewright/soapserver.php", {{"Host", hostHeader}},
+            testing_support::requestBody("apiGetInterface", {{"ticket", ticket_}}), "text/xml");
+        ASSERT_TRUE(res);
+        const Reply r = testing_support::readReply(res->status, res->body);
+        ASSERT_EQ(r.err, "0") << r.body;
+        const pugi::xml_node ui = r.root().child("interface");
+        EXPECT_EQ(ui.child("tabs").child("tab").attribute("imageURI").value(), expected)
+            << hostHeader;
+        EXPECT_EQ(std::string(ui.child("footer").attribute("url").value()),
+                  "http://" + expected + "/pagewright/footer");
+    }
+}
+
 TEST_F(Operations, DatabaseHoldsNeitherPasswordsNorTickets) {
     ticket_ = signedIn("alice", 100);
     std::string bytes;
