@@ -188,6 +188,16 @@ TEST_F(HttpClientTest, ConnectionClosedWhileIdleIsReplacedBeforeSending) {
     EXPECT_EQ(countOf(server.received(0), "HTTP/1.1\r\n"), 1u); // nothing sent twice
 }
 
+TEST_F(HttpClientTest, RequestLeftUnansweredIsNeverSentAgain) {
+    // The fallback would answer a second attempt, so only a resend could make the call complete.
+    ScriptedServer server({ConnectionScript().readRequest().send(kOk).readRequest().close()},
+                          ConnectionScript::serveForever(kOk));
+    ASSERT_TRUE(send(server));
+    EXPECT_FALSE(send(server));
+    EXPECT_EQ(server.acceptedCount(), 1u);
+    EXPECT_FALSE(client.isConnected());
+}
+
 TEST_F(HttpClientTest, UnaskedBytesOnAnIdleConnectionAreNotTakenForTheNextReply) {
     ScriptedServer server({ConnectionScript()
                                .readRequest()
