@@ -173,6 +173,31 @@ TEST_F(WindowTest, CloseHidesToTrayAndRestoreBringsItBack) {
     EXPECT_EQ(w.mainMenu().action(kCmdExit), nullptr);
 }
 
+TEST_F(WindowTest, TitleBarMinimiseHidesToTrayAndDoubleClickBringsItBack) {
+    MainWindow& w = open(true);
+    w.show();
+    w.showMinimized();
+    processPosted();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(w.trayIcon()->isShown());
+    EXPECT_EQ(w.trayState(), TrayWindowState::InTray);
+    emit w.trayIcon()->doubleClicked();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.isMinimized());
+    EXPECT_EQ(w.trayState(), TrayWindowState::Shown);
+}
+
+TEST_F(WindowTest, RestoreFromTheTrayBringsAMaximisedWindowBackToItsNormalSize) {
+    MainWindow& w = open(true);
+    w.showMaximized();
+    ASSERT_FALSE(w.close());
+    ASSERT_FALSE(w.isVisible());
+    w.trayIcon()->menu()->actions().at(0)->trigger();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.isMaximized());
+    EXPECT_FALSE(w.isMinimized());
+}
+
 TEST_F(WindowTest, TrayDoubleClickShowsTheWindow) {
     MainWindow& w = open(true);
     w.show();
