@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <pthread.h>
@@ -114,6 +115,11 @@ int serve(const Arguments& a, std::ostream& out, std::ostream& err) {
     ServerOptions options;
     options.host = listen->first;
     options.port = listen->second;
+    std::mutex noticeMutex;
+    options.notice = [&err, &noticeMutex](const std::string& line) {
+        std::lock_guard lock(noticeMutex);
+        err << "pagewright-service: " << line << std::endl;
+    };
     PagewrightServer server(service, options);
     if (!server.bind()) {
         err << "pagewright-service: cannot listen on " << a.options.at("--listen") << "\n";

@@ -169,7 +169,7 @@ struct PagewrightServer::Impl {
     ServerOptions options;
     std::unique_ptr<httplib::Server> http = std::make_unique<httplib::Server>();
     std::shared_ptr<Gate> gate = std::make_shared<Gate>();
-    WebPages pages{service};
+    WebPages pages{service, options.notice};
     std::map<std::string, std::string> icons = buildInterfaceIcons();
     bool drained = true;
     int port = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,9 @@ struct ServerOptions {
     std::size_t maxBodyBytes = 1024 * 1024;
     // How long stopping waits for workers before leaving idle connections behind.
     int drainMilliseconds = 3000;
+    // Receives a line for the operator whenever a visitor asks for something only a person can
+    // do, such as setting a new password; may be called from several threads at once.
+    std::function<void(const std::string&)> notice;
 };
 
 // The HTTP side: SOAP at POST /pagewright/soapserver.php, the web pages and the icons.

@@ -105,7 +105,8 @@ constexpr std::string_view kForgotForm =
 
 } // namespace
 
-WebPages::WebPages(PagewrightService& service) : service_(service) {}
+WebPages::WebPages(PagewrightService& service, Notice notice)
+    : service_(service), notice_(std::move(notice)) {}
 
 std::optional<WebResponse> WebPages::get(const std::string& path, const FormFields& query) {
     const std::string slug = stripPrefix(path);
@@ -137,6 +138,12 @@ std::optional<WebResponse> WebPages::post(const std::string& path, const FormFie
         return signup(form);
     }
     if (slug == "forgotpwd") {
+        // Only an existing account's name reaches the operator, so the notice carries no text
+        // a visitor chose freely.
+        const std::string name = field(form, "name");
+        if (notice_ && validAccountName(name) && service_.store().findAccount(name)) {
+            notice_("a new password was asked for the user " + name);
+        }
         // The same answer whether or not the name exists, so the page reveals no accounts.
         return page("Forgotten password",
                     "<p>If an account by that name exists, the operator of this service has "

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,7 +21,10 @@ using FormFields = std::multimap<std::string, std::string>;
 // tabs, the interface buttons' pages and the footer. Paths are below /pagewright/.
 class WebPages {
 public:
-    explicit WebPages(PagewrightService& service);
+    // notice receives one line for the operator per request that needs a person, such as a
+    // forgotten password.
+    using Notice = std::function<void(const std::string&)>;
+    explicit WebPages(PagewrightService& service, Notice notice = {});
 
     std::optional<WebResponse> get(const std::string& path, const FormFields& query);
     std::optional<WebResponse> post(const std::string& path, const FormFields& form);
@@ -31,6 +35,7 @@ private:
     WebResponse buttonPage(const std::string& slug, const FormFields& query);
 
     PagewrightService& service_;
+    Notice notice_;
 };
 
 } // namespace textowl::server

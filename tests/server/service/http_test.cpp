@@ -1,10 +1,12 @@
 #include "service_fixture.h"
 
 #include <arpa/inet.h>
+#include <mutex>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace textowl::server {
 namespace {
@@ -142,6 +144,34 @@ TEST_F(WebPagesTest, SignUpCreatesAnAccountThatCanSignIn) {
     EXPECT_NE(res->body.find("carol"), std::string::npos);
     const std::string ticket = login("carol", "longenough");
     EXPECT_EQ(balance(ticket), "10");
+}
+
+// The page answers alike for every name, so it reveals no accounts; only a real account's
+// request reaches the operator.
+TEST_F(WebPagesTest, ForgottenPasswordOfAnAccountReachesTheOperator) {
+    addUser("carol", "secret", 0);
+    std::mutex mutex;
+    std::vector<std::string> notices;
+    ServerOptions options;
+    options.notice = [&](const std::string& line) {
+        std::lock_guard lock(mutex);
+        notices.push_back(line);
+    };
+    PagewrightServer server(*service_, options);
+    ASSERT_TRUE(server.bind());
+    server.start();
+    httplib::Client client("127.0.0.1", server.port());
+    std::vector<std::string> pages;
+    for (const char* name : {"carol", "nobody", "carol\nforged line"}) {
+        const auto res = client.Post("/pagewright/forgotpwd", httplib::Params{{"name", name}});
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, 200);
+        pages.push_back(res->body);
+    }
+    EXPECT_EQ(pages[0], pages[1]);
+    EXPECT_EQ(pages[0], pages[2]);
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(notices, std::vector<std::string>{"a new password was asked for the user carol"});
 }
 
 TEST_F(WebPagesTest, SignUpRefusesTakenNamesBadNamesAndMismatchedPasswords) {
