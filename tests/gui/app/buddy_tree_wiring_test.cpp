@@ -1,12 +1,14 @@
 #include "app/buddy_tree_wiring.h"
 #include "app/command_ids.h"
 #include "buddylist/buddy_tree.h"
+#include "ui/main_surface.h"
 #include "window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
+#include <vector>
 
 namespace textowl::testing {
 namespace {
@@ -87,6 +89,39 @@ TEST_F(BuddyTreeWiring, DoubleClickCommandReachesTheWindow) {
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     EXPECT_EQ(sends, 1);
+}
+
+TEST_F(BuddyTreeWiring, ShortcutsAtTheTreeFollowTheSelectedLineAndWhatWasCopied) {
+    MainWindow& w = open();
+    tree_->setParent(w.surface());
+    attachBuddyTree(w, *tree_);
+    std::vector<int> ran;
+    for (int id : {kCmdDelete, kCmdCopy, kCmdCut, kCmdPaste})
+        w.setCommandHandler(id, [&ran, id] { ran.push_back(id); });
+    WindowState s;
+    s.signedIn = true;
+    w.setCommandState(s);
+    w.show();
+    tree_->show();
+    tree_->setFocus();
+    const auto press = [this](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(tree_.get(), key, modifiers);
+        QCoreApplication::processEvents();
+    };
+
+    tree_->selectLine(groupLine());
+    press(Qt::Key_Delete);
+    press(Qt::Key_C, Qt::ControlModifier);
+    press(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(ran.empty()) << "a group is deleted through its menu only, and nothing was copied";
+
+    tree_->selectLine(tree_->findBuddyLine("2", "0"));
+    press(Qt::Key_V, Qt::ControlModifier);
+    press(Qt::Key_Delete);
+    press(Qt::Key_C, Qt::ControlModifier);
+    tree_->setPasteEnabled(true);
+    press(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(ran, (std::vector<int>{kCmdDelete, kCmdCopy, kCmdPaste}));
 }
 
 } // namespace
