@@ -34,6 +34,11 @@ struct FaultCase {
     std::optional<std::string> soapAction;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class ProtocolFault : public ServiceTest, public testing::WithParamInterface<FaultCase> {};
 
 TEST_P(ProtocolFault, IsHttp500WithClientFault) {

@@ -23,6 +23,11 @@ struct PartsCase {
     int parts;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const PartsCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class SmsParts : public testing::TestWithParam<PartsCase> {};
 
 TEST_P(SmsParts, CountsUnitsAndParts) {

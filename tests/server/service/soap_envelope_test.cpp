@@ -73,6 +73,11 @@ struct RefusedCase {
     std::string body;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class SoapEnvelopeRefuses : public testing::TestWithParam<RefusedCase> {};
 
 TEST_P(SoapEnvelopeRefuses, WithAReason) {
