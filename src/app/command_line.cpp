@@ -1,6 +1,5 @@
 #include "app/command_line.h"
 
-#include <algorithm>
 #include <cctype>
 
 namespace textowl {
@@ -19,13 +18,49 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
+// The capitals of the Windows code page beyond ASCII and their small letters; all of them are
+// two-byte UTF-8 sequences.
+char32_t lowerLatin(char32_t c) {
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7)
+        return c + 0x20;
+    switch (c) {
+    case 0x152:
+        return 0x153;
+    case 0x160:
+        return 0x161;
+    case 0x178:
+        return 0xFF;
+    case 0x17D:
+        return 0x17E;
+    default:
+        return c;
+    }
+}
+
+// Lowers every letter the language names of the Windows program could hold, not only ASCII, so
+// that "-l SVENSKA ÖÄÅ" reads as "svenska öäå". Other bytes, invalid ones included, stay.
+std::string lowered(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (lead >= 0xC2 && lead <= 0xDF && (next & 0xC0) == 0x80) {
+            const char32_t c = lowerLatin(((lead & 0x1Fu) << 6) | (next & 0x3Fu));
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+            ++i;
+        } else {
+            out += static_cast<char>(lead < 0x80 ? std::tolower(lead) : lead);
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 std::optional<std::string> languageFromCommandLine(std::string_view commandLine) {
-    std::string lowered(trimmed(commandLine));
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](char c) {
-        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    });
+    const std::string lowered = textowl::lowered(trimmed(commandLine));
     const auto at = lowered.find("-l");
     if (at == std::string::npos)
         return std::nullopt;

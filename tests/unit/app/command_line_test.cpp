@@ -26,7 +26,11 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"-l svenska \t ", "svenska"}, CommandLineCase{"foo-lbar", "bar"},
         CommandLineCase{"-l Brazilian Portuguese -x", "brazilian portuguese -x"},
         CommandLineCase{"x -l a -l b", "a -l b"}, CommandLineCase{"-l", ""},
-        CommandLineCase{"-l   ", ""}));
+        CommandLineCase{"-l   ", ""},
+        CommandLineCase{"-L SVENSKA \u00d6\u00c4\u00c5", "svenska \u00f6\u00e4\u00e5"},
+        CommandLineCase{"-l \u0160\u0152\u017d\u0178 \u00d7\u00df",
+                        "\u0161\u0153\u017e\u00ff \u00d7\u00df"},
+        CommandLineCase{"-l \u0416 \xC3", "\u0416 \xC3"}));
 
 TEST(CommandLineArguments, JoinSkipsProgramNameAndSeparatesWithSpaces) {
     const char* argv[] = {"textowl", "-l", "Svenska"};
