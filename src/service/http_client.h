@@ -62,8 +62,8 @@ public:
     bool sendRequest(const Url& url, const NavigationSettings& settings);
 
     // The last response stays readable until the next request begins.
-    int statusCode() const;             // -1 until a status line was read
-    std::string_view body() const;      // decoded body of the last response
+    int statusCode() const;        // -1 until a status line was read
+    std::string_view body() const; // decoded body of the last response
     std::optional<std::string_view> header(std::string_view name) const; // case-insensitive
     ReadOutcome readOutcome() const;
 

@@ -251,7 +251,8 @@ std::vector<HostileCase> buildCases() {
                  .sendRepeated(std::string(1 << 20, 'A'), fiftyMiB >> 20)
                  .send("</return>" + kBodyClose);
          },
-         // A string value is capped well below the body limit, so this is refused, not copied twice.
+         // A string value is capped well below the body limit, so this is refused, not copied
+         // twice.
          true, 200, R::Complete, 10, 2000},
     };
     return cases;
