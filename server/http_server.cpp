@@ -41,7 +41,8 @@ public:
         {
             std::lock_guard lock(state_->mutex);
             state_->jobs.push_back(std::move(fn));
-            if (std::ssize(state_->jobs) > state_->waiting && state_->live < maxThreads_) {
+            const int idle = state_->live - state_->busy;
+            if (std::ssize(state_->jobs) > idle && state_->live < maxThreads_) {
                 spawn();
             }
         }
@@ -72,7 +73,7 @@ private:
         std::deque<std::function<void()>> jobs;
         bool stopping = false;
         int live = 0;
-        int waiting = 0; // workers blocked for a job; each takes one of the queued jobs
+        int busy = 0; // workers running a job; the others take the queued jobs
     };
 
     // Called with the state locked.
@@ -82,22 +83,21 @@ private:
     }
 
     static void work(State& state) {
+        std::unique_lock lock(state.mutex);
         for (;;) {
-            std::function<void()> job;
-            {
-                std::unique_lock lock(state.mutex);
-                ++state.waiting;
-                state.wake.wait(lock, [&] { return state.stopping || !state.jobs.empty(); });
-                --state.waiting;
-                if (state.jobs.empty()) {
-                    break;
-                }
-                job = std::move(state.jobs.front());
-                state.jobs.pop_front();
+            state.wake.wait(lock, [&] { return state.stopping || !state.jobs.empty(); });
+            if (state.jobs.empty()) {
+                break;
             }
+            std::function<void()> job = std::move(state.jobs.front());
+            state.jobs.pop_front();
+            ++state.busy;
+            lock.unlock();
             job();
+            job = nullptr;
+            lock.lock();
+            --state.busy;
         }
-        std::lock_guard lock(state.mutex);
         --state.live;
         state.done.notify_all();
     }
