@@ -24,6 +24,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CheckCase{"zero passes", u"<result err=\"0\"/>", S_OK},
                       CheckCase{"any root name", u"<whatever err='0'><x/></whatever>", S_OK},
                       CheckCase{"declaration", u"<?xml version=\"1.0\"?><r err=\"0\"/>", S_OK},
+                      CheckCase{"declared encoding is that of the string",
+                                u"<?xml version=\"1.0\" encoding=\"UTF-16\"?><r err=\"0\"/>", S_OK},
                       CheckCase{"one", u"<r err=\"1\"/>", E_FAIL},
                       CheckCase{"empty value", u"<r err=\"\"/>", E_FAIL},
                       CheckCase{"double zero", u"<r err=\"00\"/>", E_FAIL},
