@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -37,6 +38,9 @@ TEST_F(WindowTest, StartsWithItsTitleSizeAndButtons) {
     EXPECT_EQ(w.signInButton()->text(), QStringLiteral("Sign In"));
     EXPECT_EQ(w.registerButton()->text(), QStringLiteral("Register"));
     EXPECT_EQ(w.surface()->view(), ViewKind::SignedOut);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(w.geometry().center(), screen->availableGeometry().center());
 }
 
 TEST_F(WindowTest, CannotBeMadeSmallerThanItsStartSize) {
@@ -139,6 +143,9 @@ TEST_F(WindowTest, LanguagePreferenceWinsOverTheCommandLine) {
     EXPECT_EQ(w.signInButton()->text(), QStringLiteral("Logga in"));
     // Name and tray texts come from the language of start-up and stay.
     EXPECT_EQ(w.catalogue().applicationName(), "Textowl");
+    EXPECT_EQ(w.trayIcon()->toolTip(), QStringLiteral("Textowl"));
+    EXPECT_EQ(w.trayIcon()->menu()->actions().at(0)->text(), QStringLiteral("Restore"));
+    EXPECT_EQ(w.trayIcon()->menu()->actions().at(1)->text(), QStringLiteral("Exit"));
 }
 
 TEST_F(WindowTest, EmptyPreferenceKeepsTheCommandLineLanguage) {
@@ -147,6 +154,9 @@ TEST_F(WindowTest, EmptyPreferenceKeepsTheCommandLineLanguage) {
     MainWindow& w = open();
     EXPECT_EQ(w.signInButton()->text(), QStringLiteral("Logga in"));
     EXPECT_EQ(w.catalogue().applicationName(), "Textuggla");
+    EXPECT_EQ(w.trayIcon()->toolTip(), QStringLiteral("Textuggla"));
+    EXPECT_EQ(w.trayIcon()->menu()->actions().at(0)->text(), QStringLiteral("Återställ"));
+    EXPECT_EQ(w.trayIcon()->menu()->actions().at(1)->text(), QStringLiteral("Avsluta"));
 }
 
 TEST_F(WindowTest, ExitFromTheTrayMenuEndsTheEventLoopWith57665) {
