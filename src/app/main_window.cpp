@@ -45,6 +45,21 @@ constexpr int kPendingCommands[] = {
     kCmdContactUs,   kCmdChooseSkin,   kCmdAbout,
 };
 
+// Every drawn size, so that the title bar, the task switcher and the tray each get a sharp picture
+// instead of the 32-pixel one scaled.
+QIcon applicationIcon() {
+    QIcon icon;
+    for (const char* name :
+         {":/icons/128-16.png", ":/icons/128.png", ":/icons/128-48.png", ":/icons/128-256.png"}) {
+        const QPixmap pixmap(QString::fromLatin1(name));
+        if (!pixmap.isNull())
+            icon.addPixmap(pixmap);
+    }
+    if (icon.isNull())
+        icon = QIcon(QStringLiteral(":/icons/textowl.svg"));
+    return icon;
+}
+
 } // namespace
 
 MainWindow::MainWindow() : MainWindow(Options{}) {}
@@ -112,9 +127,7 @@ QString MainWindow::text(const TextSource& source) const {
 }
 
 void MainWindow::prepareTray() {
-    QIcon icon(QStringLiteral(":/icons/128.png"));
-    if (icon.isNull())
-        icon = QIcon(QStringLiteral(":/icons/textowl.svg"));
+    const QIcon icon = applicationIcon();
     setWindowIcon(icon);
     // Read once, in the language of start-up, before the remembered language is applied.
     m_exitText = text(trayText(TrayText::Exit));

@@ -43,6 +43,13 @@ TEST_F(WindowTest, StartsWithItsTitleSizeAndButtons) {
     EXPECT_EQ(w.geometry().center(), screen->availableGeometry().center());
 }
 
+TEST_F(WindowTest, IconComesInTheSmallAndLargeSizesTheDesktopAsksFor) {
+    MainWindow& w = open(true);
+    const QList<QSize> sizes = w.windowIcon().availableSizes();
+    for (const QSize size : {QSize(16, 16), QSize(32, 32), QSize(48, 48), QSize(256, 256)})
+        EXPECT_TRUE(sizes.contains(size)) << size.width();
+}
+
 TEST_F(WindowTest, CannotBeMadeSmallerThanItsStartSize) {
     MainWindow& w = open();
     w.show();
