@@ -1,6 +1,7 @@
 #include "app/key_event_filter.h"
 
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QWidget>
 
 namespace textowl {
@@ -33,6 +34,10 @@ bool KeyEventFilter::eventFilter(QObject* watched, QEvent* event) {
         return false;
     // Dialogs run their own keyboard handling; only the main window's widgets are filtered.
     if (static_cast<QWidget*>(watched)->window() != m_window)
+        return false;
+    // While the menu bar is being worked with the keyboard its keys are its own: Esc there leaves
+    // the menus, it must not hide the window.
+    if (qobject_cast<QMenuBar*>(watched) != nullptr)
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     const bool ctrl = key->modifiers().testFlag(Qt::ControlModifier);

@@ -254,6 +254,15 @@ TEST_F(WindowTest, EscapeMinimisesThroughTheKeyFilter) {
     EXPECT_EQ(w.trayState(), TrayWindowState::InTray);
 }
 
+TEST_F(WindowTest, EscapeInTheMenuBarLeavesTheMenusAndKeepsTheWindow) {
+    MainWindow& w = open(true);
+    w.show();
+    QTest::keyClick(w.menuBar(), Qt::Key_Escape);
+    processPosted();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.trayState(), TrayWindowState::Shown);
+}
+
 TEST_F(WindowTest, ShortcutKeysPostTheirCommandsOnlyWhenAllowed) {
     MainWindow& w = open();
     w.show();
