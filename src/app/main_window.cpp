@@ -198,7 +198,8 @@ void MainWindow::setCommandState(const WindowState& state) {
 }
 
 void MainWindow::applyMenuTexts() {
-    m_menu->applyTexts(*m_catalogue, m_state.signedIn, m_preferences.language);
+    // The session item signs out while the load after sign-in is pending, and reads so.
+    m_menu->applyTexts(*m_catalogue, m_state.signedIn || m_state.signingIn, m_preferences.language);
 }
 
 void MainWindow::applyWindowTexts() {

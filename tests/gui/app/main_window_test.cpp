@@ -142,6 +142,17 @@ TEST_F(WindowTest, SwitchingLanguageWhileSignedInKeepsTheSignOutText) {
     EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Logga ut"));
 }
 
+// While the load after sign-in is pending the session item already signs out, so it must say so.
+TEST_F(WindowTest, SwitchingLanguageWhileSigningInKeepsTheSignOutText) {
+    writeStrings();
+    MainWindow& w = open();
+    WindowState s;
+    s.signingIn = true;
+    w.setCommandState(s);
+    w.runCommand(kCmdLanguageFirst + 1);
+    EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Logga ut"));
+}
+
 TEST_F(WindowTest, LanguagePreferenceWinsOverTheCommandLine) {
     writeStrings();
     settings()->setValue(QStringLiteral("Preferences/language"), QStringLiteral("Svenska"));
