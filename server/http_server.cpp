@@ -14,6 +14,8 @@
 #include <deque>
 #include <httplib.h>
 #include <optional>
+#include <sys/socket.h>
+#include <system_error>
 #include <thread>
 
 namespace textowl::server {
@@ -76,10 +78,14 @@ private:
         int busy = 0; // workers running a job; the others take the queued jobs
     };
 
-    // Called with the state locked.
+    // Called with the state locked. Without room for another thread the job waits for a
+    // worker that is already there.
     void spawn() {
-        ++state_->live;
-        threads_.emplace_back([state = state_] { work(*state); });
+        try {
+            threads_.emplace_back([state = state_] { work(*state); });
+            ++state_->live;
+        } catch (const std::system_error&) {
+        }
     }
 
     static void work(State& state) {
@@ -173,6 +179,7 @@ struct PagewrightServer::Impl {
     std::map<std::string, std::string> icons = buildInterfaceIcons();
     bool drained = true;
     int port = 0;
+    int listenSocket = -1;
     std::thread background;
 
     Impl(PagewrightService& s, ServerOptions o) : service(s), options(std::move(o)) {}
@@ -267,6 +274,10 @@ PagewrightServer::PagewrightServer(PagewrightService& service, ServerOptions opt
         return new BoundedPool(d.options.workerThreads, d.options.maxWorkerThreads,
                                std::chrono::milliseconds(d.options.drainMilliseconds), d.drained);
     };
+    d.http->set_socket_options([&d](socket_t sock) {
+        httplib::default_socket_options(sock);
+        d.listenSocket = sock;
+    });
     d.routes();
 }
 
@@ -295,6 +306,9 @@ bool PagewrightServer::bind() {
     } else {
         return false;
     }
+    // The library listens with a backlog of 5, so a burst of clients connecting at once had
+    // some of them reset; listening again only lengthens the queue.
+    ::listen(d.listenSocket, SOMAXCONN);
     d.service.setPublicHost(hostForUrl(d.options.host, true) + ":" + std::to_string(d.port));
     return true;
 }

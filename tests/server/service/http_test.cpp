@@ -1,8 +1,10 @@
 #include "service_fixture.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <mutex>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -131,6 +133,36 @@ TEST_F(Protocol, IdleKeptAliveConnectionsBeyondTheStartingWorkersLeaveNewClients
     const auto res = fresh.Get("/pagewright/about");
     ASSERT_TRUE(res) << "no answer while idle connections hold the starting workers";
     EXPECT_EQ(res->status, 200);
+}
+
+// While every worker and the accepting thread are busy (a burst of sign-ins hashing their
+// passwords), new connections wait in the listen queue; a short queue drops them instead.
+TEST_F(Protocol, ListenQueueHoldsABurstOfConnectionsUntilTheyAreAccepted) {
+    PagewrightServer notAccepting(*service_, ServerOptions{});
+    ASSERT_TRUE(notAccepting.bind());
+    constexpr int kClients = 64;
+    std::vector<pollfd> sockets;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<std::uint16_t>(notAccepting.port()));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (int i = 0; i < kClients; ++i) {
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ASSERT_GE(fd, 0);
+        connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+        sockets.push_back(pollfd{fd, POLLOUT, 0});
+    }
+    int connected = 0;
+    for (pollfd& p : sockets) {
+        int error = -1;
+        socklen_t size = sizeof error;
+        if (poll(&p, 1, 500) == 1 && getsockopt(p.fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 &&
+            error == 0) {
+            ++connected;
+        }
+        close(p.fd);
+    }
+    EXPECT_EQ(connected, kClients);
 }
 
 TEST_F(Protocol, WrongMethodOrPathIsNotServed) {
