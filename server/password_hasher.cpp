@@ -20,6 +20,19 @@ Limits limitsFor(HashCost cost) {
 
 } // namespace
 
+class PasswordHasher::Slot {
+public:
+    explicit Slot(std::counting_semaphore<kMaxConcurrentHashes>& slots) : slots_(slots) {
+        slots_.acquire();
+    }
+    ~Slot() { slots_.release(); }
+    Slot(const Slot&) = delete;
+    Slot& operator=(const Slot&) = delete;
+
+private:
+    std::counting_semaphore<kMaxConcurrentHashes>& slots_;
+};
+
 const char* const kDemoPasswordHash = "$argon2id$v=19$m=65536,t=2,p=1$TNWeL/KW+XyG2rxFcHbFdA$"
                                       "nCBjVWYjcFyaPRiEOXXt69UjZh39cnXkzllKwMEdtek";
 
@@ -32,6 +45,7 @@ PasswordHasher::PasswordHasher(HashCost cost) : cost_(cost) {
 std::optional<std::string> PasswordHasher::hash(const std::string& password) const {
     char out[crypto_pwhash_STRBYTES];
     const Limits limits = limitsFor(cost_);
+    const Slot slot(slots_);
     if (crypto_pwhash_str(out, password.data(), password.size(), limits.ops, limits.mem) != 0) {
         return std::nullopt;
     }
@@ -42,6 +56,7 @@ bool PasswordHasher::verify(const std::string& hash, const std::string& password
     if (hash.size() >= crypto_pwhash_STRBYTES) {
         return false;
     }
+    const Slot slot(slots_);
     return crypto_pwhash_str_verify(hash.c_str(), password.data(), password.size()) == 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <semaphore>
 #include <string>
 
 namespace textowl::server {
@@ -23,7 +24,13 @@ public:
     void verifyDummy(const std::string& password) const;
 
 private:
+    // Each hash takes tens of MiB for its run, so only a few run at once, however many
+    // sign-ins arrive together; the others wait their turn.
+    static constexpr std::ptrdiff_t kMaxConcurrentHashes = 4;
+    class Slot;
+
     HashCost cost_;
+    mutable std::counting_semaphore<kMaxConcurrentHashes> slots_{kMaxConcurrentHashes};
 };
 
 // A precomputed interactive-cost hash of "demo", so that creating the demo account costs no

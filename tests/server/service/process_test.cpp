@@ -1,10 +1,12 @@
 #include "service_fixture.h"
 #include "support/service_process.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace textowl::server {
@@ -147,6 +149,38 @@ TEST_F(ServiceCommand, SigtermStopsPromptlyWhileAClientConnectionIsIdle) {
     p.signal(SIGTERM);
     EXPECT_EQ(p.wait(), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+}
+
+// Each sign-in hashes with 64 MiB of memory, so a burst of them must not take that much per
+// connection: in a 2.5 GiB address space, 48 at once all still get their ticket. (The
+// sanitizers reserve far more address space than that, so they cannot run this.)
+TEST_F(ServiceCommand, BurstOfSignInsFitsALimitedAddressSpace) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer needs an unlimited address space";
+#endif
+    if (access("/usr/bin/prlimit", X_OK) != 0) {
+        GTEST_SKIP() << "prlimit is not installed";
+    }
+    ASSERT_EQ(run({"add-user", "--db", db_, "carol", "secret"}), 0);
+    textowl::test::ServiceProcess p("/usr/bin/prlimit",
+                                    {"--as=2684354560", PAGEWRIGHT_SERVICE_EXE, "serve", "--db",
+                                     db_, "--listen", "127.0.0.1:0"});
+    const std::string line = p.readLine();
+    ASSERT_EQ(line.rfind("listening on ", 0), 0u) << line << p.stderrAll();
+    const int port = portOf(line.substr(0, line.find("/pagewright")));
+    constexpr int kClients = 48;
+    std::vector<std::string> errs(kClients);
+    std::vector<std::thread> clients;
+    for (int i = 0; i < kClients; ++i) {
+        clients.emplace_back([&, i] {
+            errs[static_cast<std::size_t>(i)] =
+                rpc(port, "apiValidateLogin", {{"user", "carol"}, {"password", "secret"}}).err;
+        });
+    }
+    for (std::thread& t : clients) {
+        t.join();
+    }
+    EXPECT_EQ(std::count(errs.begin(), errs.end(), "0"), kClients) << testing::PrintToString(errs);
 }
 
 } // namespace
