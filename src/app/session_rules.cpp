@@ -9,33 +9,42 @@
 
 namespace textowl {
 
-std::optional<std::string> ticketFromSignIn(Status callStatus, const ServiceText& result) {
+namespace {
+
+// The common judgement of a reply: the call succeeded and the result passes the check; `read`
+// then takes what it needs from the document element.
+template <typename Read>
+std::optional<std::string> readCheckedResult(Status callStatus, const ServiceText& result,
+                                             Read read) {
     if (failed(callStatus))
         return std::nullopt;
     try {
         ResultDocument document;
         if (failed(checkResult(result, document)))
             return std::nullopt;
-        const pugi::xml_node value = document.documentElement().child("ticket").first_child();
-        if (!value || *value.value() == '\0')
-            return std::nullopt;
-        return std::string(value.value());
+        return read(document);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
 }
 
+} // namespace
+
+std::optional<std::string> ticketFromSignIn(Status callStatus, const ServiceText& result) {
+    return readCheckedResult(
+        callStatus, result, [](const ResultDocument& document) -> std::optional<std::string> {
+            const pugi::xml_node value = document.documentElement().child("ticket").first_child();
+            if (!value || *value.value() == '\0')
+                return std::nullopt;
+            return std::string(value.value());
+        });
+}
+
 std::optional<std::string> balanceFromResult(Status callStatus, const ServiceText& result) {
-    if (failed(callStatus))
-        return std::nullopt;
-    try {
-        ResultDocument document;
-        if (failed(checkResult(result, document)))
-            return std::nullopt;
-        return resultElement(document, "balance").value_or(std::string());
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
+    return readCheckedResult(callStatus, result, [](const ResultDocument& document) {
+        return std::optional<std::string>(
+            resultElement(document, "balance").value_or(std::string()));
+    });
 }
 
 std::string signedInTitle(std::string_view applicationName, std::string_view user) {
