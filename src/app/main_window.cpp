@@ -2,6 +2,7 @@
 
 #include "app/command_ids.h"
 #include "app/key_event_filter.h"
+#include "app/page_host.h"
 #include "app/qt_prompts.h"
 #include "app/session_controller.h"
 #include "service/service_proxy.h"
@@ -39,10 +40,10 @@ QRect toQRect(const PixelRect& r) {
 // Commands whose features are not part of this window yet; each does nothing until its
 // subsystem installs a handler.
 constexpr int kPendingCommands[] = {
-    kCmdToggleFrame, kCmdScrollTabsUp, kCmdScrollTabsDown, kCmdAddContact,  kCmdEditContact,
-    kCmdSendMessage, kCmdAddGroup,     kCmdEditGroup,      kCmdDeleteGroup, kCmdCut,
-    kCmdCopy,        kCmdPaste,        kCmdDelete,         kCmdTerms,       kCmdFaqs,
-    kCmdContactUs,   kCmdChooseSkin,   kCmdAbout,
+    kCmdToggleFrame, kCmdScrollTabsUp, kCmdScrollTabsDown, kCmdAddContact, kCmdEditContact,
+    kCmdAddGroup,    kCmdEditGroup,    kCmdDeleteGroup,    kCmdCut,        kCmdCopy,
+    kCmdPaste,       kCmdDelete,       kCmdTerms,          kCmdFaqs,       kCmdContactUs,
+    kCmdChooseSkin,  kCmdAbout,
 };
 
 // Every drawn size, so that the title bar, the task switcher and the tray each get a sharp picture
@@ -66,7 +67,8 @@ MainWindow::MainWindow() : MainWindow(Options{}) {}
 
 MainWindow::MainWindow(Options options)
     : m_catalogue(StringCatalogue::obtain()), m_settings(std::move(options.settings)),
-      m_prompts(std::move(options.prompts)) {
+      m_prompts(std::move(options.prompts)),
+      m_clock(options.clock != nullptr ? options.clock : &systemClock()) {
     initResources();
     if (!m_prompts)
         m_prompts = std::make_unique<QtPrompts>();
@@ -105,6 +107,8 @@ MainWindow::MainWindow(Options options)
         this, [this] { return m_state; }, [this](int id) { postCommand(id); }, this);
     qApp->installEventFilter(m_keyFilter);
 
+    m_pages = std::make_unique<PageHost>(*this);
+    m_handlers[kCmdSendMessage] = [this] { m_pages->openSendPanel(); };
     m_session = std::make_unique<SessionController>(*this, *m_proxy);
     const auto signInOrOut = [this] { m_session->signInOrOut(); };
     m_handlers[kCmdSignInOut] = signInOrOut;
@@ -221,7 +225,11 @@ void MainWindow::applyWindowTexts() {
 }
 
 void MainWindow::returnToBuddyList() {
-    m_session->returnToBuddyList();
+    if (!m_pages->hasTabs())
+        return;
+    // The balance is only a courtesy here: the list comes back whether or not it could be read.
+    m_session->refreshBalance();
+    m_pages->showBuddyList();
 }
 
 std::unique_ptr<QMenu> MainWindow::contextMenuFor(TreeLineKind selected) {

@@ -6,6 +6,7 @@
 #include "app/prompts.h"
 #include "app/string_catalogue.h"
 #include "app/window_state.h"
+#include "base/clock.h"
 #include "ui/skin.h"
 #include "ui/tray_rules.h"
 
@@ -25,6 +26,7 @@ namespace textowl {
 
 class KeyEventFilter;
 class MainSurface;
+class PageHost;
 class ServiceProxy;
 class SessionController;
 class TrayIcon;
@@ -43,6 +45,8 @@ public:
         std::optional<bool> trayAvailable;
         // The service address; empty for the usual one (TEXTOWL_SERVICE_URL or the built-in).
         std::string serviceEndpoint;
+        // The time send stamps and schedules are read from; the machine's clock when null.
+        const Clock* clock = nullptr;
     };
 
     static constexpr int kWidth = 300;
@@ -59,7 +63,7 @@ public:
     // Lets a subsystem take over a command; until then commands of unbuilt features do nothing.
     void setCommandHandler(int id, std::function<void()> handler);
 
-    // Message 2025: the send panel hands the page back to the buddy tree.
+    // Message 2025: the send panel hands the page back to the buddy tree, with a fresh balance.
     void returnToBuddyList();
 
     // Runs before the Exit command ends the loop, after the session has signed out.
@@ -85,7 +89,9 @@ public:
     const Skin& skin() const { return m_skin; }
     TrayIcon* trayIcon() const { return m_tray; }
     ServiceProxy& serviceProxy() const { return *m_proxy; }
+    const Clock& clock() const { return *m_clock; }
     SessionController& session() const { return *m_session; }
+    PageHost& pages() const { return *m_pages; }
     TrayWindowState trayState() const { return m_trayState; }
     bool trayAvailable() const { return m_trayAvailable; }
 
@@ -131,6 +137,9 @@ private:
     std::unordered_map<int, std::function<void()>> m_handlers;
     std::function<void()> m_beforeExit;
     std::unique_ptr<ServiceProxy> m_proxy;
+    const Clock* m_clock = nullptr;
+    // Before the session, which hands it the pages and takes them back as it ends.
+    std::unique_ptr<PageHost> m_pages;
     // After the proxy it uses, so that it ends first, while the surface and the proxy still exist.
     std::unique_ptr<SessionController> m_session;
 };

@@ -4,16 +4,17 @@
 #include "app/busy_cursor.h"
 #include "app/command_ids.h"
 #include "app/main_window.h"
+#include "app/page_host.h"
 #include "app/session_rules.h"
 #include "buddylist/buddy_operation.h"
 #include "buddylist/buddy_tree.h"
+#include "messaging/send_panel.h"
 #include "service/result_document.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"
 #include "ui/main_surface.h"
 
 #include <QAction>
-#include <QEvent>
 #include <QPushButton>
 
 namespace textowl {
@@ -39,16 +40,14 @@ SessionController::SessionController(MainWindow& window, ServiceProxy& proxy)
     m_loadTimer.setSingleShot(true);
     m_loadTimer.setInterval(kLoadDelayMs);
     connect(&m_loadTimer, &QTimer::timeout, this, &SessionController::loadAfterSignIn);
-    m_window.surface()->installEventFilter(this);
 }
 
 SessionController::~SessionController() {
-    m_window.surface()->removeEventFilter(this);
     destroyLoadedViews();
 }
 
 BuddyTree* SessionController::buddyTree() const {
-    return m_tree.data();
+    return m_window.pages().buddyTree();
 }
 
 void SessionController::signInOrOut() {
@@ -145,10 +144,15 @@ void SessionController::abandonSignIn() {
 }
 
 void SessionController::buildSignedInView(BuddyEntry root) {
-    m_tree = new BuddyTree(QPixmap(QStringLiteral(":/bitmaps/213")), {}, m_window.surface());
-    m_tree->hide();
-    m_tree->fill(std::move(root));
-    attachBuddyTree(m_window, *m_tree);
+    auto* tree = new BuddyTree(QPixmap(QStringLiteral(":/bitmaps/213")), {}, m_window.surface());
+    tree->hide();
+    tree->fill(std::move(root));
+    attachBuddyTree(m_window, *tree);
+    auto* panel =
+        new SendPanel({m_proxy, m_window.prompts(), m_window.catalogue(), m_window.clock()},
+                      &m_window.skin(), m_window.surface());
+    connect(panel, &SendPanel::returnRequested, &m_window, &MainWindow::returnToBuddyList);
+    m_window.pages().setPages(tree, panel);
     fetchInterface();
 
     WindowState state = m_window.commandState();
@@ -163,10 +167,8 @@ void SessionController::buildSignedInView(BuddyEntry root) {
     // The buddy-list tab always exists once signed in, so the page area leaves room for tabs.
     m_window.surface()->setHasTabs(true);
     updateHeader();
-    layoutPage();
-    m_tree->show();
-    m_tree->selectLine(m_tree->rootLine());
-    m_tree->setFocus();
+    tree->selectLine(tree->rootLine());
+    tree->setFocus();
 }
 
 void SessionController::fetchInterface() {
@@ -180,6 +182,7 @@ void SessionController::fetchInterface() {
     if (failed(status) || failed(checkResult(result, document)))
         return; // no interface buttons and no web tabs, nothing more
     m_interface = utf16ToUtf8(*result);
+    m_window.pages().setHasFooter(interfaceHasFooter(*m_interface));
 }
 
 Status SessionController::refreshBalance() {
@@ -199,22 +202,10 @@ Status SessionController::refreshBalance() {
     return S_OK;
 }
 
-void SessionController::returnToBuddyList() {
-    if (m_tree == nullptr)
-        return;
-    refreshBalance();
-    WindowState state = m_window.commandState();
-    state.sending = false;
-    m_window.setCommandState(state);
-    m_window.surface()->setSending(false);
-    layoutPage();
-    m_tree->show();
-}
-
 void SessionController::signOut() {
     m_loadTimer.stop();
-    if (m_tree != nullptr)
-        m_tree->hide();
+    if (BuddyTree* tree = buddyTree())
+        tree->hide();
     restoreSignedOutView();
     releaseTicket();
     destroyLoadedViews();
@@ -237,9 +228,7 @@ void SessionController::releaseTicket() {
 }
 
 void SessionController::destroyLoadedViews() {
-    // The tree's lines own their entries, so deleting it releases the whole list.
-    delete m_tree.data();
-    m_tree = nullptr;
+    m_window.pages().destroyPages();
     m_interface.reset();
 }
 
@@ -272,10 +261,11 @@ void SessionController::setSessionItemText(bool signedIn) {
 
 void SessionController::applyTexts() {
     updateHeader();
+    m_window.pages().applyTexts();
 }
 
 void SessionController::updateHeader() {
-    if (m_tree == nullptr)
+    if (buddyTree() == nullptr)
         return;
     const MainWindow::Texts& texts = m_window.texts();
     const StringCatalogue& catalogue = m_window.catalogue();
@@ -288,21 +278,6 @@ void SessionController::updateHeader() {
                    lookUpText(catalogue, sessionText(SessionText::AddGroupTip)),
                    lookUpText(catalogue, sessionText(SessionText::QuickSendTip))};
     m_window.surface()->setHeaderTexts(header);
-}
-
-void SessionController::layoutPage() {
-    if (m_tree == nullptr)
-        return;
-    const bool footer = m_interface && interfaceHasFooter(*m_interface);
-    const QSize client = m_window.surface()->size();
-    const PageArea area = pageArea(client.width(), client.height(), footer);
-    m_tree->setGeometry(area.x, area.y, area.width, area.height);
-}
-
-bool SessionController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_window.surface() && event->type() == QEvent::Resize)
-        layoutPage();
-    return QObject::eventFilter(watched, event);
 }
 
 } // namespace textowl

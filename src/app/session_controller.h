@@ -3,7 +3,6 @@
 #include "service/status.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <optional>
@@ -17,8 +16,8 @@ class ServiceProxy;
 struct BuddyEntry;
 
 // The signed-in relationship with the service: sign-in, the load that follows it, the balance,
-// the return from the send panel and sign-out. The proxy keeps the user name and the ticket; this
-// object owns what the load builds (the buddy tree with its entries) until sign-out.
+// and sign-out. The proxy keeps the user name and the ticket; what the load builds (the buddy
+// tree with its entries, the send panel) goes to the page host until sign-out.
 class SessionController : public QObject {
     Q_OBJECT
 public:
@@ -35,8 +34,6 @@ public:
     void loadAfterSignIn();
     // Reads the balance into the balance text; fails without a ticket or a sound answer.
     Status refreshBalance();
-    // The send panel is done: the buddy tree becomes the page again with a fresh balance.
-    void returnToBuddyList();
     // Exit: releases the ticket on the service and destroys what the load built.
     void endSession();
     // Re-reads the header texts after a language change.
@@ -49,9 +46,6 @@ public:
     const std::optional<std::string>& interfaceDescription() const { return m_interface; }
     const QTimer& loadTimer() const { return m_loadTimer; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void showSigningIn(const QString& user, const std::string& ticket);
     void abandonSignIn();
@@ -60,7 +54,6 @@ private:
     void releaseTicket();
     void destroyLoadedViews();
     void restoreSignedOutView();
-    void layoutPage();
     void updateHeader();
     void showSignInFailure();
     void setSessionItemText(bool signedIn);
@@ -68,7 +61,6 @@ private:
     MainWindow& m_window;
     ServiceProxy& m_proxy;
     QTimer m_loadTimer;
-    QPointer<BuddyTree> m_tree;
     QString m_userName;
     QString m_balance;
     std::optional<std::string> m_interface;

@@ -71,6 +71,10 @@ PageArea pageArea(int w, int h, bool hasFooter) {
     return {36, 74, w - 41, hasFooter ? h - 169 : h - 120};
 }
 
+PageArea sendingPageArea(int w, int h) {
+    return {33, 71, w - 35, h - 145};
+}
+
 TextSource sessionText(SessionText which) {
     static constexpr std::array<TextSource, 9> kTexts{{
         {"login/failed", nullptr,

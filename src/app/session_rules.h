@@ -42,6 +42,8 @@ struct PageArea {
     friend bool operator==(const PageArea&, const PageArea&) = default;
 };
 PageArea pageArea(int w, int h, bool hasFooter);
+// Where the send-message panel sits while it is the page: a little larger than other pages.
+PageArea sendingPageArea(int w, int h);
 
 enum class SessionText {
     SignInFailed,

@@ -1,16 +1,19 @@
 // Saves pictures of the main window for review: textowl_screenshot OUTPUT_DIR [LANGUAGE].
 // With TEXTOWL_SERVICE_URL set it also signs in there as demo / demo and saves the signed-in
-// window, once as loaded and once with a buddy selected.
+// window, once as loaded, once with a buddy selected, and the send panel's two views.
 #include "app/command_ids.h"
 #include "app/main_window.h"
+#include "app/page_host.h"
 #include "app/session_controller.h"
 #include "app/sign_in_dialog.h"
 #include "buddylist/buddy_tree.h"
+#include "messaging/send_panel.h"
 #include "support/qt/scripted_prompts.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdlib>
@@ -54,6 +57,22 @@ void selectFirstBuddy(MainWindow& window) {
         tree->selectLine(tree->rootLine()->child(0));
 }
 
+// The panel opened on the selected buddy with a message written, then its log after one send.
+void saveSendPanel(MainWindow& window, const QString& out, const QString& suffix) {
+    window.runCommand(textowl::kCmdSendMessage);
+    textowl::SendPanel* panel = window.pages().sendPanel();
+    if (panel == nullptr)
+        return;
+    panel->messageBox()->setPlainText(QStringLiteral("Running late, see you at eight."));
+    QApplication::processEvents();
+    save(window, out, QStringLiteral("send_panel"), suffix);
+    panel->pressSend();
+    panel->showLogView();
+    QApplication::processEvents();
+    save(window, out, QStringLiteral("send_log"), suffix);
+    window.returnToBuddyList();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -90,6 +109,7 @@ int main(int argc, char** argv) {
             selectFirstBuddy(window);
             QTimer::singleShot(200, &window, [&] {
                 save(window, out, QStringLiteral("signed_in_buddy"), suffix);
+                saveSendPanel(window, out, suffix);
                 window.runCommand(textowl::kCmdSignInOut);
                 QApplication::quit();
             });

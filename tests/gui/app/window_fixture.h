@@ -78,6 +78,7 @@ protected:
         options.prompts = std::move(prompts);
         options.trayAvailable = trayAvailable;
         options.serviceEndpoint = endpoint_;
+        options.clock = clock_;
         window_ = std::make_unique<MainWindow>(std::move(options));
         return *window_;
     }
@@ -86,6 +87,8 @@ protected:
     QString previousDir_;
     // The service the window talks to; empty for the usual address (nothing answers there).
     std::string endpoint_;
+    // The window's clock; the machine's when null.
+    const Clock* clock_ = nullptr;
     std::unique_ptr<MainWindow> window_;
     ScriptedPrompts* prompts_ = nullptr;
 };

@@ -2,9 +2,7 @@
 #include "service/result_document.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"
-#include "session_fixture.h"
-#include "support/service_process.h"
-#include "support/temp_dir.h"
+#include "service_session_fixture.h"
 #include "ui/main_surface.h"
 #include "ui/tray_icon.h"
 
@@ -16,46 +14,6 @@
 
 namespace textowl::testing {
 namespace {
-
-const QString kAppTitle = QStringLiteral("Textowl");
-
-// The stand-in service as its own process, with the demo account, on a temporary database.
-class SessionEndToEnd : public SessionTest {
-protected:
-    void SetUp() override {
-        SessionTest::SetUp();
-        service_ = test::ServiceProcess::serve(PAGEWRIGHT_SERVICE_EXE,
-                                               data_.file("service.db").string(), {"--demo"});
-        ASSERT_TRUE(service_->ready()) << service_->stderrAll();
-        endpoint_ = service_->endpoint();
-        writeStrings();
-    }
-
-    void TearDown() override {
-        SessionTest::TearDown();
-        service_.reset();
-    }
-
-    // Asks the service through a second client; the window's own connection plays no part.
-    std::string askService(std::string_view operation, const std::string& ticket,
-                           const char* element) {
-        ServiceProxy other(endpoint_);
-        ServiceText result;
-        const ServiceText t = utf8ToUtf16(ticket);
-        const Status status = operation == "balance" ? other.apiBalanceSms(t, &result)
-                                                     : other.apiGetBuddyList(t, &result);
-        ResultDocument document;
-        if (failed(status) || failed(checkResult(result, document)))
-            return "refused";
-        return resultElement(document, element).value_or("");
-    }
-    bool ticketWorks(const std::string& ticket) {
-        return askService("balance", ticket, "balance") != "refused";
-    }
-
-    test::TempDir data_;
-    std::unique_ptr<test::ServiceProcess> service_;
-};
 
 TEST_F(SessionEndToEnd, DemoSignInShowsTheTreeTheBalanceAndTheUserInTheTitle) {
     MainWindow& w = open();

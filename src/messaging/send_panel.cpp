@@ -1,0 +1,307 @@
+#include "messaging/send_panel.h"
+
+#include "app/busy_cursor.h"
+#include "app/prompts.h"
+#include "app/string_catalogue.h"
+#include "app/text_format.h"
+#include "messaging/limited_text_edit.h"
+#include "messaging/message_log.h"
+#include "messaging/message_send.h"
+#include "messaging/panel_frame.h"
+#include "messaging/schedule_text.h"
+#include "messaging/send_panel_texts.h"
+#include "messaging/send_rules.h"
+#include "ui/skin.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+
+namespace textowl {
+
+namespace {
+
+QRect toQRect(const PixelRect& r) {
+    return {r.x, r.y, r.width, r.height};
+}
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QDateTime toQDateTime(const CivilTime& t) {
+    return {QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second)};
+}
+
+} // namespace
+
+SendPanel::SendPanel(Context context, const Skin* skin, QWidget* parent)
+    : QWidget(parent), m_context(context), m_skin(skin) {
+    setAutoFillBackground(false);
+    createControls();
+    relocalise();
+    placeControls();
+    setSendViewVisible(true);
+    m_message->setFocus();
+}
+
+SendPanel::~SendPanel() = default;
+
+void SendPanel::createControls() {
+    m_to = new QLineEdit(this);
+    m_charset = new QComboBox(this);
+    m_charset->addItems({QStringLiteral("UTF-8"), QStringLiteral("UTF-16")});
+    m_message = new LimitedTextEdit(this);
+    m_message->setFrameShape(QFrame::NoFrame);
+    m_message->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_message->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_message->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_message->setTabChangesFocus(true);
+    m_message->setCharacterLimit(textLimit(false));
+    m_flashBox = new QCheckBox(this);
+    m_scheduleBox = new QCheckBox(this);
+    m_picker = new QDateTimeEdit(toQDateTime(m_context.clock.localNow()), this);
+    m_picker->setDisplayFormat(QString::fromLatin1(
+        kSchedulePickerFormat.data(), static_cast<qsizetype>(kSchedulePickerFormat.size())));
+    m_picker->setCalendarPopup(true);
+    m_picker->setEnabled(false);
+    m_log = new QPlainTextEdit(this);
+    m_log->setReadOnly(true);
+    m_log->setUndoRedoEnabled(false);
+    m_log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_send = new QPushButton(this);
+    m_logs = new QPushButton(this);
+    m_return = new QPushButton(this);
+
+    connect(m_charset, &QComboBox::currentIndexChanged, this, &SendPanel::onCharsetChanged);
+    connect(m_message, &QPlainTextEdit::textChanged, this, [this] { update(); });
+    connect(m_flashBox, &QCheckBox::toggled, this, [this](bool on) { m_flash = on; });
+    connect(m_scheduleBox, &QCheckBox::toggled, this,
+            [this] { m_picker->setEnabled(!m_picker->isEnabled()); });
+    connect(m_send, &QPushButton::clicked, this, &SendPanel::pressSend);
+    connect(m_logs, &QPushButton::clicked, this, &SendPanel::showLogView);
+    connect(m_return, &QPushButton::clicked, this, &SendPanel::returnToList);
+}
+
+void SendPanel::placeControls() {
+    m_to->setGeometry(72, 13, 171, 18);
+    m_charset->setGeometry(91, 41, 60, 20);
+    m_message->setGeometry(16, 75, 223, 94);
+    m_flashBox->setGeometry(220, 184, 13, 15);
+    m_scheduleBox->setGeometry(111, 213, 13, 15);
+    m_picker->setGeometry(131, 210, 112, 20);
+    m_log->setGeometry(14, 33, 228, 174);
+    m_send->setGeometry(13, 240, 230, 25);
+    m_logs->setGeometry(13, 275, 80, 25);
+    m_return->setGeometry(113, 275, 130, 25);
+}
+
+void SendPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeControls();
+}
+
+QString SendPanel::lookUp(int which) const {
+    return qs(textowl::lookUp(m_context.catalogue, panelText(static_cast<PanelText>(which))));
+}
+
+void SendPanel::relocalise() {
+    const auto text = [this](PanelText t) { return lookUp(static_cast<int>(t)); };
+    m_texts = {text(PanelText::ToLabel),         text(PanelText::CharsetLabel),
+               text(PanelText::RemainingFormat), text(PanelText::SendHeading),
+               text(PanelText::FlashLabel),      text(PanelText::ScheduleLabel),
+               text(PanelText::SendButton),      text(PanelText::GotoSendButton),
+               text(PanelText::ReturnButton),    text(PanelText::LogsButton),
+               text(PanelText::LogTitle),        text(PanelText::SuccessWord),
+               text(PanelText::FailedWord)};
+    m_send->setText(m_logView ? m_texts.gotoSendButton : m_texts.sendButton);
+    m_logs->setText(m_texts.logsButton);
+    m_return->setText(m_texts.returnButton);
+    update();
+}
+
+void SendPanel::setSkin(const Skin* skin) {
+    m_skin = skin;
+    update();
+}
+
+void SendPanel::openOnGroup(const QString& name) {
+    m_to->setText(name);
+    m_to->setReadOnly(true);
+    m_groupMode = true;
+}
+
+void SendPanel::openOnBuddy(const QString& cellPhone) {
+    m_to->setText(cellPhone);
+    m_to->setReadOnly(false);
+    m_groupMode = false;
+}
+
+void SendPanel::activate() {
+    showSendView();
+}
+
+QPlainTextEdit* SendPanel::messageBox() const {
+    return m_message;
+}
+
+int SendPanel::remaining() const {
+    return remainingCharacters(m_message->characterCount(), m_unicode);
+}
+
+QString SendPanel::logText() const {
+    return m_log->toPlainText();
+}
+
+void SendPanel::onCharsetChanged(int index) {
+    m_unicode = index != 0;
+    m_message->setCharacterLimit(textLimit(m_unicode));
+    update();
+}
+
+void SendPanel::setSendViewVisible(bool visible) {
+    for (QWidget* control : std::initializer_list<QWidget*>{m_to, m_charset, m_message, m_flashBox,
+                                                            m_scheduleBox, m_picker, m_logs})
+        control->setVisible(visible);
+    m_log->setVisible(!visible);
+}
+
+void SendPanel::showLogView() {
+    setSendViewVisible(false);
+    m_send->setText(m_texts.gotoSendButton);
+    m_logView = true;
+    update();
+}
+
+void SendPanel::showSendView() {
+    setSendViewVisible(true);
+    m_send->setText(m_texts.sendButton);
+    m_logView = false;
+    update();
+    m_message->setFocus();
+}
+
+void SendPanel::returnToList() {
+    m_log->hide();
+    m_message->show();
+    m_message->clear();
+    m_to->setReadOnly(false);
+    m_logView = false;
+    m_groupMode = false;
+    emit returnRequested();
+}
+
+void SendPanel::pressSend() {
+    if (m_logView)
+        showSendView();
+    else
+        send();
+}
+
+void SendPanel::send() {
+    // The call blocks, and clicks that queue up meanwhile must not send the message again.
+    if (m_busy)
+        return;
+    const CivilTime sentAt = m_context.clock.localNow();
+    const std::string to = m_to->text().toStdString();
+    const std::string text = m_message->toPlainText().toStdString();
+    if (const SendCheck check = checkSend(to, text, m_groupNames); check != SendCheck::Passed) {
+        showMessage(static_cast<int>(check), true);
+        return;
+    }
+    std::optional<std::string> pickerText;
+    if (m_picker->isEnabled())
+        pickerText = m_picker->text().toStdString();
+
+    m_busy = true;
+    m_send->setEnabled(false);
+    bool sent = false;
+    {
+        BusyCursor busy;
+        const OutgoingMessage message{
+            to,          text,    scheduleText(pickerText, m_context.clock.localNow()),
+            m_groupMode, m_flash, m_unicode};
+        sent = sendMessage(m_context.proxy, message);
+    }
+    appendLog(sentAt, to, text, sent);
+    m_message->clear();
+    update();
+    showMessage(sent ? kMessageSent : kMessageSendFailed, !sent);
+    m_send->setEnabled(true);
+    m_busy = false;
+}
+
+void SendPanel::appendLog(const CivilTime& sentAt, const std::string& to, const std::string& text,
+                          bool sent) {
+    const LogEntryFields fields{
+        sentAt, to, text, textowl::lookUp(m_context.catalogue, panelText(PanelText::StatusLabel)),
+        (sent ? m_texts.success : m_texts.failed).toStdString()};
+    // The box shows line breaks as new lines; the entry's CR LF pairs are the log's own format.
+    QString entry = qs(logEntry(fields));
+    entry.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QTextCursor end = m_log->textCursor();
+    end.movePosition(QTextCursor::End);
+    m_log->setTextCursor(end);
+    m_log->insertPlainText(entry);
+    m_log->ensureCursorVisible();
+}
+
+void SendPanel::showMessage(int messageId, bool isError) {
+    std::string text;
+    m_context.catalogue.text(panelMessageKey(messageId), text, messageId);
+    m_context.prompts.message(this, qs(text), qs(m_context.catalogue.dialogTitle()),
+                              isError ? Prompts::Icon::Error : Prompts::Icon::Information);
+}
+
+void SendPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QColor background = m_skin ? m_skin->background() : palette().window().color();
+    painter.fillRect(rect(), background);
+    if (m_skin != nullptr) {
+        const QImage frame = m_skin->piece(SkinPiece::PanelFrame);
+        const QPixmap corners = transparentCopy(frame);
+        for (const FrameBlit& blit : panelFrameBlits(m_logView)) {
+            if (blit.transparent)
+                painter.drawPixmap(toQRect(blit.destination), corners, toQRect(blit.source));
+            else
+                painter.drawImage(toQRect(blit.destination), frame, toQRect(blit.source));
+        }
+        const auto lines = panelFrameLines(width(), height());
+        for (int i = 0; i < 3; ++i) {
+            painter.setPen(m_skin->frameColour(i + 1));
+            const PixelRect& r = lines[static_cast<std::size_t>(i)];
+            painter.drawRect(r.x, r.y, r.width - 1, r.height - 1);
+        }
+    }
+    painter.setFont(font());
+    painter.setPen(Qt::black);
+    if (m_logView) {
+        const PixelPoint at =
+            logTitlePosition(painter.fontMetrics().horizontalAdvance(m_texts.logTitle));
+        painter.drawText(QRect(at.x, at.y, width(), height()), Qt::AlignLeft | Qt::AlignTop,
+                         m_texts.logTitle);
+    } else {
+        paintSendLabels(painter);
+    }
+}
+
+void SendPanel::paintSendLabels(QPainter& painter) const {
+    const PanelLabelPositions at = panelLabelPositions();
+    const QString counter =
+        qs(formatText(m_texts.remaining.toStdString(), {std::to_string(remaining())}));
+    const std::pair<PixelPoint, const QString*> labels[] = {
+        {at.to, &m_texts.to},       {at.charset, &m_texts.charset},
+        {at.remaining, &counter},   {at.heading, &m_texts.heading},
+        {at.flash, &m_texts.flash}, {at.schedule, &m_texts.schedule},
+    };
+    for (const auto& [point, label] : labels)
+        painter.drawText(QRect(point.x, point.y, width(), height()), Qt::AlignLeft | Qt::AlignTop,
+                         *label);
+}
+
+} // namespace textowl

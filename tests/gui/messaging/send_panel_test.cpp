@@ -1,0 +1,164 @@
+#include "app/string_catalogue.h"
+#include "messaging/send_panel.h"
+#include "service/service_proxy.h"
+#include "support/qt/scripted_prompts.h"
+#include "ui/skin.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+// Readable failures: QString as its text, not as bytes.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace textowl::testing {
+namespace {
+
+using Kind = ScriptedPrompts::Kind;
+
+// A panel on its own: no strings file (every text its default), a proxy with no session, and a
+// clock that reads 7 March 2006, 14:05:09.
+class SendPanelTest : public ::testing::Test {
+protected:
+    SendPanelTest()
+        : catalogue_("no-such-strings.xml", "English"), proxy_("http://127.0.0.1:9/soap"),
+          clock_({2006, 3, 7, 14, 5, 9}), panel_({proxy_, prompts_, catalogue_, clock_}, &skin_) {
+        panel_.resize(265, 361);
+        panel_.show();
+        panel_.setGroupNames({"Family", "Work"});
+    }
+
+    std::vector<ScriptedPrompts::Asked> messages() const { return prompts_.askedOf(Kind::Message); }
+
+    void write(const QString& to, const QString& text) {
+        panel_.toBox()->setText(to);
+        panel_.messageBox()->setPlainText(text);
+    }
+
+    StringCatalogue catalogue_;
+    ServiceProxy proxy_;
+    FixedClock clock_;
+    ScriptedPrompts prompts_;
+    Skin skin_;
+    SendPanel panel_;
+};
+
+TEST_F(SendPanelTest, SwitchesBetweenTheSendAndLogViewsKeepingWhatWasWritten) {
+    QWidget* sendOnly[] = {panel_.toBox(),     panel_.charsetList(), panel_.messageBox(),
+                           panel_.flashBox(),  panel_.scheduleBox(), panel_.schedulePicker(),
+                           panel_.logsButton()};
+    for (QWidget* w : sendOnly)
+        EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(panel_.logBox()->isVisible());
+    EXPECT_FALSE(panel_.schedulePicker()->isEnabled());
+    EXPECT_EQ(panel_.schedulePicker()->displayFormat(), QStringLiteral("MM/dd/yyyy HH:mm"));
+    EXPECT_EQ(panel_.sendButton()->text(), QStringLiteral("&Send Message"));
+    write(QStringLiteral("4670123"), QStringLiteral("half-written"));
+
+    QTest::mouseClick(panel_.logsButton(), Qt::LeftButton);
+    EXPECT_TRUE(panel_.isLogView());
+    for (QWidget* w : sendOnly)
+        EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(panel_.logBox()->isVisible());
+    EXPECT_TRUE(panel_.returnButton()->isVisible());
+    EXPECT_EQ(panel_.sendButton()->text(), QStringLiteral("&Goto Send"));
+
+    QTest::mouseClick(panel_.sendButton(), Qt::LeftButton);
+    EXPECT_FALSE(panel_.isLogView());
+    EXPECT_EQ(panel_.messageBox()->toPlainText(), QStringLiteral("half-written"));
+    EXPECT_EQ(panel_.toBox()->text(), QStringLiteral("4670123"));
+    EXPECT_TRUE(messages().empty()) << "switching views sends nothing";
+
+    panel_.scheduleBox()->click();
+    EXPECT_TRUE(panel_.schedulePicker()->isEnabled());
+    panel_.scheduleBox()->click();
+    EXPECT_FALSE(panel_.schedulePicker()->isEnabled());
+}
+
+TEST_F(SendPanelTest, RefusalsLogNothingAndAFailedSendIsLoggedAndAnnounced) {
+    const struct {
+        QString to, text;
+        QString message;
+    } refusals[] = {
+        {{}, {}, QStringLiteral("Please specify a number or numbers to call")},
+        {QStringLiteral("family"), QStringLiteral("Hi"),
+         QStringLiteral(
+             "The 'To' value you have entered does not appear to be a valid group name.")},
+        {QStringLiteral("4670123"), {}, QStringLiteral("The message text is empty")},
+    };
+    for (const auto& r : refusals) {
+        prompts_.asked.clear();
+        write(r.to, r.text);
+        panel_.pressSend();
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_EQ(messages()[0].text, r.message);
+        EXPECT_EQ(messages()[0].icon, Prompts::Icon::Error);
+        EXPECT_EQ(panel_.messageBox()->toPlainText(), r.text) << "a refusal keeps the text";
+    }
+    EXPECT_TRUE(panel_.logText().isEmpty());
+
+    // No session: nothing can be sent, and the user is told so like any other failure.
+    prompts_.asked.clear();
+    write(QStringLiteral("4670123"), QStringLiteral("Hello"));
+    panel_.pressSend();
+    EXPECT_EQ(panel_.logText(),
+              QStringLiteral("03/07/06 14:05:09, 4670123\nHello\nStatus: Failed\n\n"));
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, QStringLiteral("Send message failed!"));
+    EXPECT_EQ(messages()[0].icon, Prompts::Icon::Error);
+    EXPECT_TRUE(panel_.messageBox()->toPlainText().isEmpty());
+    EXPECT_EQ(panel_.toBox()->text(), QStringLiteral("4670123"));
+    EXPECT_TRUE(panel_.sendButton()->isEnabled());
+}
+
+TEST_F(SendPanelTest, TheLimitCountsVisibleCharactersAndASwitchToUtf16KeepsTheText) {
+    // Each thumb with its skin tone is one character the user sees, though four UTF-16 units.
+    const QString thumb = QString::fromUtf8("\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD");
+    panel_.messageBox()->insertPlainText(thumb.repeated(100));
+    EXPECT_EQ(panel_.remaining(), 60);
+    panel_.charsetList()->setCurrentIndex(1);
+    EXPECT_TRUE(panel_.isUnicode());
+    EXPECT_EQ(panel_.messageBox()->toPlainText(), thumb.repeated(100));
+    EXPECT_EQ(panel_.remaining(), -20);
+
+    QTest::keyClicks(panel_.messageBox(), QStringLiteral("x"));
+    EXPECT_EQ(panel_.remaining(), -20) << "no typing past the limit";
+
+    panel_.messageBox()->clear();
+    QTest::keyClicks(panel_.messageBox(), QStringLiteral("a").repeated(78));
+    QApplication::clipboard()->setText(QStringLiteral("bcdef"));
+    panel_.messageBox()->paste();
+    EXPECT_EQ(panel_.messageBox()->toPlainText(), QStringLiteral("a").repeated(78) + u"bc");
+}
+
+TEST_F(SendPanelTest, AGroupOpeningLocksTheRecipientUntilTheReturnButton) {
+    QSignalSpy returned(&panel_, &SendPanel::returnRequested);
+    panel_.openOnGroup(QStringLiteral("Work"));
+    EXPECT_TRUE(panel_.isGroupMode());
+    EXPECT_TRUE(panel_.toBox()->isReadOnly());
+    panel_.showLogView();
+
+    QTest::mouseClick(panel_.returnButton(), Qt::LeftButton);
+    EXPECT_EQ(returned.count(), 1);
+    EXPECT_FALSE(panel_.isGroupMode());
+    EXPECT_FALSE(panel_.isLogView());
+    EXPECT_FALSE(panel_.toBox()->isReadOnly());
+    EXPECT_EQ(panel_.toBox()->text(), QStringLiteral("Work"));
+
+    panel_.openOnBuddy(QStringLiteral("46701234567"));
+    EXPECT_FALSE(panel_.isGroupMode());
+    EXPECT_EQ(panel_.toBox()->text(), QStringLiteral("46701234567"));
+}
+
+} // namespace
+} // namespace textowl::testing

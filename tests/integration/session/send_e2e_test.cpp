@@ -1,0 +1,98 @@
+#include "app/page_host.h"
+#include "buddylist/buddy_tree.h"
+#include "messaging/send_panel.h"
+#include "service_session_fixture.h"
+
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace textowl::testing {
+namespace {
+
+// Sending from the window, through the real service, as a user at the keyboard would.
+class SendEndToEnd : public SessionEndToEnd {
+protected:
+    void SetUp() override {
+        clock_ = &clock;
+        SessionEndToEnd::SetUp();
+    }
+
+    QTreeWidgetItem* lineNamed(BuddyTree& tree, const QString& text) {
+        const auto found = tree.findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? nullptr : found.first();
+    }
+
+    // Selects the line and sends the panel-opening command, as a double click does.
+    SendPanel* openOn(MainWindow& w, const QString& lineText) {
+        BuddyTree* tree = w.session().buddyTree();
+        tree->selectLine(lineNamed(*tree, lineText));
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {},
+                           tree->visualItemRect(tree->selectedLine()).center());
+        EXPECT_TRUE(QTest::qWaitFor([&w] { return w.commandState().sending; }, 2000));
+        return w.pages().sendPanel();
+    }
+
+    FixedClock clock{{2026, 12, 7, 9, 30, 15}};
+};
+
+TEST_F(SendEndToEnd, ABuddyGetsTheMessageTheLogTellsAndTheCreditGoesDown) {
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    const QString balanceBefore = w.session().balanceText();
+
+    SendPanel* panel = openOn(w, QStringLiteral("Alice"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_FALSE(w.session().buddyTree()->isVisible());
+    EXPECT_EQ(panel->toBox()->text(), QStringLiteral("46701234567"));
+    EXPECT_TRUE(panel->messageBox()->hasFocus());
+    QTest::keyClicks(panel->messageBox(), QStringLiteral("Hej då"));
+    panel->flashBox()->click();
+    QTest::mouseClick(panel->sendButton(), Qt::LeftButton);
+
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, QStringLiteral("Message was sent successfully!"));
+    EXPECT_EQ(messages()[0].icon, Prompts::Icon::Information);
+    EXPECT_EQ(panel->logText(),
+              QStringLiteral("12/07/26 09:30:15, 46701234567\nHej då\nStatus: Success\n\n"));
+    EXPECT_EQ(outbox(), "1\tdemo\tdemo\t46701234567\tflash\t0\t2026-12-07 09:30:15\t1\tHej då\n");
+
+    QTest::mouseClick(panel->returnButton(), Qt::LeftButton);
+    EXPECT_FALSE(w.commandState().sending);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(w.session().buddyTree()->isVisible());
+    EXPECT_EQ(w.session().balanceText().toDouble(), balanceBefore.toDouble() - 1);
+}
+
+TEST_F(SendEndToEnd, AGroupOpenedFromItsLineIsSentToTheGroupAtTheScheduledTime) {
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+
+    SendPanel* panel = openOn(w, QStringLiteral("Family"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isGroupMode());
+    EXPECT_TRUE(panel->toBox()->isReadOnly());
+    panel->scheduleBox()->click();
+    panel->schedulePicker()->setDateTime(QDateTime(QDate(2027, 1, 2), QTime(8, 0)));
+    panel->messageBox()->setPlainText(QStringLiteral("Dinner at eight"));
+    panel->pressSend();
+
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, QStringLiteral("Message was sent successfully!"));
+    const std::string rows = outbox();
+    EXPECT_NE(rows.find("\t46704567890\ttext\t0\t2027-01-02 08:00:00\t1\tDinner at eight\n"),
+              std::string::npos)
+        << rows;
+    EXPECT_NE(rows.find("\t46705678901\ttext\t0\t2027-01-02 08:00:00\t1\tDinner at eight\n"),
+              std::string::npos)
+        << rows;
+}
+
+} // namespace
+} // namespace textowl::testing
