@@ -11,6 +11,8 @@ int main(int argc, char* argv[]) {
     if (auto language = languageFromCommandLine(joinArguments(argc, argv)))
         StringCatalogue::setCurrentLanguageName(*language);
 
+    // The web pages' engine shares its drawing contexts with the window's; it must be told first.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Varnel"));
     QApplication::setApplicationName(QStringLiteral("Textowl"));

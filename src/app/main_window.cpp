@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/command_ids.h"
+#include "app/engine_web_view.h"
 #include "app/key_event_filter.h"
 #include "app/page_host.h"
 #include "app/qt_prompts.h"
@@ -40,10 +41,8 @@ QRect toQRect(const PixelRect& r) {
 // Commands whose features are not part of this window yet; each does nothing until its
 // subsystem installs a handler.
 constexpr int kPendingCommands[] = {
-    kCmdToggleFrame, kCmdScrollTabsUp, kCmdScrollTabsDown, kCmdAddContact, kCmdEditContact,
-    kCmdAddGroup,    kCmdEditGroup,    kCmdDeleteGroup,    kCmdCut,        kCmdCopy,
-    kCmdPaste,       kCmdDelete,       kCmdTerms,          kCmdFaqs,       kCmdContactUs,
-    kCmdChooseSkin,  kCmdAbout,
+    kCmdToggleFrame, kCmdAddContact, kCmdEditContact, kCmdAddGroup, kCmdEditGroup,  kCmdDeleteGroup,
+    kCmdCut,         kCmdCopy,       kCmdPaste,       kCmdDelete,   kCmdChooseSkin,
 };
 
 // Every drawn size, so that the title bar, the task switcher and the tray each get a sharp picture
@@ -68,10 +67,21 @@ MainWindow::MainWindow() : MainWindow(Options{}) {}
 MainWindow::MainWindow(Options options)
     : m_catalogue(StringCatalogue::obtain()), m_settings(std::move(options.settings)),
       m_prompts(std::move(options.prompts)),
-      m_clock(options.clock != nullptr ? options.clock : &systemClock()) {
+      m_clock(options.clock != nullptr ? options.clock : &systemClock()),
+      m_webViews(std::move(options.webViews)) {
     initResources();
-    if (!m_prompts)
-        m_prompts = std::make_unique<QtPrompts>();
+    if (!m_webViews)
+        m_webViews = std::make_shared<EngineWebViewFactory>();
+    if (!m_prompts) {
+        auto prompts = std::make_unique<QtPrompts>();
+        prompts->setPageViewFactory([factory = m_webViews](QWidget* parent, const QUrl& address) {
+            WebView* view = factory->create(parent);
+            if (!address.isEmpty())
+                view->navigate(address);
+            return view;
+        });
+        m_prompts = std::move(prompts);
+    }
     if (!m_settings)
         m_settings =
             std::make_shared<QSettings>(QStringLiteral("Varnel"), QStringLiteral("Textowl"));
@@ -107,8 +117,14 @@ MainWindow::MainWindow(Options options)
         this, [this] { return m_state; }, [this](int id) { postCommand(id); }, this);
     qApp->installEventFilter(m_keyFilter);
 
-    m_pages = std::make_unique<PageHost>(*this);
+    m_pages = std::make_unique<PageHost>(*this, *m_webViews);
     m_handlers[kCmdSendMessage] = [this] { m_pages->openSendPanel(); };
+    m_handlers[kCmdScrollTabsUp] = [this] { m_pages->scrollTabs(false); };
+    m_handlers[kCmdScrollTabsDown] = [this] { m_pages->scrollTabs(true); };
+    m_handlers[kCmdTerms] = [this] { showPageInFirstWebTab("url/terms"); };
+    m_handlers[kCmdFaqs] = [this] { showPageInFirstWebTab("url/faqs"); };
+    m_handlers[kCmdContactUs] = [this] { showPageInFirstWebTab("url/contactus"); };
+    m_handlers[kCmdAbout] = [this] { showPageInFirstWebTab("url/about"); };
     m_session = std::make_unique<SessionController>(*this, *m_proxy);
     const auto signInOrOut = [this] { m_session->signInOrOut(); };
     m_handlers[kCmdSignInOut] = signInOrOut;
@@ -183,6 +199,10 @@ void MainWindow::setCommandHandler(int id, std::function<void()> handler) {
 void MainWindow::runCommand(int id) {
     if (isLanguageCommand(id)) {
         switchLanguage(id - kCmdLanguageFirst);
+        return;
+    }
+    if (isInterfaceButtonCommand(id)) {
+        m_pages->openButtonPage(id);
         return;
     }
     const auto it = m_handlers.find(id);
@@ -267,6 +287,13 @@ void MainWindow::showServicePage(const char* urlKey) {
     std::string address;
     m_catalogue->text(urlKey, address, std::string_view());
     m_prompts->showPage(this, kPageDialogCaption, QUrl(QString::fromStdString(address)));
+}
+
+void MainWindow::showPageInFirstWebTab(const char* urlKey) {
+    // Looked up at each use, so the page follows the current language.
+    std::string address;
+    m_catalogue->text(urlKey, address, std::string_view());
+    m_pages->openWebPage(address);
 }
 
 void MainWindow::handleTrayEvent(TrayEvent event) {

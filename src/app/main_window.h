@@ -30,6 +30,7 @@ class PageHost;
 class ServiceProxy;
 class SessionController;
 class TrayIcon;
+class WebViewFactory;
 
 // The program's one window. It holds the string catalogue, the preferences, the window state and
 // the prompts, and routes every command id to the object that carries it out.
@@ -47,6 +48,8 @@ public:
         std::string serviceEndpoint;
         // The time send stamps and schedules are read from; the machine's clock when null.
         const Clock* clock = nullptr;
+        // Makes the service's web pages; the browser engine when null.
+        std::shared_ptr<WebViewFactory> webViews;
     };
 
     static constexpr int kWidth = 300;
@@ -114,6 +117,7 @@ private:
     void handleTrayEvent(TrayEvent event);
     void switchLanguage(int index);
     void showServicePage(const char* urlKey);
+    void showPageInFirstWebTab(const char* urlKey);
     void exitProgram();
     void savePreferences();
     QString text(const TextSource& source) const;
@@ -138,6 +142,7 @@ private:
     std::function<void()> m_beforeExit;
     std::unique_ptr<ServiceProxy> m_proxy;
     const Clock* m_clock = nullptr;
+    std::shared_ptr<WebViewFactory> m_webViews;
     // Before the session, which hands it the pages and takes them back as it ends.
     std::unique_ptr<PageHost> m_pages;
     // After the proxy it uses, so that it ends first, while the surface and the proxy still exist.

@@ -78,7 +78,7 @@ constexpr std::array<MenuItemText, 9> kBuddyPopup{{
     {kCmdSendMessage, kPopupSend},
 }};
 
-constexpr std::array<TextSource, 13> kWindowTexts{{
+constexpr std::array<TextSource, 14> kWindowTexts{{
     {"main/toggleframe", "hide", "Hide window frame"},
     {"main/toggleframe", "show", "Show window frame"},
     {"main/scrolltabs", "up", "Click here to scroll up and see more tabs"},
@@ -92,6 +92,7 @@ constexpr std::array<TextSource, 13> kWindowTexts{{
     {"login", "prompt", "Click below to sign in or register"},
     {"login", "forgotPwd", "Forgot your password?"},
     {"login", "post", "Signing In..."},
+    {"main/root", nullptr, "My Buddy List"},
 }};
 
 } // namespace

@@ -55,6 +55,7 @@ enum class WindowText {
     SignedOutPrompt,
     ForgotPassword,
     SigningIn,
+    BuddyListTab, // the buddy-list tab's tooltip
 };
 TextSource windowText(WindowText which);
 

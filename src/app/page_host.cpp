@@ -1,17 +1,41 @@
 #include "app/page_host.h"
 
+#include "app/busy_cursor.h"
 #include "app/main_window.h"
 #include "app/session_rules.h"
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
+#include "service/service_proxy.h"
+#include "ui/image_button.h"
+#include "ui/interface_icons.h"
 #include "ui/main_surface.h"
+#include "ui/tab_strip.h"
+#include "ui/web_view.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QImage>
 
 namespace textowl {
 
-PageHost::PageHost(MainWindow& window) : m_window(window) {
+namespace {
+
+QUrl toUrl(const std::string& address) {
+    return QUrl(QString::fromStdString(address));
+}
+
+IconPair buddyListTabIcons() {
+    const QImage strip(QStringLiteral(":/bitmaps/131"));
+    if (strip.isNull())
+        return {};
+    const QPixmap pixmap = transparentCopy(strip);
+    return {pixmap.copy(0, 0, 30, 38), pixmap.copy(30, 0, 30, 38)};
+}
+
+} // namespace
+
+PageHost::PageHost(MainWindow& window, WebViewFactory& webViews)
+    : m_window(window), m_webViews(webViews) {
     m_window.surface()->installEventFilter(this);
 }
 
@@ -28,32 +52,121 @@ SendPanel* PageHost::sendPanel() const {
     return m_panel.data();
 }
 
+TabStrip* PageHost::tabStrip() const {
+    return m_strip.data();
+}
+
 bool PageHost::hasTabs() const {
     return m_tree != nullptr;
+}
+
+int PageHost::currentTab() const {
+    return m_strip != nullptr ? m_strip->current() : 0;
+}
+
+int PageHost::tabCount() const {
+    return m_strip != nullptr ? m_strip->count() : 0;
+}
+
+WebView* PageHost::webTabView(int index) const {
+    if (index < 1 || index > static_cast<int>(m_webTabs.size()))
+        return nullptr;
+    return m_webTabs[static_cast<std::size_t>(index - 1)].view.data();
+}
+
+WebView* PageHost::footerView() const {
+    return m_footer.data();
+}
+
+ImageButton* PageHost::interfaceButton(int commandId) const {
+    for (const Button& button : m_buttons) {
+        if (kFirstInterfaceButtonCommand + button.element.elementIndex == commandId)
+            return button.widget.data();
+    }
+    return nullptr;
 }
 
 void PageHost::setPages(BuddyTree* tree, SendPanel* panel) {
     m_tree = tree;
     m_panel = panel;
     m_panel->hide();
+    m_strip = new TabStrip(&m_window.skin(), m_window.surface());
+    m_strip->setCommandSink([this](int id) { m_window.postCommand(id); });
+    connect(m_strip, &TabStrip::tabClicked, this, &PageHost::onTabClicked);
+    m_strip->setTabs({{buddyListTabIcons(), {}}});
+    applyTexts();
+    m_strip->show();
     setSending(false);
     layout();
-    m_tree->show();
+}
+
+void PageHost::buildInterface(const InterfaceDescription& description) {
+    if (m_strip == nullptr)
+        return;
+    BusyCursor busy;
+    addButtons(description.buttons);
+    addWebTabs(description.tabs);
+    addFooter(description.footerUrl);
+    m_images.close();
+    layout();
+}
+
+std::string PageHost::userAgent() const {
+    return m_window.catalogue().applicationName();
+}
+
+void PageHost::addButtons(const std::vector<InterfaceElement>& buttons) {
+    for (const InterfaceElement& element : buttons) {
+        auto* widget = new ImageButton(m_window.surface());
+        widget->hide();
+        widget->resize(kButtonIconSize);
+        widget->setToolTip(QString::fromStdString(element.tooltip));
+        const IconPair icons = fetchIconPair(m_images, element, kButtonIconSize, userAgent());
+        widget->setImages({icons.active, icons.inactive});
+        const int id = kFirstInterfaceButtonCommand + element.elementIndex;
+        connect(widget, &ImageButton::clicked, this, [this, id] { m_window.postCommand(id); });
+        m_buttons.push_back({widget, element});
+    }
+}
+
+void PageHost::addWebTabs(const std::vector<InterfaceElement>& tabs) {
+    std::vector<TabStrip::Tab> strip{{buddyListTabIcons(), {}}};
+    for (const InterfaceElement& element : tabs) {
+        WebView* view = m_webViews.create(m_window.surface());
+        view->hide();
+        // A page that cannot even start loading makes no tab.
+        if (!view->navigate(toUrl(element.url))) {
+            delete view;
+            continue;
+        }
+        m_webTabs.push_back({view, element.url});
+        strip.push_back({fetchIconPair(m_images, element, kTabIconSize, userAgent()),
+                         QString::fromStdString(element.tooltip)});
+    }
+    m_strip->setTabs(std::move(strip));
+    applyTexts();
+}
+
+void PageHost::addFooter(const std::string& url) {
+    if (url.empty())
+        return;
+    m_footer = m_webViews.create(m_window.surface());
+    m_footer->navigate(toUrl(url));
 }
 
 void PageHost::destroyPages() {
-    // The tree's lines own their entries, so deleting it releases the whole list.
+    for (Button& button : m_buttons)
+        delete button.widget.data();
+    m_buttons.clear();
+    for (WebTab& tab : m_webTabs)
+        delete tab.view.data();
+    m_webTabs.clear();
+    delete m_footer.data();
     delete m_panel.data();
+    delete m_strip.data();
+    // The tree's lines own their entries, so deleting it releases the whole list.
     delete m_tree.data();
-    m_panel = nullptr;
-    m_tree = nullptr;
-    m_hasFooter = false;
     m_sending = false;
-}
-
-void PageHost::setHasFooter(bool hasFooter) {
-    m_hasFooter = hasFooter;
-    layout();
 }
 
 void PageHost::openSendPanel() {
@@ -74,22 +187,57 @@ void PageHost::openSendPanel() {
             names.push_back(name.toStdString());
         m_panel->setGroupNames(std::move(names));
     }
-    m_tree->hide();
+    m_strip->setCurrent(0);
     setSending(true);
     layout();
-    m_panel->show();
     m_panel->activate();
 }
 
 void PageHost::showBuddyList() {
     if (m_tree == nullptr)
         return;
-    if (m_panel != nullptr)
-        m_panel->hide();
+    m_strip->setCurrent(0);
     setSending(false);
     layout();
-    m_tree->show();
     m_tree->setFocus();
+}
+
+void PageHost::openWebPage(const std::string& address) {
+    WebView* first = webTabView(1);
+    if (first == nullptr)
+        return;
+    first->navigate(toUrl(address));
+    m_strip->setCurrent(1);
+    layout();
+}
+
+void PageHost::openButtonPage(int commandId) {
+    for (const Button& button : m_buttons) {
+        if (kFirstInterfaceButtonCommand + button.element.elementIndex != commandId)
+            continue;
+        if (!button.element.url.empty())
+            openWebPage(
+                pageWithTicket(button.element.url, m_window.serviceProxy().sessionTicket()));
+        return;
+    }
+}
+
+void PageHost::scrollTabs(bool down) {
+    if (m_strip == nullptr)
+        return;
+    if (down)
+        m_strip->scrollDown();
+    else
+        m_strip->scrollUp();
+}
+
+void PageHost::onTabClicked(int index) {
+    m_strip->setCurrent(index);
+    // While sending, any tab takes the user back to the list; the panel keeps what was written.
+    if (m_sending)
+        m_window.returnToBuddyList();
+    else
+        layout();
 }
 
 void PageHost::setSending(bool sending) {
@@ -100,20 +248,68 @@ void PageHost::setSending(bool sending) {
     m_window.surface()->setSending(sending);
 }
 
+QWidget* PageHost::currentPage() const {
+    const int current = currentTab();
+    if (current == 0)
+        return m_sending ? static_cast<QWidget*>(m_panel.data()) : m_tree.data();
+    return webTabView(current);
+}
+
 void PageHost::layout() {
+    if (m_tree == nullptr)
+        return;
     const QSize client = m_window.surface()->size();
-    if (m_sending && m_panel != nullptr) {
-        const PageArea area = sendingPageArea(client.width(), client.height());
-        m_panel->setGeometry(area.x, area.y, area.width, area.height);
-    } else if (m_tree != nullptr) {
-        const PageArea area = pageArea(client.width(), client.height(), m_hasFooter);
-        m_tree->setGeometry(area.x, area.y, area.width, area.height);
+    QWidget* page = currentPage();
+    for (QWidget* other : std::initializer_list<QWidget*>{m_tree, m_panel}) {
+        if (other != nullptr && other != page)
+            other->hide();
+    }
+    for (const WebTab& tab : m_webTabs) {
+        if (tab.view != nullptr && tab.view != page)
+            tab.view->hide();
+    }
+    const PageArea area = m_sending
+                              ? sendingPageArea(client.width(), client.height())
+                              : pageArea(client.width(), client.height(), m_footer != nullptr);
+    if (page != nullptr) {
+        page->setGeometry(area.x, area.y, area.width, area.height);
+        page->show();
+    }
+    m_strip->layoutStrip(client);
+    m_strip->raise();
+    placeButtons(client.width());
+    if (m_footer != nullptr) {
+        m_footer->setGeometry((client.width() - 200) / 2, client.height() - 68, 236, 62);
+        m_footer->show();
+    }
+    m_window.surface()->update();
+}
+
+// The first element's button stands at the left of the header, the others from the right edge
+// leftwards, last element first.
+void PageHost::placeButtons(int clientWidth) {
+    int x = clientWidth - 30;
+    for (auto it = m_buttons.rbegin(); it != m_buttons.rend(); ++it) {
+        if (it->widget == nullptr)
+            continue;
+        if (it->element.elementIndex == 0) {
+            it->widget->move(15, 49);
+        } else {
+            it->widget->move(x, 49);
+            x -= 25;
+        }
+        it->widget->show();
     }
 }
 
 void PageHost::applyTexts() {
     if (m_panel != nullptr)
         m_panel->relocalise();
+    if (m_strip == nullptr)
+        return;
+    m_strip->setScrollTips(m_window.texts().scrollUp, m_window.texts().scrollDown);
+    m_strip->setTooltip(0, QString::fromStdString(
+                               lookUp(m_window.catalogue(), windowText(WindowText::BuddyListTab))));
 }
 
 bool PageHost::eventFilter(QObject* watched, QEvent* event) {

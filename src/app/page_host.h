@@ -1,39 +1,62 @@
 #pragma once
 
+#include "service/http_client.h"
+#include "ui/interface_description.h"
+
 #include <QObject>
 #include <QPointer>
+#include <string>
+#include <vector>
 
 namespace textowl {
 
 class BuddyTree;
+class ImageButton;
 class MainWindow;
 class SendPanel;
+class TabStrip;
+class WebView;
+class WebViewFactory;
 
-// The page area of the signed-in window: which page shows there (the buddy tree or, while
-// sending, the send-message panel), where it sits, and the sending state. The session builds the
-// pages after sign-in and hands them over; they live here until sign-out.
+// The page area of the signed-in window and what the service adds around it: the tab strip
+// (tab 0 shows the buddy tree, or the send-message panel while sending; the others web pages),
+// the interface buttons in the header and the footer page. The session hands over what its load
+// built; everything here lives until sign-out.
 class PageHost : public QObject {
     Q_OBJECT
 public:
-    explicit PageHost(MainWindow& window);
+    PageHost(MainWindow& window, WebViewFactory& webViews);
     ~PageHost() override;
 
-    // Takes the pages the load built; the tree shows first.
+    // Takes the pages the load built; the tree shows first, under tab 0.
     void setPages(BuddyTree* tree, SendPanel* panel);
-    // Sign-out: the pages go, with the buddy entries and the message log.
+    // Adds the service's buttons, web tabs and footer, fetching their icons.
+    void buildInterface(const InterfaceDescription& description);
+    // Sign-out: everything goes, with the buddy entries and the message log.
     void destroyPages();
 
     BuddyTree* buddyTree() const;
     SendPanel* sendPanel() const;
+    TabStrip* tabStrip() const;
     // The buddy-list tab exists from the load on.
     bool hasTabs() const;
     bool isSending() const { return m_sending; }
-    void setHasFooter(bool hasFooter);
+    int currentTab() const;
+    int tabCount() const;
+    WebView* webTabView(int index) const;
+    WebView* footerView() const;
+    // The interface button of a command id, or null.
+    ImageButton* interfaceButton(int commandId) const;
 
     // Command 32782: the panel replaces the tree, set up for the selected line.
     void openSendPanel();
-    // The page goes back to the buddy tree (the balance is the caller's business).
+    // The page goes back to the buddy tree under tab 0 (the balance is the caller's business).
     void showBuddyList();
+    // Shows the address in the first web tab and makes it current; nothing without one.
+    void openWebPage(const std::string& address);
+    // Commands 2000 to 2010: the button's page, with the session ticket.
+    void openButtonPage(int commandId);
+    void scrollTabs(bool down);
     void layout();
     void applyTexts();
 
@@ -41,13 +64,34 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct WebTab {
+        QPointer<WebView> view;
+        std::string url;
+    };
+    struct Button {
+        QPointer<ImageButton> widget;
+        InterfaceElement element;
+    };
+
     void setSending(bool sending);
+    void onTabClicked(int index);
+    void addButtons(const std::vector<InterfaceElement>& buttons);
+    void addWebTabs(const std::vector<InterfaceElement>& tabs);
+    void addFooter(const std::string& url);
+    void placeButtons(int clientWidth);
+    QWidget* currentPage() const;
+    std::string userAgent() const;
 
     MainWindow& m_window;
+    WebViewFactory& m_webViews;
+    HttpClient m_images;
     QPointer<BuddyTree> m_tree;
     QPointer<SendPanel> m_panel;
+    QPointer<TabStrip> m_strip;
+    std::vector<WebTab> m_webTabs;
+    std::vector<Button> m_buttons;
+    QPointer<WebView> m_footer;
     bool m_sending = false;
-    bool m_hasFooter = false;
 };
 
 } // namespace textowl

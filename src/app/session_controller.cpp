@@ -12,6 +12,7 @@
 #include "service/result_document.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"
+#include "ui/interface_description.h"
 #include "ui/main_surface.h"
 
 #include <QAction>
@@ -182,7 +183,8 @@ void SessionController::fetchInterface() {
     if (failed(status) || failed(checkResult(result, document)))
         return; // no interface buttons and no web tabs, nothing more
     m_interface = utf16ToUtf8(*result);
-    m_window.pages().setHasFooter(interfaceHasFooter(*m_interface));
+    if (const std::optional<InterfaceDescription> description = readInterfaceDescription(result))
+        m_window.pages().buildInterface(*description);
 }
 
 Status SessionController::refreshBalance() {

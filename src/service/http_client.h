@@ -23,6 +23,8 @@ struct NavigationSettings {
     std::string method = "GET";
     std::string extraHeaders; // complete lines, each ended by CR LF
     std::string contentType;
+    // The service's own client has always named itself so; image downloads name the program.
+    std::string userAgent = "Microsoft-ATL-Native/7.00";
     const char* body = nullptr; // borrowed: sent without copying
     std::size_t bodyLength = 0;
     std::uint16_t port = 80;

@@ -21,7 +21,13 @@ std::string buildRequestHead(const Url& url, const NavigationSettings& settings)
     head += settings.extraHeaders;
     // The port never goes into the Host line, even when the address names one.
     head += "Host: " + hostForHeader(url) + "\r\n";
-    head += "User-Agent: Microsoft-ATL-Native/7.00\r\n";
+    head += "User-Agent: ";
+    // The name may come from a user-edited file; a line break in it must not start a header.
+    for (const char c : settings.userAgent) {
+        if (c != '\r' && c != '\n' && c != '\0')
+            head += c;
+    }
+    head += "\r\n";
     head += "\r\n";
     return head;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/main_window.h"
+#include "support/qt/recording_web_view.h"
 #include "support/qt/scripted_prompts.h"
 
 #include <QDir>
@@ -79,6 +80,8 @@ protected:
         options.trayAvailable = trayAvailable;
         options.serviceEndpoint = endpoint_;
         options.clock = clock_;
+        webViews_ = std::make_shared<RecordingWebViewFactory>();
+        options.webViews = webViews_;
         window_ = std::make_unique<MainWindow>(std::move(options));
         return *window_;
     }
@@ -89,6 +92,7 @@ protected:
     std::string endpoint_;
     // The window's clock; the machine's when null.
     const Clock* clock_ = nullptr;
+    std::shared_ptr<RecordingWebViewFactory> webViews_;
     std::unique_ptr<MainWindow> window_;
     ScriptedPrompts* prompts_ = nullptr;
 };
