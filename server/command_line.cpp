@@ -8,11 +8,13 @@
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <ostream>
 #include <pthread.h>
+#include <sstream>
 #include <thread>
 
 namespace textowl::server {
@@ -20,7 +22,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: pagewright-service serve --db FILE --listen HOST:PORT [--demo] [--hash-cost min]\n"
-    "                                [--signup-credits CREDITS]\n"
+    "                                [--signup-credits CREDITS] [--interface FILE]\n"
     "       pagewright-service add-user --db FILE USER PASSWORD [CREDITS]\n"
     "       pagewright-service outbox --db FILE [--user USER]\n";
 
@@ -32,8 +34,8 @@ struct Arguments {
 
 // Options that take a value; --demo is the only flag.
 std::optional<Arguments> parseArguments(const std::vector<std::string>& args, std::ostream& err) {
-    static const std::vector<std::string> kValued{"--db", "--listen", "--user", "--hash-cost",
-                                                  "--signup-credits"};
+    static const std::vector<std::string> kValued{"--db",        "--listen",         "--user",
+                                                  "--hash-cost", "--signup-credits", "--interface"};
     Arguments parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -107,6 +109,18 @@ int serve(const Arguments& a, std::ostream& out, std::ostream& err) {
             return 2;
         }
         config.signupCreditsCents = *cents;
+    }
+    if (const auto file = a.options.find("--interface"); file != a.options.end()) {
+        std::ifstream in(file->second, std::ios::binary);
+        std::ostringstream text;
+        if (in.is_open())
+            text << in.rdbuf();
+        if (!in.is_open() || in.bad()) {
+            err << "pagewright-service: cannot read the interface description " << file->second
+                << "\n";
+            return 2;
+        }
+        config.interfaceDescription = text.str();
     }
     PagewrightService service(config);
     if (a.demo) {

@@ -520,6 +520,14 @@ PagewrightService::recipients(AccountId account, const std::string& to, bool toG
 
 std::string PagewrightService::getInterface(AccountId, const Params& p) {
     const std::string host = param(p, kReachedHostParam).value_or(publicHost());
+    if (config_.interfaceDescription) {
+        std::string text = *config_.interfaceDescription;
+        static constexpr std::string_view kHost = "{host}";
+        for (std::size_t at = text.find(kHost); at != std::string::npos;
+             at = text.find(kHost, at + host.size()))
+            text.replace(at, kHost.size(), host);
+        return text;
+    }
     return result(Err::Ok, [&](XmlBuilder& xml) {
         xml.open("interface");
         xml.open("tabs");

@@ -22,6 +22,9 @@ struct ServiceConfig {
     std::int64_t signupCreditsCents = 10 * 100;
     // Unix seconds; replaced by tests that let sessions expire.
     std::function<std::int64_t()> clock;
+    // Replaces the built-in apiGetInterface answer, with "{host}" standing for the HOST:PORT the
+    // client reached, so that operators can try their own tabs, buttons and image hosts.
+    std::optional<std::string> interfaceDescription;
 };
 
 // What one call produced: either the "return" text or a SOAP fault.
