@@ -1,6 +1,7 @@
 // Saves pictures of the main window for review: textowl_screenshot OUTPUT_DIR [LANGUAGE].
 // With TEXTOWL_SERVICE_URL set it also signs in there as demo / demo and saves the signed-in
-// window, once as loaded and once with a buddy selected.
+// window, once as loaded and once with a buddy selected. Run from resources/ it also shows the
+// slate skin chosen and kept over a restart, and the window without its frame and with it again.
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/session_controller.h"
@@ -10,10 +11,16 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdlib>
+#include <deque>
+#include <memory>
 
 namespace {
 
@@ -31,6 +38,54 @@ void saveSignInDialog(const QString& out, const QString& suffix) {
     dialog.passwordEdit()->setText(QStringLiteral("demo"));
     dialog.show();
     dialog.grab().save(out + QStringLiteral("/sign_in_dialog") + suffix + QStringLiteral(".png"));
+}
+
+void settle(int ms = 300) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The screen around the window, so that its outline (frame or mask) shows as a user sees it.
+void saveScreen(MainWindow& window, const QString& out, const QString& name) {
+    const QRect area = window.frameGeometry().adjusted(-12, -12, 12, 12);
+    QGuiApplication::primaryScreen()
+        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+        .save(out + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+// Chooses skins/slate.bmp (from the current directory) in a window with its own settings, opens
+// a second window on those settings as a restart would, and takes that one frameless and back.
+void saveSkinAndFrameShots(const QString& out, const QString& suffix) {
+    QTemporaryDir settingsDir;
+    const auto settings = std::make_shared<QSettings>(
+        settingsDir.filePath(QStringLiteral("prefs.ini")), QSettings::IniFormat);
+    const auto makeWindow = [&settings](std::deque<std::optional<QString>> files) {
+        auto prompts = std::make_unique<textowl::testing::ScriptedPrompts>();
+        prompts->files = std::move(files);
+        MainWindow::Options options;
+        options.trayAvailable = true;
+        options.settings = settings;
+        options.prompts = std::move(prompts);
+        return std::make_unique<MainWindow>(std::move(options));
+    };
+    {
+        auto window = makeWindow({QDir::current().filePath(QStringLiteral("skins/slate.bmp"))});
+        window->show();
+        settle();
+        window->runCommand(textowl::kCmdChooseSkin);
+        save(*window, out, QStringLiteral("skin_chosen"), suffix);
+    }
+    auto window = makeWindow({});
+    window->show();
+    settle();
+    save(*window, out, QStringLiteral("skin_after_restart"), suffix);
+    window->runCommand(textowl::kCmdToggleFrame);
+    settle();
+    saveScreen(*window, out, QStringLiteral("frameless") + suffix);
+    window->runCommand(textowl::kCmdToggleFrame);
+    settle();
+    saveScreen(*window, out, QStringLiteral("framed_again") + suffix);
 }
 
 void fakeSigningIn(MainWindow& window) {
@@ -76,6 +131,7 @@ int main(int argc, char** argv) {
     QTimer::singleShot(300, &window, [&] {
         save(window, out, QStringLiteral("signed_out"), suffix);
         saveSignInDialog(out, suffix);
+        saveSkinAndFrameShots(out, suffix);
         if (live)
             signIn(window, answers);
         else

@@ -2,6 +2,7 @@
 #include "ui/skin.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -63,6 +64,59 @@ TEST_F(SurfaceTest, LargerSkinIsScaledSoRegionsKeepTheirCoordinates) {
     EXPECT_EQ(skin.image().size(), QSize(150, 125));
     EXPECT_EQ(skin.background(), QColor(1, 2, 3));
     EXPECT_EQ(skin.frameColour(2), QColor(0, 255, 0));
+}
+
+TEST_F(SurfaceTest, EveryPieceIsCutFromItsRegionOfTheScaledSkin) {
+    // Each region's middle pixel gets its own colour in a skin drawn at twice the size.
+    constexpr int kPieces = static_cast<int>(SkinPiece::PanelFrame) + 1;
+    const auto marker = [](int i) { return qRgb(40 + 10 * i, 200 - 10 * i, 7 * i); };
+    QImage big = makeSkin(2, qRgb(250, 250, 250));
+    QPainter painter(&big);
+    for (int i = 0; i < kPieces; ++i) {
+        const PixelRect r = skinRegion(static_cast<SkinPiece>(i));
+        painter.fillRect(QRect(2 * (r.x + r.width / 2), 2 * (r.y + r.height / 2), 2, 2),
+                         QColor(marker(i)));
+    }
+    painter.end();
+    Skin skin;
+    skin.load(saveSkin(big));
+    for (int i = 0; i < kPieces; ++i) {
+        const PixelRect r = skinRegion(static_cast<SkinPiece>(i));
+        const QImage piece = skin.piece(static_cast<SkinPiece>(i));
+        ASSERT_EQ(piece.size(), QSize(r.width, r.height)) << i;
+        EXPECT_EQ(piece.pixel(r.width / 2, r.height / 2), marker(i)) << i;
+    }
+    EXPECT_EQ(skin.background(), QColor(250, 250, 250));
+    EXPECT_EQ(skin.frameColour(1), QColor(255, 0, 0));
+    EXPECT_EQ(skin.frameColour(3), QColor(0, 0, 255));
+}
+
+TEST_F(SurfaceTest, SkinDeclaringEnormousDimensionsIsRefusedBeforeDecoding) {
+    // A bare header: 24-bit, 100000 by 100000 pixels, and no pixels at all.
+    QByteArray header(54, '\0');
+    const auto put = [&header](int at, quint32 value) {
+        for (int i = 0; i < 4; ++i)
+            header[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    header[0] = 'B';
+    header[1] = 'M';
+    put(2, 54);
+    put(10, 54);
+    put(14, 40);
+    put(18, 100000);
+    put(22, 100000);
+    put(26, 1 | (24u << 16));
+    const QString path = dir_.filePath(QStringLiteral("huge.bmp"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(header);
+    file.close();
+
+    Skin builtIn;
+    Skin skin;
+    skin.load(path);
+    EXPECT_EQ(skin.path(), path);
+    EXPECT_EQ(skin.image(), builtIn.image());
 }
 
 TEST_F(SurfaceTest, UnreadableSkinFallsBackToBuiltInButKeepsThePath) {
