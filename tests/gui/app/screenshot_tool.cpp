@@ -13,8 +13,8 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -46,12 +46,19 @@ void settle(int ms = 300) {
     loop.exec();
 }
 
-// The screen around the window, so that its outline (frame or mask) shows as a user sees it.
-void saveScreen(MainWindow& window, const QString& out, const QString& name) {
-    const QRect area = window.frameGeometry().adjusted(-12, -12, 12, 12);
-    QGuiApplication::primaryScreen()
-        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-        .save(out + QLatin1Char('/') + name + QStringLiteral(".png"));
+// The window as its shape lets it show, on black: the screen of a bare X server keeps stale
+// pixels where a shaped window leaves out, so it cannot be grabbed from there.
+void saveShaped(MainWindow& window, const QString& out, const QString& name) {
+    constexpr int kMargin = 12;
+    QPixmap canvas(window.size() + QSize(2 * kMargin, 2 * kMargin));
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    painter.translate(kMargin, kMargin);
+    if (!window.mask().isEmpty())
+        painter.setClipRegion(window.mask());
+    painter.drawPixmap(0, 0, window.grab());
+    painter.end();
+    canvas.save(out + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 // Chooses skins/slate.bmp (from the current directory) in a window with its own settings, opens
@@ -80,12 +87,11 @@ void saveSkinAndFrameShots(const QString& out, const QString& suffix) {
     window->show();
     settle();
     save(*window, out, QStringLiteral("skin_after_restart"), suffix);
-    window->runCommand(textowl::kCmdToggleFrame);
-    settle();
-    saveScreen(*window, out, QStringLiteral("frameless") + suffix);
-    window->runCommand(textowl::kCmdToggleFrame);
-    settle();
-    saveScreen(*window, out, QStringLiteral("framed_again") + suffix);
+    for (const char* name : {"frameless", "framed_again"}) {
+        window->runCommand(textowl::kCmdToggleFrame);
+        settle();
+        saveShaped(*window, out, QLatin1String(name) + suffix);
+    }
 }
 
 void fakeSigningIn(MainWindow& window) {
