@@ -9,8 +9,9 @@ enum ImageIndex { kNormal = 0, kPressed = 1, kFocused = 2, kDisabled = 3 };
 } // namespace
 
 ImageButton::ImageButton(QWidget* parent) : QAbstractButton(parent) {
-    // Like the window's other painted controls, these never take the focus from the page.
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with the Tab key, which shows the focused image, but a click leaves the focus where
+    // the user was typing.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void ImageButton::setImages(const QImage& strip, int count, QSize size) {

@@ -2,6 +2,7 @@
 #include "ui/skin.h"
 
 #include <QApplication>
+#include <QDataStream>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -92,20 +93,14 @@ TEST_F(SurfaceTest, EveryPieceIsCutFromItsRegionOfTheScaledSkin) {
 }
 
 TEST_F(SurfaceTest, SkinDeclaringEnormousDimensionsIsRefusedBeforeDecoding) {
-    // A bare header: 24-bit, 100000 by 100000 pixels, and no pixels at all.
-    QByteArray header(54, '\0');
-    const auto put = [&header](int at, quint32 value) {
-        for (int i = 0; i < 4; ++i)
-            header[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    };
-    header[0] = 'B';
-    header[1] = 'M';
-    put(2, 54);
-    put(10, 54);
-    put(14, 40);
-    put(18, 100000);
-    put(22, 100000);
-    put(26, 1 | (24u << 16));
+    // A bare header, 24-bit and 100000 by 100000 pixels, and no pixels at all.
+    QByteArray header;
+    QDataStream out(&header, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("BM", 2);
+    out << quint32(54) << quint32(0) << quint32(54) << quint32(40) << qint32(100000)
+        << qint32(100000) << quint16(1) << quint16(24) << quint32(0) << quint32(0) << qint32(0)
+        << qint32(0) << quint32(0) << quint32(0);
     const QString path = dir_.filePath(QStringLiteral("huge.bmp"));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
