@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws every bitmap and icon of Textowl and writes them beside this script.
 
-    python3 draw_resources.py                 # rewrite the files under bitmaps/ and icons/
+    python3 draw_resources.py                 # rewrite the files under bitmaps/, icons/, skins/
     python3 draw_resources.py --sheet out.png # also write a contact sheet with a mock window
 
 Needs Pillow (Debian: python3-pil). The output depends only on this script and on the
@@ -21,6 +21,7 @@ from PIL import Image, ImageDraw, ImageFont
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 BITMAPS = os.path.join(HERE, "bitmaps")
+SKINS = os.path.join(HERE, "skins")
 ICONS = os.path.join(HERE, "icons")
 
 MAGENTA = (255, 0, 255)
@@ -53,6 +54,50 @@ FRAME_2 = (182, 215, 213)
 FRAME_3 = (228, 241, 240)
 TAB_IDLE_FILL = (232, 240, 239)
 TAB_IDLE_EDGE = (170, 202, 201)
+
+
+class SkinPalette:
+    """The colours one skin is drawn in; the built-in skin and each skin under skins/ has one."""
+
+    def __init__(self, band_top, band, band_edge, edge, accent, glyph, danger, header_foot,
+                 background, frames, mist, panel, tab_idle_fill, tab_idle_edge):
+        self.band_top, self.band, self.band_edge, self.edge = band_top, band, band_edge, edge
+        self.accent, self.glyph, self.danger = accent, glyph, danger
+        self.header_foot, self.background = header_foot, background
+        self.frame_1, self.frame_2, self.frame_3 = frames
+        self.mist, self.panel = mist, panel
+        self.tab_idle_fill, self.tab_idle_edge = tab_idle_fill, tab_idle_edge
+
+
+BUILT_IN_SKIN = SkinPalette(
+    band_top=TEAL_TOP, band=TEAL, band_edge=TEAL_EDGE, edge=TEAL_DEEP, accent=AMBER, glyph=CREAM,
+    danger=CORAL, header_foot=HEADER_FOOT, background=BACKGROUND,
+    frames=(FRAME_1, FRAME_2, FRAME_3), mist=TEAL_MIST, panel=TEAL_PALE,
+    tab_idle_fill=TAB_IDLE_FILL, tab_idle_edge=TAB_IDLE_EDGE)
+
+# Skins the chooser finds in skins/ under the program's working folder. "teal" is the built-in
+# look, so that a user who tried another skin can go back to it.
+SHIPPED_SKINS = {
+    "teal": BUILT_IN_SKIN,
+    "slate": SkinPalette(
+        band_top=(92, 106, 128), band=(58, 70, 92), band_edge=(44, 54, 72), edge=(34, 42, 58),
+        accent=(120, 190, 235), glyph=(236, 242, 250), danger=(214, 84, 84),
+        header_foot=(220, 224, 232), background=(240, 242, 246),
+        frames=((112, 128, 156), (184, 194, 212), (226, 231, 240)), mist=(232, 236, 243),
+        panel=(222, 228, 238), tab_idle_fill=(228, 232, 240), tab_idle_edge=(170, 180, 200)),
+    "meadow": SkinPalette(
+        band_top=(110, 158, 84), band=(76, 128, 58), band_edge=(60, 104, 46), edge=(44, 80, 34),
+        accent=(246, 200, 72), glyph=(252, 250, 236), danger=(208, 90, 60),
+        header_foot=(232, 238, 214), background=(246, 249, 238),
+        frames=((124, 168, 96), (192, 218, 170), (230, 242, 220)), mist=(236, 244, 228),
+        panel=(226, 238, 214), tab_idle_fill=(234, 242, 226), tab_idle_edge=(176, 202, 156)),
+    "paper": SkinPalette(
+        band_top=(96, 96, 96), band=(64, 64, 64), band_edge=(48, 48, 48), edge=(40, 40, 40),
+        accent=(226, 96, 74), glyph=(255, 255, 255), danger=(226, 96, 74),
+        header_foot=(238, 238, 238), background=(255, 255, 255),
+        frames=((150, 150, 150), (204, 204, 204), (236, 236, 236)), mist=(244, 244, 244),
+        panel=(240, 240, 240), tab_idle_fill=(240, 240, 240), tab_idle_edge=(190, 190, 190)),
+}
 
 SKIN_W, SKIN_H = 150, 125
 BAND_ROWS = 20  # the header's coloured band; row 20 onwards is the background colour
@@ -142,8 +187,8 @@ def greyed(rgb, under, amount=0.85, fade=0.35):
     return out
 
 
-def save_bmp(img, name):
-    path = os.path.join(BITMAPS, name)
+def save_bmp(img, name, folder=BITMAPS):
+    path = os.path.join(folder, name)
     img.convert("RGB").save(path, "BMP")
     return path
 
@@ -181,39 +226,39 @@ def person(p, cx, top, scale, colour):
 # The skin (bitmap 200)
 
 
-def band_colour(row):
+def band_colour(pal, row):
     if row == 0:
-        return TEAL_TOP
+        return pal.band_top
     if row == BAND_ROWS - 2:
-        return TEAL_EDGE
+        return pal.band_edge
     if row == BAND_ROWS - 1:
-        return AMBER
+        return pal.accent
     if row < BAND_ROWS:
-        return TEAL
+        return pal.band
     # Below the band the header deepens a shade toward the page, so it reads as a shelf.
-    return blend(HEADER_FOOT, BACKGROUND, ((row - BAND_ROWS) / (69 - BAND_ROWS)) ** 2)
+    return blend(pal.header_foot, pal.background, ((row - BAND_ROWS) / (69 - BAND_ROWS)) ** 2)
 
 
-def header_piece(width, edge):
+def header_piece(pal, width, edge):
     """A slice of the header: the band over the background, with the window edge on one side."""
-    img = Image.new("RGB", (width, 70), BACKGROUND)
+    img = Image.new("RGB", (width, 70), pal.background)
     px = img.load()
     for y in range(70):
         for x in range(width):
-            px[x, y] = band_colour(y)
+            px[x, y] = band_colour(pal, y)
     if edge is not None:
         for y in range(70):
-            px[edge, y] = TEAL_DEEP if y >= BAND_ROWS else blend(TEAL_DEEP, band_colour(y), 0.6)
+            px[edge, y] = pal.edge if y >= BAND_ROWS else blend(pal.edge, band_colour(pal, y), 0.6)
     return img
 
 
-def band_strip(width, height, top):
+def band_strip(pal, width, height, top):
     """The band as it shows behind a button placed at the given row of the window."""
     img = Image.new("RGB", (width, height))
     px = img.load()
     for y in range(height):
         for x in range(width):
-            px[x, y] = band_colour(top + y)
+            px[x, y] = band_colour(pal, top + y)
     return img
 
 
@@ -221,55 +266,55 @@ def over(rgba, base_rgb):
     return Image.alpha_composite(base_rgb.convert("RGBA"), rgba).convert("RGB")
 
 
-def caption_button(glyph, state, size=14, top=6, danger=False):
+def caption_button(pal, glyph, state, size=14, top=6, danger=False):
     """One button of the frameless caption strip, drawn over the band rows it covers."""
     p = Pen(size, size)
-    face = (CORAL if danger else TEAL_DEEP) if state == "pressed" else None
+    face = (pal.danger if danger else pal.edge) if state == "pressed" else None
     inset = 0.5
     box = (inset, inset, size - inset, size - 1 - inset)
     if face:
         p.rounded(*box, 3, face)
     if state == "focused":
-        p.rounded(*box, 3, AMBER)
-        p.rounded(box[0] + 1.3, box[1] + 1.3, box[2] - 1.3, box[3] - 1.3, 2, TEAL)
-    ink = {"normal": CREAM, "pressed": WHITE, "focused": CREAM,
-           "disabled": blend(CREAM, TEAL, 0.4)}[state]
+        p.rounded(*box, 3, pal.accent)
+        p.rounded(box[0] + 1.3, box[1] + 1.3, box[2] - 1.3, box[3] - 1.3, 2, pal.band)
+    ink = {"normal": pal.glyph, "pressed": WHITE, "focused": pal.glyph,
+           "disabled": blend(pal.glyph, pal.band, 0.4)}[state]
     c = (size / 2, (size - 1) / 2)
     w = 1.5
     if glyph == "min":
         p.line([(c[0] - 3, c[1] + 2.5), (c[0] + 3, c[1] + 2.5)], w, ink)
     elif glyph == "max":
         p.rounded(c[0] - 3.75, c[1] - 3.75, c[0] + 3.75, c[1] + 3.75, 1.2, ink)
-        p.rect(c[0] - 2.25, c[1] - 1.75, c[0] + 2.25, c[1] + 2.25, face or TEAL)
+        p.rect(c[0] - 2.25, c[1] - 1.75, c[0] + 2.25, c[1] + 2.25, face or pal.band)
     elif glyph == "close":
         p.line([(c[0] - 3, c[1] - 3), (c[0] + 3, c[1] + 3)], w, ink)
         p.line([(c[0] - 3, c[1] + 3), (c[0] + 3, c[1] - 3)], w, ink)
-    return over(p.result(), band_strip(size, size, top))
+    return over(p.result(), band_strip(pal, size, size, top))
 
 
-def frame_toggle(state):
+def frame_toggle(pal, state):
     """The button at (3, 4) that hides or shows the system frame: a small window outline."""
     p = Pen(16, 15)
     if state == "pressed":
-        p.rounded(0.5, 0.5, 15.5, 14.5, 3, TEAL_DEEP)
+        p.rounded(0.5, 0.5, 15.5, 14.5, 3, pal.edge)
     if state == "focused":
-        p.rounded(0.5, 0.5, 15.5, 14.5, 3, AMBER)
-        p.rounded(1.8, 1.8, 14.2, 13.2, 2, TEAL)
-    face = TEAL_DEEP if state == "pressed" else TEAL
-    p.rounded(3, 3, 13, 12, 1.8, CREAM)
+        p.rounded(0.5, 0.5, 15.5, 14.5, 3, pal.accent)
+        p.rounded(1.8, 1.8, 14.2, 13.2, 2, pal.band)
+    face = pal.edge if state == "pressed" else pal.band
+    p.rounded(3, 3, 13, 12, 1.8, pal.glyph)
     p.rect(4.3, 5.6, 11.7, 10.7, face)
-    p.circle(11.2, 4.3, 0.55, AMBER)
-    return over(p.result(), band_strip(16, 15, 4))
+    p.circle(11.2, 4.3, 0.55, pal.accent)
+    return over(p.result(), band_strip(pal, 16, 15, 4))
 
 
-def scroll_button(direction, state):
+def scroll_button(pal, direction, state):
     size = 17
     p = Pen(size, size)
     fill, edge, ink = {
-        "normal": (WHITE, FRAME_1, TEAL),
-        "pressed": (TEAL, TEAL_EDGE, WHITE),
-        "focused": (WHITE, AMBER, TEAL),
-        "disabled": (TEAL_MIST, FRAME_2, GREY),
+        "normal": (WHITE, pal.frame_1, pal.band),
+        "pressed": (pal.band, pal.band_edge, WHITE),
+        "focused": (WHITE, pal.accent, pal.band),
+        "disabled": (pal.mist, pal.frame_2, GREY),
     }[state]
     p.rounded(0.5, 0.5, size - 0.5, size - 0.5, 4, edge)
     t = 1.6 if state == "focused" else 1.0
@@ -277,19 +322,19 @@ def scroll_button(direction, state):
     cx, cy = size / 2, size / 2
     dy = -1 if direction == "up" else 1
     p.line([(cx - 3.5, cy - dy * 1.8), (cx, cy + dy * 1.7), (cx + 3.5, cy - dy * 1.8)], 1.7, ink)
-    return onto(p.result(), BACKGROUND)
+    return onto(p.result(), pal.background)
 
 
-def bullet(kind):
+def bullet(pal, kind):
     p = Pen(10, 10)
     if kind == "add":
-        p.circle(5, 5, 4.8, AMBER)
+        p.circle(5, 5, 4.8, pal.accent)
         p.rect(4.25, 2.2, 5.75, 7.8, WHITE)
         p.rect(2.2, 4.25, 7.8, 5.75, WHITE)
     else:
-        p.circle(5, 5, 4.8, TEAL)
+        p.circle(5, 5, 4.8, pal.band)
         p.polygon([(3.9, 2.6), (7.4, 5.0), (3.9, 7.4)], WHITE)
-    return onto(p.result(), BACKGROUND)
+    return onto(p.result(), pal.background)
 
 
 def layered_shape(width, height, depth_at, layers, fill, under, samples=4):
@@ -345,9 +390,9 @@ TAB_BODY = 44  # rows of the visible card; the strip places tabs 46 rows apart
 OPEN_COLUMN = 31  # tab column over the page frame's outer line (x 33 of the window)
 
 
-def tab_selected():
+def tab_selected(pal):
     """The current tab: open toward the page, its edges continuing the page frame's lines."""
-    layers = [FRAME_1, FRAME_2, FRAME_3]
+    layers = [pal.frame_1, pal.frame_2, pal.frame_3]
     card = rounded_depth(0, 0, TAB_W + 8, TAB_BODY, 5, 0)
     bottom = TAB_BODY - 1
 
@@ -361,66 +406,66 @@ def tab_selected():
             return max(bottom - py, px - OPEN_COLUMN) + 0.5
         return card(x, y)
 
-    return layered_shape(TAB_W, TAB_H, depth, layers, WHITE, BACKGROUND)
+    return layered_shape(TAB_W, TAB_H, depth, layers, WHITE, pal.background)
 
 
-def tab_idle():
+def tab_idle(pal):
     """Any other tab: a closed card that leaves the page frame's lines showing beside it."""
     card = rounded_depth(0.5, 1, OPEN_COLUMN - 1, TAB_BODY - 1, 5, 3)
-    return layered_shape(TAB_W, TAB_H, card, [TAB_IDLE_EDGE], TAB_IDLE_FILL, BACKGROUND)
+    return layered_shape(TAB_W, TAB_H, card, [pal.tab_idle_edge], pal.tab_idle_fill, pal.background)
 
 
-def panel_frame():
+def panel_frame(pal):
     """The send-message panel's frame: top bar 0-22, body 23-26, bottom bar 27-49."""
     w = 17
     img = Image.new("RGB", (w, 50), WHITE)
-    top = layered_shape(w, 23, rounded_depth(0, 0, w, 40, 5, 5), [FRAME_1], TEAL_PALE,
-                        BACKGROUND)
-    bottom = layered_shape(w, 23, rounded_depth(0, -20, w, 23, 5, 5), [FRAME_1], TEAL_PALE,
-                           BACKGROUND)
+    top = layered_shape(w, 23, rounded_depth(0, 0, w, 40, 5, 5), [pal.frame_1], pal.panel,
+                        pal.background)
+    bottom = layered_shape(w, 23, rounded_depth(0, -20, w, 23, 5, 5), [pal.frame_1], pal.panel,
+                           pal.background)
     img.paste(top, (0, 0))
     img.paste(bottom, (0, 27))
     px = img.load()
     for x in range(1, w - 1):
-        px[x, 22] = FRAME_2  # separator between the top bar and the body
-        px[x, 27] = FRAME_2  # separator between the body and the bottom bar
+        px[x, 22] = pal.frame_2  # separator between the top bar and the body
+        px[x, 27] = pal.frame_2  # separator between the body and the bottom bar
     for y in range(23, 27):
-        px[0, y] = FRAME_1
-        px[w - 1, y] = FRAME_1
+        px[0, y] = pal.frame_1
+        px[w - 1, y] = pal.frame_1
     return img
 
 
-def skin():
-    img = Image.new("RGB", (SKIN_W, SKIN_H), BACKGROUND)
-    img.paste(header_piece(16, 0), (0, 0))
-    img.paste(header_piece(43, None), (17, 0))
-    img.paste(header_piece(16, 15), (59, 0))
+def skin(pal):
+    img = Image.new("RGB", (SKIN_W, SKIN_H), pal.background)
+    img.paste(header_piece(pal, 16, 0), (0, 0))
+    img.paste(header_piece(pal, 43, None), (17, 0))
+    img.paste(header_piece(pal, 16, 15), (59, 0))
     px = img.load()
     for y in range(70):
-        px[16, y] = band_colour(y)
+        px[16, y] = band_colour(pal, y)
     # Window edges below the header.
     for y in range(70, 80):
-        px[0, y] = TEAL_DEEP
-        px[74, y] = TEAL_DEEP
+        px[0, y] = pal.edge
+        px[74, y] = pal.edge
     for x in range(75):
-        px[x, 79] = TEAL_DEEP
+        px[x, 79] = pal.edge
     # Caption-sized buttons.
     for i, state in enumerate(("normal", "pressed", "focused")):
-        img.paste(frame_toggle(state), (75 + 16 * i, 0))
-        img.paste(caption_button("min", state), (75 + 14 * i, 15))
+        img.paste(frame_toggle(pal, state), (75 + 16 * i, 0))
+        img.paste(caption_button(pal, "min", state), (75 + 14 * i, 15))
     for i, state in enumerate(("normal", "pressed", "focused", "disabled")):
-        img.paste(caption_button("max", state), (75 + 14 * i, 29))
-        img.paste(caption_button("close", state, danger=True), (75 + 14 * i, 43))
-    img.paste(tab_selected(), (75, 57))
-    img.paste(tab_idle(), (75 + TAB_W, 57))
+        img.paste(caption_button(pal, "max", state), (75 + 14 * i, 29))
+        img.paste(caption_button(pal, "close", state, danger=True), (75 + 14 * i, 43))
+    img.paste(tab_selected(pal), (75, 57))
+    img.paste(tab_idle(pal), (75 + TAB_W, 57))
     for i, state in enumerate(("normal", "pressed", "focused", "disabled")):
-        img.paste(scroll_button("up", state), (17 * i, 80))
-        img.paste(scroll_button("down", state), (17 * i, 97))
-    img.paste(bullet("add"), (123, 0))
-    img.paste(bullet("send"), (0, 115))
-    img.paste(panel_frame(), (133, 0))
-    assert img.getpixel((50, 20)) == BACKGROUND
-    assert [img.getpixel((83, 57 + i)) for i in range(3)] == [FRAME_1, FRAME_2, FRAME_3]
+        img.paste(scroll_button(pal, "up", state), (17 * i, 80))
+        img.paste(scroll_button(pal, "down", state), (17 * i, 97))
+    img.paste(bullet(pal, "add"), (123, 0))
+    img.paste(bullet(pal, "send"), (0, 115))
+    img.paste(panel_frame(pal), (133, 0))
+    assert img.getpixel((50, 20)) == pal.background
+    assert [img.getpixel((83, 57 + i)) for i in range(3)] == [pal.frame_1, pal.frame_2, pal.frame_3]
     return img
 
 
@@ -856,8 +901,9 @@ def main():
     args = parser.parse_args()
     os.makedirs(BITMAPS, exist_ok=True)
     os.makedirs(ICONS, exist_ok=True)
+    os.makedirs(SKINS, exist_ok=True)
 
-    skin_img = skin()
+    skin_img = skin(BUILT_IN_SKIN)
     tree = tree_images()
     tabs = tab_icons(buddy_tab_icon)
     fallback = tab_icons(web_tab_icon)
@@ -867,6 +913,8 @@ def main():
     save_bmp(tabs, "tab_buddylist.bmp")
     save_bmp(fallback, "tab_fallback.bmp")
     save_bmp(title, "title.bmp")
+    for name, palette in SHIPPED_SKINS.items():
+        save_bmp(skin(palette), name + ".bmp", SKINS)
 
     icons = {}
     for size in (16, 32, 48, 256):

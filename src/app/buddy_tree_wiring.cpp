@@ -2,6 +2,9 @@
 
 #include "app/main_window.h"
 #include "buddylist/buddy_tree.h"
+#include "ui/main_surface.h"
+
+#include <QContextMenuEvent>
 
 namespace textowl {
 
@@ -23,6 +26,27 @@ TreeLineKind menuLineKind(LineKind kind) {
     return TreeLineKind::None;
 }
 
+// A right click anywhere on the signed-in window, not only inside the tree, opens the pop-up of
+// the selected line. Owned by the tree, so it goes when the tree goes at sign-out.
+class ContextMenuAnywhere : public QObject {
+public:
+    ContextMenuAnywhere(MainWindow& window, BuddyTree& tree)
+        : QObject(&tree), m_window(window), m_tree(tree) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ContextMenu)
+            return QObject::eventFilter(watched, event);
+        const auto* request = static_cast<QContextMenuEvent*>(event);
+        m_window.showContextMenu(menuLineKind(m_tree.selectedLineKind()), request->globalPos());
+        return true;
+    }
+
+private:
+    MainWindow& m_window;
+    BuddyTree& m_tree;
+};
+
 } // namespace
 
 void attachBuddyTree(MainWindow& window, BuddyTree& tree) {
@@ -31,6 +55,7 @@ void attachBuddyTree(MainWindow& window, BuddyTree& tree) {
                      [&window](LineKind kind, QPoint globalPos) {
                          window.showContextMenu(menuLineKind(kind), globalPos);
                      });
+    window.surface()->installEventFilter(new ContextMenuAnywhere(window, tree));
     QObject::connect(&tree, &BuddyTree::editFlagsChanged, &window, [&window](EditFlags flags) {
         WindowState state = window.commandState();
         state.cutEnabled = flags.cut;

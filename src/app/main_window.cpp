@@ -6,7 +6,9 @@
 #include "app/page_host.h"
 #include "app/qt_prompts.h"
 #include "app/session_controller.h"
+#include "app/skin_commands.h"
 #include "service/service_proxy.h"
+#include "ui/frameless_window.h"
 #include "ui/main_surface.h"
 #include "ui/tray_icon.h"
 
@@ -41,8 +43,8 @@ QRect toQRect(const PixelRect& r) {
 // Commands whose features are not part of this window yet; each does nothing until its
 // subsystem installs a handler.
 constexpr int kPendingCommands[] = {
-    kCmdToggleFrame, kCmdAddContact, kCmdEditContact, kCmdAddGroup, kCmdEditGroup,  kCmdDeleteGroup,
-    kCmdCut,         kCmdCopy,       kCmdPaste,       kCmdDelete,   kCmdChooseSkin,
+    kCmdAddContact, kCmdEditContact, kCmdAddGroup, kCmdEditGroup, kCmdDeleteGroup,
+    kCmdCut,        kCmdCopy,        kCmdPaste,    kCmdDelete,
 };
 
 // Every drawn size, so that the title bar, the task switcher and the tray each get a sharp picture
@@ -101,6 +103,10 @@ MainWindow::MainWindow(Options options)
     prepareTray();
     m_preferences = Preferences::load(*m_settings);
     m_skin.load(m_preferences.skin);
+    m_frame = new FramelessWindow(*this, *m_surface, [this](int id) { postCommand(id); });
+    m_frame->applySkin(m_skin);
+    m_handlers[kCmdToggleFrame] = [this] { m_frame->toggle(); };
+    installSkinCommands(*this);
     StringCatalogue::setCurrentLanguageName(m_preferences.language.toStdString());
 
     m_menu = new MainMenu(
@@ -155,8 +161,9 @@ void MainWindow::prepareTray() {
                                 text(trayText(TrayText::Restore)), m_exitText};
     m_tray = new TrayIcon(
         icon, texts, [this](int id) { runCommand(id); }, this);
-    connect(m_tray, &TrayIcon::doubleClicked, this,
-            [this] { handleTrayEvent(TrayEvent::IconDoubleClick); });
+    const auto showFromTray = [this] { handleTrayEvent(TrayEvent::IconDoubleClick); };
+    connect(m_tray, &TrayIcon::doubleClicked, this, showFromTray);
+    connect(m_tray, &TrayIcon::clicked, this, showFromTray);
 }
 
 void MainWindow::createButtons() {
@@ -235,6 +242,7 @@ void MainWindow::applyWindowTexts() {
     m_texts.addGroupLink = text(windowText(WindowText::AddGroupLink));
     m_texts.quickSendLink = text(windowText(WindowText::QuickSendLink));
     m_texts.balanceFormat = text(windowText(WindowText::BalanceFormat));
+    m_frame->setToolTips(m_texts.toggleFrameHide, m_texts.toggleFrameShow);
     m_signIn->setText(text(windowText(WindowText::SignInButton)));
     m_register->setText(text(windowText(WindowText::RegisterButton)));
     m_surface->setTexts({text(windowText(WindowText::SignedOutPrompt)),
@@ -242,6 +250,14 @@ void MainWindow::applyWindowTexts() {
                          text(windowText(WindowText::SigningIn))});
     if (m_session)
         m_session->applyTexts();
+}
+
+void MainWindow::applySkin(const QString& path) {
+    m_skin.load(path);
+    savePreferences();
+    m_frame->applySkin(m_skin);
+    m_surface->repaint();
+    emit skinChanged();
 }
 
 void MainWindow::returnToBuddyList() {

@@ -24,6 +24,7 @@ class QSettings;
 
 namespace textowl {
 
+class FramelessWindow;
 class KeyEventFilter;
 class MainSurface;
 class PageHost;
@@ -82,6 +83,9 @@ public:
     void applyMenuTexts();
     void applyWindowTexts();
 
+    // A skin the user chose: applied, remembered as the preference, and announced.
+    void applySkin(const QString& path);
+
     StringCatalogue& catalogue() const { return *m_catalogue; }
     Prompts& prompts() const { return *m_prompts; }
     MainMenu& mainMenu() const { return *m_menu; }
@@ -90,6 +94,7 @@ public:
     QPushButton* registerButton() const { return m_register; }
     const Preferences& preferences() const { return m_preferences; }
     const Skin& skin() const { return m_skin; }
+    FramelessWindow& frame() const { return *m_frame; }
     TrayIcon* trayIcon() const { return m_tray; }
     ServiceProxy& serviceProxy() const { return *m_proxy; }
     const Clock& clock() const { return *m_clock; }
@@ -104,6 +109,10 @@ public:
         QString addContactLink, addGroupLink, quickSendLink, balanceFormat;
     };
     const Texts& texts() const { return m_texts; }
+
+signals:
+    // A new skin is in place; whatever paints with its pieces or colours repaints.
+    void skinChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -132,6 +141,7 @@ private:
     QString m_exitText;
     MainMenu* m_menu = nullptr;
     MainSurface* m_surface = nullptr;
+    FramelessWindow* m_frame = nullptr;
     QPushButton* m_signIn = nullptr;
     QPushButton* m_register = nullptr;
     TrayIcon* m_tray = nullptr;

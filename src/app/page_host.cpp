@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QImage>
+#include <QPainter>
 
 namespace textowl {
 
@@ -32,11 +33,28 @@ IconPair buddyListTabIcons() {
     return {pixmap.copy(0, 0, 30, 38), pixmap.copy(30, 0, 30, 38)};
 }
 
+// The button shows image 0 normally and image 1 while pressed.
+QImage sideBySide(const IconPair& icons) {
+    QImage strip(icons.active.width() * 2, icons.active.height(), QImage::Format_ARGB32);
+    strip.fill(Qt::transparent);
+    QPainter painter(&strip);
+    painter.drawPixmap(0, 0, icons.active);
+    painter.drawPixmap(icons.active.width(), 0, icons.inactive);
+    return strip;
+}
+
 } // namespace
 
 PageHost::PageHost(MainWindow& window, WebViewFactory& webViews)
     : m_window(window), m_webViews(webViews) {
     m_window.surface()->installEventFilter(this);
+    // The skin is read at each paint; the pages only need to be told to cut their pieces again.
+    connect(&m_window, &MainWindow::skinChanged, this, [this] {
+        if (m_panel != nullptr)
+            m_panel->setSkin(&m_window.skin());
+        if (m_strip != nullptr)
+            m_strip->setSkin(&m_window.skin());
+    });
 }
 
 PageHost::~PageHost() {
@@ -119,10 +137,10 @@ void PageHost::addButtons(const std::vector<InterfaceElement>& buttons) {
     for (const InterfaceElement& element : buttons) {
         auto* widget = new ImageButton(m_window.surface());
         widget->hide();
-        widget->resize(kButtonIconSize);
+        widget->setCursor(Qt::PointingHandCursor);
         widget->setToolTip(QString::fromStdString(element.tooltip));
         const IconPair icons = fetchIconPair(m_images, element, kButtonIconSize, userAgent());
-        widget->setImages({icons.active, icons.inactive});
+        widget->setImages(sideBySide(icons), 2, icons.active.size());
         const int id = kFirstInterfaceButtonCommand + element.elementIndex;
         connect(widget, &ImageButton::clicked, this, [this, id] { m_window.postCommand(id); });
         m_buttons.push_back({widget, element});

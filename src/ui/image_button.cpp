@@ -1,49 +1,48 @@
 #include "ui/image_button.h"
 
-#include "ui/skin.h"
-
 #include <QPainter>
 
 namespace textowl {
 
+namespace {
+enum ImageIndex { kNormal = 0, kPressed = 1, kFocused = 2, kDisabled = 3 };
+} // namespace
+
 ImageButton::ImageButton(QWidget* parent) : QAbstractButton(parent) {
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with the Tab key, which shows the focused image, but a click leaves the focus where
+    // the user was typing.
+    setFocusPolicy(Qt::TabFocus);
 }
 
-void ImageButton::setImages(std::vector<QPixmap> images) {
-    m_images = std::move(images);
+void ImageButton::setImages(const QImage& strip, int count, QSize size) {
+    m_images.clear();
+    m_size = size;
+    for (int i = 0; i < count && !strip.isNull(); ++i)
+        m_images.push_back(strip.copy(i * size.width(), 0, size.width(), size.height()));
+    setFixedSize(size);
     update();
 }
 
-QSize ImageButton::sizeHint() const {
-    return m_images.empty() ? QSize(16, 16) : m_images.front().size();
+int ImageButton::currentImage() const {
+    const int count = static_cast<int>(m_images.size());
+    int index = kNormal;
+    if (!isEnabled())
+        index = kDisabled;
+    else if (isDown())
+        index = kPressed;
+    else if (hasFocus())
+        index = kFocused;
+    if (index >= count)
+        index = count > 0 ? kNormal : -1;
+    return index;
 }
 
 void ImageButton::paintEvent(QPaintEvent*) {
-    if (m_images.empty())
+    const int index = currentImage();
+    if (index < 0)
         return;
-    std::size_t image = 0;
-    if (!isEnabled())
-        image = 3;
-    else if (isDown())
-        image = 1;
-    else if (hasFocus())
-        image = 2;
-    if (image >= m_images.size())
-        image = 0;
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_images[image]);
-}
-
-std::vector<QPixmap> cutImageStrip(const QImage& strip, QSize imageSize) {
-    std::vector<QPixmap> images;
-    if (strip.isNull() || imageSize.isEmpty())
-        return images;
-    const QPixmap transparent = transparentCopy(strip);
-    for (int x = 0; x + imageSize.width() <= strip.width(); x += imageSize.width())
-        images.push_back(transparent.copy(QRect(QPoint(x, 0), imageSize)));
-    return images;
+    painter.drawImage(0, 0, m_images[static_cast<std::size_t>(index)]);
 }
 
 } // namespace textowl

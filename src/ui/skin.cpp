@@ -1,5 +1,7 @@
 #include "ui/skin.h"
 
+#include <QImageReader>
+
 namespace textowl {
 
 namespace {
@@ -7,7 +9,13 @@ namespace {
 const QString kBuiltInSkin = QStringLiteral(":/bitmaps/200");
 
 QImage loadSkinImage(const QString& path) {
-    QImage image(path);
+    QImageReader reader(path);
+    // The header's size decides before any pixel is decoded; a size the reader cannot tell is
+    // refused as well, since nothing would then bound the decoding.
+    const QSize declared = reader.size();
+    if (!skinFileSizeAcceptable(declared.width(), declared.height()))
+        return {};
+    QImage image = reader.read();
     if (image.isNull())
         return image;
     if (image.size() != QSize(kSkinWidth, kSkinHeight))

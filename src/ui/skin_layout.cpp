@@ -84,6 +84,30 @@ PixelRect headerLinkBox(int w, int h) {
     return {34, h - 94, w - 37, 20};
 }
 
+bool skinFileSizeAcceptable(int width, int height) {
+    if (width <= 0 || height <= 0)
+        return false;
+    return static_cast<long long>(width) * height <= kSkinFilePixelLimit;
+}
+
+std::array<PixelPoint, 6> framelessOutline(const PixelRect& client) {
+    const int left = client.x;
+    const int top = client.y;
+    const int right = client.x + client.width;
+    const int bottom = client.y + client.height;
+    const int cut = kFramelessCornerCut;
+    return {{{left, top + cut},
+             {left + cut, top},
+             {right - cut, top},
+             {right, top + cut},
+             {right, bottom},
+             {left, bottom}}};
+}
+
+PixelRect clientInWindow(int nonClientHeight, int clientWidth, int clientHeight, int border) {
+    return {border, nonClientHeight - border, clientWidth, clientHeight};
+}
+
 ViewKind viewFor(bool signingIn, bool signedIn) {
     if (signedIn)
         return ViewKind::SignedIn;

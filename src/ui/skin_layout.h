@@ -94,6 +94,27 @@ PixelRect headerLinkBox(int w, int h);
 inline constexpr int kLinkBulletSize = 10;
 inline constexpr int kLinkTextIndent = 15;
 
+// A skin file is decoded only when its declared size stays within this many pixels, so that a
+// header claiming enormous dimensions cannot exhaust memory; the largest sensible skin is a
+// generously upscaled drawing of the 150 by 125 layout.
+inline constexpr long long kSkinFilePixelLimit = 4096LL * 4096LL;
+bool skinFileSizeAcceptable(int width, int height);
+
+// Without its frame the window shows only its client area, whose two upper corners are cut
+// diagonally by this many pixels.
+inline constexpr int kFramelessCornerCut = 4;
+// The visible outline, in window coordinates, of a client area placed at client.x, client.y.
+std::array<PixelPoint, 6> framelessOutline(const PixelRect& client);
+// Where the client area lies in a window with a sizing border on each side and, above it, a
+// non-client height (caption, menu bar, both borders) in all.
+PixelRect clientInWindow(int nonClientHeight, int clientWidth, int clientHeight, int border = 4);
+
+// The frameless window's caption strip (Minimize, Maximize, Close) sits this far from the right
+// edge, its buttons 14 pixels apart.
+inline constexpr PixelPoint kCaptionStripOffset{50, 6};
+inline constexpr int kCaptionButtonSize = 14;
+inline constexpr PixelRect kFrameToggleRect{3, 4, 16, 15};
+
 // The main window's three views, from the two session flags.
 enum class ViewKind { SignedOut, SigningIn, SignedIn };
 ViewKind viewFor(bool signingIn, bool signedIn);

@@ -16,6 +16,18 @@ constexpr int kScrollDownCommand = 408;
 constexpr QSize kTabBackgroundSize{34, 57};
 constexpr QSize kScrollButtonSize{17, 17};
 
+// The skin's tab backgrounds side by side, each with magenta transparent.
+std::vector<QPixmap> cutBackgrounds(const QImage& strip) {
+    std::vector<QPixmap> images;
+    if (strip.isNull())
+        return images;
+    const QPixmap transparent = transparentCopy(strip);
+    for (int x = 0; x + kTabBackgroundSize.width() <= strip.width();
+         x += kTabBackgroundSize.width())
+        images.push_back(transparent.copy(QRect(QPoint(x, 0), kTabBackgroundSize)));
+    return images;
+}
+
 } // namespace
 
 TabStrip::TabStrip(const Skin* skin, QWidget* parent) : QWidget(parent), m_skin(skin) {
@@ -24,6 +36,7 @@ TabStrip::TabStrip(const Skin* skin, QWidget* parent) : QWidget(parent), m_skin(
     m_down = new ImageButton(this);
     for (ImageButton* button : {m_up, m_down}) {
         button->resize(kScrollButtonSize);
+        button->setCursor(Qt::PointingHandCursor);
         button->hide();
     }
     connect(m_up, &ImageButton::clicked, this, [this] {
@@ -46,9 +59,9 @@ void TabStrip::setSkin(const Skin* skin) {
 void TabStrip::loadSkinImages() {
     if (m_skin == nullptr)
         return;
-    m_backgrounds = cutImageStrip(m_skin->piece(SkinPiece::TabBackground), kTabBackgroundSize);
-    m_up->setImages(cutImageStrip(m_skin->piece(SkinPiece::ScrollUpButton), kScrollButtonSize));
-    m_down->setImages(cutImageStrip(m_skin->piece(SkinPiece::ScrollDownButton), kScrollButtonSize));
+    m_backgrounds = cutBackgrounds(m_skin->piece(SkinPiece::TabBackground));
+    m_up->setImages(m_skin->piece(SkinPiece::ScrollUpButton), 4, kScrollButtonSize);
+    m_down->setImages(m_skin->piece(SkinPiece::ScrollDownButton), 4, kScrollButtonSize);
 }
 
 void TabStrip::setScrollTips(const QString& up, const QString& down) {

@@ -2,8 +2,8 @@
 
 #include "ui/tray_rules.h"
 
+#include <QApplication>
 #include <QMenu>
-#include <QSystemTrayIcon>
 
 namespace textowl {
 
@@ -20,10 +20,20 @@ TrayIcon::TrayIcon(const QIcon& icon, const Texts& texts, std::function<void(int
     m_icon = new QSystemTrayIcon(icon, this);
     m_icon->setToolTip(QString::fromStdString(trayTipText(texts.tip.toStdString())));
     m_icon->setContextMenu(m_menu.get());
-    connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-        if (r == QSystemTrayIcon::DoubleClick)
-            emit doubleClicked();
-    });
+    connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::handleActivation);
+    m_singleClick.setSingleShot(true);
+    m_singleClick.setInterval(QApplication::doubleClickInterval());
+    connect(&m_singleClick, &QTimer::timeout, this, &TrayIcon::clicked);
+}
+
+void TrayIcon::handleActivation(QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::DoubleClick) {
+        m_seenDoubleClick = true;
+        m_singleClick.stop();
+        emit doubleClicked();
+    } else if (reason == QSystemTrayIcon::Trigger && !m_seenDoubleClick) {
+        m_singleClick.start();
+    }
 }
 
 TrayIcon::~TrayIcon() {

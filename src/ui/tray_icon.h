@@ -3,11 +3,12 @@
 #include <QIcon>
 #include <QObject>
 #include <QString>
+#include <QSystemTrayIcon>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
 class QMenu;
-class QSystemTrayIcon;
 
 namespace textowl {
 
@@ -34,13 +35,22 @@ public:
     QString toolTip() const;
     QMenu* menu() const { return m_menu.get(); }
 
+    // What the desktop reported for the icon.
+    void handleActivation(QSystemTrayIcon::ActivationReason reason);
+
 signals:
     void doubleClicked();
+    // A single click on a desktop whose notification area has never reported a double click:
+    // some report only single clicks, and there the window must still come back.
+    void clicked();
 
 private:
     std::unique_ptr<QMenu> m_menu;
     QSystemTrayIcon* m_icon = nullptr;
     bool m_shown = false;
+    bool m_seenDoubleClick = false;
+    // Waits out the double-click time, so that a double click is not also taken as a click.
+    QTimer m_singleClick;
 };
 
 } // namespace textowl

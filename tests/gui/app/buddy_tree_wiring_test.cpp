@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QTest>
 #include <vector>
@@ -69,6 +70,28 @@ TEST_F(BuddyTreeWiring, ContextRequestOpensThePopupOfTheSelectedLine) {
     w.setCommandState(s);
     w.show();
     emit tree_->contextMenuRequested(LineKind::Group, w.mapToGlobal(QPoint(40, 120)));
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->actions().at(1)->data().toInt(), kCmdEditGroup);
+    menu->close();
+}
+
+TEST_F(BuddyTreeWiring, RightClickAnywhereOnTheWindowOpensThePopupOfTheSelectedLine) {
+    MainWindow& w = open();
+    attachBuddyTree(w, *tree_);
+    WindowState s;
+    s.signedIn = true;
+    w.setCommandState(s);
+    w.show();
+    QTreeWidgetItem* root = tree_->rootLine();
+    for (int i = 0; i < root->childCount(); ++i) {
+        if (root->child(i)->text(0) == QStringLiteral("Friends"))
+            tree_->selectLine(root->child(i));
+    }
+    ASSERT_EQ(tree_->selectedLineKind(), LineKind::Group);
+    const QPoint inHeader(150, 30);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, inHeader, w.surface()->mapToGlobal(inHeader));
+    QApplication::sendEvent(w.surface(), &click);
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->actions().at(1)->data().toInt(), kCmdEditGroup);

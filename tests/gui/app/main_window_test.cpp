@@ -340,8 +340,8 @@ TEST_F(WindowTest, ClickBesideTheForgottenPasswordSpotDoesNothing) {
 
 TEST_F(WindowTest, PendingFeaturesAndUnknownIdsAreHarmless) {
     MainWindow& w = open();
-    for (int id : std::initializer_list<int>{kCmdAddContact, kCmdChooseSkin, kCmdAbout, 2000, 2010,
-                                             2011, 0, -1, 34001})
+    for (int id : std::initializer_list<int>{kCmdAddContact, kCmdFaqs, kCmdAbout, 2000, 2010, 2011,
+                                             0, -1, 34001})
         w.runCommand(id);
     EXPECT_TRUE(prompts_->asked.empty());
 }

@@ -1,6 +1,8 @@
 // Saves pictures of the main window for review: textowl_screenshot OUTPUT_DIR [LANGUAGE].
 // With TEXTOWL_SERVICE_URL set it also signs in there as demo / demo and saves the signed-in
-// window, once as loaded, once with a buddy selected, and the send panel's two views.
+// window, once as loaded, once with a buddy selected, and the send panel's two views. Run from
+// resources/ it also shows the slate skin chosen and kept over a restart, and the window without
+// its frame and with it again.
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/page_host.h"
@@ -12,11 +14,17 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdlib>
+#include <deque>
+#include <memory>
 
 namespace {
 
@@ -34,6 +42,60 @@ void saveSignInDialog(const QString& out, const QString& suffix) {
     dialog.passwordEdit()->setText(QStringLiteral("demo"));
     dialog.show();
     dialog.grab().save(out + QStringLiteral("/sign_in_dialog") + suffix + QStringLiteral(".png"));
+}
+
+void settle(int ms = 300) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The window as its shape lets it show, on black: the screen of a bare X server keeps stale
+// pixels where a shaped window leaves out, so it cannot be grabbed from there.
+void saveShaped(MainWindow& window, const QString& out, const QString& name) {
+    constexpr int kMargin = 12;
+    QPixmap canvas(window.size() + QSize(2 * kMargin, 2 * kMargin));
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    painter.translate(kMargin, kMargin);
+    if (!window.mask().isEmpty())
+        painter.setClipRegion(window.mask());
+    painter.drawPixmap(0, 0, window.grab());
+    painter.end();
+    canvas.save(out + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+// Chooses skins/slate.bmp (from the current directory) in a window with its own settings, opens
+// a second window on those settings as a restart would, and takes that one frameless and back.
+void saveSkinAndFrameShots(const QString& out, const QString& suffix) {
+    QTemporaryDir settingsDir;
+    const auto settings = std::make_shared<QSettings>(
+        settingsDir.filePath(QStringLiteral("prefs.ini")), QSettings::IniFormat);
+    const auto makeWindow = [&settings](std::deque<std::optional<QString>> files) {
+        auto prompts = std::make_unique<textowl::testing::ScriptedPrompts>();
+        prompts->files = std::move(files);
+        MainWindow::Options options;
+        options.trayAvailable = true;
+        options.settings = settings;
+        options.prompts = std::move(prompts);
+        return std::make_unique<MainWindow>(std::move(options));
+    };
+    {
+        auto window = makeWindow({QDir::current().filePath(QStringLiteral("skins/slate.bmp"))});
+        window->show();
+        settle();
+        window->runCommand(textowl::kCmdChooseSkin);
+        save(*window, out, QStringLiteral("skin_chosen"), suffix);
+    }
+    auto window = makeWindow({});
+    window->show();
+    settle();
+    save(*window, out, QStringLiteral("skin_after_restart"), suffix);
+    for (const char* name : {"frameless", "framed_again"}) {
+        window->runCommand(textowl::kCmdToggleFrame);
+        settle();
+        saveShaped(*window, out, QLatin1String(name) + suffix);
+    }
 }
 
 void fakeSigningIn(MainWindow& window) {
@@ -95,6 +157,7 @@ int main(int argc, char** argv) {
     QTimer::singleShot(300, &window, [&] {
         save(window, out, QStringLiteral("signed_out"), suffix);
         saveSignInDialog(out, suffix);
+        saveSkinAndFrameShots(out, suffix);
         if (live)
             signIn(window, answers);
         else

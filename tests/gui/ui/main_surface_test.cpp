@@ -2,6 +2,8 @@
 #include "ui/skin.h"
 
 #include <QApplication>
+#include <QDataStream>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -63,6 +65,53 @@ TEST_F(SurfaceTest, LargerSkinIsScaledSoRegionsKeepTheirCoordinates) {
     EXPECT_EQ(skin.image().size(), QSize(150, 125));
     EXPECT_EQ(skin.background(), QColor(1, 2, 3));
     EXPECT_EQ(skin.frameColour(2), QColor(0, 255, 0));
+}
+
+TEST_F(SurfaceTest, EveryPieceIsCutFromItsRegionOfTheScaledSkin) {
+    // Each region's middle pixel gets its own colour in a skin drawn at twice the size.
+    constexpr int kPieces = static_cast<int>(SkinPiece::PanelFrame) + 1;
+    const auto marker = [](int i) { return qRgb(40 + 10 * i, 200 - 10 * i, 7 * i); };
+    QImage big = makeSkin(2, qRgb(250, 250, 250));
+    QPainter painter(&big);
+    for (int i = 0; i < kPieces; ++i) {
+        const PixelRect r = skinRegion(static_cast<SkinPiece>(i));
+        painter.fillRect(QRect(2 * (r.x + r.width / 2), 2 * (r.y + r.height / 2), 2, 2),
+                         QColor(marker(i)));
+    }
+    painter.end();
+    Skin skin;
+    skin.load(saveSkin(big));
+    for (int i = 0; i < kPieces; ++i) {
+        const PixelRect r = skinRegion(static_cast<SkinPiece>(i));
+        const QImage piece = skin.piece(static_cast<SkinPiece>(i));
+        ASSERT_EQ(piece.size(), QSize(r.width, r.height)) << i;
+        EXPECT_EQ(piece.pixel(r.width / 2, r.height / 2), marker(i)) << i;
+    }
+    EXPECT_EQ(skin.background(), QColor(250, 250, 250));
+    EXPECT_EQ(skin.frameColour(1), QColor(255, 0, 0));
+    EXPECT_EQ(skin.frameColour(3), QColor(0, 0, 255));
+}
+
+TEST_F(SurfaceTest, SkinDeclaringEnormousDimensionsIsRefusedBeforeDecoding) {
+    // A bare header, 24-bit and 100000 by 100000 pixels, and no pixels at all.
+    QByteArray header;
+    QDataStream out(&header, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("BM", 2);
+    out << quint32(54) << quint32(0) << quint32(54) << quint32(40) << qint32(100000)
+        << qint32(100000) << quint16(1) << quint16(24) << quint32(0) << quint32(0) << qint32(0)
+        << qint32(0) << quint32(0) << quint32(0);
+    const QString path = dir_.filePath(QStringLiteral("huge.bmp"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(header);
+    file.close();
+
+    Skin builtIn;
+    Skin skin;
+    skin.load(path);
+    EXPECT_EQ(skin.path(), path);
+    EXPECT_EQ(skin.image(), builtIn.image());
 }
 
 TEST_F(SurfaceTest, UnreadableSkinFallsBackToBuiltInButKeepsThePath) {

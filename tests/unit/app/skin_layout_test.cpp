@@ -84,5 +84,25 @@ TEST(SkinLayout, HeaderLinkBoxSitsAboveTheLinksAcrossThePage) {
     EXPECT_EQ(headerLinkBox(292, 456), (PixelRect{34, 362, 255, 20}));
 }
 
+TEST(SkinLayout, FramelessOutlineKeepsTheClientAreaWithItsUpperCornersCut) {
+    const PixelRect client = clientInWindow(50, 292, 456);
+    EXPECT_EQ(client, (PixelRect{4, 46, 292, 456}));
+    const std::array<PixelPoint, 6> expected{
+        {{4, 50}, {8, 46}, {292, 46}, {296, 50}, {296, 502}, {4, 502}}};
+    EXPECT_EQ(framelessOutline(client), expected);
+}
+
+TEST(SkinLayout, SkinFileIsDecodedOnlyWhenItsDeclaredSizeIsSensible) {
+    struct Case {
+        int width, height;
+        bool accepted;
+    };
+    for (const Case c : {Case{150, 125, true}, Case{300, 250, true}, Case{4096, 4096, true},
+                         Case{4097, 4096, false}, Case{1, 20'000'000, false}, Case{0, 125, false},
+                         Case{150, -125, false}, Case{2'147'483'647, 2'147'483'647, false}})
+        EXPECT_EQ(skinFileSizeAcceptable(c.width, c.height), c.accepted)
+            << c.width << " by " << c.height;
+}
+
 } // namespace
 } // namespace textowl

@@ -96,6 +96,9 @@ constexpr BitmapSize kBitmaps[] = {
     {"bitmaps/tab_buddylist.bmp", 60, 38}, // tab icons 131: two of 30 by 38
     {"bitmaps/tab_fallback.bmp", 60, 38},  // fallback icons 211
     {"bitmaps/title.bmp", 88, 15},         // title image 222
+    {"skins/teal.bmp", 150, 125},          // the skins the chooser offers
+    {"skins/slate.bmp", 150, 125},         {"skins/meadow.bmp", 150, 125},
+    {"skins/paper.bmp", 150, 125},
 };
 
 TEST(ResourceBitmaps, AreUncompressed24BitOfTheSizesThePaintingCuts) {

@@ -1,0 +1,30 @@
+#include "app/skin_commands.h"
+
+#include "app/command_ids.h"
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QDir>
+
+namespace textowl {
+
+QString skinFolder() {
+    return QDir::current().filePath(QStringLiteral("skins"));
+}
+
+Prompts::FileChoice skinFileChoice() {
+    return {QStringLiteral("Select Textowl Skin"), skinFolder(),
+            QStringLiteral("Textowl Skins (*.bmp);;All Files (*.*)"), QStringLiteral("bmp")};
+}
+
+void installSkinCommands(MainWindow& window) {
+    window.setCommandHandler(kCmdChooseSkin, [&window] {
+        QWidget* owner = QApplication::activeWindow();
+        const std::optional<QString> path =
+            window.prompts().chooseFile(owner != nullptr ? owner : &window, skinFileChoice());
+        if (path)
+            window.applySkin(*path);
+    });
+}
+
+} // namespace textowl
