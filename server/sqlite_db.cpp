@@ -47,7 +47,8 @@ sqlite3_stmt* SqliteDb::acquire(const char* sql) {
     return stmt;
 }
 
-// A statement whose text already has one waiting (the same query nested) is finalised instead.
+// Filed under its own copy of the SQL text, since the caller's may be gone by now. A statement
+// whose text already has one waiting (the same query nested) is finalised instead.
 void SqliteDb::release(sqlite3_stmt* stmt) {
     if (stmt == nullptr) {
         return;
@@ -55,7 +56,9 @@ void SqliteDb::release(sqlite3_stmt* stmt) {
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
     std::lock_guard lock(cacheMutex_);
-    sqlite3_stmt*& slot = idle_[sqlite3_sql(stmt)];
+    const char* sql = sqlite3_sql(stmt);
+    const auto it = idle_.find(std::string_view(sql));
+    sqlite3_stmt*& slot = it != idle_.end() ? it->second : idle_[sql];
     if (slot == nullptr) {
         slot = stmt;
     } else {

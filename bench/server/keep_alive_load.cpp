@@ -94,9 +94,7 @@ Round runRound(const std::string& endpoint, const std::string& ticket, int clien
             const ServiceText in = utf8ToUtf16(ticket);
             ServiceText result;
             proxy.apiBalanceSms(in, &result); // connects before the clock starts
-            while (!go) {
-                std::this_thread::yield();
-            }
+            go.wait(false);
             auto& mine = perClient[static_cast<std::size_t>(c)];
             for (Clock::time_point start = Clock::now(); start < end; start = Clock::now()) {
                 if (failed(proxy.apiBalanceSms(in, &result))) {
@@ -111,6 +109,7 @@ Round runRound(const std::string& endpoint, const std::string& ticket, int clien
     const Clock::time_point begin = Clock::now();
     end = until();
     go = true;
+    go.notify_all();
     for (std::thread& t : threads) {
         t.join();
     }
