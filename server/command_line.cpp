@@ -15,6 +15,7 @@
 #include <ostream>
 #include <pthread.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <thread>
 
 namespace textowl::server {
@@ -22,7 +23,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: pagewright-service serve --db FILE --listen HOST:PORT [--demo] [--hash-cost min]\n"
-    "                                [--signup-credits CREDITS] [--interface FILE]\n"
+    "                                [--signup-credits CREDITS] [--ticket-idle DURATION]\n"
+    "                                [--interface FILE]\n"
     "       pagewright-service add-user --db FILE USER PASSWORD [CREDITS]\n"
     "       pagewright-service outbox --db FILE [--user USER]\n";
 
@@ -34,8 +36,9 @@ struct Arguments {
 
 // Options that take a value; --demo is the only flag.
 std::optional<Arguments> parseArguments(const std::vector<std::string>& args, std::ostream& err) {
-    static const std::vector<std::string> kValued{"--db",        "--listen",         "--user",
-                                                  "--hash-cost", "--signup-credits", "--interface"};
+    static const std::vector<std::string> kValued{
+        "--db",          "--listen",   "--user", "--hash-cost", "--signup-credits",
+        "--ticket-idle", "--interface"};
     Arguments parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -76,6 +79,16 @@ std::optional<std::pair<std::string, int>> parseListen(const std::string& text) 
         return std::nullopt;
     }
     return std::pair{host, static_cast<int>(*port)};
+}
+
+// Every kept-alive connection holds a descriptor, and the default limit of 1024 would stop
+// accepting before the worker pool is full.
+void allowOneDescriptorPerWorker() {
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = std::min<rlim_t>(files.rlim_max, 8192);
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
 }
 
 ServiceConfig configFor(const Arguments& a) {
@@ -122,6 +135,22 @@ int serve(const Arguments& a, std::ostream& out, std::ostream& err) {
         }
         config.interfaceDescription = text.str();
     }
+    if (const auto idle = a.options.find("--ticket-idle"); idle != a.options.end()) {
+        const auto seconds = parseDurationSeconds(idle->second);
+        if (!seconds) {
+            err << "pagewright-service: --ticket-idle must be a duration such as 90s, 30m, 24h "
+                   "or 7d\n";
+            return 2;
+        }
+        config.sessionIdleSeconds = *seconds;
+    }
+    std::mutex noticeMutex;
+    auto notice = [&err, &noticeMutex](const std::string& line) {
+        std::lock_guard lock(noticeMutex);
+        err << "pagewright-service: " << line << std::endl;
+    };
+    config.diagnostics = notice;
+    allowOneDescriptorPerWorker();
     PagewrightService service(config);
     if (a.demo) {
         service.ensureDemoAccount();
@@ -129,11 +158,7 @@ int serve(const Arguments& a, std::ostream& out, std::ostream& err) {
     ServerOptions options;
     options.host = listen->first;
     options.port = listen->second;
-    std::mutex noticeMutex;
-    options.notice = [&err, &noticeMutex](const std::string& line) {
-        std::lock_guard lock(noticeMutex);
-        err << "pagewright-service: " << line << std::endl;
-    };
+    options.notice = notice;
     PagewrightServer server(service, options);
     if (!server.bind()) {
         err << "pagewright-service: cannot listen on " << a.options.at("--listen") << "\n";
@@ -203,6 +228,25 @@ int listOutbox(const Arguments& a, std::ostream& out) {
 }
 
 } // namespace
+
+std::optional<std::int64_t> parseDurationSeconds(std::string_view text) {
+    static constexpr std::pair<char, std::int64_t> kUnits[] = {
+        {'s', 1}, {'m', 60}, {'h', 3600}, {'d', 86400}};
+    std::int64_t unit = 1;
+    for (const auto& [suffix, seconds] : kUnits) {
+        if (!text.empty() && text.back() == suffix) {
+            unit = seconds;
+            text.remove_suffix(1);
+            break;
+        }
+    }
+    const auto count = parseId(text);
+    constexpr std::int64_t kTenYears = 3650 * std::int64_t{86400};
+    if (!count || *count == 0 || *count > kTenYears / unit) {
+        return std::nullopt;
+    }
+    return *count * unit;
+}
 
 std::string escapeOutboxField(const std::string& text) {
     std::string out;

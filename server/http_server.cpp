@@ -164,6 +164,16 @@ std::optional<std::string> hostName(const std::string& header) {
     return name;
 }
 
+std::string describe(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "unknown exception";
+    }
+}
+
 FormFields formFields(const httplib::Request& req) {
     return FormFields(req.params.begin(), req.params.end());
 }
@@ -258,7 +268,10 @@ struct PagewrightServer::Impl {
                        page(pages.post(req.path, formFields(req)), res);
                    }));
         http->set_exception_handler(
-            [](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+            [this](const httplib::Request& req, httplib::Response& res, std::exception_ptr error) {
+                if (options.notice) {
+                    options.notice("internal error at " + req.path + ": " + describe(error));
+                }
                 fault(res, "Server", "internal error");
             });
     }
@@ -267,6 +280,10 @@ struct PagewrightServer::Impl {
 PagewrightServer::PagewrightServer(PagewrightService& service, ServerOptions options)
     : impl_(std::make_unique<Impl>(service, std::move(options))) {
     Impl& d = *impl_;
+    // The library writes a reply's head and body separately; with Nagle's algorithm the body
+    // then waits for the client's delayed ACK, some 40 ms a call. Accepted sockets inherit the
+    // option from the listening one.
+    d.http->set_tcp_nodelay(true);
     d.http->set_keep_alive_max_count(100000);
     d.http->set_keep_alive_timeout(d.options.keepAliveSeconds);
     d.http->set_payload_max_length(d.options.maxBodyBytes);

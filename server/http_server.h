@@ -16,9 +16,9 @@ struct ServerOptions {
     // workerThreads up to maxWorkerThreads as connections stay open.
     int workerThreads = 8;
     int maxWorkerThreads = 1024;
-    // The desktop client does not notice a connection closed while idle, and its next call
-    // then fails; idle connections are therefore kept a little longer than a session lives.
-    int keepAliveSeconds = 31 * 60;
+    // The desktop client checks a kept-alive connection before reusing it and opens a new one
+    // when the server has closed it, so idle connections need not hold their workers for long.
+    int keepAliveSeconds = 30;
     std::size_t maxBodyBytes = 1024 * 1024;
     // How long stopping waits for workers before leaving idle connections behind.
     int drainMilliseconds = 3000;

@@ -9,6 +9,7 @@
 #include <array>
 #include <chrono>
 #include <initializer_list>
+#include <iostream>
 #include <sodium.h>
 #include <tuple>
 #include <unordered_set>
@@ -229,6 +230,13 @@ const PagewrightService::Operation* PagewrightService::findOperation(const std::
 
 PagewrightService::PagewrightService(ServiceConfig config)
     : config_(std::move(config)), hasher_(config_.hashCost), store_(config_.databasePath) {
+    if (!config_.diagnostics) {
+        config_.diagnostics = [](const std::string& line) {
+            static std::mutex mutex;
+            std::lock_guard lock(mutex);
+            std::cerr << "pagewright-service: " << line << std::endl;
+        };
+    }
     if (!config_.clock) {
         config_.clock = [] {
             return std::chrono::duration_cast<std::chrono::seconds>(
@@ -262,7 +270,9 @@ CallReply PagewrightService::call(const SoapRequest& request, const std::string&
     } catch (const std::bad_alloc&) {
         return {{}, "Server", "out of memory"};
     } catch (const std::exception& e) {
-        return {{}, "Server", std::string("internal error: ") + e.what()};
+        // Storage messages can name paths and tables: the operator reads them, the caller not.
+        config_.diagnostics("internal error in " + request.operation + ": " + e.what());
+        return {{}, "Server", "internal error"};
     }
 }
 
@@ -462,10 +472,8 @@ std::string PagewrightService::send(AccountId account, const Params& p, bool toG
     const auto& type = param(p, "msg_type");
     const auto& unicode = param(p, "unicode");
     const auto& schedule = param(p, "schedule");
-    const auto& from = param(p, "sms_from");
     if (!to || !text || text->empty() || !type || (*type != "text" && *type != "flash") ||
-        !unicode || (*unicode != "0" && *unicode != "1") ||
-        (from && from->size() > kMaxFieldBytes)) {
+        !unicode || (*unicode != "0" && *unicode != "1")) {
         return result(Err::BadArgument);
     }
     const std::optional<std::string> when =
@@ -481,8 +489,8 @@ std::string PagewrightService::send(AccountId account, const Params& p, bool toG
     if (numbers.value.empty()) {
         return result(Err::BadArgument);
     }
-    const std::string sender =
-        from && !from->empty() ? *from : store_.accountName(account).value_or(kEmpty);
+    // sms_from is not trusted: an account sends in its own name only.
+    const std::string sender = store_.accountName(account).value_or(kEmpty);
     std::vector<OutboxMessage> messages;
     for (const std::string& recipient : numbers.value) {
         messages.push_back(OutboxMessage{0,

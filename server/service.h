@@ -18,13 +18,17 @@ namespace textowl::server {
 struct ServiceConfig {
     std::string databasePath;
     HashCost hashCost = HashCost::Interactive;
-    std::int64_t sessionIdleSeconds = 30 * 60;
+    // The client has no way to renew a ticket, so it lives through a working day's pauses.
+    std::int64_t sessionIdleSeconds = 24 * 3600;
     std::int64_t signupCreditsCents = 10 * 100;
     // Unix seconds; replaced by tests that let sessions expire.
     std::function<std::int64_t()> clock;
     // Replaces the built-in apiGetInterface answer, with "{host}" standing for the HOST:PORT the
     // client reached, so that operators can try their own tabs, buttons and image hosts.
     std::optional<std::string> interfaceDescription;
+    // Receives the details of internal errors, which callers only learn happened; standard
+    // error by default. May be called from several threads at once.
+    std::function<void(const std::string&)> diagnostics;
 };
 
 // What one call produced: either the "return" text or a SOAP fault.

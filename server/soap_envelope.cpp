@@ -109,7 +109,8 @@ SoapParseResult refuse(std::string why) {
 
 SoapParseResult parseSoapRequest(std::string_view body) {
     pugi::xml_document doc;
-    const unsigned options = pugi::parse_default | pugi::parse_doctype;
+    // Without parse_ws_pcdata a parameter of blanks only would arrive as an empty string.
+    const unsigned options = pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata;
     const pugi::xml_parse_result parsed = doc.load_buffer(body.data(), body.size(), options);
     if (!parsed) {
         return refuse(std::string("malformed XML: ") + parsed.description());

@@ -23,7 +23,8 @@ struct SoapParseResult {
 };
 
 // Parses a SOAP 1.1 request body. Document type declarations are refused, so no entity is ever
-// expanded. Parameter texts are sanitised to valid UTF-8 made of XML characters.
+// expanded. Parameter texts are sanitised to valid UTF-8 made of XML characters and otherwise
+// kept as sent: blanks are never trimmed, whatever xml:space says.
 SoapParseResult parseSoapRequest(std::string_view body);
 
 std::string soapResponse(std::string_view operation, std::string_view returnText);

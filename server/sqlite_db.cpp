@@ -1,6 +1,7 @@
 #include "server/sqlite_db.h"
 
 #include <sqlite3.h>
+#include <utility>
 
 namespace textowl::server {
 namespace {
@@ -24,7 +25,45 @@ SqliteDb::SqliteDb(const std::string& path) {
 }
 
 SqliteDb::~SqliteDb() {
+    for (auto& [sql, stmt] : idle_) {
+        sqlite3_finalize(stmt);
+    }
     sqlite3_close_v2(db_);
+}
+
+sqlite3_stmt* SqliteDb::acquire(const char* sql) {
+    {
+        std::lock_guard lock(cacheMutex_);
+        const auto it = idle_.find(std::string_view(sql));
+        if (it != idle_.end() && it->second != nullptr) {
+            return std::exchange(it->second, nullptr);
+        }
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        fail(db_, "prepare");
+    }
+    return stmt;
+}
+
+// Filed under its own copy of the SQL text, since the caller's may be gone by now. A statement
+// whose text already has one waiting (the same query nested) is finalised instead.
+void SqliteDb::release(sqlite3_stmt* stmt) {
+    if (stmt == nullptr) {
+        return;
+    }
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    std::lock_guard lock(cacheMutex_);
+    const char* sql = sqlite3_sql(stmt);
+    const auto it = idle_.find(std::string_view(sql));
+    sqlite3_stmt*& slot = it != idle_.end() ? it->second : idle_[sql];
+    if (slot == nullptr) {
+        slot = stmt;
+    } else {
+        sqlite3_finalize(stmt);
+    }
 }
 
 void SqliteDb::exec(const char* sql) {
@@ -41,14 +80,10 @@ int SqliteDb::changes() const {
     return sqlite3_changes(db_);
 }
 
-Statement::Statement(SqliteDb& db, const char* sql) : db_(db) {
-    if (sqlite3_prepare_v2(db.handle(), sql, -1, &stmt_, nullptr) != SQLITE_OK) {
-        fail(db.handle(), "prepare");
-    }
-}
+Statement::Statement(SqliteDb& db, const char* sql) : db_(db), stmt_(db.acquire(sql)) {}
 
 Statement::~Statement() {
-    sqlite3_finalize(stmt_);
+    db_.release(stmt_);
 }
 
 Statement& Statement::bind(int index, std::int64_t value) {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -30,8 +33,23 @@ public:
     std::int64_t lastInsertId() const;
     int changes() const;
 
+    // Preparing a statement costs more than running the small queries of a call, so each SQL
+    // text is prepared once and its statement handed out again whenever it is not in use.
+    sqlite3_stmt* acquire(const char* sql);
+    void release(sqlite3_stmt* stmt);
+
 private:
+    struct SqlHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view sql) const {
+            return std::hash<std::string_view>{}(sql);
+        }
+    };
+
     sqlite3* db_ = nullptr;
+    std::mutex cacheMutex_;
+    // A statement not in use for each SQL text seen; a null entry while that one is in use.
+    std::unordered_map<std::string, sqlite3_stmt*, SqlHash, std::equal_to<>> idle_;
 };
 
 // A prepared statement; values are always bound, never spliced into the SQL text.

@@ -43,6 +43,23 @@ CREATE TABLE IF NOT EXISTS outbox(
   text TEXT NOT NULL, accepted INTEGER NOT NULL);
 )sql";
 
+// Commits made while it lives are not flushed to disk; the next flushed commit covers them.
+class UnflushedCommits {
+public:
+    explicit UnflushedCommits(SqliteDb& db) : db_(db) { db_.exec("PRAGMA synchronous=NORMAL"); }
+    ~UnflushedCommits() {
+        try {
+            db_.exec("PRAGMA synchronous=FULL");
+        } catch (const SqlError&) {
+        }
+    }
+    UnflushedCommits(const UnflushedCommits&) = delete;
+    UnflushedCommits& operator=(const UnflushedCommits&) = delete;
+
+private:
+    SqliteDb& db_;
+};
+
 constexpr const char* kBuddyColumns =
     "b.id, b.firstname, b.lastname, b.nickname, b.cellphone, b.email, b.birthday";
 
@@ -206,6 +223,9 @@ std::optional<AccountId> Store::touchSession(const std::string& tokenHash, std::
         return std::nullopt;
     }
     if (lastUsed < now) {
+        // Losing this write in a crash only ends the session a little early; it is not worth a
+        // flush to disk that every other call would queue behind once a second.
+        UnflushedCommits unflushed(db_);
         Transaction t(db_);
         Statement(db_, "UPDATE sessions SET last_used = ?2 WHERE token_hash = ?1")
             .bindBlob(1, tokenHash)

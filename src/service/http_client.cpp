@@ -27,6 +27,12 @@ bool iequals(std::string_view a, std::string_view b) {
     return headerNamesEqual(a, b);
 }
 
+// The request body goes along with a redirect, and for a sign-in it holds the password, so a
+// redirect may only lead elsewhere on the server that was asked.
+bool sameOrigin(const Url& a, const Url& b) {
+    return a.scheme == b.scheme && iequals(a.host, b.host) && a.port == b.port;
+}
+
 } // namespace
 
 struct HttpClient::Impl {
@@ -56,6 +62,10 @@ bool HttpClient::Impl::run(const Url& start, const NavigationSettings& settings)
     if (url.path.empty()) {
         url.path = "/";
     }
+    connection.setDeadline(settings.deadlineMs > 0
+                               ? SocketConnection::Clock::now() +
+                                     std::chrono::milliseconds(settings.deadlineMs)
+                               : SocketConnection::Clock::time_point::max());
     for (int redirects = 0;; ++redirects) {
         if (!exchange(url, settings)) {
             return fail();
@@ -73,7 +83,7 @@ bool HttpClient::Impl::run(const Url& start, const NavigationSettings& settings)
         }
         // A server that keeps redirecting is given up on rather than followed forever.
         auto next = resolveLocation(url, *location);
-        if (!next || redirects == kMaxRedirects) {
+        if (!next || !sameOrigin(url, *next) || redirects == kMaxRedirects) {
             return fail();
         }
         url = *next;
@@ -93,6 +103,11 @@ bool HttpClient::Impl::exchange(const Url& url, const NavigationSettings& settin
     ResponseLimits limits;
     limits.bodyPiece = settings.readBlockSize > 0 ? settings.readBlockSize : kDefaultBlockSize;
     if (readResponse(connection, response, limits) != ReadOutcome::Complete) {
+        return false;
+    }
+    // A body without a length ends at a failed receive, which here was the deadline, not the end.
+    if (connection.deadlinePassed()) {
+        response.outcome = ReadOutcome::ReceiveFailed;
         return false;
     }
     auto connectionHeader = response.headers.find("Connection");

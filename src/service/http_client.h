@@ -29,6 +29,8 @@ struct NavigationSettings {
     std::size_t bodyLength = 0;
     std::uint16_t port = 80;
     int timeoutMs = 10000;
+    // The whole request, redirects included, however the time-outs of its steps add up.
+    int deadlineMs = 60000;
     std::size_t sendBlockSize = 4096;
     std::size_t readBlockSize = 4096;
     bool autoRedirect = true;

@@ -116,6 +116,8 @@ Status ServiceProxy::send(const OperationMap& op, std::string_view& body) {
     settings_.bodyLength = request_.size();
     settings_.port = url_->port != 0 ? url_->port : 80;
     settings_.timeoutMs = timeoutOverride_ > 0 ? timeoutOverride_ : 10000;
+    // A server that drips a byte just inside every time-out would otherwise hold the window.
+    settings_.deadlineMs = deadlineOverride_ > 0 ? deadlineOverride_ : 60000;
 
     const bool completed = http_.sendRequest(*url_, settings_);
     const int status = http_.statusCode();

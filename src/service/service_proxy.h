@@ -65,6 +65,8 @@ public:
 
     // Tests shorten the socket time-out; 0 keeps the transport's default of 10000 ms.
     void setTimeoutForTesting(int ms) { timeoutOverride_ = ms; }
+    // Tests shorten the whole-call deadline; 0 keeps the default of 60000 ms.
+    void setDeadlineForTesting(int ms) { deadlineOverride_ = ms; }
 
 private:
     Status invoke(OperationId id, std::span<const ServiceText* const> in, ServiceText* result);
@@ -79,6 +81,7 @@ private:
     FaultRecord fault_;
     int errorState_ = 0;
     int timeoutOverride_ = 0;
+    int deadlineOverride_ = 0;
     std::string userName_;
     std::string ticket_;
 };

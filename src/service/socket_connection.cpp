@@ -95,15 +95,33 @@ bool SocketConnection::isReusable() const {
     return false;
 }
 
+int SocketConnection::allowedWaitMs() {
+    if (deadline_ == Clock::time_point::max()) {
+        return timeoutMs_;
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
+    if (left.count() <= 0) {
+        deadlinePassed_ = true;
+        lastError_ = ETIMEDOUT;
+        return -1;
+    }
+    return left.count() < timeoutMs_ ? static_cast<int>(left.count()) : timeoutMs_;
+}
+
 bool SocketConnection::waitFor(short events) {
     pollfd p{fd_, events, 0};
     for (;;) {
-        int ready = ::poll(&p, 1, timeoutMs_);
+        const int waitMs = allowedWaitMs();
+        if (waitMs < 0) {
+            return false;
+        }
+        int ready = ::poll(&p, 1, waitMs);
         if (ready > 0) {
             return true;
         }
         if (ready == 0) {
             lastError_ = ETIMEDOUT;
+            deadlinePassed_ = Clock::now() >= deadline_;
             return false;
         }
         if (errno != EINTR) {
@@ -146,6 +164,10 @@ long SocketConnection::receive(char* buf, std::size_t n) {
         return -1;
     }
     for (;;) {
+        // A server that never pauses would otherwise never reach a wait that checks the deadline.
+        if (allowedWaitMs() < 0) {
+            return -1;
+        }
         ssize_t got = ::recv(fd_, buf, n, 0);
         if (got >= 0) {
             return static_cast<long>(got);

@@ -2,15 +2,19 @@
 
 #include "service/byte_stream.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace textowl {
 
-// One TCP connection whose connect, send and receive each wait at most the time-out in force.
+// One TCP connection whose connect, send and receive each wait at most the time-out in force,
+// and all of them together no later than the deadline in force.
 class SocketConnection : public ByteSource {
 public:
+    using Clock = std::chrono::steady_clock;
+
     SocketConnection() = default;
     ~SocketConnection() override;
     SocketConnection(const SocketConnection&) = delete;
@@ -26,6 +30,12 @@ public:
     bool isReusable() const;
 
     void setTimeout(int timeoutMs) { timeoutMs_ = timeoutMs; }
+    // Every wait from now on ends by this time; deadlinePassed() then tells why it failed.
+    void setDeadline(Clock::time_point deadline) {
+        deadline_ = deadline;
+        deadlinePassed_ = false;
+    }
+    bool deadlinePassed() const { return deadlinePassed_; }
     // Sends all of data or fails; a short send is a failure.
     bool sendAll(const char* data, std::size_t length);
     long receive(char* buf, std::size_t n) override;
@@ -35,10 +45,14 @@ public:
 private:
     bool connectTo(const void* address, unsigned addressLength, int family, int type, int protocol);
     bool waitFor(short events);
+    // The milliseconds a wait may take: the time-out, cut short by the deadline; -1 once it passed.
+    int allowedWaitMs();
 
     int fd_ = -1;
     int timeoutMs_ = 10000;
     int lastError_ = 0;
+    Clock::time_point deadline_ = Clock::time_point::max();
+    bool deadlinePassed_ = false;
 };
 
 } // namespace textowl

@@ -207,9 +207,10 @@ std::vector<HostileCase> buildCases() {
                  httpReply("302 Found", "", "Location: /svc\r\n"));
          },
          false, 302, R::Complete, 5},
+        // Another port is another server: the redirect is not followed at all.
         {"RedirectToAClosedPort",
-         replyWith(httpReply("301 Moved", "", "Location: http://127.0.0.1:1/svc\r\n")), false, -1,
-         R::NothingRead, 5},
+         replyWith(httpReply("301 Moved", "", "Location: http://127.0.0.1:1/svc\r\n")), false, 301,
+         R::Complete, 5},
         {"RedirectToAnotherScheme",
          replyWith(httpReply("303 See Other", "", "Location: https://127.0.0.1/svc\r\n")), false,
          303, R::Complete, 5},

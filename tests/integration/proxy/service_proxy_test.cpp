@@ -138,6 +138,39 @@ TEST(ServiceProxy, InvalidEndpointFailsEveryCallWithStateFive) {
     EXPECT_EQ(proxy.clientErrorState(), 5);
 }
 
+// Each byte arrives well inside the socket time-out, so only the whole-call deadline ends it.
+TEST(ServiceProxy, ReplyDrippedInsideEveryTimeOutEndsAtTheDeadlineAsATimeOut) {
+    ScriptedServer server({ConnectionScript().readRequest().sendInPieces(okReply("late"), 1, 50ms)},
+                          ConnectionScript::serveForever(okReply("ok")));
+    auto proxy = proxyFor(server);
+    proxy->setDeadlineForTesting(400);
+    ServiceText result;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(proxy->apiBalanceSms(u"T", &result), E_FAIL);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_EQ(proxy->clientErrorState(), 5);
+    ASSERT_EQ(proxy->apiBalanceSms(u"T", &result), S_OK) << "the next call gets a new deadline";
+    EXPECT_EQ(result, u"ok");
+}
+
+// A redirect elsewhere would carry the sign-in body, password and all, to that place.
+TEST(ServiceProxy, RedirectToAnotherHostPortOrSchemeIsNotFollowed) {
+    ScriptedServer elsewhere({}, ConnectionScript::serveForever(okReply("stolen")));
+    const std::string port = std::to_string(elsewhere.port());
+    for (const std::string& location :
+         {"http://localhost:" + port + "/pagewright/soapserver.php",
+          "http://127.0.0.1:" + port + "/pagewright/soapserver.php",
+          "https://127.0.0.1:" + port + "/pagewright/soapserver.php"}) {
+        ScriptedServer server({}, ConnectionScript::serveForever(httpReply(
+                                      "302 Found", "", "Location: " + location + "\r\n")));
+        auto proxy = proxyFor(server);
+        ServiceText result;
+        EXPECT_EQ(proxy->apiValidateLogin(u"alice", u"secret", &result), E_FAIL) << location;
+        EXPECT_EQ(proxy->clientErrorState(), 5) << location;
+    }
+    EXPECT_EQ(elsewhere.acceptedCount(), 0u);
+}
+
 TEST(ServiceProxy, TwoCallsReuseOneConnection) {
     ScriptedServer server({}, ConnectionScript::serveForever(okReply("ok")));
     auto proxy = proxyFor(server);

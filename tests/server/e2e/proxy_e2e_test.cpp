@@ -65,6 +65,21 @@ protected:
         return resultElement(*doc, "balance").value_or("");
     }
 
+    // Adds a top-level buddy named only by nick and tells whether the list then shows that nick.
+    bool nicknameRoundTrips(const std::string& nick) {
+        const ServiceText t = u(signIn());
+        accepted([&](ServiceText* r) {
+            return proxy_->apiAddBuddy(t, u("0"), u(""), u(""), u(nick), u("46707000000"), u(""),
+                                       u(""), r);
+        });
+        auto list = accepted([&](ServiceText* r) { return proxy_->apiGetBuddyList(t, r); });
+        bool found = false;
+        for (pugi::xml_node b : list->documentElement().child("buddylist").children("buddy")) {
+            found = found || nick == b.attribute("nickname").value();
+        }
+        return found;
+    }
+
     std::filesystem::path dir_;
     std::unique_ptr<PagewrightService> service_;
     std::unique_ptr<PagewrightServer> server_;
@@ -123,18 +138,13 @@ TEST_F(ProxyEndToEnd, RefusalArrivesAsAResultThatFailsTheCheck) {
 }
 
 TEST_F(ProxyEndToEnd, NonAsciiAndMarkupTextsRoundTripThroughTheBuddyList) {
-    const ServiceText t = u(signIn());
-    const std::string nick = "Zo\xC3\xAB <&> \xF0\x9F\x98\x80\r\n";
-    accepted([&](ServiceText* r) {
-        return proxy_->apiAddBuddy(t, u("0"), u(""), u(""), u(nick), u("46707000000"), u(""), u(""),
-                                   r);
-    });
-    auto list = accepted([&](ServiceText* r) { return proxy_->apiGetBuddyList(t, r); });
-    bool found = false;
-    for (pugi::xml_node b : list->documentElement().child("buddylist").children("buddy")) {
-        found = found || nick == b.attribute("nickname").value();
-    }
-    EXPECT_TRUE(found);
+    EXPECT_TRUE(nicknameRoundTrips("Zo\xC3\xAB <&> \xF0\x9F\x98\x80\r\n"));
+}
+
+// A blank is a valid nickname; nothing on the way may trim it away to an empty one.
+TEST_F(ProxyEndToEnd, BlankOnlyNicknameRoundTripsThroughTheBuddyList) {
+    EXPECT_TRUE(nicknameRoundTrips(" "));
+    EXPECT_TRUE(nicknameRoundTrips("\t \t"));
 }
 
 // The client writes a lone surrogate as a character reference no XML parser may accept as a

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -133,6 +134,51 @@ TEST_F(Protocol, IdleKeptAliveConnectionsBeyondTheStartingWorkersLeaveNewClients
     const auto res = fresh.Get("/pagewright/about");
     ASSERT_TRUE(res) << "no answer while idle connections hold the starting workers";
     EXPECT_EQ(res->status, 200);
+}
+
+// A thousand clients that made a call and went quiet must not keep the next one waiting.
+TEST_F(Protocol, ThousandIdleKeptAliveConnectionsLeaveANewClientServedWithinASecond) {
+    constexpr int kIdle = 1000;
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = std::max<rlim_t>(files.rlim_cur, std::min<rlim_t>(files.rlim_max, 4096));
+    setrlimit(RLIMIT_NOFILE, &files);
+    if (files.rlim_cur < 2 * kIdle + 100) {
+        GTEST_SKIP() << "too few file descriptors for both ends of the idle connections";
+    }
+    std::vector<std::unique_ptr<httplib::Client>> idle;
+    for (int i = 0; i < kIdle; ++i) {
+        auto c = std::make_unique<httplib::Client>("127.0.0.1", server_->port());
+        c->set_keep_alive(true);
+        const auto res = c->Get("/pagewright/terms");
+        ASSERT_TRUE(res) << "idle client " << i;
+        idle.push_back(std::move(c));
+    }
+    httplib::Client fresh("127.0.0.1", server_->port());
+    fresh.set_connection_timeout(1, 0);
+    fresh.set_read_timeout(1, 0);
+    const auto res = fresh.Get("/pagewright/about");
+    ASSERT_TRUE(res) << "no answer within a second";
+    EXPECT_EQ(res->status, 200);
+}
+
+TEST_F(Protocol, IdleKeptAliveConnectionIsClosedAfterTheKeepAliveTime) {
+    ServerOptions options;
+    options.keepAliveSeconds = 1;
+    PagewrightServer shortLived(*service_, options);
+    ASSERT_TRUE(shortLived.bind());
+    shortLived.start();
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<std::uint16_t>(shortLived.port()));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 10000), 1) << "still open after ten seconds";
+    char byte = 0;
+    EXPECT_EQ(recv(fd, &byte, 1, 0), 0);
+    close(fd);
 }
 
 // While every worker and the accepting thread are busy (a burst of sign-ins hashing their

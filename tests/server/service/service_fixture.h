@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
@@ -46,6 +47,7 @@ struct Reply {
     int status = 0;
     std::string body;
     std::string faultCode;
+    std::string faultString;
     std::string returnText;
     std::string err;                            // the result document's err, empty without one
     std::shared_ptr<pugi::xml_document> result; // the result document
@@ -64,6 +66,7 @@ inline Reply readReply(int status, std::string body) {
     }
     const pugi::xml_node inBody = envelope.document_element().child("soap:Body").first_child();
     reply.faultCode = inBody.child("faultcode").text().get();
+    reply.faultString = inBody.child("faultstring").text().get();
     reply.returnText = inBody.child("return").text().get();
     reply.result = std::make_shared<pugi::xml_document>();
     if (reply.result->load_string(reply.returnText.c_str())) {
@@ -102,6 +105,11 @@ protected:
         config.databasePath = dir_.file("service.db");
         config.hashCost = HashCost::Minimum;
         config.clock = [this] { return now_.load(); };
+        config.sessionIdleSeconds = ticketIdleSeconds_;
+        config.diagnostics = [this](const std::string& line) {
+            std::lock_guard lock(diagnosticsMutex_);
+            diagnostics_ += line + "\n";
+        };
         service_ = std::make_unique<PagewrightService>(config);
         server_ = std::make_unique<PagewrightServer>(*service_, ServerOptions{});
         ASSERT_TRUE(server_->bind());
@@ -173,8 +181,16 @@ protected:
         return call("apiBalanceSms", {{"ticket", ticket}}).child("balance");
     }
 
+    std::string diagnostics() {
+        std::lock_guard lock(diagnosticsMutex_);
+        return diagnostics_;
+    }
+
     TempDir dir_;
     std::atomic<std::int64_t> now_{1'700'000'000};
+    std::int64_t ticketIdleSeconds_ = ServiceConfig{}.sessionIdleSeconds;
+    std::mutex diagnosticsMutex_;
+    std::string diagnostics_;
     std::unique_ptr<PagewrightService> service_;
     std::unique_ptr<PagewrightServer> server_;
     std::unique_ptr<httplib::Client> client_;
