@@ -1,8 +1,10 @@
 #include "app/command_line.h"
+#include "app/data_files.h"
 #include "app/main_window.h"
 #include "app/string_catalogue.h"
 
 #include <QApplication>
+#include <QFile>
 #include <new>
 
 int main(int argc, char* argv[]) {
@@ -16,6 +18,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Varnel"));
     QApplication::setApplicationName(QStringLiteral("Textowl"));
+    // Started from a desktop menu the current directory is rarely the one with the texts.
+    StringCatalogue::setDocumentPath(
+        QFile::encodeName(dataFilePath(QStringLiteral("strings.xml"))).toStdString());
     // The window hides instead of closing; only the Exit command ends the loop.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -1,6 +1,7 @@
 #include "app/skin_commands.h"
 
 #include "app/command_ids.h"
+#include "app/data_files.h"
 #include "app/main_window.h"
 
 #include <QApplication>
@@ -9,7 +10,8 @@
 namespace textowl {
 
 QString skinFolder() {
-    return QDir::current().filePath(QStringLiteral("skins"));
+    // skins/ beside the working directory first, else the folder an install put them in.
+    return QDir(dataFilePath(QStringLiteral("skins"))).absolutePath();
 }
 
 Prompts::FileChoice skinFileChoice() {

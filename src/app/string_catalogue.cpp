@@ -24,6 +24,7 @@ constexpr std::string_view kDefaultDialogTitle = "Textowl Message";
 struct SharedState {
     std::mutex mutex;
     std::string languageName = "English";
+    std::string documentPath = "strings.xml";
     std::weak_ptr<StringCatalogue> catalogue;
 };
 
@@ -168,9 +169,15 @@ std::shared_ptr<StringCatalogue> StringCatalogue::obtain() {
     std::lock_guard lock(state.mutex);
     if (auto existing = state.catalogue.lock())
         return existing;
-    auto created = std::make_shared<StringCatalogue>("strings.xml", state.languageName);
+    auto created = std::make_shared<StringCatalogue>(state.documentPath, state.languageName);
     state.catalogue = created;
     return created;
+}
+
+void StringCatalogue::setDocumentPath(std::string path) {
+    SharedState& state = shared();
+    std::lock_guard lock(state.mutex);
+    state.documentPath = std::move(path);
 }
 
 long StringCatalogue::useCount() {

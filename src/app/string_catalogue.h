@@ -18,9 +18,11 @@ public:
     // no failure, every lookup then gives its default.
     StringCatalogue(const std::string& path, std::string_view languageName);
 
-    // The shared catalogue on "strings.xml" of the current directory, created on first use with
-    // the current language name.
+    // The shared catalogue on the strings file ("strings.xml" of the current directory unless
+    // setDocumentPath named another), created on first use with the current language name.
     static std::shared_ptr<StringCatalogue> obtain();
+    // The file the shared catalogue is created from; takes effect when it is next created.
+    static void setDocumentPath(std::string path);
     // Holders of the shared catalogue (0 when it does not exist).
     static long useCount();
 

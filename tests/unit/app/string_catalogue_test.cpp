@@ -192,6 +192,18 @@ TEST_F(StringCatalogueTest, SharedCatalogueIsCountedAndFollowsTheCurrentLanguage
     fs::current_path(previous);
 }
 
+TEST_F(StringCatalogueTest, SharedCatalogueReadsTheFileItIsPointedAtFromAnyDirectory) {
+    const std::string installed = write(kTwoLanguages);
+    const fs::path previous = fs::current_path();
+    fs::current_path(fs::path(installed).root_path());
+    StringCatalogue::setDocumentPath(installed);
+    auto catalogue = StringCatalogue::obtain();
+    StringCatalogue::setDocumentPath("strings.xml");
+    fs::current_path(previous);
+    EXPECT_TRUE(catalogue->hasDocument());
+    EXPECT_EQ(catalogue->languages(), (std::vector<std::string>{"English", "Svenska", "Svenska"}));
+}
+
 TEST_F(StringCatalogueTest, MenuTextsWithoutStringsFileAreTheBuiltInOnes) {
     StringCatalogue catalogue((dir_ / "absent.xml").string(), "English");
     std::vector<std::string> titles;
