@@ -6,7 +6,8 @@ class BuddyTree;
 class MainWindow;
 
 // Connects the buddy tree to the window: its double click and its pop-up choices become commands,
-// its selection sets the clipboard flags, and its context requests open the window's pop-ups.
+// its selection sets the clipboard flags, its context requests open the window's pop-ups, and
+// its drops move buddies.
 void attachBuddyTree(MainWindow& window, BuddyTree& tree);
 
 } // namespace textowl

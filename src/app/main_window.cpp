@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/buddy_commands.h"
 #include "app/command_ids.h"
 #include "app/key_event_filter.h"
 #include "app/qt_prompts.h"
@@ -109,6 +110,7 @@ MainWindow::MainWindow(Options options)
     const auto signInOrOut = [this] { m_session->signInOrOut(); };
     m_handlers[kCmdSignInOut] = signInOrOut;
     m_handlers[kCmdSignInButton] = signInOrOut;
+    installBuddyCommands(*this);
 
     applyMenuTexts();
     applyWindowTexts();
@@ -224,12 +226,12 @@ void MainWindow::returnToBuddyList() {
     m_session->returnToBuddyList();
 }
 
-std::unique_ptr<QMenu> MainWindow::contextMenuFor(TreeLineKind selected) {
-    return buildPopupMenu(popupForLine(selected), *m_catalogue, m_state,
+std::unique_ptr<QMenu> MainWindow::contextMenuFor(LineKind selected) {
+    return buildPopupMenu(popupMenuFor(selected), *m_catalogue, m_state,
                           [this](int id) { postCommand(id); });
 }
 
-void MainWindow::showContextMenu(TreeLineKind selected, QPoint globalPos) {
+void MainWindow::showContextMenu(LineKind selected, QPoint globalPos) {
     if (!m_state.signedIn)
         return;
     QMenu* menu = contextMenuFor(selected).release();

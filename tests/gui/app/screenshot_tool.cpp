@@ -1,6 +1,7 @@
 // Saves pictures of the main window for review: textowl_screenshot OUTPUT_DIR [LANGUAGE].
 // With TEXTOWL_SERVICE_URL set it also signs in there as demo / demo and saves the signed-in
 // window, once as loaded and once with a buddy selected.
+#include "app/buddy_dialogs.h"
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/session_controller.h"
@@ -31,6 +32,37 @@ void saveSignInDialog(const QString& out, const QString& suffix) {
     dialog.passwordEdit()->setText(QStringLiteral("demo"));
     dialog.show();
     dialog.grab().save(out + QStringLiteral("/sign_in_dialog") + suffix + QStringLiteral(".png"));
+}
+
+void saveBuddyDialogs(const QString& out, const QString& suffix) {
+    textowl::testing::ScriptedPrompts prompts;
+    textowl::Prompts::ContactForm form;
+    form.caption = QStringLiteral("Edit Contact");
+    form.nickname = QStringLiteral("Bobby");
+    form.firstName = QStringLiteral("Bob");
+    form.cellPhone = QStringLiteral("46702345678");
+    form.currentYear = 2026;
+    form.birthday = {46, 3, 1};
+    form.groups = {QStringLiteral("<Add New Group>"), QStringLiteral("Family"),
+                   QStringLiteral("Work")};
+    form.groupIndex = 2;
+    form.texts = {QStringLiteral("&First Name:"),
+                  QStringLiteral("&Last Name:"),
+                  QStringLiteral("&Nickname:"),
+                  QStringLiteral("&Cell Phone:"),
+                  QStringLiteral("&Email:"),
+                  QStringLiteral("&Birthday:"),
+                  QStringLiteral("&Group:"),
+                  QStringLiteral("Ok"),
+                  QStringLiteral("Cancel"),
+                  {},
+                  {}};
+    textowl::ContactDialog contact(form, prompts);
+    contact.show();
+    contact.grab().save(out + QStringLiteral("/contact_dialog") + suffix + QStringLiteral(".png"));
+    textowl::GroupDialog group({QStringLiteral("Edit Work Group"), QStringLiteral("Work")});
+    group.show();
+    group.grab().save(out + QStringLiteral("/group_dialog") + suffix + QStringLiteral(".png"));
 }
 
 void fakeSigningIn(MainWindow& window) {
@@ -76,6 +108,7 @@ int main(int argc, char** argv) {
     QTimer::singleShot(300, &window, [&] {
         save(window, out, QStringLiteral("signed_out"), suffix);
         saveSignInDialog(out, suffix);
+        saveBuddyDialogs(out, suffix);
         if (live)
             signIn(window, answers);
         else
