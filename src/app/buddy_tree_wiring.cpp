@@ -1,5 +1,6 @@
 #include "app/buddy_tree_wiring.h"
 
+#include "app/buddy_commands.h"
 #include "app/main_window.h"
 #include "buddylist/buddy_tree.h"
 #include "ui/main_surface.h"
@@ -9,22 +10,6 @@
 namespace textowl {
 
 namespace {
-
-TreeLineKind menuLineKind(LineKind kind) {
-    switch (kind) {
-    case LineKind::Root:
-        return TreeLineKind::Root;
-    case LineKind::Group:
-        return TreeLineKind::Group;
-    case LineKind::Buddy:
-        return TreeLineKind::Buddy;
-    case LineKind::Phone:
-        return TreeLineKind::Phone;
-    case LineKind::None:
-        break;
-    }
-    return TreeLineKind::None;
-}
 
 // A right click anywhere on the signed-in window, not only inside the tree, opens the pop-up of
 // the selected line. Owned by the tree, so it goes when the tree goes at sign-out.
@@ -38,7 +23,7 @@ protected:
         if (event->type() != QEvent::ContextMenu)
             return QObject::eventFilter(watched, event);
         const auto* request = static_cast<QContextMenuEvent*>(event);
-        m_window.showContextMenu(menuLineKind(m_tree.selectedLineKind()), request->globalPos());
+        m_window.showContextMenu(m_tree.selectedLineKind(), request->globalPos());
         return true;
     }
 
@@ -51,9 +36,12 @@ private:
 
 void attachBuddyTree(MainWindow& window, BuddyTree& tree) {
     tree.setCommandSink([&window](int id) { window.postCommand(id); });
-    QObject::connect(&tree, &BuddyTree::contextMenuRequested, &window,
-                     [&window](LineKind kind, QPoint globalPos) {
-                         window.showContextMenu(menuLineKind(kind), globalPos);
+    QObject::connect(
+        &tree, &BuddyTree::contextMenuRequested, &window,
+        [&window](LineKind kind, QPoint globalPos) { window.showContextMenu(kind, globalPos); });
+    QObject::connect(&tree, &BuddyTree::lineDropped, &window,
+                     [&window, &tree](QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
+                         dropBuddyLine(window, tree, dragged, target);
                      });
     window.surface()->installEventFilter(new ContextMenuAnywhere(window, tree));
     QObject::connect(&tree, &BuddyTree::editFlagsChanged, &window, [&window](EditFlags flags) {

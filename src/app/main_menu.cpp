@@ -153,7 +153,7 @@ void MainMenu::applyEnabling(const WindowState& state) {
         a->setEnabled(isCommandEnabled(id, state));
 }
 
-std::unique_ptr<QMenu> buildPopupMenu(PopupMenuId id, const StringCatalogue& catalogue,
+std::unique_ptr<QMenu> buildPopupMenu(PopupMenu id, const StringCatalogue& catalogue,
                                       const WindowState& state, std::function<void(int)> sink) {
     auto menu = std::make_unique<QMenu>();
     for (const MenuItemText& item : popupItems(id)) {

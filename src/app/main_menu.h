@@ -53,7 +53,7 @@ private:
 };
 
 // One of the buddy tree's pop-up menus, localised and enabled for the current state, not shown.
-std::unique_ptr<QMenu> buildPopupMenu(PopupMenuId id, const StringCatalogue& catalogue,
+std::unique_ptr<QMenu> buildPopupMenu(PopupMenu id, const StringCatalogue& catalogue,
                                       const WindowState& state, std::function<void(int)> sink);
 
 } // namespace textowl

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/buddy_commands.h"
 #include "app/command_ids.h"
 #include "app/engine_web_view.h"
 #include "app/key_event_filter.h"
@@ -135,6 +136,7 @@ MainWindow::MainWindow(Options options)
     const auto signInOrOut = [this] { m_session->signInOrOut(); };
     m_handlers[kCmdSignInOut] = signInOrOut;
     m_handlers[kCmdSignInButton] = signInOrOut;
+    installBuddyCommands(*this);
 
     applyMenuTexts();
     applyWindowTexts();
@@ -268,12 +270,12 @@ void MainWindow::returnToBuddyList() {
     m_pages->showBuddyList();
 }
 
-std::unique_ptr<QMenu> MainWindow::contextMenuFor(TreeLineKind selected) {
-    return buildPopupMenu(popupForLine(selected), *m_catalogue, m_state,
+std::unique_ptr<QMenu> MainWindow::contextMenuFor(LineKind selected) {
+    return buildPopupMenu(popupMenuFor(selected), *m_catalogue, m_state,
                           [this](int id) { postCommand(id); });
 }
 
-void MainWindow::showContextMenu(TreeLineKind selected, QPoint globalPos) {
+void MainWindow::showContextMenu(LineKind selected, QPoint globalPos) {
     if (!m_state.signedIn)
         return;
     QMenu* menu = contextMenuFor(selected).release();

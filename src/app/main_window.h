@@ -77,8 +77,8 @@ public:
     void setCommandState(const WindowState& state);
 
     // Shows the buddy tree's pop-up for the selected line's kind (nothing while signed out).
-    void showContextMenu(TreeLineKind selected, QPoint globalPos);
-    std::unique_ptr<QMenu> contextMenuFor(TreeLineKind selected);
+    void showContextMenu(LineKind selected, QPoint globalPos);
+    std::unique_ptr<QMenu> contextMenuFor(LineKind selected);
 
     void applyMenuTexts();
     void applyWindowTexts();

@@ -126,27 +126,13 @@ TextSource trayText(TrayText which) {
                                       : TextSource{"menus/tray/exit", nullptr, "Exit"};
 }
 
-PopupMenuId popupForLine(TreeLineKind selected) {
-    switch (selected) {
-    case TreeLineKind::Group:
-        return PopupMenuId::Group;
-    case TreeLineKind::Buddy:
-    case TreeLineKind::Phone:
-        return PopupMenuId::Buddy;
-    case TreeLineKind::None:
-    case TreeLineKind::Root:
-        break;
-    }
-    return PopupMenuId::Root;
-}
-
-std::span<const MenuItemText> popupItems(PopupMenuId menu) {
+std::span<const MenuItemText> popupItems(PopupMenu menu) {
     switch (menu) {
-    case PopupMenuId::Group:
+    case PopupMenu::Group:
         return kGroupPopup;
-    case PopupMenuId::Buddy:
+    case PopupMenu::Buddy:
         return kBuddyPopup;
-    case PopupMenuId::Root:
+    case PopupMenu::Root:
         break;
     }
     return kRootPopup;

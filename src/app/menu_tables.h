@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/string_catalogue.h"
+#include "buddylist/tree_rules.h"
 
 #include <span>
 #include <string>
@@ -33,12 +34,8 @@ TextSource languageMenuTitle();
 enum class TrayText { Restore, Exit };
 TextSource trayText(TrayText which);
 
-// The buddy tree's three pop-up menus, by the kind of the selected line.
-enum class PopupMenuId { Root = 217, Buddy = 214, Group = 218 };
-enum class TreeLineKind { None, Root, Group, Buddy, Phone };
-PopupMenuId popupForLine(TreeLineKind selected);
-// Items in order; id 0 is a separator.
-std::span<const MenuItemText> popupItems(PopupMenuId menu);
+// The buddy tree's three pop-up menus (chosen by popupMenuFor): items in order, id 0 a separator.
+std::span<const MenuItemText> popupItems(PopupMenu menu);
 
 // Texts of the main window itself.
 enum class WindowText {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "buddylist/contact_rules.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -29,6 +31,12 @@ public:
         QString password;
     };
 
+    // The contact dialog's texts, already localised.
+    struct ContactTexts {
+        QString firstName, lastName, nickname, cellPhone, email, birthday, group; // labels
+        QString ok, cancel;
+        QString required, messageCaption; // shown over the dialog when OK lacks data
+    };
     struct ContactForm {
         QString caption;
         QString firstName;
@@ -36,13 +44,19 @@ public:
         QString nickname;
         QString cellPhone;
         QString email;
-        std::optional<QDate> birthday;
-        QStringList groups; // choices for the group box
+        BirthdayRows birthday;
+        int currentYear = kFirstBirthdayYear; // the year list runs from here down to 1900
+        QStringList groups;                   // choices for the group box
         int groupIndex = 0;
+        QString groupText; // on OK: what the group box reads, chosen or typed
+        ContactTexts texts;
     };
     struct GroupForm {
         QString caption;
         QString name;
+        QString label = QStringLiteral("&Name:");
+        QString ok = QStringLiteral("Ok");
+        QString cancel = QStringLiteral("Cancel");
     };
 
     struct FileChoice {

@@ -1,16 +1,11 @@
 #include "app/qt_prompts.h"
 
+#include "app/buddy_dialogs.h"
 #include "app/sign_in_dialog.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFormLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QVBoxLayout>
 
@@ -45,13 +40,6 @@ Prompts::Answer ask(QWidget* owner, const QString& text, const QString& caption,
     }
 }
 
-QDialogButtonBox* okCancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
-
 } // namespace
 
 void QtPrompts::message(QWidget* owner, const QString& text, const QString& caption, Icon icon) {
@@ -76,51 +64,18 @@ std::optional<Prompts::Credentials> QtPrompts::signIn(QWidget* owner, const Sign
 }
 
 bool QtPrompts::editContact(QWidget* owner, ContactForm& form) {
-    QDialog dialog(owner);
-    dialog.setWindowTitle(form.caption);
-    auto* layout = new QFormLayout(&dialog);
-    auto* first = new QLineEdit(form.firstName, &dialog);
-    auto* last = new QLineEdit(form.lastName, &dialog);
-    auto* nick = new QLineEdit(form.nickname, &dialog);
-    auto* cell = new QLineEdit(form.cellPhone, &dialog);
-    auto* email = new QLineEdit(form.email, &dialog);
-    auto* hasBirthday = new QCheckBox(&dialog);
-    auto* birthday = new QDateEdit(form.birthday.value_or(QDate::currentDate()), &dialog);
-    hasBirthday->setChecked(form.birthday.has_value());
-    auto* group = new QComboBox(&dialog);
-    group->addItems(form.groups);
-    group->setCurrentIndex(form.groupIndex);
-    layout->addRow(QStringLiteral("First name"), first);
-    layout->addRow(QStringLiteral("Last name"), last);
-    layout->addRow(QStringLiteral("Nickname"), nick);
-    layout->addRow(QStringLiteral("Cell phone"), cell);
-    layout->addRow(QStringLiteral("E-mail"), email);
-    layout->addRow(hasBirthday, birthday);
-    layout->addRow(QStringLiteral("Group"), group);
-    layout->addRow(okCancel(&dialog));
+    ContactDialog dialog(form, *this, owner);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    form.firstName = first->text();
-    form.lastName = last->text();
-    form.nickname = nick->text();
-    form.cellPhone = cell->text();
-    form.email = email->text();
-    form.birthday =
-        hasBirthday->isChecked() ? std::optional<QDate>(birthday->date()) : std::nullopt;
-    form.groupIndex = group->currentIndex();
+    form = dialog.form();
     return true;
 }
 
 bool QtPrompts::editGroup(QWidget* owner, GroupForm& form) {
-    QDialog dialog(owner);
-    dialog.setWindowTitle(form.caption);
-    auto* layout = new QFormLayout(&dialog);
-    auto* name = new QLineEdit(form.name, &dialog);
-    layout->addRow(QStringLiteral("Name"), name);
-    layout->addRow(okCancel(&dialog));
+    GroupDialog dialog(form, owner);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    form.name = name->text();
+    form.name = dialog.name();
     return true;
 }
 

@@ -2,7 +2,10 @@
 
 #include <QBitmap>
 #include <QContextMenuEvent>
+#include <QDrag>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTimer>
 #include <memory>
@@ -14,6 +17,8 @@ namespace {
 
 constexpr int kLineType = QTreeWidgetItem::UserType + 1;
 constexpr QRgb kTransparent = qRgb(255, 0, 255);
+// Carries nothing: a drop is accepted only from a drag this tree started.
+const QString kLineDragFormat = QStringLiteral("application/x-textowl-buddy-line");
 
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -25,31 +30,24 @@ std::string toUtf8(const QString& text) {
 
 } // namespace
 
-// A tree line owning its entry (none for a phone line); deleting the line destroys the entries
-// of its whole subtree with it.
+// A tree line showing one node of the list (none for a phone line).
 class BuddyTree::Line : public QTreeWidgetItem {
 public:
-    Line(LineKind kind, std::unique_ptr<BuddyEntry> entry)
-        : QTreeWidgetItem(kLineType), m_kind(kind), m_entry(std::move(entry)) {}
+    Line(LineKind kind, BuddyNode* node) : QTreeWidgetItem(kLineType), m_kind(kind), m_node(node) {}
 
     LineKind kind() const { return m_kind; }
-    BuddyEntry* entry() const { return m_entry.get(); }
+    BuddyNode* node() const { return m_node; }
     LineImages images() const { return m_images; }
     void setImages(LineImages images) { m_images = images; }
 
-    // Group lines sort the way the tree control always has: alphabetically, ignoring case.
-    bool operator<(const QTreeWidgetItem& other) const override {
-        return QString::compare(text(0), other.text(0), Qt::CaseInsensitive) < 0;
-    }
-
 private:
     LineKind m_kind;
-    std::unique_ptr<BuddyEntry> m_entry;
+    BuddyNode* m_node;
     LineImages m_images{TreeImage::Person, TreeImage::Person};
 };
 
 BuddyTree::BuddyTree(const QPixmap& imageStrip, BuddyTreeTexts texts, QWidget* parent)
-    : QTreeWidget(parent), m_texts(std::move(texts)) {
+    : QTreeWidget(parent), m_list(std::make_unique<BuddyList>()), m_texts(std::move(texts)) {
     setObjectName(QStringLiteral("buddyTree"));
     setColumnCount(1);
     setHeaderHidden(true);
@@ -60,9 +58,14 @@ BuddyTree::BuddyTree(const QPixmap& imageStrip, BuddyTreeTexts texts, QWidget* p
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(false);
     m_boldFont = font();
     m_boldFont.setBold(true);
     buildImages(imageStrip);
+    m_list->setObserver(this);
 
     connect(this, &QTreeWidget::itemExpanded, this,
             [this](QTreeWidgetItem* item) { onExpandedChanged(item, true); });
@@ -71,7 +74,9 @@ BuddyTree::BuddyTree(const QPixmap& imageStrip, BuddyTreeTexts texts, QWidget* p
     connect(this, &QTreeWidget::itemSelectionChanged, this, &BuddyTree::onSelectionChanged);
 }
 
-BuddyTree::~BuddyTree() = default;
+BuddyTree::~BuddyTree() {
+    m_list->setObserver(nullptr);
+}
 
 void BuddyTree::setTexts(const BuddyTreeTexts& texts) {
     m_texts = texts;
@@ -113,123 +118,134 @@ void BuddyTree::setImages(Line* line, LineImages images) {
     line->setIcon(0, icon(images));
 }
 
-BuddyTree::Line* BuddyTree::makeLine(LineKind kind, const QString& text,
-                                     std::unique_ptr<BuddyEntry> entry) {
-    auto* line = new Line(kind, std::move(entry));
+BuddyTree::Line* BuddyTree::makeLine(LineKind kind, const QString& text, BuddyNode* node) {
+    auto* line = new Line(kind, node);
     line->setText(0, text);
     setImages(line, insertedImages(kind));
     if (kind == LineKind::Root || kind == LineKind::Group)
         line->setFont(0, m_boldFont);
+    if (node)
+        m_lines[node] = line;
     return line;
 }
 
-BuddyTree::Line* BuddyTree::makeGroupLine(BuddyEntry entry) {
-    const QString text = fromUtf8(entry.groupName);
-    return makeLine(LineKind::Group, text,
-                    std::make_unique<BuddyEntry>(BuddyEntry::makeGroup(
-                        std::move(entry.groupId), std::move(entry.groupName))));
+BuddyTree::Line* BuddyTree::makeLines(const BuddyNode& node) {
+    auto* own = const_cast<BuddyNode*>(&node);
+    if (node.entry.isRoot())
+        return makeLine(LineKind::Root, m_texts.rootLine, own);
+    if (node.entry.isGroup()) {
+        Line* group = makeLine(LineKind::Group, fromUtf8(node.text), own);
+        QList<QTreeWidgetItem*> members;
+        members.reserve(static_cast<qsizetype>(node.children.size()));
+        for (const auto& child : node.children)
+            members.append(makeLines(*child));
+        group->addChildren(members);
+        return group;
+    }
+    Line* buddy = makeLine(LineKind::Buddy, fromUtf8(node.text), own);
+    if (!node.entry.cellPhone.empty())
+        buddy->addChild(makeLine(LineKind::Phone, fromUtf8(node.entry.cellPhone), nullptr));
+    return buddy;
 }
 
-BuddyTree::Line* BuddyTree::makeBuddyLine(BuddyEntry entry) {
-    const std::string_view name = displayName(entry);
-    if (name.empty())
-        return nullptr;
-    const QString text = fromUtf8(name);
-    entry.children.clear();
-    entry.kind = EntryKind::Buddy;
-    const bool hasPhone = !entry.cellPhone.empty();
-    const QString phone = fromUtf8(entry.cellPhone);
-    Line* line = makeLine(LineKind::Buddy, text, std::make_unique<BuddyEntry>(std::move(entry)));
-    if (hasPhone)
-        line->addChild(makeLine(LineKind::Phone, phone, nullptr));
-    return line;
+void BuddyTree::forgetLines(const BuddyNode& node) {
+    m_lines.erase(&node);
+    for (const auto& child : node.children)
+        forgetLines(*child);
 }
 
 void BuddyTree::fill(BuddyEntry parsed) {
-    clearLines();
-    setUpdatesEnabled(false);
-    Line* root = makeLine(LineKind::Root, m_texts.rootLine,
-                          std::make_unique<BuddyEntry>(BuddyEntry::makeRoot()));
-
-    // Lines are built detached and handed to the view in one go per level: a 10,000-buddy list
-    // must not pay for a model notification, or a sorted-place scan, per line.
-    std::vector<BuddyEntry*> buddies;
-    std::vector<std::string> texts;
-    for (BuddyEntry& child : parsed.children) {
-        if (child.isBuddy() && !displayName(child).empty()) {
-            buddies.push_back(&child);
-            texts.emplace_back(displayName(child));
-        }
-    }
-    QList<QTreeWidgetItem*> topLevel;
-    topLevel.reserve(static_cast<qsizetype>(parsed.children.size()));
-    for (std::size_t index : topLevelFillOrder(texts))
-        topLevel.append(makeBuddyLine(std::move(*buddies[index])));
-    for (BuddyEntry& child : parsed.children) {
-        if (!child.isGroup())
-            continue;
-        std::vector<BuddyEntry> members = std::move(child.children);
-        Line* group = makeGroupLine(std::move(child));
-        QList<QTreeWidgetItem*> lines;
-        lines.reserve(static_cast<qsizetype>(members.size()));
-        for (BuddyEntry& member : members) {
-            if (member.isBuddy())
-                if (Line* line = makeBuddyLine(std::move(member)))
-                    lines.append(line);
-        }
-        group->addChildren(lines);
-        topLevel.append(group);
-    }
-    root->addChildren(topLevel);
-    addTopLevelItem(root);
-    expandItem(root);
-    setUpdatesEnabled(true);
+    m_list->fill(std::move(parsed));
     setEditFlags({true, true, false, false});
 }
 
 void BuddyTree::clearLines() {
+    m_list->clear();
+}
+
+void BuddyTree::listReset() {
+    m_dragged = m_dropHighlight = m_dropTarget = nullptr;
     clear();
+    m_lines.clear();
+    // Lines are built detached and handed to the view in one go per level: a 10,000-buddy list
+    // must not pay for a model notification per line.
+    setUpdatesEnabled(false);
+    const BuddyNode& rootNode = m_list->root();
+    Line* root = makeLines(rootNode);
+    QList<QTreeWidgetItem*> topLevel;
+    topLevel.reserve(static_cast<qsizetype>(rootNode.children.size()));
+    for (const auto& child : rootNode.children)
+        topLevel.append(makeLines(*child));
+    root->addChildren(topLevel);
+    addTopLevelItem(root);
+    expandItem(root);
+    setUpdatesEnabled(true);
     onSelectionChanged();
 }
 
-int BuddyTree::topLevelIndexFor(const QString& text) const {
-    const QTreeWidgetItem* root = rootLine();
-    const auto count = static_cast<std::size_t>(root->childCount());
-    const auto lineAt = [&](std::size_t i) {
-        const QTreeWidgetItem* child = root->child(static_cast<int>(i));
-        const BuddyEntry* entry = ownEntry(child);
-        return TopLevelLine{entry ? entry->kind : EntryKind::None, toUtf8(child->text(0))};
-    };
-    return static_cast<int>(topLevelInsertIndex(count, lineAt, toUtf8(text)));
+void BuddyTree::nodeInserted(const BuddyNode& node, std::size_t index) {
+    if (QTreeWidgetItem* parent = lineOf(node.parent))
+        parent->insertChild(static_cast<int>(index), makeLines(node));
 }
 
-QTreeWidgetItem* BuddyTree::insertLine(const BuddyEntry& fields, QTreeWidgetItem* parent) {
-    if (!parent || parent->treeWidget() != this)
-        return nullptr;
-    Line* line = nullptr;
-    if (fields.isGroup())
-        line = makeGroupLine(fields);
-    else if (fields.isBuddy())
-        line = makeBuddyLine(fields);
-    if (!line)
-        return nullptr;
-    int index = parent->childCount();
-    if (line->kind() == LineKind::Buddy && parent == rootLine())
-        index = topLevelIndexFor(line->text(0));
-    parent->insertChild(index, line);
-    return line;
-}
-
-void BuddyTree::removeLine(QTreeWidgetItem* line) {
-    if (!line || line->treeWidget() != this)
-        return;
+void BuddyTree::nodeRemoving(const BuddyNode& node) {
+    QTreeWidgetItem* line = lineOf(&node);
+    forgetLines(node);
+    for (QTreeWidgetItem** kept : {&m_dragged, &m_dropHighlight, &m_dropTarget}) {
+        for (QTreeWidgetItem* at = *kept; at; at = at->parent())
+            if (at == line)
+                *kept = nullptr;
+    }
     delete line;
     onSelectionChanged();
 }
 
+void BuddyTree::nodeChanged(const BuddyNode& node, const std::string& oldCellPhone) {
+    QTreeWidgetItem* line = lineOf(&node);
+    if (!line)
+        return;
+    line->setText(0, fromUtf8(node.text));
+    if (node.entry.isBuddy())
+        syncPhoneLine(line, oldCellPhone, node.entry.cellPhone);
+}
+
+void BuddyTree::childrenReordered(const BuddyNode& parent) {
+    QTreeWidgetItem* parentLine = lineOf(&parent);
+    if (!parentLine)
+        return;
+    std::vector<const BuddyNode*> expanded;
+    for (const auto& child : parent.children) {
+        if (QTreeWidgetItem* line = lineOf(child.get()); line && line->isExpanded())
+            expanded.push_back(child.get());
+    }
+    const QTreeWidgetItem* current = currentItem();
+    const bool wasSelected = current && current->isSelected();
+    parentLine->takeChildren();
+    QList<QTreeWidgetItem*> ordered;
+    for (const auto& child : parent.children)
+        ordered.append(lineOf(child.get()));
+    parentLine->addChildren(ordered);
+    for (const BuddyNode* node : expanded)
+        lineOf(node)->setExpanded(true);
+    if (wasSelected)
+        selectLine(const_cast<QTreeWidgetItem*>(current));
+}
+
+QTreeWidgetItem* BuddyTree::insertLine(const BuddyEntry& fields, QTreeWidgetItem* parent) {
+    BuddyNode* parentNode = nodeOf(parent);
+    if (!parentNode || parent->treeWidget() != this)
+        return nullptr;
+    return lineOf(m_list->insert(fields, *parentNode));
+}
+
+void BuddyTree::removeLine(QTreeWidgetItem* line) {
+    if (BuddyNode* node = nodeOf(line); node && line->treeWidget() == this)
+        m_list->remove(*node);
+}
+
 void BuddyTree::sortGroup(QTreeWidgetItem* groupLine) {
-    if (groupLine && groupLine != rootLine())
-        groupLine->sortChildren(0, Qt::AscendingOrder);
+    if (BuddyNode* node = nodeOf(groupLine))
+        m_list->sortGroup(*node);
 }
 
 QTreeWidgetItem* BuddyTree::rootLine() const {
@@ -250,24 +266,38 @@ void BuddyTree::selectLine(QTreeWidgetItem* line) {
     line->setSelected(true);
 }
 
-const BuddyEntry* BuddyTree::ownEntry(const QTreeWidgetItem* line) const {
+BuddyNode* BuddyTree::nodeOf(const QTreeWidgetItem* line) const {
     if (!line || line->type() != kLineType)
         return nullptr;
-    return static_cast<const Line*>(line)->entry();
+    return static_cast<const Line*>(line)->node();
+}
+
+BuddyNode* BuddyTree::nodeFor(const QTreeWidgetItem* line) const {
+    if (!line)
+        return nullptr;
+    if (BuddyNode* own = nodeOf(line))
+        return own;
+    return nodeOf(line->parent());
+}
+
+QTreeWidgetItem* BuddyTree::lineOf(const BuddyNode* node) const {
+    const auto it = m_lines.find(node);
+    return it == m_lines.end() ? nullptr : it->second;
+}
+
+const BuddyEntry* BuddyTree::ownEntry(const QTreeWidgetItem* line) const {
+    const BuddyNode* node = nodeOf(line);
+    return node ? &node->entry : nullptr;
 }
 
 BuddyEntry* BuddyTree::ownEntry(QTreeWidgetItem* line) {
-    if (!line || line->type() != kLineType)
-        return nullptr;
-    return static_cast<Line*>(line)->entry();
+    BuddyNode* node = nodeOf(line);
+    return node ? &node->entry : nullptr;
 }
 
 const BuddyEntry* BuddyTree::entryOf(const QTreeWidgetItem* line) const {
-    if (!line)
-        return nullptr;
-    if (const BuddyEntry* own = ownEntry(line))
-        return own;
-    return ownEntry(line->parent());
+    const BuddyNode* node = nodeFor(line);
+    return node ? &node->entry : nullptr;
 }
 
 LineKind BuddyTree::lineKind(const QTreeWidgetItem* line) const {
@@ -286,65 +316,29 @@ LineImages BuddyTree::lineImages(const QTreeWidgetItem* line) const {
     return static_cast<const Line*>(line)->images();
 }
 
-template <class Visit> void BuddyTree::forEachLine(Visit&& visit) const {
-    const QTreeWidgetItem* root = rootLine();
-    if (!root)
-        return;
-    for (int i = 0; i < root->childCount(); ++i) {
-        QTreeWidgetItem* child = root->child(i);
-        visit(child);
-        for (int j = 0; j < child->childCount(); ++j)
-            visit(child->child(j));
-    }
-}
-
 QTreeWidgetItem* BuddyTree::findBuddyLine(std::string_view bid, std::string_view bgid) const {
-    QTreeWidgetItem* found = nullptr;
-    forEachLine([&](QTreeWidgetItem* line) {
-        const BuddyEntry* entry = ownEntry(line);
-        if (!found && entry && entry->isBuddy() && entry->id == bid && entry->groupId == bgid)
-            found = line;
-    });
-    return found;
+    return lineOf(m_list->findBuddy(bid, bgid));
 }
 
 QList<QTreeWidgetItem*> BuddyTree::buddyLines(std::string_view bid) const {
     QList<QTreeWidgetItem*> lines;
-    forEachLine([&](QTreeWidgetItem* line) {
-        const BuddyEntry* entry = ownEntry(line);
-        if (entry && entry->isBuddy() && entry->id == bid)
-            lines.append(line);
-    });
+    for (const BuddyNode* node : m_list->placements(bid))
+        lines.append(lineOf(node));
     return lines;
 }
 
 QTreeWidgetItem* BuddyTree::findGroupLine(std::string_view bgid) const {
-    const QTreeWidgetItem* root = rootLine();
-    for (int i = 0; root && i < root->childCount(); ++i) {
-        const BuddyEntry* entry = ownEntry(root->child(i));
-        if (entry && entry->isGroup() && entry->groupId == bgid)
-            return root->child(i);
-    }
-    return nullptr;
+    return lineOf(m_list->findGroup(bgid));
 }
 
 QTreeWidgetItem* BuddyTree::findGroupLineByName(const QString& name) const {
-    const QTreeWidgetItem* root = rootLine();
-    for (int i = 0; root && i < root->childCount(); ++i) {
-        QTreeWidgetItem* child = root->child(i);
-        if (lineKind(child) == LineKind::Group && child->text(0) == name)
-            return child;
-    }
-    return nullptr;
+    return lineOf(m_list->findGroupByName(toUtf8(name)));
 }
 
 QStringList BuddyTree::groupNames() const {
     QStringList names;
-    const QTreeWidgetItem* root = rootLine();
-    for (int i = 0; root && i < root->childCount(); ++i) {
-        if (const BuddyEntry* entry = ownEntry(root->child(i)); entry && entry->isGroup())
-            names.append(fromUtf8(entry->groupName));
-    }
+    for (const std::string& name : m_list->groupNames())
+        names.append(fromUtf8(name));
     return names;
 }
 
@@ -364,29 +358,11 @@ void BuddyTree::syncPhoneLine(QTreeWidgetItem* buddyLine, const std::string& old
 }
 
 int BuddyTree::updateBuddyLines(std::string_view bid, const BuddyEntry& values) {
-    const QList<QTreeWidgetItem*> lines = buddyLines(bid);
-    const std::string_view name = displayName(values);
-    for (QTreeWidgetItem* line : lines) {
-        BuddyEntry* entry = ownEntry(line);
-        if (!name.empty())
-            line->setText(0, fromUtf8(name));
-        syncPhoneLine(line, entry->cellPhone, values.cellPhone);
-        entry->firstName = values.firstName;
-        entry->lastName = values.lastName;
-        entry->nickname = values.nickname;
-        entry->cellPhone = values.cellPhone;
-        entry->email = values.email;
-        entry->birthday = values.birthday;
-    }
-    return static_cast<int>(lines.size());
+    return m_list->updateBuddy(bid, values);
 }
 
 int BuddyTree::removeBuddyLines(std::string_view bid) {
-    const QList<QTreeWidgetItem*> lines = buddyLines(bid);
-    qDeleteAll(lines);
-    if (!lines.isEmpty())
-        onSelectionChanged();
-    return static_cast<int>(lines.size());
+    return m_list->removeBuddyEverywhere(bid);
 }
 
 void BuddyTree::setEditFlags(EditFlags flags) {
@@ -450,6 +426,91 @@ void BuddyTree::mouseDoubleClickEvent(QMouseEvent* event) {
         if (m_commandSink)
             m_commandSink(kSendMessageCommand);
     });
+}
+
+void BuddyTree::startDrag(Qt::DropActions) {
+    QTreeWidgetItem* line = currentItem();
+    if (line && !nodeOf(line))
+        line = line->parent(); // a phone line drags its buddy
+    if (!canDragLine(lineKind(line)))
+        return;
+    QPixmap image = viewport()->grab(visualItemRect(line));
+    m_dragged = line;
+    m_dropTarget = nullptr;
+    // No line is selected while dragging, so nothing else acts on the dragged buddy meanwhile.
+    clearSelection();
+    auto* drag = new QDrag(this);
+    auto* data = new QMimeData;
+    data->setData(kLineDragFormat, {});
+    drag->setMimeData(data);
+    drag->setPixmap(image);
+    drag->setHotSpot(QPoint(0, 0));
+    drag->exec(Qt::MoveAction);
+    QTreeWidgetItem* dragged = m_dragged;
+    QTreeWidgetItem* target = m_dropTarget;
+    m_dragged = m_dropTarget = nullptr;
+    setDropHighlight(nullptr);
+    // Reported after the drag has ended, so that the handler may ask the user or the service.
+    if (dragged)
+        emit lineDropped(dragged, target);
+}
+
+bool BuddyTree::ownsDrag(const QDropEvent* event) const {
+    return m_dragged && event->mimeData() && event->mimeData()->hasFormat(kLineDragFormat);
+}
+
+void BuddyTree::dragEnterEvent(QDragEnterEvent* event) {
+    if (ownsDrag(event))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void BuddyTree::dragMoveEvent(QDragMoveEvent* event) {
+    if (!ownsDrag(event)) {
+        event->ignore();
+        return;
+    }
+    clearSelection();
+    QTreeWidgetItem* under = itemAt(event->position().toPoint());
+    setDropHighlight(isDropTarget(lineKind(under)) ? under : nullptr);
+    // Every line takes the drop: the handler explains why one cannot hold the buddy.
+    event->acceptProposedAction();
+}
+
+void BuddyTree::dragLeaveEvent(QDragLeaveEvent* event) {
+    setDropHighlight(nullptr);
+    event->accept();
+}
+
+void BuddyTree::dropEvent(QDropEvent* event) {
+    if (!ownsDrag(event)) {
+        event->ignore();
+        return;
+    }
+    m_dropTarget = itemAt(event->position().toPoint());
+    setDropHighlight(nullptr);
+    // The list, not the view, moves the line once the service agreed.
+    event->setDropAction(Qt::IgnoreAction);
+    event->accept();
+}
+
+void BuddyTree::setDropHighlight(QTreeWidgetItem* line) {
+    if (line == m_dropHighlight)
+        return;
+    m_dropHighlight = line;
+    viewport()->update();
+}
+
+void BuddyTree::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const {
+    if (!m_dropHighlight || itemFromIndex(index) != m_dropHighlight) {
+        QTreeWidget::drawRow(painter, option, index);
+        return;
+    }
+    QStyleOptionViewItem highlighted(option);
+    highlighted.state |= QStyle::State_Selected;
+    QTreeWidget::drawRow(painter, highlighted, index);
 }
 
 } // namespace textowl

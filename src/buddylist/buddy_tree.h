@@ -1,6 +1,7 @@
 #pragma once
 
 #include "buddylist/buddy_entry.h"
+#include "buddylist/buddy_list.h"
 #include "buddylist/tree_rules.h"
 
 #include <QFont>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 
 namespace textowl {
 
@@ -24,8 +26,10 @@ struct BuddyTreeTexts {
 
 // The buddy list as a tree: one root line, group and top-level buddy lines under it, a group's
 // buddies under the group, and a phone line under every buddy that has a cell phone. Every line
-// but the phone lines owns its buddy entry, so the tree is the live model editing works on.
-class BuddyTree : public QTreeWidget {
+// but the phone lines shows one node of the session's BuddyList, which this view holds and
+// follows; changes go through list(), never through the lines. Drags of buddy lines are reported,
+// not carried out.
+class BuddyTree : public QTreeWidget, private BuddyListObserver {
     Q_OBJECT
 
 public:
@@ -33,6 +37,8 @@ public:
     explicit BuddyTree(const QPixmap& imageStrip, BuddyTreeTexts texts = {},
                        QWidget* parent = nullptr);
     ~BuddyTree() override;
+
+    BuddyList& list() { return *m_list; }
 
     void setTexts(const BuddyTreeTexts& texts);
     void setCommandSink(std::function<void(int)> sink);
@@ -54,6 +60,11 @@ public:
     QTreeWidgetItem* rootLine() const;
     QTreeWidgetItem* selectedLine() const;
     void selectLine(QTreeWidgetItem* line);
+
+    // The node a line shows, null for a phone line; nodeFor gives a phone line's buddy instead.
+    BuddyNode* nodeOf(const QTreeWidgetItem* line) const;
+    BuddyNode* nodeFor(const QTreeWidgetItem* line) const;
+    QTreeWidgetItem* lineOf(const BuddyNode* node) const;
 
     // The line's own entry, or null for a phone line.
     const BuddyEntry* ownEntry(const QTreeWidgetItem* line) const;
@@ -87,29 +98,50 @@ signals:
     // Chosen by the selected line, not by the line under the pointer.
     void contextMenuRequested(textowl::LineKind kind, QPoint globalPos);
     void editFlagsChanged(textowl::EditFlags flags);
+    // A buddy line was dragged and let go over target (null outside every line); nothing moved.
+    void lineDropped(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
 
 private:
     class Line;
 
+    void listReset() override;
+    void nodeInserted(const BuddyNode& node, std::size_t index) override;
+    void nodeRemoving(const BuddyNode& node) override;
+    void nodeChanged(const BuddyNode& node, const std::string& oldCellPhone) override;
+    void childrenReordered(const BuddyNode& parent) override;
+
     void buildImages(const QPixmap& imageStrip);
     const QIcon& icon(LineImages images);
-    Line* makeLine(LineKind kind, const QString& text, std::unique_ptr<BuddyEntry> entry);
-    Line* makeGroupLine(BuddyEntry entry);
-    Line* makeBuddyLine(BuddyEntry entry);
+    Line* makeLine(LineKind kind, const QString& text, BuddyNode* node);
+    // The node's line with the lines of everything below it, detached.
+    Line* makeLines(const BuddyNode& node);
+    void forgetLines(const BuddyNode& node);
     void setImages(Line* line, LineImages images);
     void syncPhoneLine(QTreeWidgetItem* buddyLine, const std::string& oldPhone,
                        const std::string& newPhone);
-    int topLevelIndexFor(const QString& text) const;
+    void setDropHighlight(QTreeWidgetItem* line);
+    bool ownsDrag(const QDropEvent* event) const;
     void onExpandedChanged(QTreeWidgetItem* item, bool expanded);
     void onSelectionChanged();
-    template <class Visit> void forEachLine(Visit&& visit) const;
 
+    std::unique_ptr<BuddyList> m_list;
+    std::unordered_map<const BuddyNode*, Line*> m_lines;
+    QTreeWidgetItem* m_dragged = nullptr;
+    QTreeWidgetItem* m_dropHighlight = nullptr;
+    QTreeWidgetItem* m_dropTarget = nullptr;
     BuddyTreeTexts m_texts;
     std::function<void(int)> m_commandSink;
     std::array<QPixmap, kTreeImageCount> m_images;

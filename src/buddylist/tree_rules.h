@@ -29,6 +29,14 @@ struct EditFlags {
 };
 
 bool standsForBuddy(LineKind kind);
+// Only buddies move by dragging (a phone line drags its buddy); groups and the root stay.
+inline bool canDragLine(LineKind kind) {
+    return standsForBuddy(kind);
+}
+// The lines a drag highlights as places a buddy can go.
+inline bool isDropTarget(LineKind kind) {
+    return kind == LineKind::Root || kind == LineKind::Group;
+}
 
 // Cut, copy and delete follow the selection; paste is carried over as it was.
 EditFlags flagsForSelection(LineKind selected, EditFlags previous);

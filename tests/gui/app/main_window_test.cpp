@@ -355,7 +355,7 @@ TEST_F(WindowTest, SubsystemCanTakeOverACommand) {
 }
 
 struct PopupCase {
-    TreeLineKind line;
+    LineKind line;
     std::vector<int> ids; // 0: separator
 };
 
@@ -365,13 +365,13 @@ TEST_F(WindowTest, PopupMenusFollowTheSelectedLineWithTheirTextsAndEnabling) {
     s.signedIn = true; // a group line: cut, copy and delete flags clear
     w.setCommandState(s);
     const PopupCase cases[] = {
-        {TreeLineKind::None,
+        {LineKind::None,
          {kCmdAddContact, kCmdAddGroup, 0, kCmdCut, kCmdCopy, kCmdPaste, kCmdDelete, 0,
           kCmdSendMessage}},
-        {TreeLineKind::Group,
+        {LineKind::Group,
          {kCmdAddContact, kCmdEditGroup, 0, kCmdCut, kCmdCopy, kCmdPaste, kCmdDeleteGroup, 0,
           kCmdSendMessage}},
-        {TreeLineKind::Phone,
+        {LineKind::Phone,
          {kCmdAddContact, kCmdEditContact, 0, kCmdCut, kCmdCopy, kCmdPaste, kCmdDelete, 0,
           kCmdSendMessage}},
     };
@@ -382,7 +382,7 @@ TEST_F(WindowTest, PopupMenusFollowTheSelectedLineWithTheirTextsAndEnabling) {
             ids.push_back(a->isSeparator() ? 0 : a->data().toInt());
         EXPECT_EQ(ids, c.ids);
     }
-    auto group = w.contextMenuFor(TreeLineKind::Group);
+    auto group = w.contextMenuFor(LineKind::Group);
     const auto actions = group->actions();
     EXPECT_EQ(actions[1]->text(), QStringLiteral("Edit Group"));
     EXPECT_FALSE(actions[3]->isEnabled()); // cut
@@ -397,7 +397,7 @@ TEST_F(WindowTest, PopupChoiceArrivesAsACommand) {
     MainWindow& w = open();
     int sent = 0;
     w.setCommandHandler(kCmdSendMessage, [&sent] { ++sent; });
-    auto menu = w.contextMenuFor(TreeLineKind::Buddy);
+    auto menu = w.contextMenuFor(LineKind::Buddy);
     menu->actions().back()->trigger();
     processPosted();
     EXPECT_EQ(sent, 1);
@@ -406,7 +406,7 @@ TEST_F(WindowTest, PopupChoiceArrivesAsACommand) {
 TEST_F(WindowTest, NoContextMenuWhileSignedOut) {
     MainWindow& w = open();
     w.show();
-    w.showContextMenu(TreeLineKind::Buddy, w.mapToGlobal(QPoint(50, 100)));
+    w.showContextMenu(LineKind::Buddy, w.mapToGlobal(QPoint(50, 100)));
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 

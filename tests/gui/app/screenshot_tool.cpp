@@ -3,6 +3,7 @@
 // window, once as loaded, once with a buddy selected, and the send panel's two views. Run from
 // resources/ it also shows the slate skin chosen and kept over a restart, and the window without
 // its frame and with it again.
+#include "app/buddy_dialogs.h"
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/page_host.h"
@@ -16,8 +17,8 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -98,6 +99,37 @@ void saveSkinAndFrameShots(const QString& out, const QString& suffix) {
     }
 }
 
+void saveBuddyDialogs(const QString& out, const QString& suffix) {
+    textowl::testing::ScriptedPrompts prompts;
+    textowl::Prompts::ContactForm form;
+    form.caption = QStringLiteral("Edit Contact");
+    form.nickname = QStringLiteral("Bobby");
+    form.firstName = QStringLiteral("Bob");
+    form.cellPhone = QStringLiteral("46702345678");
+    form.currentYear = 2026;
+    form.birthday = {46, 3, 1};
+    form.groups = {QStringLiteral("<Add New Group>"), QStringLiteral("Family"),
+                   QStringLiteral("Work")};
+    form.groupIndex = 2;
+    form.texts = {QStringLiteral("&First Name:"),
+                  QStringLiteral("&Last Name:"),
+                  QStringLiteral("&Nickname:"),
+                  QStringLiteral("&Cell Phone:"),
+                  QStringLiteral("&Email:"),
+                  QStringLiteral("&Birthday:"),
+                  QStringLiteral("&Group:"),
+                  QStringLiteral("Ok"),
+                  QStringLiteral("Cancel"),
+                  {},
+                  {}};
+    textowl::ContactDialog contact(form, prompts);
+    contact.show();
+    contact.grab().save(out + QStringLiteral("/contact_dialog") + suffix + QStringLiteral(".png"));
+    textowl::GroupDialog group({QStringLiteral("Edit Work Group"), QStringLiteral("Work")});
+    group.show();
+    group.grab().save(out + QStringLiteral("/group_dialog") + suffix + QStringLiteral(".png"));
+}
+
 void fakeSigningIn(MainWindow& window) {
     textowl::WindowState state;
     state.signingIn = true;
@@ -158,6 +190,7 @@ int main(int argc, char** argv) {
         save(window, out, QStringLiteral("signed_out"), suffix);
         saveSignInDialog(out, suffix);
         saveSkinAndFrameShots(out, suffix);
+        saveBuddyDialogs(out, suffix);
         if (live)
             signIn(window, answers);
         else

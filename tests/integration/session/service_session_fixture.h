@@ -15,23 +15,9 @@ namespace textowl::testing {
 
 inline const QString kAppTitle = QStringLiteral("Textowl");
 
-// The stand-in service as its own process, with the demo account, on a temporary database.
-class SessionEndToEnd : public SessionTest {
+// A window against the stand-in service, with ways to look at the service from outside.
+class SessionEndToEnd : public LiveServiceTest {
 protected:
-    void SetUp() override {
-        SessionTest::SetUp();
-        service_ = test::ServiceProcess::serve(PAGEWRIGHT_SERVICE_EXE,
-                                               data_.file("service.db").string(), {"--demo"});
-        ASSERT_TRUE(service_->ready()) << service_->stderrAll();
-        endpoint_ = service_->endpoint();
-        writeStrings();
-    }
-
-    void TearDown() override {
-        SessionTest::TearDown();
-        service_.reset();
-    }
-
     // Asks the service through a second client; the window's own connection plays no part.
     std::string askService(std::string_view operation, const std::string& ticket,
                            const char* element) {
@@ -56,9 +42,6 @@ protected:
     bool ticketWorks(const std::string& ticket) {
         return askService("balance", ticket, "balance") != "refused";
     }
-
-    test::TempDir data_;
-    std::unique_ptr<test::ServiceProcess> service_;
 };
 
 } // namespace textowl::testing

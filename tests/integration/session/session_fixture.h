@@ -3,6 +3,8 @@
 #include "app/command_ids.h"
 #include "app/session_controller.h"
 #include "service/service_proxy.h"
+#include "support/service_process.h"
+#include "support/temp_dir.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -47,6 +49,29 @@ protected:
         EXPECT_FALSE(w.mainMenu().action(kCmdAddContact)->isEnabled());
         EXPECT_FALSE(w.session().loadTimer().isActive());
     }
+};
+
+// The stand-in service as its own process, with the demo account, on a temporary database.
+class LiveServiceTest : public SessionTest {
+protected:
+    void SetUp() override {
+        SessionTest::SetUp();
+        service_ = test::ServiceProcess::serve(PAGEWRIGHT_SERVICE_EXE,
+                                               data_.file("service.db").string(), serviceArgs_);
+        ASSERT_TRUE(service_->ready()) << service_->stderrAll();
+        endpoint_ = service_->endpoint();
+        writeStrings();
+    }
+
+    void TearDown() override {
+        SessionTest::TearDown();
+        service_.reset();
+    }
+
+    // What the service starts with besides its database and address; set before SetUp.
+    std::vector<std::string> serviceArgs_{"--demo"};
+    test::TempDir data_;
+    std::unique_ptr<test::ServiceProcess> service_;
 };
 
 } // namespace textowl::testing

@@ -215,11 +215,11 @@ TEST_F(StringCatalogueTest, MenuTextsWithoutStringsFileAreTheBuiltInOnes) {
 }
 
 TEST(PopupMenus, FollowTheKindOfTheSelectedLine) {
-    EXPECT_EQ(popupForLine(TreeLineKind::None), PopupMenuId::Root);
-    EXPECT_EQ(popupForLine(TreeLineKind::Root), PopupMenuId::Root);
-    EXPECT_EQ(popupForLine(TreeLineKind::Group), PopupMenuId::Group);
-    EXPECT_EQ(popupForLine(TreeLineKind::Buddy), PopupMenuId::Buddy);
-    EXPECT_EQ(popupForLine(TreeLineKind::Phone), PopupMenuId::Buddy);
+    EXPECT_EQ(popupMenuFor(LineKind::None), PopupMenu::Root);
+    EXPECT_EQ(popupMenuFor(LineKind::Root), PopupMenu::Root);
+    EXPECT_EQ(popupMenuFor(LineKind::Group), PopupMenu::Group);
+    EXPECT_EQ(popupMenuFor(LineKind::Buddy), PopupMenu::Buddy);
+    EXPECT_EQ(popupMenuFor(LineKind::Phone), PopupMenu::Buddy);
 }
 
 } // namespace

@@ -1,0 +1,450 @@
+#include "app/buddy_commands.h"
+
+#include "app/buddy_texts.h"
+#include "app/busy_cursor.h"
+#include "app/command_ids.h"
+#include "app/main_window.h"
+#include "app/session_controller.h"
+#include "app/text_format.h"
+#include "buddylist/buddy_operation.h"
+#include "buddylist/buddy_tree.h"
+#include "buddylist/contact_rules.h"
+#include "service/service_proxy.h"
+#include "service/utf.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QPointer>
+
+namespace textowl {
+
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string utf8(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+ServiceText wire(std::string_view text) {
+    return utf8ToUtf16(std::string(text));
+}
+
+int currentUtcYear() {
+    return QDateTime::currentDateTimeUtc().date().year();
+}
+
+// One command or one drop, run against the session's tree as it is when the gesture arrives.
+class BuddyEditor {
+public:
+    BuddyEditor(MainWindow& window, BuddyTree& tree)
+        : m_window(window), m_tree(&tree), m_list(tree.list()) {}
+
+    void addContact();
+    void editContact();
+    void addGroup();
+    void renameGroup();
+    void deleteSelected(bool groupsOnly);
+    void cut();
+    void copy();
+    void paste();
+    void drop(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
+
+private:
+    using Operation =
+        std::function<Status(ServiceProxy&, const ServiceText& ticket, ServiceText* result)>;
+    bool call(const Operation& operation, std::string_view element = {},
+              std::string* value = nullptr);
+
+    QString text(BuddyText which) const;
+    void show(BuddyText which, Prompts::Icon icon = Prompts::Icon::Error);
+    Prompts::Answer ask(BuddyText format, const QString& name);
+    // False when the tree went away while a prompt was open.
+    bool treeAlive() const { return !m_tree.isNull(); }
+    BuddyNode* selectedNode() const { return m_tree->nodeFor(m_tree->selectedLine()); }
+
+    std::optional<Prompts::ContactForm> askContact(const BuddyEntry& initial,
+                                                   std::string_view initialGroup, bool editing);
+    // The group a dialog answer names, created on the service when missing; the root for none.
+    BuddyNode* groupNamed(const std::string& name);
+    BuddyNode* createGroup(const std::string& name);
+    void showPlaced(BuddyNode* placed, BuddyNode& parent);
+    void refreshPasteFlag() { m_tree->setPasteEnabled(m_list.clipboard().pasteEnabled()); }
+    void deleteGroup(BuddyNode& group);
+    void deleteBuddy(BuddyNode& buddy, const QString& lineText);
+
+    MainWindow& m_window;
+    QPointer<BuddyTree> m_tree;
+    BuddyList& m_list;
+    int m_year = currentUtcYear();
+};
+
+bool BuddyEditor::call(const Operation& operation, std::string_view element, std::string* value) {
+    ServiceProxy& proxy = m_window.serviceProxy();
+    const std::string ticket = proxy.sessionTicket();
+    const ServiceText wireTicket = wire(ticket);
+    BusyCursor busy;
+    const auto run = [&](ServiceText& result) { return operation(proxy, wireTicket, &result); };
+    return succeeded(runBuddyOperation(ticket, run, element, value));
+}
+
+QString BuddyEditor::text(BuddyText which) const {
+    return qs(lookUp(m_window.catalogue(), buddyText(which)));
+}
+
+void BuddyEditor::show(BuddyText which, Prompts::Icon icon) {
+    if (icon == Prompts::Icon::Warning)
+        QApplication::beep();
+    m_window.prompts().message(&m_window, text(which), qs(m_window.catalogue().dialogTitle()),
+                               icon);
+}
+
+Prompts::Answer BuddyEditor::ask(BuddyText format, const QString& name) {
+    const std::string question = formatText(utf8(text(format)), {utf8(name)});
+    return m_window.prompts().askYesNoCancel(&m_window, qs(question),
+                                             qs(m_window.catalogue().dialogTitle()));
+}
+
+std::optional<Prompts::ContactForm>
+BuddyEditor::askContact(const BuddyEntry& initial, std::string_view initialGroup, bool editing) {
+    Prompts::ContactForm form;
+    form.caption = text(editing ? BuddyText::ContactEditTitle : BuddyText::ContactTitle);
+    form.firstName = qs(initial.firstName);
+    form.lastName = qs(initial.lastName);
+    form.nickname = qs(initial.nickname);
+    form.cellPhone = qs(initial.cellPhone);
+    form.email = qs(initial.email);
+    form.currentYear = m_year;
+    form.birthday = birthdayRows(initial.birthday, m_year);
+    const std::vector<std::string> choices = groupChoices(m_list.groupNames());
+    for (const std::string& choice : choices)
+        form.groups.append(qs(choice));
+    form.groupIndex = preselectedGroup(choices, initialGroup);
+    form.texts = {text(BuddyText::FirstNameLabel),
+                  text(BuddyText::LastNameLabel),
+                  text(BuddyText::NicknameLabel),
+                  text(BuddyText::CellPhoneLabel),
+                  text(BuddyText::EmailLabel),
+                  text(BuddyText::BirthdayLabel),
+                  text(BuddyText::GroupLabel),
+                  text(BuddyText::Ok),
+                  text(BuddyText::Cancel),
+                  text(BuddyText::Required),
+                  qs(m_window.catalogue().dialogTitle())};
+    if (!m_window.prompts().editContact(&m_window, form) || !treeAlive())
+        return std::nullopt;
+    return form;
+}
+
+BuddyEntry enteredValues(const Prompts::ContactForm& form, int year) {
+    BuddyEntry values;
+    values.kind = EntryKind::Buddy;
+    values.firstName = utf8(form.firstName);
+    values.lastName = utf8(form.lastName);
+    values.nickname = utf8(form.nickname);
+    values.cellPhone = utf8(form.cellPhone);
+    values.email = utf8(form.email);
+    values.birthday = birthdayText(form.birthday, year);
+    return values;
+}
+
+BuddyNode* BuddyEditor::createGroup(const std::string& name) {
+    std::string bgid;
+    if (!call([&](ServiceProxy& p, const ServiceText& t,
+                  ServiceText* r) { return p.apiAddBuddyGroup(t, wire(name), r); },
+              "bgid", &bgid)) {
+        show(BuddyText::NewGroupFailed);
+        return nullptr;
+    }
+    return m_list.insert(BuddyEntry::makeGroup(bgid, name), m_list.root());
+}
+
+BuddyNode* BuddyEditor::groupNamed(const std::string& name) {
+    if (name.empty())
+        return &m_list.root();
+    if (BuddyNode* group = m_list.findGroupByName(name))
+        return group;
+    return createGroup(name);
+}
+
+void BuddyEditor::showPlaced(BuddyNode* placed, BuddyNode& parent) {
+    if (!placed)
+        return;
+    m_list.sortGroup(parent); // leaves the root alone
+    m_tree->expandItem(m_tree->lineOf(&parent));
+    m_tree->selectLine(m_tree->lineOf(placed));
+    m_tree->setFocus();
+}
+
+void BuddyEditor::addContact() {
+    const BuddyNode* selected = m_tree->nodeOf(m_tree->selectedLine());
+    const std::string initialGroup =
+        selected && selected->entry.isGroup() ? selected->text : std::string();
+    const auto form = askContact(BuddyEntry{}, initialGroup, false);
+    if (!form)
+        return;
+    const std::string groupName = chosenGroup(utf8(form->groupText));
+    BuddyNode* parent = groupNamed(groupName);
+    if (!parent)
+        return;
+    BuddyEntry values = enteredValues(*form, m_year);
+    values.groupId =
+        parent->entry.isGroup() ? parent->entry.groupId : std::string(kTopLevelGroupId);
+    values.groupName = groupName;
+    if (!call(
+            [&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
+                return p.apiAddBuddy(t, wire(values.groupId), wire(values.firstName),
+                                     wire(values.lastName), wire(values.nickname),
+                                     wire(values.cellPhone), wire(values.email),
+                                     wire(values.birthday), r);
+            },
+            "bid", &values.id)) {
+        show(BuddyText::NewBuddyFailed);
+        return;
+    }
+    showPlaced(m_list.insert(values, *parent), *parent);
+}
+
+void BuddyEditor::editContact() {
+    QTreeWidgetItem* selectedLine = m_tree->selectedLine();
+    if (!selectedLine)
+        return;
+    BuddyNode* node = m_tree->nodeFor(selectedLine);
+    if (!node) {
+        QApplication::beep();
+        return;
+    }
+    if (!node->entry.isBuddy())
+        return;
+    const bool phoneSelected = !m_tree->nodeOf(selectedLine);
+    const BuddyEntry buddy = node->entry;
+    const auto form = askContact(buddy, buddy.groupName, true);
+    if (!form)
+        return;
+    BuddyNode* target = groupNamed(chosenGroup(utf8(form->groupText)));
+    if (!target)
+        return;
+    const BuddyEntry values = enteredValues(*form, m_year);
+    if (!call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
+            return p.apiUpdateBuddy(t, wire(buddy.id), wire(values.firstName),
+                                    wire(values.lastName), wire(values.nickname),
+                                    wire(values.cellPhone), wire(values.email),
+                                    wire(values.birthday), r);
+        })) {
+        show(BuddyText::NewBuddyFailed);
+        return;
+    }
+    m_list.updateBuddy(buddy.id, values);
+    // The buddy stays where it was; the group named in the dialog is only sorted and opened.
+    m_list.sortGroup(*target);
+    m_tree->expandItem(m_tree->lineOf(target));
+    QTreeWidgetItem* line = m_tree->lineOf(node);
+    if (phoneSelected && line && line->childCount() > 0)
+        line = line->child(0);
+    m_tree->selectLine(line);
+    m_tree->setFocus();
+}
+
+void BuddyEditor::addGroup() {
+    Prompts::GroupForm form{text(BuddyText::GroupTitle),
+                            {},
+                            text(BuddyText::GroupNameLabel),
+                            text(BuddyText::Ok),
+                            text(BuddyText::Cancel)};
+    if (!m_window.prompts().editGroup(&m_window, form) || !treeAlive())
+        return;
+    const std::string name = utf8(form.name);
+    if (m_list.findGroupByName(name)) {
+        show(BuddyText::GroupExists, Prompts::Icon::Warning);
+        return;
+    }
+    if (BuddyNode* group = createGroup(name)) {
+        m_tree->expandItem(m_tree->rootLine());
+        m_tree->selectLine(m_tree->lineOf(group));
+        m_tree->setFocus();
+    }
+}
+
+void BuddyEditor::renameGroup() {
+    QTreeWidgetItem* selectedLine = m_tree->selectedLine();
+    if (!selectedLine)
+        return;
+    BuddyNode* group = m_tree->nodeFor(selectedLine);
+    // Only a group can be renamed: a buddy's group id would rename the group it sits in.
+    if (!group || !group->entry.isGroup()) {
+        QApplication::beep();
+        return;
+    }
+    const std::string title = formatText(utf8(text(BuddyText::GroupEditTitle)), {group->text});
+    Prompts::GroupForm form{qs(title), qs(group->entry.groupName), text(BuddyText::GroupNameLabel),
+                            text(BuddyText::Ok), text(BuddyText::Cancel)};
+    if (!m_window.prompts().editGroup(&m_window, form) || !treeAlive())
+        return;
+    const std::string name = utf8(form.name);
+    const std::string bgid = group->entry.groupId;
+    if (!call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
+            return p.apiUpdateBuddyGroup(t, wire(bgid), wire(name), r);
+        })) {
+        show(BuddyText::NewGroupFailed);
+        return;
+    }
+    m_list.renameGroup(*group, name);
+    m_tree->selectLine(m_tree->lineOf(group));
+    m_tree->setFocus();
+}
+
+void BuddyEditor::deleteSelected(bool groupsOnly) {
+    QTreeWidgetItem* selectedLine = m_tree->selectedLine();
+    if (!selectedLine)
+        return;
+    BuddyNode* node = m_tree->nodeFor(selectedLine);
+    if (!node || node->entry.isRoot() || (groupsOnly && !node->entry.isGroup())) {
+        QApplication::beep();
+        return;
+    }
+    if (node->entry.isGroup())
+        deleteGroup(*node);
+    else
+        deleteBuddy(*node, selectedLine->text(0));
+}
+
+void BuddyEditor::deleteGroup(BuddyNode& group) {
+    if (ask(BuddyText::DeleteGroup, qs(group.text)) != Prompts::Answer::Yes || !treeAlive())
+        return;
+    const std::string bgid = group.entry.groupId;
+    if (call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
+            return p.apiDeleteBuddyGroup(t, wire(bgid), r);
+        }))
+        m_list.remove(group);
+}
+
+void BuddyEditor::deleteBuddy(BuddyNode& buddy, const QString& lineText) {
+    const Prompts::Answer answer = ask(BuddyText::DeleteBuddy, lineText);
+    if (answer == Prompts::Answer::Cancel || !treeAlive())
+        return;
+    const BuddyEntry entry = buddy.entry;
+    if (answer == Prompts::Answer::Yes) {
+        if (call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
+                return p.apiRemoveBuddy(t, wire(entry.id), wire(entry.groupId), r);
+            }))
+            m_list.remove(buddy);
+        return;
+    }
+    if (call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
+            return p.apiDeleteBuddy(t, wire(entry.id), r);
+        }))
+        m_list.removeBuddyEverywhere(entry.id);
+}
+
+void BuddyEditor::cut() {
+    BuddyNode* node = selectedNode();
+    if (!node || !node->entry.isBuddy())
+        return;
+    const BuddyEntry entry = node->entry;
+    m_list.clipboard().cut(entry);
+    if (!call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
+            return p.apiRemoveBuddy(t, wire(entry.id), wire(entry.groupId), r);
+        }))
+        return;
+    m_list.remove(*node);
+    m_list.clipboard().cutAccepted();
+    refreshPasteFlag();
+}
+
+void BuddyEditor::copy() {
+    BuddyNode* node = selectedNode();
+    if (!node || !node->entry.isBuddy())
+        return;
+    m_list.clipboard().copy(node->entry);
+    refreshPasteFlag();
+}
+
+void BuddyEditor::paste() {
+    const BuddyEntry* pasteable = m_list.clipboard().pasteable();
+    if (!pasteable)
+        return;
+    const BuddyEntry buddy = *pasteable;
+    QTreeWidgetItem* selectedLine = m_tree->selectedLine();
+    if (!selectedLine) {
+        show(BuddyText::InternalError);
+        return;
+    }
+    BuddyNode* target = m_tree->nodeOf(selectedLine);
+    if (!target || !acceptsBuddy(*target, buddy.id)) {
+        show(BuddyText::PasteDuplicate);
+        return;
+    }
+    const BuddyEntry placed = placedUnder(buddy, *target);
+    if (!call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
+            return p.apiCopyBuddy(t, wire(buddy.id), wire(buddy.groupId), wire(placed.groupId), r);
+        })) {
+        show(BuddyText::CopyFailed);
+        return;
+    }
+    showPlaced(m_list.insert(placed, *target), *target);
+}
+
+void BuddyEditor::drop(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
+    BuddyNode* from = m_tree->nodeFor(dragged);
+    BuddyNode* to = m_tree->nodeOf(target);
+    if (from && from->entry.isBuddy() && target) {
+        const BuddyEntry buddy = from->entry;
+        if (!to || !acceptsBuddy(*to, buddy.id)) {
+            show(BuddyText::AddDuplicate);
+        } else {
+            const BuddyEntry placed = placedUnder(buddy, *to);
+            if (call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
+                    return p.apiMoveBuddy(t, wire(buddy.id), wire(buddy.groupId),
+                                          wire(placed.groupId), r);
+                })) {
+                showPlaced(m_list.insert(placed, *to), *to);
+                m_list.remove(*from);
+            } else {
+                show(BuddyText::MoveFailed);
+            }
+        }
+    }
+    if (treeAlive())
+        m_list.clipboard().dropped();
+}
+
+// Runs one editing command against the session's tree; nothing while signed out.
+void runOnTree(MainWindow& window, void (BuddyEditor::*command)()) {
+    if (BuddyTree* tree = window.session().buddyTree()) {
+        BuddyEditor editor(window, *tree);
+        (editor.*command)();
+    }
+}
+
+} // namespace
+
+void installBuddyCommands(MainWindow& window) {
+    const std::pair<int, void (BuddyEditor::*)()> commands[] = {
+        {kCmdAddContact, &BuddyEditor::addContact},
+        {kCmdEditContact, &BuddyEditor::editContact},
+        {kCmdAddGroup, &BuddyEditor::addGroup},
+        {kCmdEditGroup, &BuddyEditor::renameGroup},
+        {kCmdCut, &BuddyEditor::cut},
+        {kCmdCopy, &BuddyEditor::copy},
+        {kCmdPaste, &BuddyEditor::paste},
+    };
+    for (const auto& [id, command] : commands)
+        window.setCommandHandler(id, [&window, command] { runOnTree(window, command); });
+    window.setCommandHandler(kCmdDelete, [&window] {
+        if (BuddyTree* tree = window.session().buddyTree())
+            BuddyEditor(window, *tree).deleteSelected(false);
+    });
+    window.setCommandHandler(kCmdDeleteGroup, [&window] {
+        if (BuddyTree* tree = window.session().buddyTree())
+            BuddyEditor(window, *tree).deleteSelected(true);
+    });
+}
+
+void dropBuddyLine(MainWindow& window, BuddyTree& tree, QTreeWidgetItem* dragged,
+                   QTreeWidgetItem* target) {
+    BuddyEditor(window, tree).drop(dragged, target);
+}
+
+} // namespace textowl

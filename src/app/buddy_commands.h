@@ -1,0 +1,20 @@
+#pragma once
+
+class QTreeWidgetItem;
+
+namespace textowl {
+
+class BuddyTree;
+class MainWindow;
+
+// Takes over the editing commands of the buddy list: add and edit a contact, add, rename and
+// delete a group, delete a line, and cut, copy and paste. Each asks the service first and changes
+// the session's buddy list only once the service accepted.
+void installBuddyCommands(MainWindow& window);
+
+// The end of a drag in the tree: moves the buddy to target (a group or the root) on the service,
+// then in the list. Empties the clipboard whatever the outcome.
+void dropBuddyLine(MainWindow& window, BuddyTree& tree, QTreeWidgetItem* dragged,
+                   QTreeWidgetItem* target);
+
+} // namespace textowl

@@ -1,0 +1,266 @@
+#include "buddylist/buddy_list.h"
+
+#include "buddylist/tree_rules.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace textowl {
+
+namespace {
+
+std::unique_ptr<BuddyNode> makeNode(BuddyEntry entry, std::string text) {
+    auto node = std::make_unique<BuddyNode>();
+    entry.children.clear();
+    node->entry = std::move(entry);
+    node->text = std::move(text);
+    return node;
+}
+
+std::unique_ptr<BuddyNode> makeRootNode() {
+    return makeNode(BuddyEntry::makeRoot(), {});
+}
+
+std::unique_ptr<BuddyNode> makeGroupNode(const BuddyEntry& fields) {
+    return makeNode(BuddyEntry::makeGroup(fields.groupId, fields.groupName), fields.groupName);
+}
+
+// Null for a buddy that has no name to be listed under.
+std::unique_ptr<BuddyNode> makeBuddyNode(BuddyEntry fields) {
+    std::string text(displayName(fields));
+    if (text.empty())
+        return nullptr;
+    fields.kind = EntryKind::Buddy;
+    return makeNode(std::move(fields), std::move(text));
+}
+
+void adopt(BuddyNode& parent, std::unique_ptr<BuddyNode> child, std::size_t index) {
+    child->parent = &parent;
+    parent.children.insert(parent.children.begin() + static_cast<std::ptrdiff_t>(index),
+                           std::move(child));
+}
+
+unsigned char folded(char c) {
+    return static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+} // namespace
+
+std::size_t BuddyNode::indexInParent() const {
+    if (!parent)
+        return 0;
+    const auto& siblings = parent->children;
+    const auto it = std::find_if(siblings.begin(), siblings.end(),
+                                 [this](const auto& child) { return child.get() == this; });
+    return static_cast<std::size_t>(it - siblings.begin());
+}
+
+BuddyList::BuddyList() : root_(makeRootNode()) {}
+
+void BuddyList::fill(BuddyEntry parsed) {
+    auto root = makeRootNode();
+    std::vector<BuddyEntry*> buddies;
+    std::vector<std::string> texts;
+    for (BuddyEntry& child : parsed.children) {
+        if (child.isBuddy() && !displayName(child).empty()) {
+            buddies.push_back(&child);
+            texts.emplace_back(displayName(child));
+        }
+    }
+    // One sort instead of a sorted-place scan per line: the same order, for lists of any size.
+    for (std::size_t index : topLevelFillOrder(texts))
+        adopt(*root, makeBuddyNode(std::move(*buddies[index])), root->children.size());
+    for (BuddyEntry& child : parsed.children) {
+        if (!child.isGroup())
+            continue;
+        std::vector<BuddyEntry> members = std::move(child.children);
+        auto group = makeGroupNode(child);
+        for (BuddyEntry& member : members) {
+            if (!member.isBuddy())
+                continue;
+            if (auto line = makeBuddyNode(std::move(member)))
+                adopt(*group, std::move(line), group->children.size());
+        }
+        adopt(*root, std::move(group), root->children.size());
+    }
+    root_ = std::move(root);
+    clipboard_.clear();
+    if (observer_)
+        observer_->listReset();
+}
+
+void BuddyList::clear() {
+    root_ = makeRootNode();
+    clipboard_.clear();
+    if (observer_)
+        observer_->listReset();
+}
+
+std::size_t BuddyList::insertIndex(const BuddyNode& parent, const BuddyNode& line) const {
+    const std::size_t count = parent.children.size();
+    if (&parent != root_.get() || !line.entry.isBuddy())
+        return count;
+    const auto lineAt = [&](std::size_t i) {
+        const BuddyNode& child = *parent.children[i];
+        return TopLevelLine{child.entry.kind, child.text};
+    };
+    return topLevelInsertIndex(count, lineAt, line.text);
+}
+
+BuddyNode* BuddyList::insert(const BuddyEntry& fields, BuddyNode& parent) {
+    // Groups sit only under the root, buddies only under the root or a group.
+    if (parent.entry.isBuddy() || (fields.isGroup() && &parent != root_.get()))
+        return nullptr;
+    std::unique_ptr<BuddyNode> line;
+    if (fields.isGroup())
+        line = makeGroupNode(fields);
+    else if (fields.isBuddy())
+        line = makeBuddyNode(fields);
+    if (!line)
+        return nullptr;
+    BuddyNode* inserted = line.get();
+    const std::size_t index = insertIndex(parent, *line);
+    adopt(parent, std::move(line), index);
+    if (observer_)
+        observer_->nodeInserted(*inserted, index);
+    return inserted;
+}
+
+void BuddyList::remove(BuddyNode& node) {
+    if (!node.parent)
+        return;
+    if (observer_)
+        observer_->nodeRemoving(node);
+    auto& siblings = node.parent->children;
+    siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(node.indexInParent()));
+}
+
+void BuddyList::sortGroup(BuddyNode& group) {
+    if (&group == root_.get() || !group.entry.isGroup())
+        return;
+    std::stable_sort(
+        group.children.begin(), group.children.end(),
+        [](const auto& a, const auto& b) { return caseInsensitiveLess(a->text, b->text); });
+    if (observer_)
+        observer_->childrenReordered(group);
+}
+
+void BuddyList::renameGroup(BuddyNode& group, std::string name) {
+    if (!group.entry.isGroup())
+        return;
+    group.entry.groupName = name;
+    group.text = std::move(name);
+    if (observer_)
+        observer_->nodeChanged(group, group.entry.cellPhone);
+}
+
+template <class Visit> void BuddyList::visitAfterChildren(BuddyNode& node, Visit&& visit) {
+    // By index from the end: a visit may remove the node it is given, never one before it.
+    for (std::size_t i = node.children.size(); i-- > 0;) {
+        if (i < node.children.size())
+            visitAfterChildren(*node.children[i], visit);
+    }
+    visit(node);
+}
+
+int BuddyList::updateBuddy(std::string_view bid, const BuddyEntry& values) {
+    const std::string_view name = displayName(values);
+    int changed = 0;
+    for (BuddyNode* line : placements(bid)) {
+        const std::string oldPhone = line->entry.cellPhone;
+        if (!name.empty())
+            line->text = name;
+        BuddyEntry& entry = line->entry;
+        entry.firstName = values.firstName;
+        entry.lastName = values.lastName;
+        entry.nickname = values.nickname;
+        entry.cellPhone = values.cellPhone;
+        entry.email = values.email;
+        entry.birthday = values.birthday;
+        ++changed;
+        if (observer_)
+            observer_->nodeChanged(*line, oldPhone);
+    }
+    return changed;
+}
+
+int BuddyList::removeBuddyEverywhere(std::string_view bid) {
+    int removed = 0;
+    visitAfterChildren(*root_, [&](BuddyNode& node) {
+        if (node.entry.isBuddy() && node.entry.id == bid) {
+            remove(node);
+            ++removed;
+        }
+    });
+    return removed;
+}
+
+BuddyNode* BuddyList::findGroupByName(std::string_view name) {
+    for (auto& child : root_->children) {
+        if (child->entry.isGroup() && child->text == name)
+            return child.get();
+    }
+    return nullptr;
+}
+
+BuddyNode* BuddyList::findGroup(std::string_view bgid) {
+    for (auto& child : root_->children) {
+        if (child->entry.isGroup() && child->entry.groupId == bgid)
+            return child.get();
+    }
+    return nullptr;
+}
+
+BuddyNode* BuddyList::findBuddy(std::string_view bid, std::string_view bgid) {
+    for (BuddyNode* line : placements(bid)) {
+        if (line->entry.groupId == bgid)
+            return line;
+    }
+    return nullptr;
+}
+
+std::vector<BuddyNode*> BuddyList::placements(std::string_view bid) {
+    std::vector<BuddyNode*> lines;
+    for (auto& child : root_->children) {
+        if (child->entry.isBuddy() && child->entry.id == bid)
+            lines.push_back(child.get());
+        for (auto& member : child->children) {
+            if (member->entry.isBuddy() && member->entry.id == bid)
+                lines.push_back(member.get());
+        }
+    }
+    return lines;
+}
+
+std::vector<std::string> BuddyList::groupNames() const {
+    std::vector<std::string> names;
+    for (const auto& child : root_->children) {
+        if (child->entry.isGroup())
+            names.push_back(child->entry.groupName);
+    }
+    return names;
+}
+
+bool acceptsBuddy(const BuddyNode& target, std::string_view bid) {
+    if (!target.entry.isRoot() && !target.entry.isGroup())
+        return false;
+    return std::none_of(target.children.begin(), target.children.end(), [&](const auto& child) {
+        return child->entry.isBuddy() && child->entry.id == bid;
+    });
+}
+
+BuddyEntry placedUnder(const BuddyEntry& buddy, const BuddyNode& target) {
+    BuddyEntry placed = buddy;
+    placed.children.clear();
+    placed.kind = EntryKind::Buddy;
+    placed.groupId = target.entry.isGroup() ? target.entry.groupId : std::string(kTopLevelGroupId);
+    placed.groupName = target.entry.isGroup() ? target.entry.groupName : std::string();
+    return placed;
+}
+
+bool caseInsensitiveLess(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return folded(x) < folded(y); });
+}
+
+} // namespace textowl

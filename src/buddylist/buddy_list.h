@@ -1,0 +1,118 @@
+#pragma once
+
+#include "buddylist/buddy_entry.h"
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace textowl {
+
+// One line of the list that owns its entry: the root, a group, or one placement of a buddy.
+// Phone lines are not nodes: they follow the buddy's cell phone.
+struct BuddyNode {
+    BuddyEntry entry;
+    std::string text; // what the line shows; a buddy keeps its text when an edit empties every name
+    BuddyNode* parent = nullptr;
+    std::vector<std::unique_ptr<BuddyNode>> children;
+
+    std::size_t indexInParent() const;
+};
+
+// Told of every change, after the list made it (before, for a removal), so a view can follow.
+class BuddyListObserver {
+public:
+    virtual ~BuddyListObserver() = default;
+    virtual void listReset() = 0;
+    virtual void nodeInserted(const BuddyNode& node, std::size_t index) = 0;
+    virtual void nodeRemoving(const BuddyNode& node) = 0;
+    // Text or fields changed; oldCellPhone is the number the line showed before.
+    virtual void nodeChanged(const BuddyNode& node, const std::string& oldCellPhone) = 0;
+    virtual void childrenReordered(const BuddyNode& parent) = 0;
+};
+
+// The buddy entry last cut or copied, and whether Paste is offered. A cut replaces the entry before
+// the service is asked, so a failed cut replaces it too; a drop forgets it but leaves the flag.
+class BuddyClipboard {
+public:
+    void cut(const BuddyEntry& entry) { entry_ = entry; }
+    void cutAccepted() { pasteEnabled_ = true; }
+    void copy(const BuddyEntry& entry) {
+        entry_ = entry;
+        pasteEnabled_ = true;
+    }
+    void dropped() { entry_.reset(); }
+    void clear() { *this = {}; }
+    bool pasteEnabled() const { return pasteEnabled_; }
+    // The entry to paste, or null while Paste has nothing to do.
+    const BuddyEntry* pasteable() const { return pasteEnabled_ && entry_ ? &*entry_ : nullptr; }
+
+private:
+    std::optional<BuddyEntry> entry_;
+    bool pasteEnabled_ = false;
+};
+
+// The live buddy list of a session: filled once from the parsed list, then changed only after the
+// service accepted each change. It decides where lines go; views only follow it.
+class BuddyList {
+public:
+    BuddyList();
+
+    void setObserver(BuddyListObserver* observer) { observer_ = observer; }
+
+    // Replaces everything by the parsed list: top-level buddies in byte order, then the groups in
+    // document order with their buddies in document order. Buddies without a display name are
+    // dropped. The clipboard is emptied.
+    void fill(BuddyEntry parsed);
+    void clear();
+
+    BuddyNode& root() { return *root_; }
+    const BuddyNode& root() const { return *root_; }
+
+    // A group line (last under the root) or a buddy line under parent, which must be the root or
+    // a group: top-level buddies go to their sorted place, group members last. Null when nothing
+    // was inserted (a buddy without a display name).
+    BuddyNode* insert(const BuddyEntry& fields, BuddyNode& parent);
+    // Removes the node with its subtree; the root stays.
+    void remove(BuddyNode& node);
+    // Orders a group's lines alphabetically ignoring case; the root is never sorted.
+    void sortGroup(BuddyNode& group);
+    void renameGroup(BuddyNode& group, std::string name);
+
+    // Stores edited names, cell phone, e-mail and birthday in every placement of buddy bid; group
+    // ids and names stay. Returns the number of lines changed.
+    int updateBuddy(std::string_view bid, const BuddyEntry& values);
+    // Removes every placement of buddy bid, children before their line. Returns the number.
+    int removeBuddyEverywhere(std::string_view bid);
+
+    // The first group line whose text equals name exactly.
+    BuddyNode* findGroupByName(std::string_view name);
+    BuddyNode* findGroup(std::string_view bgid);
+    BuddyNode* findBuddy(std::string_view bid, std::string_view bgid);
+    std::vector<BuddyNode*> placements(std::string_view bid);
+    std::vector<std::string> groupNames() const;
+
+    BuddyClipboard& clipboard() { return clipboard_; }
+
+private:
+    template <class Visit> void visitAfterChildren(BuddyNode& node, Visit&& visit);
+    std::size_t insertIndex(const BuddyNode& parent, const BuddyNode& line) const;
+
+    std::unique_ptr<BuddyNode> root_;
+    BuddyClipboard clipboard_;
+    BuddyListObserver* observer_ = nullptr;
+};
+
+// Whether target may receive buddy bid (by Paste or a drop): it must be the root or a group, and
+// hold no placement of bid already.
+bool acceptsBuddy(const BuddyNode& target, std::string_view bid);
+// The buddy's fields as a placement under target: its group id and name, "0" and "" at the root.
+BuddyEntry placedUnder(const BuddyEntry& buddy, const BuddyNode& target);
+
+// Alphabetical order ignoring the case of ASCII letters, as group lines are sorted.
+bool caseInsensitiveLess(std::string_view a, std::string_view b);
+
+} // namespace textowl

@@ -1,0 +1,141 @@
+#include "buddylist/buddy_tree.h"
+#include "session_fixture.h"
+
+#include <algorithm>
+
+namespace textowl::testing {
+namespace {
+
+// Every line below the root as "text [id@bgid] (phone)". A group's lines are sorted only when
+// something is added to it, while a fresh load lists them as stored, so members compare as sets.
+QStringList snapshot(const BuddyTree& tree) {
+    QStringList lines;
+    const auto describe = [&tree](const QTreeWidgetItem* line) {
+        const BuddyEntry* entry = tree.entryOf(line);
+        QString text = line->text(0);
+        if (entry && entry->isBuddy())
+            text +=
+                QStringLiteral(" [%1@%2]")
+                    .arg(QString::fromStdString(entry->id), QString::fromStdString(entry->groupId));
+        if (line->childCount() == 1 && tree.lineKind(line->child(0)) == LineKind::Phone)
+            text += QStringLiteral(" (%1)").arg(line->child(0)->text(0));
+        return text;
+    };
+    const QTreeWidgetItem* root = tree.rootLine();
+    for (int i = 0; i < root->childCount(); ++i) {
+        const QTreeWidgetItem* line = root->child(i);
+        lines.append(describe(line));
+        QStringList members;
+        for (int j = 0; tree.lineKind(line) == LineKind::Group && j < line->childCount(); ++j)
+            members.append(QStringLiteral("  ") + describe(line->child(j)));
+        members.sort();
+        lines.append(members);
+    }
+    return lines;
+}
+
+class BuddyEditingEndToEnd : public LiveServiceTest {
+protected:
+    QTreeWidgetItem* select(const QString& text, const QString& under = {}) {
+        BuddyTree& tree = *window_->session().buddyTree();
+        QTreeWidgetItem* parent = under.isEmpty() ? tree.rootLine() : group(under);
+        for (int i = 0; parent && i < parent->childCount(); ++i) {
+            if (parent->child(i)->text(0) == text) {
+                tree.selectLine(parent->child(i));
+                return parent->child(i);
+            }
+        }
+        ADD_FAILURE() << "no line " << text.toStdString();
+        return nullptr;
+    }
+    QTreeWidgetItem* group(const QString& name) {
+        return window_->session().buddyTree()->findGroupLineByName(name);
+    }
+    QStringList membersOf(const QString& name) {
+        QStringList texts;
+        for (int i = 0; group(name) && i < group(name)->childCount(); ++i)
+            texts.append(group(name)->child(i)->text(0));
+        return texts;
+    }
+};
+
+TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheSameTree) {
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    BuddyTree* tree = w.session().buddyTree();
+    ASSERT_NE(tree, nullptr);
+
+    prompts_->groups.push_back(Prompts::GroupForm{{}, QStringLiteral("Club")});
+    w.runCommand(kCmdAddGroup);
+    ASSERT_NE(group(QStringLiteral("Club")), nullptr);
+    EXPECT_EQ(tree->selectedLine(), group(QStringLiteral("Club")));
+
+    Prompts::ContactForm gina;
+    gina.nickname = QStringLiteral("Gina");
+    gina.cellPhone = QStringLiteral("46709999999");
+    gina.groupText = QStringLiteral("Club");
+    prompts_->contacts.push_back(gina);
+    w.runCommand(kCmdAddContact);
+    EXPECT_EQ(membersOf(QStringLiteral("Club")), QStringList{QStringLiteral("Gina")});
+
+    gina.nickname = QStringLiteral("Gigi");
+    gina.cellPhone = QStringLiteral("46709999990");
+    gina.birthday = {0, 3, 1};
+    prompts_->contacts.push_back(gina);
+    w.runCommand(kCmdEditContact);
+    const QTreeWidgetItem* gigi = select(QStringLiteral("Gigi"), QStringLiteral("Club"));
+    ASSERT_NE(gigi, nullptr);
+    EXPECT_EQ(gigi->child(0)->text(0), QStringLiteral("46709999990"));
+    EXPECT_EQ(tree->entryOf(gigi)->birthday.substr(4), "-04-02");
+
+    w.runCommand(kCmdCopy);
+    tree->selectLine(tree->rootLine());
+    w.runCommand(kCmdPaste);
+    EXPECT_EQ(tree->entryOf(tree->selectedLine())->groupId, "0");
+
+    QTreeWidgetItem* carl = select(QStringLiteral("Carl"));
+    emit tree->lineDropped(carl, group(QStringLiteral("Club")));
+    EXPECT_EQ(membersOf(QStringLiteral("Club")),
+              (QStringList{QStringLiteral("Carl"), QStringLiteral("Gigi")}));
+
+    select(QStringLiteral("Frida"), QStringLiteral("Work"));
+    w.runCommand(kCmdCut);
+    tree->selectLine(group(QStringLiteral("Family")));
+    w.runCommand(kCmdPaste);
+    EXPECT_TRUE(membersOf(QStringLiteral("Family")).contains(QStringLiteral("Frida")));
+
+    select(QStringLiteral("Bobby"), QStringLiteral("Work"));
+    prompts_->answers.push_back(Prompts::Answer::Yes);
+    w.runCommand(kCmdDelete);
+    select(QStringLiteral("Mum"), QStringLiteral("Family"));
+    prompts_->answers.push_back(Prompts::Answer::No);
+    w.runCommand(kCmdDelete);
+
+    EXPECT_TRUE(messages().empty()) << messages().front().text.toStdString();
+    const QStringList shown = snapshot(*tree);
+    const char* expected[] = {
+        "Alice [1@0] (46701234567)",
+        "Bobby [2@0] (46702345678)",
+        "Gigi [7@0] (46709999990)",
+        "Family",
+        "  Erik [5@1] (46705678901)",
+        "  Frida [6@1] (46706789012)",
+        "Work",
+        "Club",
+        "  Carl [3@3] (46703456789)",
+        "  Gigi [7@3] (46709999990)",
+    };
+    QStringList expectedLines;
+    for (const char* line : expected)
+        expectedLines.append(QString::fromUtf8(line));
+    EXPECT_EQ(shown, expectedLines);
+
+    w.runCommand(kCmdSignInOut);
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    ASSERT_NE(w.session().buddyTree(), nullptr);
+    EXPECT_EQ(snapshot(*w.session().buddyTree()), shown);
+}
+
+} // namespace
+} // namespace textowl::testing
