@@ -1,6 +1,6 @@
 #include "app/command_enabling.h"
 
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 
 namespace textowl {
 

@@ -1,6 +1,6 @@
 #include "app/key_filter.h"
 
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #include "app/main_menu.h"
 
 #include "app/command_enabling.h"
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,7 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/buddy_commands.h"
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 #include "app/engine_web_view.h"
 #include "app/key_event_filter.h"
 #include "app/page_host.h"

@@ -1,6 +1,6 @@
 #include "app/menu_tables.h"
 
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 
 #include <array>
 

@@ -3,6 +3,7 @@
 #include "app/busy_cursor.h"
 #include "app/main_window.h"
 #include "app/session_rules.h"
+#include "base/command_ids.h"
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
 #include "service/service_proxy.h"
@@ -98,7 +99,7 @@ WebView* PageHost::footerView() const {
 
 ImageButton* PageHost::interfaceButton(int commandId) const {
     for (const Button& button : m_buttons) {
-        if (kFirstInterfaceButtonCommand + button.element.elementIndex == commandId)
+        if (kCmdInterfaceButtonFirst + button.element.elementIndex == commandId)
             return button.widget.data();
     }
     return nullptr;
@@ -141,7 +142,7 @@ void PageHost::addButtons(const std::vector<InterfaceElement>& buttons) {
         widget->setToolTip(QString::fromStdString(element.tooltip));
         const IconPair icons = fetchIconPair(m_images, element, kButtonIconSize, userAgent());
         widget->setImages(sideBySide(icons), 2, icons.active.size());
-        const int id = kFirstInterfaceButtonCommand + element.elementIndex;
+        const int id = kCmdInterfaceButtonFirst + element.elementIndex;
         connect(widget, &ImageButton::clicked, this, [this, id] { m_window.postCommand(id); });
         m_buttons.push_back({widget, element});
     }
@@ -231,7 +232,7 @@ void PageHost::openWebPage(const std::string& address) {
 
 void PageHost::openButtonPage(int commandId) {
     for (const Button& button : m_buttons) {
-        if (kFirstInterfaceButtonCommand + button.element.elementIndex != commandId)
+        if (kCmdInterfaceButtonFirst + button.element.elementIndex != commandId)
             continue;
         if (!button.element.url.empty())
             openWebPage(

@@ -2,7 +2,7 @@
 
 #include "app/buddy_tree_wiring.h"
 #include "app/busy_cursor.h"
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 #include "app/main_window.h"
 #include "app/page_host.h"
 #include "app/session_rules.h"

@@ -1,6 +1,6 @@
 #include "app/skin_commands.h"
 
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 #include "app/data_files.h"
 #include "app/main_window.h"
 

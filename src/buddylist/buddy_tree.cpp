@@ -1,5 +1,7 @@
 #include "buddylist/buddy_tree.h"
 
+#include "base/command_ids.h"
+
 #include <QBitmap>
 #include <QContextMenuEvent>
 #include <QDrag>
@@ -424,7 +426,7 @@ void BuddyTree::mouseDoubleClickEvent(QMouseEvent* event) {
     // Posted, not called: the handler may replace the page this tree sits on.
     QTimer::singleShot(0, this, [this] {
         if (m_commandSink)
-            m_commandSink(kSendMessageCommand);
+            m_commandSink(kCmdSendMessage);
     });
 }
 

@@ -16,9 +16,6 @@ enum class LineKind { None, Root, Group, Buddy, Phone };
 const char* lineKindName(LineKind kind);
 void PrintTo(LineKind kind, std::ostream* os);
 
-// Command ids the tree itself posts.
-inline constexpr int kSendMessageCommand = 32782;
-
 // The editing states the menus and shortcuts enable commands by.
 struct EditFlags {
     bool cut = false;

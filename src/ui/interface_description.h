@@ -35,10 +35,6 @@ struct InterfaceDescription {
 std::optional<InterfaceDescription> readInterfaceDescription(const ServiceText& result);
 std::optional<InterfaceDescription> readInterfaceDescription(std::string_view utf8Result);
 
-// The first command id of the interface buttons and the last one that is routed.
-inline constexpr int kFirstInterfaceButtonCommand = 2000;
-inline constexpr int kLastInterfaceButtonCommand = 2010;
-
 // A button's page with the session ticket added as a query parameter. Characters outside the
 // unreserved set are percent-encoded, so a ticket can never end the query or start a fragment.
 std::string pageWithTicket(std::string_view url, std::string_view ticket);

@@ -1,5 +1,6 @@
 #include "ui/tab_strip.h"
 
+#include "base/command_ids.h"
 #include "ui/image_button.h"
 #include "ui/skin.h"
 
@@ -11,8 +12,6 @@ namespace textowl {
 
 namespace {
 
-constexpr int kScrollUpCommand = 407;
-constexpr int kScrollDownCommand = 408;
 constexpr QSize kTabBackgroundSize{34, 57};
 constexpr QSize kScrollButtonSize{17, 17};
 
@@ -41,11 +40,11 @@ TabStrip::TabStrip(const Skin* skin, QWidget* parent) : QWidget(parent), m_skin(
     }
     connect(m_up, &ImageButton::clicked, this, [this] {
         if (m_sink)
-            m_sink(kScrollUpCommand);
+            m_sink(kCmdScrollTabsUp);
     });
     connect(m_down, &ImageButton::clicked, this, [this] {
         if (m_sink)
-            m_sink(kScrollDownCommand);
+            m_sink(kCmdScrollTabsDown);
     });
     loadSkinImages();
 }

@@ -1,5 +1,5 @@
 #include "app/buddy_tree_wiring.h"
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 #include "buddylist/buddy_tree.h"
 #include "ui/main_surface.h"
 #include "window_fixture.h"

@@ -1,4 +1,4 @@
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 #include "ui/main_surface.h"
 #include "ui/tray_icon.h"
 #include "window_fixture.h"

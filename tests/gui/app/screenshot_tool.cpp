@@ -4,7 +4,7 @@
 // resources/ it also shows the slate skin chosen and kept over a restart, and the window without
 // its frame and with it again.
 #include "app/buddy_dialogs.h"
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 #include "app/main_window.h"
 #include "app/page_host.h"
 #include "app/session_controller.h"

@@ -1,4 +1,4 @@
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 #include "ui/frameless_window.h"
 #include "ui/image_button.h"
 #include "ui/main_surface.h"

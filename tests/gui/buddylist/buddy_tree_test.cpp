@@ -1,3 +1,4 @@
+#include "base/command_ids.h"
 #include "buddylist/buddy_tree.h"
 
 #include <QClipboard>
@@ -312,7 +313,7 @@ TEST_F(BuddyTreeTest, DoubleClickPostsSendMessage) {
     QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, centreOf(bob));
     EXPECT_TRUE(commands.empty()) << "posted, not run inside the click";
     QCoreApplication::processEvents();
-    EXPECT_EQ(commands, std::vector<int>{kSendMessageCommand});
+    EXPECT_EQ(commands, std::vector<int>{kCmdSendMessage});
 }
 
 TEST_F(BuddyTreeTest, DoubleClickAfterTheTreeIsGoneRunsNothing) {

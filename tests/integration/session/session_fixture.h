@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 #include "app/session_controller.h"
 #include "service/service_proxy.h"
 #include "support/service_process.h"

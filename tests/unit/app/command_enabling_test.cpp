@@ -1,5 +1,5 @@
 #include "app/command_enabling.h"
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 
 #include <gtest/gtest.h>
 

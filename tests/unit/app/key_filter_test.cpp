@@ -1,4 +1,4 @@
-#include "app/command_ids.h"
+#include "base/command_ids.h"
 #include "app/key_filter.h"
 
 #include <gtest/gtest.h>
