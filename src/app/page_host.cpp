@@ -141,7 +141,11 @@ void PageHost::addButtons(const std::vector<InterfaceElement>& buttons) {
         widget->setCursor(Qt::PointingHandCursor);
         widget->setToolTip(QString::fromStdString(element.tooltip));
         const IconPair icons = fetchIconPair(m_images, element, kButtonIconSize, userAgent());
-        widget->setImages(sideBySide(icons), 2, icons.active.size());
+        // The fallback pictures are tab-sized; a button shows them shrunk rather than cut off.
+        widget->setImages(sideBySide(icons).scaled(kButtonIconSize.width() * 2,
+                                                   kButtonIconSize.height(), Qt::IgnoreAspectRatio,
+                                                   Qt::SmoothTransformation),
+                          2, kButtonIconSize);
         const int id = kCmdInterfaceButtonFirst + element.elementIndex;
         connect(widget, &ImageButton::clicked, this, [this, id] { m_window.postCommand(id); });
         m_buttons.push_back({widget, element});

@@ -34,6 +34,7 @@ public:
     // Tab 0 is the buddy list; the rest are web tabs in the service's order.
     void setTabs(std::vector<Tab> tabs);
     int count() const { return static_cast<int>(m_tabs.size()); }
+    const Tab& tab(int index) const { return m_tabs.at(static_cast<std::size_t>(index)); }
     void setCurrent(int index);
     int current() const { return m_current; }
     int hovered() const { return m_hovered; }
