@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -158,6 +159,17 @@ TEST_F(SendPanelTest, AGroupOpeningLocksTheRecipientUntilTheReturnButton) {
     panel_.openOnBuddy(QStringLiteral("46701234567"));
     EXPECT_FALSE(panel_.isGroupMode());
     EXPECT_EQ(panel_.toBox()->text(), QStringLiteral("46701234567"));
+}
+
+TEST_F(SendPanelTest, AWhiteSkinPaintsThePanelWhite) {
+    QTemporaryDir dir;
+    QImage white(150, 125, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    const QString path = dir.filePath(QStringLiteral("white.bmp"));
+    ASSERT_TRUE(white.save(path));
+    skin_.load(path);
+    panel_.setSkin(&skin_);
+    EXPECT_EQ(panel_.grab().toImage().pixelColor(250, 330), QColor(Qt::white));
 }
 
 } // namespace
