@@ -59,13 +59,6 @@ LoadOutcome judgeLoad(Status buddyList, Status balance) {
     return failed(buddyList) || failed(balance) ? LoadOutcome::Abandon : LoadOutcome::SignedIn;
 }
 
-bool interfaceHasFooter(std::string_view description) {
-    pugi::xml_document document;
-    if (!document.load_buffer(description.data(), description.size()))
-        return false;
-    return static_cast<bool>(document.document_element().child("interface").child("footer"));
-}
-
 PageArea pageArea(int w, int h, bool hasFooter) {
     // The footer leaves room between the page and itself for the header links.
     return {36, 74, w - 41, hasFooter ? h - 169 : h - 120};

@@ -32,10 +32,6 @@ enum class LoadOutcome {
 // The buddy list and the balance are both needed; the interface description is optional.
 LoadOutcome judgeLoad(Status buddyList, Status balance);
 
-// Whether an accepted interface description names a footer page, which takes the bottom of the
-// window below the page area.
-bool interfaceHasFooter(std::string_view description);
-
 // Where the current page sits for a client area of w by h.
 struct PageArea {
     int x, y, width, height;

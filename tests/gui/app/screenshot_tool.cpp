@@ -4,11 +4,13 @@
 // resources/ it also shows the slate skin chosen and kept over a restart, and the window without
 // its frame and with it again.
 #include "app/buddy_dialogs.h"
-#include "base/command_ids.h"
+#include "app/engine_web_view.h"
 #include "app/main_window.h"
 #include "app/page_host.h"
+#include "app/qt_prompts.h"
 #include "app/session_controller.h"
 #include "app/sign_in_dialog.h"
+#include "base/command_ids.h"
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
 #include "support/qt/scripted_prompts.h"
@@ -167,6 +169,30 @@ void selectFirstBuddy(MainWindow& window) {
         tree->selectLine(tree->rootLine()->child(0));
 }
 
+// The sign-up page in the real page dialog, as Register shows it before sign-in.
+void savePageDialog(const QString& out, const QString& suffix) {
+    const char* base = std::getenv("TEXTOWL_SERVICE_URL");
+    if (base == nullptr)
+        return;
+    textowl::QtPrompts prompts;
+    textowl::EngineWebViewFactory engine;
+    prompts.setPageViewFactory([&engine](QWidget* parent, const QUrl& address) {
+        textowl::WebView* view = engine.create(parent);
+        view->navigate(address);
+        return view;
+    });
+    QString address = QString::fromLocal8Bit(base);
+    address = address.left(address.lastIndexOf(QLatin1Char('/'))) + QStringLiteral("/signup");
+    QTimer::singleShot(2500, [out, suffix] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            dialog->grab().save(out + QStringLiteral("/page_dialog") + suffix +
+                                QStringLiteral(".png"));
+            dialog->close();
+        }
+    });
+    prompts.showPage(nullptr, QStringLiteral("Register Textowl"), QUrl(address));
+}
+
 // The panel opened on the selected buddy with a message written, then its log after one send.
 void saveSendPanel(MainWindow& window, const QString& out, const QString& suffix) {
     window.runCommand(textowl::kCmdSendMessage);
@@ -208,6 +234,7 @@ int main(int argc, char** argv) {
         saveSignInDialog(out, suffix);
         saveSkinAndFrameShots(out, suffix);
         saveBuddyDialogs(out, suffix);
+        savePageDialog(out, suffix);
         if (live)
             signIn(window, answers);
         else
@@ -219,6 +246,10 @@ int main(int argc, char** argv) {
         }
         QTimer::singleShot(4000, &window, [&] {
             save(window, out, QStringLiteral("signed_in"), suffix);
+            window.runCommand(textowl::kCmdTerms);
+            settle(2000);
+            save(window, out, QStringLiteral("terms_in_first_tab"), suffix);
+            window.pages().showBuddyList();
             selectFirstBuddy(window);
             QTimer::singleShot(200, &window, [&] {
                 save(window, out, QStringLiteral("signed_in_buddy"), suffix);

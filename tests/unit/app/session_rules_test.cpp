@@ -104,15 +104,6 @@ TEST(SessionLoad, SignedInOnlyWhenBothTheListAndTheBalanceArrived) {
     EXPECT_EQ(judgeLoad(E_OUTOFMEMORY, E_FAIL), LoadOutcome::Abandon);
 }
 
-TEST(SessionLoad, FooterComesOnlyFromTheInterfaceElement) {
-    EXPECT_TRUE(interfaceHasFooter(
-        R"(<result err="0"><interface><tabs/><footer url="http://h/f"/></interface></result>)"));
-    EXPECT_FALSE(interfaceHasFooter(R"(<result err="0"><interface><tabs/></interface></result>)"));
-    EXPECT_FALSE(interfaceHasFooter(R"(<result err="0"><footer url="x"/></result>)"));
-    EXPECT_FALSE(interfaceHasFooter("not xml <"));
-    EXPECT_FALSE(interfaceHasFooter(""));
-}
-
 TEST(SessionLoad, PageAreaLeavesRoomForTheFooterAndTheLinksAboveIt) {
     EXPECT_EQ(pageArea(292, 456, false), (PageArea{36, 74, 251, 336}));
     EXPECT_EQ(pageArea(292, 456, true), (PageArea{36, 74, 251, 287}));

@@ -53,6 +53,21 @@ TEST(InterfaceDescription, ReadsTabsButtonsAndFooterSkippingIncompleteElements) 
     EXPECT_FALSE(readInterfaceDescription("not xml").has_value());
 }
 
+TEST(InterfaceDescription, FooterComesOnlyFromTheInterfaceElement) {
+    const auto footer = [](std::string_view text) {
+        const auto description = readInterfaceDescription(text);
+        return description ? description->footerUrl : std::string("refused");
+    };
+    EXPECT_EQ(
+        footer(
+            R"(<result err="0"><interface><tabs/><footer url="http://h/f"/></interface></result>)"),
+        "http://h/f");
+    EXPECT_EQ(footer(R"(<result err="0"><interface><tabs/></interface></result>)"), "");
+    EXPECT_EQ(footer(R"(<result err="0"><footer url="x"/></result>)"), "");
+    EXPECT_EQ(footer("not xml <"), "refused");
+    EXPECT_EQ(footer(""), "refused");
+}
+
 TEST(InterfaceDescription, TicketIsAddedAsAQueryParameterAndEncoded) {
     EXPECT_EQ(pageWithTicket("http://h/p", "ab12"), "http://h/p?ticket=ab12");
     EXPECT_EQ(pageWithTicket("http://h/p?x=1", "ab12"), "http://h/p?x=1&ticket=ab12");
