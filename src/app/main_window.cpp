@@ -276,7 +276,8 @@ std::unique_ptr<QMenu> MainWindow::contextMenuFor(LineKind selected) {
 }
 
 void MainWindow::showContextMenu(LineKind selected, QPoint globalPos) {
-    if (!m_state.signedIn)
+    // The pop-ups act on the buddy list, so they belong to its tab (also while sending from it).
+    if (!m_state.signedIn || m_pages->currentTab() != 0)
         return;
     QMenu* menu = contextMenuFor(selected).release();
     menu->setAttribute(Qt::WA_DeleteOnClose);

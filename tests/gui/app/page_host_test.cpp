@@ -9,6 +9,7 @@
 #include "ui/tab_strip.h"
 #include "window_fixture.h"
 
+#include <QApplication>
 #include <QTest>
 
 namespace textowl::testing {
@@ -82,6 +83,11 @@ TEST_F(PageHostTest, ButtonsTabsAndFooterStandWhereTheyBelongAndOpenTheirPages) 
 
     clickTab(2);
     EXPECT_EQ(pages().currentTab(), 2);
+    WindowState signedIn = window_->commandState();
+    signedIn.signedIn = true;
+    window_->setCommandState(signedIn);
+    window_->showContextMenu(LineKind::Root, window_->mapToGlobal(QPoint(150, 200)));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "no buddy pop-up on a web tab";
     EXPECT_TRUE(webTab(2)->isVisible());
     EXPECT_FALSE(webTab(1)->isVisible());
     clickTab(0);
