@@ -67,6 +67,19 @@ std::optional<std::string> languageFromCommandLine(std::string_view commandLine)
     return std::string(trimmed(std::string_view(lowered).substr(at + 2)));
 }
 
+std::optional<std::string> languageForOption(std::string_view optionName,
+                                             const std::vector<std::string>& displayNames) {
+    for (const std::string& name : displayNames) {
+        if (name == optionName)
+            return name;
+    }
+    for (const std::string& name : displayNames) {
+        if (lowered(name) == optionName)
+            return name;
+    }
+    return std::nullopt;
+}
+
 std::string joinArguments(int argc, const char* const* argv) {
     std::string line;
     for (int i = 1; i < argc; ++i) {

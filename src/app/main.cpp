@@ -10,7 +10,8 @@
 int main(int argc, char* argv[]) {
     using namespace textowl;
     // The language option is read before anything looks at texts.
-    if (auto language = languageFromCommandLine(joinArguments(argc, argv)))
+    const std::optional<std::string> language = languageFromCommandLine(joinArguments(argc, argv));
+    if (language)
         StringCatalogue::setCurrentLanguageName(*language);
 
     // The web pages' engine shares its drawing contexts with the window's; it must be told first.
@@ -21,6 +22,12 @@ int main(int argc, char* argv[]) {
     // Started from a desktop menu the current directory is rarely the one with the texts.
     StringCatalogue::setDocumentPath(
         QFile::encodeName(dataFilePath(QStringLiteral("strings.xml"))).toStdString());
+    if (language) {
+        // Before the shared catalogue exists, so that its application name follows the option.
+        const StringCatalogue languages(StringCatalogue::documentPath(), "");
+        if (auto name = languageForOption(*language, languages.languages()))
+            StringCatalogue::setCurrentLanguageName(*name);
+    }
     // The window hides instead of closing; only the Exit command ends the loop.
     QApplication::setQuitOnLastWindowClosed(false);
 

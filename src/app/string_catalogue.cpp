@@ -186,6 +186,12 @@ long StringCatalogue::useCount() {
     return state.catalogue.use_count();
 }
 
+std::string StringCatalogue::documentPath() {
+    SharedState& state = shared();
+    std::lock_guard lock(state.mutex);
+    return state.documentPath;
+}
+
 void StringCatalogue::setCurrentLanguageName(std::string name) {
     SharedState& state = shared();
     std::shared_ptr<StringCatalogue> existing;

@@ -23,6 +23,7 @@ public:
     static std::shared_ptr<StringCatalogue> obtain();
     // The file the shared catalogue is created from; takes effect when it is next created.
     static void setDocumentPath(std::string path);
+    static std::string documentPath();
     // Holders of the shared catalogue (0 when it does not exist).
     static long useCount();
 

@@ -32,6 +32,14 @@ INSTANTIATE_TEST_SUITE_P(
                         "\u0161\u0153\u017e\u00ff \u00d7\u00df"},
         CommandLineCase{"-l \u0416 \xC3", "\u0416 \xC3"}));
 
+TEST(CommandLineLanguage, TheLoweredOptionFindsTheCapitalisedLanguage) {
+    const std::vector<std::string> names{"English", "Svenska", "svenska", "\u00d6sterreichisch"};
+    EXPECT_EQ(languageForOption("svenska", names), "svenska") << "an exact spelling wins";
+    EXPECT_EQ(languageForOption("english", names), "English");
+    EXPECT_EQ(languageForOption("\u00f6sterreichisch", names), "\u00d6sterreichisch");
+    EXPECT_EQ(languageForOption("deutsch", names), std::nullopt);
+}
+
 TEST(CommandLineArguments, JoinSkipsProgramNameAndSeparatesWithSpaces) {
     const char* argv[] = {"textowl", "-l", "Svenska"};
     EXPECT_EQ(joinArguments(3, argv), "-l Svenska");
