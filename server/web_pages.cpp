@@ -67,10 +67,17 @@ constexpr std::array kStaticPages{
                "<tr><td>up to 160 characters</td><td>1</td></tr>"
                "<tr><td>each further 153 characters</td><td>1</td></tr>"
                "<tr><td>UTF-16: up to 70, then per 67 characters</td><td>1</td></tr></table>"},
-    StaticPage{"footer", "Pagewright",
-               "<p><small>Pagewright messaging &middot; <a href=\"/pagewright/terms\" "
-               "target=\"_blank\">terms</a></small></p>"},
 };
+
+// The footer is shown in a strip about 236 by 62 pixels: no heading, no margins to speak of.
+WebResponse footerPage() {
+    return WebResponse{
+        200, "text/html; charset=utf-8",
+        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Pagewright</title>"
+        "<style>body{font-family:sans-serif;font-size:11px;margin:4px;overflow:hidden;"
+        "text-align:center}</style></head><body><b>Pagewright</b> messaging<br>"
+        "<a href=\"/pagewright/terms\">Terms of use</a></body></html>\n"};
+}
 
 // The page below /pagewright/; "terms.php" names the same page as "terms", as the
 // client's string file spells the addresses that way.
@@ -118,6 +125,9 @@ std::optional<WebResponse> WebPages::get(const std::string& path, const FormFiel
     }
     if (slug == "forgotpwd") {
         return page("Forgotten password", std::string(kForgotForm));
+    }
+    if (slug == "footer") {
+        return footerPage();
     }
     for (const StaticPage& p : kStaticPages) {
         if (slug == p.path) {
