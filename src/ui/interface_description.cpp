@@ -3,6 +3,7 @@
 #include "service/result_document.h"
 #include "service/utf.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace textowl {
@@ -32,6 +33,31 @@ std::vector<InterfaceElement> readElements(const pugi::xml_node& container, cons
     return elements;
 }
 
+// Bytes that would end the request line or a header line, or split the request target.
+bool breaksRequestLine(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= 0x20 || byte == 0x7F;
+}
+
+void appendPercentEncoded(std::string& out, char c) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const auto byte = static_cast<unsigned char>(c);
+    out.push_back('%');
+    out.push_back(kHex[byte >> 4]);
+    out.push_back(kHex[byte & 0x0F]);
+}
+
+// The service's names go into the icon request's line as they are, except for what would break
+// that line: a space in a file name is sent as %20 rather than ending the target.
+void appendPathText(std::string& path, std::string_view text) {
+    for (const char c : text) {
+        if (breaksRequestLine(c) || static_cast<unsigned char>(c) >= 0x80)
+            appendPercentEncoded(path, c);
+        else
+            path.push_back(c);
+    }
+}
+
 bool isUnreserved(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '.' || c == '_' || c == '~';
@@ -57,18 +83,13 @@ std::optional<InterfaceDescription> readInterfaceDescription(std::string_view ut
 }
 
 std::string pageWithTicket(std::string_view url, std::string_view ticket) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string page(url);
     page.append(url.find('?') == std::string_view::npos ? "?ticket=" : "&ticket=");
     for (const char c : ticket) {
-        if (isUnreserved(c)) {
+        if (isUnreserved(c))
             page.push_back(c);
-        } else {
-            const auto byte = static_cast<unsigned char>(c);
-            page.push_back('%');
-            page.push_back(kHex[byte >> 4]);
-            page.push_back(kHex[byte & 0x0F]);
-        }
+        else
+            appendPercentEncoded(page, c);
     }
     return page;
 }
@@ -90,16 +111,20 @@ std::optional<ImageRequest> imageRequest(const InterfaceElement& element) {
             return std::nullopt;
         request.port = port;
     }
-    if (request.host.empty())
+    // The host goes into the Host line; one that could end it is no host name.
+    if (request.host.empty() ||
+        std::any_of(request.host.begin(), request.host.end(), breaksRequestLine))
         return std::nullopt;
     // The location is a folder below the host's root, written with or without its leading slash.
     std::string_view location = element.location;
     while (!location.empty() && location.front() == '/')
         location.remove_prefix(1);
     request.path = "/";
-    if (!location.empty())
-        request.path.append(location).append("/");
-    request.path.append(element.file);
+    if (!location.empty()) {
+        appendPathText(request.path, location);
+        request.path.push_back('/');
+    }
+    appendPathText(request.path, element.file);
     return request;
 }
 

@@ -19,6 +19,7 @@ TEXTOWL_HARNESS(result_check)
 TEXTOWL_HARNESS(redirect_location)
 TEXTOWL_HARNESS(buddy_list)
 TEXTOWL_HARNESS(string_catalogue)
+TEXTOWL_HARNESS(interface_description)
 #undef TEXTOWL_HARNESS
 
 namespace {
@@ -44,6 +45,7 @@ const HarnessCase kHarnesses[] = {
     {"redirect_location", textowlReplay_redirect_location},
     {"buddy_list", textowlReplay_buddy_list},
     {"string_catalogue", textowlReplay_string_catalogue},
+    {"interface_description", textowlReplay_interface_description},
 };
 
 std::vector<fs::path> inputsIn(const fs::path& dir) {

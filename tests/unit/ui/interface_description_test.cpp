@@ -84,7 +84,12 @@ TEST(InterfaceDescription, IconsComeFromTheNamedHostAndPort) {
     EXPECT_EQ(imageRequest(e), (ImageRequest{"127.0.0.1", 8123, "/pagewright/images/tab.bmp"}));
     e.location = "";
     EXPECT_EQ(imageRequest(e), (ImageRequest{"127.0.0.1", 8123, "/tab.bmp"}));
-    for (const char* bad : {"", "host:", "host:http", "host:70000", ":80"}) {
+    // Nothing the service names may break the request line or add a header line to it.
+    e.location = "my icons";
+    e.file = "t\r\nX: 1.bmp";
+    EXPECT_EQ(imageRequest(e)->path, "/my%20icons/t%0D%0AX:%201.bmp");
+    for (const char* bad :
+         {"", "host:", "host:http", "host:70000", ":80", "h\r\nX: 1:80", "h\x7f"}) {
         e.imageUri = bad;
         EXPECT_FALSE(imageRequest(e).has_value()) << bad;
     }

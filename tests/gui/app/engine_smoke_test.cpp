@@ -1,0 +1,66 @@
+// The one test that runs the real browser engine: a page of the service, served on loopback,
+// loads into the view the application makes. It needs an X server (ctest runs it under xvfb-run).
+#include "app/engine_web_view.h"
+#include "support/service_process.h"
+#include "support/temp_dir.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QWebEngineView>
+#include <gtest/gtest.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
+namespace textowl {
+namespace {
+
+bool haveDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY");
+}
+
+TEST(EngineWebView, LoadsAPageServedByTheService) {
+    if (!haveDisplay())
+        GTEST_SKIP()
+            << "no X server: the browser engine needs one (ctest runs this under xvfb-run)";
+    test::TempDir dir;
+    const auto service =
+        test::ServiceProcess::serve(PAGEWRIGHT_SERVICE_EXE, dir.file("service.db").string());
+    ASSERT_TRUE(service->ready()) << service->stderrAll();
+    const QUrl terms =
+        QUrl(QString::fromStdString(service->endpoint())).resolved(QUrl(QStringLiteral("terms")));
+
+    EngineWebView view;
+    view.resize(640, 480);
+    view.show();
+    bool loaded = false;
+    QObject::connect(view.engine(), &QWebEngineView::loadFinished, &view,
+                     [&](bool ok) { loaded = loaded || (ok && view.engine()->url() == terms); });
+    ASSERT_TRUE(view.navigate(terms));
+
+    // The title arrives with the document, at the latest just after the load ends.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return loaded && view.engine()->title() == QStringLiteral("Terms of use"); }, 60000))
+        << "loaded: " << loaded << ", title: " << view.engine()->title().toStdString();
+    EXPECT_EQ(view.address(), terms);
+}
+
+} // namespace
+} // namespace textowl
+
+int main(int argc, char** argv) {
+    // The engine shares its GL contexts with the widgets; that is settled before the application.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (!textowl::haveDisplay())
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // only to reach the skip
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+#if defined(__SANITIZE_ADDRESS__)
+    // The GL driver goes with the display connection, and what it keeps could not be told apart
+    // from a leak of ours once it is unloaded; so leaks are looked for while it is still there.
+    __lsan_do_leak_check();
+#endif
+    return result;
+}
