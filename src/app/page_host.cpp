@@ -123,24 +123,20 @@ void PageHost::buildInterface(const InterfaceDescription& description) {
     if (m_strip == nullptr)
         return;
     BusyCursor busy;
-    addButtons(description.buttons);
-    addWebTabs(description.tabs);
+    IconFetcher icons(m_window.catalogue().applicationName());
+    addButtons(description.buttons, icons);
+    addWebTabs(description.tabs, icons);
     addFooter(description.footerUrl);
-    m_images.close();
     layout();
 }
 
-std::string PageHost::userAgent() const {
-    return m_window.catalogue().applicationName();
-}
-
-void PageHost::addButtons(const std::vector<InterfaceElement>& buttons) {
+void PageHost::addButtons(const std::vector<InterfaceElement>& buttons, IconFetcher& fetcher) {
     for (const InterfaceElement& element : buttons) {
         auto* widget = new ImageButton(m_window.surface());
         widget->hide();
         widget->setCursor(Qt::PointingHandCursor);
         widget->setToolTip(QString::fromStdString(element.tooltip));
-        const IconPair icons = fetchIconPair(m_images, element, kButtonIconSize, userAgent());
+        const IconPair icons = fetcher.fetch(element, kButtonIconSize);
         // The fallback pictures are tab-sized; a button shows them shrunk rather than cut off.
         widget->setImages(sideBySide(icons).scaled(kButtonIconSize.width() * 2,
                                                    kButtonIconSize.height(), Qt::IgnoreAspectRatio,
@@ -152,7 +148,7 @@ void PageHost::addButtons(const std::vector<InterfaceElement>& buttons) {
     }
 }
 
-void PageHost::addWebTabs(const std::vector<InterfaceElement>& tabs) {
+void PageHost::addWebTabs(const std::vector<InterfaceElement>& tabs, IconFetcher& fetcher) {
     std::vector<TabStrip::Tab> strip{{buddyListTabIcons(), {}}};
     for (const InterfaceElement& element : tabs) {
         WebView* view = m_webViews.create(m_window.surface());
@@ -163,8 +159,8 @@ void PageHost::addWebTabs(const std::vector<InterfaceElement>& tabs) {
             continue;
         }
         m_webTabs.push_back({view, element.url});
-        strip.push_back({fetchIconPair(m_images, element, kTabIconSize, userAgent()),
-                         QString::fromStdString(element.tooltip)});
+        strip.push_back(
+            {fetcher.fetch(element, kTabIconSize), QString::fromStdString(element.tooltip)});
     }
     m_strip->setTabs(std::move(strip));
     applyTexts();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "service/http_client.h"
 #include "ui/interface_description.h"
 
 #include <QObject>
@@ -11,6 +10,7 @@
 namespace textowl {
 
 class BuddyTree;
+class IconFetcher;
 class ImageButton;
 class MainWindow;
 class SendPanel;
@@ -75,16 +75,14 @@ private:
 
     void setSending(bool sending);
     void onTabClicked(int index);
-    void addButtons(const std::vector<InterfaceElement>& buttons);
-    void addWebTabs(const std::vector<InterfaceElement>& tabs);
+    void addButtons(const std::vector<InterfaceElement>& buttons, IconFetcher& fetcher);
+    void addWebTabs(const std::vector<InterfaceElement>& tabs, IconFetcher& fetcher);
     void addFooter(const std::string& url);
     void placeButtons(int clientWidth);
     QWidget* currentPage() const;
-    std::string userAgent() const;
 
     MainWindow& m_window;
     WebViewFactory& m_webViews;
-    HttpClient m_images;
     QPointer<BuddyTree> m_tree;
     QPointer<SendPanel> m_panel;
     QPointer<TabStrip> m_strip;

@@ -50,10 +50,17 @@ IconPair fallbackIconPair() {
     return splitPair(fallback, kTabIconSize);
 }
 
-IconPair fetchIconPair(HttpClient& http, const InterfaceElement& element, QSize size,
-                       const std::string& userAgent) {
+IconFetcher::IconFetcher(std::string userAgent)
+    : m_http(std::make_unique<HttpClient>()), m_userAgent(std::move(userAgent)) {}
+
+IconFetcher::~IconFetcher() = default;
+
+IconPair IconFetcher::fetch(const InterfaceElement& element, QSize size) {
     const std::optional<ImageRequest> request = imageRequest(element);
     if (!request)
+        return fallbackIconPair();
+    const std::pair<std::string, int> host{request->host, request->port};
+    if (m_unanswered.contains(host))
         return fallbackIconPair();
     Url url;
     url.scheme = "http";
@@ -61,14 +68,18 @@ IconPair fetchIconPair(HttpClient& http, const InterfaceElement& element, QSize 
     url.port = static_cast<std::uint16_t>(request->port);
     url.path = request->path;
     NavigationSettings settings;
-    settings.userAgent = userAgent;
+    settings.userAgent = m_userAgent;
     settings.readBlockSize = 8096;
+    settings.timeoutMs = m_timeoutMs;
     // Whatever the status, a body that is a picture is used; anything else falls back.
     settings.processResult = false;
     settings.autoRedirect = false;
-    if (!http.sendRequest(url, settings))
+    if (!m_http->sendRequest(url, settings)) {
+        if (m_http->statusCode() < 0)
+            m_unanswered.insert(host);
         return fallbackIconPair();
-    return decodeIconPair(http.body(), size).value_or(fallbackIconPair());
+    }
+    return decodeIconPair(m_http->body(), size).value_or(fallbackIconPair());
 }
 
 } // namespace textowl

@@ -4,8 +4,11 @@
 
 #include <QPixmap>
 #include <QSize>
+#include <memory>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace textowl {
 
@@ -21,10 +24,25 @@ struct IconPair {
 inline constexpr QSize kTabIconSize{30, 38};
 inline constexpr QSize kButtonIconSize{16, 16};
 
-// Fetches the element's icon from its image host, the application name as the User-Agent, and
-// decodes it in memory; anything that goes wrong gives the built-in fallback.
-IconPair fetchIconPair(HttpClient& http, const InterfaceElement& element, QSize size,
-                       const std::string& userAgent);
+// Fetches icons from the image hosts the description names, the application name as the
+// User-Agent, and decodes them in memory; anything that goes wrong gives the built-in fallback.
+// Every fetch blocks the window, so a host that did not answer once is not asked again by the
+// same fetcher: one unreachable host costs one time-out, not one per tab and button.
+class IconFetcher {
+public:
+    explicit IconFetcher(std::string userAgent);
+    ~IconFetcher();
+
+    IconPair fetch(const InterfaceElement& element, QSize size);
+    // Shortens the time-out in tests; 0 keeps the transport's 10 s.
+    void setTimeoutForTesting(int ms) { m_timeoutMs = ms; }
+
+private:
+    std::unique_ptr<HttpClient> m_http;
+    std::string m_userAgent;
+    std::set<std::pair<std::string, int>> m_unanswered;
+    int m_timeoutMs = 0;
+};
 
 // A picture holding both images side by side, scaled to twice the width; nothing when the bytes
 // are not a picture or declare dimensions no icon would have.

@@ -1,5 +1,7 @@
+#include "support/scripted_server.h"
 #include "ui/interface_icons.h"
 
+#include <QColor>
 #include <QImage>
 #include <QRgb>
 #include <cstdint>
@@ -76,6 +78,31 @@ TEST(DecodeIconPair, RefusesPicturesThatDeclareHugeDimensions) {
     // and so are headers alone that claim sizes no memory holds.
     EXPECT_FALSE(decodeIconPair(bmpFile(2, 100000, {}), kTabIconSize).has_value());
     EXPECT_FALSE(decodeIconPair(bmpFile(0x7FFFFFFF, 0x7FFFFFFF, {}), kTabIconSize).has_value());
+}
+
+// Icons come from the host with the program's name as User-Agent; a host that leaves a request
+// unanswered is not asked again, so it costs one time-out however many icons it should serve.
+TEST(IconFetcher, AsksTheImageHostOnceWhenItDoesNotAnswer) {
+    const std::string icon = bmpFile(4, 2, std::vector<QRgb>(8, qRgb(0, 128, 0)));
+    test::ScriptedServer good(
+        {}, test::ConnectionScript::serveForever(test::httpReply("200 OK", icon)));
+    test::ScriptedServer silent({}, test::ConnectionScript().readRequest().staySilent());
+    IconFetcher fetcher("Textowl");
+    fetcher.setTimeoutForTesting(200);
+    const auto element = [](const test::ScriptedServer& server) {
+        return InterfaceElement{
+            "", "127.0.0.1:" + std::to_string(server.port()), "icons", "a.bmp", "", 0};
+    };
+
+    const IconPair fetched = fetcher.fetch(element(good), kTabIconSize);
+    EXPECT_EQ(fetched.active.toImage().pixelColor(5, 5), QColor(0, 128, 0));
+    const std::string request = good.received(0);
+    EXPECT_EQ(request.rfind("GET /icons/a.bmp HTTP/1.1\r\n", 0), 0u) << request;
+    EXPECT_NE(request.find("\r\nUser-Agent: Textowl\r\n"), std::string::npos) << request;
+
+    for (int i = 0; i < 3; ++i)
+        fetcher.fetch(element(silent), kTabIconSize);
+    EXPECT_EQ(silent.acceptedCount(), 1u);
 }
 
 } // namespace
