@@ -24,6 +24,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Varnel"));
     QApplication::setApplicationName(QStringLiteral("Textowl"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("textowl"));
     // Started from a desktop menu the current directory is rarely the one with the texts.
     StringCatalogue::setDocumentPath(
         QFile::encodeName(dataFilePath(QStringLiteral("strings.xml"))).toStdString());
