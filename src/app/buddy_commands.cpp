@@ -13,7 +13,6 @@
 #include "service/utf.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QPointer>
 
 namespace textowl {
@@ -30,10 +29,6 @@ std::string utf8(const QString& text) {
 
 ServiceText wire(std::string_view text) {
     return utf8ToUtf16(std::string(text));
-}
-
-int currentUtcYear() {
-    return QDateTime::currentDateTimeUtc().date().year();
 }
 
 // One command or one drop, run against the session's tree as it is when the gesture arrives.
@@ -78,7 +73,8 @@ private:
     MainWindow& m_window;
     QPointer<BuddyTree> m_tree;
     BuddyList& m_list;
-    int m_year = currentUtcYear();
+    // The birthday years run from this year down; the window's clock, so tests can pin it.
+    int m_year = m_window.clock().utcNow().year;
 };
 
 bool BuddyEditor::call(const Operation& operation, std::string_view element, std::string* value) {
