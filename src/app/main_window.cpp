@@ -1,13 +1,13 @@
 #include "app/main_window.h"
 
 #include "app/buddy_commands.h"
-#include "base/command_ids.h"
 #include "app/engine_web_view.h"
 #include "app/key_event_filter.h"
 #include "app/page_host.h"
 #include "app/qt_prompts.h"
 #include "app/session_controller.h"
 #include "app/skin_commands.h"
+#include "base/command_ids.h"
 #include "service/service_proxy.h"
 #include "ui/frameless_window.h"
 #include "ui/main_surface.h"
@@ -40,13 +40,6 @@ const QString kPageDialogCaption = QStringLiteral("Register Textowl");
 QRect toQRect(const PixelRect& r) {
     return QRect(r.x, r.y, r.width, r.height);
 }
-
-// Commands whose features are not part of this window yet; each does nothing until its
-// subsystem installs a handler.
-constexpr int kPendingCommands[] = {
-    kCmdAddContact, kCmdEditContact, kCmdAddGroup, kCmdEditGroup, kCmdDeleteGroup,
-    kCmdCut,        kCmdCopy,        kCmdPaste,    kCmdDelete,
-};
 
 // Every drawn size, so that the title bar, the task switcher and the tray each get a sharp picture
 // instead of the 32-pixel one scaled.
@@ -189,8 +182,6 @@ void MainWindow::centreInWorkArea() {
 }
 
 void MainWindow::installHandlers() {
-    for (int id : kPendingCommands)
-        m_handlers[id] = [] {};
     const auto minimise = [this] { handleTrayEvent(TrayEvent::Minimise); };
     m_handlers[kCmdCancel] = minimise;
     m_handlers[kCmdMinimise] = minimise;

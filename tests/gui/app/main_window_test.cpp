@@ -338,7 +338,7 @@ TEST_F(WindowTest, ClickBesideTheForgottenPasswordSpotDoesNothing) {
     EXPECT_TRUE(prompts_->asked.empty());
 }
 
-TEST_F(WindowTest, PendingFeaturesAndUnknownIdsAreHarmless) {
+TEST_F(WindowTest, CommandsWhileSignedOutAndUnknownIdsAreHarmless) {
     MainWindow& w = open();
     for (int id : std::initializer_list<int>{kCmdAddContact, kCmdFaqs, kCmdAbout, 2000, 2010, 2011,
                                              0, -1, 34001})
