@@ -98,9 +98,21 @@ std::optional<ImageRequest> imageRequest(const InterfaceElement& element) {
     if (element.imageUri.empty())
         return std::nullopt;
     ImageRequest request;
-    const std::string_view uri = element.imageUri;
-    const std::size_t colon = uri.rfind(':');
-    request.host = std::string(uri.substr(0, colon));
+    std::string_view uri = element.imageUri;
+    std::size_t colon = uri.rfind(':');
+    if (uri.front() == '[') {
+        // An IPv6 address is bracketed so that its colons are not taken for the port's.
+        const std::size_t close = uri.find(']');
+        if (close == std::string_view::npos)
+            return std::nullopt;
+        request.host = std::string(uri.substr(1, close - 1));
+        uri.remove_prefix(close + 1);
+        if (!uri.empty() && uri.front() != ':')
+            return std::nullopt;
+        colon = uri.empty() ? std::string_view::npos : 0;
+    } else {
+        request.host = std::string(uri.substr(0, colon));
+    }
     if (colon != std::string_view::npos) {
         const std::string_view digits = uri.substr(colon + 1);
         int port = 0;

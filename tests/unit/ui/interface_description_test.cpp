@@ -84,6 +84,10 @@ TEST(InterfaceDescription, IconsComeFromTheNamedHostAndPort) {
     EXPECT_EQ(imageRequest(e), (ImageRequest{"127.0.0.1", 8123, "/pagewright/images/tab.bmp"}));
     e.location = "";
     EXPECT_EQ(imageRequest(e), (ImageRequest{"127.0.0.1", 8123, "/tab.bmp"}));
+    e.imageUri = "[::1]:8123";
+    EXPECT_EQ(imageRequest(e), (ImageRequest{"::1", 8123, "/tab.bmp"}));
+    e.imageUri = "[::1]";
+    EXPECT_EQ(imageRequest(e), (ImageRequest{"::1", 80, "/tab.bmp"}));
     // Nothing the service names may break the request line or add a header line to it.
     e.location = "my icons";
     e.file = "t\r\nX: 1.bmp";
