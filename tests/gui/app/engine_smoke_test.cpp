@@ -41,7 +41,7 @@ TEST(EngineWebView, LoadsAPageServedByTheService) {
 
     // The title arrives with the document, at the latest just after the load ends.
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return loaded && view.engine()->title() == QStringLiteral("Terms of use"); }, 60000))
+        [&] { return loaded && view.engine()->title() == QStringLiteral("Terms of use"); }, 30000))
         << "loaded: " << loaded << ", title: " << view.engine()->title().toStdString();
     EXPECT_EQ(view.address(), terms);
 }
