@@ -45,6 +45,17 @@ protected:
         return tree_->findGroupLineByName(QStringLiteral("Friends"));
     }
 
+    // A shown window, signed in, with the tree attached: pop-ups open only then.
+    MainWindow& openSignedIn() {
+        MainWindow& w = open();
+        attachBuddyTree(w, *tree_);
+        WindowState s;
+        s.signedIn = true;
+        w.setCommandState(s);
+        w.show();
+        return w;
+    }
+
     std::unique_ptr<BuddyTree> tree_;
 };
 
@@ -63,12 +74,7 @@ TEST_F(BuddyTreeWiring, SelectionSetsTheClipboardFlagsOfTheWindow) {
 }
 
 TEST_F(BuddyTreeWiring, ContextRequestOpensThePopupOfTheSelectedLine) {
-    MainWindow& w = open();
-    attachBuddyTree(w, *tree_);
-    WindowState s;
-    s.signedIn = true;
-    w.setCommandState(s);
-    w.show();
+    MainWindow& w = openSignedIn();
     emit tree_->contextMenuRequested(LineKind::Group, w.mapToGlobal(QPoint(40, 120)));
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
@@ -77,17 +83,8 @@ TEST_F(BuddyTreeWiring, ContextRequestOpensThePopupOfTheSelectedLine) {
 }
 
 TEST_F(BuddyTreeWiring, RightClickAnywhereOnTheWindowOpensThePopupOfTheSelectedLine) {
-    MainWindow& w = open();
-    attachBuddyTree(w, *tree_);
-    WindowState s;
-    s.signedIn = true;
-    w.setCommandState(s);
-    w.show();
-    QTreeWidgetItem* root = tree_->rootLine();
-    for (int i = 0; i < root->childCount(); ++i) {
-        if (root->child(i)->text(0) == QStringLiteral("Friends"))
-            tree_->selectLine(root->child(i));
-    }
+    MainWindow& w = openSignedIn();
+    tree_->selectLine(groupLine());
     ASSERT_EQ(tree_->selectedLineKind(), LineKind::Group);
     const QPoint inHeader(150, 30);
     QContextMenuEvent click(QContextMenuEvent::Mouse, inHeader, w.surface()->mapToGlobal(inHeader));
