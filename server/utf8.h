@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/utf8.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,8 +11,6 @@ namespace textowl::server {
 // Decodes UTF-8; every malformed sequence, surrogate or overlong form becomes U+FFFD so that
 // later counting and escaping never see an invalid code point.
 std::vector<char32_t> decodeUtf8(std::string_view text);
-
-void appendUtf8(std::string& out, char32_t cp);
 
 // Text that can be stored and sent back inside an XML document: valid UTF-8 with only the
 // characters XML 1.0 allows (TAB, LF, CR and no other control characters).

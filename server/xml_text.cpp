@@ -1,24 +1,19 @@
 #include "server/xml_text.h"
 
+#include "base/xml_escape.h"
+
 namespace textowl::server {
 
 std::string escapeXml(std::string_view text, bool attribute) {
     std::string out;
     out.reserve(text.size() + 16);
     for (char c : text) {
+        if (const std::string_view entity = xmlEntity(static_cast<unsigned char>(c), attribute);
+            !entity.empty()) {
+            out += entity;
+            continue;
+        }
         switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += attribute ? "&quot;" : "\"";
-            break;
         case '\t':
             out += attribute ? "&#9;" : "\t";
             break;

@@ -1,16 +1,16 @@
 #include "app/buddy_commands.h"
 
-#include "app/buddy_texts.h"
-#include "app/busy_cursor.h"
-#include "base/command_ids.h"
 #include "app/main_window.h"
 #include "app/session_controller.h"
-#include "app/text_format.h"
+#include "base/command_ids.h"
 #include "buddylist/buddy_operation.h"
 #include "buddylist/buddy_tree.h"
 #include "buddylist/contact_rules.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"
+#include "texts/text_format.h"
+#include "ui/busy_cursor.h"
+#include "ui/qt_text.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -18,14 +18,6 @@
 namespace textowl {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
 
 ServiceText wire(std::string_view text) {
     return utf8ToUtf16(std::string(text));
@@ -53,9 +45,9 @@ private:
     bool call(const Operation& operation, std::string_view element = {},
               std::string* value = nullptr);
 
-    QString text(BuddyText which) const;
-    void show(BuddyText which, Prompts::Icon icon = Prompts::Icon::Error);
-    Prompts::Answer ask(BuddyText format, const QString& name);
+    QString text(Text which) const;
+    void show(Text which, Prompts::Icon icon = Prompts::Icon::Error);
+    Prompts::Answer ask(Text format, const QString& name);
     // False when the tree went away while a prompt was open.
     bool treeAlive() const { return !m_tree.isNull(); }
     BuddyNode* selectedNode() const { return m_tree->nodeFor(m_tree->selectedLine()); }
@@ -86,18 +78,18 @@ bool BuddyEditor::call(const Operation& operation, std::string_view element, std
     return succeeded(runBuddyOperation(ticket, run, element, value));
 }
 
-QString BuddyEditor::text(BuddyText which) const {
-    return qs(lookUp(m_window.catalogue(), buddyText(which)));
+QString BuddyEditor::text(Text which) const {
+    return localised(m_window.catalogue(), which);
 }
 
-void BuddyEditor::show(BuddyText which, Prompts::Icon icon) {
+void BuddyEditor::show(Text which, Prompts::Icon icon) {
     if (icon == Prompts::Icon::Warning)
         QApplication::beep();
     m_window.prompts().message(&m_window, text(which), qs(m_window.catalogue().dialogTitle()),
                                icon);
 }
 
-Prompts::Answer BuddyEditor::ask(BuddyText format, const QString& name) {
+Prompts::Answer BuddyEditor::ask(Text format, const QString& name) {
     const std::string question = formatText(utf8(text(format)), {utf8(name)});
     return m_window.prompts().askYesNoCancel(&m_window, qs(question),
                                              qs(m_window.catalogue().dialogTitle()));
@@ -106,7 +98,7 @@ Prompts::Answer BuddyEditor::ask(BuddyText format, const QString& name) {
 std::optional<Prompts::ContactForm>
 BuddyEditor::askContact(const BuddyEntry& initial, std::string_view initialGroup, bool editing) {
     Prompts::ContactForm form;
-    form.caption = text(editing ? BuddyText::ContactEditTitle : BuddyText::ContactTitle);
+    form.caption = text(editing ? Text::ContactEditTitle : Text::ContactTitle);
     form.firstName = qs(initial.firstName);
     form.lastName = qs(initial.lastName);
     form.nickname = qs(initial.nickname);
@@ -118,16 +110,16 @@ BuddyEditor::askContact(const BuddyEntry& initial, std::string_view initialGroup
     for (const std::string& choice : choices)
         form.groups.append(qs(choice));
     form.groupIndex = preselectedGroup(choices, initialGroup);
-    form.texts = {text(BuddyText::FirstNameLabel),
-                  text(BuddyText::LastNameLabel),
-                  text(BuddyText::NicknameLabel),
-                  text(BuddyText::CellPhoneLabel),
-                  text(BuddyText::EmailLabel),
-                  text(BuddyText::BirthdayLabel),
-                  text(BuddyText::GroupLabel),
-                  text(BuddyText::Ok),
-                  text(BuddyText::Cancel),
-                  text(BuddyText::Required),
+    form.texts = {text(Text::FirstNameLabel),
+                  text(Text::LastNameLabel),
+                  text(Text::NicknameLabel),
+                  text(Text::CellPhoneLabel),
+                  text(Text::EmailLabel),
+                  text(Text::BirthdayLabel),
+                  text(Text::GroupLabel),
+                  text(Text::Ok),
+                  text(Text::Cancel),
+                  text(Text::Required),
                   qs(m_window.catalogue().dialogTitle())};
     if (!m_window.prompts().editContact(&m_window, form) || !treeAlive())
         return std::nullopt;
@@ -151,7 +143,7 @@ BuddyNode* BuddyEditor::createGroup(const std::string& name) {
     if (!call([&](ServiceProxy& p, const ServiceText& t,
                   ServiceText* r) { return p.apiAddBuddyGroup(t, wire(name), r); },
               "bgid", &bgid)) {
-        show(BuddyText::NewGroupFailed);
+        show(Text::NewGroupFailed);
         return nullptr;
     }
     return m_list.insert(BuddyEntry::makeGroup(bgid, name), m_list.root());
@@ -197,7 +189,7 @@ void BuddyEditor::addContact() {
                                      wire(values.birthday), r);
             },
             "bid", &values.id)) {
-        show(BuddyText::NewBuddyFailed);
+        show(Text::NewBuddyFailed);
         return;
     }
     showPlaced(m_list.insert(values, *parent), *parent);
@@ -229,7 +221,7 @@ void BuddyEditor::editContact() {
                                     wire(values.cellPhone), wire(values.email),
                                     wire(values.birthday), r);
         })) {
-        show(BuddyText::NewBuddyFailed);
+        show(Text::NewBuddyFailed);
         return;
     }
     m_list.updateBuddy(buddy.id, values);
@@ -244,16 +236,13 @@ void BuddyEditor::editContact() {
 }
 
 void BuddyEditor::addGroup() {
-    Prompts::GroupForm form{text(BuddyText::GroupTitle),
-                            {},
-                            text(BuddyText::GroupNameLabel),
-                            text(BuddyText::Ok),
-                            text(BuddyText::Cancel)};
+    Prompts::GroupForm form{
+        text(Text::GroupTitle), {}, text(Text::GroupNameLabel), text(Text::Ok), text(Text::Cancel)};
     if (!m_window.prompts().editGroup(&m_window, form) || !treeAlive())
         return;
     const std::string name = utf8(form.name);
     if (m_list.findGroupByName(name)) {
-        show(BuddyText::GroupExists, Prompts::Icon::Warning);
+        show(Text::GroupExists, Prompts::Icon::Warning);
         return;
     }
     if (BuddyNode* group = createGroup(name)) {
@@ -273,9 +262,9 @@ void BuddyEditor::renameGroup() {
         QApplication::beep();
         return;
     }
-    const std::string title = formatText(utf8(text(BuddyText::GroupEditTitle)), {group->text});
-    Prompts::GroupForm form{qs(title), qs(group->entry.groupName), text(BuddyText::GroupNameLabel),
-                            text(BuddyText::Ok), text(BuddyText::Cancel)};
+    const std::string title = formatText(utf8(text(Text::GroupEditTitle)), {group->text});
+    Prompts::GroupForm form{qs(title), qs(group->entry.groupName), text(Text::GroupNameLabel),
+                            text(Text::Ok), text(Text::Cancel)};
     if (!m_window.prompts().editGroup(&m_window, form) || !treeAlive())
         return;
     const std::string name = utf8(form.name);
@@ -283,7 +272,7 @@ void BuddyEditor::renameGroup() {
     if (!call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
             return p.apiUpdateBuddyGroup(t, wire(bgid), wire(name), r);
         })) {
-        show(BuddyText::NewGroupFailed);
+        show(Text::NewGroupFailed);
         return;
     }
     m_list.renameGroup(*group, name);
@@ -307,7 +296,7 @@ void BuddyEditor::deleteSelected(bool groupsOnly) {
 }
 
 void BuddyEditor::deleteGroup(BuddyNode& group) {
-    if (ask(BuddyText::DeleteGroup, qs(group.text)) != Prompts::Answer::Yes || !treeAlive())
+    if (ask(Text::DeleteGroup, qs(group.text)) != Prompts::Answer::Yes || !treeAlive())
         return;
     const std::string bgid = group.entry.groupId;
     if (call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
@@ -317,7 +306,7 @@ void BuddyEditor::deleteGroup(BuddyNode& group) {
 }
 
 void BuddyEditor::deleteBuddy(BuddyNode& buddy, const QString& lineText) {
-    const Prompts::Answer answer = ask(BuddyText::DeleteBuddy, lineText);
+    const Prompts::Answer answer = ask(Text::DeleteBuddy, lineText);
     if (answer == Prompts::Answer::Cancel || !treeAlive())
         return;
     const BuddyEntry entry = buddy.entry;
@@ -364,19 +353,19 @@ void BuddyEditor::paste() {
     const BuddyEntry buddy = *pasteable;
     QTreeWidgetItem* selectedLine = m_tree->selectedLine();
     if (!selectedLine) {
-        show(BuddyText::InternalError);
+        show(Text::InternalError);
         return;
     }
     BuddyNode* target = m_tree->nodeOf(selectedLine);
     if (!target || !acceptsBuddy(*target, buddy.id)) {
-        show(BuddyText::PasteDuplicate);
+        show(Text::PasteDuplicate);
         return;
     }
     const BuddyEntry placed = placedUnder(buddy, *target);
     if (!call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
             return p.apiCopyBuddy(t, wire(buddy.id), wire(buddy.groupId), wire(placed.groupId), r);
         })) {
-        show(BuddyText::CopyFailed);
+        show(Text::CopyFailed);
         return;
     }
     showPlaced(m_list.insert(placed, *target), *target);
@@ -388,7 +377,7 @@ void BuddyEditor::drop(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
     if (from && from->entry.isBuddy() && target) {
         const BuddyEntry buddy = from->entry;
         if (!to || !acceptsBuddy(*to, buddy.id)) {
-            show(BuddyText::AddDuplicate);
+            show(Text::AddDuplicate);
         } else {
             const BuddyEntry placed = placedUnder(buddy, *to);
             if (call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
@@ -398,7 +387,7 @@ void BuddyEditor::drop(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
                 showPlaced(m_list.insert(placed, *to), *to);
                 m_list.remove(*from);
             } else {
-                show(BuddyText::MoveFailed);
+                show(Text::MoveFailed);
             }
         }
     }

@@ -1,5 +1,7 @@
 #include "app/buddy_dialogs.h"
 
+#include "buddylist/contact_rules.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,5 +1,8 @@
 #include "app/command_line.h"
 
+#include "base/ascii.h"
+#include "base/utf8.h"
+
 #include <cctype>
 
 namespace textowl {
@@ -47,11 +50,10 @@ std::string lowered(std::string_view text) {
         const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
         if (lead >= 0xC2 && lead <= 0xDF && (next & 0xC0) == 0x80) {
             const char32_t c = lowerLatin(((lead & 0x1Fu) << 6) | (next & 0x3Fu));
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            appendUtf8(out, c);
             ++i;
         } else {
-            out += static_cast<char>(lead < 0x80 ? std::tolower(lead) : lead);
+            out += lead < 0x80 ? static_cast<char>(foldedAscii(text[i])) : text[i];
         }
     }
     return out;

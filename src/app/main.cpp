@@ -1,7 +1,7 @@
 #include "app/command_line.h"
 #include "app/data_files.h"
 #include "app/main_window.h"
-#include "app/string_catalogue.h"
+#include "texts/string_catalogue.h"
 
 #include <QApplication>
 #include <QFile>

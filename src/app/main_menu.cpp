@@ -2,6 +2,7 @@
 
 #include "app/command_enabling.h"
 #include "base/command_ids.h"
+#include "ui/qt_text.h"
 
 #include <QAction>
 #include <QMenu>
@@ -10,10 +11,6 @@
 namespace textowl {
 
 namespace {
-
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // The menu as first built, before any text is localised.
 struct InitialItem {
@@ -106,19 +103,19 @@ void MainMenu::applyTexts(const StringCatalogue& catalogue, bool signedIn,
                           const QString& languagePreference) {
     const auto titles = menuBarTitles();
     for (std::size_t i = 0; i < titles.size(); ++i)
-        m_titles[i]->setTitle(qs(lookUp(catalogue, titles[i])));
+        m_titles[i]->setTitle(localised(catalogue, titles[i]));
     for (const MenuItemText& item : mainMenuItemTexts()) {
         if (QAction* a = action(item.id))
-            a->setText(qs(lookUp(catalogue, item.source)));
+            a->setText(localised(catalogue, item.text));
     }
-    action(kCmdSignInOut)->setText(qs(lookUp(catalogue, sessionItemText(signedIn))));
+    action(kCmdSignInOut)->setText(localised(catalogue, sessionItemText(signedIn)));
     rebuildLanguages(catalogue, languagePreference);
 }
 
 void MainMenu::rebuildLanguages(const StringCatalogue& catalogue,
                                 const QString& languagePreference) {
     QMenu* preferences = m_titles[2];
-    m_languages->setTitle(qs(lookUp(catalogue, languageMenuTitle())));
+    m_languages->setTitle(localised(catalogue, Text::LanguagesItem));
     for (QAction* a : m_languageActions)
         delete a;
     m_languageActions.clear();
@@ -161,7 +158,7 @@ std::unique_ptr<QMenu> buildPopupMenu(PopupMenu id, const StringCatalogue& catal
             menu->addSeparator();
             continue;
         }
-        QAction* a = menu->addAction(qs(lookUp(catalogue, item.source)));
+        QAction* a = menu->addAction(localised(catalogue, item.text));
         a->setData(item.id);
         a->setEnabled(isCommandEnabled(item.id, state));
         QObject::connect(a, &QAction::triggered, menu.get(),

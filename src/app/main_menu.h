@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/menu_tables.h"
-#include "app/string_catalogue.h"
 #include "app/window_state.h"
+#include "texts/string_catalogue.h"
 
 #include <QObject>
 #include <QString>

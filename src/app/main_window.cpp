@@ -11,6 +11,7 @@
 #include "service/service_proxy.h"
 #include "ui/frameless_window.h"
 #include "ui/main_surface.h"
+#include "ui/qt_text.h"
 #include "ui/tray_icon.h"
 
 #include <QApplication>
@@ -36,10 +37,6 @@ namespace {
 const QString kInitialTitle = QStringLiteral("Textowl 2006 v.1.0");
 // The page dialog carries this caption for every page, untranslated.
 const QString kPageDialogCaption = QStringLiteral("Register Textowl");
-
-QRect toQRect(const PixelRect& r) {
-    return QRect(r.x, r.y, r.width, r.height);
-}
 
 // Every drawn size, so that the title bar, the task switcher and the tray each get a sharp picture
 // instead of the 32-pixel one scaled.
@@ -143,17 +140,17 @@ MainWindow::~MainWindow() {
     qApp->removeEventFilter(m_keyFilter);
 }
 
-QString MainWindow::text(const TextSource& source) const {
-    return QString::fromStdString(lookUp(*m_catalogue, source));
+QString MainWindow::text(Text id) const {
+    return localised(*m_catalogue, id);
 }
 
 void MainWindow::prepareTray() {
     const QIcon icon = applicationIcon();
     setWindowIcon(icon);
     // Read once, in the language of start-up, before the remembered language is applied.
-    m_exitText = text(trayText(TrayText::Exit));
-    const TrayIcon::Texts texts{QString::fromStdString(m_catalogue->applicationName()),
-                                text(trayText(TrayText::Restore)), m_exitText};
+    m_exitText = text(Text::TrayExit);
+    const TrayIcon::Texts texts{qs(m_catalogue->applicationName()), text(Text::TrayRestore),
+                                m_exitText};
     m_tray = new TrayIcon(
         icon, texts, [this](int id) { runCommand(id); }, this);
     const auto showFromTray = [this] { handleTrayEvent(TrayEvent::IconDoubleClick); };
@@ -227,20 +224,19 @@ void MainWindow::applyMenuTexts() {
 }
 
 void MainWindow::applyWindowTexts() {
-    m_texts.toggleFrameHide = text(windowText(WindowText::ToggleFrameHide));
-    m_texts.toggleFrameShow = text(windowText(WindowText::ToggleFrameShow));
-    m_texts.scrollUp = text(windowText(WindowText::ScrollTabsUp));
-    m_texts.scrollDown = text(windowText(WindowText::ScrollTabsDown));
-    m_texts.addContactLink = text(windowText(WindowText::AddContactLink));
-    m_texts.addGroupLink = text(windowText(WindowText::AddGroupLink));
-    m_texts.quickSendLink = text(windowText(WindowText::QuickSendLink));
-    m_texts.balanceFormat = text(windowText(WindowText::BalanceFormat));
+    m_texts.toggleFrameHide = text(Text::ToggleFrameHide);
+    m_texts.toggleFrameShow = text(Text::ToggleFrameShow);
+    m_texts.scrollUp = text(Text::ScrollTabsUp);
+    m_texts.scrollDown = text(Text::ScrollTabsDown);
+    m_texts.addContactLink = text(Text::AddContactLink);
+    m_texts.addGroupLink = text(Text::AddGroupLink);
+    m_texts.quickSendLink = text(Text::QuickSendLink);
+    m_texts.balanceFormat = text(Text::BalanceFormat);
     m_frame->setToolTips(m_texts.toggleFrameHide, m_texts.toggleFrameShow);
-    m_signIn->setText(text(windowText(WindowText::SignInButton)));
-    m_register->setText(text(windowText(WindowText::RegisterButton)));
-    m_surface->setTexts({text(windowText(WindowText::SignedOutPrompt)),
-                         text(windowText(WindowText::ForgotPassword)),
-                         text(windowText(WindowText::SigningIn))});
+    m_signIn->setText(text(Text::SignInButton));
+    m_register->setText(text(Text::RegisterButton));
+    m_surface->setTexts(
+        {text(Text::SignedOutPrompt), text(Text::ForgotPassword), text(Text::SigningIn)});
     if (m_session)
         m_session->applyTexts();
 }
@@ -279,7 +275,7 @@ void MainWindow::switchLanguage(int index) {
     const auto& languages = m_catalogue->languages();
     if (index < 0 || static_cast<std::size_t>(index) >= languages.size())
         return;
-    m_preferences.language = QString::fromStdString(languages[static_cast<std::size_t>(index)]);
+    m_preferences.language = qs(languages[static_cast<std::size_t>(index)]);
     savePreferences();
     StringCatalogue::setCurrentLanguageName(m_preferences.language.toStdString());
     applyMenuTexts();
@@ -296,7 +292,7 @@ void MainWindow::showServicePage(const char* urlKey) {
     // No default address: without one the page stays blank.
     std::string address;
     m_catalogue->text(urlKey, address, std::string_view());
-    m_prompts->showPage(this, kPageDialogCaption, QUrl(QString::fromStdString(address)));
+    m_prompts->showPage(this, kPageDialogCaption, QUrl(qs(address)));
 }
 
 void MainWindow::showPageInFirstWebTab(const char* urlKey) {

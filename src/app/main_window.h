@@ -3,10 +3,10 @@
 #include "app/main_menu.h"
 #include "app/menu_tables.h"
 #include "app/preferences.h"
-#include "app/prompts.h"
-#include "app/string_catalogue.h"
 #include "app/window_state.h"
 #include "base/clock.h"
+#include "texts/string_catalogue.h"
+#include "ui/prompts.h"
 #include "ui/skin.h"
 #include "ui/tray_rules.h"
 
@@ -129,7 +129,7 @@ private:
     void showPageInFirstWebTab(const char* urlKey);
     void exitProgram();
     void savePreferences();
-    QString text(const TextSource& source) const;
+    QString text(Text id) const;
 
     std::shared_ptr<StringCatalogue> m_catalogue;
     std::shared_ptr<QSettings> m_settings;

@@ -1,15 +1,16 @@
 #include "app/page_host.h"
 
-#include "app/busy_cursor.h"
 #include "app/main_window.h"
 #include "app/session_rules.h"
 #include "base/command_ids.h"
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
 #include "service/service_proxy.h"
+#include "ui/busy_cursor.h"
 #include "ui/image_button.h"
 #include "ui/interface_icons.h"
 #include "ui/main_surface.h"
+#include "ui/qt_text.h"
 #include "ui/tab_strip.h"
 #include "ui/web_view.h"
 
@@ -23,7 +24,7 @@ namespace textowl {
 namespace {
 
 QUrl toUrl(const std::string& address) {
-    return QUrl(QString::fromStdString(address));
+    return QUrl(qs(address));
 }
 
 IconPair buddyListTabIcons() {
@@ -135,7 +136,7 @@ void PageHost::addButtons(const std::vector<InterfaceElement>& buttons, IconFetc
         auto* widget = new ImageButton(m_window.surface());
         widget->hide();
         widget->setCursor(Qt::PointingHandCursor);
-        widget->setToolTip(QString::fromStdString(element.tooltip));
+        widget->setToolTip(qs(element.tooltip));
         const IconPair icons = fetcher.fetch(element, kButtonIconSize);
         // The fallback pictures are tab-sized; a button shows them shrunk rather than cut off.
         widget->setImages(sideBySide(icons).scaled(kButtonIconSize.width() * 2,
@@ -159,8 +160,7 @@ void PageHost::addWebTabs(const std::vector<InterfaceElement>& tabs, IconFetcher
             continue;
         }
         m_webTabs.push_back({view, element.url});
-        strip.push_back(
-            {fetcher.fetch(element, kTabIconSize), QString::fromStdString(element.tooltip)});
+        strip.push_back({fetcher.fetch(element, kTabIconSize), qs(element.tooltip)});
     }
     m_strip->setTabs(std::move(strip));
     applyTexts();
@@ -197,9 +197,9 @@ void PageHost::openSendPanel() {
     const QTreeWidgetItem* line = m_tree->selectedLine();
     const BuddyEntry* entry = line != nullptr ? m_tree->entryOf(line) : nullptr;
     if (entry != nullptr && entry->isGroup())
-        m_panel->openOnGroup(QString::fromStdString(entry->groupName));
+        m_panel->openOnGroup(qs(entry->groupName));
     else if (entry != nullptr && entry->isBuddy())
-        m_panel->openOnBuddy(QString::fromStdString(entry->cellPhone));
+        m_panel->openOnBuddy(qs(entry->cellPhone));
     if (const QTreeWidgetItem* root = m_tree->rootLine(); root && root->childCount() > 0) {
         std::vector<std::string> names;
         for (const QString& name : m_tree->groupNames())
@@ -287,9 +287,9 @@ void PageHost::layout() {
         if (tab.view != nullptr && tab.view != page)
             tab.view->hide();
     }
-    const PageArea area = m_sending
-                              ? sendingPageArea(client.width(), client.height())
-                              : pageArea(client.width(), client.height(), m_footer != nullptr);
+    const PixelRect area = m_sending
+                               ? sendingPageArea(client.width(), client.height())
+                               : pageArea(client.width(), client.height(), m_footer != nullptr);
     if (page != nullptr) {
         page->setGeometry(area.x, area.y, area.width, area.height);
         page->show();
@@ -327,8 +327,7 @@ void PageHost::applyTexts() {
     if (m_strip == nullptr)
         return;
     m_strip->setScrollTips(m_window.texts().scrollUp, m_window.texts().scrollDown);
-    m_strip->setTooltip(0, QString::fromStdString(
-                               lookUp(m_window.catalogue(), windowText(WindowText::BuddyListTab))));
+    m_strip->setTooltip(0, localised(m_window.catalogue(), Text::BuddyListRoot));
 }
 
 bool PageHost::eventFilter(QObject* watched, QEvent* event) {

@@ -1,19 +1,20 @@
 #include "app/session_controller.h"
 
 #include "app/buddy_tree_wiring.h"
-#include "app/busy_cursor.h"
-#include "base/command_ids.h"
 #include "app/main_window.h"
 #include "app/page_host.h"
 #include "app/session_rules.h"
+#include "base/command_ids.h"
 #include "buddylist/buddy_operation.h"
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
 #include "service/result_document.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"
+#include "ui/busy_cursor.h"
 #include "ui/interface_description.h"
 #include "ui/main_surface.h"
+#include "ui/qt_text.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -22,16 +23,8 @@ namespace textowl {
 
 namespace {
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 ServiceText wire(const QString& text) {
     return utf8ToUtf16(text.toStdString());
-}
-
-QString lookUpText(const StringCatalogue& catalogue, const TextSource& source) {
-    return qs(lookUp(catalogue, source));
 }
 
 } // namespace
@@ -64,11 +57,9 @@ void SessionController::signInOrOut() {
 void SessionController::signIn() {
     const StringCatalogue& catalogue = m_window.catalogue();
     const Prompts::SignInTexts texts{
-        lookUpText(catalogue, sessionText(SessionText::SignInCaption)),
-        lookUpText(catalogue, sessionText(SessionText::UserLabel)),
-        lookUpText(catalogue, sessionText(SessionText::PasswordLabel)),
-        lookUpText(catalogue, sessionText(SessionText::Ok)),
-        lookUpText(catalogue, sessionText(SessionText::Cancel)),
+        localised(catalogue, Text::SignInCaption), localised(catalogue, Text::UserLabel),
+        localised(catalogue, Text::PasswordLabel), localised(catalogue, Text::Ok),
+        localised(catalogue, Text::Cancel),
     };
     const std::optional<Prompts::Credentials> credentials =
         m_window.prompts().signIn(&m_window, texts);
@@ -249,8 +240,7 @@ void SessionController::restoreSignedOutView() {
 
 void SessionController::showSignInFailure() {
     const StringCatalogue& catalogue = m_window.catalogue();
-    m_window.prompts().message(&m_window,
-                               lookUpText(catalogue, sessionText(SessionText::SignInFailed)),
+    m_window.prompts().message(&m_window, localised(catalogue, Text::SignInFailed),
                                qs(catalogue.dialogTitle()), Prompts::Icon::Error);
     m_window.signInButton()->update();
     m_window.registerButton()->update();
@@ -258,7 +248,7 @@ void SessionController::showSignInFailure() {
 
 void SessionController::setSessionItemText(bool signedIn) {
     if (QAction* item = m_window.mainMenu().action(kCmdSignInOut))
-        item->setText(lookUpText(m_window.catalogue(), sessionItemText(signedIn)));
+        item->setText(localised(m_window.catalogue(), sessionItemText(signedIn)));
 }
 
 void SessionController::applyTexts() {
@@ -276,9 +266,9 @@ void SessionController::updateHeader() {
     header.balanceLine =
         qs(balanceLine(texts.balanceFormat.toStdString(), m_balance.toStdString()));
     header.links = {texts.addContactLink, texts.addGroupLink, texts.quickSendLink};
-    header.tips = {lookUpText(catalogue, sessionText(SessionText::AddContactTip)),
-                   lookUpText(catalogue, sessionText(SessionText::AddGroupTip)),
-                   lookUpText(catalogue, sessionText(SessionText::QuickSendTip))};
+    header.tips = {localised(catalogue, Text::AddContactTip),
+                   localised(catalogue, Text::AddGroupTip),
+                   localised(catalogue, Text::QuickSendTip)};
     m_window.surface()->setHeaderTexts(header);
 }
 

@@ -1,9 +1,8 @@
 #include "app/session_rules.h"
 
-#include "app/text_format.h"
 #include "service/result_document.h"
+#include "texts/text_format.h"
 
-#include <array>
 #include <new>
 #include <pugixml.hpp>
 
@@ -59,29 +58,13 @@ LoadOutcome judgeLoad(Status buddyList, Status balance) {
     return failed(buddyList) || failed(balance) ? LoadOutcome::Abandon : LoadOutcome::SignedIn;
 }
 
-PageArea pageArea(int w, int h, bool hasFooter) {
+PixelRect pageArea(int w, int h, bool hasFooter) {
     // The footer leaves room between the page and itself for the header links.
     return {36, 74, w - 41, hasFooter ? h - 169 : h - 120};
 }
 
-PageArea sendingPageArea(int w, int h) {
+PixelRect sendingPageArea(int w, int h) {
     return {33, 71, w - 35, h - 145};
-}
-
-TextSource sessionText(SessionText which) {
-    static constexpr std::array<TextSource, 9> kTexts{{
-        {"login/failed", nullptr,
-         "Unable to login at this time.  Please try your request again later..."},
-        {"dialogs/signin", "title", "Textowl Sign In"},
-        {"dialogs/signin/username", nullptr, "&Username:"},
-        {"dialogs/signin/password", nullptr, "&Password:"},
-        {"dialogs", "ok", "Ok"},
-        {"dialogs", "cancel", "Cancel"},
-        {"main/addcontact", "tip", "Click here to add a contact to your list"},
-        {"main/addgroup", "tip", "Click here to add a group to your list"},
-        {"main/quicksend", "tip", "Click here to send a quick message"},
-    }};
-    return kTexts[static_cast<std::size_t>(which)];
 }
 
 } // namespace textowl

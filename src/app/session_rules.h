@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/menu_tables.h"
 #include "service/operation_map.h"
 #include "service/status.h"
+#include "ui/skin_layout.h"
 
 #include <optional>
 #include <string>
@@ -33,25 +33,8 @@ enum class LoadOutcome {
 LoadOutcome judgeLoad(Status buddyList, Status balance);
 
 // Where the current page sits for a client area of w by h.
-struct PageArea {
-    int x, y, width, height;
-    friend bool operator==(const PageArea&, const PageArea&) = default;
-};
-PageArea pageArea(int w, int h, bool hasFooter);
+PixelRect pageArea(int w, int h, bool hasFooter);
 // Where the send-message panel sits while it is the page: a little larger than other pages.
-PageArea sendingPageArea(int w, int h);
-
-enum class SessionText {
-    SignInFailed,
-    SignInCaption,
-    UserLabel,
-    PasswordLabel,
-    Ok,
-    Cancel,
-    AddContactTip,
-    AddGroupTip,
-    QuickSendTip,
-};
-TextSource sessionText(SessionText which);
+PixelRect sendingPageArea(int w, int h);
 
 } // namespace textowl

@@ -1,5 +1,6 @@
 #include "buddylist/buddy_list.h"
 
+#include "base/ascii.h"
 #include "buddylist/tree_rules.h"
 
 #include <algorithm>
@@ -38,10 +39,6 @@ void adopt(BuddyNode& parent, std::unique_ptr<BuddyNode> child, std::size_t inde
     child->parent = &parent;
     parent.children.insert(parent.children.begin() + static_cast<std::ptrdiff_t>(index),
                            std::move(child));
-}
-
-unsigned char folded(char c) {
-    return static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
 } // namespace
@@ -259,8 +256,9 @@ BuddyEntry placedUnder(const BuddyEntry& buddy, const BuddyNode& target) {
 }
 
 bool caseInsensitiveLess(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return folded(x) < folded(y); });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return foldedAscii(x) < foldedAscii(y);
+    });
 }
 
 } // namespace textowl

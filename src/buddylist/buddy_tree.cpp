@@ -22,14 +22,6 @@ constexpr QRgb kTransparent = qRgb(255, 0, 255);
 // Carries nothing: a drop is accepted only from a drag this tree started.
 const QString kLineDragFormat = QStringLiteral("application/x-textowl-buddy-line");
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string toUtf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
-
 } // namespace
 
 // A tree line showing one node of the list (none for a phone line).
@@ -136,7 +128,7 @@ BuddyTree::Line* BuddyTree::makeLines(const BuddyNode& node) {
     if (node.entry.isRoot())
         return makeLine(LineKind::Root, m_texts.rootLine, own);
     if (node.entry.isGroup()) {
-        Line* group = makeLine(LineKind::Group, fromUtf8(node.text), own);
+        Line* group = makeLine(LineKind::Group, qs(node.text), own);
         QList<QTreeWidgetItem*> members;
         members.reserve(static_cast<qsizetype>(node.children.size()));
         for (const auto& child : node.children)
@@ -144,9 +136,9 @@ BuddyTree::Line* BuddyTree::makeLines(const BuddyNode& node) {
         group->addChildren(members);
         return group;
     }
-    Line* buddy = makeLine(LineKind::Buddy, fromUtf8(node.text), own);
+    Line* buddy = makeLine(LineKind::Buddy, qs(node.text), own);
     if (!node.entry.cellPhone.empty())
-        buddy->addChild(makeLine(LineKind::Phone, fromUtf8(node.entry.cellPhone), nullptr));
+        buddy->addChild(makeLine(LineKind::Phone, qs(node.entry.cellPhone), nullptr));
     return buddy;
 }
 
@@ -206,7 +198,7 @@ void BuddyTree::nodeChanged(const BuddyNode& node, const std::string& oldCellPho
     QTreeWidgetItem* line = lineOf(&node);
     if (!line)
         return;
-    line->setText(0, fromUtf8(node.text));
+    line->setText(0, qs(node.text));
     if (node.entry.isBuddy())
         syncPhoneLine(line, oldCellPhone, node.entry.cellPhone);
 }
@@ -334,13 +326,13 @@ QTreeWidgetItem* BuddyTree::findGroupLine(std::string_view bgid) const {
 }
 
 QTreeWidgetItem* BuddyTree::findGroupLineByName(const QString& name) const {
-    return lineOf(m_list->findGroupByName(toUtf8(name)));
+    return lineOf(m_list->findGroupByName(utf8(name)));
 }
 
 QStringList BuddyTree::groupNames() const {
     QStringList names;
     for (const std::string& name : m_list->groupNames())
-        names.append(fromUtf8(name));
+        names.append(qs(name));
     return names;
 }
 
@@ -354,9 +346,9 @@ void BuddyTree::syncPhoneLine(QTreeWidgetItem* buddyLine, const std::string& old
     if (newPhone.empty())
         delete phone;
     else if (phone)
-        phone->setText(0, fromUtf8(newPhone));
+        phone->setText(0, qs(newPhone));
     else
-        buddyLine->addChild(makeLine(LineKind::Phone, fromUtf8(newPhone), nullptr));
+        buddyLine->addChild(makeLine(LineKind::Phone, qs(newPhone), nullptr));
 }
 
 int BuddyTree::updateBuddyLines(std::string_view bid, const BuddyEntry& values) {

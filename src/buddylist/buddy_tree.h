@@ -3,6 +3,7 @@
 #include "buddylist/buddy_entry.h"
 #include "buddylist/buddy_list.h"
 #include "buddylist/tree_rules.h"
+#include "ui/qt_text.h"
 
 #include <QFont>
 #include <QIcon>
@@ -21,7 +22,7 @@ namespace textowl {
 
 // Texts the tree shows itself; the owner passes the localised ones.
 struct BuddyTreeTexts {
-    QString rootLine = QStringLiteral("My Buddy List");
+    QString rootLine = qs(defaultText(Text::BuddyListRoot));
 };
 
 // The buddy list as a tree: one root line, group and top-level buddy lines under it, a group's

@@ -1,5 +1,6 @@
 #include "buddylist/contact_rules.h"
 
+#include "base/ascii.h"
 #include "buddylist/buddy_list.h"
 
 #include <algorithm>
@@ -22,15 +23,6 @@ int leadingNumber(std::string_view digits) {
 
 int rowIn(int row, int count) {
     return row >= 0 && row < count ? row : -1;
-}
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (prefix.size() > text.size())
-        return false;
-    return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) ==
-               std::tolower(static_cast<unsigned char>(b));
-    });
 }
 
 std::string twoDigits(int value) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/birthday_rows.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,16 +10,6 @@ namespace textowl {
 
 // The group box entry that stands for "no group": a buddy placed directly under the root.
 inline constexpr std::string_view kAddNewGroupChoice = "<Add New Group>";
-inline constexpr int kFirstBirthdayYear = 1900;
-
-// Selected rows of the three birthday lists; -1 leaves a list without a selection. The year list
-// runs from the current year down to 1900, months 1 to 12, days 1 to 31.
-struct BirthdayRows {
-    int year = -1;
-    int month = -1;
-    int day = -1;
-    friend bool operator==(const BirthdayRows&, const BirthdayRows&) = default;
-};
 
 // A stored birthday as rows: only a 10-character "yyyy-mm-dd" after 1899 with a month and a day
 // selects anything, and a number outside its list leaves that list empty.

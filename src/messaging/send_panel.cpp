@@ -1,16 +1,16 @@
 #include "messaging/send_panel.h"
 
-#include "app/busy_cursor.h"
-#include "app/prompts.h"
-#include "app/string_catalogue.h"
-#include "app/text_format.h"
 #include "messaging/limited_text_edit.h"
 #include "messaging/message_log.h"
 #include "messaging/message_send.h"
 #include "messaging/panel_frame.h"
 #include "messaging/schedule_text.h"
-#include "messaging/send_panel_texts.h"
 #include "messaging/send_rules.h"
+#include "texts/string_catalogue.h"
+#include "texts/text_format.h"
+#include "ui/busy_cursor.h"
+#include "ui/prompts.h"
+#include "ui/qt_text.h"
 #include "ui/skin.h"
 
 #include <QCheckBox>
@@ -26,16 +26,23 @@ namespace textowl {
 
 namespace {
 
-QRect toQRect(const PixelRect& r) {
-    return {r.x, r.y, r.width, r.height};
-}
-
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 QDateTime toQDateTime(const CivilTime& t) {
     return {QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second)};
+}
+
+Text refusalText(SendCheck check) {
+    switch (check) {
+    case SendCheck::NoRecipient:
+        return Text::NoRecipient;
+    case SendCheck::BadNumber:
+        return Text::BadNumberFormat;
+    case SendCheck::UnknownGroup:
+        return Text::UnknownGroup;
+    case SendCheck::EmptyText:
+    case SendCheck::Passed:
+        break;
+    }
+    return Text::EmptyMessage;
 }
 
 } // namespace
@@ -106,19 +113,13 @@ void SendPanel::resizeEvent(QResizeEvent* event) {
     placeControls();
 }
 
-QString SendPanel::lookUp(int which) const {
-    return qs(textowl::lookUp(m_context.catalogue, panelText(static_cast<PanelText>(which))));
-}
-
 void SendPanel::relocalise() {
-    const auto text = [this](PanelText t) { return lookUp(static_cast<int>(t)); };
-    m_texts = {text(PanelText::ToLabel),         text(PanelText::CharsetLabel),
-               text(PanelText::RemainingFormat), text(PanelText::SendHeading),
-               text(PanelText::FlashLabel),      text(PanelText::ScheduleLabel),
-               text(PanelText::SendButton),      text(PanelText::GotoSendButton),
-               text(PanelText::ReturnButton),    text(PanelText::LogsButton),
-               text(PanelText::LogTitle),        text(PanelText::SuccessWord),
-               text(PanelText::FailedWord)};
+    const auto text = [this](Text id) { return localised(m_context.catalogue, id); };
+    m_texts = {text(Text::ToLabel),     text(Text::CharsetLabel),   text(Text::RemainingFormat),
+               text(Text::SendHeading), text(Text::FlashLabel),     text(Text::ScheduleLabel),
+               text(Text::SendButton),  text(Text::GotoSendButton), text(Text::ReturnButton),
+               text(Text::LogsButton),  text(Text::LogTitle),       text(Text::SuccessWord),
+               text(Text::FailedWord)};
     m_send->setText(m_logView ? m_texts.gotoSendButton : m_texts.sendButton);
     m_logs->setText(m_texts.logsButton);
     m_return->setText(m_texts.returnButton);
@@ -211,7 +212,7 @@ void SendPanel::send() {
     const std::string to = m_to->text().toStdString();
     const std::string text = m_message->toPlainText().toStdString();
     if (const SendCheck check = checkSend(to, text, m_groupNames); check != SendCheck::Passed) {
-        showMessage(static_cast<int>(check), true);
+        showMessage(refusalText(check), true);
         return;
     }
     std::optional<std::string> pickerText;
@@ -231,16 +232,15 @@ void SendPanel::send() {
     appendLog(sentAt, to, text, sent);
     m_message->clear();
     update();
-    showMessage(sent ? kMessageSent : kMessageSendFailed, !sent);
+    showMessage(sent ? Text::MessageSent : Text::SendFailed, !sent);
     m_send->setEnabled(true);
     m_busy = false;
 }
 
 void SendPanel::appendLog(const CivilTime& sentAt, const std::string& to, const std::string& text,
                           bool sent) {
-    const LogEntryFields fields{
-        sentAt, to, text, textowl::lookUp(m_context.catalogue, panelText(PanelText::StatusLabel)),
-        (sent ? m_texts.success : m_texts.failed).toStdString()};
+    const LogEntryFields fields{sentAt, to, text, lookUp(m_context.catalogue, Text::StatusLabel),
+                                (sent ? m_texts.success : m_texts.failed).toStdString()};
     // The box shows line breaks as new lines; the entry's CR LF pairs are the log's own format.
     QString entry = qs(logEntry(fields));
     entry.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -251,10 +251,9 @@ void SendPanel::appendLog(const CivilTime& sentAt, const std::string& to, const 
     m_log->ensureCursorVisible();
 }
 
-void SendPanel::showMessage(int messageId, bool isError) {
-    std::string text;
-    m_context.catalogue.text(panelMessageKey(messageId), text, messageId);
-    m_context.prompts.message(this, qs(text), qs(m_context.catalogue.dialogTitle()),
+void SendPanel::showMessage(Text message, bool isError) {
+    m_context.prompts.message(this, localised(m_context.catalogue, message),
+                              qs(m_context.catalogue.dialogTitle()),
                               isError ? Prompts::Icon::Error : Prompts::Icon::Information);
 }
 

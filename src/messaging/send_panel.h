@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/clock.h"
+#include "texts/text_table.h"
 
 #include <QString>
 #include <QStringList>
@@ -100,8 +101,7 @@ private:
     void send();
     void appendLog(const CivilTime& sentAt, const std::string& to, const std::string& text,
                    bool sent);
-    void showMessage(int messageId, bool isError);
-    QString lookUp(int which) const;
+    void showMessage(Text message, bool isError);
     void paintSendLabels(QPainter& painter) const;
 
     Context m_context;

@@ -1,5 +1,7 @@
 #include "service/soap_request_writer.h"
 
+#include "base/xml_escape.h"
+
 #include <array>
 #include <new>
 #include <stdexcept>
@@ -52,25 +54,9 @@ struct Sink {
     }
 };
 
-std::string_view namedEntity(char16_t c, EscapeMode mode) {
-    switch (c) {
-    case u'&':
-        return "&amp;";
-    case u'<':
-        return "&lt;";
-    case u'>':
-        return "&gt;";
-    case u'"':
-        return mode == EscapeMode::Attribute ? "&quot;" : std::string_view{};
-    case u'\'':
-        return mode == EscapeMode::Attribute ? "&apos;" : std::string_view{};
-    default:
-        return {};
-    }
-}
-
 void escapeUnit(char16_t c, EscapeMode mode, Sink& sink) {
-    if (const std::string_view entity = namedEntity(c, mode); !entity.empty()) {
+    if (const std::string_view entity = xmlEntity(c, mode == EscapeMode::Attribute);
+        !entity.empty()) {
         sink.put(entity);
     } else if (c >= 0x20 && c <= 0x7E) {
         sink.put(static_cast<char>(c));

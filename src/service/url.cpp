@@ -1,23 +1,12 @@
 #include "service/url.h"
 
+#include "base/ascii.h"
+
 #include <cctype>
 #include <vector>
 
 namespace textowl {
 namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // A space or control byte in an address would break the request line or the Host line it goes into.
 bool hasUnsafeByte(std::string_view text) {

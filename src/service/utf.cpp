@@ -1,5 +1,7 @@
 #include "service/utf.h"
 
+#include "base/utf8.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -43,25 +45,6 @@ char32_t decodeUtf8(std::string_view text, std::size_t& i) {
         return kReplacementChar;
     }
     return cp;
-}
-
-char* putUtf8(char32_t cp, char* p) {
-    if (cp < 0x80) {
-        *p++ = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        *p++ = static_cast<char>(0xC0 | (cp >> 6));
-        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        *p++ = static_cast<char>(0xE0 | (cp >> 12));
-        *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        *p++ = static_cast<char>(0xF0 | (cp >> 18));
-        *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return p;
 }
 
 // Output goes through a small stack buffer appended in chunks: growing the string by resize

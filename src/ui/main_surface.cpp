@@ -12,10 +12,6 @@ namespace {
 constexpr int kForgotPasswordCommand = 32800;
 constexpr std::array<int, 3> kLinkCommands{32779, 32783, 32782};
 
-QRect toQRect(const PixelRect& r) {
-    return QRect(r.x, r.y, r.width, r.height);
-}
-
 void drawFrame(QPainter& painter, const PixelRect& r, const QColor& colour) {
     if (r.width <= 0 || r.height <= 0)
         return;

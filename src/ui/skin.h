@@ -5,9 +5,14 @@
 #include <QColor>
 #include <QImage>
 #include <QPixmap>
+#include <QRect>
 #include <QString>
 
 namespace textowl {
+
+inline QRect toQRect(const PixelRect& r) {
+    return {r.x, r.y, r.width, r.height};
+}
 
 // The skin bitmap the window's chrome is cut from, always 150 by 125 pixels.
 class Skin {

@@ -1,7 +1,7 @@
-#include "app/string_catalogue.h"
 #include "messaging/send_panel.h"
 #include "service/service_proxy.h"
 #include "support/qt/scripted_prompts.h"
+#include "texts/string_catalogue.h"
 #include "ui/skin.h"
 
 #include <QApplication>

@@ -105,10 +105,10 @@ TEST(SessionLoad, SignedInOnlyWhenBothTheListAndTheBalanceArrived) {
 }
 
 TEST(SessionLoad, PageAreaLeavesRoomForTheFooterAndTheLinksAboveIt) {
-    EXPECT_EQ(pageArea(292, 456, false), (PageArea{36, 74, 251, 336}));
-    EXPECT_EQ(pageArea(292, 456, true), (PageArea{36, 74, 251, 287}));
+    EXPECT_EQ(pageArea(292, 456, false), (PixelRect{36, 74, 251, 336}));
+    EXPECT_EQ(pageArea(292, 456, true), (PixelRect{36, 74, 251, 287}));
     // With a footer the page ends above the link box at h - 94.
-    const PageArea withFooter = pageArea(292, 456, true);
+    const PixelRect withFooter = pageArea(292, 456, true);
     EXPECT_LT(withFooter.y + withFooter.height, 456 - 94 + 1);
 }
 

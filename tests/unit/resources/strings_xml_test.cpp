@@ -1,3 +1,5 @@
+#include "texts/text_table.h"
+
 #include <gtest/gtest.h>
 #include <map>
 #include <pugixml.hpp>
@@ -8,124 +10,39 @@
 
 namespace {
 
-struct Lookup {
-    const char* key;
-    const char* attribute; // nullptr: the element's own text
-};
-
-// Every lookup the program makes, as key plus attribute or element text.
-constexpr Lookup kLookups[] = {
-    {"menus/main/file", "text"},
-    {"menus/main/contacts", "text"},
-    {"menus/main/preferences", "text"},
-    {"menus/main/help", "text"},
-    {"menus/main/file/signin", nullptr},
-    {"menus/main/file/signin", "alt"},
-    {"menus/main/file/close", nullptr},
-    {"menus/main/contacts/addcontact", nullptr},
-    {"menus/main/contacts/editcontact", nullptr},
-    {"menus/main/contacts/cut", nullptr},
-    {"menus/main/contacts/copy", nullptr},
-    {"menus/main/contacts/paste", nullptr},
-    {"menus/main/contacts/delete", nullptr},
-    {"menus/main/contacts/creategroup", nullptr},
-    {"menus/main/preferences/languages", nullptr},
-    {"menus/main/preferences/skins", nullptr},
-    {"menus/main/help/terms", nullptr},
-    {"menus/main/help/faqs", nullptr},
-    {"menus/main/help/contactus", nullptr},
-    {"menus/main/help/about", nullptr},
-    {"menus/popups/addgroup", nullptr},
-    {"menus/popups/editgroup", nullptr},
-    {"menus/popups/sendmessage", nullptr},
-    {"menus/tray/restore", nullptr},
-    {"menus/tray/exit", nullptr},
-    {"main/toggleframe", "hide"},
-    {"main/toggleframe", "show"},
-    {"main/scrolltabs", "up"},
-    {"main/scrolltabs", "down"},
-    {"main/addcontact", nullptr},
-    {"main/addcontact", "tip"},
-    {"main/addgroup", nullptr},
-    {"main/addgroup", "tip"},
-    {"main/quicksend", nullptr},
-    {"main/quicksend", "tip"},
-    {"main/format/balance", nullptr},
-    {"main/format/deletebuddy", nullptr},
-    {"main/format/deletegroup", nullptr},
-    {"main/newbuddy", nullptr},
-    {"main/newgroup", nullptr},
-    {"main/groupexists", nullptr},
-    {"main/root", nullptr},
-    {"login", "btn_signin"},
-    {"login", "btn_register"},
-    {"login", "prompt"},
-    {"login", "forgotPwd"},
-    {"login", "post"},
-    {"login/failed", nullptr},
-    {"dialogs", "ok"},
-    {"dialogs", "cancel"},
-    {"dialogs/signin", "title"},
-    {"dialogs/signin/username", nullptr},
-    {"dialogs/signin/password", nullptr},
-    {"dialogs/newcontact", "title"},
-    {"dialogs/newcontact", "alttitle"},
-    {"dialogs/newcontact/firstname", nullptr},
-    {"dialogs/newcontact/lastname", nullptr},
-    {"dialogs/newcontact/nickname", nullptr},
-    {"dialogs/newcontact/cellphone", nullptr},
-    {"dialogs/newcontact/email", nullptr},
-    {"dialogs/newcontact/birthday", nullptr},
-    {"dialogs/newcontact/group", nullptr},
-    {"dialogs/newgroup", "title"},
-    {"dialogs/newgroup", "alttitle"},
-    {"dialogs/newgroup/name", nullptr},
-    {"dialogs/sendmessage", "success"},
-    {"dialogs/sendmessage", "failed"},
-    {"dialogs/sendmessage/remaining", nullptr},
-    {"dialogs/sendmessage/to", nullptr},
-    {"dialogs/sendmessage/charset", nullptr},
-    {"dialogs/sendmessage/sendmsg", nullptr},
-    {"dialogs/sendmessage/flash", nullptr},
-    {"dialogs/sendmessage/enableschd", nullptr},
-    {"dialogs/sendmessage/msgstatus", nullptr},
-    {"dialogs/sendmessage/msglogs", nullptr},
-    {"dialogs/sendmessage/status", nullptr},
-    {"dialogs/sendmessage/buttons/sendmessage", nullptr},
-    {"dialogs/sendmessage/buttons/gotosend", nullptr},
-    {"dialogs/sendmessage/buttons/buddylist", nullptr},
-    {"dialogs/sendmessage/buttons/logs", nullptr},
-    {"dialogs/sendmessage/errors/invalidnumber", nullptr},
-    {"dialogs/sendmessage/errors/invalidformat", nullptr},
-    {"dialogs/sendmessage/errors/invalidtext", nullptr},
-    {"dialogs/sendmessage/errors/success", nullptr},
-    {"dialogs/sendmessage/errors/failed", nullptr},
-    {"errors/required", nullptr},
-    {"errors/internalerror", nullptr},
-    {"errors/pastedupe", nullptr},
-    {"errors/copyfailed", nullptr},
-    {"errors/adddupe", nullptr},
-    {"errors/movefailed", nullptr},
-    {"url/signup", nullptr},
-    {"url/forgotpwd", nullptr},
-    {"url/about", nullptr},
-    {"url/terms", nullptr},
-    {"url/faqs", nullptr},
-    {"url/contactus", nullptr},
+// The web-page addresses; every other lookup the program makes is a row of the text table.
+constexpr const char* kPageKeys[] = {
+    "url/signup", "url/forgotpwd", "url/about", "url/terms", "url/faqs", "url/contactus",
 };
 
 // Formats and the conversions each must keep, in order: the callers fill exactly these.
 struct FormatRule {
-    const char* key;
-    const char* attribute;
+    textowl::Text text;
     const char* conversions;
 };
 
 constexpr FormatRule kFormats[] = {
-    {"main/format/balance", nullptr, "%s"},           {"main/format/deletebuddy", nullptr, "%s"},
-    {"main/format/deletegroup", nullptr, "%s"},       {"dialogs/newgroup", "alttitle", "%s"},
-    {"dialogs/sendmessage/remaining", nullptr, "%d"},
+    {textowl::Text::BalanceFormat, "%s"},   {textowl::Text::DeleteBuddy, "%s"},
+    {textowl::Text::DeleteGroup, "%s"},     {textowl::Text::GroupEditTitle, "%s"},
+    {textowl::Text::RemainingFormat, "%d"},
 };
+
+struct Lookup {
+    std::string_view key;
+    std::string_view attribute; // empty: the element's own text
+};
+
+// Every lookup the program makes: the rows of the text table and the page addresses.
+std::vector<Lookup> everyLookup() {
+    std::vector<Lookup> lookups;
+    for (int id = 0; id < static_cast<int>(textowl::Text::Count); ++id) {
+        const textowl::TextEntry& entry = textowl::textEntry(static_cast<textowl::Text>(id));
+        lookups.push_back({entry.key, entry.attribute});
+    }
+    for (std::string_view key : kPageKeys)
+        lookups.push_back({key, {}});
+    return lookups;
+}
 
 class StringsXml : public ::testing::Test {
 protected:
@@ -149,10 +66,11 @@ protected:
     }
 
     // The text the program would show: an attribute, or the value of the first child node.
-    static std::string lookup(pugi::xml_node language, const char* key, const char* attribute) {
+    static std::string lookup(pugi::xml_node language, std::string_view key,
+                              std::string_view attribute) {
         const auto node = select(language, key);
-        if (attribute != nullptr) {
-            return node.attribute(attribute).value();
+        if (!attribute.empty()) {
+            return node.attribute(std::string(attribute).c_str()).value();
         }
         return node.first_child().type() == pugi::node_pcdata ? node.first_child().value() : "";
     }
@@ -223,10 +141,10 @@ TEST_F(StringsXml, OffersEnglishAndSwedishByDisplayName) {
 
 TEST_F(StringsXml, EveryLookupFindsATextInEveryLanguage) {
     for (auto language : languages_) {
-        for (const auto& use : kLookups) {
+        for (const Lookup& use : everyLookup()) {
             EXPECT_FALSE(lookup(language, use.key, use.attribute).empty())
-                << language.attribute("display").value() << ": " << use.key
-                << (use.attribute ? std::string(" @") + use.attribute : std::string());
+                << language.attribute("display").value() << ": " << use.key << " @"
+                << use.attribute;
         }
     }
 }
@@ -242,24 +160,26 @@ TEST_F(StringsXml, LanguagesCarryTheSameKeysAndAttributes) {
 TEST_F(StringsXml, FormatsKeepExactlyTheirConversions) {
     for (auto language : languages_) {
         for (const auto& rule : kFormats) {
-            EXPECT_EQ(conversionsOf(lookup(language, rule.key, rule.attribute)), rule.conversions)
-                << language.attribute("display").value() << ": " << rule.key;
+            const textowl::TextEntry& entry = textowl::textEntry(rule.text);
+            EXPECT_EQ(conversionsOf(lookup(language, entry.key, entry.attribute)), rule.conversions)
+                << language.attribute("display").value() << ": " << entry.key;
+            EXPECT_EQ(conversionsOf(std::string(entry.defaultText)), rule.conversions)
+                << "default of " << entry.key;
         }
     }
 }
 
 TEST_F(StringsXml, BalanceEndsInTheEuroSign) {
     for (auto language : languages_) {
-        const auto balance = lookup(language, "main/format/balance", nullptr);
+        const auto balance = lookup(language, "main/format/balance", {});
         EXPECT_TRUE(balance.ends_with("\xE2\x82\xAC")) << balance;
     }
 }
 
 TEST_F(StringsXml, PageAddressesPointAtTheServicePages) {
     for (auto language : languages_) {
-        for (const char* key : {"url/signup", "url/forgotpwd", "url/about", "url/terms", "url/faqs",
-                                "url/contactus"}) {
-            EXPECT_TRUE(lookup(language, key, nullptr).starts_with("http://localhost/pagewright/"))
+        for (const char* key : kPageKeys) {
+            EXPECT_TRUE(lookup(language, key, {}).starts_with("http://localhost/pagewright/"))
                 << key;
         }
     }
@@ -268,7 +188,7 @@ TEST_F(StringsXml, PageAddressesPointAtTheServicePages) {
 TEST_F(StringsXml, TextsAreUtf8WithoutStrayWhitespace) {
     // Leading or trailing blanks would shift painted labels and break exact comparisons.
     for (auto language : languages_) {
-        for (const auto& use : kLookups) {
+        for (const Lookup& use : everyLookup()) {
             const auto text = lookup(language, use.key, use.attribute);
             ASSERT_FALSE(text.empty());
             EXPECT_TRUE(isUtf8(text)) << use.key;

@@ -1,5 +1,5 @@
-#include "app/menu_tables.h"
-#include "app/string_catalogue.h"
+#include "texts/string_catalogue.h"
+#include "texts/text_table.h"
 
 #include <filesystem>
 #include <fstream>
@@ -158,15 +158,15 @@ TEST_F(StringCatalogueTest, ApplicationNameAndDialogTitleAreReadOnlyAtCreation) 
     EXPECT_EQ(catalogue.dialogTitle(), "Textowl says");
 }
 
-TEST_F(StringCatalogueTest, StringTableIdsGiveEnglishDefaults) {
-    StringCatalogue catalogue((dir_ / "absent.xml").string(), "English");
-    std::string out = "stale";
-    catalogue.text("login/failed", out, -1);
-    EXPECT_EQ(out, "");
-    if (defaultStringText(142).empty())
-        GTEST_SKIP() << "string table not linked";
-    catalogue.attribute("login", "btn_signin", out, 142);
-    EXPECT_EQ(out, "Sign In");
+TEST_F(StringCatalogueTest, TextsOfTheTableFallBackToTheirEnglishDefaults) {
+    StringCatalogue absent((dir_ / "absent.xml").string(), "English");
+    EXPECT_EQ(absent.applicationName(), "Varnel Textowl 2006");
+    EXPECT_EQ(absent.dialogTitle(), "Textowl Message");
+    EXPECT_EQ(lookUp(absent, Text::SignOutItem), "&Sign Out...");
+    EXPECT_EQ(lookUp(absent, Text::BalanceFormat), "Credits: %s \u20ac");
+    // The file's text wins, as attribute or element text.
+    StringCatalogue catalogue(write(kTwoLanguages), "Svenska");
+    EXPECT_EQ(lookUp(catalogue, Text::SignInButton), "Logga in");
 }
 
 TEST_F(StringCatalogueTest, SharedCatalogueIsCountedAndFollowsTheCurrentLanguage) {
@@ -202,24 +202,6 @@ TEST_F(StringCatalogueTest, SharedCatalogueReadsTheFileItIsPointedAtFromAnyDirec
     fs::current_path(previous);
     EXPECT_TRUE(catalogue->hasDocument());
     EXPECT_EQ(catalogue->languages(), (std::vector<std::string>{"English", "Svenska", "Svenska"}));
-}
-
-TEST_F(StringCatalogueTest, MenuTextsWithoutStringsFileAreTheBuiltInOnes) {
-    StringCatalogue catalogue((dir_ / "absent.xml").string(), "English");
-    std::vector<std::string> titles;
-    for (const TextSource& title : menuBarTitles())
-        titles.push_back(lookUp(catalogue, title));
-    EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&Contacts", "&Languages", "&Help"}));
-    EXPECT_EQ(lookUp(catalogue, sessionItemText(false)), "&Sign In...");
-    EXPECT_EQ(lookUp(catalogue, sessionItemText(true)), "&Sign Out...");
-}
-
-TEST(PopupMenus, FollowTheKindOfTheSelectedLine) {
-    EXPECT_EQ(popupMenuFor(LineKind::None), PopupMenu::Root);
-    EXPECT_EQ(popupMenuFor(LineKind::Root), PopupMenu::Root);
-    EXPECT_EQ(popupMenuFor(LineKind::Group), PopupMenu::Group);
-    EXPECT_EQ(popupMenuFor(LineKind::Buddy), PopupMenu::Buddy);
-    EXPECT_EQ(popupMenuFor(LineKind::Phone), PopupMenu::Buddy);
 }
 
 } // namespace

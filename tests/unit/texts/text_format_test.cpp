@@ -1,4 +1,4 @@
-#include "app/text_format.h"
+#include "texts/text_format.h"
 
 #include <gtest/gtest.h>
 

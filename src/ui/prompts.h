@@ -1,6 +1,7 @@
 #pragma once
 
-#include "buddylist/contact_rules.h"
+#include "base/birthday_rows.h"
+#include "ui/qt_text.h"
 
 #include <QDate>
 #include <QString>
@@ -54,9 +55,9 @@ public:
     struct GroupForm {
         QString caption;
         QString name;
-        QString label = QStringLiteral("&Name:");
-        QString ok = QStringLiteral("Ok");
-        QString cancel = QStringLiteral("Cancel");
+        QString label = qs(defaultText(Text::GroupNameLabel));
+        QString ok = qs(defaultText(Text::Ok));
+        QString cancel = qs(defaultText(Text::Cancel));
     };
 
     struct FileChoice {

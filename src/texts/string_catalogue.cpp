@@ -1,9 +1,8 @@
-#include "app/string_catalogue.h"
+#include "texts/string_catalogue.h"
 
-#if __has_include("app/string_table.h")
-#include "app/string_table.h"
-#define TEXTOWL_HAVE_STRING_TABLE 1
-#endif
+#include "base/ascii.h"
+#include "base/utf8.h"
+#include "texts/text_table.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,10 +15,6 @@
 namespace textowl {
 
 namespace {
-
-// Read once at creation; kept literal so the window has a title even without the string table.
-constexpr std::string_view kDefaultApplicationName = "Varnel Textowl 2006";
-constexpr std::string_view kDefaultDialogTitle = "Textowl Message";
 
 struct SharedState {
     std::mutex mutex;
@@ -70,19 +65,6 @@ constexpr char32_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 std::string cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
@@ -91,13 +73,6 @@ std::string cp1252ToUtf8(std::string_view bytes) {
         appendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte);
     }
     return out;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
 }
 
 // The encoding named by the XML declaration, or "" without one.
@@ -137,16 +112,6 @@ bool loadStrings(pugi::xml_document& document, const std::string& path) {
 
 } // namespace
 
-std::string defaultStringText(int id) {
-#ifdef TEXTOWL_HAVE_STRING_TABLE
-    if (id >= 0)
-        return std::string(stringTableText(id));
-#else
-    (void)id;
-#endif
-    return {};
-}
-
 StringCatalogue::StringCatalogue(const std::string& path, std::string_view languageName) {
     try {
         loaded_ = loadStrings(document_, path);
@@ -160,8 +125,8 @@ StringCatalogue::StringCatalogue(const std::string& path, std::string_view langu
         }
     }
     selectLanguage(languageName);
-    attribute("", "appname", applicationName_, kDefaultApplicationName);
-    attribute("", "dialogtitle", dialogTitle_, kDefaultDialogTitle);
+    applicationName_ = lookUp(*this, Text::ApplicationName);
+    dialogTitle_ = lookUp(*this, Text::DialogTitle);
 }
 
 std::shared_ptr<StringCatalogue> StringCatalogue::obtain() {
@@ -245,11 +210,6 @@ Status StringCatalogue::attribute(std::string_view key, std::string_view attr, s
     return E_FAIL;
 }
 
-Status StringCatalogue::attribute(std::string_view key, std::string_view attr, std::string& out,
-                                  int defaultId) const {
-    return attribute(key, attr, out, defaultStringText(defaultId));
-}
-
 Status StringCatalogue::text(std::string_view key, std::string& out,
                              std::string_view defaultText) const {
     out.assign(defaultText);
@@ -262,10 +222,6 @@ Status StringCatalogue::text(std::string_view key, std::string& out,
         return E_FAIL;
     out = first.value();
     return S_OK;
-}
-
-Status StringCatalogue::text(std::string_view key, std::string& out, int defaultId) const {
-    return text(key, out, defaultStringText(defaultId));
 }
 
 std::string StringCatalogue::attributeOr(std::string_view key, std::string_view attr,

@@ -39,11 +39,8 @@ public:
     // key). A missing key gives the default; an element without the attribute gives "".
     Status attribute(std::string_view key, std::string_view attribute, std::string& out,
                      std::string_view defaultText) const;
-    Status attribute(std::string_view key, std::string_view attribute, std::string& out,
-                     int defaultId) const;
     // The text of the element at `key`; the default when the key or its text is missing.
     Status text(std::string_view key, std::string& out, std::string_view defaultText) const;
-    Status text(std::string_view key, std::string& out, int defaultId) const;
 
     std::string attributeOr(std::string_view key, std::string_view attr,
                             std::string_view defaultText) const;
@@ -64,8 +61,5 @@ private:
     std::string applicationName_;
     std::string dialogTitle_;
 };
-
-// The English default of a message id of the string table; empty for an unknown id or -1.
-std::string defaultStringText(int id);
 
 } // namespace textowl

@@ -1,0 +1,157 @@
+#include "texts/text_table.h"
+
+#include "texts/string_catalogue.h"
+
+#include <array>
+#include <cstddef>
+
+namespace textowl {
+
+namespace {
+
+constexpr std::size_t kTextCount = static_cast<std::size_t>(Text::Count);
+
+// In the order of the enum: the compiler checks it below, so a text cannot go missing or drift
+// to another's row.
+constexpr std::array<TextEntry, kTextCount> kTexts{{
+    {Text::ApplicationName, "", "appname", "Varnel Textowl 2006"},
+    {Text::DialogTitle, "", "dialogtitle", "Textowl Message"},
+
+    {Text::FileMenu, "menus/main/file", "text", "&File"},
+    {Text::ContactsMenu, "menus/main/contacts", "text", "&Contacts"},
+    {Text::LanguagesMenu, "menus/main/preferences", "text", "&Languages"},
+    {Text::HelpMenu, "menus/main/help", "text", "&Help"},
+    {Text::CloseItem, "menus/main/file/close", "", "Close"},
+    {Text::SignInItem, "menus/main/file/signin", "", "&Sign In..."},
+    {Text::SignOutItem, "menus/main/file/signin", "alt", "&Sign Out..."},
+    {Text::AddContactItem, "menus/main/contacts/addcontact", "", "Add New Contact"},
+    {Text::EditContactItem, "menus/main/contacts/editcontact", "", "Edit Contact"},
+    {Text::CutItem, "menus/main/contacts/cut", "", "Cu&t"},
+    {Text::CopyItem, "menus/main/contacts/copy", "", "&Copy"},
+    {Text::PasteItem, "menus/main/contacts/paste", "", "&Paste"},
+    {Text::DeleteItem, "menus/main/contacts/delete", "", "&Delete"},
+    {Text::CreateGroupItem, "menus/main/contacts/creategroup", "", "Add New Group"},
+    {Text::SkinsItem, "menus/main/preferences/skins", "", "Skins..."},
+    {Text::LanguagesItem, "menus/main/preferences/languages", "", "English"},
+    {Text::TermsItem, "menus/main/help/terms", "", "&Terms"},
+    {Text::FaqsItem, "menus/main/help/faqs", "", "&FAQs"},
+    {Text::ContactUsItem, "menus/main/help/contactus", "", "&Contact Us"},
+    {Text::AboutItem, "menus/main/help/about", "", "&About"},
+    {Text::AddGroupPopupItem, "menus/popups/addgroup", "", "Add New Group"},
+    {Text::EditGroupPopupItem, "menus/popups/editgroup", "", "Edit Group"},
+    {Text::SendMessagePopupItem, "menus/popups/sendmessage", "", "Send Message"},
+    {Text::TrayRestore, "menus/tray/restore", "", "Restore"},
+    {Text::TrayExit, "menus/tray/exit", "", "Exit"},
+
+    {Text::ToggleFrameHide, "main/toggleframe", "hide", "Hide window frame"},
+    {Text::ToggleFrameShow, "main/toggleframe", "show", "Show window frame"},
+    {Text::ScrollTabsUp, "main/scrolltabs", "up", "Click here to scroll up and see more tabs"},
+    {Text::ScrollTabsDown, "main/scrolltabs", "down",
+     "Click here to scroll down and see more tabs"},
+    {Text::SignInButton, "login", "btn_signin", "Sign In"},
+    {Text::RegisterButton, "login", "btn_register", "Register"},
+    {Text::AddContactLink, "main/addcontact", "", "Add A Contact"},
+    {Text::AddGroupLink, "main/addgroup", "", "Add A Group"},
+    {Text::QuickSendLink, "main/quicksend", "", "Quick Send"},
+    {Text::AddContactTip, "main/addcontact", "tip", "Click here to add a contact to your list"},
+    {Text::AddGroupTip, "main/addgroup", "tip", "Click here to add a group to your list"},
+    {Text::QuickSendTip, "main/quicksend", "tip", "Click here to send a quick message"},
+    {Text::BalanceFormat, "main/format/balance", "", "Credits: %s \u20ac"},
+    {Text::SignedOutPrompt, "login", "prompt", "Click below to sign in or register"},
+    {Text::ForgotPassword, "login", "forgotPwd", "Forgot your password?"},
+    {Text::SigningIn, "login", "post", "Signing In..."},
+    {Text::BuddyListRoot, "main/root", "", "My Buddy List"},
+
+    {Text::SignInFailed, "login/failed", "",
+     "Unable to login at this time.  Please try your request again later..."},
+    {Text::SignInCaption, "dialogs/signin", "title", "Textowl Sign In"},
+    {Text::UserLabel, "dialogs/signin/username", "", "&Username:"},
+    {Text::PasswordLabel, "dialogs/signin/password", "", "&Password:"},
+    {Text::Ok, "dialogs", "ok", "Ok"},
+    {Text::Cancel, "dialogs", "cancel", "Cancel"},
+
+    {Text::ContactTitle, "dialogs/newcontact", "title", "Add New Contact"},
+    {Text::ContactEditTitle, "dialogs/newcontact", "alttitle", "Edit Contact"},
+    {Text::FirstNameLabel, "dialogs/newcontact/firstname", "", "&First Name:"},
+    {Text::LastNameLabel, "dialogs/newcontact/lastname", "", "&Last Name:"},
+    {Text::NicknameLabel, "dialogs/newcontact/nickname", "", "&Nickname:"},
+    {Text::CellPhoneLabel, "dialogs/newcontact/cellphone", "", "&Cell Phone:"},
+    {Text::EmailLabel, "dialogs/newcontact/email", "", "&Email:"},
+    {Text::BirthdayLabel, "dialogs/newcontact/birthday", "", "&Birthday:"},
+    {Text::GroupLabel, "dialogs/newcontact/group", "", "&Group:"},
+    {Text::GroupTitle, "dialogs/newgroup", "title", "Add New Group"},
+    {Text::GroupEditTitle, "dialogs/newgroup", "alttitle", "Edit %s Group"},
+    {Text::GroupNameLabel, "dialogs/newgroup/name", "", "&Name:"},
+    {Text::Required, "errors/required", "",
+     "A nickname or a first or last name and cell phone number are required."},
+    {Text::NewGroupFailed, "main/newgroup", "",
+     "Unable to add a new group at this time.  Please try your request again later."},
+    {Text::NewBuddyFailed, "main/newbuddy", "",
+     "Unable to add a new buddy at this time.  Please try your request again later."},
+    {Text::GroupExists, "main/groupexists", "", "There is already a group by that name!"},
+    {Text::DeleteBuddy, "main/format/deletebuddy", "",
+     "Delete %s from this location or from your entire buddy list? Click 'Yes' for this location "
+     "only or 'No' from the entire list."},
+    {Text::DeleteGroup, "main/format/deletegroup", "", "Delete the %s group?"},
+    {Text::InternalError, "errors/internalerror", "", "Internal Error"},
+    {Text::PasteDuplicate, "errors/pastedupe", "", "Cannot paste duplicate"},
+    {Text::CopyFailed, "errors/copyfailed", "", "Copy failed!"},
+    {Text::AddDuplicate, "errors/adddupe", "", "Cannot add duplicate"},
+    {Text::MoveFailed, "errors/movefailed", "",
+     "Unable to move buddy at this time.  Please try your request again later..."},
+
+    {Text::ToLabel, "dialogs/sendmessage/to", "", "To:"},
+    {Text::CharsetLabel, "dialogs/sendmessage/charset", "", "Character Set"},
+    {Text::RemainingFormat, "dialogs/sendmessage/remaining", "", "Remaining: %d"},
+    {Text::SendHeading, "dialogs/sendmessage/sendmsg", "", "Send Message"},
+    {Text::FlashLabel, "dialogs/sendmessage/flash", "", "Flash"},
+    {Text::ScheduleLabel, "dialogs/sendmessage/enableschd", "", "Enable Scheduling:"},
+    {Text::SendButton, "dialogs/sendmessage/buttons/sendmessage", "", "&Send Message"},
+    {Text::GotoSendButton, "dialogs/sendmessage/buttons/gotosend", "", "&Goto Send"},
+    {Text::ReturnButton, "dialogs/sendmessage/buttons/buddylist", "", "&Return to Buddy List"},
+    {Text::LogsButton, "dialogs/sendmessage/buttons/logs", "", "&View Logs"},
+    {Text::LogTitle, "dialogs/sendmessage/msglogs", "", "Message Logs"},
+    {Text::SuccessWord, "dialogs/sendmessage", "success", "Success"},
+    {Text::FailedWord, "dialogs/sendmessage", "failed", "Failed"},
+    {Text::StatusLabel, "dialogs/sendmessage/status", "", "Status:"},
+    {Text::NoRecipient, "dialogs/sendmessage/errors/invalidnumber", "",
+     "Please specify a number or numbers to call"},
+    // One strings.xml entry replaces both of the next two texts. The entity spellings are the
+    // message's established wording, shown as written.
+    {Text::BadNumberFormat, "dialogs/sendmessage/errors/invalidformat", "",
+     "Please use the following number format: &lt;country code&gt;&lt;cell phone number&gt;.  "
+     "Example: 46700000000"},
+    {Text::UnknownGroup, "dialogs/sendmessage/errors/invalidformat", "",
+     "The 'To' value you have entered does not appear to be a valid group name."},
+    {Text::EmptyMessage, "dialogs/sendmessage/errors/invalidtext", "", "The message text is empty"},
+    {Text::MessageSent, "dialogs/sendmessage/errors/success", "", "Message was sent successfully!"},
+    {Text::SendFailed, "dialogs/sendmessage/errors/failed", "", "Send message failed!"},
+}};
+
+constexpr bool inEnumOrder() {
+    for (std::size_t i = 0; i < kTexts.size(); ++i) {
+        if (static_cast<std::size_t>(kTexts[i].id) != i || kTexts[i].defaultText.empty())
+            return false;
+    }
+    return true;
+}
+static_assert(inEnumOrder(), "every text has its row, in the order of the enum, with a default");
+
+} // namespace
+
+const TextEntry& textEntry(Text id) {
+    return kTexts[static_cast<std::size_t>(id)];
+}
+
+std::string_view defaultText(Text id) {
+    return textEntry(id).defaultText;
+}
+
+std::string lookUp(const StringCatalogue& catalogue, Text id) {
+    const TextEntry& entry = textEntry(id);
+    if (!entry.attribute.empty())
+        return catalogue.attributeOr(entry.key, entry.attribute, entry.defaultText);
+    return catalogue.textOr(entry.key, entry.defaultText);
+}
+
+} // namespace textowl

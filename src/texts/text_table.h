@@ -1,0 +1,136 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace textowl {
+
+class StringCatalogue;
+
+// Every visible text of the program. Each one is defined once, in the table of text_table.cpp:
+// where strings.xml keeps it and its English default.
+enum class Text {
+    // Read by the catalogue when it is created.
+    ApplicationName,
+    DialogTitle,
+
+    // The menu bar, its items and the tray menu.
+    FileMenu,
+    ContactsMenu,
+    LanguagesMenu,
+    HelpMenu,
+    CloseItem,
+    SignInItem,
+    SignOutItem,
+    AddContactItem,
+    EditContactItem,
+    CutItem,
+    CopyItem,
+    PasteItem,
+    DeleteItem,
+    CreateGroupItem,
+    SkinsItem,
+    LanguagesItem,
+    TermsItem,
+    FaqsItem,
+    ContactUsItem,
+    AboutItem,
+    AddGroupPopupItem,
+    EditGroupPopupItem,
+    SendMessagePopupItem,
+    TrayRestore,
+    TrayExit,
+
+    // The main window.
+    ToggleFrameHide,
+    ToggleFrameShow,
+    ScrollTabsUp,
+    ScrollTabsDown,
+    SignInButton,
+    RegisterButton,
+    AddContactLink,
+    AddGroupLink,
+    QuickSendLink,
+    AddContactTip,
+    AddGroupTip,
+    QuickSendTip,
+    BalanceFormat, // "%s" is the balance
+    SignedOutPrompt,
+    ForgotPassword,
+    SigningIn,
+    BuddyListRoot, // the tree's root line and the buddy-list tab's tooltip
+
+    // Sign-in.
+    SignInFailed,
+    SignInCaption,
+    UserLabel,
+    PasswordLabel,
+    Ok,
+    Cancel,
+
+    // Contact and group editing.
+    ContactTitle,
+    ContactEditTitle,
+    FirstNameLabel,
+    LastNameLabel,
+    NicknameLabel,
+    CellPhoneLabel,
+    EmailLabel,
+    BirthdayLabel,
+    GroupLabel,
+    GroupTitle,
+    GroupEditTitle, // "%s" is the group's name
+    GroupNameLabel,
+    Required,
+    NewGroupFailed,
+    NewBuddyFailed,
+    GroupExists,
+    DeleteBuddy, // "%s" is the selected line's text
+    DeleteGroup, // "%s" is the group's name
+    InternalError,
+    PasteDuplicate,
+    CopyFailed,
+    AddDuplicate,
+    MoveFailed,
+
+    // The send-message panel.
+    ToLabel,
+    CharsetLabel,
+    RemainingFormat, // "%d" is the number of characters left
+    SendHeading,
+    FlashLabel,
+    ScheduleLabel,
+    SendButton,
+    GotoSendButton,
+    ReturnButton,
+    LogsButton,
+    LogTitle,
+    SuccessWord,
+    FailedWord,
+    StatusLabel,
+    NoRecipient,
+    BadNumberFormat,
+    UnknownGroup,
+    EmptyMessage,
+    MessageSent,
+    SendFailed,
+
+    Count
+};
+
+// Where one text lives in strings.xml: the element at `key`, its attribute `attribute` or (when
+// that is empty) its own text, and the English text used when the file lacks it.
+struct TextEntry {
+    Text id;
+    std::string_view key;
+    std::string_view attribute;
+    std::string_view defaultText;
+};
+
+const TextEntry& textEntry(Text id);
+std::string_view defaultText(Text id);
+
+// The text as the catalogue's current language has it, or its default.
+std::string lookUp(const StringCatalogue& catalogue, Text id);
+
+} // namespace textowl
