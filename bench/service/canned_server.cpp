@@ -9,6 +9,7 @@
 #include <string_view>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace textowl::bench {
@@ -52,7 +53,7 @@ bool readRequest(int fd, std::string& pending) {
     }
 }
 
-[[noreturn]] void serve(int listenFd, const std::string& reply) {
+[[noreturn]] void serve(int listenFd, const std::string& reply, std::chrono::milliseconds delay) {
     for (;;) {
         const int fd = ::accept(listenFd, nullptr, nullptr);
         if (fd < 0) {
@@ -61,7 +62,10 @@ bool readRequest(int fd, std::string& pending) {
         const int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         std::string pending;
-        while (readRequest(fd, pending) && sendAll(fd, reply)) {
+        while (readRequest(fd, pending)) {
+            std::this_thread::sleep_for(delay);
+            if (!sendAll(fd, reply))
+                break;
         }
         ::close(fd);
     }
@@ -69,7 +73,7 @@ bool readRequest(int fd, std::string& pending) {
 
 } // namespace
 
-CannedServer::CannedServer(std::string reply) {
+CannedServer::CannedServer(std::string reply, std::chrono::milliseconds delay) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -82,7 +86,7 @@ CannedServer::CannedServer(std::string reply) {
     port_ = ntohs(addr.sin_port);
     child_ = ::fork();
     if (child_ == 0) {
-        serve(fd, reply);
+        serve(fd, reply, delay);
     }
     ::close(fd);
     if (child_ < 0) {

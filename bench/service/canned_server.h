@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
@@ -7,10 +8,11 @@
 namespace textowl::bench {
 
 // A loopback HTTP server in a child process that answers every request with the same bytes and
-// keeps connections open. Being another process keeps its instructions out of the client's count.
+// keeps connections open, after `delay` when one is given (a slow service). Being another process
+// keeps its instructions out of the client's count.
 class CannedServer {
 public:
-    explicit CannedServer(std::string reply);
+    explicit CannedServer(std::string reply, std::chrono::milliseconds delay = {});
     ~CannedServer();
     CannedServer(const CannedServer&) = delete;
     CannedServer& operator=(const CannedServer&) = delete;

@@ -8,8 +8,8 @@
 #include "buddylist/contact_rules.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"
+#include "session/service_calls.h"
 #include "texts/text_format.h"
-#include "ui/busy_cursor.h"
 #include "ui/qt_text.h"
 
 #include <QApplication>
@@ -67,14 +67,20 @@ private:
     BuddyList& m_list;
     // The birthday years run from this year down; the window's clock, so tests can pin it.
     int m_year = m_window.clock().utcNow().year;
+    // Sign-out or exit dropped a call's answer: the command ends without a word.
+    bool m_abandoned = false;
 };
 
 bool BuddyEditor::call(const Operation& operation, std::string_view element, std::string* value) {
-    ServiceProxy& proxy = m_window.serviceProxy();
-    const std::string ticket = proxy.sessionTicket();
+    ServiceCalls& calls = m_window.serviceCalls();
+    const std::string ticket = calls.proxy().sessionTicket();
     const ServiceText wireTicket = wire(ticket);
-    BusyCursor busy;
-    const auto run = [&](ServiceText& result) { return operation(proxy, wireTicket, &result); };
+    const auto run = [&](ServiceText& result) {
+        const Status status =
+            calls.run([&](ServiceProxy& proxy) { return operation(proxy, wireTicket, &result); });
+        m_abandoned = status == kCallAbandoned;
+        return status;
+    };
     return succeeded(runBuddyOperation(ticket, run, element, value));
 }
 
@@ -83,6 +89,8 @@ QString BuddyEditor::text(Text which) const {
 }
 
 void BuddyEditor::show(Text which, Prompts::Icon icon) {
+    if (m_abandoned)
+        return;
     if (icon == Prompts::Icon::Warning)
         QApplication::beep();
     m_window.prompts().message(&m_window, text(which), qs(m_window.catalogue().dialogTitle()),
@@ -391,7 +399,7 @@ void BuddyEditor::drop(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
             }
         }
     }
-    if (treeAlive())
+    if (treeAlive() && !m_abandoned)
         m_list.clipboard().dropped();
 }
 

@@ -9,6 +9,7 @@
 #include "app/skin_commands.h"
 #include "base/command_ids.h"
 #include "service/service_proxy.h"
+#include "session/service_calls.h"
 #include "ui/frameless_window.h"
 #include "ui/main_surface.h"
 #include "ui/qt_text.h"
@@ -79,8 +80,8 @@ MainWindow::MainWindow(Options options)
         m_settings =
             std::make_shared<QSettings>(QStringLiteral("Varnel"), QStringLiteral("Textowl"));
     m_trayAvailable = options.trayAvailable.value_or(TrayIcon::isAvailable());
-    m_proxy = std::make_unique<ServiceProxy>(
-        options.serviceEndpoint.empty() ? serviceEndpoint() : options.serviceEndpoint);
+    m_calls = std::make_unique<ServiceCalls>(std::make_unique<ServiceProxy>(
+        options.serviceEndpoint.empty() ? serviceEndpoint() : options.serviceEndpoint));
     setWindowTitle(kInitialTitle);
 
     m_surface = new MainSurface(this);
@@ -122,7 +123,7 @@ MainWindow::MainWindow(Options options)
     m_handlers[kCmdFaqs] = [this] { showPageInFirstWebTab("url/faqs"); };
     m_handlers[kCmdContactUs] = [this] { showPageInFirstWebTab("url/contactus"); };
     m_handlers[kCmdAbout] = [this] { showPageInFirstWebTab("url/about"); };
-    m_session = std::make_unique<SessionController>(*this, *m_proxy);
+    m_session = std::make_unique<SessionController>(*this, *m_calls);
     const auto signInOrOut = [this] { m_session->signInOrOut(); };
     m_handlers[kCmdSignInOut] = signInOrOut;
     m_handlers[kCmdSignInButton] = signInOrOut;
@@ -193,7 +194,21 @@ void MainWindow::setCommandHandler(int id, std::function<void()> handler) {
     m_handlers[id] = std::move(handler);
 }
 
+ServiceProxy& MainWindow::serviceProxy() const {
+    return m_calls->proxy();
+}
+
 void MainWindow::runCommand(int id) {
+    if (m_calls->isRunning()) {
+        // A call is pending. Sign-out and exit drop its answer and follow once its caller has
+        // returned; any other command waits its turn, as it did while the call blocked.
+        if (id == kCmdExit)
+            hide();
+        if (id == kCmdExit || id == kCmdSignInOut)
+            m_calls->abandon();
+        m_calls->whenIdle(this, [this, id] { runCommand(id); });
+        return;
+    }
     if (isLanguageCommand(id)) {
         switchLanguage(id - kCmdLanguageFirst);
         return;

@@ -28,6 +28,7 @@ class FramelessWindow;
 class KeyEventFilter;
 class MainSurface;
 class PageHost;
+class ServiceCalls;
 class ServiceProxy;
 class SessionController;
 class TrayIcon;
@@ -96,7 +97,8 @@ public:
     const Skin& skin() const { return m_skin; }
     FramelessWindow& frame() const { return *m_frame; }
     TrayIcon* trayIcon() const { return m_tray; }
-    ServiceProxy& serviceProxy() const { return *m_proxy; }
+    ServiceCalls& serviceCalls() const { return *m_calls; }
+    ServiceProxy& serviceProxy() const;
     const Clock& clock() const { return *m_clock; }
     SessionController& session() const { return *m_session; }
     PageHost& pages() const { return *m_pages; }
@@ -150,12 +152,12 @@ private:
     TrayWindowState m_trayState = TrayWindowState::Shown;
     std::unordered_map<int, std::function<void()>> m_handlers;
     std::function<void()> m_beforeExit;
-    std::unique_ptr<ServiceProxy> m_proxy;
+    std::unique_ptr<ServiceCalls> m_calls;
     const Clock* m_clock = nullptr;
     std::shared_ptr<WebViewFactory> m_webViews;
     // Before the session, which hands it the pages and takes them back as it ends.
     std::unique_ptr<PageHost> m_pages;
-    // After the proxy it uses, so that it ends first, while the surface and the proxy still exist.
+    // After the calls it makes, so that it ends first, while the surface and the proxy still exist.
     std::unique_ptr<SessionController> m_session;
 };
 

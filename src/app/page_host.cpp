@@ -6,7 +6,7 @@
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
 #include "service/service_proxy.h"
-#include "ui/busy_cursor.h"
+#include "session/service_calls.h"
 #include "ui/image_button.h"
 #include "ui/interface_icons.h"
 #include "ui/main_surface.h"
@@ -120,15 +120,19 @@ void PageHost::setPages(BuddyTree* tree, SendPanel* panel) {
     layout();
 }
 
-void PageHost::buildInterface(const InterfaceDescription& description) {
+bool PageHost::buildInterface(const InterfaceDescription& description) {
     if (m_strip == nullptr)
-        return;
-    BusyCursor busy;
-    IconFetcher icons(m_window.catalogue().applicationName());
+        return true;
+    ServiceCalls& calls = m_window.serviceCalls();
+    IconFetcher icons(m_window.catalogue().applicationName(),
+                      [&calls](const std::function<void()>& job) { return calls.runJob(job); });
     addButtons(description.buttons, icons);
     addWebTabs(description.tabs, icons);
+    if (icons.abandoned())
+        return false;
     addFooter(description.footerUrl);
     layout();
+    return true;
 }
 
 void PageHost::addButtons(const std::vector<InterfaceElement>& buttons, IconFetcher& fetcher) {

@@ -31,7 +31,8 @@ public:
     // Takes the pages the load built; the tree shows first, under tab 0.
     void setPages(BuddyTree* tree, SendPanel* panel);
     // Adds the service's buttons, web tabs and footer, fetching their icons.
-    void buildInterface(const InterfaceDescription& description);
+    // False when sign-out or exit abandoned an icon download; what was built stays until then.
+    bool buildInterface(const InterfaceDescription& description);
     // Sign-out: everything goes, with the buddy entries and the message log.
     void destroyPages();
 

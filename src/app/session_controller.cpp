@@ -11,7 +11,7 @@
 #include "service/result_document.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"
-#include "ui/busy_cursor.h"
+#include "session/service_calls.h"
 #include "ui/interface_description.h"
 #include "ui/main_surface.h"
 #include "ui/qt_text.h"
@@ -29,8 +29,8 @@ ServiceText wire(const QString& text) {
 
 } // namespace
 
-SessionController::SessionController(MainWindow& window, ServiceProxy& proxy)
-    : m_window(window), m_proxy(proxy) {
+SessionController::SessionController(MainWindow& window, ServiceCalls& calls)
+    : m_window(window), m_calls(calls) {
     m_loadTimer.setSingleShot(true);
     m_loadTimer.setInterval(kLoadDelayMs);
     connect(&m_loadTimer, &QTimer::timeout, this, &SessionController::loadAfterSignIn);
@@ -38,6 +38,10 @@ SessionController::SessionController(MainWindow& window, ServiceProxy& proxy)
 
 SessionController::~SessionController() {
     destroyLoadedViews();
+}
+
+ServiceProxy& SessionController::proxy() const {
+    return m_calls.proxy();
 }
 
 BuddyTree* SessionController::buddyTree() const {
@@ -69,12 +73,12 @@ void SessionController::signIn() {
     m_window.repaint();
 
     ServiceText result;
-    Status status = E_FAIL;
-    {
-        BusyCursor busy;
-        status =
-            m_proxy.apiValidateLogin(wire(credentials->user), wire(credentials->password), &result);
-    }
+    const Status status = m_calls.run([&](ServiceProxy& proxy) {
+        return proxy.apiValidateLogin(wire(credentials->user), wire(credentials->password),
+                                      &result);
+    });
+    if (status == kCallAbandoned)
+        return;
     const std::optional<std::string> ticket = ticketFromSignIn(status, result);
     if (!ticket) {
         showSignInFailure();
@@ -84,8 +88,8 @@ void SessionController::signIn() {
 }
 
 void SessionController::showSigningIn(const QString& user, const std::string& ticket) {
-    m_proxy.setSessionUserName(user.toStdString());
-    m_proxy.setSessionTicket(ticket);
+    proxy().setSessionUserName(user.toStdString());
+    proxy().setSessionTicket(ticket);
     m_window.signInButton()->hide();
     m_window.registerButton()->hide();
     m_window.setWindowTitle(
@@ -104,21 +108,24 @@ void SessionController::loadAfterSignIn() {
     m_loadTimer.stop();
     if (!m_window.commandState().signingIn)
         return;
-    const std::string ticket = m_proxy.sessionTicket();
+    const std::string ticket = proxy().sessionTicket();
     BuddyEntry root = BuddyEntry::makeRoot();
-    Status list = E_FAIL;
-    Status balance = E_FAIL;
-    {
-        BusyCursor busy;
-        const ServiceText wireTicket = utf8ToUtf16(ticket);
-        list = fetchBuddyList(
-            ticket,
-            [this, &wireTicket](ServiceText& result) {
-                return m_proxy.apiGetBuddyList(wireTicket, &result);
-            },
-            root);
-        balance = refreshBalance();
-    }
+    const ServiceText wireTicket = utf8ToUtf16(ticket);
+    bool abandoned = false;
+    const Status list = fetchBuddyList(
+        ticket,
+        [this, &wireTicket, &abandoned](ServiceText& result) {
+            const Status status = m_calls.run(
+                [&](ServiceProxy& proxy) { return proxy.apiGetBuddyList(wireTicket, &result); });
+            abandoned = status == kCallAbandoned;
+            return status;
+        },
+        root);
+    if (abandoned)
+        return;
+    const Status balance = refreshBalance();
+    if (balance == kCallAbandoned)
+        return;
     if (judgeLoad(list, balance) == LoadOutcome::Abandon) {
         abandonSignIn();
         return;
@@ -141,11 +148,12 @@ void SessionController::buildSignedInView(BuddyEntry root) {
     tree->fill(std::move(root));
     attachBuddyTree(m_window, *tree);
     auto* panel =
-        new SendPanel({m_proxy, m_window.prompts(), m_window.catalogue(), m_window.clock()},
+        new SendPanel({m_calls, m_window.prompts(), m_window.catalogue(), m_window.clock()},
                       &m_window.skin(), m_window.surface());
     connect(panel, &SendPanel::returnRequested, &m_window, &MainWindow::returnToBuddyList);
     m_window.pages().setPages(tree, panel);
-    fetchInterface();
+    if (!fetchInterface())
+        return;
 
     WindowState state = m_window.commandState();
     state.cutEnabled = true;
@@ -163,30 +171,31 @@ void SessionController::buildSignedInView(BuddyEntry root) {
     tree->setFocus();
 }
 
-void SessionController::fetchInterface() {
+bool SessionController::fetchInterface() {
     ServiceText result;
-    Status status = E_FAIL;
-    {
-        BusyCursor busy;
-        status = m_proxy.apiGetInterface(utf8ToUtf16(m_proxy.sessionTicket()), &result);
-    }
+    const ServiceText ticket = utf8ToUtf16(proxy().sessionTicket());
+    const Status status =
+        m_calls.run([&](ServiceProxy& proxy) { return proxy.apiGetInterface(ticket, &result); });
+    if (status == kCallAbandoned)
+        return false;
     ResultDocument document;
     if (failed(status) || failed(checkResult(result, document)))
-        return; // no interface buttons and no web tabs, nothing more
+        return true; // no interface buttons and no web tabs, nothing more
     m_interface = utf16ToUtf8(*result);
     if (const std::optional<InterfaceDescription> description = readInterfaceDescription(result))
-        m_window.pages().buildInterface(*description);
+        return m_window.pages().buildInterface(*description);
+    return true;
 }
 
 Status SessionController::refreshBalance() {
-    if (m_proxy.sessionTicket().empty())
+    if (proxy().sessionTicket().empty())
         return E_FAIL;
     ServiceText result;
-    Status status = E_FAIL;
-    {
-        BusyCursor busy;
-        status = m_proxy.apiBalanceSms(utf8ToUtf16(m_proxy.sessionTicket()), &result);
-    }
+    const ServiceText ticket = utf8ToUtf16(proxy().sessionTicket());
+    const Status status =
+        m_calls.run([&](ServiceProxy& proxy) { return proxy.apiBalanceSms(ticket, &result); });
+    if (status == kCallAbandoned)
+        return status;
     const std::optional<std::string> balance = balanceFromResult(status, result);
     if (!balance)
         return E_FAIL;
@@ -211,13 +220,15 @@ void SessionController::endSession() {
 }
 
 void SessionController::releaseTicket() {
-    if (!m_proxy.sessionTicket().empty()) {
+    if (!proxy().sessionTicket().empty()) {
         // The outcome does not matter: the session ends here either way.
-        ServiceText result;
-        BusyCursor busy;
-        m_proxy.apiLogout(utf8ToUtf16(m_proxy.sessionTicket()), &result);
+        const ServiceText ticket = utf8ToUtf16(proxy().sessionTicket());
+        m_calls.run([&](ServiceProxy& proxy) {
+            ServiceText result;
+            return proxy.apiLogout(ticket, &result);
+        });
     }
-    m_proxy.clearSession();
+    proxy().clearSession();
 }
 
 void SessionController::destroyLoadedViews() {

@@ -12,6 +12,7 @@ namespace textowl {
 
 class BuddyTree;
 class MainWindow;
+class ServiceCalls;
 class ServiceProxy;
 struct BuddyEntry;
 
@@ -23,7 +24,7 @@ class SessionController : public QObject {
 public:
     static constexpr int kLoadDelayMs = 100;
 
-    SessionController(MainWindow& window, ServiceProxy& proxy);
+    SessionController(MainWindow& window, ServiceCalls& calls);
     ~SessionController() override;
 
     // Command 32788 and the Sign In button: signs in while signed out, out otherwise.
@@ -50,7 +51,9 @@ private:
     void showSigningIn(const QString& user, const std::string& ticket);
     void abandonSignIn();
     void buildSignedInView(BuddyEntry root);
-    void fetchInterface();
+    // False when sign-out or exit abandoned the call.
+    bool fetchInterface();
+    ServiceProxy& proxy() const;
     void releaseTicket();
     void destroyLoadedViews();
     void restoreSignedOutView();
@@ -59,7 +62,7 @@ private:
     void setSessionItemText(bool signedIn);
 
     MainWindow& m_window;
-    ServiceProxy& m_proxy;
+    ServiceCalls& m_calls;
     QTimer m_loadTimer;
     QString m_userName;
     QString m_balance;

@@ -6,9 +6,9 @@
 #include "messaging/panel_frame.h"
 #include "messaging/schedule_text.h"
 #include "messaging/send_rules.h"
+#include "session/service_calls.h"
 #include "texts/string_catalogue.h"
 #include "texts/text_format.h"
-#include "ui/busy_cursor.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 #include "ui/skin.h"
@@ -205,7 +205,7 @@ void SendPanel::pressSend() {
 }
 
 void SendPanel::send() {
-    // The call blocks, and clicks that queue up meanwhile must not send the message again.
+    // Clicks that queue up while the call runs must not send the message again.
     if (m_busy)
         return;
     const CivilTime sentAt = m_context.clock.localNow();
@@ -221,18 +221,19 @@ void SendPanel::send() {
 
     m_busy = true;
     m_send->setEnabled(false);
-    bool sent = false;
-    {
-        BusyCursor busy;
-        const OutgoingMessage message{
-            to,          text,    scheduleText(pickerText, m_context.clock.localNow()),
-            m_groupMode, m_flash, m_unicode};
-        sent = sendMessage(m_context.proxy, message);
+    const OutgoingMessage message{
+        to,          text,    scheduleText(pickerText, m_context.clock.localNow()),
+        m_groupMode, m_flash, m_unicode};
+    const Status status = m_context.calls.run(
+        [&](ServiceProxy& proxy) { return sendMessage(proxy, message) ? S_OK : E_FAIL; });
+    // Sign-out or exit dropped the answer: the panel goes with the session, untouched.
+    if (status != kCallAbandoned) {
+        const bool sent = succeeded(status);
+        appendLog(sentAt, to, text, sent);
+        m_message->clear();
+        update();
+        showMessage(sent ? Text::MessageSent : Text::SendFailed, !sent);
     }
-    appendLog(sentAt, to, text, sent);
-    m_message->clear();
-    update();
-    showMessage(sent ? Text::MessageSent : Text::SendFailed, !sent);
     m_send->setEnabled(true);
     m_busy = false;
 }

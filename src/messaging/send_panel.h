@@ -20,7 +20,7 @@ namespace textowl {
 
 class LimitedTextEdit;
 class Prompts;
-class ServiceProxy;
+class ServiceCalls;
 class Skin;
 class StringCatalogue;
 
@@ -32,7 +32,7 @@ class SendPanel : public QWidget {
 public:
     // What the panel works with; all of it outlives the panel.
     struct Context {
-        ServiceProxy& proxy;
+        ServiceCalls& calls;
         Prompts& prompts;
         const StringCatalogue& catalogue;
         const Clock& clock = systemClock();

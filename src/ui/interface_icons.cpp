@@ -50,14 +50,15 @@ IconPair fallbackIconPair() {
     return splitPair(fallback, kTabIconSize);
 }
 
-IconFetcher::IconFetcher(std::string userAgent)
-    : m_http(std::make_unique<HttpClient>()), m_userAgent(std::move(userAgent)) {}
+IconFetcher::IconFetcher(std::string userAgent, JobRunner runJob)
+    : m_http(std::make_unique<HttpClient>()), m_userAgent(std::move(userAgent)),
+      m_runJob(std::move(runJob)) {}
 
 IconFetcher::~IconFetcher() = default;
 
 IconPair IconFetcher::fetch(const InterfaceElement& element, QSize size) {
     const std::optional<ImageRequest> request = imageRequest(element);
-    if (!request)
+    if (!request || m_abandoned)
         return fallbackIconPair();
     const std::pair<std::string, int> host{request->host, request->port};
     if (m_unanswered.contains(host))
@@ -74,12 +75,27 @@ IconPair IconFetcher::fetch(const InterfaceElement& element, QSize size) {
     // Whatever the status, a body that is a picture is used; anything else falls back.
     settings.processResult = false;
     settings.autoRedirect = false;
-    if (!m_http->sendRequest(url, settings)) {
-        if (m_http->statusCode() < 0)
+    bool sent = false;
+    int statusCode = 0;
+    std::string body;
+    const auto download = [&] {
+        sent = m_http->sendRequest(url, settings);
+        statusCode = m_http->statusCode();
+        if (sent)
+            body = m_http->body();
+    };
+    if (!m_runJob)
+        download();
+    else if (!m_runJob(download))
+        m_abandoned = true;
+    if (m_abandoned)
+        return fallbackIconPair();
+    if (!sent) {
+        if (statusCode < 0)
             m_unanswered.insert(host);
         return fallbackIconPair();
     }
-    return decodeIconPair(m_http->body(), size).value_or(fallbackIconPair());
+    return decodeIconPair(body, size).value_or(fallbackIconPair());
 }
 
 } // namespace textowl

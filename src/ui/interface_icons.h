@@ -4,6 +4,7 @@
 
 #include <QPixmap>
 #include <QSize>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -26,20 +27,28 @@ inline constexpr QSize kButtonIconSize{16, 16};
 
 // Fetches icons from the image hosts the description names, the application name as the
 // User-Agent, and decodes them in memory; anything that goes wrong gives the built-in fallback.
-// Every fetch blocks the window, so a host that did not answer once is not asked again by the
-// same fetcher: one unreachable host costs one time-out, not one per tab and button.
+// A host that did not answer once is not asked again by the same fetcher: one unreachable host
+// costs one time-out, not one per tab and button.
 class IconFetcher {
 public:
-    explicit IconFetcher(std::string userAgent);
+    // Runs a download off the window's thread and waits for it; false when sign-out or exit
+    // abandoned it. Without one the download runs where fetch() is called.
+    using JobRunner = std::function<bool(const std::function<void()>&)>;
+
+    explicit IconFetcher(std::string userAgent, JobRunner runJob = {});
     ~IconFetcher();
 
     IconPair fetch(const InterfaceElement& element, QSize size);
+    // After an abandoned download every fetch gives the fallback at once.
+    bool abandoned() const { return m_abandoned; }
     // Shortens the time-out in tests; 0 keeps the transport's 10 s.
     void setTimeoutForTesting(int ms) { m_timeoutMs = ms; }
 
 private:
     std::unique_ptr<HttpClient> m_http;
     std::string m_userAgent;
+    JobRunner m_runJob;
+    bool m_abandoned = false;
     std::set<std::pair<std::string, int>> m_unanswered;
     int m_timeoutMs = 0;
 };

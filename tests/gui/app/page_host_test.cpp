@@ -29,7 +29,7 @@ protected:
         root.children.push_back(BuddyEntry::makeGroup("7", "Work"));
         tree->fill(std::move(root));
         auto* panel = new SendPanel(
-            {window_->serviceProxy(), window_->prompts(), window_->catalogue(), window_->clock()},
+            {window_->serviceCalls(), window_->prompts(), window_->catalogue(), window_->clock()},
             &window_->skin(), window_->surface());
         pages().setPages(tree, panel);
         pages().buildInterface(*readInterfaceDescription(std::string_view(kDescription)));

@@ -1,5 +1,6 @@
 #include "messaging/send_panel.h"
 #include "service/service_proxy.h"
+#include "session/service_calls.h"
 #include "support/qt/scripted_prompts.h"
 #include "texts/string_catalogue.h"
 #include "ui/skin.h"
@@ -32,8 +33,9 @@ using Kind = ScriptedPrompts::Kind;
 class SendPanelTest : public ::testing::Test {
 protected:
     SendPanelTest()
-        : catalogue_("no-such-strings.xml", "English"), proxy_("http://127.0.0.1:9/soap"),
-          clock_({2006, 3, 7, 14, 5, 9}), panel_({proxy_, prompts_, catalogue_, clock_}, &skin_) {
+        : catalogue_("no-such-strings.xml", "English"),
+          calls_(std::make_unique<ServiceProxy>("http://127.0.0.1:9/soap")),
+          clock_({2006, 3, 7, 14, 5, 9}), panel_({calls_, prompts_, catalogue_, clock_}, &skin_) {
         panel_.resize(265, 361);
         panel_.show();
         panel_.setGroupNames({"Family", "Work"});
@@ -47,7 +49,7 @@ protected:
     }
 
     StringCatalogue catalogue_;
-    ServiceProxy proxy_;
+    ServiceCalls calls_;
     FixedClock clock_;
     ScriptedPrompts prompts_;
     Skin skin_;

@@ -1,5 +1,6 @@
 // Replies the real service never gives, from a scripted server: a load that fails after an
 // accepted sign-in, and sign-in answers that are accepted but carry no usable ticket.
+#include "session/service_calls.h"
 #include "session_fixture.h"
 #include "support/scripted_server.h"
 #include "ui/main_surface.h"
@@ -174,6 +175,97 @@ TEST_F(SessionTest, ExitWhileTheLoadIsPendingGivesTheTicketBack) {
     const std::string sent = server.received(0);
     EXPECT_NE(sent.find("apiLogout"), std::string::npos);
     EXPECT_EQ(sent.find("apiGetBuddyList"), std::string::npos);
+}
+
+// While the buddy list is on its way the user signs out, or exits from the tray: the answer,
+// when it comes, changes nothing, and the session ends as usual with the ticket given back.
+class PendingCall : public SessionTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PendingCall, EndsWithoutEffectWhenTheSessionEnds) {
+    using namespace std::chrono_literals;
+    ScriptedServer server({ConnectionScript()
+                               .readRequest()
+                               .send(answer(kTicketAccepted))
+                               .readRequest()
+                               .pause(200ms)
+                               .send(answer(kEmptyList))
+                               .readRequest()
+                               .send(answer(kAccepted))
+                               .staySilent()});
+    endpoint_ = server.url("/pagewright/soapserver.php");
+    MainWindow& w = open(false);
+    w.show();
+    prompts_->credentials.push_back(
+        Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
+    w.runCommand(kCmdSignInOut);
+    ASSERT_TRUE(w.commandState().signingIn);
+    const int command = GetParam();
+    QObject::connect(
+        &w.serviceCalls(), &ServiceCalls::busyChanged, &w,
+        [&w, command] { QTimer::singleShot(0, &w, [&w, command] { w.runCommand(command); }); },
+        Qt::SingleShotConnection);
+
+    w.session().loadAfterSignIn();
+    if (command == kCmdExit)
+        EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
+    else
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+
+    EXPECT_EQ(w.session().buddyTree(), nullptr);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_FALSE(w.commandState().signedIn);
+    EXPECT_TRUE(w.serviceProxy().sessionTicket().empty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    const std::string sent = server.received(0);
+    const std::size_t list = sent.find("apiGetBuddyList");
+    ASSERT_NE(list, std::string::npos) << sent;
+    EXPECT_NE(sent.find("apiLogout", list), std::string::npos);
+    EXPECT_EQ(sent.find("apiBalanceSms"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, PendingCall, ::testing::Values(kCmdSignInOut, kCmdExit),
+                         [](const auto& info) {
+                             return std::string(info.param == kCmdExit ? "Exit" : "SignOut");
+                         });
+
+// Counts the paints of a widget while a service call is pending.
+class PaintCounter : public QObject {
+public:
+    PaintCounter(QWidget& widget, const ServiceCalls& calls) : m_calls(calls) {
+        widget.installEventFilter(this);
+    }
+    int paintsDuringCalls = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && m_calls.isRunning())
+            ++paintsDuringCalls;
+        return false;
+    }
+
+private:
+    const ServiceCalls& m_calls;
+};
+
+TEST_F(SessionTest, TheWindowRepaintsWhileASlowCallRuns) {
+    using namespace std::chrono_literals;
+    ScriptedServer server(
+        {ConnectionScript().readRequest().pause(300ms).send(answer(kTicketAccepted)).staySilent()});
+    endpoint_ = server.url("/pagewright/soapserver.php");
+    MainWindow& w = open();
+    w.show();
+    PaintCounter counter(*w.surface(), w.serviceCalls());
+    // A resize while sign-in waits for its answer, as a user dragging the window's edge would.
+    QObject::connect(
+        &w.serviceCalls(), &ServiceCalls::busyChanged, &w,
+        [&w] { QTimer::singleShot(0, &w, [&w] { w.resize(w.width() + 40, w.height()); }); },
+        Qt::SingleShotConnection);
+    prompts_->credentials.push_back(
+        Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
+    w.runCommand(kCmdSignInOut);
+
+    EXPECT_GT(counter.paintsDuringCalls, 0);
+    EXPECT_TRUE(w.commandState().signingIn);
 }
 
 TEST_F(SessionTest, SignInDialogTextsComeFromTheCatalogue) {

@@ -5,7 +5,7 @@
 
 namespace textowl {
 
-// Shows the wait cursor while a service call blocks the window; nested guards stack.
+// Shows the wait cursor while the window waits for a service call; nested guards stack.
 class BusyCursor {
 public:
     BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
