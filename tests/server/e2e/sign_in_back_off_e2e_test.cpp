@@ -1,14 +1,9 @@
-#include "server/http_server.h"
-#include "server/service.h"
+#include "loopback_service.h"
 #include "service/result_document.h"
-#include "service/service_proxy.h"
 #include "service/utf.h"
 
 #include <atomic>
-#include <cstdlib>
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <memory>
 #include <mutex>
 
 namespace textowl::server {
@@ -19,31 +14,16 @@ namespace {
 class SignInBackOffEndToEnd : public testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "pagewright-e2e-XXXXXX").string();
-        dir_ = mkdtemp(pattern.data());
         ServiceConfig config;
-        config.databasePath = (dir_ / "service.db").string();
-        config.hashCost = HashCost::Minimum;
         config.steadyClock = [this] { return now_.load(); };
         config.diagnostics = [this](const std::string& line) {
             std::lock_guard lock(logMutex_);
             log_ += line + "\n";
         };
-        service_ = std::make_unique<PagewrightService>(config);
+        loopback_ = std::make_unique<LoopbackService>(config);
+        service_ = &loopback_->service();
+        proxy_ = &loopback_->proxy();
         ASSERT_EQ(service_->createAccount("carol", "right horse", 100), Err::Ok);
-        server_ = std::make_unique<PagewrightServer>(*service_, ServerOptions{});
-        ASSERT_TRUE(server_->bind());
-        server_->start();
-        proxy_ = std::make_unique<ServiceProxy>(server_->endpointUrl());
-    }
-
-    void TearDown() override {
-        proxy_.reset();
-        server_.reset();
-        service_.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
     }
 
     bool signIn(const std::string& password) {
@@ -63,13 +43,12 @@ protected:
         return n;
     }
 
-    std::filesystem::path dir_;
     std::atomic<Milliseconds> now_{Milliseconds(5'000'000)};
     std::mutex logMutex_;
     std::string log_;
-    std::unique_ptr<PagewrightService> service_;
-    std::unique_ptr<PagewrightServer> server_;
-    std::unique_ptr<ServiceProxy> proxy_;
+    std::unique_ptr<LoopbackService> loopback_;
+    PagewrightService* service_ = nullptr;
+    ServiceProxy* proxy_ = nullptr;
 };
 
 TEST_F(SignInBackOffEndToEnd, GuessesAreRefusedUnhashedAndTheRightPasswordWaitsOutTheBackOff) {
