@@ -4,10 +4,14 @@
 // clients without the flood. Prints calls per second, their share of the figure without the
 // flood, the median and 99th percentile latency, and the flood's sign-ins and password hashes.
 //
-//   sign_in_flood [--seconds S] [--clients 8] [--flood-connections 4] [--flood-accounts 1]
+//   sign_in_flood [--seconds S] [--clients 8] [--flood-connections 1] [--flood-accounts 1]
+//                 [--warm-up S]
 //
 // Passwords are hashed at the real (interactive) cost. With --flood-accounts N above 1 the flood
-// cycles through N account names, as credential stuffing does.
+// cycles through N account names, as credential stuffing does. With the limits on, the clock
+// starts once the flood's sign-ins are refused without hashing (or after --warm-up seconds, 60
+// by default), so that the figures show the flood as it goes on; until then it costs at most the
+// failures the limits allow, which the warm-up line reports.
 
 #include "balance_load.h"
 #include "service/service_proxy.h"
@@ -27,8 +31,9 @@ namespace {
 struct Options {
     double seconds = 5.0;
     int clients = 8;
-    int floodConnections = 4;
+    int floodConnections = 1;
     int floodAccounts = 1;
+    double warmUp = 60.0;
 };
 
 Options parseOptions(int argc, char** argv) {
@@ -42,6 +47,7 @@ Options parseOptions(int argc, char** argv) {
     number("--clients", o.clients);
     number("--flood-connections", o.floodConnections);
     number("--flood-accounts", o.floodAccounts);
+    number("--warm-up", o.warmUp);
     return o;
 }
 
@@ -75,6 +81,23 @@ private:
     std::atomic<long> attempts_{0};
     std::vector<std::thread> threads_;
 };
+
+// Waits until a tenth of a second of flood passes without a hash; returns the seconds waited.
+double waitForBackOff(const Flood& flood, const server::PagewrightService& service, double atMost) {
+    const Clock::time_point start = Clock::now();
+    std::uint64_t hashes = service.passwordHashesComputed();
+    long attempts = flood.attempts();
+    while (std::chrono::duration<double>(Clock::now() - start).count() < atMost) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const std::uint64_t nowHashes = service.passwordHashesComputed();
+        if (nowHashes == hashes && flood.attempts() > attempts + 10) {
+            break;
+        }
+        hashes = nowHashes;
+        attempts = flood.attempts();
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 struct Mode {
     const char* name;
@@ -112,13 +135,22 @@ int run(int argc, char** argv) {
         if (!target.ready()) {
             return 1;
         }
-        const std::uint64_t hashesBefore = target.service().passwordHashesComputed();
         std::optional<Flood> flood;
         if (mode.flood) {
+            const std::uint64_t hashes = target.service().passwordHashesComputed();
             flood.emplace(target.endpoint(), o.floodConnections, o.floodAccounts);
+            if (mode.limits) {
+                const double waited = waitForBackOff(*flood, target.service(), o.warmUp);
+                std::printf("  (back-off set in after %.1f s, %ld sign-ins and %llu hashes)\n",
+                            waited, flood->attempts(),
+                            static_cast<unsigned long long>(
+                                target.service().passwordHashesComputed() - hashes));
+            }
         }
+        const long attemptsBefore = flood ? flood->attempts() : 0;
+        const std::uint64_t hashesBefore = target.service().passwordHashesComputed();
         const Round r = runRound(target.endpoint(), target.ticket(), o.clients, o.seconds);
-        const long attempts = flood ? flood->attempts() : 0;
+        const long attempts = (flood ? flood->attempts() : 0) - attemptsBefore;
         const auto hashes = target.service().passwordHashesComputed() - hashesBefore;
         flood.reset();
         baseline = mode.flood ? baseline : r.callsPerSecond();
