@@ -367,7 +367,8 @@ std::string PagewrightService::validateLogin(const Params& p) {
     const std::string address = param(p, kClientAddressParam).value_or(kEmpty);
     // Refused as a wrong password is, and before any hashing: a guesser learns nothing from the
     // right password during a back-off, and a flood of guesses costs no hashes.
-    if (!throttle_.allows(name, address)) {
+    auto attempt = throttle_.admit(name, address);
+    if (!attempt) {
         return result(Err::BadLogin);
     }
     const std::optional<Account> account = user ? store_.findAccount(*user) : std::nullopt;
@@ -381,20 +382,21 @@ std::string PagewrightService::validateLogin(const Params& p) {
         return result(Err::Busy);
     }
     if (verdict != HashStatus::Match) {
-        noteFailedSignIn(name, address);
+        noteFailedSignIn(name, address, attempt->failed());
         return result(Err::BadLogin);
     }
-    throttle_.recordSuccess(name, address);
+    attempt->succeeded();
     const std::string ticket = newTicket();
     store_.createSession(account->id, ticketDigest(ticket), now(), config_.sessionIdleSeconds);
     return withValue("ticket", ticket);
 }
 
 // The password never reaches the log; the names are the client's own text, so they are escaped.
-void PagewrightService::noteFailedSignIn(const std::string& user, const std::string& address) {
+void PagewrightService::noteFailedSignIn(const std::string& user, const std::string& address,
+                                         const std::vector<BackOffStart>& backOffs) {
     const std::string who = "\"" + printableForLog(user) + "\" from " + printableForLog(address);
     config_.diagnostics("sign-in failed for " + who);
-    for (const BackOffStart& start : throttle_.recordFailure(user, address)) {
+    for (const BackOffStart& start : backOffs) {
         const auto ms = start.length.count();
         const std::string length =
             ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";

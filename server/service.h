@@ -81,7 +81,8 @@ private:
     std::string run(const Operation& op, const Params& p);
 
     std::string validateLogin(const Params& p);
-    void noteFailedSignIn(const std::string& user, const std::string& address);
+    void noteFailedSignIn(const std::string& user, const std::string& address,
+                          const std::vector<BackOffStart>& backOffs);
     std::string logout(AccountId account, const Params& p);
     std::string balance(AccountId account, const Params& p);
     std::string getBuddyList(AccountId account, const Params& p);

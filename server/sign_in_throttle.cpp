@@ -23,6 +23,7 @@ struct BackOff {
 struct AccountEntry {
     BackOff backOff;
     int failures = 0; // since the last success
+    int underWay = 0;
 };
 
 // Failures in the current and the previous minute, weighted by how much of the previous one
@@ -32,16 +33,15 @@ struct AddressEntry {
     std::int64_t minute = 0;
     int current = 0;
     int previous = 0;
+    int underWay = 0;
 
-    // Counts a failure and returns the failures of the last sixty seconds, this one included.
-    double addFailure(Milliseconds now) {
+    double failuresInLastMinute(Milliseconds now) {
         const std::int64_t m = now / kMinute;
         if (m != minute) {
             previous = m == minute + 1 ? current : 0;
             current = 0;
             minute = m;
         }
-        ++current;
         const double leftOfPrevious = 1.0 - double((now % kMinute).count()) / kMinute.count();
         return previous * leftOfPrevious + current;
     }
@@ -52,7 +52,7 @@ template <typename Value> class RecentTable {
 public:
     explicit RecentTable(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {}
 
-    const Value* find(const std::string& key) const {
+    Value* find(const std::string& key) {
         const auto it = index_.find(key);
         return it == index_.end() ? nullptr : &it->second->second;
     }
@@ -86,6 +86,13 @@ private:
     std::unordered_map<std::string_view, typename std::list<Item>::iterator> index_;
 };
 
+// Starts an entry afresh but for the attempts still under way.
+template <typename Entry> void forget(Entry& entry) {
+    const int underWay = entry.underWay;
+    entry = {};
+    entry.underWay = underWay;
+}
+
 std::string cut(std::string_view text) {
     return std::string(text.substr(0, kMaxKeyPart));
 }
@@ -100,8 +107,6 @@ struct SignInThrottle::State {
     std::mutex mutex;
     RecentTable<AccountEntry> accounts{limits.maxEntries};
     RecentTable<AddressEntry> addresses{limits.maxEntries};
-
-    bool blocked(const BackOff* b, Milliseconds now) const { return b && now < b->until; }
 
     bool stale(const BackOff& b, Milliseconds now) const {
         return now >= b.until && now - b.lastFailure >= limits.forgetAfter;
@@ -118,6 +123,40 @@ struct SignInThrottle::State {
         return length;
     }
 
+    // One attempt at a time once another failure would start a back-off.
+    bool admits(AccountEntry& e, Milliseconds now) const {
+        const int limit = limits.accountFailures;
+        return now >= e.backOff.until &&
+               (limit == 0 || e.underWay == 0 || e.failures + e.underWay < limit);
+    }
+
+    bool admits(AddressEntry& a, Milliseconds now) const {
+        const int limit = limits.addressFailuresPerMinute;
+        return now >= a.backOff.until &&
+               (limit == 0 || a.underWay == 0 || a.failuresInLastMinute(now) + a.underWay <= limit);
+    }
+
+    std::vector<BackOffStart> fail(AccountEntry& e, AddressEntry& a, Milliseconds now) {
+        std::vector<BackOffStart> started;
+        if (stale(e.backOff, now)) {
+            forget(e);
+        }
+        e.backOff.lastFailure = now;
+        if (limits.accountFailures > 0 && ++e.failures >= limits.accountFailures) {
+            started.push_back({false, start(e.backOff, now)});
+        }
+        if (stale(a.backOff, now)) {
+            forget(a);
+        }
+        a.backOff.lastFailure = now;
+        const double lastMinute = a.failuresInLastMinute(now) + 1;
+        ++a.current;
+        if (limits.addressFailuresPerMinute > 0 && lastMinute > limits.addressFailuresPerMinute) {
+            started.push_back({true, start(a.backOff, now)});
+        }
+        return started;
+    }
+
     static std::string accountKey(const std::string& address, std::string_view account) {
         return address + '\n' + cut(account);
     }
@@ -128,50 +167,79 @@ SignInThrottle::SignInThrottle(SignInLimits limits, Clock clock)
 
 SignInThrottle::~SignInThrottle() = default;
 
-bool SignInThrottle::allows(std::string_view account, std::string_view address) {
+std::optional<SignInThrottle::Attempt> SignInThrottle::admit(std::string_view account,
+                                                             std::string_view address) {
     State& s = *state_;
-    const std::string where = addressKey(address);
+    std::string where = addressKey(address);
+    std::string key = State::accountKey(where, account);
     std::lock_guard lock(s.mutex);
     const Milliseconds now = s.clock();
-    const AddressEntry* a = s.addresses.find(where);
-    const AccountEntry* e = s.accounts.find(State::accountKey(where, account));
-    return !s.blocked(a ? &a->backOff : nullptr, now) && !s.blocked(e ? &e->backOff : nullptr, now);
+    AddressEntry* a = s.addresses.find(where);
+    AccountEntry* e = s.accounts.find(key);
+    if ((a && !s.admits(*a, now)) || (e && !s.admits(*e, now))) {
+        return std::nullopt;
+    }
+    // Only those that have failed are followed, so that good sign-ins add no entries.
+    if (a) {
+        ++a->underWay;
+    }
+    if (e) {
+        ++e->underWay;
+    }
+    return Attempt(s, std::move(where), std::move(key), e != nullptr, a != nullptr);
 }
 
-std::vector<BackOffStart> SignInThrottle::recordFailure(std::string_view account,
-                                                        std::string_view address) {
-    State& s = *state_;
-    const std::string where = addressKey(address);
-    std::vector<BackOffStart> started;
-    std::lock_guard lock(s.mutex);
-    const Milliseconds now = s.clock();
+SignInThrottle::Attempt::Attempt(State& state, std::string address, std::string accountKey,
+                                 bool countedAccount, bool countedAddress)
+    : state_(&state), address_(std::move(address)), accountKey_(std::move(accountKey)),
+      countedAccount_(countedAccount), countedAddress_(countedAddress) {}
 
-    AccountEntry& e = s.accounts.touch(State::accountKey(where, account));
-    if (s.stale(e.backOff, now)) {
-        e = {};
-    }
-    e.backOff.lastFailure = now;
-    if (s.limits.accountFailures > 0 && ++e.failures >= s.limits.accountFailures) {
-        started.push_back({false, s.start(e.backOff, now)});
-    }
+SignInThrottle::Attempt::Attempt(Attempt&& other) noexcept
+    : state_(std::exchange(other.state_, nullptr)), address_(std::move(other.address_)),
+      accountKey_(std::move(other.accountKey_)), countedAccount_(other.countedAccount_),
+      countedAddress_(other.countedAddress_) {}
 
-    AddressEntry& a = s.addresses.touch(where);
-    if (s.stale(a.backOff, now)) {
-        a = {};
-    }
-    a.backOff.lastFailure = now;
-    if (a.addFailure(now) > s.limits.addressFailuresPerMinute &&
-        s.limits.addressFailuresPerMinute > 0) {
-        started.push_back({true, s.start(a.backOff, now)});
-    }
-    return started;
+SignInThrottle::Attempt::~Attempt() {
+    end(End::Abandoned);
 }
 
-void SignInThrottle::recordSuccess(std::string_view account, std::string_view address) {
-    State& s = *state_;
-    const std::string key = State::accountKey(addressKey(address), account);
-    std::lock_guard lock(s.mutex);
-    s.accounts.erase(key);
+std::vector<BackOffStart> SignInThrottle::Attempt::failed() {
+    return end(End::Failed);
+}
+
+void SignInThrottle::Attempt::succeeded() {
+    end(End::Succeeded);
+}
+
+std::vector<BackOffStart> SignInThrottle::Attempt::end(End how) {
+    State* s = std::exchange(state_, nullptr);
+    if (!s) {
+        return {};
+    }
+    std::lock_guard lock(s->mutex);
+    const Milliseconds now = s->clock();
+    // An entry may have been dropped and made anew meanwhile; it then never counted this one.
+    auto release = [](int& underWay, bool counted) { underWay -= counted && underWay > 0; };
+    if (how == End::Failed) {
+        AccountEntry& e = s->accounts.touch(accountKey_);
+        AddressEntry& a = s->addresses.touch(address_);
+        release(e.underWay, countedAccount_);
+        release(a.underWay, countedAddress_);
+        return s->fail(e, a, now);
+    }
+    if (AccountEntry* e = s->accounts.find(accountKey_)) {
+        release(e->underWay, countedAccount_);
+        if (how == End::Succeeded) {
+            forget(*e);
+        }
+        if (e->underWay == 0 && e->failures == 0) {
+            s->accounts.erase(accountKey_);
+        }
+    }
+    if (AddressEntry* a = s->addresses.find(address_)) {
+        release(a->underWay, countedAddress_);
+    }
+    return {};
 }
 
 std::string addressKey(std::string_view address) {

@@ -40,20 +40,47 @@ struct BackOffStart {
 // accounts. Attempts are refused before any password is hashed; a refusal is no failure, so the
 // back-off grows only with the checks actually made. Safe to use from several threads.
 class SignInThrottle {
+    struct State;
+
 public:
     using Clock = std::function<Milliseconds()>; // monotonic
+
+    // An admitted sign-in. Once an account or address has failed, its attempts count as under
+    // way until they end, so that guesses sent side by side cannot all slip through when a
+    // back-off ends. One left without an outcome (a busy refusal, an error) counts for nothing.
+    class Attempt {
+    public:
+        Attempt(Attempt&& other) noexcept;
+        Attempt& operator=(Attempt&&) = delete;
+        ~Attempt();
+
+        // Returns the back-offs this failure started: none, one or both.
+        std::vector<BackOffStart> failed();
+        void succeeded();
+
+    private:
+        friend class SignInThrottle;
+        Attempt(State& state, std::string address, std::string accountKey, bool countedAccount,
+                bool countedAddress);
+        enum class End { Failed, Succeeded, Abandoned };
+        std::vector<BackOffStart> end(End how);
+
+        State* state_;
+        std::string address_;
+        std::string accountKey_;
+        bool countedAccount_;
+        bool countedAddress_;
+    };
+
     SignInThrottle(SignInLimits limits, Clock clock);
     ~SignInThrottle();
     SignInThrottle(const SignInThrottle&) = delete;
     SignInThrottle& operator=(const SignInThrottle&) = delete;
 
-    bool allows(std::string_view account, std::string_view address);
-    // Returns the back-offs this failure started: none, one or both.
-    std::vector<BackOffStart> recordFailure(std::string_view account, std::string_view address);
-    void recordSuccess(std::string_view account, std::string_view address);
+    // Empty while the account or the address backs off.
+    std::optional<Attempt> admit(std::string_view account, std::string_view address);
 
 private:
-    struct State;
     std::unique_ptr<State> state_;
 };
 

@@ -1,5 +1,6 @@
 #include "server/sign_in_throttle.h"
 
+#include <deque>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -7,10 +8,12 @@
 namespace textowl::server {
 namespace {
 
-// At atMs, allows() must answer allowed; only then is the failure or success recorded.
+// At atMs, an attempt must be admitted or refused as allowed says; an admitted one then ends.
 struct Step {
     std::int64_t atMs;
-    char act; // 'F' failure, 'S' success, '?' only asks
+    // 'F' fails, 'S' succeeds, '?' ends without an outcome, 'B' stays under way until an 'f'
+    // step fails the oldest attempt under way (its other fields unused)
+    char act;
     std::string account;
     std::string address;
     bool allowed;
@@ -33,6 +36,10 @@ Steps spray(int n, std::int64_t atMs, const std::string& address = kA) {
         steps.push_back({atMs, 'F', "user" + std::to_string(i), address, true});
     }
     return steps;
+}
+
+Step failOldest(std::int64_t atMs) {
+    return {atMs, 'f', "", "", true};
 }
 
 Steps operator+(Steps a, const Steps& b) {
@@ -65,15 +72,24 @@ class SignInBackOff : public testing::TestWithParam<Scenario> {};
 TEST_P(SignInBackOff, AnswersEveryStep) {
     Milliseconds now{0};
     SignInThrottle throttle(GetParam().limits, [&] { return now; });
+    std::deque<SignInThrottle::Attempt> underWay;
     int index = 0;
     for (const Step& s : GetParam().steps) {
         now = Milliseconds(960'000'000 + s.atMs); // on a whole minute
-        ASSERT_EQ(throttle.allows(s.account, s.address), s.allowed)
+        if (s.act == 'f') {
+            underWay.front().failed();
+            underWay.pop_front();
+            continue;
+        }
+        auto attempt = throttle.admit(s.account, s.address);
+        ASSERT_EQ(attempt.has_value(), s.allowed)
             << "step " << index << ": " << s.account << " from " << s.address << " at " << s.atMs;
-        if (s.allowed && s.act == 'F') {
-            throttle.recordFailure(s.account, s.address);
-        } else if (s.allowed && s.act == 'S') {
-            throttle.recordSuccess(s.account, s.address);
+        if (attempt && s.act == 'F') {
+            attempt->failed();
+        } else if (attempt && s.act == 'S') {
+            attempt->succeeded();
+        } else if (attempt && s.act == 'B') {
+            underWay.push_back(std::move(*attempt));
         }
         ++index;
     }
@@ -133,6 +149,29 @@ INSTANTIATE_TEST_SUITE_P(
                        {0, 'F', "cal", "10.0.0.3", true},
                        {0, '?', "ann", kA, true},
                        {0, '?', "bob", kB, false}}},
+        Scenario{"GuessesSideBySideWaitForTheOneUnderWay", kDefaults,
+                 fails(3, 0) +
+                     Steps{{0, 'B', "ann", kA, true},
+                           {0, 'B', "ann", kA, true},
+                           {0, '?', "ann", kA, false},
+                           failOldest(0),
+                           failOldest(0),
+                           {1000, 'B', "ann", kA, true},
+                           {1000, '?', "ann", kA, false},
+                           failOldest(1000),
+                           {2999, '?', "ann", kA, false},
+                           {3000, '?', "ann", kA, true}} +
+                     spray(31, 10'000, kB) +
+                     Steps{{11'000, 'B', "bob", kB, true},
+                           {11'000, '?', "cal", kB, false},
+                           failOldest(11'000),
+                           {12'999, '?', "cal", kB, false},
+                           {13'000, 'S', "cal", kB, true}}},
+        Scenario{"AnAttemptWithoutOutcomeCountsForNothing", kDefaults,
+                 fails(4, 0) + Steps{{0, '?', "ann", kA, true},
+                                     {0, '?', "ann", kA, true},
+                                     {0, 'F', "ann", kA, true},
+                                     {0, '?', "ann", kA, false}}},
         Scenario{"ZeroLimitsTurnTheBackOffOff", limits(0, 0),
                  spray(100, 0) + fails(100, 0) + Steps{{0, '?', "ann", kA, true}}}),
     [](const auto& info) { return std::string(info.param.name); });
