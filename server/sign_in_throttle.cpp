@@ -218,7 +218,7 @@ std::vector<BackOffStart> SignInThrottle::Attempt::end(End how) {
     }
     std::lock_guard lock(s->mutex);
     const Milliseconds now = s->clock();
-    // An entry may have been dropped and made anew meanwhile; it then never counted this one.
+    // The entry may have been dropped meanwhile; its count never goes below zero.
     auto release = [](int& underWay, bool counted) { underWay -= counted && underWay > 0; };
     if (how == End::Failed) {
         AccountEntry& e = s->accounts.touch(accountKey_);
