@@ -1,6 +1,6 @@
 #include "server/service.h"
 
-#include "server/sms_parts.h"
+#include "smsparts/sms_parts.h"
 #include "server/web_catalogue.h"
 #include "server/wire_values.h"
 #include "server/xml_text.h"
