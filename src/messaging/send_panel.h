@@ -19,9 +19,9 @@ namespace textowl {
 
 class LimitedTextEdit;
 class Prompts;
-class SmsEstimateLabel;
 class ServiceProxy;
 class Skin;
+class SmsEstimateLabel;
 class StringCatalogue;
 
 // Where the user writes one SMS, picks its recipient, character set, flash flag and send time,

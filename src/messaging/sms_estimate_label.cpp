@@ -50,7 +50,7 @@ QString counted(const QString& one, const QString& many, int n) {
 }
 
 // The characters as the tooltip names them: each once, with its code point, since some (a
-// no-break space, a zero-width joiner) cannot be told apart by eye.
+// zero-width space, a Cyrillic "а" among Latin letters) cannot be told apart by eye.
 QString characterList(const QString& text, const std::vector<Ucs2Character>& characters) {
     constexpr int kShown = 6;
     QStringList names;
