@@ -1,4 +1,5 @@
 #include "app/qt_prompts.h"
+#include "app/skin_commands.h"
 #include "app/string_catalogue.h"
 #include "messaging/send_panel.h"
 #include "service/service_proxy.h"
@@ -10,12 +11,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -115,12 +118,8 @@ TEST(QtPrompts, FileChooserShowsTheFilterTextsAndAllFilesTakesNamesWithoutADot) 
         QFile file(folder.filePath(QString::fromLatin1(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    const Prompts::FileChoice choice{
-        QStringLiteral("Select Textowl Skin"),
-        folder.path(),
-        {{QStringLiteral("Textowl Skins (*.bmp)"), QStringLiteral("*.bmp")},
-         {QStringLiteral("All Files (*.*)"), QStringLiteral("*")}},
-        {}};
+    Prompts::FileChoice choice = skinFileChoice();
+    choice.folder = folder.path();
     QtPrompts prompts;
     QString caption;
     QStringList shown;
@@ -133,7 +132,13 @@ TEST(QtPrompts, FileChooserShowsTheFilterTextsAndAllFilesTakesNamesWithoutADot) 
         for (int i = 0; i < types->count(); ++i)
             shown.append(types->itemText(i));
         dialog->selectNameFilter(dialog->nameFilters().value(1));
-        dialog->selectFile(QStringLiteral("plain"));
+        // The folder is read in the background; the file is chosen from the list once it shows.
+        const auto* files = dialog->findChild<QFileSystemModel*>();
+        ASSERT_NE(files, nullptr);
+        const QString plain = folder.filePath(QStringLiteral("plain"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return files->index(plain).isValid(); }, 10000))
+            << "a name without a dot is listed under All Files";
+        dialog->selectFile(plain);
         QMetaObject::invokeMethod(dialog, "accept");
     });
     EXPECT_EQ(prompts.chooseFile(nullptr, choice), folder.filePath(QStringLiteral("plain")));
