@@ -29,6 +29,10 @@ struct ServiceConfig {
     // Receives the details of internal errors, which callers only learn happened; standard
     // error by default. May be called from several threads at once.
     std::function<void(const std::string&)> diagnostics;
+    // With a gateway, accepted messages are queued for it; without one they are held for good.
+    bool gatewayConfigured = false;
+    // Called after messages were queued, so that the dispatcher looks at once.
+    std::function<void()> messagesQueued;
 };
 
 // What one call produced: either the "return" text or a SOAP fault.
@@ -59,6 +63,7 @@ public:
     void ensureDemoAccount();
     Store& store() { return store_; }
     std::int64_t signupCreditsCents() const { return config_.signupCreditsCents; }
+    std::int64_t now() const; // Unix seconds by the configured clock
 
 private:
     using Params = std::map<std::string, std::optional<std::string>>;
@@ -69,7 +74,6 @@ private:
     struct Operation;
     static const Operation* findOperation(const std::string& name);
 
-    std::int64_t now() const;
     std::string run(const Operation& op, const Params& p);
 
     std::string validateLogin(const Params& p);

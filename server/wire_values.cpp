@@ -127,6 +127,31 @@ std::string formatTimestamp(std::int64_t unixSeconds) {
     return buffer;
 }
 
+std::optional<std::int64_t> localTimeSeconds(const std::string& normalised) {
+    std::tm parts{};
+    if (std::sscanf(normalised.c_str(), "%4d-%2d-%2d %2d:%2d:%2d", &parts.tm_year, &parts.tm_mon,
+                    &parts.tm_mday, &parts.tm_hour, &parts.tm_min, &parts.tm_sec) != 6) {
+        return std::nullopt;
+    }
+    parts.tm_year -= 1900;
+    parts.tm_mon -= 1;
+    parts.tm_isdst = -1;
+    const std::time_t t = std::mktime(&parts);
+    if (t == static_cast<std::time_t>(-1)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(t);
+}
+
+std::string formatLocalTimestamp(std::int64_t unixSeconds) {
+    const std::time_t t = static_cast<std::time_t>(unixSeconds);
+    std::tm parts{};
+    localtime_r(&t, &parts);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &parts);
+    return buffer;
+}
+
 std::optional<std::string> normalisePhone(std::string_view text) {
     std::string digits;
     for (std::size_t i = 0; i < text.size(); ++i) {
