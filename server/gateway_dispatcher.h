@@ -24,7 +24,7 @@ struct DispatcherOptions {
     // Several requests in flight, so that the gateway rather than one round trip at a time
     // sets the pace.
     int workers = 4;
-    int batch = 16;
+    int batch = 2;
     std::chrono::milliseconds idlePoll{250};
     // Temporary failures wait twice as long each time, from firstRetry up to maxRetry apart,
     // and give up giveUpAfter the first try.

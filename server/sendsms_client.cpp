@@ -165,6 +165,8 @@ struct SendsmsClient::Impl {
     Impl(GatewayUrl g, SendsmsTimeouts t)
         : gateway(std::move(g)), http(gateway.host, gateway.port) {
         http.set_keep_alive(false);
+        // The request goes out in several writes; without this each waits for a delayed ACK.
+        http.set_tcp_nodelay(true);
         // The target is encoded already, to the byte.
         http.set_url_encode(false);
         http.set_connection_timeout(t.connect);
