@@ -471,7 +471,7 @@ Err Store::queueMessages(AccountId account, const std::vector<OutboxMessage>& me
         for (const OutboxMessage& m : messages) {
             Statement(db_, "INSERT INTO outbox(account_id, sender, recipient, type, unicode,"
                            " schedule, parts, text, accepted, state, state_at, due_at,"
-                           " report_secret) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?9,"
+                           " report_token) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?9,"
                            " ?11, ?12)")
                 .bind(1, account)
                 .bind(2, m.sender)

@@ -32,7 +32,7 @@ void Store::addDispatchColumns() {
         db_.exec("ALTER TABLE outbox ADD COLUMN state TEXT NOT NULL DEFAULT 'held';"
                  "ALTER TABLE outbox ADD COLUMN state_at INTEGER NOT NULL DEFAULT 0;"
                  "ALTER TABLE outbox ADD COLUMN due_at INTEGER NOT NULL DEFAULT 0;"
-                 "ALTER TABLE outbox ADD COLUMN report_secret TEXT NOT NULL DEFAULT '';"
+                 "ALTER TABLE outbox ADD COLUMN report_token TEXT NOT NULL DEFAULT '';"
                  "ALTER TABLE outbox ADD COLUMN attempts INTEGER NOT NULL DEFAULT 0;"
                  "ALTER TABLE outbox ADD COLUMN next_try INTEGER NOT NULL DEFAULT 0;"
                  "ALTER TABLE outbox ADD COLUMN first_try INTEGER;"
@@ -52,7 +52,7 @@ std::vector<ClaimedMessage> Store::claimDue(std::int64_t now, int limit) {
                          " answered_at = NULL, first_try = coalesce(first_try, ?1)"
                          " WHERE id IN (SELECT id FROM outbox WHERE state = 'queued'"
                          " AND due_at <= ?1 AND next_try <= ?1 ORDER BY due_at, id LIMIT ?2)"
-                         " RETURNING id, sender, recipient, type, unicode, text, report_secret,"
+                         " RETURNING id, sender, recipient, type, unicode, text, report_token,"
                          " attempts, first_try");
     claim.bind(1, now).bind(2, std::int64_t{limit});
     std::vector<ClaimedMessage> claimed;
@@ -127,7 +127,7 @@ ReportOutcome Store::applyReport(std::int64_t id, std::string_view secret, int r
                                  std::int64_t now) {
     Lock lock(mutex_);
     Transaction t(db_);
-    Statement find(db_, "SELECT state, report_secret FROM outbox WHERE id = ?1");
+    Statement find(db_, "SELECT state, report_token FROM outbox WHERE id = ?1");
     if (!find.bind(1, id).step()) {
         return ReportOutcome::Forged;
     }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -73,7 +74,10 @@ public:
         options.gateway = *GatewayUrl::parse(gatewayUrl);
         options.publicUrl = "http://" + service_->publicHost();
         options.clock = [this] { return service_->now(); };
-        options.diagnostics = [](const std::string&) {};
+        options.diagnostics = [this](const std::string& line) {
+            std::lock_guard lock(diagnosticsMutex_);
+            diagnostics_ += line + "\n";
+        };
         options.workers = workers;
         dispatcher_ = std::make_unique<GatewayDispatcher>(service_->store(), options);
         dispatcher_->start();
@@ -116,6 +120,10 @@ public:
                                             [&](const auto& m) { return m.state == state; });
     }
     PagewrightService& service() { return *service_; }
+    std::string diagnostics() {
+        std::lock_guard lock(diagnosticsMutex_);
+        return diagnostics_;
+    }
     int port() const { return server_->port(); }
 
 private:
@@ -125,6 +133,8 @@ private:
     std::unique_ptr<GatewayDispatcher> dispatcher_;
     std::unique_ptr<ServiceProxy> proxy_;
     std::string ticket_;
+    std::mutex diagnosticsMutex_;
+    std::string diagnostics_;
 };
 
 } // namespace textowl::server::gateway_test

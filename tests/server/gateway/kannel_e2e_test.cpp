@@ -26,6 +26,12 @@ protected:
         service_ = std::make_unique<ServiceWithGateway>(kannel_->sendsmsUrl());
     }
 
+    // smsbox keeps its report connections open; once it is gone the service stops at once.
+    void TearDown() override {
+        kannel_.reset();
+        service_.reset();
+    }
+
     TempDir kannelDir_;
     std::unique_ptr<KannelGateway> kannel_;
     std::unique_ptr<ServiceWithGateway> service_;
