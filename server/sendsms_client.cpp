@@ -2,6 +2,7 @@
 
 #include "server/wire_values.h"
 
+#include <charconv>
 #include <httplib.h>
 
 namespace textowl::server {
@@ -28,19 +29,6 @@ std::string percentEncode(std::string_view text) {
     return out;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 std::optional<std::string> percentDecode(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -48,15 +36,16 @@ std::optional<std::string> percentDecode(std::string_view text) {
             out += text[i];
             continue;
         }
+        unsigned value = 0;
         if (i + 2 >= text.size()) {
             return std::nullopt;
         }
-        const int hi = hexValue(text[i + 1]);
-        const int lo = hexValue(text[i + 2]);
-        if (hi < 0 || lo < 0) {
+        const char* end = text.data() + i + 3;
+        const auto [stop, error] = std::from_chars(text.data() + i + 1, end, value, 16);
+        if (error != std::errc() || stop != end) {
             return std::nullopt;
         }
-        out += static_cast<char>(hi * 16 + lo);
+        out += static_cast<char>(value);
         i += 2;
     }
     return out;

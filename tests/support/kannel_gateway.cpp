@@ -1,5 +1,7 @@
 #include "support/kannel_gateway.h"
 
+#include "service/utf.h"
+
 #include <array>
 #include <csignal>
 #include <cstdio>
@@ -128,38 +130,13 @@ std::string urlDecode(const std::string& text) {
     return out;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 std::string utf16beToUtf8(const std::string& bytes) {
-    std::string out;
+    std::u16string units;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        char32_t unit =
-            (static_cast<unsigned char>(bytes[i]) << 8) | static_cast<unsigned char>(bytes[i + 1]);
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
-            const char32_t low = (static_cast<unsigned char>(bytes[i + 2]) << 8) |
-                                 static_cast<unsigned char>(bytes[i + 3]);
-            unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-            i += 2;
-        }
-        appendUtf8(out, unit);
+        units += static_cast<char16_t>((static_cast<unsigned char>(bytes[i]) << 8) |
+                                       static_cast<unsigned char>(bytes[i + 1]));
     }
-    return out;
+    return utf16ToUtf8(units);
 }
 
 } // namespace
