@@ -43,23 +43,6 @@ CREATE TABLE IF NOT EXISTS outbox(
   text TEXT NOT NULL, accepted INTEGER NOT NULL);
 )sql";
 
-// Commits made while it lives are not flushed to disk; the next flushed commit covers them.
-class UnflushedCommits {
-public:
-    explicit UnflushedCommits(SqliteDb& db) : db_(db) { db_.exec("PRAGMA synchronous=NORMAL"); }
-    ~UnflushedCommits() {
-        try {
-            db_.exec("PRAGMA synchronous=FULL");
-        } catch (const SqlError&) {
-        }
-    }
-    UnflushedCommits(const UnflushedCommits&) = delete;
-    UnflushedCommits& operator=(const UnflushedCommits&) = delete;
-
-private:
-    SqliteDb& db_;
-};
-
 constexpr const char* kBuddyColumns =
     "b.id, b.firstname, b.lastname, b.nickname, b.cellphone, b.email, b.birthday";
 

@@ -73,8 +73,11 @@ void Store::refund(std::int64_t messageId) {
         .run();
 }
 
+// Only the claim must reach the disk before a request leaves. An answer or report lost with the
+// machine leaves its message unknown or a step behind, never sent twice.
 void Store::recordAnswers(const std::vector<DispatchAnswer>& answers, std::int64_t now) {
     Lock lock(mutex_);
+    UnflushedCommits unflushed(db_);
     Transaction t(db_);
     for (const DispatchAnswer& a : answers) {
         switch (a.kind) {
@@ -126,6 +129,7 @@ int Store::settleUnanswered(std::int64_t claimedBefore, std::int64_t now) {
 ReportOutcome Store::applyReport(std::int64_t id, std::string_view secret, int reportType,
                                  std::int64_t now) {
     Lock lock(mutex_);
+    UnflushedCommits unflushed(db_);
     Transaction t(db_);
     Statement find(db_, "SELECT state, report_token FROM outbox WHERE id = ?1");
     if (!find.bind(1, id).step()) {
