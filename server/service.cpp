@@ -92,6 +92,13 @@ std::string newTicket() {
     return hexEncode(bytes, sizeof bytes);
 }
 
+// Proves that a delivery report comes from the gateway the message was handed to.
+std::string newReportSecret() {
+    unsigned char bytes[16];
+    randombytes_buf(bytes, sizeof bytes);
+    return hexEncode(bytes, sizeof bytes);
+}
+
 // The named id parameters in order, or none at all when any is nil or not a plain decimal.
 template <std::size_t N>
 std::optional<std::array<std::int64_t, N>> ids(const ParamMap& p, const char* const (&names)[N]) {
@@ -510,8 +517,11 @@ std::string PagewrightService::send(AccountId account, const Params& p, bool toG
     }
     const std::optional<std::string> when =
         schedule && !schedule->empty() ? parseSchedule(*schedule) : formatTimestamp(now());
+    // The client writes the schedule in its user's local time, which is taken to be ours.
+    const std::optional<std::int64_t> due =
+        schedule && !schedule->empty() && when ? localTimeSeconds(*when) : now();
     const SmsSize size = countSmsParts(*text, *unicode == "1");
-    if (!when || size.units > static_cast<int>(kMaxMessageChars)) {
+    if (!when || !due || size.units > static_cast<int>(kMaxMessageChars)) {
         return result(Err::BadArgument);
     }
     const auto numbers = recipients(account, *to, toGroup);
@@ -525,18 +535,27 @@ std::string PagewrightService::send(AccountId account, const Params& p, bool toG
     const std::string sender = store_.accountName(account).value_or(kEmpty);
     std::vector<OutboxMessage> messages;
     for (const std::string& recipient : numbers.value) {
-        messages.push_back(OutboxMessage{0,
-                                         {},
-                                         sender,
-                                         recipient,
-                                         *type,
-                                         size.encoding == SmsEncoding::Ucs2,
-                                         *when,
-                                         size.parts,
-                                         *text});
+        messages.push_back(
+            OutboxMessage{0,
+                          {},
+                          sender,
+                          recipient,
+                          *type,
+                          size.encoding == SmsEncoding::Ucs2,
+                          *when,
+                          size.parts,
+                          *text,
+                          config_.gatewayConfigured ? MessageState::Queued : MessageState::Held,
+                          0,
+                          *due,
+                          newReportSecret()});
     }
     const std::int64_t cost = std::int64_t{size.parts} * std::ssize(numbers.value) * 100;
-    return result(store_.queueMessages(account, messages, cost, now()));
+    const Err err = store_.queueMessages(account, messages, cost, now());
+    if (err == Err::Ok && config_.gatewayConfigured && config_.messagesQueued) {
+        config_.messagesQueued();
+    }
+    return result(err);
 }
 
 // The numbers of an explicit list, or of the members of the group with that exact name; members

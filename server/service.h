@@ -34,6 +34,10 @@ struct ServiceConfig {
     HashLimits hashing;
     // Monotonic time for the sign-in back-off; replaced by tests.
     std::function<Milliseconds()> steadyClock;
+    // With a gateway, accepted messages are queued for it; without one they are held for good.
+    bool gatewayConfigured = false;
+    // Called after messages were queued, so that the dispatcher looks at once.
+    std::function<void()> messagesQueued;
 };
 
 // What one call produced: either the "return" text or a SOAP fault.
@@ -67,6 +71,7 @@ public:
     Store& store() { return store_; }
     std::int64_t signupCreditsCents() const { return config_.signupCreditsCents; }
     std::uint64_t passwordHashesComputed() const { return hasher_.computed(); }
+    std::int64_t now() const; // Unix seconds by the configured clock
 
 private:
     using Params = std::map<std::string, std::optional<std::string>>;
@@ -77,7 +82,6 @@ private:
     struct Operation;
     static const Operation* findOperation(const std::string& name);
 
-    std::int64_t now() const;
     std::string run(const Operation& op, const Params& p);
 
     std::string validateLogin(const Params& p);

@@ -89,4 +89,22 @@ private:
     bool done_ = false;
 };
 
+// Commits made while it lives are not flushed to disk; the next flushed commit covers them. In
+// WAL mode they survive the process dying, only not the machine.
+class UnflushedCommits {
+public:
+    explicit UnflushedCommits(SqliteDb& db) : db_(db) { db_.exec("PRAGMA synchronous=NORMAL"); }
+    ~UnflushedCommits() {
+        try {
+            db_.exec("PRAGMA synchronous=FULL");
+        } catch (const SqlError&) {
+        }
+    }
+    UnflushedCommits(const UnflushedCommits&) = delete;
+    UnflushedCommits& operator=(const UnflushedCommits&) = delete;
+
+private:
+    SqliteDb& db_;
+};
+
 } // namespace textowl::server

@@ -43,23 +43,6 @@ CREATE TABLE IF NOT EXISTS outbox(
   text TEXT NOT NULL, accepted INTEGER NOT NULL);
 )sql";
 
-// Commits made while it lives are not flushed to disk; the next flushed commit covers them.
-class UnflushedCommits {
-public:
-    explicit UnflushedCommits(SqliteDb& db) : db_(db) { db_.exec("PRAGMA synchronous=NORMAL"); }
-    ~UnflushedCommits() {
-        try {
-            db_.exec("PRAGMA synchronous=FULL");
-        } catch (const SqlError&) {
-        }
-    }
-    UnflushedCommits(const UnflushedCommits&) = delete;
-    UnflushedCommits& operator=(const UnflushedCommits&) = delete;
-
-private:
-    SqliteDb& db_;
-};
-
 constexpr const char* kBuddyColumns =
     "b.id, b.firstname, b.lastname, b.nickname, b.cellphone, b.email, b.birthday";
 
@@ -113,6 +96,7 @@ Store::Store(const std::string& path) : db_(path) {
     db_.exec("PRAGMA synchronous=FULL");
     db_.exec("PRAGMA foreign_keys=ON");
     createSchema();
+    addDispatchColumns();
 }
 
 void Store::createSchema() {
@@ -469,8 +453,9 @@ Err Store::queueMessages(AccountId account, const std::vector<OutboxMessage>& me
         }
         for (const OutboxMessage& m : messages) {
             Statement(db_, "INSERT INTO outbox(account_id, sender, recipient, type, unicode,"
-                           " schedule, parts, text, accepted)"
-                           " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)")
+                           " schedule, parts, text, accepted, state, state_at, due_at,"
+                           " report_token) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?9,"
+                           " ?11, ?12)")
                 .bind(1, account)
                 .bind(2, m.sender)
                 .bind(3, m.recipient)
@@ -480,6 +465,9 @@ Err Store::queueMessages(AccountId account, const std::vector<OutboxMessage>& me
                 .bind(7, std::int64_t{m.parts})
                 .bind(8, m.text)
                 .bind(9, now)
+                .bind(10, stateName(m.state))
+                .bind(11, m.dueAt)
+                .bind(12, m.reportSecret)
                 .run();
         }
         return Err::Ok;
@@ -488,17 +476,29 @@ Err Store::queueMessages(AccountId account, const std::vector<OutboxMessage>& me
 
 std::vector<OutboxMessage> Store::outbox(const std::optional<std::string>& user) {
     Lock lock(mutex_);
-    Statement s(db_, "SELECT o.id, a.name, o.sender, o.recipient, o.type, o.unicode, o.schedule,"
-                     " o.parts, o.text FROM outbox o JOIN accounts a ON a.id = o.account_id"
-                     " WHERE ?1 IS NULL OR a.name = ?1 ORDER BY o.id");
+    Statement s(
+        db_,
+        "SELECT o.id, a.name, o.sender, o.recipient, o.type, o.unicode, o.schedule,"
+        " o.parts, o.text, o.state, o.state_at FROM outbox o JOIN accounts a ON a.id = o.account_id"
+        " WHERE ?1 IS NULL OR a.name = ?1 ORDER BY o.id");
     if (user) {
         s.bind(1, *user);
     }
     std::vector<OutboxMessage> rows;
     while (s.step()) {
-        rows.push_back(OutboxMessage{s.integer(0), s.text(1), s.text(2), s.text(3), s.text(4),
-                                     s.integer(5) != 0, s.text(6), static_cast<int>(s.integer(7)),
-                                     s.text(8)});
+        rows.push_back(OutboxMessage{s.integer(0),
+                                     s.text(1),
+                                     s.text(2),
+                                     s.text(3),
+                                     s.text(4),
+                                     s.integer(5) != 0,
+                                     s.text(6),
+                                     static_cast<int>(s.integer(7)),
+                                     s.text(8),
+                                     parseStateName(s.text(9)).value_or(MessageState::Unknown),
+                                     s.integer(10),
+                                     0,
+                                     {}});
     }
     return rows;
 }

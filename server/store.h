@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/message_state.h"
 #include "server/result_codes.h"
 #include "server/sqlite_db.h"
 
@@ -46,6 +47,41 @@ struct OutboxMessage {
     std::string schedule;
     int parts = 0;
     std::string text;
+    MessageState state = MessageState::Held;
+    std::int64_t stateAt = 0; // Unix seconds of the last change of state
+    std::int64_t dueAt = 0;   // Unix seconds; the schedule read in the service's local time
+    std::string reportSecret; // carried by the report address the gateway calls
+};
+
+// A message claimed for the gateway.
+struct ClaimedMessage {
+    std::int64_t id = 0;
+    std::string sender, recipient, type;
+    bool unicode = false;
+    std::string text, reportSecret;
+    int attempts = 0;          // earlier tries that failed for a passing reason
+    std::int64_t firstTry = 0; // Unix seconds of the first claim
+};
+
+// What became of one hand-off: the gateway took it, it waits for another try, or it ends here.
+struct DispatchAnswer {
+    enum class Kind { HandedOver, Retry, Final };
+    std::int64_t id = 0;
+    Kind kind = Kind::HandedOver;
+    std::int64_t nextTry = 0;                       // for Retry
+    MessageState finalState = MessageState::Failed; // for Final
+};
+
+enum class ReportOutcome { Forged, Applied, Unchanged };
+
+// One line of an account's history of sent messages.
+struct HistoryEntry {
+    std::int64_t id = 0;
+    std::int64_t dueAt = 0;
+    std::string recipient, text;
+    int parts = 0;
+    MessageState state = MessageState::Held;
+    std::int64_t stateAt = 0;
 };
 
 template <typename T> struct Outcome {
@@ -110,6 +146,22 @@ public:
                       std::int64_t costCents, std::int64_t now);
     std::vector<OutboxMessage> outbox(const std::optional<std::string>& user);
 
+    // Dispatch to the gateway. A message is claimed (queued -> submitted) in the transaction
+    // that reads it, before any request leaves, so no two claimers ever hand over the same one.
+    std::vector<ClaimedMessage> claimDue(std::int64_t now, int limit);
+    // Records the gateway's answers in one transaction; credits go back with a final state
+    // that refunds them.
+    void recordAnswers(const std::vector<DispatchAnswer>& answers, std::int64_t now);
+    // Claims whose answer was never recorded, made before claimedBefore, become unknown: the
+    // gateway may have sent them, so they are never handed over again. Returns how many.
+    int settleUnanswered(std::int64_t claimedBefore, std::int64_t now);
+    // A delivery report; Forged, and nothing changed, unless the message exists and the secret
+    // is its own.
+    ReportOutcome applyReport(std::int64_t id, std::string_view secret, int reportType,
+                              std::int64_t now);
+    // Newest first.
+    std::vector<HistoryEntry> history(AccountId account, int offset, int limit);
+
     // Counts for consistency checks: buddies, groups, placements, messages of one account.
     struct Totals {
         std::int64_t buddies = 0, groups = 0, placements = 0, messages = 0, messageParts = 0;
@@ -121,6 +173,8 @@ private:
     template <typename Body> auto write(Body&& body);
     template <typename Body> auto read(Body&& body);
     void createSchema();
+    void addDispatchColumns();
+    void refund(std::int64_t messageId);
 
     // The pieces below run inside a transaction that the caller holds.
     bool accountExists(const std::string& name);

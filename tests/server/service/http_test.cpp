@@ -312,6 +312,44 @@ TEST_F(WebPagesTest, ButtonPagesGreetTheTicketsUserAndEscapeTheirData) {
               403);
 }
 
+TEST_F(WebPagesTest, SentMessagesShowFiftyToAPageNewestFirst) {
+    const std::string ticket = signedIn("alice", 10000);
+    std::string numbers;
+    for (int i = 0; i < 51; ++i) {
+        numbers += (i ? "," : "") + std::to_string(46700000100 + i);
+    }
+    call("apiSendSms", {{"ticket", ticket},
+                        {"sms_from", ""},
+                        {"sms_to", numbers},
+                        {"msg_content", std::string(39, 'a') + "\xC3\xA5"
+                                                               "bc"},
+                        {"msg_type", "text"},
+                        {"unicode", "0"},
+                        {"schedule", ""}});
+    auto entries = [](const std::string& body) {
+        std::size_t n = 0;
+        for (std::size_t at = body.find("<li>"); at != std::string::npos;
+             at = body.find("<li>", at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    const auto newest = client_->Get("/pagewright/buttons/sent?ticket=" + ticket)->body;
+    EXPECT_EQ(entries(newest), 50u);
+    EXPECT_LT(newest.find("46700000150"), newest.find("46700000149"));
+    EXPECT_EQ(newest.find("46700000100"), std::string::npos);
+    EXPECT_NE(newest.find(std::string(39, 'a') + "\xC3\xA5\xE2\x80\xA6"), std::string::npos);
+    EXPECT_NE(newest.find("held</span> (no gateway configured)"), std::string::npos);
+    EXPECT_NE(newest.find("http-equiv=\"refresh\" content=\"10\""), std::string::npos);
+    EXPECT_NE(newest.find("page=1\">Older"), std::string::npos);
+    EXPECT_EQ(newest.find("Newer"), std::string::npos);
+    const auto older = client_->Get("/pagewright/buttons/sent?ticket=" + ticket + "&page=1")->body;
+    EXPECT_EQ(entries(older), 1u);
+    EXPECT_NE(older.find("46700000100"), std::string::npos);
+    EXPECT_NE(older.find("page=0\">&larr; Newer"), std::string::npos);
+    EXPECT_EQ(client_->Get("/pagewright/buttons/sent?page=1")->status, 403);
+}
+
 TEST_F(WebPagesTest, InterfaceIconsArePairsOf24BitBitmapsOnMagenta) {
     const std::string ticket = signedIn();
     const Reply ui = call("apiGetInterface", {{"ticket", ticket}});

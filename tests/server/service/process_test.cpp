@@ -1,3 +1,4 @@
+#include "server/wire_values.h"
 #include "service_fixture.h"
 #include "support/service_process.h"
 
@@ -122,17 +123,42 @@ TEST_F(ServiceCommand, OutboxListsTabSeparatedRowsWithEscapedText) {
         ASSERT_EQ(service.createAccount("bob", "pw", 1000), Err::Ok);
         const AccountId alice = service.store().findAccount("alice")->id;
         const AccountId bob = service.store().findAccount("bob")->id;
-        service.store().queueMessages(
-            alice,
-            {{0, {}, "alice", "46700000001", "flash", true, "2006-03-07 14:05:00", 1, "a\tb\nc"}},
-            100, 0);
-        service.store().queueMessages(
-            bob, {{0, {}, "bob", "46700000002", "text", false, "2006-03-07 14:05:00", 1, "x"}}, 100,
-            0);
+        service.store().queueMessages(alice,
+                                      {{0,
+                                        {},
+                                        "alice",
+                                        "46700000001",
+                                        "flash",
+                                        true,
+                                        "2006-03-07 14:05:00",
+                                        1,
+                                        "a\tb\nc",
+                                        MessageState::Held,
+                                        0,
+                                        0,
+                                        {}}},
+                                      100, 0);
+        service.store().queueMessages(bob,
+                                      {{0,
+                                        {},
+                                        "bob",
+                                        "46700000002",
+                                        "text",
+                                        false,
+                                        "2006-03-07 14:05:00",
+                                        1,
+                                        "x",
+                                        MessageState::Queued,
+                                        0,
+                                        0,
+                                        {}}},
+                                      100, 0);
     }
     std::string out;
     ASSERT_EQ(run({"outbox", "--db", db_, "--user", "alice"}, &out), 0);
-    EXPECT_EQ(out, "1\talice\talice\t46700000001\tflash\t1\t2006-03-07 14:05:00\t1\ta\\tb\\nc\n");
+    EXPECT_EQ(out, "1\talice\talice\t46700000001\tflash\t1\t2006-03-07 14:05:00\t1\ta\\tb\\nc"
+                   "\theld\t" +
+                       formatLocalTimestamp(0) + "\n");
     ASSERT_EQ(run({"outbox", "--db", db_}, &out), 0);
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
 }
