@@ -229,7 +229,9 @@ void SendPanel::send() {
         sent = sendMessage(m_context.proxy, message);
     }
     appendLog(sentAt, to, text, sent);
-    m_message->clear();
+    // A failed send keeps the text, so the user can send it again once the service answers.
+    if (sent)
+        m_message->clear();
     update();
     showMessage(sent ? kMessageSent : kMessageSendFailed, !sent);
     m_send->setEnabled(true);
