@@ -15,6 +15,17 @@ public:
     // False when the navigation could not even start.
     virtual bool navigate(const QUrl& address) = 0;
     virtual QUrl address() const = 0;
+
+    // A view that keeps its page loads only what it is told: a link followed or a form sent
+    // inside it, or a new window it asks for, is handed over instead.
+    void setKeepsPage(bool keeps) { m_keepsPage = keeps; }
+    bool keepsPage() const { return m_keepsPage; }
+
+signals:
+    void navigationHandedOver(const QUrl& address);
+
+private:
+    bool m_keepsPage = false;
 };
 
 // Makes the web views, so that offscreen tests can stand in for the browser engine.
