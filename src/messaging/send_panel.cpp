@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <algorithm>
 
 namespace textowl {
 
@@ -90,7 +91,9 @@ void SendPanel::createControls() {
 
 void SendPanel::placeControls() {
     m_to->setGeometry(72, 13, 171, 18);
-    m_charset->setGeometry(91, 41, 60, 20);
+    // 60 pixels, the list's width in the fixed layout, cut "UTF-16" short with the platform's
+    // arrow and margins; it takes what its longest item needs, and the counter moves aside.
+    m_charset->setGeometry(91, 41, std::max(60, m_charset->sizeHint().width()), 20);
     m_message->setGeometry(16, 75, 223, 94);
     m_flashBox->setGeometry(220, 184, 13, 15);
     m_scheduleBox->setGeometry(111, 213, 13, 15);
@@ -293,7 +296,8 @@ void SendPanel::paintEvent(QPaintEvent*) {
 }
 
 void SendPanel::paintSendLabels(QPainter& painter) const {
-    const PanelLabelPositions at = panelLabelPositions();
+    PanelLabelPositions at = panelLabelPositions();
+    at.remaining.x = std::max(at.remaining.x, m_charset->geometry().right() + 5);
     const QString counter =
         qs(formatText(m_texts.remaining.toStdString(), {std::to_string(remaining())}));
     const std::pair<PixelPoint, const QString*> labels[] = {
