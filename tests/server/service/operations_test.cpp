@@ -330,7 +330,9 @@ TEST_F(Operations, SenderIsAlwaysTheAccountsOwnName) {
                       .err,
                   "0");
     }
-    for (const OutboxMessage& m : service_->store().outbox(std::nullopt)) {
+    const auto rows = service_->store().outbox(std::nullopt);
+    ASSERT_EQ(rows.size(), 3u);
+    for (const OutboxMessage& m : rows) {
         EXPECT_EQ(m.sender, "alice");
     }
 }
