@@ -40,7 +40,7 @@ enum class ReadProblem : int {
     UnknownCharset,  // a CHARSET this reader cannot convert, with bytes that are not UTF-8
     UnbalancedQuote, // a CSV field whose quote is never closed
     NoHeader,        // a CSV file whose first row names no phone and no name column
-    NoContacts,      // not a single card or row
+    NoContacts,      // not a single contact or group
     Unreadable,      // the file could not be opened or read
 };
 

@@ -365,6 +365,8 @@ ContactRead readCsv(std::string_view bytes) {
     if (result == CsvRecords::Result::UnbalancedQuote) {
         read.book = {};
         read.error = {ReadProblem::UnbalancedQuote, line};
+    } else if (read.book.contacts.empty() && read.book.groups.empty()) {
+        read.error = {ReadProblem::NoContacts, 0};
     }
     return read;
 }

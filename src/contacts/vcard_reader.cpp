@@ -398,7 +398,6 @@ ContactRead readVCards(std::string_view bytes) {
     std::string value;
     std::size_t lineNumber = 0;
     int depth = 0;
-    bool sawCard = false;
     Card card;
     std::vector<std::string> uids;
     std::vector<GroupCard> groupCards;
@@ -423,7 +422,6 @@ ContactRead readVCards(std::string_view bytes) {
         if (!parseProperty(line, property))
             continue;
         if (property.is("BEGIN") && equalsIgnoringCase(trimmed(property.value), "VCARD")) {
-            sawCard = true;
             ++depth; // an embedded card (2.1 AGENT) is skipped with its parent's lines
             continue;
         }
@@ -445,7 +443,7 @@ ContactRead readVCards(std::string_view bytes) {
     }
     if (depth > 0)
         finishCard(); // a file cut short keeps the card it was in
-    if (!sawCard) {
+    if (read.book.contacts.empty() && read.book.groups.empty()) {
         read.error = {ReadProblem::NoContacts, 0};
         return read;
     }
