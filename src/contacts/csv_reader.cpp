@@ -326,14 +326,9 @@ bool contactFromRow(const std::vector<Column>& columns, const std::vector<std::s
 
 ContactRead readCsv(std::string_view bytes) {
     ContactRead read;
-    if (bytes.size() > kMaxContactFileBytes) {
-        read.error = {ReadProblem::TooLarge, 0};
+    read.error = checkFileBytes(bytes);
+    if (!read.ok())
         return read;
-    }
-    if (holdsNul(bytes)) {
-        read.error = {ReadProblem::BinaryData, lineAt(bytes, bytes.find('\0'))};
-        return read;
-    }
     const std::string_view text = withoutUtf8Bom(bytes);
     if (const std::size_t bad = firstInvalidUtf8(text); bad != std::string_view::npos) {
         read.error = {ReadProblem::InvalidUtf8, lineAt(text, bad)};

@@ -1,44 +1,13 @@
 #include "contacts/text_encoding.h"
 
+#include "base/single_byte_text.h"
+
 #include <algorithm>
 #include <cstdint>
 
 namespace textowl {
 
 namespace {
-
-// Windows-1252 0x80..0x9F; 0 marks the five bytes the code page leaves undefined.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-std::string fromSingleByte(std::string_view bytes, bool windows1252) {
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 4);
-    for (const char byte : bytes) {
-        const auto b = static_cast<unsigned char>(byte);
-        char32_t c = b;
-        // An undefined Windows-1252 byte keeps its ISO-8859-1 meaning, as Windows itself maps it.
-        if (windows1252 && b >= 0x80 && b < 0xA0 && kWindows1252High[b - 0x80] != 0)
-            c = kWindows1252High[b - 0x80];
-        appendUtf8(out, c);
-    }
-    return out;
-}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9')
@@ -106,8 +75,12 @@ std::string_view withoutUtf8Bom(std::string_view bytes) {
     return bytes;
 }
 
-bool holdsNul(std::string_view bytes) {
-    return bytes.find('\0') != std::string_view::npos;
+ReadError checkFileBytes(std::string_view bytes) {
+    if (bytes.size() > kMaxContactFileBytes)
+        return {ReadProblem::TooLarge, 0};
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos)
+        return {ReadProblem::BinaryData, lineAt(bytes, nul)};
+    return {};
 }
 
 std::size_t lineAt(std::string_view text, std::size_t offset) {
@@ -121,10 +94,10 @@ std::optional<std::string> toUtf8(std::string_view bytes, std::string_view chars
         equalsIgnoringCase(charset, "ASCII"))
         return std::string(bytes);
     if (equalsIgnoringCase(charset, "WINDOWS-1252") || equalsIgnoringCase(charset, "CP1252"))
-        return fromSingleByte(bytes, true);
+        return windows1252ToUtf8(bytes);
     if (equalsIgnoringCase(charset, "ISO-8859-1") || equalsIgnoringCase(charset, "LATIN1") ||
         equalsIgnoringCase(charset, "ISO_8859-1"))
-        return fromSingleByte(bytes, false);
+        return latin1ToUtf8(bytes);
     return std::nullopt;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "contacts/contact.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -13,7 +15,8 @@ bool isValidUtf8(std::string_view text);
 std::size_t firstInvalidUtf8(std::string_view text);
 
 std::string_view withoutUtf8Bom(std::string_view bytes);
-bool holdsNul(std::string_view bytes);
+// Too large, or binary (a NUL byte): what no contact file of any format may be.
+ReadError checkFileBytes(std::string_view bytes);
 // 1-based number of the line that holds offset.
 std::size_t lineAt(std::string_view text, std::size_t offset);
 

@@ -385,14 +385,9 @@ std::optional<Birthday> parseVCardDate(std::string_view value, int omitYear) {
 
 ContactRead readVCards(std::string_view bytes) {
     ContactRead read;
-    if (bytes.size() > kMaxContactFileBytes) {
-        read.error = {ReadProblem::TooLarge, 0};
+    read.error = checkFileBytes(bytes);
+    if (!read.ok())
         return read;
-    }
-    if (holdsNul(bytes)) {
-        read.error = {ReadProblem::BinaryData, lineAt(bytes, bytes.find('\0'))};
-        return read;
-    }
     LineUnfolder lines(withoutUtf8Bom(bytes));
     std::string line;
     std::string value;

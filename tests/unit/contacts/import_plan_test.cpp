@@ -1,5 +1,7 @@
+#include "buddylist/buddy_list_document.h"
 #include "contacts/contact_export.h"
 #include "contacts/import_plan.h"
+#include "service/utf.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -8,31 +10,19 @@
 namespace textowl {
 namespace {
 
-BuddyEntry buddy(std::string id, std::string nickname, std::string cellPhone) {
-    BuddyEntry entry;
-    entry.kind = EntryKind::Buddy;
-    entry.id = std::move(id);
-    entry.nickname = std::move(nickname);
-    entry.cellPhone = std::move(cellPhone);
-    return entry;
-}
-
-BuddyEntry group(std::string bgid, std::string name, std::vector<BuddyEntry> members) {
-    for (BuddyEntry& member : members) {
-        member.groupId = bgid;
-        member.groupName = name;
-    }
-    BuddyEntry entry = BuddyEntry::makeGroup(std::move(bgid), std::move(name));
-    entry.children = std::move(members);
-    return entry;
-}
-
 // Ann at the top level and in Family, Bob in Family; numbers stored as the service keeps them.
 BuddyList sampleList() {
-    BuddyEntry root = BuddyEntry::makeRoot();
-    root.children = {buddy("1", "Ann", "491701234567"),
-                     group("10", "Family",
-                           {buddy("1", "Ann", "491701234567"), buddy("2", "Bob", "49301234567")})};
+    const char* document = R"(<r err="0"><buddylist>
+        <buddy id="1" firstname="" lastname="" nickname="Ann" cellphone="491701234567" email=""
+               birthday=""/>
+        <buddygroup id="10" name="Family">
+          <buddy id="1" firstname="" lastname="" nickname="Ann" cellphone="491701234567" email=""
+                 birthday=""/>
+          <buddy id="2" firstname="" lastname="" nickname="Bob" cellphone="49301234567" email=""
+                 birthday=""/>
+        </buddygroup></buddylist></r>)";
+    BuddyEntry root;
+    EXPECT_EQ(parseBuddyListResult(utf8ToUtf16(document), root), S_OK);
     BuddyList list;
     list.fill(std::move(root));
     return list;
