@@ -1,6 +1,7 @@
 #include "server/command_line.h"
 
 #include "server/http_server.h"
+#include "server/limit_options.h"
 #include "server/service.h"
 #include "server/wire_values.h"
 
@@ -25,6 +26,9 @@ constexpr const char* kUsage =
     "usage: pagewright-service serve --db FILE --listen HOST:PORT [--demo] [--hash-cost min]\n"
     "                                [--signup-credits CREDITS] [--ticket-idle DURATION]\n"
     "                                [--interface FILE]\n"
+    "                                [--sign-in-failures N] [--address-failures N]\n"
+    "                                [--max-back-off DURATION] [--sign-in-entries N]\n"
+    "                                [--hash-threads N] [--hash-queue N]\n"
     "       pagewright-service add-user --db FILE USER PASSWORD [CREDITS]\n"
     "       pagewright-service outbox --db FILE [--user USER]\n";
 
@@ -44,7 +48,8 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, st
         const std::string& a = args[i];
         if (a == "--demo") {
             parsed.demo = true;
-        } else if (std::find(kValued.begin(), kValued.end(), a) != kValued.end()) {
+        } else if (std::find(kValued.begin(), kValued.end(), a) != kValued.end() ||
+                   isLimitOption(a)) {
             if (i + 1 >= args.size()) {
                 err << "pagewright-service: " << a << " needs a value\n";
                 return std::nullopt;
@@ -143,6 +148,10 @@ int serve(const Arguments& a, std::ostream& out, std::ostream& err) {
             return 2;
         }
         config.sessionIdleSeconds = *seconds;
+    }
+    if (const auto wrong = applyLimitOptions(a.options, config)) {
+        err << "pagewright-service: " << *wrong << "\n";
+        return 2;
     }
     std::mutex noticeMutex;
     auto notice = [&err, &noticeMutex](const std::string& line) {
