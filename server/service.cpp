@@ -1,9 +1,9 @@
 #include "server/service.h"
 
-#include "server/sms_parts.h"
 #include "server/web_catalogue.h"
 #include "server/wire_values.h"
 #include "server/xml_text.h"
+#include "smsparts/sms_parts.h"
 
 #include <algorithm>
 #include <array>

@@ -1,14 +1,13 @@
 #pragma once
 
+// decodeUtf8 is the part count's own, so that escaping and counting read a text alike.
+#include "smsparts/utf8_decode.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace textowl::server {
-
-// Decodes UTF-8; every malformed sequence, surrogate or overlong form becomes U+FFFD so that
-// later counting and escaping never see an invalid code point.
-std::vector<char32_t> decodeUtf8(std::string_view text);
 
 void appendUtf8(std::string& out, char32_t cp);
 

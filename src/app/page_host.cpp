@@ -6,6 +6,7 @@
 #include "base/command_ids.h"
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
+#include "messaging/send_rules.h"
 #include "service/service_proxy.h"
 #include "ui/image_button.h"
 #include "ui/interface_icons.h"
@@ -21,6 +22,16 @@
 namespace textowl {
 
 namespace {
+
+// The numbers a send to the group reaches: its members' phones, each number once.
+int groupRecipients(const BuddyNode* group) {
+    std::vector<std::string> phones;
+    if (group != nullptr)
+        for (const auto& member : group->children)
+            if (member->entry.isBuddy())
+                phones.push_back(member->entry.cellPhone);
+    return distinctNumberCount(phones);
+}
 
 QUrl toUrl(const std::string& address) {
     return QUrl(QString::fromStdString(address));
@@ -197,7 +208,8 @@ void PageHost::openSendPanel() {
     const QTreeWidgetItem* line = m_tree->selectedLine();
     const BuddyEntry* entry = line != nullptr ? m_tree->entryOf(line) : nullptr;
     if (entry != nullptr && entry->isGroup())
-        m_panel->openOnGroup(QString::fromStdString(entry->groupName));
+        m_panel->openOnGroup(QString::fromStdString(entry->groupName),
+                             groupRecipients(m_tree->nodeOf(line)));
     else if (entry != nullptr && entry->isBuddy())
         m_panel->openOnBuddy(QString::fromStdString(entry->cellPhone));
     if (const QTreeWidgetItem* root = m_tree->rootLine(); root && root->childCount() > 0) {

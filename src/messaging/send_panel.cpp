@@ -11,6 +11,7 @@
 #include "messaging/schedule_text.h"
 #include "messaging/send_panel_texts.h"
 #include "messaging/send_rules.h"
+#include "messaging/sms_estimate_label.h"
 #include "ui/skin.h"
 
 #include <QCheckBox>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <algorithm>
 
 namespace textowl {
 
@@ -63,6 +65,7 @@ void SendPanel::createControls() {
     m_message->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_message->setTabChangesFocus(true);
     m_message->setCharacterLimit(textLimit(false));
+    m_estimate = new SmsEstimateLabel(*m_message, this);
     m_flashBox = new QCheckBox(this);
     m_scheduleBox = new QCheckBox(this);
     m_picker = new QDateTimeEdit(toQDateTime(m_context.clock.localNow()), this);
@@ -80,6 +83,7 @@ void SendPanel::createControls() {
 
     connect(m_charset, &QComboBox::currentIndexChanged, this, &SendPanel::onCharsetChanged);
     connect(m_message, &QPlainTextEdit::textChanged, this, [this] { update(); });
+    connect(m_to, &QLineEdit::textChanged, this, &SendPanel::updateRecipients);
     connect(m_flashBox, &QCheckBox::toggled, this, [this](bool on) { m_flash = on; });
     connect(m_scheduleBox, &QCheckBox::toggled, this,
             [this] { m_picker->setEnabled(!m_picker->isEnabled()); });
@@ -99,6 +103,7 @@ void SendPanel::placeControls() {
     m_send->setGeometry(13, 240, 230, 25);
     m_logs->setGeometry(13, 275, 80, 25);
     m_return->setGeometry(113, 275, 130, 25);
+    m_estimate->setGeometry(13, 305, 230, 16);
 }
 
 void SendPanel::resizeEvent(QResizeEvent* event) {
@@ -122,6 +127,7 @@ void SendPanel::relocalise() {
     m_send->setText(m_logView ? m_texts.gotoSendButton : m_texts.sendButton);
     m_logs->setText(m_texts.logsButton);
     m_return->setText(m_texts.returnButton);
+    m_estimate->relocalise(m_context.catalogue);
     update();
 }
 
@@ -130,16 +136,19 @@ void SendPanel::setSkin(const Skin* skin) {
     update();
 }
 
-void SendPanel::openOnGroup(const QString& name) {
+void SendPanel::openOnGroup(const QString& name, int recipients) {
     m_to->setText(name);
     m_to->setReadOnly(true);
     m_groupMode = true;
+    m_groupRecipients = recipients;
+    updateRecipients();
 }
 
 void SendPanel::openOnBuddy(const QString& cellPhone) {
     m_to->setText(cellPhone);
     m_to->setReadOnly(false);
     m_groupMode = false;
+    updateRecipients();
 }
 
 void SendPanel::activate() {
@@ -161,12 +170,21 @@ QString SendPanel::logText() const {
 void SendPanel::onCharsetChanged(int index) {
     m_unicode = index != 0;
     m_message->setCharacterLimit(textLimit(m_unicode));
+    m_estimate->setUnicode(m_unicode);
     update();
 }
 
+// A group reaches its members' numbers; a To text of numbers reaches each of them, and at least
+// one recipient while it is still being written.
+void SendPanel::updateRecipients() {
+    const std::vector<std::string> to{m_to->text().toStdString()};
+    m_estimate->setRecipients(m_groupMode ? m_groupRecipients
+                                          : std::max(1, distinctNumberCount(to)));
+}
+
 void SendPanel::setSendViewVisible(bool visible) {
-    for (QWidget* control : std::initializer_list<QWidget*>{m_to, m_charset, m_message, m_flashBox,
-                                                            m_scheduleBox, m_picker, m_logs})
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             m_to, m_charset, m_message, m_flashBox, m_scheduleBox, m_picker, m_logs, m_estimate})
         control->setVisible(visible);
     m_log->setVisible(!visible);
 }
@@ -193,6 +211,7 @@ void SendPanel::returnToList() {
     m_to->setReadOnly(false);
     m_logView = false;
     m_groupMode = false;
+    updateRecipients();
     emit returnRequested();
 }
 

@@ -1,5 +1,6 @@
 #include "app/string_catalogue.h"
 #include "messaging/send_panel.h"
+#include "messaging/sms_estimate_label.h"
 #include "service/service_proxy.h"
 #include "support/qt/scripted_prompts.h"
 #include "ui/skin.h"
@@ -159,6 +160,31 @@ TEST_F(SendPanelTest, AGroupOpeningLocksTheRecipientUntilTheReturnButton) {
     panel_.openOnBuddy(QStringLiteral("46701234567"));
     EXPECT_FALSE(panel_.isGroupMode());
     EXPECT_EQ(panel_.toBox()->text(), QStringLiteral("46701234567"));
+}
+
+TEST_F(SendPanelTest, TheEstimateShowsUnicodeOnceAnEmojiIsTypedAndMarksIt) {
+    const SmsEstimateLabel* estimate = panel_.estimateLabel();
+    QTest::keyClicks(panel_.messageBox(), QStringLiteral("Hej då "));
+    EXPECT_EQ(estimate->text(), QStringLiteral("GSM · 1 part · 1 credit"));
+    EXPECT_TRUE(panel_.messageBox()->extraSelections().isEmpty());
+
+    // An emoji arrives as one key event with both halves of its surrogate pair.
+    const QString grin = QString::fromUtf8("\xF0\x9F\x98\x80");
+    QTest::sendKeyEvent(QTest::Click, panel_.messageBox(), Qt::Key_unknown, grin, Qt::NoModifier);
+    QTest::keyClicks(panel_.messageBox(), QStringLiteral(" owl"));
+    EXPECT_EQ(estimate->text(), QStringLiteral("Unicode · 1 part · 1 credit"));
+    EXPECT_TRUE(estimate->toolTip().contains(grin + QStringLiteral(" (U+1F600)")))
+        << estimate->toolTip().toStdString();
+    const auto marks = panel_.messageBox()->extraSelections();
+    ASSERT_EQ(marks.size(), 1);
+    EXPECT_EQ(marks[0].cursor.selectedText(), grin);
+    EXPECT_EQ(marks[0].format.underlineStyle(), QTextCharFormat::WaveUnderline);
+
+    // Every member of a group pays for every part.
+    panel_.openOnGroup(QStringLiteral("Work"), 3);
+    panel_.messageBox()->setPlainText(QStringLiteral("a").repeated(100));
+    EXPECT_EQ(estimate->text(), QStringLiteral("GSM · 1 part · 3 credits"));
+    EXPECT_TRUE(panel_.messageBox()->extraSelections().isEmpty());
 }
 
 TEST_F(SendPanelTest, AWhiteSkinPaintsThePanelWhite) {

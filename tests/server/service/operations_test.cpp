@@ -1,5 +1,6 @@
 #include "server/sqlite_db.h"
 #include "service_fixture.h"
+#include "support/sms_parts_table.h"
 
 #include <algorithm>
 #include <fstream>
@@ -294,6 +295,22 @@ TEST_F(Operations, SendChargesOneCreditPerPartAndRecipient) {
     EXPECT_EQ(rows[0].schedule, "2006-03-07 14:05:00");
     EXPECT_EQ(rows[1].parts, 2);
     EXPECT_TRUE(rows[3].unicode);
+}
+
+// The charge is the part count the client estimates with: every text of its table costs its parts.
+TEST_F(Operations, SendChargesWhatThePartCountSays) {
+    ticket_ = signedIn("alice", 100000);
+    for (const sms_table::SmsPartsCase& c : sms_table::kSmsPartsCases) {
+        if (c.text.empty()) {
+            continue; // refused before any charge
+        }
+        SCOPED_TRACE(c.name);
+        const long long before = std::stoll(balance(ticket_));
+        ASSERT_EQ(send("apiSendSms", "46700000001", c.text, c.forceUcs2 ? "1" : "0").err, "0");
+        EXPECT_EQ(before - std::stoll(balance(ticket_)), c.parts);
+        const auto rows = service_->store().outbox("alice");
+        EXPECT_EQ(rows.back().unicode, c.encoding == SmsEncoding::Ucs2);
+    }
 }
 
 // One account must not send in another's name, whatever the request says.

@@ -23,7 +23,13 @@ using Params = std::vector<Param>;
 inline std::string escapeText(const std::string& text) {
     std::string out;
     for (char c : text) {
-        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+        // A raw CR would reach the service as LF, as XML parsers fold line ends; the client
+        // escapes it too.
+        out += c == '&'    ? "&amp;"
+               : c == '<'  ? "&lt;"
+               : c == '>'  ? "&gt;"
+               : c == '\r' ? "&#13;"
+                           : std::string(1, c);
     }
     return out;
 }

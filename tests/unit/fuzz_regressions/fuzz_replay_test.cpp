@@ -20,6 +20,7 @@ TEXTOWL_HARNESS(redirect_location)
 TEXTOWL_HARNESS(buddy_list)
 TEXTOWL_HARNESS(string_catalogue)
 TEXTOWL_HARNESS(interface_description)
+TEXTOWL_HARNESS(sms_parts)
 #undef TEXTOWL_HARNESS
 
 namespace {
@@ -46,6 +47,7 @@ const HarnessCase kHarnesses[] = {
     {"buddy_list", textowlReplay_buddy_list},
     {"string_catalogue", textowlReplay_string_catalogue},
     {"interface_description", textowlReplay_interface_description},
+    {"sms_parts", textowlReplay_sms_parts},
 };
 
 std::vector<fs::path> inputsIn(const fs::path& dir) {

@@ -100,6 +100,15 @@ constexpr Lookup kLookups[] = {
     {"dialogs/sendmessage/errors/invalidtext", nullptr},
     {"dialogs/sendmessage/errors/success", nullptr},
     {"dialogs/sendmessage/errors/failed", nullptr},
+    {"dialogs/sendmessage/estimate/gsm", nullptr},
+    {"dialogs/sendmessage/estimate/unicode", nullptr},
+    {"dialogs/sendmessage/estimate/part", nullptr},
+    {"dialogs/sendmessage/estimate/parts", nullptr},
+    {"dialogs/sendmessage/estimate/credit", nullptr},
+    {"dialogs/sendmessage/estimate/credits", nullptr},
+    {"dialogs/sendmessage/estimate/gsmtip", nullptr},
+    {"dialogs/sendmessage/estimate/unicodetip", nullptr},
+    {"dialogs/sendmessage/estimate/forcedtip", nullptr},
     {"errors/required", nullptr},
     {"errors/internalerror", nullptr},
     {"errors/pastedupe", nullptr},
@@ -122,9 +131,16 @@ struct FormatRule {
 };
 
 constexpr FormatRule kFormats[] = {
-    {"main/format/balance", nullptr, "%s"},           {"main/format/deletebuddy", nullptr, "%s"},
-    {"main/format/deletegroup", nullptr, "%s"},       {"dialogs/newgroup", "alttitle", "%s"},
+    {"main/format/balance", nullptr, "%s"},
+    {"main/format/deletebuddy", nullptr, "%s"},
+    {"main/format/deletegroup", nullptr, "%s"},
+    {"dialogs/newgroup", "alttitle", "%s"},
     {"dialogs/sendmessage/remaining", nullptr, "%d"},
+    {"dialogs/sendmessage/estimate/part", nullptr, "%d"},
+    {"dialogs/sendmessage/estimate/parts", nullptr, "%d"},
+    {"dialogs/sendmessage/estimate/credit", nullptr, "%d"},
+    {"dialogs/sendmessage/estimate/credits", nullptr, "%d"},
+    {"dialogs/sendmessage/estimate/unicodetip", nullptr, "%s"},
 };
 
 class StringsXml : public ::testing::Test {
