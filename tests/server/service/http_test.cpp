@@ -377,13 +377,27 @@ TEST_F(WebPagesTest, InterfaceIconsArePairsOf24BitBitmapsOnMagenta) {
     }
 }
 
-class Concurrency : public ServiceTest {};
+class Concurrency : public testing_support::EveryStoreTest {};
+TEXTOWL_ON_EVERY_STORE(Concurrency);
 
 // Eight clients at once over two accounts: every acknowledged change must be counted exactly
-// once, and credit must never go below zero.
-TEST_F(Concurrency, MixedClientsLeaveConsistentCountsAndBalances) {
+// once, and credit must never go below zero. On PostgreSQL half the clients of each account
+// reach a second instance on the same database.
+TEST_P(Concurrency, MixedClientsLeaveConsistentCountsAndBalances) {
     addUser("alice", "secret", 40 * 100);
     addUser("bob", "secret", 40 * 100);
+    std::unique_ptr<PagewrightService> secondService;
+    std::unique_ptr<PagewrightServer> second;
+    if (GetParam() == testing_support::StoreKind::Postgres) {
+        ServiceConfig config;
+        config.databasePath = database_;
+        config.hashCost = HashCost::Minimum;
+        config.clock = [this] { return now_.load(); }; // instances share one clock
+        secondService = std::make_unique<PagewrightService>(config);
+        second = std::make_unique<PagewrightServer>(*secondService, ServerOptions{});
+        ASSERT_TRUE(second->bind());
+        second->start();
+    }
     constexpr int kThreads = 8;
     constexpr int kRounds = 12;
     struct Tally {
@@ -393,7 +407,8 @@ TEST_F(Concurrency, MixedClientsLeaveConsistentCountsAndBalances) {
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
-            httplib::Client client("127.0.0.1", server_->port());
+            httplib::Client client("127.0.0.1",
+                                   second && t % 4 >= 2 ? second->port() : server_->port());
             auto rpc = [&](const std::string& op, const testing_support::Params& params) {
                 const auto res = client.Post("/pagewright/soapserver.php", requestBody(op, params),
                                              "text/xml; charset=utf-8");
