@@ -257,6 +257,9 @@ struct PagewrightServer::Impl {
                           receiveDeliveryReport(service.store(), formFields(req), service.now());
                       res.status = reply.status;
                       res.set_content(reply.body, "text/plain; charset=utf-8");
+                      // smsbox leaves its report connections open; each would pin a worker
+                      // for the whole keep-alive time, and a burst of reports fills the pool.
+                      res.set_header("Connection", "close");
                   }));
         auto page = [this](const std::optional<WebResponse>& page, httplib::Response& res) {
             if (!page) {

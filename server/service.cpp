@@ -1,5 +1,6 @@
 #include "server/service.h"
 
+#include "server/demo_account.h"
 #include "server/web_catalogue.h"
 #include "server/wire_values.h"
 #include "server/xml_text.h"
@@ -327,22 +328,7 @@ Err PagewrightService::createAccount(const std::string& name, const std::string&
 // Written in one transaction, so that a server stopped while setting it up leaves either no
 // demo account (and the next start creates it) or the whole one.
 void PagewrightService::ensureDemoAccount() {
-    auto member = [](const char* first, const char* last, const char* nick, const char* phone,
-                     std::vector<std::string> groups) {
-        return AccountSeed::Member{{first, last, nick, phone, "", "0-00-00"}, std::move(groups)};
-    };
-    store_.createSeededAccount({"demo",
-                                kDemoPasswordHash,
-                                50 * 100,
-                                {"Family", "Work"},
-                                {
-                                    member("Alice", "Anders", "", "46701234567", {""}),
-                                    member("Bob", "Berg", "Bobby", "46702345678", {"", "Work"}),
-                                    member("Carl", "Clark", "", "46703456789", {""}),
-                                    member("Dora", "Dahl", "Mum", "46704567890", {"Family"}),
-                                    member("Erik", "Dahl", "", "46705678901", {"Family"}),
-                                    member("Frida", "Falk", "", "46706789012", {"Work"}),
-                                }});
+    store_.createSeededAccount(demoAccount());
 }
 
 std::optional<AccountId> PagewrightService::accountForTicket(const std::string& ticket) {

@@ -99,6 +99,8 @@ double throughService(PagewrightService& service, const std::string& endpoint, i
     for (std::thread& t : threads) {
         t.join();
     }
+    std::printf("accepted %d messages through SOAP in %.2f s\n", messages,
+                seconds(Clock::now() - start));
     for (;;) {
         const auto rows = service.store().outbox("bench");
         const auto delivered = std::count_if(rows.begin(), rows.end(), [](const auto& m) {

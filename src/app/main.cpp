@@ -14,13 +14,6 @@ int main(int argc, char* argv[]) {
     if (language)
         StringCatalogue::setCurrentLanguageName(*language);
 
-    // The web pages' engine shares its drawing contexts with the window's; it must be told first.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    // The web pages draw through the graphics stack. Composing the window that way from the
-    // start spares it being re-created, with a flicker and the keyboard focus lost, when the
-    // first page appears after sign-in.
-    if (!qEnvironmentVariableIsSet("QT_WIDGETS_RHI"))
-        qputenv("QT_WIDGETS_RHI", "1");
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Varnel"));
     QApplication::setApplicationName(QStringLiteral("Textowl"));

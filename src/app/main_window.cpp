@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -85,6 +86,8 @@ MainWindow::MainWindow(Options options)
     m_proxy = std::make_unique<ServiceProxy>(
         options.serviceEndpoint.empty() ? serviceEndpoint() : options.serviceEndpoint);
     setWindowTitle(kInitialTitle);
+    // The links, buttons and toggles explain themselves also while another window is active.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     m_surface = new MainSurface(this);
     m_surface->setSkin(&m_skin);
@@ -347,6 +350,20 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing never ends the program; only the Exit command does.
     event->ignore();
     handleTrayEvent(TrayEvent::Close);
+}
+
+bool MainWindow::event(QEvent* event) {
+    // The first web page makes the toolkit compose the window through the graphics stack, which
+    // re-creates its native window; a bare X server then leaves the keyboard focus nowhere.
+    if (event->type() == QEvent::WinIdChange && isVisible() &&
+        QApplication::activeModalWidget() == nullptr) {
+        QTimer::singleShot(0, this, [this, focus = QPointer<QWidget>(focusWidget())] {
+            activateWindow();
+            if (focus != nullptr)
+                focus->setFocus();
+        });
+    }
+    return QMainWindow::event(event);
 }
 
 void MainWindow::changeEvent(QEvent* event) {

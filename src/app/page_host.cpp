@@ -238,6 +238,9 @@ void PageHost::openWebPage(const std::string& address) {
     if (first == nullptr)
         return;
     first->navigate(toUrl(address));
+    // The panel gives its place up as at a click on a tab, so the sending state ends with it.
+    if (m_sending)
+        m_window.returnToBuddyList();
     m_strip->setCurrent(1);
     layout();
 }
@@ -308,6 +311,9 @@ void PageHost::layout() {
     }
     m_strip->layoutStrip(client);
     m_strip->raise();
+    // The panel's frame starts left of the other pages, over the tabs' right edge.
+    if (m_sending && page != nullptr)
+        page->raise();
     placeButtons(client.width());
     if (m_footer != nullptr) {
         m_footer->setGeometry((client.width() - 200) / 2, client.height() - 68, 236, 62);

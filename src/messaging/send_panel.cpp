@@ -19,9 +19,13 @@
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTextCursor>
+#include <QValidator>
 #include <algorithm>
 
 namespace textowl {
@@ -36,8 +40,44 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// The To box does not scroll sideways: typing stops when the text fills it, so that nothing typed
+// is ever out of sight.
+class FitsTheBox : public QValidator {
+public:
+    explicit FitsTheBox(QLineEdit* box) : QValidator(box), m_box(box) {}
+
+    State validate(QString& text, int&) const override {
+        return m_box->fontMetrics().horizontalAdvance(text) <= room() ? Acceptable : Invalid;
+    }
+
+private:
+    // The line edit scrolls once the text and the cursor are wider than its contents less its
+    // own margin of two pixels a side.
+    int room() const {
+        QStyleOptionFrame option;
+        option.initFrom(m_box);
+        option.rect = m_box->contentsRect();
+        option.lineWidth =
+            m_box->hasFrame()
+                ? m_box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, m_box)
+                : 0;
+        option.features = QStyleOptionFrame::None;
+        const QRect contents =
+            m_box->style()->subElementRect(QStyle::SE_LineEditContents, &option, m_box);
+        return contents.marginsRemoved(m_box->textMargins()).width() - 2 * 2 - 1;
+    }
+
+    QLineEdit* m_box;
+};
+
 QDateTime toQDateTime(const CivilTime& t) {
     return {QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second)};
+}
+
+CivilTime toCivilTime(const QDateTime& t) {
+    const QDate date = t.date();
+    const QTime time = t.time();
+    return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
 }
 
 } // namespace
@@ -56,6 +96,7 @@ SendPanel::~SendPanel() = default;
 
 void SendPanel::createControls() {
     m_to = new QLineEdit(this);
+    m_to->setValidator(new FitsTheBox(m_to));
     m_charset = new QComboBox(this);
     m_charset->addItems({QStringLiteral("UTF-8"), QStringLiteral("UTF-16")});
     m_message = new LimitedTextEdit(this);
@@ -233,9 +274,10 @@ void SendPanel::send() {
         showMessage(static_cast<int>(check), true);
         return;
     }
-    std::optional<std::string> pickerText;
+    // The value, not the shown text: the picker writes its digits in the user's script.
+    std::optional<CivilTime> picked;
     if (m_picker->isEnabled())
-        pickerText = m_picker->text().toStdString();
+        picked = toCivilTime(m_picker->dateTime());
 
     m_busy = true;
     m_send->setEnabled(false);
@@ -243,15 +285,19 @@ void SendPanel::send() {
     {
         BusyCursor busy;
         const OutgoingMessage message{
-            to,          text,    scheduleText(pickerText, m_context.clock.localNow()),
+            to,          text,    scheduleText(picked, m_context.clock.localNow()),
             m_groupMode, m_flash, m_unicode};
         sent = sendMessage(m_context.proxy, message);
     }
     appendLog(sentAt, to, text, sent);
     m_message->clear();
     update();
-    showMessage(sent ? kMessageSent : kMessageSendFailed, !sent);
     m_send->setEnabled(true);
+    // Exit from the tray or the end of the session may destroy the panel while its box is open.
+    const QPointer<SendPanel> alive(this);
+    showMessage(sent ? kMessageSent : kMessageSendFailed, !sent);
+    if (alive == nullptr)
+        return;
     m_busy = false;
 }
 

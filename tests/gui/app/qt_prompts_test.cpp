@@ -1,13 +1,24 @@
 #include "app/qt_prompts.h"
+#include "app/skin_commands.h"
+#include "app/string_catalogue.h"
+#include "messaging/send_panel.h"
+#include "service/service_proxy.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -101,18 +112,62 @@ TEST(QtPrompts, ContactDialogCancelLeavesTheFormAlone) {
     EXPECT_EQ(form.cellPhone, QStringLiteral("+46700000000"));
 }
 
-TEST(QtPrompts, FileChooserCancelChoosesNothing) {
+TEST(QtPrompts, FileChooserShowsTheFilterTextsAndAllFilesTakesNamesWithoutADot) {
+    QTemporaryDir folder;
+    for (const char* name : {"plain", "green.bmp"}) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    Prompts::FileChoice choice = skinFileChoice();
+    choice.folder = folder.path();
     QtPrompts prompts;
     QString caption;
-    whenModalOpens([&caption](QWidget* modal) {
-        caption = modal->windowTitle();
-        qobject_cast<QDialog*>(modal)->reject();
+    QStringList shown;
+    whenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        caption = dialog->windowTitle();
+        const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        for (int i = 0; i < types->count(); ++i)
+            shown.append(types->itemText(i));
+        dialog->selectNameFilter(dialog->nameFilters().value(1));
+        // The folder is read in the background; the file is chosen from the list once it shows.
+        const auto* files = dialog->findChild<QFileSystemModel*>();
+        ASSERT_NE(files, nullptr);
+        const QString plain = folder.filePath(QStringLiteral("plain"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return files->index(plain).isValid(); }, 10000))
+            << "a name without a dot is listed under All Files";
+        dialog->selectFile(plain);
+        QMetaObject::invokeMethod(dialog, "accept");
     });
-    const auto chosen = prompts.chooseFile(
-        nullptr, {QStringLiteral("Select Textowl Skin"), QDir::tempPath(),
-                  QStringLiteral("Textowl Skins (*.bmp);;All Files (*.*)"), QStringLiteral("bmp")});
-    EXPECT_FALSE(chosen.has_value());
+    EXPECT_EQ(prompts.chooseFile(nullptr, choice), folder.filePath(QStringLiteral("plain")));
     EXPECT_EQ(caption, QStringLiteral("Select Textowl Skin"));
+    EXPECT_EQ(shown, QStringList({QStringLiteral("Textowl Skins (*.bmp)"),
+                                  QStringLiteral("All Files (*.*)")}));
+
+    whenModalOpens([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    EXPECT_FALSE(prompts.chooseFile(nullptr, choice).has_value());
+}
+
+// Exit from the tray can end the session while the panel's message box is open.
+TEST(QtPrompts, APanelDestroyedUnderItsMessageBoxTakesTheBoxAlong) {
+    QtPrompts prompts;
+    StringCatalogue catalogue("no-such-strings.xml", "English");
+    ServiceProxy proxy("http://127.0.0.1:9/soap");
+    QPointer<SendPanel> panel = new SendPanel({proxy, prompts, catalogue}, nullptr);
+    panel->show();
+    panel->setGroupNames({});
+    panel->toBox()->setText(QStringLiteral("4670123"));
+    panel->messageBox()->setPlainText(QStringLiteral("Hello"));
+    bool boxWasOpen = false;
+    whenModalOpens([&](QWidget* modal) {
+        boxWasOpen = qobject_cast<QMessageBox*>(modal) != nullptr;
+        delete panel.data();
+    });
+    panel->pressSend(); // no session: fails, and says so in a box
+    EXPECT_TRUE(boxWasOpen);
+    EXPECT_TRUE(panel.isNull());
 }
 
 } // namespace

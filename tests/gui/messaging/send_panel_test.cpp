@@ -187,6 +187,19 @@ TEST_F(SendPanelTest, TheEstimateShowsUnicodeOnceAnEmojiIsTypedAndMarksIt) {
     EXPECT_TRUE(panel_.messageBox()->extraSelections().isEmpty());
 }
 
+TEST_F(SendPanelTest, TheToBoxStopsTakingTextWhenFullInsteadOfScrolling) {
+    QLineEdit* to = panel_.toBox();
+    const QString typed = QStringLiteral("4670123456,").repeated(6);
+    QTest::keyClicks(to, typed);
+    EXPECT_LT(to->text().size(), typed.size());
+    EXPECT_LT(to->fontMetrics().horizontalAdvance(to->text()), to->width());
+    EXPECT_EQ(to->cursorPositionAt(QPoint(5, to->height() / 2)), 0)
+        << "the first character is still in sight";
+    QTest::keyClick(to, Qt::Key_Backspace);
+    QTest::keyClicks(to, QStringLiteral("1"));
+    EXPECT_EQ(to->cursorPositionAt(QPoint(5, to->height() / 2)), 0);
+}
+
 TEST_F(SendPanelTest, AWhiteSkinPaintsThePanelWhite) {
     QTemporaryDir dir;
     QImage white(150, 125, QImage::Format_RGB32);

@@ -329,7 +329,9 @@ TEST_P(Operations, SenderIsAlwaysTheAccountsOwnName) {
                       .err,
                   "0");
     }
-    for (const OutboxMessage& m : service_->store().outbox(std::nullopt)) {
+    const auto rows = service_->store().outbox(std::nullopt);
+    ASSERT_EQ(rows.size(), 3u);
+    for (const OutboxMessage& m : rows) {
         EXPECT_EQ(m.sender, "alice");
     }
 }

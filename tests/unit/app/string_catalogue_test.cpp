@@ -214,13 +214,5 @@ TEST_F(StringCatalogueTest, MenuTextsWithoutStringsFileAreTheBuiltInOnes) {
     EXPECT_EQ(lookUp(catalogue, sessionItemText(true)), "&Sign Out...");
 }
 
-TEST(PopupMenus, FollowTheKindOfTheSelectedLine) {
-    EXPECT_EQ(popupMenuFor(LineKind::None), PopupMenu::Root);
-    EXPECT_EQ(popupMenuFor(LineKind::Root), PopupMenu::Root);
-    EXPECT_EQ(popupMenuFor(LineKind::Group), PopupMenu::Group);
-    EXPECT_EQ(popupMenuFor(LineKind::Buddy), PopupMenu::Buddy);
-    EXPECT_EQ(popupMenuFor(LineKind::Phone), PopupMenu::Buddy);
-}
-
 } // namespace
 } // namespace textowl
