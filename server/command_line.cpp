@@ -4,6 +4,7 @@
 #include "server/gateway_dispatcher.h"
 #include "server/http_server.h"
 #include "server/migrate.h"
+#include "server/limit_options.h"
 #include "server/service.h"
 #include "server/wire_values.h"
 
@@ -28,6 +29,9 @@ constexpr const char* kUsage =
     "usage: pagewright-service serve --db DATABASE --listen HOST:PORT [--demo] [--hash-cost min]\n"
     "                                [--signup-credits CREDITS] [--ticket-idle DURATION]\n"
     "                                [--interface FILE] [--gateway URL] [--public-url URL]\n"
+    "                                [--sign-in-failures N] [--address-failures N]\n"
+    "                                [--max-back-off DURATION] [--sign-in-entries N]\n"
+    "                                [--hash-threads N] [--hash-queue N]\n"
     "       pagewright-service add-user --db DATABASE USER PASSWORD [CREDITS]\n"
     "       pagewright-service outbox --db DATABASE [--user USER]\n"
     "       pagewright-service migrate --from FILE --to postgresql://USER@HOST:PORT/DB\n"
@@ -50,7 +54,8 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, st
         const std::string& a = args[i];
         if (a == "--demo") {
             parsed.demo = true;
-        } else if (std::find(kValued.begin(), kValued.end(), a) != kValued.end()) {
+        } else if (std::find(kValued.begin(), kValued.end(), a) != kValued.end() ||
+                   isLimitOption(a)) {
             if (i + 1 >= args.size()) {
                 err << "pagewright-service: " << a << " needs a value\n";
                 return std::nullopt;
@@ -154,6 +159,10 @@ int serve(const Arguments& a, std::ostream& out, std::ostream& err) {
             return 2;
         }
         config.sessionIdleSeconds = *seconds;
+    }
+    if (const auto wrong = applyLimitOptions(a.options, config)) {
+        err << "pagewright-service: " << *wrong << "\n";
+        return 2;
     }
     std::optional<GatewayUrl> gateway;
     if (const auto url = a.options.find("--gateway"); url != a.options.end()) {

@@ -210,7 +210,7 @@ struct PagewrightServer::Impl {
                 return;
             }
         }
-        const CallReply reply = service.call(call, reachedHost(req));
+        const CallReply reply = service.call(call, reachedHost(req), req.remote_addr);
         if (reply.faultCode) {
             fault(res, *reply.faultCode, reply.faultString);
             return;

@@ -33,6 +33,7 @@ constexpr std::size_t kTicketBytes = 32;
 // Carries the address a client reached the server by to the handlers; "#" cannot start an
 // element name, so no parameter of a request can take this place.
 constexpr const char* kReachedHostParam = "#host";
+constexpr const char* kClientAddressParam = "#client";
 
 const std::string kEmpty;
 
@@ -63,6 +64,11 @@ std::string withValue(std::string_view element, std::string_view value) {
 std::string withNewId(std::string_view element, const Outcome<std::int64_t>& created) {
     return created.err == Err::Ok ? withValue(element, std::to_string(created.value))
                                   : result(created.err);
+}
+
+Milliseconds steadyNow() {
+    return std::chrono::duration_cast<Milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
 }
 
 std::string hexEncode(const unsigned char* bytes, std::size_t size) {
@@ -189,6 +195,8 @@ const char* errText(Err err) {
         return "already present";
     case Err::InsufficientCredit:
         return "not enough credit";
+    case Err::Busy:
+        return "the service is busy; try again in a moment";
     }
     return "error";
 }
@@ -237,7 +245,10 @@ const PagewrightService::Operation* PagewrightService::findOperation(const std::
 }
 
 PagewrightService::PagewrightService(ServiceConfig config)
-    : config_(std::move(config)), hasher_(config_.hashCost), store_(config_.databasePath) {
+    : config_(std::move(config)), hasher_(config_.hashCost, config_.hashing),
+      throttle_(config_.signIn,
+                config_.steadyClock ? config_.steadyClock : SignInThrottle::Clock(steadyNow)),
+      store_(config_.databasePath) {
     if (!config_.diagnostics) {
         config_.diagnostics = [](const std::string& line) {
             static std::mutex mutex;
@@ -258,7 +269,8 @@ bool PagewrightService::knowsOperation(const std::string& name) const {
     return findOperation(name) != nullptr;
 }
 
-CallReply PagewrightService::call(const SoapRequest& request, const std::string& reachedHost) {
+CallReply PagewrightService::call(const SoapRequest& request, const std::string& reachedHost,
+                                  const std::string& clientAddress) {
     const Operation* op = findOperation(request.operation);
     if (!op) {
         return {{}, "Client", "unknown operation " + request.operation};
@@ -269,11 +281,14 @@ CallReply PagewrightService::call(const SoapRequest& request, const std::string&
         }
     }
     try {
-        if (reachedHost.empty()) {
+        if (reachedHost.empty() && clientAddress.empty()) {
             return {run(*op, request.params), std::nullopt, {}};
         }
         Params params = request.params;
-        params[kReachedHostParam] = reachedHost;
+        if (!reachedHost.empty()) {
+            params[kReachedHostParam] = reachedHost;
+        }
+        params[kClientAddressParam] = clientAddress;
         return {run(*op, params), std::nullopt, {}};
     } catch (const std::bad_alloc&) {
         return {{}, "Server", "out of memory"};
@@ -318,11 +333,11 @@ Err PagewrightService::createAccount(const std::string& name, const std::string&
     if (store_.findAccount(name)) {
         return Err::Duplicate;
     }
-    const auto hash = hasher_.hash(password);
-    if (!hash) {
-        throw std::runtime_error("password hashing failed");
+    std::string hash;
+    if (hasher_.hash(password, hash) == HashStatus::Busy) {
+        return Err::Busy;
     }
-    return store_.createAccount(name, *hash, balanceCents);
+    return store_.createAccount(name, hash, balanceCents);
 }
 
 // Written in one transaction, so that a server stopped while setting it up leaves either no
@@ -341,17 +356,48 @@ std::optional<AccountId> PagewrightService::accountForTicket(const std::string& 
 std::string PagewrightService::validateLogin(const Params& p) {
     const auto& user = param(p, "user");
     const auto& password = param(p, "password");
+    const std::string name = user.value_or(kEmpty);
+    const std::string address = param(p, kClientAddressParam).value_or(kEmpty);
+    // Refused as a wrong password is, and before any hashing: a guesser learns nothing from the
+    // right password during a back-off, and a flood of guesses costs no hashes.
+    auto attempt = throttle_.admit(name, address);
+    if (!attempt) {
+        return result(Err::BadLogin);
+    }
     const std::optional<Account> account = user ? store_.findAccount(*user) : std::nullopt;
+    HashStatus verdict = HashStatus::Mismatch;
     if (!account) {
-        hasher_.verifyDummy(password.value_or(kEmpty));
+        verdict = hasher_.verifyDummy(password.value_or(kEmpty));
+    } else if (password) {
+        verdict = hasher_.verify(account->passwordHash, *password);
+    }
+    if (verdict == HashStatus::Busy) {
+        return result(Err::Busy);
+    }
+    if (verdict != HashStatus::Match) {
+        noteFailedSignIn(name, address, attempt->failed());
         return result(Err::BadLogin);
     }
-    if (!password || !hasher_.verify(account->passwordHash, *password)) {
-        return result(Err::BadLogin);
-    }
+    attempt->succeeded();
     const std::string ticket = newTicket();
     store_.createSession(account->id, ticketDigest(ticket), now(), config_.sessionIdleSeconds);
     return withValue("ticket", ticket);
+}
+
+// The password never reaches the log; the names are the client's own text, so they are escaped.
+void PagewrightService::noteFailedSignIn(const std::string& user, const std::string& address,
+                                         const std::vector<BackOffStart>& backOffs) {
+    const std::string who = "\"" + printableForLog(user) + "\" from " + printableForLog(address);
+    config_.diagnostics("sign-in failed for " + who);
+    for (const BackOffStart& start : backOffs) {
+        const auto ms = start.length.count();
+        const std::string length =
+            ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+        config_.diagnostics(start.perAddress
+                                ? "sign-in back-off for " + printableForLog(addressKey(address)) +
+                                      " across accounts: " + length
+                                : "sign-in back-off for " + who + ": " + length);
+    }
 }
 
 std::string PagewrightService::logout(AccountId, const Params& p) {

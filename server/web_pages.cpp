@@ -197,6 +197,9 @@ WebResponse WebPages::signup(const FormFields& form) {
     if (err == Err::Duplicate) {
         return signupForm("That user name is taken; choose another.", name);
     }
+    if (err == Err::Busy) {
+        return signupForm("The service is busy; try again in a moment.", name);
+    }
     if (err != Err::Ok) {
         return signupForm("The account could not be created.", name);
     }

@@ -178,8 +178,9 @@ TEST_F(ServiceCommand, SigtermStopsPromptlyWhileAClientConnectionIsIdle) {
 }
 
 // Each sign-in hashes with 64 MiB of memory, so a burst of them must not take that much per
-// connection: in a 2.5 GiB address space, 48 at once all still get their ticket. (The
-// sanitizers reserve far more address space than that, so they cannot run this.)
+// connection: in a 2.5 GiB address space, 48 at once all still get their ticket when four hash
+// at a time and the queue lets the others wait. (The sanitizers reserve far more address space than
+// that, so they cannot run this.)
 TEST_F(ServiceCommand, BurstOfSignInsFitsALimitedAddressSpace) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer needs an unlimited address space";
@@ -190,7 +191,8 @@ TEST_F(ServiceCommand, BurstOfSignInsFitsALimitedAddressSpace) {
     ASSERT_EQ(run({"add-user", "--db", db_, "carol", "secret"}), 0);
     textowl::test::ServiceProcess p("/usr/bin/prlimit",
                                     {"--as=2684354560", PAGEWRIGHT_SERVICE_EXE, "serve", "--db",
-                                     db_, "--listen", "127.0.0.1:0"});
+                                     db_, "--listen", "127.0.0.1:0", "--hash-threads", "4",
+                                     "--hash-queue", "48"});
     const std::string line = p.readLine();
     ASSERT_EQ(line.rfind("listening on ", 0), 0u) << line << p.stderrAll();
     const int port = portOf(line.substr(0, line.find("/pagewright")));
