@@ -116,14 +116,16 @@ TEST_F(Instances, DueMessagesAreHandedOverExactlyOnceByTwoDispatchers) {
     for (auto& d : dispatchers) {
         d->start();
     }
-    auto handedOver = [&] {
+    // A claim is made before its request leaves: wait for the requests themselves.
+    auto requests = [&] {
+        std::lock_guard lock(mutex);
         int count = 0;
-        for (const OutboxMessage& m : seed.outbox("alice")) {
-            count += m.state == MessageState::Submitted;
+        for (const auto& entry : received) {
+            count += entry.second;
         }
         return count;
     };
-    while (handedOver() < kMessages) {
+    while (requests() < kMessages) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     for (auto& d : dispatchers) {
@@ -132,6 +134,9 @@ TEST_F(Instances, DueMessagesAreHandedOverExactlyOnceByTwoDispatchers) {
     gateway.stop();
     serving.join();
     EXPECT_EQ(received.size(), static_cast<std::size_t>(kMessages));
+    for (const OutboxMessage& m : seed.outbox("alice")) {
+        EXPECT_EQ(m.state, MessageState::Submitted) << m.recipient;
+    }
     for (const auto& [to, count] : received) {
         EXPECT_EQ(count, 1) << to;
     }
