@@ -30,14 +30,14 @@ struct ServiceConfig {
     // Receives the details of internal errors, which callers only learn happened, and the
     // failed sign-ins; standard error by default. May be called from several threads at once.
     std::function<void(const std::string&)> diagnostics;
-    // With a gateway, accepted messages are queued for it; without one they are held for good.
-    bool gatewayConfigured = false;
-    // Called after messages were queued, so that the dispatcher looks at once.
-    std::function<void()> messagesQueued;
     SignInLimits signIn;
     HashLimits hashing;
     // Monotonic time for the sign-in back-off; replaced by tests.
     std::function<Milliseconds()> steadyClock;
+    // With a gateway, accepted messages are queued for it; without one they are held for good.
+    bool gatewayConfigured = false;
+    // Called after messages were queued, so that the dispatcher looks at once.
+    std::function<void()> messagesQueued;
 };
 
 // What one call produced: either the "return" text or a SOAP fault.
@@ -70,8 +70,8 @@ public:
     void ensureDemoAccount();
     Store& store() { return store_; }
     std::int64_t signupCreditsCents() const { return config_.signupCreditsCents; }
-    std::int64_t now() const; // Unix seconds by the configured clock
     std::uint64_t passwordHashesComputed() const { return hasher_.computed(); }
+    std::int64_t now() const; // Unix seconds by the configured clock
 
 private:
     using Params = std::map<std::string, std::optional<std::string>>;

@@ -382,6 +382,14 @@ Err Store::deleteGroup(AccountId account, std::int64_t groupId) {
         if (groupId == 0 || !groupExists(account, groupId)) {
             return Err::NotFound;
         }
+        // A buddy placed only in this group would vanish from the list with it: it goes to the
+        // top level instead, in the order it had in the group.
+        Statement(db_, "INSERT INTO placements(buddy_id, group_id) SELECT p.buddy_id, 0"
+                       " FROM placements p WHERE p.group_id = ?1 AND NOT EXISTS (SELECT 1"
+                       " FROM placements q WHERE q.buddy_id = p.buddy_id AND q.group_id <> ?1)"
+                       " ORDER BY p.seq")
+            .bind(1, groupId)
+            .run();
         Statement(db_, "DELETE FROM placements WHERE group_id = ?1").bind(1, groupId).run();
         Statement(db_, "DELETE FROM buddy_groups WHERE id = ?1").bind(1, groupId).run();
         return Err::Ok;

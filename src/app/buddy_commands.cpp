@@ -2,10 +2,10 @@
 
 #include "app/buddy_texts.h"
 #include "app/busy_cursor.h"
-#include "base/command_ids.h"
 #include "app/main_window.h"
 #include "app/session_controller.h"
 #include "app/text_format.h"
+#include "base/command_ids.h"
 #include "buddylist/buddy_operation.h"
 #include "buddylist/buddy_tree.h"
 #include "buddylist/contact_rules.h"
@@ -46,6 +46,7 @@ public:
     void copy();
     void paste();
     void drop(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
+    void placeBackCut();
 
 private:
     using Operation =
@@ -338,6 +339,7 @@ void BuddyEditor::cut() {
     BuddyNode* node = selectedNode();
     if (!node || !node->entry.isBuddy())
         return;
+    placeBackCut();
     const BuddyEntry entry = node->entry;
     m_list.clipboard().cut(entry);
     if (!call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
@@ -353,6 +355,7 @@ void BuddyEditor::copy() {
     BuddyNode* node = selectedNode();
     if (!node || !node->entry.isBuddy())
         return;
+    placeBackCut();
     m_list.clipboard().copy(node->entry);
     refreshPasteFlag();
 }
@@ -379,6 +382,7 @@ void BuddyEditor::paste() {
         show(BuddyText::CopyFailed);
         return;
     }
+    m_list.clipboard().cutSettled();
     showPlaced(m_list.insert(placed, *target), *target);
 }
 
@@ -402,8 +406,35 @@ void BuddyEditor::drop(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
             }
         }
     }
-    if (treeAlive())
+    if (treeAlive()) {
+        placeBackCut();
         m_list.clipboard().dropped();
+    }
+}
+
+// The cut removed the buddy on the service at once; if nothing placed it since, forgetting the
+// clipboard would lose it for good. It goes back where it was cut from, with the same call a
+// paste there makes, or to the top level when that group is gone.
+void BuddyEditor::placeBackCut() {
+    const BuddyEntry* pending = m_list.unplacedCut();
+    if (!pending)
+        return;
+    const BuddyEntry buddy = *pending;
+    m_list.clipboard().cutSettled();
+    BuddyNode* home = m_list.findGroup(buddy.groupId);
+    for (BuddyNode* target : {home, &m_list.root()}) {
+        if (!target)
+            continue;
+        const BuddyEntry placed = placedUnder(buddy, *target);
+        if (call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
+                return p.apiCopyBuddy(t, wire(buddy.id), wire(buddy.groupId), wire(placed.groupId),
+                                      r);
+            })) {
+            m_list.insert(placed, *target);
+            m_list.sortGroup(*target);
+            return;
+        }
+    }
 }
 
 // Runs one editing command against the session's tree; nothing while signed out.
@@ -436,6 +467,14 @@ void installBuddyCommands(MainWindow& window) {
         if (BuddyTree* tree = window.session().buddyTree())
             BuddyEditor(window, *tree).deleteSelected(true);
     });
+    // The desktop session ending may stop the program without the Exit command.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window,
+                     [&window] { placeBackCutBuddy(window); });
+}
+
+void placeBackCutBuddy(MainWindow& window) {
+    if (BuddyTree* tree = window.session().buddyTree())
+        BuddyEditor(window, *tree).placeBackCut();
 }
 
 void dropBuddyLine(MainWindow& window, BuddyTree& tree, QTreeWidgetItem* dragged,

@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
+#include <algorithm>
 
 // Images and icons live in a static library; referencing their initialiser keeps them linked.
 static void initResources() {
@@ -179,8 +180,12 @@ void MainWindow::centreInWorkArea() {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
+    const QRect area = screen->availableGeometry();
     QRect frame(QPoint(0, 0), size());
-    frame.moveCenter(screen->availableGeometry().center());
+    frame.moveCenter(area.center());
+    // Larger than the work area (a small screen at a large scale): the title bar stays inside it,
+    // where the window can be taken and moved, and the rest runs off the bottom and right.
+    frame.moveTopLeft({std::max(frame.left(), area.left()), std::max(frame.top(), area.top())});
     move(frame.topLeft());
 }
 

@@ -182,6 +182,12 @@ void PageHost::addFooter(const std::string& url) {
         return;
     m_footer = m_webViews.create(m_window.surface());
     m_footer->navigate(toUrl(url));
+    // The strip is too small to read a page in: what the footer links to opens where the Help
+    // pages do.
+    m_footer->setKeepsPage(true);
+    connect(m_footer, &WebView::navigationHandedOver, this, [this](const QUrl& address) {
+        openWebPage(address.toString(QUrl::FullyEncoded).toStdString());
+    });
 }
 
 void PageHost::destroyPages() {
@@ -191,6 +197,7 @@ void PageHost::destroyPages() {
     for (WebTab& tab : m_webTabs)
         delete tab.view.data();
     m_webTabs.clear();
+    m_firstTabLent = false;
     delete m_footer.data();
     delete m_panel.data();
     delete m_strip.data();
@@ -238,6 +245,7 @@ void PageHost::openWebPage(const std::string& address) {
     if (first == nullptr)
         return;
     first->navigate(toUrl(address));
+    m_firstTabLent = true;
     // The panel gives its place up as at a click on a tab, so the sending state ends with it.
     if (m_sending)
         m_window.returnToBuddyList();
@@ -266,12 +274,20 @@ void PageHost::scrollTabs(bool down) {
 }
 
 void PageHost::onTabClicked(int index) {
+    const bool again = index == currentTab();
     m_strip->setCurrent(index);
     // While sending, any tab takes the user back to the list; the panel keeps what was written.
-    if (m_sending)
+    if (m_sending) {
         m_window.returnToBuddyList();
-    else
-        layout();
+        return;
+    }
+    // The first web tab lends its view to button and Help pages and then reads as selected; a
+    // click on it while it is current, which otherwise does nothing, brings its own page back.
+    if (WebView* first = webTabView(1); again && index == 1 && m_firstTabLent && first) {
+        first->navigate(toUrl(m_webTabs.front().url));
+        m_firstTabLent = false;
+    }
+    layout();
 }
 
 void PageHost::setSending(bool sending) {

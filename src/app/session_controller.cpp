@@ -1,11 +1,12 @@
 #include "app/session_controller.h"
 
+#include "app/buddy_commands.h"
 #include "app/buddy_tree_wiring.h"
 #include "app/busy_cursor.h"
-#include "base/command_ids.h"
 #include "app/main_window.h"
 #include "app/page_host.h"
 #include "app/session_rules.h"
+#include "base/command_ids.h"
 #include "buddylist/buddy_operation.h"
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
@@ -206,6 +207,7 @@ Status SessionController::refreshBalance() {
 
 void SessionController::signOut() {
     m_loadTimer.stop();
+    placeBackCutBuddy(m_window);
     if (BuddyTree* tree = buddyTree())
         tree->hide();
     restoreSignedOutView();
@@ -215,6 +217,7 @@ void SessionController::signOut() {
 
 void SessionController::endSession() {
     m_loadTimer.stop();
+    placeBackCutBuddy(m_window);
     releaseTicket();
     destroyLoadedViews();
 }

@@ -135,7 +135,9 @@ void SendPanel::createControls() {
 
 void SendPanel::placeControls() {
     m_to->setGeometry(72, 13, 171, 18);
-    m_charset->setGeometry(91, 41, 60, 20);
+    // 60 pixels, the list's width in the fixed layout, cut "UTF-16" short with the platform's
+    // arrow and margins; it takes what its longest item needs, and the counter moves aside.
+    m_charset->setGeometry(91, 41, std::max(60, m_charset->sizeHint().width()), 20);
     m_message->setGeometry(16, 75, 223, 94);
     m_flashBox->setGeometry(220, 184, 13, 15);
     m_scheduleBox->setGeometry(111, 213, 13, 15);
@@ -290,7 +292,9 @@ void SendPanel::send() {
         sent = sendMessage(m_context.proxy, message);
     }
     appendLog(sentAt, to, text, sent);
-    m_message->clear();
+    // A failed send keeps the text, so the user can send it again once the service answers.
+    if (sent)
+        m_message->clear();
     update();
     m_send->setEnabled(true);
     // Exit from the tray or the end of the session may destroy the panel while its box is open.
@@ -356,7 +360,8 @@ void SendPanel::paintEvent(QPaintEvent*) {
 }
 
 void SendPanel::paintSendLabels(QPainter& painter) const {
-    const PanelLabelPositions at = panelLabelPositions();
+    PanelLabelPositions at = panelLabelPositions();
+    at.remaining.x = std::max(at.remaining.x, m_charset->geometry().right() + 5);
     const QString counter =
         qs(formatText(m_texts.remaining.toStdString(), {std::to_string(remaining())}));
     const std::pair<PixelPoint, const QString*> labels[] = {

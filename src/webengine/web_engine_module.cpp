@@ -1,6 +1,8 @@
 #include <QCoreApplication>
 #include <QOpenGLContext>
 #include <QQuickWindow>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 // Qt's own hook for the context every other one shares with; the application object makes it at
@@ -23,6 +25,36 @@ void prepareEngine() {
     qt_gl_set_global_share_context(shared);
 }
 
+// Offers the navigations a page starts itself (a link followed, a form sent, a new window) to the
+// program's view around the engine's, which may take them elsewhere instead.
+class OfferingPage : public QWebEnginePage {
+public:
+    OfferingPage(QObject* owner, QObject* parent) : QWebEnginePage(parent), m_owner(owner) {
+        connect(this, &QWebEnginePage::newWindowRequested, this,
+                [this](QWebEngineNewWindowRequest& request) { offer(request.requestedUrl()); });
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+        const bool startedByPage =
+            type == NavigationTypeLinkClicked || type == NavigationTypeFormSubmitted;
+        if (isMainFrame && startedByPage && offer(url))
+            return false;
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+
+private:
+    bool offer(const QUrl& url) {
+        bool taken = false;
+        if (m_owner != nullptr)
+            QMetaObject::invokeMethod(m_owner, "takeNavigation", Qt::DirectConnection,
+                                      Q_RETURN_ARG(bool, taken), Q_ARG(QUrl, url));
+        return taken;
+    }
+
+    QObject* m_owner;
+};
+
 } // namespace
 
 // The one entry point the program looks up: a browser view showing the blank page. The program
@@ -31,6 +63,7 @@ extern "C" Q_DECL_EXPORT QWidget* textowlCreateWebEngineView(QWidget* parent) {
     static const bool prepared = (prepareEngine(), true);
     (void)prepared;
     auto* view = new QWebEngineView(parent);
+    view->setPage(new OfferingPage(parent, view));
     view->setUrl(QUrl(QStringLiteral("about:blank")));
     return view;
 }

@@ -125,6 +125,21 @@ TEST_F(PageHostTest, ATabClickWhileSendingReturnsToTheList) {
     EXPECT_FALSE(pages().sendPanel()->isVisible());
 }
 
+TEST_F(PageHostTest, FooterLinksOpenInTheFirstWebTabWhoseOwnPageASecondClickBringsBack) {
+    auto* footer = static_cast<RecordingWebView*>(pages().footerView());
+    ASSERT_TRUE(footer->keepsPage());
+    const QUrl terms(QStringLiteral("http://pages.test/terms"));
+    emit footer->navigationHandedOver(terms);
+    EXPECT_EQ(footer->visited.size(), 1);
+    EXPECT_EQ(pages().currentTab(), 1);
+    EXPECT_EQ(webTab(1)->address(), terms);
+
+    clickTab(1);
+    EXPECT_EQ(webTab(1)->address(), QUrl(QStringLiteral("http://pages.test/news")));
+    clickTab(1);
+    EXPECT_EQ(webTab(1)->visited.size(), 3) << "the tab's own page is shown: nothing to load";
+}
+
 // A Help or button page shown while sending ends the sending state as a tab click does, and
 // then shows its page in the first web tab's place, with the header live again.
 TEST_F(PageHostTest, AHelpOrButtonPageWhileSendingLeavesTheSendingState) {

@@ -118,9 +118,17 @@ TEST_F(SendPanelTest, RefusalsLogNothingAndAFailedSendIsLoggedAndAnnounced) {
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text, QStringLiteral("Send message failed!"));
     EXPECT_EQ(messages()[0].icon, Prompts::Icon::Error);
-    EXPECT_TRUE(panel_.messageBox()->toPlainText().isEmpty());
+    EXPECT_EQ(panel_.messageBox()->toPlainText(), QStringLiteral("Hello"))
+        << "a failed send keeps the text for another try";
     EXPECT_EQ(panel_.toBox()->text(), QStringLiteral("4670123"));
     EXPECT_TRUE(panel_.sendButton()->isEnabled());
+
+    // A stopped service: the call is made and fails, and the text is still there to send again.
+    proxy_.setSessionTicket("ticket");
+    panel_.pressSend();
+    EXPECT_TRUE(panel_.logText().endsWith(QStringLiteral("Hello\nStatus: Failed\n\n")));
+    EXPECT_EQ(messages().back().text, QStringLiteral("Send message failed!"));
+    EXPECT_EQ(panel_.messageBox()->toPlainText(), QStringLiteral("Hello"));
 }
 
 TEST_F(SendPanelTest, TheLimitCountsVisibleCharactersAndASwitchToUtf16KeepsTheText) {

@@ -75,6 +75,7 @@ TEST_F(SendEndToEnd, ABuddyGetsTheMessageTheLogTellsAndTheCreditGoesDown) {
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text, QStringLiteral("Message was sent successfully!"));
     EXPECT_EQ(messages()[0].icon, Prompts::Icon::Information);
+    EXPECT_TRUE(panel->messageBox()->toPlainText().isEmpty()) << "a message sent is cleared";
     EXPECT_EQ(panel->logText().toStdString(),
               "12/07/26 09:30:15, " + alice + "\nHej då\nStatus: Success\n\n");
     EXPECT_EQ(outbox(), "1\tdemo\tdemo\t" + alice + "\tflash\t0\t2026-12-07 09:30:15\t1\tHej då\n");

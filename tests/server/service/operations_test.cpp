@@ -259,7 +259,7 @@ TEST_P(Operations, MoveShiftsOnePlacement) {
     EXPECT_EQ(placements(list()), std::multiset<std::string>{a + "@" + g2});
 }
 
-TEST_P(Operations, GroupsAreNamedUniquelyRenamedAndDeletedWithTheirPlacements) {
+TEST_P(Operations, GroupsAreNamedUniquelyRenamedAndDeletedKeepingTheirLoneMembers) {
     ticket_ = signedIn();
     const std::string family = addGroup(ticket_, "Family");
     EXPECT_EQ(ticketCall("apiAddBuddyGroup", {{"name", "Family"}}).err, "5");
@@ -272,13 +272,17 @@ TEST_P(Operations, GroupsAreNamedUniquelyRenamedAndDeletedWithTheirPlacements) {
     EXPECT_EQ(ticketCall("apiUpdateBuddyGroup", {{"bgid", lower}, {"name", "Friends"}}).err, "0");
     EXPECT_EQ(ticketCall("apiUpdateBuddyGroup", {{"bgid", "0"}, {"name", "Top"}}).err, "4");
 
+    // a also sits at the top level, b also in Friends; only lone goes to the top level.
     const std::string a = addBuddy(ticket_, family, "A");
     ticketCall("apiCopyBuddy", {{"bid", a}, {"bgid_from", family}, {"bgid_to", "0"}});
+    const std::string b = addBuddy(ticket_, family, "B");
+    ticketCall("apiCopyBuddy", {{"bid", b}, {"bgid_from", family}, {"bgid_to", lower}});
+    const std::string lone = addBuddy(ticket_, family, "Lone");
     EXPECT_EQ(ticketCall("apiDeleteBuddyGroup", {{"bgid", family}}).err, "0");
     EXPECT_EQ(ticketCall("apiDeleteBuddyGroup", {{"bgid", family}}).err, "4");
     EXPECT_EQ(ticketCall("apiDeleteBuddyGroup", {{"bgid", "0"}}).err, "4");
     const Reply r = list();
-    EXPECT_EQ(placements(r), std::multiset<std::string>{a + "@0"});
+    EXPECT_EQ(placements(r), (std::multiset<std::string>{a + "@0", b + "@" + lower, lone + "@0"}));
     EXPECT_STREQ(r.root().child("buddylist").child("buddygroup").attribute("name").value(),
                  "Friends");
 }

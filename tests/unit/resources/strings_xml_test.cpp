@@ -1,3 +1,4 @@
+#include <cctype>
 #include <gtest/gtest.h>
 #include <map>
 #include <pugixml.hpp>
@@ -143,6 +144,46 @@ constexpr FormatRule kFormats[] = {
     {"dialogs/sendmessage/estimate/unicodetip", nullptr, "%s"},
 };
 
+// The items of each menu, as shown together; their & letters must differ. The File menu shows
+// one of the session item's two texts, and Exit when there is no notification area.
+const std::vector<std::vector<Lookup>> kMenus = {
+    {{"menus/main/file", "text"},
+     {"menus/main/contacts", "text"},
+     {"menus/main/preferences", "text"},
+     {"menus/main/help", "text"}},
+    {{"menus/main/file/signin", nullptr},
+     {"menus/main/file/close", nullptr},
+     {"menus/tray/exit", nullptr}},
+    {{"menus/main/file/signin", "alt"},
+     {"menus/main/file/close", nullptr},
+     {"menus/tray/exit", nullptr}},
+    {{"menus/main/contacts/addcontact", nullptr},
+     {"menus/main/contacts/editcontact", nullptr},
+     {"menus/main/contacts/cut", nullptr},
+     {"menus/main/contacts/copy", nullptr},
+     {"menus/main/contacts/paste", nullptr},
+     {"menus/main/contacts/delete", nullptr},
+     {"menus/main/contacts/creategroup", nullptr}},
+    {{"menus/main/preferences/languages", nullptr}, {"menus/main/preferences/skins", nullptr}},
+    {{"menus/main/help/terms", nullptr},
+     {"menus/main/help/faqs", nullptr},
+     {"menus/main/help/contactus", nullptr},
+     {"menus/main/help/about", nullptr}},
+    {{"menus/tray/restore", nullptr}, {"menus/tray/exit", nullptr}},
+};
+
+// The buddy tree's pop-ups share the Contacts items and add their own.
+const std::vector<std::vector<Lookup>> kPopups = {
+    {{"menus/popups/addgroup", nullptr}},
+    {{"menus/popups/editgroup", nullptr}},
+    {{"menus/main/contacts/editcontact", nullptr}},
+};
+constexpr Lookup kPopupCommon[] = {
+    {"menus/main/contacts/addcontact", nullptr}, {"menus/main/contacts/cut", nullptr},
+    {"menus/main/contacts/copy", nullptr},       {"menus/main/contacts/paste", nullptr},
+    {"menus/main/contacts/delete", nullptr},     {"menus/popups/sendmessage", nullptr},
+};
+
 class StringsXml : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -223,6 +264,59 @@ protected:
         return found;
     }
 
+    // The access letter of a menu text, the character after a lone "&", with the letter case
+    // of ASCII and Latin-1 folded away; empty without one.
+    static std::string accessLetter(const std::string& text) {
+        for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+            if (text[i] != '&') {
+                continue;
+            }
+            if (text[i + 1] == '&') {
+                ++i;
+                continue;
+            }
+            std::size_t length = 1;
+            while (i + 1 + length < text.size() &&
+                   (static_cast<unsigned char>(text[i + 1 + length]) & 0xC0) == 0x80) {
+                ++length;
+            }
+            std::string letter = text.substr(i + 1, length);
+            const auto lead = static_cast<unsigned char>(letter[0]);
+            if (length == 1) {
+                letter[0] = static_cast<char>(std::tolower(lead));
+            } else if (length == 2 && lead == 0xC3 &&
+                       static_cast<unsigned char>(letter[1]) < 0x9F &&
+                       static_cast<unsigned char>(letter[1]) != 0x97) {
+                letter[1] = static_cast<char>(letter[1] + 0x20);
+            }
+            return letter;
+        }
+        return {};
+    }
+
+    // The items of one menu sharing an access letter, as "letter: text, text".
+    static std::vector<std::string> collisions(pugi::xml_node language,
+                                               const std::vector<Lookup>& items) {
+        std::map<std::string, std::vector<std::string>> byLetter;
+        for (const auto& item : items) {
+            const std::string text = lookup(language, item.key, item.attribute);
+            if (const std::string letter = accessLetter(text); !letter.empty()) {
+                byLetter[letter].push_back(text);
+            }
+        }
+        std::vector<std::string> found;
+        for (const auto& [letter, texts] : byLetter) {
+            if (texts.size() > 1) {
+                std::string line = letter + ":";
+                for (const auto& text : texts) {
+                    line += " " + text;
+                }
+                found.push_back(line);
+            }
+        }
+        return found;
+    }
+
     pugi::xml_document doc_;
     std::vector<pugi::xml_node> languages_;
 };
@@ -253,6 +347,20 @@ TEST_F(StringsXml, LanguagesCarryTheSameKeysAndAttributes) {
     collect(languages_[0], "", english);
     collect(languages_[1], "", swedish);
     EXPECT_EQ(english, swedish);
+}
+
+TEST_F(StringsXml, EachMenuGivesItsItemsDistinctAccessLetters) {
+    std::vector<std::vector<Lookup>> menus = kMenus;
+    for (auto popup : kPopups) {
+        popup.insert(popup.end(), std::begin(kPopupCommon), std::end(kPopupCommon));
+        menus.push_back(popup);
+    }
+    for (auto language : languages_) {
+        for (const auto& menu : menus) {
+            EXPECT_EQ(collisions(language, menu), std::vector<std::string>{})
+                << language.attribute("display").value() << ": menu of " << menu.front().key;
+        }
+    }
 }
 
 TEST_F(StringsXml, FormatsKeepExactlyTheirConversions) {
