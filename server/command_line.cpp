@@ -3,6 +3,7 @@
 #include "server/delivery_reports.h"
 #include "server/gateway_dispatcher.h"
 #include "server/http_server.h"
+#include "server/migrate.h"
 #include "server/limit_options.h"
 #include "server/service.h"
 #include "server/wire_values.h"
@@ -25,14 +26,16 @@ namespace textowl::server {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pagewright-service serve --db FILE --listen HOST:PORT [--demo] [--hash-cost min]\n"
+    "usage: pagewright-service serve --db DATABASE --listen HOST:PORT [--demo] [--hash-cost min]\n"
     "                                [--signup-credits CREDITS] [--ticket-idle DURATION]\n"
     "                                [--interface FILE] [--gateway URL] [--public-url URL]\n"
     "                                [--sign-in-failures N] [--address-failures N]\n"
     "                                [--max-back-off DURATION] [--sign-in-entries N]\n"
     "                                [--hash-threads N] [--hash-queue N]\n"
-    "       pagewright-service add-user --db FILE USER PASSWORD [CREDITS]\n"
-    "       pagewright-service outbox --db FILE [--user USER]\n";
+    "       pagewright-service add-user --db DATABASE USER PASSWORD [CREDITS]\n"
+    "       pagewright-service outbox --db DATABASE [--user USER]\n"
+    "       pagewright-service migrate --from FILE --to postgresql://USER@HOST:PORT/DB\n"
+    "DATABASE is an SQLite file or postgresql://USER@HOST:PORT/DB.\n";
 
 struct Arguments {
     std::map<std::string, std::string> options;
@@ -43,8 +46,9 @@ struct Arguments {
 // Options that take a value; --demo is the only flag.
 std::optional<Arguments> parseArguments(const std::vector<std::string>& args, std::ostream& err) {
     static const std::vector<std::string> kValued{
-        "--db",          "--listen",    "--user",    "--hash-cost", "--signup-credits",
-        "--ticket-idle", "--interface", "--gateway", "--public-url"};
+        "--db",          "--listen",    "--user",    "--hash-cost",  "--signup-credits",
+        "--ticket-idle", "--interface", "--gateway", "--public-url", "--from",
+        "--to"};
     Arguments parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -64,8 +68,13 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, st
             parsed.positional.push_back(a);
         }
     }
-    if (parsed.options.count("--db") == 0) {
-        err << "pagewright-service: --db FILE is required\n";
+    const bool migrating = args[0] == "migrate";
+    if (!migrating && parsed.options.count("--db") == 0) {
+        err << "pagewright-service: --db DATABASE is required\n";
+        return std::nullopt;
+    }
+    if (migrating && (parsed.options.count("--from") == 0 || parsed.options.count("--to") == 0)) {
+        err << "pagewright-service: migrate needs --from FILE and --to postgresql://...\n";
         return std::nullopt;
     }
     return parsed;
@@ -271,6 +280,15 @@ int addUser(const Arguments& a, std::ostream& out, std::ostream& err) {
     }
 }
 
+int migrate(const Arguments& a, std::ostream& out) {
+    const std::string& to = a.options.at("--to");
+    for (const MigratedTable& table : migrateDatabase(a.options.at("--from"), to)) {
+        out << table.name << '\t' << table.rows << '\n';
+    }
+    out << "copied into " << redactedLocation(to) << ", every count checked\n";
+    return 0;
+}
+
 int listOutbox(const Arguments& a, std::ostream& out) {
     PagewrightService service(configFor(a));
     const auto user = a.options.find("--user");
@@ -330,7 +348,8 @@ std::string escapeOutboxField(const std::string& text) {
 }
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.empty() || (args[0] != "serve" && args[0] != "add-user" && args[0] != "outbox")) {
+    if (args.empty() || (args[0] != "serve" && args[0] != "add-user" && args[0] != "outbox" &&
+                         args[0] != "migrate")) {
         err << kUsage;
         return 2;
     }
@@ -345,6 +364,9 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         }
         if (args[0] == "add-user") {
             return addUser(*parsed, out, err);
+        }
+        if (args[0] == "migrate") {
+            return migrate(*parsed, out);
         }
         return listOutbox(*parsed, out);
     } catch (const std::exception& e) {

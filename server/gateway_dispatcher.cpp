@@ -32,9 +32,13 @@ GatewayDispatcher::~GatewayDispatcher() {
 }
 
 void GatewayDispatcher::start() {
-    // This store serves one process, so every claim still open is one the last run left behind.
+    // A store of this process alone has every open claim left behind by the last run. On a
+    // shared database another instance may be waiting for its answer right now, so only the
+    // claims too old for any live instance are settled.
     const std::int64_t now = options_.clock();
-    if (const int settled = store_.settleUnanswered(now + 1, now); settled > 0) {
+    const std::int64_t claimedBefore =
+        store_.sharedByInstances() ? now - options_.staleClaimSeconds : now + 1;
+    if (const int settled = store_.settleUnanswered(claimedBefore, now); settled > 0) {
         options_.diagnostics(std::to_string(settled) +
                              " message(s) were handed to the gateway when the service stopped "
                              "and no answer was recorded; they are marked unknown, not resent");

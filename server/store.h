@@ -2,9 +2,10 @@
 
 #include "server/message_state.h"
 #include "server/result_codes.h"
-#include "server/sqlite_db.h"
+#include "server/sql_database.h"
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -102,12 +103,19 @@ struct AccountSeed {
     std::vector<Member> buddies;     // created and placed in this order
 };
 
-// All persistent state. Every method is one transaction on one shared connection, so the
-// service sees a consistent database from any number of request threads. Every query that
-// touches buddies, groups or messages is scoped by the account id.
+// All persistent state, in an SQLite file or a PostgreSQL database (see openDatabase). Every
+// method is one transaction on one connection per store, so the service sees a consistent
+// database from any number of request threads, and from any number of instances sharing a
+// PostgreSQL database. Every query that touches buddies, groups or messages is scoped by the
+// account id.
 class Store {
 public:
-    explicit Store(const std::string& path);
+    // Creates the schema, or brings an older one up to date. Throws SqlError when the database
+    // cannot be opened or was written by a newer version of this program.
+    explicit Store(const std::string& location);
+
+    // Whether other instances may be working on the same database at the same time.
+    bool sharedByInstances() const;
 
     Err createAccount(const std::string& name, const std::string& passwordHash,
                       std::int64_t balanceCents);
@@ -172,8 +180,11 @@ private:
     // One locked transaction around body; a write commits only when body reports success.
     template <typename Body> auto write(Body&& body);
     template <typename Body> auto read(Body&& body);
-    void createSchema();
+    void prepareSchema();
     void addDispatchColumns();
+    void recordAnswersOnce(const std::vector<DispatchAnswer>& answers, std::int64_t now);
+    ReportOutcome applyReportOnce(std::int64_t id, std::string_view secret, int reportType,
+                                  std::int64_t now);
     void refund(std::int64_t messageId);
 
     // The pieces below run inside a transaction that the caller holds.
@@ -193,7 +204,8 @@ private:
     Err changedOrNotFound() const;
 
     std::mutex mutex_;
-    SqliteDb db_;
+    std::unique_ptr<SqlDatabase> connection_;
+    SqlDatabase& db_;
 };
 
 } // namespace textowl::server

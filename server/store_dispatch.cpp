@@ -8,61 +8,40 @@ namespace {
 
 using Lock = std::lock_guard<std::mutex>;
 
-bool hasColumn(SqliteDb& db, const char* table, std::string_view column) {
-    Statement s(db, (std::string("PRAGMA table_info(") + table + ")").c_str());
-    bool found = false;
-    while (s.step()) {
-        found = found || s.text(1) == column;
-    }
-    return found;
-}
-
 MessageState stateOf(const Statement& s, int column) {
     return parseStateName(s.text(column)).value_or(MessageState::Unknown);
 }
 
 } // namespace
 
-// Databases from before the gateway keep their messages held: they were accepted when nothing
-// was sent, and must not go out all at once when a gateway is configured later.
-void Store::addDispatchColumns() {
-    Lock lock(mutex_);
-    Transaction t(db_);
-    if (!hasColumn(db_, "outbox", "state")) {
-        db_.exec("ALTER TABLE outbox ADD COLUMN state TEXT NOT NULL DEFAULT 'held';"
-                 "ALTER TABLE outbox ADD COLUMN state_at INTEGER NOT NULL DEFAULT 0;"
-                 "ALTER TABLE outbox ADD COLUMN due_at INTEGER NOT NULL DEFAULT 0;"
-                 "ALTER TABLE outbox ADD COLUMN report_token TEXT NOT NULL DEFAULT '';"
-                 "ALTER TABLE outbox ADD COLUMN attempts INTEGER NOT NULL DEFAULT 0;"
-                 "ALTER TABLE outbox ADD COLUMN next_try INTEGER NOT NULL DEFAULT 0;"
-                 "ALTER TABLE outbox ADD COLUMN first_try INTEGER;"
-                 "ALTER TABLE outbox ADD COLUMN claimed_at INTEGER;"
-                 "ALTER TABLE outbox ADD COLUMN answered_at INTEGER;"
-                 "UPDATE outbox SET state_at = accepted, due_at = accepted;");
-    }
-    db_.exec("CREATE INDEX IF NOT EXISTS outbox_by_state ON outbox(state, due_at);"
-             "CREATE INDEX IF NOT EXISTS outbox_by_account ON outbox(account_id, id);");
-    t.commit();
-}
-
+// SQLite has one writer at a time; PostgreSQL instances each lock the rows they claim and pass
+// over the rows another holds, so two claimers never wait on, nor take, each other's messages.
 std::vector<ClaimedMessage> Store::claimDue(std::int64_t now, int limit) {
+    static const std::string kClaim =
+        "UPDATE outbox SET state = 'submitted', state_at = ?1, claimed_at = ?1,"
+        " answered_at = NULL, first_try = coalesce(first_try, ?1)"
+        " WHERE id IN (SELECT id FROM outbox WHERE state = 'queued'"
+        " AND due_at <= ?1 AND next_try <= ?1 ORDER BY due_at, id LIMIT ?2";
+    static const std::string kReturning = ") RETURNING id, sender, recipient, type, unicode,"
+                                          " text, report_token, attempts, first_try";
+    static const std::string kSqlite = kClaim + kReturning;
+    static const std::string kPostgres = kClaim + " FOR UPDATE SKIP LOCKED" + kReturning;
+    const char* sql = (db_.dialect() == SqlDialect::Postgres ? kPostgres : kSqlite).c_str();
     Lock lock(mutex_);
-    Transaction t(db_);
-    Statement claim(db_, "UPDATE outbox SET state = 'submitted', state_at = ?1, claimed_at = ?1,"
-                         " answered_at = NULL, first_try = coalesce(first_try, ?1)"
-                         " WHERE id IN (SELECT id FROM outbox WHERE state = 'queued'"
-                         " AND due_at <= ?1 AND next_try <= ?1 ORDER BY due_at, id LIMIT ?2)"
-                         " RETURNING id, sender, recipient, type, unicode, text, report_token,"
-                         " attempts, first_try");
-    claim.bind(1, now).bind(2, std::int64_t{limit});
-    std::vector<ClaimedMessage> claimed;
-    while (claim.step()) {
-        claimed.push_back(ClaimedMessage{
-            claim.integer(0), claim.text(1), claim.text(2), claim.text(3), claim.integer(4) != 0,
-            claim.text(5), claim.text(6), static_cast<int>(claim.integer(7)), claim.integer(8)});
-    }
-    t.commit();
-    return claimed;
+    return retryingConflicts([&] {
+        Transaction t(db_, Transaction::Kind::Claim);
+        Statement claim(db_, sql);
+        claim.bind(1, now).bind(2, std::int64_t{limit});
+        std::vector<ClaimedMessage> claimed;
+        while (claim.step()) {
+            claimed.push_back(ClaimedMessage{claim.integer(0), claim.text(1), claim.text(2),
+                                             claim.text(3), claim.integer(4) != 0, claim.text(5),
+                                             claim.text(6), static_cast<int>(claim.integer(7)),
+                                             claim.integer(8)});
+        }
+        t.commit();
+        return claimed;
+    });
 }
 
 void Store::refund(std::int64_t messageId) {
@@ -78,6 +57,10 @@ void Store::refund(std::int64_t messageId) {
 void Store::recordAnswers(const std::vector<DispatchAnswer>& answers, std::int64_t now) {
     Lock lock(mutex_);
     UnflushedCommits unflushed(db_);
+    retryingConflicts([&] { recordAnswersOnce(answers, now); });
+}
+
+void Store::recordAnswersOnce(const std::vector<DispatchAnswer>& answers, std::int64_t now) {
     Transaction t(db_);
     for (const DispatchAnswer& a : answers) {
         switch (a.kind) {
@@ -115,21 +98,28 @@ void Store::recordAnswers(const std::vector<DispatchAnswer>& answers, std::int64
 
 int Store::settleUnanswered(std::int64_t claimedBefore, std::int64_t now) {
     Lock lock(mutex_);
-    Transaction t(db_);
-    Statement(db_, "UPDATE outbox SET state = 'unknown', state_at = ?2"
-                   " WHERE state = 'submitted' AND answered_at IS NULL AND claimed_at < ?1")
-        .bind(1, claimedBefore)
-        .bind(2, now)
-        .run();
-    const int settled = db_.changes();
-    t.commit();
-    return settled;
+    return retryingConflicts([&] {
+        Transaction t(db_);
+        Statement(db_, "UPDATE outbox SET state = 'unknown', state_at = ?2"
+                       " WHERE state = 'submitted' AND answered_at IS NULL AND claimed_at < ?1")
+            .bind(1, claimedBefore)
+            .bind(2, now)
+            .run();
+        const int settled = db_.changes();
+        t.commit();
+        return settled;
+    });
 }
 
 ReportOutcome Store::applyReport(std::int64_t id, std::string_view secret, int reportType,
                                  std::int64_t now) {
     Lock lock(mutex_);
     UnflushedCommits unflushed(db_);
+    return retryingConflicts([&] { return applyReportOnce(id, secret, reportType, now); });
+}
+
+ReportOutcome Store::applyReportOnce(std::int64_t id, std::string_view secret, int reportType,
+                                     std::int64_t now) {
     Transaction t(db_);
     Statement find(db_, "SELECT state, report_token FROM outbox WHERE id = ?1");
     if (!find.bind(1, id).step()) {

@@ -30,7 +30,9 @@ LoadTarget::LoadTarget(server::ServiceConfig config) {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "pagewright-load-XXXXXX").string();
     dir_ = mkdtemp(pattern.data());
-    config.databasePath = (dir_ / "service.db").string();
+    if (config.databasePath.empty()) {
+        config.databasePath = (dir_ / "service.db").string();
+    }
     service_ = std::make_unique<server::PagewrightService>(config);
     service_->createAccount("bench", "bench", 1000 * 100);
     server_ = std::make_unique<server::PagewrightServer>(*service_, server::ServerOptions{});
@@ -69,8 +71,13 @@ double Round::percentile(double p) const {
     return latenciesMs[at];
 }
 
-// Latencies are gathered per client and merged after, so that the clients share nothing.
 Round runRound(const std::string& endpoint, const std::string& ticket, int clients,
+               double seconds) {
+    return runRound(std::vector<std::string>{endpoint}, ticket, clients, seconds);
+}
+
+// Latencies are gathered per client and merged after, so that the clients share nothing.
+Round runRound(const std::vector<std::string>& endpoints, const std::string& ticket, int clients,
                double seconds) {
     std::vector<std::vector<double>> perClient(static_cast<std::size_t>(clients));
     std::atomic<int> failures{0};
@@ -83,7 +90,7 @@ Round runRound(const std::string& endpoint, const std::string& ticket, int clien
     std::vector<std::thread> threads;
     for (int c = 0; c < clients; ++c) {
         threads.emplace_back([&, c] {
-            ServiceProxy proxy(endpoint);
+            ServiceProxy proxy(endpoints[static_cast<std::size_t>(c) % endpoints.size()]);
             const ServiceText in = utf8ToUtf16(ticket);
             ServiceText result;
             proxy.apiBalanceSms(in, &result); // connects before the clock starts

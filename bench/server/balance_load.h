@@ -15,11 +15,11 @@ namespace textowl::bench {
 
 using Clock = std::chrono::steady_clock;
 
-// pagewright-service in this process on loopback, with a temporary database and one signed-in
-// account, "bench" with the password "bench".
+// pagewright-service in this process on loopback, with a temporary database (unless the config
+// names one) and one signed-in account, "bench" with the password "bench".
 class LoadTarget {
 public:
-    explicit LoadTarget(server::ServiceConfig config); // its database path is filled in
+    explicit LoadTarget(server::ServiceConfig config);
     ~LoadTarget();
     LoadTarget(const LoadTarget&) = delete;
     LoadTarget& operator=(const LoadTarget&) = delete;
@@ -52,5 +52,8 @@ std::optional<std::string> optionValue(int argc, char** argv, std::string_view n
 // Every client calls apiBalanceSms on its own kept-alive connection as fast as it gets answers,
 // until the time is up.
 Round runRound(const std::string& endpoint, const std::string& ticket, int clients, double seconds);
+// The same with the clients dealt out over several endpoints in turn, as a balancer would.
+Round runRound(const std::vector<std::string>& endpoints, const std::string& ticket, int clients,
+               double seconds);
 
 } // namespace textowl::bench

@@ -1,15 +1,21 @@
 // Drives pagewright-service with N kept-alive clients calling apiBalanceSms as fast as each gets
 // its answer, and prints calls per second with the median and 99th percentile latency.
 //
-//   keep_alive_load [--seconds S] [--clients 1,8,64]
+//   keep_alive_load [--seconds S] [--clients 1,8,64] [--db DATABASE] [--instances N]
+//
+// --db names an empty database instead of a temporary SQLite file, such as
+// postgresql://USER@127.0.0.1:PORT/DB; --instances N runs N services on it, the clients dealt
+// out over them in turn.
 //
 // The service runs in this process on loopback with a temporary database and one signed-in
 // account; every client is the application's own ServiceProxy on its own connection.
 
 #include "balance_load.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +25,8 @@ namespace {
 struct Options {
     double seconds = 3.0;
     std::vector<int> clients{1, 8, 64};
+    std::string database; // a temporary SQLite file when empty
+    int instances = 1;
 };
 
 std::vector<int> parseList(const char* text) {
@@ -43,6 +51,12 @@ Options parseOptions(int argc, char** argv) {
     if (const auto clients = optionValue(argc, argv, "--clients")) {
         options.clients = parseList(clients->c_str());
     }
+    if (const auto database = optionValue(argc, argv, "--db")) {
+        options.database = *database;
+    }
+    if (const auto instances = optionValue(argc, argv, "--instances")) {
+        options.instances = std::max(1, std::atoi(instances->c_str()));
+    }
     return options;
 }
 
@@ -50,15 +64,32 @@ int run(int argc, char** argv) {
     const Options options = parseOptions(argc, argv);
     server::ServiceConfig config;
     config.hashCost = server::HashCost::Minimum;
+    config.databasePath = options.database;
     LoadTarget target(config);
     if (!target.ready()) {
         return 1;
+    }
+    // The other instances share the first one's database.
+    config.databasePath = target.service().store().sharedByInstances() ? options.database : "";
+    std::vector<std::string> endpoints{target.endpoint()};
+    std::vector<std::unique_ptr<server::PagewrightService>> services;
+    std::vector<std::unique_ptr<server::PagewrightServer>> servers;
+    for (int i = 1; i < options.instances && !config.databasePath.empty(); ++i) {
+        services.push_back(std::make_unique<server::PagewrightService>(config));
+        servers.push_back(
+            std::make_unique<server::PagewrightServer>(*services.back(), server::ServerOptions{}));
+        if (!servers.back()->bind()) {
+            std::fprintf(stderr, "cannot listen on loopback\n");
+            return 1;
+        }
+        servers.back()->start();
+        endpoints.push_back(servers.back()->endpointUrl());
     }
     int status = 0;
     std::printf("%8s %10s %10s %10s %10s %8s\n", "clients", "calls", "calls/s", "median ms",
                 "p99 ms", "failed");
     for (int clients : options.clients) {
-        const Round r = runRound(target.endpoint(), target.ticket(), clients, options.seconds);
+        const Round r = runRound(endpoints, target.ticket(), clients, options.seconds);
         std::printf("%8d %10zu %10.0f %10.3f %10.3f %8d\n", clients, r.latenciesMs.size(),
                     r.callsPerSecond(), r.percentile(0.5), r.percentile(0.99), r.failures);
         std::fflush(stdout);
