@@ -9,7 +9,7 @@
 
 namespace textowl::server {
 
-// pagewright-service's commands: serve, add-user, outbox. Returns the process exit status.
+// pagewright-service's commands: serve, add-user, outbox, migrate. Returns the process exit status.
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // "90s", "30m", "24h", "7d" or plain seconds, as --ticket-idle takes it: a positive whole

@@ -1,6 +1,7 @@
 #include "server/http_server.h"
 
 #include "server/bmp_icons.h"
+#include "server/delivery_reports.h"
 #include "server/service.h"
 #include "server/soap_envelope.h"
 #include "server/web_catalogue.h"
@@ -209,7 +210,7 @@ struct PagewrightServer::Impl {
                 return;
             }
         }
-        const CallReply reply = service.call(call, reachedHost(req));
+        const CallReply reply = service.call(call, reachedHost(req), req.remote_addr);
         if (reply.faultCode) {
             fault(res, *reply.faultCode, reply.faultString);
             return;
@@ -248,6 +249,17 @@ struct PagewrightServer::Impl {
                           return;
                       }
                       res.set_content(it->second, "image/bmp");
+                  }));
+        // Before the web pages, which would take this path too.
+        http->Get(std::string(kDeliveryReportPath),
+                  gated([this](const httplib::Request& req, httplib::Response& res) {
+                      const ReportReply reply =
+                          receiveDeliveryReport(service.store(), formFields(req), service.now());
+                      res.status = reply.status;
+                      res.set_content(reply.body, "text/plain; charset=utf-8");
+                      // smsbox leaves its report connections open; each would pin a worker
+                      // for the whole keep-alive time, and a burst of reports fills the pool.
+                      res.set_header("Connection", "close");
                   }));
         auto page = [this](const std::optional<WebResponse>& page, httplib::Response& res) {
             if (!page) {

@@ -1,7 +1,9 @@
 #include "server/password_hasher.h"
 
+#include <algorithm>
 #include <sodium.h>
 #include <stdexcept>
+#include <thread>
 
 namespace textowl::server {
 namespace {
@@ -22,46 +24,84 @@ Limits limitsFor(HashCost cost) {
 
 class PasswordHasher::Slot {
 public:
-    explicit Slot(std::counting_semaphore<kMaxConcurrentHashes>& slots) : slots_(slots) {
-        slots_.acquire();
+    explicit Slot(const PasswordHasher& h) : h_(h) {
+        std::unique_lock lock(h_.mutex_);
+        if (h_.running_ >= h_.concurrent_) {
+            if (h_.waiting_ >= h_.maxWaiting_) {
+                return;
+            }
+            ++h_.waiting_;
+            h_.freed_.wait(lock, [this] { return h_.running_ < h_.concurrent_; });
+            --h_.waiting_;
+        }
+        ++h_.running_;
+        taken_ = true;
     }
-    ~Slot() { slots_.release(); }
+    ~Slot() {
+        if (!taken_) {
+            return;
+        }
+        ++h_.computed_;
+        {
+            std::lock_guard lock(h_.mutex_);
+            --h_.running_;
+        }
+        h_.freed_.notify_one();
+    }
     Slot(const Slot&) = delete;
     Slot& operator=(const Slot&) = delete;
 
+    bool taken() const { return taken_; }
+
 private:
-    std::counting_semaphore<kMaxConcurrentHashes>& slots_;
+    const PasswordHasher& h_;
+    bool taken_ = false;
 };
 
 const char* const kDemoPasswordHash = "$argon2id$v=19$m=65536,t=2,p=1$TNWeL/KW+XyG2rxFcHbFdA$"
                                       "nCBjVWYjcFyaPRiEOXXt69UjZh39cnXkzllKwMEdtek";
 
-PasswordHasher::PasswordHasher(HashCost cost) : cost_(cost) {
+PasswordHasher::PasswordHasher(HashCost cost, HashLimits limits)
+    : cost_(cost),
+      concurrent_(limits.concurrent > 0
+                      ? limits.concurrent
+                      : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))),
+      maxWaiting_(limits.waiting >= 0 ? limits.waiting : 16 * concurrent_) {
     if (sodium_init() < 0) {
         throw std::runtime_error("libsodium cannot be initialised");
     }
 }
 
-std::optional<std::string> PasswordHasher::hash(const std::string& password) const {
-    char out[crypto_pwhash_STRBYTES];
+HashStatus PasswordHasher::hash(const std::string& password, std::string& out) const {
+    char text[crypto_pwhash_STRBYTES];
     const Limits limits = limitsFor(cost_);
-    const Slot slot(slots_);
-    if (crypto_pwhash_str(out, password.data(), password.size(), limits.ops, limits.mem) != 0) {
-        return std::nullopt;
+    const Slot slot(*this);
+    if (!slot.taken()) {
+        return HashStatus::Busy;
     }
-    return std::string(out);
+    if (crypto_pwhash_str(text, password.data(), password.size(), limits.ops, limits.mem) != 0) {
+        throw std::runtime_error("password hashing failed");
+    }
+    out = text;
+    return HashStatus::Match;
 }
 
-bool PasswordHasher::verify(const std::string& hash, const std::string& password) const {
+HashStatus PasswordHasher::verify(const std::string& hash, const std::string& password) const {
     if (hash.size() >= crypto_pwhash_STRBYTES) {
-        return false;
+        return HashStatus::Mismatch;
     }
-    const Slot slot(slots_);
-    return crypto_pwhash_str_verify(hash.c_str(), password.data(), password.size()) == 0;
+    const Slot slot(*this);
+    if (!slot.taken()) {
+        return HashStatus::Busy;
+    }
+    return crypto_pwhash_str_verify(hash.c_str(), password.data(), password.size()) == 0
+               ? HashStatus::Match
+               : HashStatus::Mismatch;
 }
 
-void PasswordHasher::verifyDummy(const std::string& password) const {
-    (void)verify(kDemoPasswordHash, password);
+HashStatus PasswordHasher::verifyDummy(const std::string& password) const {
+    return verify(kDemoPasswordHash, password) == HashStatus::Busy ? HashStatus::Busy
+                                                                   : HashStatus::Mismatch;
 }
 
 } // namespace textowl::server

@@ -1,7 +1,9 @@
 #pragma once
 
-#include <optional>
-#include <semaphore>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace textowl::server {
@@ -11,26 +13,47 @@ enum class HashCost {
     Minimum,     // libsodium's minimum limits: for test databases only
 };
 
+// Each hash takes a core and tens of MiB for its run, so only a few run at once; a few more
+// wait their turn, and the rest are turned away at once rather than piling up behind them while
+// every other caller waits for a core.
+struct HashLimits {
+    int concurrent = 0; // 0: one per core
+    int waiting = -1;   // -1: sixteen per concurrent hash, a second or so of waiting
+};
+
+enum class HashStatus {
+    Match,    // or, for hash(), done
+    Mismatch, // verification only
+    Busy,     // every slot taken and the queue full: nothing was computed
+};
+
 // Argon2id password hashes in libsodium's self-describing string form, so that hashes made with
 // either cost verify alike.
 class PasswordHasher {
 public:
-    explicit PasswordHasher(HashCost cost = HashCost::Interactive);
+    explicit PasswordHasher(HashCost cost = HashCost::Interactive, HashLimits limits = {});
 
-    std::optional<std::string> hash(const std::string& password) const;
-    bool verify(const std::string& hash, const std::string& password) const;
+    // Throws when libsodium cannot hash (out of memory).
+    HashStatus hash(const std::string& password, std::string& out) const;
+    HashStatus verify(const std::string& hash, const std::string& password) const;
     // Spends the time a verification takes, so that an unknown user name answers no faster
-    // than a wrong password.
-    void verifyDummy(const std::string& password) const;
+    // than a wrong password, and is turned away as busy alike.
+    HashStatus verifyDummy(const std::string& password) const;
+
+    // Hashes and verifications computed so far.
+    std::uint64_t computed() const { return computed_; }
 
 private:
-    // Each hash takes tens of MiB for its run, so only a few run at once, however many
-    // sign-ins arrive together; the others wait their turn.
-    static constexpr std::ptrdiff_t kMaxConcurrentHashes = 4;
     class Slot;
 
     HashCost cost_;
-    mutable std::counting_semaphore<kMaxConcurrentHashes> slots_{kMaxConcurrentHashes};
+    int concurrent_;
+    int maxWaiting_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable freed_;
+    mutable int running_ = 0;
+    mutable int waiting_ = 0;
+    mutable std::atomic<std::uint64_t> computed_{0};
 };
 
 // A precomputed interactive-cost hash of "demo", so that creating the demo account costs no

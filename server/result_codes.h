@@ -11,6 +11,7 @@ enum class Err : int {
     NotFound = 4,
     Duplicate = 5,
     InsufficientCredit = 6,
+    Busy = 7,
 };
 
 const char* errText(Err err);

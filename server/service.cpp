@@ -1,9 +1,10 @@
 #include "server/service.h"
 
-#include "server/sms_parts.h"
+#include "server/demo_account.h"
 #include "server/web_catalogue.h"
 #include "server/wire_values.h"
 #include "server/xml_text.h"
+#include "smsparts/sms_parts.h"
 
 #include <algorithm>
 #include <array>
@@ -32,6 +33,7 @@ constexpr std::size_t kTicketBytes = 32;
 // Carries the address a client reached the server by to the handlers; "#" cannot start an
 // element name, so no parameter of a request can take this place.
 constexpr const char* kReachedHostParam = "#host";
+constexpr const char* kClientAddressParam = "#client";
 
 const std::string kEmpty;
 
@@ -64,6 +66,11 @@ std::string withNewId(std::string_view element, const Outcome<std::int64_t>& cre
                                   : result(created.err);
 }
 
+Milliseconds steadyNow() {
+    return std::chrono::duration_cast<Milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+}
+
 std::string hexEncode(const unsigned char* bytes, std::size_t size) {
     std::string hex(size * 2 + 1, '\0');
     sodium_bin2hex(hex.data(), hex.size(), bytes, size);
@@ -81,6 +88,13 @@ std::string ticketDigest(const std::string& ticket) {
 
 std::string newTicket() {
     unsigned char bytes[kTicketBytes];
+    randombytes_buf(bytes, sizeof bytes);
+    return hexEncode(bytes, sizeof bytes);
+}
+
+// Proves that a delivery report comes from the gateway the message was handed to.
+std::string newReportSecret() {
+    unsigned char bytes[16];
     randombytes_buf(bytes, sizeof bytes);
     return hexEncode(bytes, sizeof bytes);
 }
@@ -181,6 +195,8 @@ const char* errText(Err err) {
         return "already present";
     case Err::InsufficientCredit:
         return "not enough credit";
+    case Err::Busy:
+        return "the service is busy; try again in a moment";
     }
     return "error";
 }
@@ -229,7 +245,10 @@ const PagewrightService::Operation* PagewrightService::findOperation(const std::
 }
 
 PagewrightService::PagewrightService(ServiceConfig config)
-    : config_(std::move(config)), hasher_(config_.hashCost), store_(config_.databasePath) {
+    : config_(std::move(config)), hasher_(config_.hashCost, config_.hashing),
+      throttle_(config_.signIn,
+                config_.steadyClock ? config_.steadyClock : SignInThrottle::Clock(steadyNow)),
+      store_(config_.databasePath) {
     if (!config_.diagnostics) {
         config_.diagnostics = [](const std::string& line) {
             static std::mutex mutex;
@@ -250,7 +269,8 @@ bool PagewrightService::knowsOperation(const std::string& name) const {
     return findOperation(name) != nullptr;
 }
 
-CallReply PagewrightService::call(const SoapRequest& request, const std::string& reachedHost) {
+CallReply PagewrightService::call(const SoapRequest& request, const std::string& reachedHost,
+                                  const std::string& clientAddress) {
     const Operation* op = findOperation(request.operation);
     if (!op) {
         return {{}, "Client", "unknown operation " + request.operation};
@@ -261,11 +281,14 @@ CallReply PagewrightService::call(const SoapRequest& request, const std::string&
         }
     }
     try {
-        if (reachedHost.empty()) {
+        if (reachedHost.empty() && clientAddress.empty()) {
             return {run(*op, request.params), std::nullopt, {}};
         }
         Params params = request.params;
-        params[kReachedHostParam] = reachedHost;
+        if (!reachedHost.empty()) {
+            params[kReachedHostParam] = reachedHost;
+        }
+        params[kClientAddressParam] = clientAddress;
         return {run(*op, params), std::nullopt, {}};
     } catch (const std::bad_alloc&) {
         return {{}, "Server", "out of memory"};
@@ -310,32 +333,17 @@ Err PagewrightService::createAccount(const std::string& name, const std::string&
     if (store_.findAccount(name)) {
         return Err::Duplicate;
     }
-    const auto hash = hasher_.hash(password);
-    if (!hash) {
-        throw std::runtime_error("password hashing failed");
+    std::string hash;
+    if (hasher_.hash(password, hash) == HashStatus::Busy) {
+        return Err::Busy;
     }
-    return store_.createAccount(name, *hash, balanceCents);
+    return store_.createAccount(name, hash, balanceCents);
 }
 
 // Written in one transaction, so that a server stopped while setting it up leaves either no
 // demo account (and the next start creates it) or the whole one.
 void PagewrightService::ensureDemoAccount() {
-    auto member = [](const char* first, const char* last, const char* nick, const char* phone,
-                     std::vector<std::string> groups) {
-        return AccountSeed::Member{{first, last, nick, phone, "", "0-00-00"}, std::move(groups)};
-    };
-    store_.createSeededAccount({"demo",
-                                kDemoPasswordHash,
-                                50 * 100,
-                                {"Family", "Work"},
-                                {
-                                    member("Alice", "Anders", "", "46701234567", {""}),
-                                    member("Bob", "Berg", "Bobby", "46702345678", {"", "Work"}),
-                                    member("Carl", "Clark", "", "46703456789", {""}),
-                                    member("Dora", "Dahl", "Mum", "46704567890", {"Family"}),
-                                    member("Erik", "Dahl", "", "46705678901", {"Family"}),
-                                    member("Frida", "Falk", "", "46706789012", {"Work"}),
-                                }});
+    store_.createSeededAccount(demoAccount());
 }
 
 std::optional<AccountId> PagewrightService::accountForTicket(const std::string& ticket) {
@@ -348,17 +356,48 @@ std::optional<AccountId> PagewrightService::accountForTicket(const std::string& 
 std::string PagewrightService::validateLogin(const Params& p) {
     const auto& user = param(p, "user");
     const auto& password = param(p, "password");
+    const std::string name = user.value_or(kEmpty);
+    const std::string address = param(p, kClientAddressParam).value_or(kEmpty);
+    // Refused as a wrong password is, and before any hashing: a guesser learns nothing from the
+    // right password during a back-off, and a flood of guesses costs no hashes.
+    auto attempt = throttle_.admit(name, address);
+    if (!attempt) {
+        return result(Err::BadLogin);
+    }
     const std::optional<Account> account = user ? store_.findAccount(*user) : std::nullopt;
+    HashStatus verdict = HashStatus::Mismatch;
     if (!account) {
-        hasher_.verifyDummy(password.value_or(kEmpty));
+        verdict = hasher_.verifyDummy(password.value_or(kEmpty));
+    } else if (password) {
+        verdict = hasher_.verify(account->passwordHash, *password);
+    }
+    if (verdict == HashStatus::Busy) {
+        return result(Err::Busy);
+    }
+    if (verdict != HashStatus::Match) {
+        noteFailedSignIn(name, address, attempt->failed());
         return result(Err::BadLogin);
     }
-    if (!password || !hasher_.verify(account->passwordHash, *password)) {
-        return result(Err::BadLogin);
-    }
+    attempt->succeeded();
     const std::string ticket = newTicket();
     store_.createSession(account->id, ticketDigest(ticket), now(), config_.sessionIdleSeconds);
     return withValue("ticket", ticket);
+}
+
+// The password never reaches the log; the names are the client's own text, so they are escaped.
+void PagewrightService::noteFailedSignIn(const std::string& user, const std::string& address,
+                                         const std::vector<BackOffStart>& backOffs) {
+    const std::string who = "\"" + printableForLog(user) + "\" from " + printableForLog(address);
+    config_.diagnostics("sign-in failed for " + who);
+    for (const BackOffStart& start : backOffs) {
+        const auto ms = start.length.count();
+        const std::string length =
+            ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+        config_.diagnostics(start.perAddress
+                                ? "sign-in back-off for " + printableForLog(addressKey(address)) +
+                                      " across accounts: " + length
+                                : "sign-in back-off for " + who + ": " + length);
+    }
 }
 
 std::string PagewrightService::logout(AccountId, const Params& p) {
@@ -478,8 +517,11 @@ std::string PagewrightService::send(AccountId account, const Params& p, bool toG
     }
     const std::optional<std::string> when =
         schedule && !schedule->empty() ? parseSchedule(*schedule) : formatTimestamp(now());
+    // The client writes the schedule in its user's local time, which is taken to be ours.
+    const std::optional<std::int64_t> due =
+        schedule && !schedule->empty() && when ? localTimeSeconds(*when) : now();
     const SmsSize size = countSmsParts(*text, *unicode == "1");
-    if (!when || size.units > static_cast<int>(kMaxMessageChars)) {
+    if (!when || !due || size.units > static_cast<int>(kMaxMessageChars)) {
         return result(Err::BadArgument);
     }
     const auto numbers = recipients(account, *to, toGroup);
@@ -493,18 +535,27 @@ std::string PagewrightService::send(AccountId account, const Params& p, bool toG
     const std::string sender = store_.accountName(account).value_or(kEmpty);
     std::vector<OutboxMessage> messages;
     for (const std::string& recipient : numbers.value) {
-        messages.push_back(OutboxMessage{0,
-                                         {},
-                                         sender,
-                                         recipient,
-                                         *type,
-                                         size.encoding == SmsEncoding::Ucs2,
-                                         *when,
-                                         size.parts,
-                                         *text});
+        messages.push_back(
+            OutboxMessage{0,
+                          {},
+                          sender,
+                          recipient,
+                          *type,
+                          size.encoding == SmsEncoding::Ucs2,
+                          *when,
+                          size.parts,
+                          *text,
+                          config_.gatewayConfigured ? MessageState::Queued : MessageState::Held,
+                          0,
+                          *due,
+                          newReportSecret()});
     }
     const std::int64_t cost = std::int64_t{size.parts} * std::ssize(numbers.value) * 100;
-    return result(store_.queueMessages(account, messages, cost, now()));
+    const Err err = store_.queueMessages(account, messages, cost, now());
+    if (err == Err::Ok && config_.gatewayConfigured && config_.messagesQueued) {
+        config_.messagesQueued();
+    }
+    return result(err);
 }
 
 // The numbers of an explicit list, or of the members of the group with that exact name; members

@@ -2,6 +2,7 @@
 
 #include "server/password_hasher.h"
 #include "server/result_codes.h"
+#include "server/sign_in_throttle.h"
 #include "server/soap_envelope.h"
 #include "server/store.h"
 
@@ -26,9 +27,17 @@ struct ServiceConfig {
     // Replaces the built-in apiGetInterface answer, with "{host}" standing for the HOST:PORT the
     // client reached, so that operators can try their own tabs, buttons and image hosts.
     std::optional<std::string> interfaceDescription;
-    // Receives the details of internal errors, which callers only learn happened; standard
-    // error by default. May be called from several threads at once.
+    // Receives the details of internal errors, which callers only learn happened, and the
+    // failed sign-ins; standard error by default. May be called from several threads at once.
     std::function<void(const std::string&)> diagnostics;
+    SignInLimits signIn;
+    HashLimits hashing;
+    // Monotonic time for the sign-in back-off; replaced by tests.
+    std::function<Milliseconds()> steadyClock;
+    // With a gateway, accepted messages are queued for it; without one they are held for good.
+    bool gatewayConfigured = false;
+    // Called after messages were queued, so that the dispatcher looks at once.
+    std::function<void()> messagesQueued;
 };
 
 // What one call produced: either the "return" text or a SOAP fault.
@@ -44,8 +53,10 @@ public:
     explicit PagewrightService(ServiceConfig config);
 
     // reachedHost is "HOST:PORT" as this client reached the server, when that differs from
-    // publicHost(); the interface description then names it instead.
-    CallReply call(const SoapRequest& request, const std::string& reachedHost = {});
+    // publicHost(); the interface description then names it instead. clientAddress is the
+    // address the request came from, which sign-ins back off by.
+    CallReply call(const SoapRequest& request, const std::string& reachedHost = {},
+                   const std::string& clientAddress = {});
     bool knowsOperation(const std::string& name) const;
 
     // "HOST:PORT" of the server as clients reach it; named in the interface description.
@@ -59,6 +70,8 @@ public:
     void ensureDemoAccount();
     Store& store() { return store_; }
     std::int64_t signupCreditsCents() const { return config_.signupCreditsCents; }
+    std::uint64_t passwordHashesComputed() const { return hasher_.computed(); }
+    std::int64_t now() const; // Unix seconds by the configured clock
 
 private:
     using Params = std::map<std::string, std::optional<std::string>>;
@@ -69,10 +82,11 @@ private:
     struct Operation;
     static const Operation* findOperation(const std::string& name);
 
-    std::int64_t now() const;
     std::string run(const Operation& op, const Params& p);
 
     std::string validateLogin(const Params& p);
+    void noteFailedSignIn(const std::string& user, const std::string& address,
+                          const std::vector<BackOffStart>& backOffs);
     std::string logout(AccountId account, const Params& p);
     std::string balance(AccountId account, const Params& p);
     std::string getBuddyList(AccountId account, const Params& p);
@@ -94,6 +108,7 @@ private:
 
     ServiceConfig config_;
     PasswordHasher hasher_;
+    SignInThrottle throttle_;
     Store store_;
     mutable std::mutex hostMutex_;
     std::string publicHost_ = "127.0.0.1";

@@ -72,7 +72,7 @@ void SqliteDb::exec(const char* sql) {
     }
 }
 
-std::int64_t SqliteDb::lastInsertId() const {
+std::int64_t SqliteDb::lastInsertId() {
     return sqlite3_last_insert_rowid(db_);
 }
 
@@ -80,74 +80,79 @@ int SqliteDb::changes() const {
     return sqlite3_changes(db_);
 }
 
-Statement::Statement(SqliteDb& db, const char* sql) : db_(db), stmt_(db.acquire(sql)) {}
+namespace {
 
-Statement::~Statement() {
-    db_.release(stmt_);
-}
+// A prepared statement on loan from the connection's cache.
+class SqliteCursor : public SqlCursor {
+public:
+    SqliteCursor(SqliteDb& db, const char* sql) : db_(db), stmt_(db.acquire(sql)) {}
+    ~SqliteCursor() override { db_.release(stmt_); }
+    SqliteCursor(const SqliteCursor&) = delete;
+    SqliteCursor& operator=(const SqliteCursor&) = delete;
 
-Statement& Statement::bind(int index, std::int64_t value) {
-    if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) {
-        fail(db_.handle(), "bind");
+    void bind(int index, std::int64_t value) override {
+        if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) {
+            fail(db_.handle(), "bind");
+        }
     }
-    return *this;
-}
-
-Statement& Statement::bind(int index, std::string_view value) {
-    if (sqlite3_bind_text64(stmt_, index, value.data(), value.size(), SQLITE_TRANSIENT,
-                            SQLITE_UTF8) != SQLITE_OK) {
-        fail(db_.handle(), "bind");
+    void bind(int index, std::string_view value) override {
+        if (sqlite3_bind_text64(stmt_, index, value.data(), value.size(), SQLITE_TRANSIENT,
+                                SQLITE_UTF8) != SQLITE_OK) {
+            fail(db_.handle(), "bind");
+        }
     }
-    return *this;
-}
-
-Statement& Statement::bindBlob(int index, std::string_view bytes) {
-    if (sqlite3_bind_blob64(stmt_, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT) !=
-        SQLITE_OK) {
-        fail(db_.handle(), "bind");
+    void bindBlob(int index, std::string_view bytes) override {
+        if (sqlite3_bind_blob64(stmt_, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT) !=
+            SQLITE_OK) {
+            fail(db_.handle(), "bind");
+        }
     }
-    return *this;
-}
-
-bool Statement::step() {
-    const int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW) {
-        return true;
+    bool step() override {
+        const int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_ROW) {
+            return true;
+        }
+        if (rc == SQLITE_DONE) {
+            return false;
+        }
+        fail(db_.handle(), "step");
     }
-    if (rc == SQLITE_DONE) {
-        return false;
+    std::int64_t integer(int column) const override { return sqlite3_column_int64(stmt_, column); }
+    std::string text(int column) const override {
+        const auto* bytes = sqlite3_column_text(stmt_, column);
+        const int size = sqlite3_column_bytes(stmt_, column);
+        return bytes ? std::string(reinterpret_cast<const char*>(bytes), size) : std::string();
     }
-    fail(db_.handle(), "step");
-}
-
-void Statement::run() {
-    while (step()) {
+    bool isNull(int column) const override {
+        return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
     }
+
+private:
+    SqliteDb& db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<SqlCursor> SqliteDb::prepare(const char* sql) {
+    return std::make_unique<SqliteCursor>(*this, sql);
 }
 
-std::int64_t Statement::integer(int column) const {
-    return sqlite3_column_int64(stmt_, column);
+// A write begins IMMEDIATE so that it waits for the lock up front instead of failing on upgrade.
+void SqliteDb::begin(Kind kind) {
+    exec(kind == Kind::Read ? "BEGIN" : "BEGIN IMMEDIATE");
 }
 
-std::string Statement::text(int column) const {
-    const auto* bytes = sqlite3_column_text(stmt_, column);
-    const int size = sqlite3_column_bytes(stmt_, column);
-    return bytes ? std::string(reinterpret_cast<const char*>(bytes), size) : std::string();
+void SqliteDb::commit() {
+    exec("COMMIT");
 }
 
-Transaction::Transaction(SqliteDb& db, Kind kind) : db_(db) {
-    db_.exec(kind == Kind::Write ? "BEGIN IMMEDIATE" : "BEGIN");
+void SqliteDb::rollback() noexcept {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-Transaction::~Transaction() {
-    if (!done_) {
-        sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-}
-
-void Transaction::commit() {
-    db_.exec("COMMIT");
-    done_ = true;
+void SqliteDb::relaxDurability(bool relaxed) {
+    exec(relaxed ? "PRAGMA synchronous=NORMAL" : "PRAGMA synchronous=FULL");
 }
 
 } // namespace textowl::server

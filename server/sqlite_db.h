@@ -1,10 +1,10 @@
 #pragma once
 
+#include "server/sql_database.h"
+
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -14,24 +14,23 @@ struct sqlite3_stmt;
 
 namespace textowl::server {
 
-// Thrown inside the server library only; the request boundary turns it into a server fault.
-class SqlError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-class SqliteDb {
+class SqliteDb : public SqlDatabase {
 public:
     explicit SqliteDb(const std::string& path);
-    ~SqliteDb();
+    ~SqliteDb() override;
     SqliteDb(const SqliteDb&) = delete;
     SqliteDb& operator=(const SqliteDb&) = delete;
 
     sqlite3* handle() const { return db_; }
-    // For statements without parameters only (schema, pragmas, transaction control).
-    void exec(const char* sql);
-    std::int64_t lastInsertId() const;
-    int changes() const;
+    SqlDialect dialect() const override { return SqlDialect::Sqlite; }
+    void exec(const char* sql) override;
+    std::unique_ptr<SqlCursor> prepare(const char* sql) override;
+    std::int64_t lastInsertId() override;
+    int changes() const override;
+    void begin(Kind kind) override;
+    void commit() override;
+    void rollback() noexcept override;
+    void relaxDurability(bool relaxed) override;
 
     // Preparing a statement costs more than running the small queries of a call, so each SQL
     // text is prepared once and its statement handed out again whenever it is not in use.
@@ -50,43 +49,6 @@ private:
     std::mutex cacheMutex_;
     // A statement not in use for each SQL text seen; a null entry while that one is in use.
     std::unordered_map<std::string, sqlite3_stmt*, SqlHash, std::equal_to<>> idle_;
-};
-
-// A prepared statement; values are always bound, never spliced into the SQL text.
-class Statement {
-public:
-    Statement(SqliteDb& db, const char* sql);
-    ~Statement();
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    Statement& bind(int index, std::int64_t value);
-    Statement& bind(int index, std::string_view value);
-    Statement& bindBlob(int index, std::string_view bytes);
-    // True while a row is available.
-    bool step();
-    void run(); // steps to completion
-
-    std::int64_t integer(int column) const;
-    std::string text(int column) const;
-
-private:
-    SqliteDb& db_;
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
-// A write transaction begins IMMEDIATE so that it waits for the lock up front instead of failing
-// on upgrade; a read transaction gives several queries one snapshot. Rolled back unless committed.
-class Transaction {
-public:
-    enum class Kind { Read, Write };
-    explicit Transaction(SqliteDb& db, Kind kind = Kind::Write);
-    ~Transaction();
-    void commit();
-
-private:
-    SqliteDb& db_;
-    bool done_ = false;
 };
 
 } // namespace textowl::server

@@ -8,58 +8,6 @@ namespace {
 using Lock = std::lock_guard<std::mutex>;
 using Kind = Transaction::Kind;
 
-constexpr const char* kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS accounts(
-  id INTEGER PRIMARY KEY,
-  name TEXT NOT NULL UNIQUE,
-  password_hash TEXT NOT NULL,
-  balance_cents INTEGER NOT NULL CHECK (balance_cents >= 0));
-CREATE TABLE IF NOT EXISTS sessions(
-  token_hash BLOB PRIMARY KEY,
-  account_id INTEGER NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
-  last_used INTEGER NOT NULL);
-CREATE TABLE IF NOT EXISTS buddies(
-  id INTEGER PRIMARY KEY AUTOINCREMENT,
-  account_id INTEGER NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
-  firstname TEXT NOT NULL, lastname TEXT NOT NULL, nickname TEXT NOT NULL,
-  cellphone TEXT NOT NULL, email TEXT NOT NULL, birthday TEXT NOT NULL);
-CREATE TABLE IF NOT EXISTS buddy_groups(
-  id INTEGER PRIMARY KEY AUTOINCREMENT,
-  account_id INTEGER NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
-  name TEXT NOT NULL,
-  UNIQUE (account_id, name));
-CREATE TABLE IF NOT EXISTS placements(
-  seq INTEGER PRIMARY KEY AUTOINCREMENT,
-  buddy_id INTEGER NOT NULL REFERENCES buddies(id) ON DELETE CASCADE,
-  group_id INTEGER NOT NULL,
-  UNIQUE (buddy_id, group_id));
-CREATE INDEX IF NOT EXISTS placements_by_group ON placements(group_id);
-CREATE INDEX IF NOT EXISTS buddies_by_account ON buddies(account_id);
-CREATE TABLE IF NOT EXISTS outbox(
-  id INTEGER PRIMARY KEY AUTOINCREMENT,
-  account_id INTEGER NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
-  sender TEXT NOT NULL, recipient TEXT NOT NULL, type TEXT NOT NULL,
-  unicode INTEGER NOT NULL, schedule TEXT NOT NULL, parts INTEGER NOT NULL,
-  text TEXT NOT NULL, accepted INTEGER NOT NULL);
-)sql";
-
-// Commits made while it lives are not flushed to disk; the next flushed commit covers them.
-class UnflushedCommits {
-public:
-    explicit UnflushedCommits(SqliteDb& db) : db_(db) { db_.exec("PRAGMA synchronous=NORMAL"); }
-    ~UnflushedCommits() {
-        try {
-            db_.exec("PRAGMA synchronous=FULL");
-        } catch (const SqlError&) {
-        }
-    }
-    UnflushedCommits(const UnflushedCommits&) = delete;
-    UnflushedCommits& operator=(const UnflushedCommits&) = delete;
-
-private:
-    SqliteDb& db_;
-};
-
 constexpr const char* kBuddyColumns =
     "b.id, b.firstname, b.lastname, b.nickname, b.cellphone, b.email, b.birthday";
 
@@ -90,36 +38,32 @@ template <typename T> bool succeeded(const Outcome<T>& outcome) {
 
 template <typename Body> auto Store::write(Body&& body) {
     Lock lock(mutex_);
-    Transaction t(db_);
-    auto outcome = body();
-    if (succeeded(outcome)) {
-        t.commit();
-    }
-    return outcome;
+    return retryingConflicts([&] {
+        Transaction t(db_);
+        auto outcome = body();
+        if (succeeded(outcome)) {
+            t.commit();
+        }
+        return outcome;
+    });
 }
 
 template <typename Body> auto Store::read(Body&& body) {
     Lock lock(mutex_);
-    Transaction t(db_, Kind::Read);
-    auto outcome = body();
-    t.commit();
-    return outcome;
-}
-
-Store::Store(const std::string& path) : db_(path) {
-    // WAL keeps readers off the writer's back, and with synchronous FULL every commit that
-    // was acknowledged survives a crash of the process or of the machine.
-    Statement(db_, "PRAGMA journal_mode=WAL").run();
-    db_.exec("PRAGMA synchronous=FULL");
-    db_.exec("PRAGMA foreign_keys=ON");
-    createSchema();
-}
-
-void Store::createSchema() {
-    write([&] {
-        db_.exec(kSchema);
-        return Err::Ok;
+    return retryingConflicts([&] {
+        Transaction t(db_, Kind::Read);
+        auto outcome = body();
+        t.commit();
+        return outcome;
     });
+}
+
+Store::Store(const std::string& location) : connection_(openDatabase(location)), db_(*connection_) {
+    prepareSchema();
+}
+
+bool Store::sharedByInstances() const {
+    return db_.dialect() == SqlDialect::Postgres;
 }
 
 Err Store::changedOrNotFound() const {
@@ -217,21 +161,27 @@ std::optional<AccountId> Store::touchSession(const std::string& tokenHash, std::
     const AccountId account = find.integer(0);
     const std::int64_t lastUsed = find.integer(1);
     if (lastUsed < now - idleSeconds) {
-        Transaction t(db_);
-        Statement(db_, "DELETE FROM sessions WHERE token_hash = ?1").bindBlob(1, tokenHash).run();
-        t.commit();
+        retryingConflicts([&] {
+            Transaction t(db_);
+            Statement(db_, "DELETE FROM sessions WHERE token_hash = ?1")
+                .bindBlob(1, tokenHash)
+                .run();
+            t.commit();
+        });
         return std::nullopt;
     }
     if (lastUsed < now) {
         // Losing this write in a crash only ends the session a little early; it is not worth a
         // flush to disk that every other call would queue behind once a second.
         UnflushedCommits unflushed(db_);
-        Transaction t(db_);
-        Statement(db_, "UPDATE sessions SET last_used = ?2 WHERE token_hash = ?1")
-            .bindBlob(1, tokenHash)
-            .bind(2, now)
-            .run();
-        t.commit();
+        retryingConflicts([&] {
+            Transaction t(db_);
+            Statement(db_, "UPDATE sessions SET last_used = ?2 WHERE token_hash = ?1")
+                .bindBlob(1, tokenHash)
+                .bind(2, now)
+                .run();
+            t.commit();
+        });
     }
     return account;
 }
@@ -432,6 +382,14 @@ Err Store::deleteGroup(AccountId account, std::int64_t groupId) {
         if (groupId == 0 || !groupExists(account, groupId)) {
             return Err::NotFound;
         }
+        // A buddy placed only in this group would vanish from the list with it: it goes to the
+        // top level instead, in the order it had in the group.
+        Statement(db_, "INSERT INTO placements(buddy_id, group_id) SELECT p.buddy_id, 0"
+                       " FROM placements p WHERE p.group_id = ?1 AND NOT EXISTS (SELECT 1"
+                       " FROM placements q WHERE q.buddy_id = p.buddy_id AND q.group_id <> ?1)"
+                       " ORDER BY p.seq")
+            .bind(1, groupId)
+            .run();
         Statement(db_, "DELETE FROM placements WHERE group_id = ?1").bind(1, groupId).run();
         Statement(db_, "DELETE FROM buddy_groups WHERE id = ?1").bind(1, groupId).run();
         return Err::Ok;
@@ -469,8 +427,9 @@ Err Store::queueMessages(AccountId account, const std::vector<OutboxMessage>& me
         }
         for (const OutboxMessage& m : messages) {
             Statement(db_, "INSERT INTO outbox(account_id, sender, recipient, type, unicode,"
-                           " schedule, parts, text, accepted)"
-                           " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)")
+                           " schedule, parts, text, accepted, state, state_at, due_at,"
+                           " report_token) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?9,"
+                           " ?11, ?12)")
                 .bind(1, account)
                 .bind(2, m.sender)
                 .bind(3, m.recipient)
@@ -480,6 +439,9 @@ Err Store::queueMessages(AccountId account, const std::vector<OutboxMessage>& me
                 .bind(7, std::int64_t{m.parts})
                 .bind(8, m.text)
                 .bind(9, now)
+                .bind(10, stateName(m.state))
+                .bind(11, m.dueAt)
+                .bind(12, m.reportSecret)
                 .run();
         }
         return Err::Ok;
@@ -488,17 +450,29 @@ Err Store::queueMessages(AccountId account, const std::vector<OutboxMessage>& me
 
 std::vector<OutboxMessage> Store::outbox(const std::optional<std::string>& user) {
     Lock lock(mutex_);
-    Statement s(db_, "SELECT o.id, a.name, o.sender, o.recipient, o.type, o.unicode, o.schedule,"
-                     " o.parts, o.text FROM outbox o JOIN accounts a ON a.id = o.account_id"
-                     " WHERE ?1 IS NULL OR a.name = ?1 ORDER BY o.id");
+    Statement s(
+        db_,
+        "SELECT o.id, a.name, o.sender, o.recipient, o.type, o.unicode, o.schedule,"
+        " o.parts, o.text, o.state, o.state_at FROM outbox o JOIN accounts a ON a.id = o.account_id"
+        " WHERE CAST(?1 AS TEXT) IS NULL OR a.name = ?1 ORDER BY o.id");
     if (user) {
         s.bind(1, *user);
     }
     std::vector<OutboxMessage> rows;
     while (s.step()) {
-        rows.push_back(OutboxMessage{s.integer(0), s.text(1), s.text(2), s.text(3), s.text(4),
-                                     s.integer(5) != 0, s.text(6), static_cast<int>(s.integer(7)),
-                                     s.text(8)});
+        rows.push_back(OutboxMessage{s.integer(0),
+                                     s.text(1),
+                                     s.text(2),
+                                     s.text(3),
+                                     s.text(4),
+                                     s.integer(5) != 0,
+                                     s.text(6),
+                                     static_cast<int>(s.integer(7)),
+                                     s.text(8),
+                                     parseStateName(s.text(9)).value_or(MessageState::Unknown),
+                                     s.integer(10),
+                                     0,
+                                     {}});
     }
     return rows;
 }

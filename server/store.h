@@ -1,9 +1,11 @@
 #pragma once
 
+#include "server/message_state.h"
 #include "server/result_codes.h"
-#include "server/sqlite_db.h"
+#include "server/sql_database.h"
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -46,6 +48,41 @@ struct OutboxMessage {
     std::string schedule;
     int parts = 0;
     std::string text;
+    MessageState state = MessageState::Held;
+    std::int64_t stateAt = 0; // Unix seconds of the last change of state
+    std::int64_t dueAt = 0;   // Unix seconds; the schedule read in the service's local time
+    std::string reportSecret; // carried by the report address the gateway calls
+};
+
+// A message claimed for the gateway.
+struct ClaimedMessage {
+    std::int64_t id = 0;
+    std::string sender, recipient, type;
+    bool unicode = false;
+    std::string text, reportSecret;
+    int attempts = 0;          // earlier tries that failed for a passing reason
+    std::int64_t firstTry = 0; // Unix seconds of the first claim
+};
+
+// What became of one hand-off: the gateway took it, it waits for another try, or it ends here.
+struct DispatchAnswer {
+    enum class Kind { HandedOver, Retry, Final };
+    std::int64_t id = 0;
+    Kind kind = Kind::HandedOver;
+    std::int64_t nextTry = 0;                       // for Retry
+    MessageState finalState = MessageState::Failed; // for Final
+};
+
+enum class ReportOutcome { Forged, Applied, Unchanged };
+
+// One line of an account's history of sent messages.
+struct HistoryEntry {
+    std::int64_t id = 0;
+    std::int64_t dueAt = 0;
+    std::string recipient, text;
+    int parts = 0;
+    MessageState state = MessageState::Held;
+    std::int64_t stateAt = 0;
 };
 
 template <typename T> struct Outcome {
@@ -66,12 +103,19 @@ struct AccountSeed {
     std::vector<Member> buddies;     // created and placed in this order
 };
 
-// All persistent state. Every method is one transaction on one shared connection, so the
-// service sees a consistent database from any number of request threads. Every query that
-// touches buddies, groups or messages is scoped by the account id.
+// All persistent state, in an SQLite file or a PostgreSQL database (see openDatabase). Every
+// method is one transaction on one connection per store, so the service sees a consistent
+// database from any number of request threads, and from any number of instances sharing a
+// PostgreSQL database. Every query that touches buddies, groups or messages is scoped by the
+// account id.
 class Store {
 public:
-    explicit Store(const std::string& path);
+    // Creates the schema, or brings an older one up to date. Throws SqlError when the database
+    // cannot be opened or was written by a newer version of this program.
+    explicit Store(const std::string& location);
+
+    // Whether other instances may be working on the same database at the same time.
+    bool sharedByInstances() const;
 
     Err createAccount(const std::string& name, const std::string& passwordHash,
                       std::int64_t balanceCents);
@@ -110,6 +154,22 @@ public:
                       std::int64_t costCents, std::int64_t now);
     std::vector<OutboxMessage> outbox(const std::optional<std::string>& user);
 
+    // Dispatch to the gateway. A message is claimed (queued -> submitted) in the transaction
+    // that reads it, before any request leaves, so no two claimers ever hand over the same one.
+    std::vector<ClaimedMessage> claimDue(std::int64_t now, int limit);
+    // Records the gateway's answers in one transaction; credits go back with a final state
+    // that refunds them.
+    void recordAnswers(const std::vector<DispatchAnswer>& answers, std::int64_t now);
+    // Claims whose answer was never recorded, made before claimedBefore, become unknown: the
+    // gateway may have sent them, so they are never handed over again. Returns how many.
+    int settleUnanswered(std::int64_t claimedBefore, std::int64_t now);
+    // A delivery report; Forged, and nothing changed, unless the message exists and the secret
+    // is its own.
+    ReportOutcome applyReport(std::int64_t id, std::string_view secret, int reportType,
+                              std::int64_t now);
+    // Newest first.
+    std::vector<HistoryEntry> history(AccountId account, int offset, int limit);
+
     // Counts for consistency checks: buddies, groups, placements, messages of one account.
     struct Totals {
         std::int64_t buddies = 0, groups = 0, placements = 0, messages = 0, messageParts = 0;
@@ -120,7 +180,12 @@ private:
     // One locked transaction around body; a write commits only when body reports success.
     template <typename Body> auto write(Body&& body);
     template <typename Body> auto read(Body&& body);
-    void createSchema();
+    void prepareSchema();
+    void addDispatchColumns();
+    void recordAnswersOnce(const std::vector<DispatchAnswer>& answers, std::int64_t now);
+    ReportOutcome applyReportOnce(std::int64_t id, std::string_view secret, int reportType,
+                                  std::int64_t now);
+    void refund(std::int64_t messageId);
 
     // The pieces below run inside a transaction that the caller holds.
     bool accountExists(const std::string& name);
@@ -139,7 +204,8 @@ private:
     Err changedOrNotFound() const;
 
     std::mutex mutex_;
-    SqliteDb db_;
+    std::unique_ptr<SqlDatabase> connection_;
+    SqlDatabase& db_;
 };
 
 } // namespace textowl::server

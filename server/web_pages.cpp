@@ -1,5 +1,6 @@
 #include "server/web_pages.h"
 
+#include "server/sent_messages_page.h"
 #include "server/service.h"
 #include "server/web_catalogue.h"
 #include "server/wire_values.h"
@@ -196,6 +197,9 @@ WebResponse WebPages::signup(const FormFields& form) {
     if (err == Err::Duplicate) {
         return signupForm("That user name is taken; choose another.", name);
     }
+    if (err == Err::Busy) {
+        return signupForm("The service is busy; try again in a moment.", name);
+    }
     if (err != Err::Ok) {
         return signupForm("The account could not be created.", name);
     }
@@ -216,15 +220,8 @@ WebResponse WebPages::buttonPage(const std::string& slug, const FormFields& quer
                                       " credits.</p>");
     }
     if (slug == "buttons/sent") {
-        std::string rows;
-        for (const OutboxMessage& m : service_.store().outbox(*name)) {
-            rows += "<tr><td>" + html(m.schedule) + "</td><td>" + html(m.recipient) + "</td><td>" +
-                    std::to_string(m.parts) + "</td><td>" + html(m.text) + "</td></tr>";
-        }
-        return page("Sent messages", greeting +
-                                         "<table><tr><th>Scheduled</th><th>To</th><th>Parts</th>"
-                                         "<th>Text</th></tr>" +
-                                         rows + "</table>");
+        return sentMessagesPage(service_.store(), *account, field(query, "ticket"),
+                                field(query, "page"));
     }
     return page("Buy credit", greeting +
                                   "<p>To add credit to your account, contact the operator of this "

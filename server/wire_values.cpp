@@ -45,6 +45,15 @@ int daysInMonth(int y, int m) {
     return m == 2 && isLeapYear(y) ? 29 : kDays[m - 1];
 }
 
+std::string formatTime(std::int64_t unixSeconds, std::tm* (*split)(const std::time_t*, std::tm*)) {
+    const std::time_t t = static_cast<std::time_t>(unixSeconds);
+    std::tm parts{};
+    split(&t, &parts);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &parts);
+    return buffer;
+}
+
 } // namespace
 
 std::optional<std::int64_t> parseId(std::string_view text) {
@@ -119,12 +128,27 @@ std::optional<std::string> parseSchedule(std::string_view text) {
 }
 
 std::string formatTimestamp(std::int64_t unixSeconds) {
-    const std::time_t t = static_cast<std::time_t>(unixSeconds);
+    return formatTime(unixSeconds, gmtime_r);
+}
+
+std::optional<std::int64_t> localTimeSeconds(const std::string& normalised) {
     std::tm parts{};
-    gmtime_r(&t, &parts);
-    char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &parts);
-    return buffer;
+    if (std::sscanf(normalised.c_str(), "%4d-%2d-%2d %2d:%2d:%2d", &parts.tm_year, &parts.tm_mon,
+                    &parts.tm_mday, &parts.tm_hour, &parts.tm_min, &parts.tm_sec) != 6) {
+        return std::nullopt;
+    }
+    parts.tm_year -= 1900;
+    parts.tm_mon -= 1;
+    parts.tm_isdst = -1;
+    const std::time_t t = std::mktime(&parts);
+    if (t == static_cast<std::time_t>(-1)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(t);
+}
+
+std::string formatLocalTimestamp(std::int64_t unixSeconds) {
+    return formatTime(unixSeconds, localtime_r);
 }
 
 std::optional<std::string> normalisePhone(std::string_view text) {

@@ -23,6 +23,9 @@ std::string formatCredits(std::int64_t cents);
 // a schedule, and returns the normalised "YYYY-MM-DD HH:MM:SS"; a date that does not exist fails.
 std::optional<std::string> parseSchedule(std::string_view text);
 std::string formatTimestamp(std::int64_t unixSeconds);
+// A normalised schedule read as the service's local time, and the reverse.
+std::optional<std::int64_t> localTimeSeconds(const std::string& normalised);
+std::string formatLocalTimestamp(std::int64_t unixSeconds);
 
 // Splits a recipient text into phone numbers. Numbers are separated by ",", ";" or line breaks;
 // blanks, "-", ".", "/", "(" and ")" inside a number are dropped, and a leading "+" is allowed.

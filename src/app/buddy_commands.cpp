@@ -38,6 +38,7 @@ public:
     void copy();
     void paste();
     void drop(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
+    void placeBackCut();
 
 private:
     using Operation =
@@ -335,6 +336,7 @@ void BuddyEditor::cut() {
     BuddyNode* node = selectedNode();
     if (!node || !node->entry.isBuddy())
         return;
+    placeBackCut();
     const BuddyEntry entry = node->entry;
     m_list.clipboard().cut(entry);
     if (!call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
@@ -350,6 +352,7 @@ void BuddyEditor::copy() {
     BuddyNode* node = selectedNode();
     if (!node || !node->entry.isBuddy())
         return;
+    placeBackCut();
     m_list.clipboard().copy(node->entry);
     refreshPasteFlag();
 }
@@ -376,6 +379,7 @@ void BuddyEditor::paste() {
         show(Text::CopyFailed);
         return;
     }
+    m_list.clipboard().cutSettled();
     showPlaced(m_list.insert(placed, *target), *target);
 }
 
@@ -399,8 +403,35 @@ void BuddyEditor::drop(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
             }
         }
     }
-    if (treeAlive() && !m_abandoned)
+    if (treeAlive() && !m_abandoned) {
+        placeBackCut();
         m_list.clipboard().dropped();
+    }
+}
+
+// The cut removed the buddy on the service at once; if nothing placed it since, forgetting the
+// clipboard would lose it for good. It goes back where it was cut from, with the same call a
+// paste there makes, or to the top level when that group is gone.
+void BuddyEditor::placeBackCut() {
+    const BuddyEntry* pending = m_list.unplacedCut();
+    if (!pending)
+        return;
+    const BuddyEntry buddy = *pending;
+    m_list.clipboard().cutSettled();
+    BuddyNode* home = m_list.findGroup(buddy.groupId);
+    for (BuddyNode* target : {home, &m_list.root()}) {
+        if (!target)
+            continue;
+        const BuddyEntry placed = placedUnder(buddy, *target);
+        if (call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
+                return p.apiCopyBuddy(t, wire(buddy.id), wire(buddy.groupId), wire(placed.groupId),
+                                      r);
+            })) {
+            m_list.insert(placed, *target);
+            m_list.sortGroup(*target);
+            return;
+        }
+    }
 }
 
 // Runs one editing command against the session's tree; nothing while signed out.
@@ -433,6 +464,14 @@ void installBuddyCommands(MainWindow& window) {
         if (BuddyTree* tree = window.session().buddyTree())
             BuddyEditor(window, *tree).deleteSelected(true);
     });
+    // The desktop session ending may stop the program without the Exit command.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window,
+                     [&window] { placeBackCutBuddy(window); });
+}
+
+void placeBackCutBuddy(MainWindow& window) {
+    if (BuddyTree* tree = window.session().buddyTree())
+        BuddyEditor(window, *tree).placeBackCut();
 }
 
 void dropBuddyLine(MainWindow& window, BuddyTree& tree, QTreeWidgetItem* dragged,

@@ -12,6 +12,10 @@ class MainWindow;
 // the session's buddy list only once the service accepted.
 void installBuddyCommands(MainWindow& window);
 
+// Before the clipboard goes with the session or the program: a buddy cut and never pasted is put
+// back on the service where it was cut from, so that it is not lost.
+void placeBackCutBuddy(MainWindow& window);
+
 // The end of a drag in the tree: moves the buddy to target (a group or the root) on the service,
 // then in the list. Empties the clipboard whatever the outcome.
 void dropBuddyLine(MainWindow& window, BuddyTree& tree, QTreeWidgetItem* dragged,

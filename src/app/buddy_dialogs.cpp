@@ -56,6 +56,9 @@ ContactDialog::ContactDialog(const Prompts::ContactForm& form, Prompts& prompts,
     m_group->setObjectName(QStringLiteral("group"));
     m_group->setEditable(true);
     m_group->setInsertPolicy(QComboBox::NoInsert);
+    // Group names differ by letter case alone, and the name taken is the one typed: the default
+    // completer would quietly turn "Family" into "family", or "Wo" into "Work".
+    m_group->setCompleter(nullptr);
     m_group->addItems(form.groups);
     m_group->setCurrentIndex(form.groupIndex);
     layout->addRow(labelFor(texts.group, m_group), m_group);

@@ -2,21 +2,21 @@
 
 #include "ui/web_view.h"
 
-class QWebEngineView;
-
 namespace textowl {
 
-// A web view on the browser engine: starts blank and loads what it is told.
+// A web view on the browser engine: starts blank and loads what it is told. The engine is loaded
+// with the first view; without it the view stays empty and no navigation starts.
 class EngineWebView : public WebView {
     Q_OBJECT
 public:
     explicit EngineWebView(QWidget* parent = nullptr);
     bool navigate(const QUrl& address) override;
     QUrl address() const override;
-    QWebEngineView* engine() const { return m_engine; }
+    // The engine's own view (a QWebEngineView), or null when the engine could not be loaded.
+    QWidget* engine() const { return m_engine; }
 
 private:
-    QWebEngineView* m_engine = nullptr;
+    QWidget* m_engine = nullptr;
 };
 
 class EngineWebViewFactory : public WebViewFactory {

@@ -1,11 +1,34 @@
 #include "app/command_line.h"
 #include "app/data_files.h"
 #include "app/main_window.h"
+#include "app/single_instance.h"
+#include "base/command_ids.h"
 #include "texts/string_catalogue.h"
 
 #include <QApplication>
 #include <QFile>
+#include <algorithm>
 #include <new>
+
+namespace {
+
+// A later start of the program: the running window comes to the front, in the language that
+// start asked for.
+void takeOverStart(textowl::MainWindow& window, const QString& commandLine) {
+    using namespace textowl;
+    if (const auto option = languageFromCommandLine(commandLine.toStdString())) {
+        const std::vector<std::string>& languages = window.catalogue().languages();
+        if (const auto name = languageForOption(*option, languages)) {
+            const auto index = std::find(languages.begin(), languages.end(), *name);
+            window.runCommand(kCmdLanguageFirst + static_cast<int>(index - languages.begin()));
+        }
+    }
+    window.runCommand(kCmdRestore);
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     using namespace textowl;
@@ -14,13 +37,6 @@ int main(int argc, char* argv[]) {
     if (language)
         StringCatalogue::setCurrentLanguageName(*language);
 
-    // The web pages' engine shares its drawing contexts with the window's; it must be told first.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    // The web pages draw through the graphics stack. Composing the window that way from the
-    // start spares it being re-created, with a flicker and the keyboard focus lost, when the
-    // first page appears after sign-in.
-    if (!qEnvironmentVariableIsSet("QT_WIDGETS_RHI"))
-        qputenv("QT_WIDGETS_RHI", "1");
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Varnel"));
     QApplication::setApplicationName(QStringLiteral("Textowl"));
@@ -37,6 +53,9 @@ int main(int argc, char* argv[]) {
     }
     // The window hides instead of closing; only the Exit command ends the loop.
     QApplication::setQuitOnLastWindowClosed(false);
+    SingleInstance instance;
+    if (!instance.claim(QString::fromStdString(joinArguments(argc, argv))))
+        return 0;
 
     std::unique_ptr<MainWindow> window;
     try {
@@ -44,6 +63,9 @@ int main(int argc, char* argv[]) {
     } catch (const std::bad_alloc&) {
         return 0;
     }
+    QObject::connect(
+        &instance, &SingleInstance::startedAgain, window.get(),
+        [&window](const QString& commandLine) { takeOverStart(*window, commandLine); });
     window->show();
     return QApplication::exec();
 }

@@ -19,10 +19,12 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
+#include <algorithm>
 
 // Images and icons live in a static library; referencing their initialiser keeps them linked.
 static void initResources() {
@@ -83,6 +85,8 @@ MainWindow::MainWindow(Options options)
     m_calls = std::make_unique<ServiceCalls>(std::make_unique<ServiceProxy>(
         options.serviceEndpoint.empty() ? serviceEndpoint() : options.serviceEndpoint));
     setWindowTitle(kInitialTitle);
+    // The links, buttons and toggles explain themselves also while another window is active.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     m_surface = new MainSurface(this);
     m_surface->setSkin(&m_skin);
@@ -174,8 +178,12 @@ void MainWindow::centreInWorkArea() {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
+    const QRect area = screen->availableGeometry();
     QRect frame(QPoint(0, 0), size());
-    frame.moveCenter(screen->availableGeometry().center());
+    frame.moveCenter(area.center());
+    // Larger than the work area (a small screen at a large scale): the title bar stays inside it,
+    // where the window can be taken and moved, and the rest runs off the bottom and right.
+    frame.moveTopLeft({std::max(frame.left(), area.left()), std::max(frame.top(), area.top())});
     move(frame.topLeft());
 }
 
@@ -358,6 +366,20 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing never ends the program; only the Exit command does.
     event->ignore();
     handleTrayEvent(TrayEvent::Close);
+}
+
+bool MainWindow::event(QEvent* event) {
+    // The first web page makes the toolkit compose the window through the graphics stack, which
+    // re-creates its native window; a bare X server then leaves the keyboard focus nowhere.
+    if (event->type() == QEvent::WinIdChange && isVisible() &&
+        QApplication::activeModalWidget() == nullptr) {
+        QTimer::singleShot(0, this, [this, focus = QPointer<QWidget>(focusWidget())] {
+            activateWindow();
+            if (focus != nullptr)
+                focus->setFocus();
+        });
+    }
+    return QMainWindow::event(event);
 }
 
 void MainWindow::changeEvent(QEvent* event) {

@@ -5,6 +5,7 @@
 #include "base/command_ids.h"
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
+#include "messaging/send_rules.h"
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
 #include "ui/image_button.h"
@@ -22,6 +23,16 @@
 namespace textowl {
 
 namespace {
+
+// The numbers a send to the group reaches: its members' phones, each number once.
+int groupRecipients(const BuddyNode* group) {
+    std::vector<std::string> phones;
+    if (group != nullptr)
+        for (const auto& member : group->children)
+            if (member->entry.isBuddy())
+                phones.push_back(member->entry.cellPhone);
+    return distinctNumberCount(phones);
+}
 
 QUrl toUrl(const std::string& address) {
     return QUrl(qs(address));
@@ -175,6 +186,12 @@ void PageHost::addFooter(const std::string& url) {
         return;
     m_footer = m_webViews.create(m_window.surface());
     m_footer->navigate(toUrl(url));
+    // The strip is too small to read a page in: what the footer links to opens where the Help
+    // pages do.
+    m_footer->setKeepsPage(true);
+    connect(m_footer, &WebView::navigationHandedOver, this, [this](const QUrl& address) {
+        openWebPage(address.toString(QUrl::FullyEncoded).toStdString());
+    });
 }
 
 void PageHost::destroyPages() {
@@ -184,6 +201,7 @@ void PageHost::destroyPages() {
     for (WebTab& tab : m_webTabs)
         delete tab.view.data();
     m_webTabs.clear();
+    m_firstTabLent = false;
     delete m_footer.data();
     delete m_panel.data();
     delete m_strip.data();
@@ -201,7 +219,7 @@ void PageHost::openSendPanel() {
     const QTreeWidgetItem* line = m_tree->selectedLine();
     const BuddyEntry* entry = line != nullptr ? m_tree->entryOf(line) : nullptr;
     if (entry != nullptr && entry->isGroup())
-        m_panel->openOnGroup(qs(entry->groupName));
+        m_panel->openOnGroup(qs(entry->groupName), groupRecipients(m_tree->nodeOf(line)));
     else if (entry != nullptr && entry->isBuddy())
         m_panel->openOnBuddy(qs(entry->cellPhone));
     if (const QTreeWidgetItem* root = m_tree->rootLine(); root && root->childCount() > 0) {
@@ -230,6 +248,10 @@ void PageHost::openWebPage(const std::string& address) {
     if (first == nullptr)
         return;
     first->navigate(toUrl(address));
+    m_firstTabLent = true;
+    // The panel gives its place up as at a click on a tab, so the sending state ends with it.
+    if (m_sending)
+        m_window.returnToBuddyList();
     m_strip->setCurrent(1);
     layout();
 }
@@ -255,12 +277,20 @@ void PageHost::scrollTabs(bool down) {
 }
 
 void PageHost::onTabClicked(int index) {
+    const bool again = index == currentTab();
     m_strip->setCurrent(index);
     // While sending, any tab takes the user back to the list; the panel keeps what was written.
-    if (m_sending)
+    if (m_sending) {
         m_window.returnToBuddyList();
-    else
-        layout();
+        return;
+    }
+    // The first web tab lends its view to button and Help pages and then reads as selected; a
+    // click on it while it is current, which otherwise does nothing, brings its own page back.
+    if (WebView* first = webTabView(1); again && index == 1 && m_firstTabLent && first) {
+        first->navigate(toUrl(m_webTabs.front().url));
+        m_firstTabLent = false;
+    }
+    layout();
 }
 
 void PageHost::setSending(bool sending) {
@@ -300,6 +330,9 @@ void PageHost::layout() {
     }
     m_strip->layoutStrip(client);
     m_strip->raise();
+    // The panel's frame starts left of the other pages, over the tabs' right edge.
+    if (m_sending && page != nullptr)
+        page->raise();
     placeButtons(client.width());
     if (m_footer != nullptr) {
         m_footer->setGeometry((client.width() - 200) / 2, client.height() - 68, 236, 62);

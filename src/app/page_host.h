@@ -91,6 +91,8 @@ private:
     std::vector<Button> m_buttons;
     QPointer<WebView> m_footer;
     bool m_sending = false;
+    // The first web tab shows a page opened by a button, a Help item or the footer.
+    bool m_firstTabLent = false;
 };
 
 } // namespace textowl

@@ -7,11 +7,29 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QVBoxLayout>
 
 namespace textowl {
 
 namespace {
+
+// A modal dialog on the heap. Its owner may be destroyed while it is open (Exit from the tray, the
+// end of the session) and takes its children with it; exec() then returns Rejected instead of
+// leaving a dialog on the stack destroyed twice.
+template <class Dialog> class ModalDialog {
+public:
+    template <class... Args>
+    explicit ModalDialog(Args&&... args) : m_dialog(new Dialog(std::forward<Args>(args)...)) {}
+    ~ModalDialog() { delete m_dialog.data(); }
+    ModalDialog(const ModalDialog&) = delete;
+    ModalDialog& operator=(const ModalDialog&) = delete;
+    Dialog* operator->() const { return m_dialog.data(); }
+    Dialog& operator*() const { return *m_dialog; }
+
+private:
+    QPointer<Dialog> m_dialog;
+};
 
 QMessageBox::Icon boxIcon(Prompts::Icon icon) {
     switch (icon) {
@@ -29,8 +47,8 @@ QMessageBox::Icon boxIcon(Prompts::Icon icon) {
 
 Prompts::Answer ask(QWidget* owner, const QString& text, const QString& caption,
                     QMessageBox::StandardButtons buttons) {
-    QMessageBox box(QMessageBox::Question, caption, text, buttons, owner);
-    switch (box.exec()) {
+    ModalDialog<QMessageBox> box(QMessageBox::Question, caption, text, buttons, owner);
+    switch (box->exec()) {
     case QMessageBox::Yes:
         return Prompts::Answer::Yes;
     case QMessageBox::No:
@@ -43,8 +61,8 @@ Prompts::Answer ask(QWidget* owner, const QString& text, const QString& caption,
 } // namespace
 
 void QtPrompts::message(QWidget* owner, const QString& text, const QString& caption, Icon icon) {
-    QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Ok, owner);
-    box.exec();
+    ModalDialog<QMessageBox> box(boxIcon(icon), caption, text, QMessageBox::Ok, owner);
+    box->exec();
 }
 
 Prompts::Answer QtPrompts::askYesNoCancel(QWidget* owner, const QString& text,
@@ -57,54 +75,61 @@ Prompts::Answer QtPrompts::askYesNo(QWidget* owner, const QString& text, const Q
 }
 
 std::optional<Prompts::Credentials> QtPrompts::signIn(QWidget* owner, const SignInTexts& texts) {
-    SignInDialog dialog(texts, owner);
-    if (dialog.exec() != QDialog::Accepted)
+    ModalDialog<SignInDialog> dialog(texts, owner);
+    if (dialog->exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.credentials();
+    return dialog->credentials();
 }
 
 bool QtPrompts::editContact(QWidget* owner, ContactForm& form) {
-    ContactDialog dialog(form, *this, owner);
-    if (dialog.exec() != QDialog::Accepted)
+    ModalDialog<ContactDialog> dialog(form, *this, owner);
+    if (dialog->exec() != QDialog::Accepted)
         return false;
-    form = dialog.form();
+    form = dialog->form();
     return true;
 }
 
 bool QtPrompts::editGroup(QWidget* owner, GroupForm& form) {
-    GroupDialog dialog(form, owner);
-    if (dialog.exec() != QDialog::Accepted)
+    ModalDialog<GroupDialog> dialog(form, owner);
+    if (dialog->exec() != QDialog::Accepted)
         return false;
-    form.name = dialog.name();
+    form.name = dialog->name();
     return true;
 }
 
 std::optional<QString> QtPrompts::chooseFile(QWidget* owner, const FileChoice& choice) {
-    QFileDialog dialog(owner, choice.caption, choice.folder, choice.filters);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(choice.defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    // The dialog reads the patterns from the last parentheses and, told to hide them, shows the
+    // text before them, so each filter's text is kept whatever its patterns are.
+    QStringList filters;
+    for (const FileFilter& filter : choice.filters)
+        filters.append(QStringLiteral("%1 (%2)").arg(filter.text, filter.patterns));
+    ModalDialog<QFileDialog> dialog(owner, choice.caption, choice.folder);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setNameFilters(filters);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setDefaultSuffix(choice.defaultSuffix);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    return dialog->selectedFiles().constFirst();
 }
 
 void QtPrompts::showPage(QWidget* owner, const QString& caption, const QUrl& address) {
-    QDialog dialog(owner);
-    dialog.setWindowTitle(caption);
-    dialog.resize(510, 610);
-    auto* layout = new QVBoxLayout(&dialog);
+    ModalDialog<QDialog> dialog(owner);
+    dialog->setWindowTitle(caption);
+    dialog->resize(510, 610);
+    auto* layout = new QVBoxLayout(&*dialog);
     layout->setContentsMargins(0, 0, 0, 0);
     if (m_pageViewFactory) {
-        layout->addWidget(m_pageViewFactory(&dialog, address));
+        layout->addWidget(m_pageViewFactory(&*dialog, address));
     } else {
-        auto* link = new QLabel(&dialog);
+        auto* link = new QLabel(&*dialog);
         link->setOpenExternalLinks(true);
         link->setAlignment(Qt::AlignCenter);
         link->setText(QStringLiteral("<a href=\"%1\">%1</a>")
                           .arg(address.toString(QUrl::FullyEncoded).toHtmlEscaped()));
         layout->addWidget(link);
     }
-    dialog.exec();
+    dialog->exec();
 }
 
 } // namespace textowl

@@ -1,5 +1,6 @@
 #include "app/session_controller.h"
 
+#include "app/buddy_commands.h"
 #include "app/buddy_tree_wiring.h"
 #include "app/main_window.h"
 #include "app/page_host.h"
@@ -206,6 +207,7 @@ Status SessionController::refreshBalance() {
 
 void SessionController::signOut() {
     m_loadTimer.stop();
+    placeBackCutBuddy(m_window);
     if (BuddyTree* tree = buddyTree())
         tree->hide();
     restoreSignedOutView();
@@ -215,6 +217,7 @@ void SessionController::signOut() {
 
 void SessionController::endSession() {
     m_loadTimer.stop();
+    placeBackCutBuddy(m_window);
     releaseTicket();
     destroyLoadedViews();
 }

@@ -1,8 +1,8 @@
 #include "app/skin_commands.h"
 
-#include "base/command_ids.h"
 #include "app/data_files.h"
 #include "app/main_window.h"
+#include "base/command_ids.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,8 +15,11 @@ QString skinFolder() {
 }
 
 Prompts::FileChoice skinFileChoice() {
-    return {QStringLiteral("Select Textowl Skin"), skinFolder(),
-            QStringLiteral("Textowl Skins (*.bmp);;All Files (*.*)"), QStringLiteral("bmp")};
+    return {QStringLiteral("Select Textowl Skin"),
+            skinFolder(),
+            {{QStringLiteral("Textowl Skins (*.bmp)"), QStringLiteral("*.bmp")},
+             {QStringLiteral("All Files (*.*)"), QStringLiteral("*")}},
+            QStringLiteral("bmp")};
 }
 
 void installSkinCommands(MainWindow& window) {

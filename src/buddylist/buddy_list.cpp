@@ -189,7 +189,15 @@ int BuddyList::removeBuddyEverywhere(std::string_view bid) {
             ++removed;
         }
     });
+    // Deleted from the whole list on purpose: nothing is left to put back.
+    if (const BuddyEntry* cut = clipboard_.pendingCut(); cut && cut->id == bid)
+        clipboard_.cutSettled();
     return removed;
+}
+
+const BuddyEntry* BuddyList::unplacedCut() {
+    const BuddyEntry* cut = clipboard_.pendingCut();
+    return cut && placements(cut->id).empty() ? cut : nullptr;
 }
 
 BuddyNode* BuddyList::findGroupByName(std::string_view name) {

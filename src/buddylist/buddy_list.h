@@ -38,21 +38,33 @@ public:
 // the service is asked, so a failed cut replaces it too; a drop forgets it but leaves the flag.
 class BuddyClipboard {
 public:
-    void cut(const BuddyEntry& entry) { entry_ = entry; }
-    void cutAccepted() { pasteEnabled_ = true; }
+    void cut(const BuddyEntry& entry) {
+        entry_ = entry;
+        cutPending_ = false;
+    }
+    void cutAccepted() { pasteEnabled_ = cutPending_ = true; }
     void copy(const BuddyEntry& entry) {
         entry_ = entry;
         pasteEnabled_ = true;
+        cutPending_ = false;
     }
-    void dropped() { entry_.reset(); }
+    // The cut buddy has a place again (pasted, put back, or deleted for good).
+    void cutSettled() { cutPending_ = false; }
+    void dropped() {
+        entry_.reset();
+        cutPending_ = false;
+    }
     void clear() { *this = {}; }
     bool pasteEnabled() const { return pasteEnabled_; }
     // The entry to paste, or null while Paste has nothing to do.
     const BuddyEntry* pasteable() const { return pasteEnabled_ && entry_ ? &*entry_ : nullptr; }
+    // The buddy the service removed at the last cut, while no paste has placed it since.
+    const BuddyEntry* pendingCut() const { return cutPending_ && entry_ ? &*entry_ : nullptr; }
 
 private:
     std::optional<BuddyEntry> entry_;
     bool pasteEnabled_ = false;
+    bool cutPending_ = false;
 };
 
 // The live buddy list of a session: filled once from the parsed list, then changed only after the
@@ -96,6 +108,9 @@ public:
     std::vector<std::string> groupNames() const;
 
     BuddyClipboard& clipboard() { return clipboard_; }
+    // The pending cut when the list holds no placement of that buddy: forgetting the clipboard
+    // would lose it from the list for good.
+    const BuddyEntry* unplacedCut();
 
 private:
     template <class Visit> void visitAfterChildren(BuddyNode& node, Visit&& visit);

@@ -6,6 +6,7 @@
 #include "messaging/panel_frame.h"
 #include "messaging/schedule_text.h"
 #include "messaging/send_rules.h"
+#include "messaging/sms_estimate_label.h"
 #include "session/service_calls.h"
 #include "texts/string_catalogue.h"
 #include "texts/text_format.h"
@@ -18,13 +19,48 @@
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTextCursor>
+#include <QValidator>
+#include <algorithm>
 
 namespace textowl {
 
 namespace {
+
+// The To box does not scroll sideways: typing stops when the text fills it, so that nothing typed
+// is ever out of sight.
+class FitsTheBox : public QValidator {
+public:
+    explicit FitsTheBox(QLineEdit* box) : QValidator(box), m_box(box) {}
+
+    State validate(QString& text, int&) const override {
+        return m_box->fontMetrics().horizontalAdvance(text) <= room() ? Acceptable : Invalid;
+    }
+
+private:
+    // The line edit scrolls once the text and the cursor are wider than its contents less its
+    // own margin of two pixels a side.
+    int room() const {
+        QStyleOptionFrame option;
+        option.initFrom(m_box);
+        option.rect = m_box->contentsRect();
+        option.lineWidth =
+            m_box->hasFrame()
+                ? m_box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, m_box)
+                : 0;
+        option.features = QStyleOptionFrame::None;
+        const QRect contents =
+            m_box->style()->subElementRect(QStyle::SE_LineEditContents, &option, m_box);
+        return contents.marginsRemoved(m_box->textMargins()).width() - 2 * 2 - 1;
+    }
+
+    QLineEdit* m_box;
+};
 
 QDateTime toQDateTime(const CivilTime& t) {
     return {QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second)};
@@ -45,6 +81,12 @@ Text refusalText(SendCheck check) {
     return Text::EmptyMessage;
 }
 
+CivilTime toCivilTime(const QDateTime& t) {
+    const QDate date = t.date();
+    const QTime time = t.time();
+    return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
+}
+
 } // namespace
 
 SendPanel::SendPanel(Context context, const Skin* skin, QWidget* parent)
@@ -61,6 +103,7 @@ SendPanel::~SendPanel() = default;
 
 void SendPanel::createControls() {
     m_to = new QLineEdit(this);
+    m_to->setValidator(new FitsTheBox(m_to));
     m_charset = new QComboBox(this);
     m_charset->addItems({QStringLiteral("UTF-8"), QStringLiteral("UTF-16")});
     m_message = new LimitedTextEdit(this);
@@ -70,6 +113,7 @@ void SendPanel::createControls() {
     m_message->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_message->setTabChangesFocus(true);
     m_message->setCharacterLimit(textLimit(false));
+    m_estimate = new SmsEstimateLabel(*m_message, this);
     m_flashBox = new QCheckBox(this);
     m_scheduleBox = new QCheckBox(this);
     m_picker = new QDateTimeEdit(toQDateTime(m_context.clock.localNow()), this);
@@ -87,6 +131,7 @@ void SendPanel::createControls() {
 
     connect(m_charset, &QComboBox::currentIndexChanged, this, &SendPanel::onCharsetChanged);
     connect(m_message, &QPlainTextEdit::textChanged, this, [this] { update(); });
+    connect(m_to, &QLineEdit::textChanged, this, &SendPanel::updateRecipients);
     connect(m_flashBox, &QCheckBox::toggled, this, [this](bool on) { m_flash = on; });
     connect(m_scheduleBox, &QCheckBox::toggled, this,
             [this] { m_picker->setEnabled(!m_picker->isEnabled()); });
@@ -97,7 +142,9 @@ void SendPanel::createControls() {
 
 void SendPanel::placeControls() {
     m_to->setGeometry(72, 13, 171, 18);
-    m_charset->setGeometry(91, 41, 60, 20);
+    // 60 pixels, the list's width in the fixed layout, cut "UTF-16" short with the platform's
+    // arrow and margins; it takes what its longest item needs, and the counter moves aside.
+    m_charset->setGeometry(91, 41, std::max(60, m_charset->sizeHint().width()), 20);
     m_message->setGeometry(16, 75, 223, 94);
     m_flashBox->setGeometry(220, 184, 13, 15);
     m_scheduleBox->setGeometry(111, 213, 13, 15);
@@ -106,6 +153,7 @@ void SendPanel::placeControls() {
     m_send->setGeometry(13, 240, 230, 25);
     m_logs->setGeometry(13, 275, 80, 25);
     m_return->setGeometry(113, 275, 130, 25);
+    m_estimate->setGeometry(13, 305, 230, 16);
 }
 
 void SendPanel::resizeEvent(QResizeEvent* event) {
@@ -123,6 +171,7 @@ void SendPanel::relocalise() {
     m_send->setText(m_logView ? m_texts.gotoSendButton : m_texts.sendButton);
     m_logs->setText(m_texts.logsButton);
     m_return->setText(m_texts.returnButton);
+    m_estimate->relocalise(m_context.catalogue);
     update();
 }
 
@@ -131,16 +180,19 @@ void SendPanel::setSkin(const Skin* skin) {
     update();
 }
 
-void SendPanel::openOnGroup(const QString& name) {
+void SendPanel::openOnGroup(const QString& name, int recipients) {
     m_to->setText(name);
     m_to->setReadOnly(true);
     m_groupMode = true;
+    m_groupRecipients = recipients;
+    updateRecipients();
 }
 
 void SendPanel::openOnBuddy(const QString& cellPhone) {
     m_to->setText(cellPhone);
     m_to->setReadOnly(false);
     m_groupMode = false;
+    updateRecipients();
 }
 
 void SendPanel::activate() {
@@ -162,12 +214,21 @@ QString SendPanel::logText() const {
 void SendPanel::onCharsetChanged(int index) {
     m_unicode = index != 0;
     m_message->setCharacterLimit(textLimit(m_unicode));
+    m_estimate->setUnicode(m_unicode);
     update();
 }
 
+// A group reaches its members' numbers; a To text of numbers reaches each of them, and at least
+// one recipient while it is still being written.
+void SendPanel::updateRecipients() {
+    const std::vector<std::string> to{m_to->text().toStdString()};
+    m_estimate->setRecipients(m_groupMode ? m_groupRecipients
+                                          : std::max(1, distinctNumberCount(to)));
+}
+
 void SendPanel::setSendViewVisible(bool visible) {
-    for (QWidget* control : std::initializer_list<QWidget*>{m_to, m_charset, m_message, m_flashBox,
-                                                            m_scheduleBox, m_picker, m_logs})
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             m_to, m_charset, m_message, m_flashBox, m_scheduleBox, m_picker, m_logs, m_estimate})
         control->setVisible(visible);
     m_log->setVisible(!visible);
 }
@@ -194,6 +255,7 @@ void SendPanel::returnToList() {
     m_to->setReadOnly(false);
     m_logView = false;
     m_groupMode = false;
+    updateRecipients();
     emit returnRequested();
 }
 
@@ -215,26 +277,36 @@ void SendPanel::send() {
         showMessage(refusalText(check), true);
         return;
     }
-    std::optional<std::string> pickerText;
+    // The value, not the shown text: the picker writes its digits in the user's script.
+    std::optional<CivilTime> picked;
     if (m_picker->isEnabled())
-        pickerText = m_picker->text().toStdString();
+        picked = toCivilTime(m_picker->dateTime());
 
     m_busy = true;
     m_send->setEnabled(false);
     const OutgoingMessage message{
-        to,          text,    scheduleText(pickerText, m_context.clock.localNow()),
+        to,          text,    scheduleText(picked, m_context.clock.localNow()),
         m_groupMode, m_flash, m_unicode};
     const Status status = m_context.calls.run(
         [&](ServiceProxy& proxy) { return sendMessage(proxy, message) ? S_OK : E_FAIL; });
     // Sign-out or exit dropped the answer: the panel goes with the session, untouched.
-    if (status != kCallAbandoned) {
-        const bool sent = succeeded(status);
-        appendLog(sentAt, to, text, sent);
-        m_message->clear();
-        update();
-        showMessage(sent ? Text::MessageSent : Text::SendFailed, !sent);
+    if (status == kCallAbandoned) {
+        m_send->setEnabled(true);
+        m_busy = false;
+        return;
     }
+    const bool sent = succeeded(status);
+    appendLog(sentAt, to, text, sent);
+    // A failed send keeps the text, so the user can send it again once the service answers.
+    if (sent)
+        m_message->clear();
+    update();
     m_send->setEnabled(true);
+    // Exit from the tray or the end of the session may destroy the panel while its box is open.
+    const QPointer<SendPanel> alive(this);
+    showMessage(sent ? Text::MessageSent : Text::SendFailed, !sent);
+    if (alive == nullptr)
+        return;
     m_busy = false;
 }
 
@@ -291,7 +363,8 @@ void SendPanel::paintEvent(QPaintEvent*) {
 }
 
 void SendPanel::paintSendLabels(QPainter& painter) const {
-    const PanelLabelPositions at = panelLabelPositions();
+    PanelLabelPositions at = panelLabelPositions();
+    at.remaining.x = std::max(at.remaining.x, m_charset->geometry().right() + 5);
     const QString counter =
         qs(formatText(m_texts.remaining.toStdString(), {std::to_string(remaining())}));
     const std::pair<PixelPoint, const QString*> labels[] = {

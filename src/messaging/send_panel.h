@@ -22,6 +22,7 @@ class LimitedTextEdit;
 class Prompts;
 class ServiceCalls;
 class Skin;
+class SmsEstimateLabel;
 class StringCatalogue;
 
 // Where the user writes one SMS, picks its recipient, character set, flash flag and send time,
@@ -41,8 +42,9 @@ public:
     SendPanel(Context context, const Skin* skin, QWidget* parent = nullptr);
     ~SendPanel() override;
 
-    // Opening on a group: the To box takes the name, read-only, and sends go to the group.
-    void openOnGroup(const QString& name);
+    // Opening on a group: the To box takes the name, read-only, and sends go to the group, which
+    // reaches `recipients` distinct numbers as the buddy list knows them.
+    void openOnGroup(const QString& name, int recipients = 1);
     // Opening on a buddy: the To box takes the number and is writable again.
     void openOnBuddy(const QString& cellPhone);
     // The names a To text starting with a letter must match; replaced at each opening.
@@ -77,6 +79,7 @@ public:
     QPushButton* sendButton() const { return m_send; }
     QPushButton* logsButton() const { return m_logs; }
     QPushButton* returnButton() const { return m_return; }
+    SmsEstimateLabel* estimateLabel() const { return m_estimate; }
 
 signals:
     // The return button: the main window gives the page back to the buddy tree.
@@ -97,6 +100,7 @@ private:
     void placeControls();
     void setSendViewVisible(bool visible);
     void onCharsetChanged(int index);
+    void updateRecipients();
     void returnToList();
     void send();
     void appendLog(const CivilTime& sentAt, const std::string& to, const std::string& text,
@@ -113,6 +117,7 @@ private:
     bool m_flash = false;
     bool m_groupMode = false;
     bool m_busy = false;
+    int m_groupRecipients = 1;
 
     QLineEdit* m_to = nullptr;
     QComboBox* m_charset = nullptr;
@@ -124,6 +129,7 @@ private:
     QPushButton* m_send = nullptr;
     QPushButton* m_logs = nullptr;
     QPushButton* m_return = nullptr;
+    SmsEstimateLabel* m_estimate = nullptr;
 };
 
 } // namespace textowl

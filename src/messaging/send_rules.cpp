@@ -1,6 +1,7 @@
 #include "messaging/send_rules.h"
 
 #include <algorithm>
+#include <set>
 
 namespace textowl {
 
@@ -44,6 +45,24 @@ int textLimit(bool unicode) {
 
 int remainingCharacters(int characters, bool unicode) {
     return textLimit(unicode) - characters;
+}
+
+int distinctNumberCount(std::span<const std::string> texts) {
+    std::set<std::string> numbers;
+    for (const std::string& text : texts) {
+        std::string digits;
+        for (std::size_t i = 0; i <= text.size(); ++i) {
+            const char c = i < text.size() ? text[i] : ',';
+            if (c >= '0' && c <= '9') {
+                digits += c;
+            } else if (c == ',' || c == ';' || c == '\n' || c == '\r') {
+                if (!digits.empty())
+                    numbers.insert(std::move(digits));
+                digits.clear();
+            }
+        }
+    }
+    return static_cast<int>(numbers.size());
 }
 
 int characterCount(std::string_view utf8) {

@@ -33,6 +33,11 @@ int textLimit(bool unicode);
 // The counter under the character set; negative once the text is over the limit.
 int remainingCharacters(int characters, bool unicode);
 
+// How many numbers the texts name together: the pieces between ",", ";" and line breaks that hold
+// a digit, the same digits counted once. The service charges a To text of several numbers and a
+// group's phones alike, once per distinct number.
+int distinctNumberCount(std::span<const std::string> texts);
+
 // Characters as the user counts them in a UTF-8 text: code points, not bytes.
 int characterCount(std::string_view utf8);
 

@@ -1,7 +1,7 @@
 #include "texts/string_catalogue.h"
 
 #include "base/ascii.h"
-#include "base/utf8.h"
+#include "base/single_byte_text.h"
 #include "texts/text_table.h"
 
 #include <algorithm>
@@ -57,24 +57,6 @@ pugi::xml_node findPath(pugi::xml_node from, const std::vector<std::string_view>
     return {};
 }
 
-// Windows-1252 differs from Latin-1 only in 0x80 to 0x9F; the five unassigned bytes keep their
-// C1 code points.
-constexpr char32_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-std::string cp1252ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 8);
-    for (const char b : bytes) {
-        const auto byte = static_cast<unsigned char>(b);
-        appendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte);
-    }
-    return out;
-}
-
 // The encoding named by the XML declaration, or "" without one.
 std::string_view declaredEncoding(std::string_view data) {
     if (data.substr(0, 5) != "<?xml")
@@ -103,7 +85,7 @@ bool loadStrings(pugi::xml_document& document, const std::string& path) {
         return false;
     const std::string_view encoding = declaredEncoding(data);
     if (equalsIgnoringCase(encoding, "windows-1252") || equalsIgnoringCase(encoding, "cp1252")) {
-        const std::string utf8 = cp1252ToUtf8(data);
+        const std::string utf8 = windows1252ToUtf8(data);
         return static_cast<bool>(document.load_buffer(utf8.data(), utf8.size(), pugi::parse_default,
                                                       pugi::encoding_utf8));
     }

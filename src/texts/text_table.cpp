@@ -126,6 +126,19 @@ constexpr std::array<TextEntry, kTextCount> kTexts{{
     {Text::EmptyMessage, "dialogs/sendmessage/errors/invalidtext", "", "The message text is empty"},
     {Text::MessageSent, "dialogs/sendmessage/errors/success", "", "Message was sent successfully!"},
     {Text::SendFailed, "dialogs/sendmessage/errors/failed", "", "Send message failed!"},
+    {Text::EstimateGsm, "dialogs/sendmessage/estimate/gsm", "", "GSM"},
+    {Text::EstimateUnicode, "dialogs/sendmessage/estimate/unicode", "", "Unicode"},
+    {Text::EstimatePart, "dialogs/sendmessage/estimate/part", "", "%d part"},
+    {Text::EstimateParts, "dialogs/sendmessage/estimate/parts", "", "%d parts"},
+    {Text::EstimateCredit, "dialogs/sendmessage/estimate/credit", "", "%d credit"},
+    {Text::EstimateCredits, "dialogs/sendmessage/estimate/credits", "", "%d credits"},
+    {Text::EstimateGsmTip, "dialogs/sendmessage/estimate/gsmtip", "",
+     "Every character fits the GSM alphabet: 160 per message, 153 per part of a longer one."},
+    {Text::EstimateUnicodeTip, "dialogs/sendmessage/estimate/unicodetip", "",
+     "Sent as Unicode because of %s: 70 characters per message, 67 per part of a longer one."},
+    {Text::EstimateForcedTip, "dialogs/sendmessage/estimate/forcedtip", "",
+     "Sent as Unicode, as UTF-16 is chosen: 70 characters per message, 67 per part of a longer "
+     "one."},
 }};
 
 constexpr bool inEnumOrder() {

@@ -114,6 +114,15 @@ enum class Text {
     EmptyMessage,
     MessageSent,
     SendFailed,
+    EstimateGsm,
+    EstimateUnicode,
+    EstimatePart,    // "%d" is the number of parts
+    EstimateParts,   // "%d" is the number of parts
+    EstimateCredit,  // "%d" is the number of credits
+    EstimateCredits, // "%d" is the number of credits
+    EstimateGsmTip,
+    EstimateUnicodeTip, // "%s" lists the characters that force Unicode
+    EstimateForcedTip,
 
     Count
 };

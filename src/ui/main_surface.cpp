@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace textowl {
 
@@ -11,6 +12,8 @@ namespace {
 // Posted by the forgotten-password link and by the header links.
 constexpr int kForgotPasswordCommand = 32800;
 constexpr std::array<int, 3> kLinkCommands{32779, 32783, 32782};
+// How long a link's tip stays up, as the window's other tips do.
+constexpr int kTipMs = 5000;
 
 void drawFrame(QPainter& painter, const PixelRect& r, const QColor& colour) {
     if (r.width <= 0 || r.height <= 0)
@@ -173,11 +176,14 @@ void MainSurface::updateHover(QPoint at) {
         if (m_sending)
             return;
         const auto links = linkRects();
+        const int wasArmed = m_armedLink;
         m_armedLink = -1;
         for (std::size_t i = 0; i < links.size(); ++i) {
             if (links[i].contains(at))
                 m_armedLink = static_cast<int>(i);
         }
+        if (wasArmed >= 0 && m_armedLink < 0)
+            QToolTip::hideText();
         setCursor(m_armedLink >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
         setToolTip(m_armedLink >= 0 ? m_header.tips[static_cast<std::size_t>(m_armedLink)]
                                     : QString());
@@ -185,6 +191,26 @@ void MainSurface::updateHover(QPoint at) {
     }
     m_forgotArmed = m_view == ViewKind::SignedOut && kForgotPasswordSpot.contains(at.x(), at.y());
     setCursor(m_forgotArmed ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+bool MainSurface::event(QEvent* event) {
+    // Tip requests that the pages leave unanswered come up here too, and the pointer may have
+    // gone from a link straight into a page without a move over the header: only a request
+    // over the armed link shows its tip.
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const auto links = linkRects();
+        const QRect armed =
+            m_armedLink >= 0 ? links[static_cast<std::size_t>(m_armedLink)] : QRect();
+        if (!m_sending && armed.contains(help->pos()) && !toolTip().isEmpty()) {
+            QToolTip::showText(help->globalPos(), toolTip(), this, armed, kTipMs);
+        } else {
+            QToolTip::hideText();
+            event->ignore();
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void MainSurface::mouseMoveEvent(QMouseEvent* event) {

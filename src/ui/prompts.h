@@ -60,10 +60,14 @@ public:
         QString cancel = qs(defaultText(Text::Cancel));
     };
 
+    struct FileFilter {
+        QString text;     // as the list shows it: "All Files (*.*)"
+        QString patterns; // what it matches: "*", since "*.*" would want a dot in the name
+    };
     struct FileChoice {
         QString caption;
         QString folder;
-        QString filters; // "Name (*.ext);;Other (*.*)"
+        QList<FileFilter> filters;
         QString defaultSuffix;
     };
 

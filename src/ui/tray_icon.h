@@ -37,6 +37,8 @@ public:
 
     // What the desktop reported for the icon.
     void handleActivation(QSystemTrayIcon::ActivationReason reason);
+    // A single click waiting for the double-click interval to pass before it counts.
+    bool isClickPending() const { return m_singleClick.isActive(); }
 
 signals:
     void doubleClicked();

@@ -15,6 +15,24 @@ public:
     // False when the navigation could not even start.
     virtual bool navigate(const QUrl& address) = 0;
     virtual QUrl address() const = 0;
+
+    // A view that keeps its page loads only what it is told: a link followed or a form sent
+    // inside it, or a new window it asks for, is handed over instead.
+    void setKeepsPage(bool keeps) { m_keepsPage = keeps; }
+    bool keepsPage() const { return m_keepsPage; }
+    // Asked by the engine, which is loaded apart and knows the view only by this name, about a
+    // navigation its page started: true when the view keeps its page and has handed it over.
+    Q_INVOKABLE bool takeNavigation(const QUrl& address) {
+        if (m_keepsPage)
+            emit navigationHandedOver(address);
+        return m_keepsPage;
+    }
+
+signals:
+    void navigationHandedOver(const QUrl& address);
+
+private:
+    bool m_keepsPage = false;
 };
 
 // Makes the web views, so that offscreen tests can stand in for the browser engine.

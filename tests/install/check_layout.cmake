@@ -10,6 +10,7 @@ endif()
 
 set(expected
   bin/textowl bin/pagewright-service bin/pagewright-call
+  ${LIBDIR}/textowl/textowl_webengine.so
   share/textowl/strings.xml
   share/applications/textowl.desktop
   share/metainfo/com.varnel.Textowl.metainfo.xml

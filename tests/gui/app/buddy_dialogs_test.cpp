@@ -84,6 +84,23 @@ TEST(BuddyDialogs, EachLabelLetterFocusesItsField) {
     }
 }
 
+TEST(BuddyDialogs, TheGroupFieldKeepsExactlyWhatWasTyped) {
+    ScriptedPrompts prompts;
+    Prompts::ContactForm start = sampleForm();
+    start.groups = QStringList{QStringLiteral("<Add New Group>"), QStringLiteral("family"),
+                               QStringLiteral("Work")};
+    for (const QString& typed : {QStringLiteral("Family"), QStringLiteral("Wo")}) {
+        ContactDialog dialog(start, prompts);
+        dialog.show();
+        QComboBox* group = field<QComboBox>(dialog, "group");
+        group->setFocus();
+        group->lineEdit()->selectAll();
+        QTest::keyClicks(group, typed);
+        QTest::keyClick(group, Qt::Key_Return);
+        EXPECT_EQ(dialog.form().groupText, typed);
+    }
+}
+
 TEST(BuddyDialogs, GroupDialogTakesAnyNameAndCancelKeepsIt) {
     Prompts::GroupForm form{QStringLiteral("Edit Family Group"), QStringLiteral("Family")};
     GroupDialog dialog(form);

@@ -29,9 +29,30 @@ const LookupCase kCases[] = {
     {"skins", {"sys1/textowl/strings.xml"}, "work/skins"}, // nowhere: the current directory
 };
 
+// The working directory, the data directories and the application's names come back however the
+// test ends, a failed ASSERT included.
+class ProcessStateGuard {
+public:
+    ProcessStateGuard()
+        : directory_(QDir::currentPath()), home_(qgetenv("XDG_DATA_HOME")),
+          dirs_(qgetenv("XDG_DATA_DIRS")) {}
+    ~ProcessStateGuard() {
+        QDir::setCurrent(directory_);
+        qputenv("XDG_DATA_HOME", home_);
+        qputenv("XDG_DATA_DIRS", dirs_);
+        QCoreApplication::setOrganizationName(QString());
+        QCoreApplication::setApplicationName(QString());
+    }
+    ProcessStateGuard(const ProcessStateGuard&) = delete;
+    ProcessStateGuard& operator=(const ProcessStateGuard&) = delete;
+
+private:
+    QString directory_;
+    QByteArray home_, dirs_;
+};
+
 TEST(DataFiles, LookInTheCurrentDirectoryThenTheDataDirectories) {
-    const QString oldDirectory = QDir::currentPath();
-    const QByteArray oldHome = qgetenv("XDG_DATA_HOME"), oldDirs = qgetenv("XDG_DATA_DIRS");
+    const ProcessStateGuard restore;
     QCoreApplication::setOrganizationName(QStringLiteral("Varnel"));
     QCoreApplication::setApplicationName(QStringLiteral("Textowl"));
     for (const LookupCase& c : kCases) {
@@ -51,12 +72,7 @@ TEST(DataFiles, LookInTheCurrentDirectoryThenTheDataDirectories) {
         EXPECT_EQ(dataFilePath(QString::fromLatin1(c.name)),
                   base.filePath(QString::fromLatin1(c.expected)))
             << c.placed.front();
-        QDir::setCurrent(oldDirectory);
     }
-    qputenv("XDG_DATA_HOME", oldHome);
-    qputenv("XDG_DATA_DIRS", oldDirs);
-    QCoreApplication::setOrganizationName(QString());
-    QCoreApplication::setApplicationName(QString());
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QTest>
-#include <QWebEngineView>
 #include <gtest/gtest.h>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -32,17 +31,15 @@ TEST(EngineWebView, LoadsAPageServedByTheService) {
         QUrl(QString::fromStdString(service->endpoint())).resolved(QUrl(QStringLiteral("terms")));
 
     EngineWebView view;
+    ASSERT_NE(view.engine(), nullptr) << "the browser engine's module did not load";
     view.resize(640, 480);
     view.show();
-    bool loaded = false;
-    QObject::connect(view.engine(), &QWebEngineView::loadFinished, &view,
-                     [&](bool ok) { loaded = loaded || (ok && view.engine()->url() == terms); });
     ASSERT_TRUE(view.navigate(terms));
 
-    // The title arrives with the document, at the latest just after the load ends.
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return loaded && view.engine()->title() == QStringLiteral("Terms of use"); }, 30000))
-        << "loaded: " << loaded << ", title: " << view.engine()->title().toStdString();
+    // The title arrives with the document.
+    const auto title = [&view] { return view.engine()->property("title").toString(); };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return title() == QStringLiteral("Terms of use"); }, 30000))
+        << "title: " << title().toStdString();
     EXPECT_EQ(view.address(), terms);
 }
 
@@ -50,8 +47,6 @@ TEST(EngineWebView, LoadsAPageServedByTheService) {
 } // namespace textowl
 
 int main(int argc, char** argv) {
-    // The engine shares its GL contexts with the widgets; that is settled before the application.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     if (!textowl::haveDisplay())
         qputenv("QT_QPA_PLATFORM", "offscreen"); // only to reach the skip
     QApplication app(argc, argv);

@@ -1,4 +1,5 @@
 #include "app/page_host.h"
+#include "app/session_rules.h"
 #include "base/command_ids.h"
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
@@ -39,6 +40,7 @@ protected:
     RecordingWebView* webTab(int index) {
         return static_cast<RecordingWebView*>(pages().webTabView(index));
     }
+    static QRect area(const PixelRect& a) { return {a.x, a.y, a.width, a.height}; }
     void clickTab(int index) {
         TabStrip* strip = pages().tabStrip();
         QTest::mouseClick(strip, Qt::LeftButton, {},
@@ -66,13 +68,22 @@ TEST_F(PageHostTest, ButtonsTabsAndFooterStandWhereTheyBelongAndOpenTheirPages) 
     const int h = window_->surface()->height();
     ASSERT_NE(pages().interfaceButton(2000), nullptr);
     EXPECT_EQ(pages().interfaceButton(2001), nullptr) << "the element without a tooltip";
-    EXPECT_EQ(pages().interfaceButton(2000)->geometry(), QRect(15, 49, 16, 16));
-    EXPECT_EQ(pages().interfaceButton(2002)->geometry(), QRect(w - 30, 49, 16, 16));
+    // The first element's button at the left of the header, the others from its right edge.
+    const QRect first = pages().interfaceButton(2000)->geometry();
+    const QRect third = pages().interfaceButton(2002)->geometry();
+    EXPECT_EQ(first.top(), third.top());
+    EXPECT_LT(first.right(), w / 2);
+    EXPECT_GT(third.left(), w / 2);
+    EXPECT_TRUE(window_->surface()->rect().contains(third));
     EXPECT_EQ(pages().tabCount(), 3);
     EXPECT_EQ(webTab(1)->visited, QList<QUrl>{QUrl(QStringLiteral("http://pages.test/news"))});
     ASSERT_NE(pages().footerView(), nullptr);
-    EXPECT_EQ(pages().footerView()->geometry(), QRect((w - 200) / 2, h - 68, 236, 62));
-    EXPECT_EQ(pages().buddyTree()->geometry(), QRect(36, 74, w - 41, h - 169));
+    const QRect footer = pages().footerView()->geometry();
+    const QRect page = pages().buddyTree()->geometry();
+    EXPECT_EQ(page, area(pageArea(w, h, true)));
+    EXPECT_FALSE(footer.intersects(page));
+    EXPECT_GT(footer.top(), page.bottom());
+    EXPECT_TRUE(window_->surface()->rect().contains(footer));
 
     window_->runCommand(2002);
     EXPECT_EQ(webTab(1)->address(),
@@ -98,8 +109,13 @@ TEST_F(PageHostTest, ATabClickWhileSendingReturnsToTheList) {
     window_->runCommand(kCmdSendMessage);
     ASSERT_TRUE(pages().isSending());
     EXPECT_TRUE(pages().sendPanel()->isVisible());
-    EXPECT_EQ(pages().sendPanel()->geometry(),
-              QRect(33, 71, window_->surface()->width() - 35, window_->surface()->height() - 145));
+    const QSize client = window_->surface()->size();
+    const QRect panel = pages().sendPanel()->geometry();
+    EXPECT_EQ(panel, area(sendingPageArea(client.width(), client.height())));
+    // The panel's frame lies over the tabs' right edge, and stays in sight there.
+    const QPoint frameLine(panel.left() + 1, pages().tabStrip()->tabRect(0).center().y());
+    const QWidget* atFrame = window_->surface()->childAt(frameLine);
+    EXPECT_TRUE(atFrame == pages().sendPanel() || pages().sendPanel()->isAncestorOf(atFrame));
 
     clickTab(2);
     EXPECT_FALSE(pages().isSending());
@@ -107,6 +123,38 @@ TEST_F(PageHostTest, ATabClickWhileSendingReturnsToTheList) {
     EXPECT_EQ(pages().currentTab(), 0);
     EXPECT_TRUE(pages().buddyTree()->isVisible());
     EXPECT_FALSE(pages().sendPanel()->isVisible());
+}
+
+TEST_F(PageHostTest, FooterLinksOpenInTheFirstWebTabWhoseOwnPageASecondClickBringsBack) {
+    auto* footer = static_cast<RecordingWebView*>(pages().footerView());
+    ASSERT_TRUE(footer->keepsPage());
+    const QUrl terms(QStringLiteral("http://pages.test/terms"));
+    emit footer->navigationHandedOver(terms);
+    EXPECT_EQ(footer->visited.size(), 1);
+    EXPECT_EQ(pages().currentTab(), 1);
+    EXPECT_EQ(webTab(1)->address(), terms);
+
+    clickTab(1);
+    EXPECT_EQ(webTab(1)->address(), QUrl(QStringLiteral("http://pages.test/news")));
+    clickTab(1);
+    EXPECT_EQ(webTab(1)->visited.size(), 3) << "the tab's own page is shown: nothing to load";
+}
+
+// A Help or button page shown while sending ends the sending state as a tab click does, and
+// then shows its page in the first web tab's place, with the header live again.
+TEST_F(PageHostTest, AHelpOrButtonPageWhileSendingLeavesTheSendingState) {
+    for (const int command : {static_cast<int>(kCmdTerms), 2002}) {
+        window_->runCommand(kCmdSendMessage);
+        ASSERT_TRUE(pages().isSending());
+        window_->runCommand(command);
+        EXPECT_FALSE(pages().isSending());
+        EXPECT_FALSE(window_->commandState().sending);
+        EXPECT_EQ(pages().currentTab(), 1);
+        EXPECT_FALSE(pages().sendPanel()->isVisible());
+        EXPECT_TRUE(webTab(1)->isVisible());
+        const QSize client = window_->surface()->size();
+        EXPECT_EQ(webTab(1)->geometry(), area(pageArea(client.width(), client.height(), true)));
+    }
 }
 
 } // namespace

@@ -1,13 +1,25 @@
 #include "app/qt_prompts.h"
+#include "app/skin_commands.h"
+#include "messaging/send_panel.h"
+#include "service/service_proxy.h"
+#include "session/service_calls.h"
+#include "texts/string_catalogue.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -17,10 +29,12 @@ namespace {
 
 // Acts on the modal dialog once it is up, as the user would.
 void whenModalOpens(std::function<void(QWidget*)> act) {
-    QTimer::singleShot(0, [act = std::move(act)] {
-        QWidget* modal = QApplication::activeModalWidget();
-        ASSERT_NE(modal, nullptr);
-        act(modal);
+    // A service call may run its own event loop before the box opens: look again until it does.
+    QTimer::singleShot(0, [act = std::move(act)]() mutable {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            act(modal);
+        else
+            whenModalOpens(std::move(act));
     });
 }
 
@@ -101,18 +115,53 @@ TEST(QtPrompts, ContactDialogCancelLeavesTheFormAlone) {
     EXPECT_EQ(form.cellPhone, QStringLiteral("+46700000000"));
 }
 
-TEST(QtPrompts, FileChooserCancelChoosesNothing) {
+TEST(QtPrompts, FileChooserShowsTheFilterTextsAndAllFilesTakesNamesWithoutADot) {
+    QTemporaryDir folder;
+    Prompts::FileChoice choice = skinFileChoice();
+    choice.folder = folder.path();
     QtPrompts prompts;
     QString caption;
-    whenModalOpens([&caption](QWidget* modal) {
-        caption = modal->windowTitle();
-        qobject_cast<QDialog*>(modal)->reject();
+    QStringList shown;
+    QStringList allFilesPatterns;
+    whenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        caption = dialog->windowTitle();
+        const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        for (int i = 0; i < types->count(); ++i)
+            shown.append(types->itemText(i));
+        dialog->selectNameFilter(dialog->nameFilters().value(1));
+        allFilesPatterns = dialog->findChild<QFileSystemModel*>()->nameFilters();
+        dialog->reject();
     });
-    const auto chosen = prompts.chooseFile(
-        nullptr, {QStringLiteral("Select Textowl Skin"), QDir::tempPath(),
-                  QStringLiteral("Textowl Skins (*.bmp);;All Files (*.*)"), QStringLiteral("bmp")});
-    EXPECT_FALSE(chosen.has_value());
+    EXPECT_FALSE(prompts.chooseFile(nullptr, choice).has_value());
+    EXPECT_TRUE(QDir::match(allFilesPatterns, QStringLiteral("plain")))
+        << "a name without a dot is listed under All Files: "
+        << allFilesPatterns.join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(caption, QStringLiteral("Select Textowl Skin"));
+    EXPECT_EQ(shown, QStringList({QStringLiteral("Textowl Skins (*.bmp)"),
+                                  QStringLiteral("All Files (*.*)")}));
+}
+
+// Exit from the tray can end the session while the panel's message box is open.
+TEST(QtPrompts, APanelDestroyedUnderItsMessageBoxTakesTheBoxAlong) {
+    QtPrompts prompts;
+    StringCatalogue catalogue("no-such-strings.xml", "English");
+    ServiceCalls calls(std::make_unique<ServiceProxy>("http://127.0.0.1:9/soap"));
+    QPointer<SendPanel> panel = new SendPanel({calls, prompts, catalogue}, nullptr);
+    panel->show();
+    panel->setGroupNames({});
+    panel->toBox()->setText(QStringLiteral("4670123"));
+    panel->messageBox()->setPlainText(QStringLiteral("Hello"));
+    bool boxWasOpen = false;
+    whenModalOpens([&](QWidget* modal) {
+        boxWasOpen = qobject_cast<QMessageBox*>(modal) != nullptr;
+        delete panel.data();
+    });
+    panel->pressSend(); // no session: fails, and says so in a box
+    EXPECT_TRUE(boxWasOpen);
+    EXPECT_TRUE(panel.isNull());
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # run_with_retries.sh ATTEMPTS SECONDS COMMAND...: runs COMMAND until it succeeds, at most ATTEMPTS
 # times, each bounded by SECONDS. The browser engine, started under a fresh X server on a loaded
-# machine, now and then never gets going; a second start is the engine's cure, not a hidden fault
-# of ours, since a page that loads wrongly fails every attempt alike.
+# machine, now and then never gets going; a second start is the engine's cure. Only an attempt
+# that ran out of time is tried again: any other failure (a page that loads wrongly) ends the run
+# at once with its own status.
 set -u
 attempts=$1 seconds=$2
 shift 2
@@ -24,7 +25,7 @@ for ((attempt = 1; attempt <= attempts; attempt++)); do
   fi
   wait "$pid"
   status=$?
-  [ "$status" -eq 0 ] && exit 0
-  echo "run_with_retries: attempt $attempt ended with status $status" >&2
+  [ "$status" -eq 124 ] || exit "$status"
+  echo "run_with_retries: attempt $attempt ended with status 124 (time-out)" >&2
 done
 exit "$status"

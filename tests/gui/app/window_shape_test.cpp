@@ -2,6 +2,7 @@
 #include "ui/frameless_window.h"
 #include "ui/image_button.h"
 #include "ui/main_surface.h"
+#include "ui/skin_layout.h"
 #include "ui/tray_icon.h"
 #include "window_fixture.h"
 
@@ -58,7 +59,9 @@ TEST_F(WindowShapeTest, ToggleMakesTheWindowFramelessAndBringsTheFrameBack) {
     MainWindow& w = open();
     w.show();
     FramelessWindow& frame = w.frame();
-    EXPECT_EQ(frame.toggleButton()->geometry(), QRect(3, 4, 16, 15));
+    EXPECT_EQ(frame.toggleButton()->geometry(),
+              QRect(kFrameToggleRect.x, kFrameToggleRect.y, kFrameToggleRect.width,
+                    kFrameToggleRect.height));
     EXPECT_EQ(frame.toggleButton()->toolTip(), QStringLiteral("Hide window frame"));
 
     QTest::mouseClick(frame.toggleButton(), Qt::LeftButton);
@@ -72,7 +75,8 @@ TEST_F(WindowShapeTest, ToggleMakesTheWindowFramelessAndBringsTheFrameBack) {
     EXPECT_TRUE(w.mask().contains(client.topLeft() + QPoint(4, 1)));
     EXPECT_FALSE(w.mask().contains(QPoint(client.x() + 4, client.y() - 1))); // the menu bar
     EXPECT_TRUE(frame.captionStrip()->isVisible());
-    EXPECT_EQ(frame.captionStrip()->pos(), QPoint(w.surface()->width() - 50, 6));
+    EXPECT_EQ(frame.captionStrip()->pos(),
+              QPoint(w.surface()->width() - kCaptionStripOffset.x, kCaptionStripOffset.y));
     EXPECT_EQ(frame.toggleButton()->toolTip(), QStringLiteral("Show window frame"));
 
     w.runCommand(kCmdToggleFrame);
@@ -130,7 +134,8 @@ TEST_F(WindowShapeTest, TraySingleClickRestoresOnlyWhereNoDoubleClickWasEverRepo
     ASSERT_TRUE(w.isVisible());
     w.runCommand(kCmdMinimise);
     w.trayIcon()->handleActivation(QSystemTrayIcon::Trigger);
-    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    EXPECT_FALSE(w.trayIcon()->isClickPending());
+    QApplication::processEvents();
     EXPECT_FALSE(w.isVisible());
 }
 

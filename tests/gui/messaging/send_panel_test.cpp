@@ -1,4 +1,5 @@
 #include "messaging/send_panel.h"
+#include "messaging/sms_estimate_label.h"
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
 #include "support/qt/scripted_prompts.h"
@@ -119,9 +120,17 @@ TEST_F(SendPanelTest, RefusalsLogNothingAndAFailedSendIsLoggedAndAnnounced) {
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text, QStringLiteral("Send message failed!"));
     EXPECT_EQ(messages()[0].icon, Prompts::Icon::Error);
-    EXPECT_TRUE(panel_.messageBox()->toPlainText().isEmpty());
+    EXPECT_EQ(panel_.messageBox()->toPlainText(), QStringLiteral("Hello"))
+        << "a failed send keeps the text for another try";
     EXPECT_EQ(panel_.toBox()->text(), QStringLiteral("4670123"));
     EXPECT_TRUE(panel_.sendButton()->isEnabled());
+
+    // A stopped service: the call is made and fails, and the text is still there to send again.
+    calls_.proxy().setSessionTicket("ticket");
+    panel_.pressSend();
+    EXPECT_TRUE(panel_.logText().endsWith(QStringLiteral("Hello\nStatus: Failed\n\n")));
+    EXPECT_EQ(messages().back().text, QStringLiteral("Send message failed!"));
+    EXPECT_EQ(panel_.messageBox()->toPlainText(), QStringLiteral("Hello"));
 }
 
 TEST_F(SendPanelTest, TheLimitCountsVisibleCharactersAndASwitchToUtf16KeepsTheText) {
@@ -161,6 +170,44 @@ TEST_F(SendPanelTest, AGroupOpeningLocksTheRecipientUntilTheReturnButton) {
     panel_.openOnBuddy(QStringLiteral("46701234567"));
     EXPECT_FALSE(panel_.isGroupMode());
     EXPECT_EQ(panel_.toBox()->text(), QStringLiteral("46701234567"));
+}
+
+TEST_F(SendPanelTest, TheEstimateShowsUnicodeOnceAnEmojiIsTypedAndMarksIt) {
+    const SmsEstimateLabel* estimate = panel_.estimateLabel();
+    QTest::keyClicks(panel_.messageBox(), QStringLiteral("Hej då "));
+    EXPECT_EQ(estimate->text(), QStringLiteral("GSM · 1 part · 1 credit"));
+    EXPECT_TRUE(panel_.messageBox()->extraSelections().isEmpty());
+
+    // An emoji arrives as one key event with both halves of its surrogate pair.
+    const QString grin = QString::fromUtf8("\xF0\x9F\x98\x80");
+    QTest::sendKeyEvent(QTest::Click, panel_.messageBox(), Qt::Key_unknown, grin, Qt::NoModifier);
+    QTest::keyClicks(panel_.messageBox(), QStringLiteral(" owl"));
+    EXPECT_EQ(estimate->text(), QStringLiteral("Unicode · 1 part · 1 credit"));
+    EXPECT_TRUE(estimate->toolTip().contains(grin + QStringLiteral(" (U+1F600)")))
+        << estimate->toolTip().toStdString();
+    const auto marks = panel_.messageBox()->extraSelections();
+    ASSERT_EQ(marks.size(), 1);
+    EXPECT_EQ(marks[0].cursor.selectedText(), grin);
+    EXPECT_EQ(marks[0].format.underlineStyle(), QTextCharFormat::WaveUnderline);
+
+    // Every member of a group pays for every part.
+    panel_.openOnGroup(QStringLiteral("Work"), 3);
+    panel_.messageBox()->setPlainText(QStringLiteral("a").repeated(100));
+    EXPECT_EQ(estimate->text(), QStringLiteral("GSM · 1 part · 3 credits"));
+    EXPECT_TRUE(panel_.messageBox()->extraSelections().isEmpty());
+}
+
+TEST_F(SendPanelTest, TheToBoxStopsTakingTextWhenFullInsteadOfScrolling) {
+    QLineEdit* to = panel_.toBox();
+    const QString typed = QStringLiteral("4670123456,").repeated(6);
+    QTest::keyClicks(to, typed);
+    EXPECT_LT(to->text().size(), typed.size());
+    EXPECT_LT(to->fontMetrics().horizontalAdvance(to->text()), to->width());
+    EXPECT_EQ(to->cursorPositionAt(QPoint(5, to->height() / 2)), 0)
+        << "the first character is still in sight";
+    QTest::keyClick(to, Qt::Key_Backspace);
+    QTest::keyClicks(to, QStringLiteral("1"));
+    EXPECT_EQ(to->cursorPositionAt(QPoint(5, to->height() / 2)), 0);
 }
 
 TEST_F(SendPanelTest, AWhiteSkinPaintsThePanelWhite) {

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 namespace textowl {
@@ -254,6 +255,21 @@ TEST_F(SignedInSurface, EachLinkArmsUnderThePointerAndPostsItsCommand) {
     EXPECT_EQ(surface_.cursor().shape(), Qt::ArrowCursor);
     QTest::mouseClick(&surface_, Qt::LeftButton, {}, QPoint(150, 200));
     EXPECT_EQ(posted_, (std::vector<int>{32779, 32783, 32782}));
+}
+
+TEST_F(SignedInSurface, ALinksTipShowsOnlyOverTheLink) {
+    surface_.show();
+    const QPoint onLink = surface_.linkRects()[1].center();
+    const auto askTip = [this](QPoint at) {
+        QHelpEvent help(QEvent::ToolTip, at, surface_.mapToGlobal(at));
+        QApplication::sendEvent(&surface_, &help);
+    };
+    QTest::mouseMove(&surface_, onLink);
+    askTip(onLink);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("tip 2"));
+    // The pointer went straight on into a page, which passes up the request it does not answer.
+    askTip(QPoint(150, 200));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
 }
 
 TEST_F(SignedInSurface, LinkArmedBeforeTheSendPanelOpenedNoLongerActs) {

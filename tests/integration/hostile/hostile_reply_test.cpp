@@ -18,12 +18,6 @@ using namespace std::chrono_literals;
 constexpr auto kTimeBound = 10s;
 constexpr std::size_t kMemoryBound = 80u << 20;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kMemoryIsMeasurable = false; // the sanitizer's shadow and quarantine dominate
-#else
-constexpr bool kMemoryIsMeasurable = true;
-#endif
-
 // Worst figures per path (http, proxy) over the cases run in this process, printed at the end.
 class Figures : public testing::Environment {
 public:
@@ -89,9 +83,7 @@ protected:
         std::size_t memory = probe.peakGrowth();
         Figures::record(label, GetParam().name, time, memory);
         EXPECT_LT(time, kTimeBound);
-        if (kMemoryIsMeasurable) {
-            EXPECT_LE(memory, memoryBound);
-        }
+        EXPECT_LE(memory, memoryBound);
     }
 
     std::unique_ptr<ScriptedServer> server_;

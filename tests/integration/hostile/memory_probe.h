@@ -4,16 +4,19 @@
 
 namespace textowl::test {
 
-// Peak resident memory growth of this process across one piece of work, from the kernel's
-// high-water mark (reset before the work begins).
+// The most memory that the constructing thread held through operator new at any moment while the
+// probe lived, above what it held when the probe began. Allocations are counted rather than the
+// resident size read, so that the figure means the same under the address sanitizer, whose
+// shadow and quarantine would swamp it; and only this thread's, so that the scripted server's
+// own buffers stay out of it.
 class MemoryProbe {
 public:
     MemoryProbe();
-    // Bytes by which the peak rose above the resident size at construction.
-    std::size_t peakGrowth() const;
+    ~MemoryProbe();
+    MemoryProbe(const MemoryProbe&) = delete;
+    MemoryProbe& operator=(const MemoryProbe&) = delete;
 
-private:
-    std::size_t startResident_;
+    std::size_t peakGrowth() const;
 };
 
 } // namespace textowl::test

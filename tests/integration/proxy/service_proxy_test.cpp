@@ -138,16 +138,15 @@ TEST(ServiceProxy, InvalidEndpointFailsEveryCallWithStateFive) {
     EXPECT_EQ(proxy.clientErrorState(), 5);
 }
 
-// Each byte arrives well inside the socket time-out, so only the whole-call deadline ends it.
+// Each byte arrives well inside the socket time-out, so only the whole-call deadline ends it:
+// without one the call would read the whole reply and succeed.
 TEST(ServiceProxy, ReplyDrippedInsideEveryTimeOutEndsAtTheDeadlineAsATimeOut) {
     ScriptedServer server({ConnectionScript().readRequest().sendInPieces(okReply("late"), 1, 50ms)},
                           ConnectionScript::serveForever(okReply("ok")));
     auto proxy = proxyFor(server);
     proxy->setDeadlineForTesting(400);
     ServiceText result;
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(proxy->apiBalanceSms(u"T", &result), E_FAIL);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
     EXPECT_EQ(proxy->clientErrorState(), 5);
     ASSERT_EQ(proxy->apiBalanceSms(u"T", &result), S_OK) << "the next call gets a new deadline";
     EXPECT_EQ(result, u"ok");

@@ -137,5 +137,41 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
     EXPECT_EQ(snapshot(*w.session().buddyTree()), shown);
 }
 
+TEST_F(BuddyEditingEndToEnd, ACutBuddyNeverPastedIsPutBackWhereItWas) {
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    BuddyTree* tree = w.session().buddyTree();
+    ASSERT_NE(tree, nullptr);
+
+    // Bobby also sits at the top level: a cut from Work that is never pasted stays a removal.
+    select(QStringLiteral("Bobby"), QStringLiteral("Work"));
+    w.runCommand(kCmdCut);
+    select(QStringLiteral("Alice"));
+    w.runCommand(kCmdCopy);
+    EXPECT_EQ(membersOf(QStringLiteral("Work")), QStringList{QStringLiteral("Frida")});
+    const QStringList kept = snapshot(*tree);
+
+    // Frida was only in Work: copying Alice replaces the clipboard and Frida goes back.
+    select(QStringLiteral("Frida"), QStringLiteral("Work"));
+    w.runCommand(kCmdCut);
+    EXPECT_TRUE(membersOf(QStringLiteral("Work")).isEmpty());
+    select(QStringLiteral("Alice"));
+    w.runCommand(kCmdCopy);
+    EXPECT_EQ(snapshot(*tree), kept);
+
+    // A cut replaced by another cut, and a cut still pending when the session ends.
+    select(QStringLiteral("Erik"), QStringLiteral("Family"));
+    w.runCommand(kCmdCut);
+    select(QStringLiteral("Carl"));
+    w.runCommand(kCmdCut);
+    EXPECT_TRUE(membersOf(QStringLiteral("Family")).contains(QStringLiteral("Erik")));
+    w.runCommand(kCmdSignInOut);
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    ASSERT_NE(w.session().buddyTree(), nullptr);
+    EXPECT_EQ(snapshot(*w.session().buddyTree()), kept);
+    EXPECT_TRUE(messages().empty());
+}
+
 } // namespace
 } // namespace textowl::testing

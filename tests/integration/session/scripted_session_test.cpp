@@ -1,5 +1,6 @@
 // Replies the real service never gives, from a scripted server: a load that fails after an
 // accepted sign-in, and sign-in answers that are accepted but carry no usable ticket.
+#include "scripted_replies.h"
 #include "session/service_calls.h"
 #include "session_fixture.h"
 #include "support/scripted_server.h"
@@ -14,23 +15,6 @@ namespace {
 
 using test::ConnectionScript;
 using test::ScriptedServer;
-
-std::string escaped(std::string_view text) {
-    std::string out;
-    for (char c : text)
-        out += c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : std::string(1, c);
-    return out;
-}
-
-// One SOAP reply whose "return" carries the result document.
-std::string answer(std::string_view resultDocument) {
-    const std::string body =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-        "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
-        "<SOAP-ENV:Body><ns1:opResponse xmlns:ns1=\"urn:Pagewright\"><return>" +
-        escaped(resultDocument) + "</return></ns1:opResponse></SOAP-ENV:Body></SOAP-ENV:Envelope>";
-    return test::httpReply("200 OK", body, "Content-Type: text/xml; charset=utf-8\r\n");
-}
 
 const char* const kTicketAccepted = R"(<result err="0"><ticket>T-17</ticket></result>)";
 const char* const kAccepted = R"(<result err="0"/>)";

@@ -1,14 +1,18 @@
 #include "app/page_host.h"
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
+#include "server/demo_account.h"
 #include "service_session_fixture.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
+#include <vector>
 
 namespace textowl::testing {
 namespace {
@@ -36,6 +40,18 @@ protected:
         return w.pages().sendPanel();
     }
 
+    // The demo account's cell phones: of the buddy called so, or of everyone in the group.
+    static std::vector<std::string> phonesOf(const std::string& firstOrGroup) {
+        std::vector<std::string> phones;
+        for (const auto& member : server::demoAccount().buddies) {
+            const auto& groups = member.groups;
+            if (member.fields.firstname == firstOrGroup ||
+                std::find(groups.begin(), groups.end(), firstOrGroup) != groups.end())
+                phones.push_back(member.fields.cellphone);
+        }
+        return phones;
+    }
+
     FixedClock clock{{2026, 12, 7, 9, 30, 15}};
 };
 
@@ -49,7 +65,8 @@ TEST_F(SendEndToEnd, ABuddyGetsTheMessageTheLogTellsAndTheCreditGoesDown) {
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->isVisible());
     EXPECT_FALSE(w.session().buddyTree()->isVisible());
-    EXPECT_EQ(panel->toBox()->text(), QStringLiteral("46701234567"));
+    const std::string alice = phonesOf("Alice").at(0);
+    EXPECT_EQ(panel->toBox()->text().toStdString(), alice);
     EXPECT_TRUE(panel->messageBox()->hasFocus());
     QTest::keyClicks(panel->messageBox(), QStringLiteral("Hej då"));
     panel->flashBox()->click();
@@ -58,9 +75,10 @@ TEST_F(SendEndToEnd, ABuddyGetsTheMessageTheLogTellsAndTheCreditGoesDown) {
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text, QStringLiteral("Message was sent successfully!"));
     EXPECT_EQ(messages()[0].icon, Prompts::Icon::Information);
-    EXPECT_EQ(panel->logText(),
-              QStringLiteral("12/07/26 09:30:15, 46701234567\nHej då\nStatus: Success\n\n"));
-    EXPECT_EQ(outbox(), "1\tdemo\tdemo\t46701234567\tflash\t0\t2026-12-07 09:30:15\t1\tHej då\n");
+    EXPECT_TRUE(panel->messageBox()->toPlainText().isEmpty()) << "a message sent is cleared";
+    EXPECT_EQ(panel->logText().toStdString(),
+              "12/07/26 09:30:15, " + alice + "\nHej då\nStatus: Success\n\n");
+    EXPECT_EQ(outbox(), "1\tdemo\tdemo\t" + alice + "\tflash\t0\t2026-12-07 09:30:15\t1\tHej då\n");
 
     QTest::mouseClick(panel->returnButton(), Qt::LeftButton);
     EXPECT_FALSE(w.commandState().sending);
@@ -86,12 +104,42 @@ TEST_F(SendEndToEnd, AGroupOpenedFromItsLineIsSentToTheGroupAtTheScheduledTime) 
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text, QStringLiteral("Message was sent successfully!"));
     const std::string rows = outbox();
-    EXPECT_NE(rows.find("\t46704567890\ttext\t0\t2027-01-02 08:00:00\t1\tDinner at eight\n"),
+    const std::vector<std::string> family = phonesOf("Family");
+    ASSERT_FALSE(family.empty());
+    for (const std::string& phone : family)
+        EXPECT_NE(rows.find("\t" + phone + "\ttext\t0\t2027-01-02 08:00:00\t1\tDinner at eight\n"),
+                  std::string::npos)
+            << rows;
+}
+
+TEST_F(SendEndToEnd, AScheduleChosenUnderAnArabicLocaleGoesOutInAsciiDigits) {
+    // The picker then writes its digits in Arabic-Indic script.
+    struct LocaleGuard {
+        QLocale previous;
+        ~LocaleGuard() { QLocale::setDefault(previous); }
+    } guard;
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+
+    SendPanel* panel = openOn(w, QStringLiteral("Alice"));
+    ASSERT_NE(panel, nullptr);
+    panel->scheduleBox()->click();
+    panel->schedulePicker()->setDateTime(QDateTime(QDate(2027, 1, 2), QTime(8, 0)));
+    ASSERT_FALSE(panel->schedulePicker()->text().contains(QLatin1Char('2')))
+        << "the picker shows the locale's own digits";
+    panel->messageBox()->setPlainText(QStringLiteral("Dinner at eight"));
+    panel->pressSend();
+
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, QStringLiteral("Message was sent successfully!"));
+    const std::string alice = phonesOf("Alice").at(0);
+    EXPECT_EQ(panel->logText().toStdString().rfind("12/07/26 09:30:15, " + alice + "\n", 0), 0u)
+        << panel->logText().toStdString();
+    EXPECT_NE(outbox().find("\t" + alice + "\ttext\t0\t2027-01-02 08:00:00\t1\tDinner at eight\n"),
               std::string::npos)
-        << rows;
-    EXPECT_NE(rows.find("\t46705678901\ttext\t0\t2027-01-02 08:00:00\t1\tDinner at eight\n"),
-              std::string::npos)
-        << rows;
+        << outbox();
 }
 
 } // namespace

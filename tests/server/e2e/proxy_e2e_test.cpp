@@ -1,11 +1,7 @@
-#include "server/http_server.h"
-#include "server/service.h"
+#include "loopback_service.h"
 #include "service/result_document.h"
-#include "service/service_proxy.h"
 #include "service/utf.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -18,28 +14,7 @@ ServiceText u(std::string_view text) {
 
 class ProxyEndToEnd : public testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "pagewright-e2e-XXXXXX").string();
-        dir_ = mkdtemp(pattern.data());
-        ServiceConfig config;
-        config.databasePath = (dir_ / "service.db").string();
-        config.hashCost = HashCost::Minimum;
-        service_ = std::make_unique<PagewrightService>(config);
-        service_->ensureDemoAccount();
-        server_ = std::make_unique<PagewrightServer>(*service_, ServerOptions{});
-        ASSERT_TRUE(server_->bind());
-        server_->start();
-        proxy_ = std::make_unique<ServiceProxy>(server_->endpointUrl());
-    }
-
-    void TearDown() override {
-        proxy_.reset();
-        server_.reset();
-        service_.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
+    void SetUp() override { loopback_.service().ensureDemoAccount(); }
 
     // Runs a proxy call and applies the client's result check; returns the document.
     template <typename Call> std::unique_ptr<ResultDocument> accepted(Call call) {
@@ -80,10 +55,9 @@ protected:
         return found;
     }
 
-    std::filesystem::path dir_;
-    std::unique_ptr<PagewrightService> service_;
-    std::unique_ptr<PagewrightServer> server_;
-    std::unique_ptr<ServiceProxy> proxy_;
+    LoopbackService loopback_{ServiceConfig{}};
+    PagewrightService* service_ = &loopback_.service();
+    ServiceProxy* proxy_ = &loopback_.proxy();
 };
 
 TEST_F(ProxyEndToEnd, DemoAccountDrivesEveryInvokedOperation) {

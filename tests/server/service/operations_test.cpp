@@ -1,5 +1,6 @@
 #include "server/sqlite_db.h"
 #include "service_fixture.h"
+#include "support/sms_parts_table.h"
 
 #include <algorithm>
 #include <fstream>
@@ -9,10 +10,11 @@
 namespace textowl::server {
 namespace {
 
+using testing_support::EveryStoreTest;
 using testing_support::Param;
 using testing_support::Params;
 using testing_support::Reply;
-using testing_support::ServiceTest;
+using testing_support::StoreKind;
 
 // Every placement of the buddy list as "buddy-id@group-id", group "0" for the top level.
 std::multiset<std::string> placements(const Reply& list) {
@@ -29,7 +31,7 @@ std::multiset<std::string> placements(const Reply& list) {
     return out;
 }
 
-class Operations : public ServiceTest {
+class Operations : public EveryStoreTest {
 protected:
     Reply list() { return call("apiGetBuddyList", {{"ticket", ticket_}}); }
     Reply ticketCall(const std::string& op, Params params) {
@@ -62,7 +64,9 @@ protected:
     std::string ticket_;
 };
 
-TEST_F(Operations, LoginGivesDistinctUnguessableTickets) {
+TEXTOWL_ON_EVERY_STORE(Operations);
+
+TEST_P(Operations, LoginGivesDistinctUnguessableTickets) {
     addUser("alice", "secret", 0);
     const std::string first = login("alice", "secret");
     const std::string second = login("alice", "secret");
@@ -71,7 +75,7 @@ TEST_F(Operations, LoginGivesDistinctUnguessableTickets) {
     EXPECT_NE(first, second);
 }
 
-TEST_F(Operations, LoginRefusesWrongPasswordUnknownUserAndNulls) {
+TEST_P(Operations, LoginRefusesWrongPasswordUnknownUserAndNulls) {
     addUser("alice", "secret", 0);
     const Params refused[] = {{{"user", "alice"}, {"password", "Secret"}},
                               {{"user", "alicia"}, {"password", "secret"}},
@@ -86,7 +90,7 @@ TEST_F(Operations, LoginRefusesWrongPasswordUnknownUserAndNulls) {
     }
 }
 
-TEST_F(Operations, LogoutEndsTheTicketOnce) {
+TEST_P(Operations, LogoutEndsTheTicketOnce) {
     ticket_ = signedIn();
     EXPECT_EQ(ticketCall("apiLogout", {}).err, "0");
     EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "1");
@@ -94,7 +98,7 @@ TEST_F(Operations, LogoutEndsTheTicketOnce) {
 }
 
 // The client cannot renew a ticket, so a lunch break must not end the session.
-TEST_F(Operations, TicketExpiresAfterADayIdleButUseKeepsItAlive) {
+TEST_P(Operations, TicketExpiresAfterADayIdleButUseKeepsItAlive) {
     ticket_ = signedIn();
     now_ += 23 * 3600;
     EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "0");
@@ -104,7 +108,7 @@ TEST_F(Operations, TicketExpiresAfterADayIdleButUseKeepsItAlive) {
     EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "1");
 }
 
-TEST_F(Operations, IdleTimeSetByTheOperatorCountsFromTheLastUseToTheSecond) {
+TEST_P(Operations, IdleTimeSetByTheOperatorCountsFromTheLastUseToTheSecond) {
     stopServer();
     ticketIdleSeconds_ = 30 * 60;
     startServer();
@@ -117,7 +121,7 @@ TEST_F(Operations, IdleTimeSetByTheOperatorCountsFromTheLastUseToTheSecond) {
     EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "1");
 }
 
-TEST_F(Operations, MalformedTicketsAreRefusedByEveryOperation) {
+TEST_P(Operations, MalformedTicketsAreRefusedByEveryOperation) {
     signedIn();
     const std::optional<std::string> bad[] = {std::nullopt, "", "abc", std::string(64, '0')};
     for (const auto& ticket : bad) {
@@ -128,14 +132,14 @@ TEST_F(Operations, MalformedTicketsAreRefusedByEveryOperation) {
     }
 }
 
-TEST_F(Operations, BalanceIsDecimalText) {
+TEST_P(Operations, BalanceIsDecimalText) {
     addUser("whole", "secret", 4700);
     addUser("part", "secret", 1250);
     EXPECT_EQ(balance(login("whole", "secret")), "47");
     EXPECT_EQ(balance(login("part", "secret")), "12.50");
 }
 
-TEST_F(Operations, BuddyListHasTopLevelBuddiesThenGroupsWithEveryAttribute) {
+TEST_P(Operations, BuddyListHasTopLevelBuddiesThenGroupsWithEveryAttribute) {
     ticket_ = signedIn();
     const std::string family = addGroup(ticket_, "Family");
     const std::string empty = addGroup(ticket_, "Empty");
@@ -164,7 +168,7 @@ TEST_F(Operations, BuddyListHasTopLevelBuddiesThenGroupsWithEveryAttribute) {
     EXPECT_EQ(group.next_sibling("buddygroup").attribute("id").value(), empty);
 }
 
-TEST_F(Operations, TextsWithMarkupAndNonAsciiSurviveTheRoundTrip) {
+TEST_P(Operations, TextsWithMarkupAndNonAsciiSurviveTheRoundTrip) {
     ticket_ = signedIn();
     const std::string group = addGroup(ticket_, "Fam & \"friends\" <3> \xC3\xA9");
     addBuddy(ticket_, group, "tab\there\nline \xF0\x9F\x98\x80");
@@ -175,7 +179,7 @@ TEST_F(Operations, TextsWithMarkupAndNonAsciiSurviveTheRoundTrip) {
                  "tab\there\nline \xF0\x9F\x98\x80");
 }
 
-TEST_F(Operations, AddBuddyRefusesUnknownGroupBadIdsAndNamelessBuddies) {
+TEST_P(Operations, AddBuddyRefusesUnknownGroupBadIdsAndNamelessBuddies) {
     ticket_ = signedIn();
     auto add = [&](const std::string& group, const std::string& nick, const std::string& first,
                    const std::string& phone) {
@@ -191,7 +195,7 @@ TEST_F(Operations, AddBuddyRefusesUnknownGroupBadIdsAndNamelessBuddies) {
     EXPECT_EQ(placements(list()).size(), 1u);
 }
 
-TEST_F(Operations, UpdateBuddyChangesItInEveryPlace) {
+TEST_P(Operations, UpdateBuddyChangesItInEveryPlace) {
     ticket_ = signedIn();
     const std::string group = addGroup(ticket_, "G");
     const std::string bid = addBuddy(ticket_, "0", "Old");
@@ -207,7 +211,7 @@ TEST_F(Operations, UpdateBuddyChangesItInEveryPlace) {
     EXPECT_EQ(buddyCall("apiUpdateBuddy", {"bid", "999"}, {"F", "", "", "1", "", ""}), "4");
 }
 
-TEST_F(Operations, RemoveTakesOnePlacementAndDeleteTakesAll) {
+TEST_P(Operations, RemoveTakesOnePlacementAndDeleteTakesAll) {
     ticket_ = signedIn();
     const std::string group = addGroup(ticket_, "G");
     const std::string a = addBuddy(ticket_, "0", "A");
@@ -223,7 +227,7 @@ TEST_F(Operations, RemoveTakesOnePlacementAndDeleteTakesAll) {
     EXPECT_EQ(ticketCall("apiRemoveBuddy", {{"bid", a}, {"bgid", "x"}}).err, "3");
 }
 
-TEST_F(Operations, CopyAddsAPlacementOnceAndPastesBackAfterACut) {
+TEST_P(Operations, CopyAddsAPlacementOnceAndPastesBackAfterACut) {
     ticket_ = signedIn();
     const std::string group = addGroup(ticket_, "G");
     const std::string a = addBuddy(ticket_, group, "A");
@@ -240,7 +244,7 @@ TEST_F(Operations, CopyAddsAPlacementOnceAndPastesBackAfterACut) {
     EXPECT_EQ(placements(list()), (std::multiset<std::string>{a + "@0", a + "@" + group}));
 }
 
-TEST_F(Operations, MoveShiftsOnePlacement) {
+TEST_P(Operations, MoveShiftsOnePlacement) {
     ticket_ = signedIn();
     const std::string g1 = addGroup(ticket_, "G1");
     const std::string g2 = addGroup(ticket_, "G2");
@@ -255,7 +259,7 @@ TEST_F(Operations, MoveShiftsOnePlacement) {
     EXPECT_EQ(placements(list()), std::multiset<std::string>{a + "@" + g2});
 }
 
-TEST_F(Operations, GroupsAreNamedUniquelyRenamedAndDeletedWithTheirPlacements) {
+TEST_P(Operations, GroupsAreNamedUniquelyRenamedAndDeletedKeepingTheirLoneMembers) {
     ticket_ = signedIn();
     const std::string family = addGroup(ticket_, "Family");
     EXPECT_EQ(ticketCall("apiAddBuddyGroup", {{"name", "Family"}}).err, "5");
@@ -268,18 +272,22 @@ TEST_F(Operations, GroupsAreNamedUniquelyRenamedAndDeletedWithTheirPlacements) {
     EXPECT_EQ(ticketCall("apiUpdateBuddyGroup", {{"bgid", lower}, {"name", "Friends"}}).err, "0");
     EXPECT_EQ(ticketCall("apiUpdateBuddyGroup", {{"bgid", "0"}, {"name", "Top"}}).err, "4");
 
+    // a also sits at the top level, b also in Friends; only lone goes to the top level.
     const std::string a = addBuddy(ticket_, family, "A");
     ticketCall("apiCopyBuddy", {{"bid", a}, {"bgid_from", family}, {"bgid_to", "0"}});
+    const std::string b = addBuddy(ticket_, family, "B");
+    ticketCall("apiCopyBuddy", {{"bid", b}, {"bgid_from", family}, {"bgid_to", lower}});
+    const std::string lone = addBuddy(ticket_, family, "Lone");
     EXPECT_EQ(ticketCall("apiDeleteBuddyGroup", {{"bgid", family}}).err, "0");
     EXPECT_EQ(ticketCall("apiDeleteBuddyGroup", {{"bgid", family}}).err, "4");
     EXPECT_EQ(ticketCall("apiDeleteBuddyGroup", {{"bgid", "0"}}).err, "4");
     const Reply r = list();
-    EXPECT_EQ(placements(r), std::multiset<std::string>{a + "@0"});
+    EXPECT_EQ(placements(r), (std::multiset<std::string>{a + "@0", b + "@" + lower, lone + "@0"}));
     EXPECT_STREQ(r.root().child("buddylist").child("buddygroup").attribute("name").value(),
                  "Friends");
 }
 
-TEST_F(Operations, SendChargesOneCreditPerPartAndRecipient) {
+TEST_P(Operations, SendChargesOneCreditPerPartAndRecipient) {
     ticket_ = signedIn("alice", 1000);
     EXPECT_EQ(send("apiSendSms", "46700000001", "hi").err, "0");
     EXPECT_EQ(balance(ticket_), "9");
@@ -296,8 +304,24 @@ TEST_F(Operations, SendChargesOneCreditPerPartAndRecipient) {
     EXPECT_TRUE(rows[3].unicode);
 }
 
+// The charge is the part count the client estimates with: every text of its table costs its parts.
+TEST_P(Operations, SendChargesWhatThePartCountSays) {
+    ticket_ = signedIn("alice", 100000);
+    for (const sms_table::SmsPartsCase& c : sms_table::kSmsPartsCases) {
+        if (c.text.empty()) {
+            continue; // refused before any charge
+        }
+        SCOPED_TRACE(c.name);
+        const long long before = std::stoll(balance(ticket_));
+        ASSERT_EQ(send("apiSendSms", "46700000001", c.text, c.forceUcs2 ? "1" : "0").err, "0");
+        EXPECT_EQ(before - std::stoll(balance(ticket_)), c.parts);
+        const auto rows = service_->store().outbox("alice");
+        EXPECT_EQ(rows.back().unicode, c.encoding == SmsEncoding::Ucs2);
+    }
+}
+
 // One account must not send in another's name, whatever the request says.
-TEST_F(Operations, SenderIsAlwaysTheAccountsOwnName) {
+TEST_P(Operations, SenderIsAlwaysTheAccountsOwnName) {
     ticket_ = signedIn("alice", 1000);
     for (const std::string& from : {std::string("bob"), std::string(), std::string(300, 'x')}) {
         EXPECT_EQ(ticketCall("apiSendSms", {{"sms_from", from},
@@ -309,12 +333,14 @@ TEST_F(Operations, SenderIsAlwaysTheAccountsOwnName) {
                       .err,
                   "0");
     }
-    for (const OutboxMessage& m : service_->store().outbox(std::nullopt)) {
+    const auto rows = service_->store().outbox(std::nullopt);
+    ASSERT_EQ(rows.size(), 3u);
+    for (const OutboxMessage& m : rows) {
         EXPECT_EQ(m.sender, "alice");
     }
 }
 
-TEST_F(Operations, SendToGroupReachesEveryMemberWithAPhone) {
+TEST_P(Operations, SendToGroupReachesEveryMemberWithAPhone) {
     ticket_ = signedIn("alice", 1000);
     const std::string group = addGroup(ticket_, "Family");
     addBuddy(ticket_, group, "A", "46700000001");
@@ -331,7 +357,7 @@ TEST_F(Operations, SendToGroupReachesEveryMemberWithAPhone) {
     EXPECT_EQ(send("apiSendSmsToGroup", "Nobody", "hello").err, "3");
 }
 
-TEST_F(Operations, SendWithoutEnoughCreditChargesAndStoresNothing) {
+TEST_P(Operations, SendWithoutEnoughCreditChargesAndStoresNothing) {
     ticket_ = signedIn("alice", 200);
     EXPECT_EQ(send("apiSendSms", "46700000001,46700000002,46700000003", "hi").err, "6");
     EXPECT_EQ(balance(ticket_), "2");
@@ -340,7 +366,7 @@ TEST_F(Operations, SendWithoutEnoughCreditChargesAndStoresNothing) {
     EXPECT_EQ(balance(ticket_), "0");
 }
 
-TEST_F(Operations, SendRefusesMalformedArguments) {
+TEST_P(Operations, SendRefusesMalformedArguments) {
     ticket_ = signedIn("alice", 1000);
     EXPECT_EQ(send("apiSendSms", "", "hi").err, "3");
     EXPECT_EQ(send("apiSendSms", "123", "hi").err, "3");
@@ -355,7 +381,7 @@ TEST_F(Operations, SendRefusesMalformedArguments) {
     EXPECT_EQ(service_->store().outbox("alice").at(0).schedule, "2023-11-14 22:13:20");
 }
 
-TEST_F(Operations, OneAccountCannotReachAnotherAccountsData) {
+TEST_P(Operations, OneAccountCannotReachAnotherAccountsData) {
     const std::string alice = signedIn("alice", 1000);
     const std::string group = addGroup(alice, "Family");
     const std::string bid = addBuddy(alice, group, "A");
@@ -387,7 +413,7 @@ TEST_F(Operations, OneAccountCannotReachAnotherAccountsData) {
     EXPECT_EQ(balance(alice), "10");
 }
 
-TEST_F(Operations, InterfaceNamesTabsButtonsFooterAndThisServerAsImageHost) {
+TEST_P(Operations, InterfaceNamesTabsButtonsFooterAndThisServerAsImageHost) {
     ticket_ = signedIn();
     const Reply r = ticketCall("apiGetInterface", {});
     ASSERT_EQ(r.err, "0");
@@ -415,7 +441,7 @@ TEST_F(Operations, InterfaceNamesTabsButtonsFooterAndThisServerAsImageHost) {
 
 // A server listening on every address names each client the host it reached the server by;
 // a Host header that names no host falls back to the loopback address.
-TEST_F(Operations, WildcardListenerNamesTheHostTheClientUsedAsImageHost) {
+TEST_P(Operations, WildcardListenerNamesTheHostTheClientUsedAsImageHost) {
     ticket_ = signedIn();
     ServerOptions everyAddress;
     everyAddress.host = "0.0.0.0";
@@ -446,7 +472,12 @@ TEST_F(Operations, WildcardListenerNamesTheHostTheClientUsedAsImageHost) {
     }
 }
 
-TEST_F(Operations, DatabaseHoldsNeitherPasswordsNorTickets) {
+// Tests that read or break the SQLite file under the service.
+class OperationsOnSqlite : public Operations {};
+INSTANTIATE_TEST_SUITE_P(Sqlite, OperationsOnSqlite, testing::Values(StoreKind::Sqlite),
+                         testing_support::storeName);
+
+TEST_P(OperationsOnSqlite, DatabaseHoldsNeitherPasswordsNorTickets) {
     ticket_ = signedIn("alice", 100);
     std::string bytes;
     for (const char* suffix : {"", "-wal"}) {
@@ -460,7 +491,7 @@ TEST_F(Operations, DatabaseHoldsNeitherPasswordsNorTickets) {
     EXPECT_EQ(bytes.find(ticket_), std::string::npos);
 }
 
-TEST_F(Operations, StorageFailureIsAServerFault) {
+TEST_P(OperationsOnSqlite, StorageFailureIsAServerFault) {
     ticket_ = signedIn();
     SqliteDb other(dir_.file("service.db"));
     other.exec("DROP TABLE placements");

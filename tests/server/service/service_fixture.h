@@ -2,6 +2,7 @@
 
 #include "server/http_server.h"
 #include "server/service.h"
+#include "support/postgres_cluster.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -23,7 +24,13 @@ using Params = std::vector<Param>;
 inline std::string escapeText(const std::string& text) {
     std::string out;
     for (char c : text) {
-        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+        // A raw CR would reach the service as LF, as XML parsers fold line ends; the client
+        // escapes it too.
+        out += c == '&'    ? "&amp;"
+               : c == '<'  ? "&lt;"
+               : c == '>'  ? "&gt;"
+               : c == '\r' ? "&#13;"
+                           : std::string(1, c);
     }
     return out;
 }
@@ -102,7 +109,7 @@ protected:
 
     void startServer() {
         ServiceConfig config;
-        config.databasePath = dir_.file("service.db");
+        config.databasePath = database_.empty() ? dir_.file("service.db") : database_;
         config.hashCost = HashCost::Minimum;
         config.clock = [this] { return now_.load(); };
         config.sessionIdleSeconds = ticketIdleSeconds_;
@@ -187,6 +194,7 @@ protected:
     }
 
     TempDir dir_;
+    std::string database_; // an SQLite file in dir_ unless set before SetUp
     std::atomic<std::int64_t> now_{1'700'000'000};
     std::int64_t ticketIdleSeconds_ = ServiceConfig{}.sessionIdleSeconds;
     std::mutex diagnosticsMutex_;
@@ -195,5 +203,34 @@ protected:
     std::unique_ptr<PagewrightServer> server_;
     std::unique_ptr<httplib::Client> client_;
 };
+
+enum class StoreKind { Sqlite, Postgres };
+
+inline std::string storeName(const testing::TestParamInfo<StoreKind>& info) {
+    return info.param == StoreKind::Sqlite ? "Sqlite" : "Postgres";
+}
+
+// A ServiceTest run once on each store, with the same expectations.
+class EveryStoreTest : public ServiceTest, public testing::WithParamInterface<StoreKind> {
+protected:
+    void SetUp() override {
+        if (GetParam() == StoreKind::Postgres) {
+            REQUIRE_POSTGRES();
+            postgres_ = std::make_unique<test::PostgresCluster>();
+            ASSERT_TRUE(postgres_->ready()) << postgres_->failure();
+            database_ = postgres_->location("postgres");
+        }
+        ServiceTest::SetUp();
+    }
+
+    std::unique_ptr<test::PostgresCluster> postgres_;
+};
+
+#define TEXTOWL_ON_EVERY_STORE(Suite)                                                              \
+    INSTANTIATE_TEST_SUITE_P(                                                                      \
+        Stores, Suite,                                                                             \
+        testing::Values(::textowl::server::testing_support::StoreKind::Sqlite,                     \
+                        ::textowl::server::testing_support::StoreKind::Postgres),                  \
+        ::textowl::server::testing_support::storeName)
 
 } // namespace textowl::server::testing_support

@@ -153,13 +153,18 @@ TEST(BuddyListRules, DeleteWalks) {
 
 TEST(BuddyListRules, ClipboardEntryAndPasteFlag) {
     const BuddyEntry ann = buddy("1", "Ann");
+    // c: copy, x: cut, a: cut accepted, p: pasted, d: drop, z: cleared by a fill
     const struct {
-        const char* steps; // c: copy, x: cut, a: cut accepted, d: drop, z: cleared by a fill
+        const char* steps;
         bool pasteEnabled;
         bool pasteable;
+        bool cutPending; // the service no longer holds the cut placement
     } cases[] = {
-        {"", false, false},  {"c", true, true},   {"x", false, false}, {"xa", true, true},
-        {"cd", true, false}, {"cdx", true, true}, {"cdc", true, true}, {"cz", false, false},
+        {"", false, false, false},  {"c", true, true, false},    {"x", false, false, false},
+        {"xa", true, true, true},   {"cd", true, false, false},  {"cdx", true, true, false},
+        {"cdc", true, true, false}, {"cz", false, false, false}, {"xap", true, true, false},
+        {"xac", true, true, false}, {"xad", true, false, false}, {"xaz", false, false, false},
+        {"xaxa", true, true, true},
     };
     for (const auto& c : cases) {
         BuddyClipboard clipboard;
@@ -174,6 +179,9 @@ TEST(BuddyListRules, ClipboardEntryAndPasteFlag) {
             case 'a':
                 clipboard.cutAccepted();
                 break;
+            case 'p':
+                clipboard.cutSettled();
+                break;
             case 'd':
                 clipboard.dropped();
                 break;
@@ -184,6 +192,7 @@ TEST(BuddyListRules, ClipboardEntryAndPasteFlag) {
         }
         EXPECT_EQ(clipboard.pasteEnabled(), c.pasteEnabled) << c.steps;
         EXPECT_EQ(clipboard.pasteable() != nullptr, c.pasteable) << c.steps;
+        EXPECT_EQ(clipboard.pendingCut() != nullptr, c.cutPending) << c.steps;
     }
 }
 

@@ -20,6 +20,9 @@ TEXTOWL_HARNESS(redirect_location)
 TEXTOWL_HARNESS(buddy_list)
 TEXTOWL_HARNESS(string_catalogue)
 TEXTOWL_HARNESS(interface_description)
+TEXTOWL_HARNESS(sms_parts)
+TEXTOWL_HARNESS(vcard)
+TEXTOWL_HARNESS(csv)
 #undef TEXTOWL_HARNESS
 
 namespace {
@@ -46,6 +49,9 @@ const HarnessCase kHarnesses[] = {
     {"buddy_list", textowlReplay_buddy_list},
     {"string_catalogue", textowlReplay_string_catalogue},
     {"interface_description", textowlReplay_interface_description},
+    {"sms_parts", textowlReplay_sms_parts},
+    {"vcard", textowlReplay_vcard},
+    {"csv", textowlReplay_csv},
 };
 
 std::vector<fs::path> inputsIn(const fs::path& dir) {

@@ -58,5 +58,12 @@ TEST(SendRules, RemainingCountsCharactersAndGoesNegativeAfterSwitchingToUtf16) {
               7);
 }
 
+TEST(SendRules, RecipientsAreTheDistinctNumbersOfAllTexts) {
+    const std::vector<std::string> to{"46701234567, 46 70-123 4568;\r\n46701234567,,"};
+    EXPECT_EQ(distinctNumberCount(to), 2);
+    const std::vector<std::string> members{"46701234567", "", "46 70 1234567", "46709999999"};
+    EXPECT_EQ(distinctNumberCount(members), 2);
+}
+
 } // namespace
 } // namespace textowl

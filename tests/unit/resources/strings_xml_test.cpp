@@ -1,5 +1,6 @@
 #include "texts/text_table.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
 #include <map>
 #include <pugixml.hpp>
@@ -24,7 +25,35 @@ struct FormatRule {
 constexpr FormatRule kFormats[] = {
     {textowl::Text::BalanceFormat, "%s"},   {textowl::Text::DeleteBuddy, "%s"},
     {textowl::Text::DeleteGroup, "%s"},     {textowl::Text::GroupEditTitle, "%s"},
-    {textowl::Text::RemainingFormat, "%d"},
+    {textowl::Text::RemainingFormat, "%d"}, {textowl::Text::EstimatePart, "%d"},
+    {textowl::Text::EstimateParts, "%d"},   {textowl::Text::EstimateCredit, "%d"},
+    {textowl::Text::EstimateCredits, "%d"}, {textowl::Text::EstimateUnicodeTip, "%s"},
+};
+
+using textowl::Text;
+
+// The items of each menu, as shown together; their & letters must differ. The File menu shows
+// one of the session item's two texts, and Exit when there is no notification area.
+const std::vector<std::vector<Text>> kMenus = {
+    {Text::FileMenu, Text::ContactsMenu, Text::LanguagesMenu, Text::HelpMenu},
+    {Text::SignInItem, Text::CloseItem, Text::TrayExit},
+    {Text::SignOutItem, Text::CloseItem, Text::TrayExit},
+    {Text::AddContactItem, Text::EditContactItem, Text::CutItem, Text::CopyItem, Text::PasteItem,
+     Text::DeleteItem, Text::CreateGroupItem},
+    {Text::LanguagesItem, Text::SkinsItem},
+    {Text::TermsItem, Text::FaqsItem, Text::ContactUsItem, Text::AboutItem},
+    {Text::TrayRestore, Text::TrayExit},
+};
+
+// The buddy tree's pop-ups share the Contacts items and add their own.
+const std::vector<std::vector<Text>> kPopups = {
+    {Text::AddGroupPopupItem},
+    {Text::EditGroupPopupItem},
+    {Text::EditContactItem},
+};
+constexpr Text kPopupCommon[] = {
+    Text::AddContactItem, Text::CutItem,    Text::CopyItem,
+    Text::PasteItem,      Text::DeleteItem, Text::SendMessagePopupItem,
 };
 
 struct Lookup {
@@ -125,6 +154,60 @@ protected:
         return found;
     }
 
+    // The access letter of a menu text, the character after a lone "&", with the letter case
+    // of ASCII and Latin-1 folded away; empty without one.
+    static std::string accessLetter(const std::string& text) {
+        for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+            if (text[i] != '&') {
+                continue;
+            }
+            if (text[i + 1] == '&') {
+                ++i;
+                continue;
+            }
+            std::size_t length = 1;
+            while (i + 1 + length < text.size() &&
+                   (static_cast<unsigned char>(text[i + 1 + length]) & 0xC0) == 0x80) {
+                ++length;
+            }
+            std::string letter = text.substr(i + 1, length);
+            const auto lead = static_cast<unsigned char>(letter[0]);
+            if (length == 1) {
+                letter[0] = static_cast<char>(std::tolower(lead));
+            } else if (length == 2 && lead == 0xC3 &&
+                       static_cast<unsigned char>(letter[1]) < 0x9F &&
+                       static_cast<unsigned char>(letter[1]) != 0x97) {
+                letter[1] = static_cast<char>(letter[1] + 0x20);
+            }
+            return letter;
+        }
+        return {};
+    }
+
+    // The items of one menu sharing an access letter, as "letter: text, text".
+    static std::vector<std::string> collisions(pugi::xml_node language,
+                                               const std::vector<Text>& items) {
+        std::map<std::string, std::vector<std::string>> byLetter;
+        for (const Text item : items) {
+            const textowl::TextEntry& entry = textowl::textEntry(item);
+            const std::string text = lookup(language, entry.key, entry.attribute);
+            if (const std::string letter = accessLetter(text); !letter.empty()) {
+                byLetter[letter].push_back(text);
+            }
+        }
+        std::vector<std::string> found;
+        for (const auto& [letter, texts] : byLetter) {
+            if (texts.size() > 1) {
+                std::string line = letter + ":";
+                for (const auto& text : texts) {
+                    line += " " + text;
+                }
+                found.push_back(line);
+            }
+        }
+        return found;
+    }
+
     pugi::xml_document doc_;
     std::vector<pugi::xml_node> languages_;
 };
@@ -155,6 +238,21 @@ TEST_F(StringsXml, LanguagesCarryTheSameKeysAndAttributes) {
     collect(languages_[0], "", english);
     collect(languages_[1], "", swedish);
     EXPECT_EQ(english, swedish);
+}
+
+TEST_F(StringsXml, EachMenuGivesItsItemsDistinctAccessLetters) {
+    std::vector<std::vector<Text>> menus = kMenus;
+    for (auto popup : kPopups) {
+        popup.insert(popup.end(), std::begin(kPopupCommon), std::end(kPopupCommon));
+        menus.push_back(popup);
+    }
+    for (auto language : languages_) {
+        for (const auto& menu : menus) {
+            EXPECT_EQ(collisions(language, menu), std::vector<std::string>{})
+                << language.attribute("display").value() << ": menu of "
+                << textowl::textEntry(menu.front()).key;
+        }
+    }
 }
 
 TEST_F(StringsXml, FormatsKeepExactlyTheirConversions) {

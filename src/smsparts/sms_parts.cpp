@@ -1,12 +1,8 @@
-#include "server/sms_parts.h"
+#include "smsparts/sms_parts.h"
 
-#include "server/utf8.h"
+#include "smsparts/utf8_decode.h"
 
-#include <algorithm>
-#include <array>
-#include <vector>
-
-namespace textowl::server {
+namespace textowl {
 namespace {
 
 // GSM 03.38 default alphabet (one septet each), excluding the escape code.
@@ -25,6 +21,7 @@ struct Limits {
 constexpr Limits kGsmLimits{160, 153};
 constexpr Limits kUcs2Limits{70, 67};
 
+// Septets a character takes in GSM 7-bit, 0 when it has none.
 int gsmWidth(char32_t cp) {
     if (kGsmBasic.find(cp) != std::u32string_view::npos) {
         return 1;
@@ -35,12 +32,17 @@ int gsmWidth(char32_t cp) {
     return 0;
 }
 
-// Packs characters into parts the way a sender does: a character that needs two units (an
-// escaped GSM character, a surrogate pair) is never split across two parts.
-SmsSize pack(const std::vector<int>& widths, SmsEncoding encoding, Limits limits) {
+int utf16Width(char32_t cp) {
+    return cp >= 0x10000 ? 2 : 1;
+}
+
+// Packs characters into parts the way a sender does: a character that needs two units is never
+// split across two parts.
+template <class Width>
+SmsSize pack(const std::vector<char32_t>& text, SmsEncoding encoding, Limits limits, Width width) {
     SmsSize size{encoding, 0, 0};
-    for (int w : widths) {
-        size.units += w;
+    for (char32_t cp : text) {
+        size.units += width(cp);
     }
     if (size.units == 0) {
         return size;
@@ -50,7 +52,8 @@ SmsSize pack(const std::vector<int>& widths, SmsEncoding encoding, Limits limits
         return size;
     }
     int used = limits.perPart;
-    for (int w : widths) {
+    for (char32_t cp : text) {
+        const int w = width(cp);
         if (used + w > limits.perPart) {
             ++size.parts;
             used = 0;
@@ -64,25 +67,29 @@ SmsSize pack(const std::vector<int>& widths, SmsEncoding encoding, Limits limits
 
 SmsSize countSmsParts(std::string_view utf8Text, bool forceUcs2) {
     const std::vector<char32_t> text = decodeUtf8(utf8Text);
-    std::vector<int> widths;
-    widths.reserve(text.size());
     bool gsm = !forceUcs2;
     for (char32_t cp : text) {
-        const int w = gsmWidth(cp);
-        if (w == 0) {
-            gsm = false;
-            break;
-        }
-        widths.push_back(w);
+        gsm = gsm && gsmWidth(cp) != 0;
     }
     if (gsm) {
-        return pack(widths, SmsEncoding::Gsm7, kGsmLimits);
+        return pack(text, SmsEncoding::Gsm7, kGsmLimits, gsmWidth);
     }
-    widths.clear();
-    for (char32_t cp : text) {
-        widths.push_back(cp >= 0x10000 ? 2 : 1);
-    }
-    return pack(widths, SmsEncoding::Ucs2, kUcs2Limits);
+    return pack(text, SmsEncoding::Ucs2, kUcs2Limits, utf16Width);
 }
 
-} // namespace textowl::server
+std::vector<Ucs2Character> charactersForcingUcs2(std::string_view utf8Text) {
+    std::vector<Ucs2Character> found;
+    int offset = 0;
+    for (std::size_t i = 0; i < utf8Text.size();) {
+        const Utf8Step step = readUtf8(utf8Text, i);
+        const int width = utf16Width(step.codePoint);
+        if (gsmWidth(step.codePoint) == 0) {
+            found.push_back({step.codePoint, offset, width});
+        }
+        offset += width;
+        i += step.length;
+    }
+    return found;
+}
+
+} // namespace textowl

@@ -1,0 +1,14 @@
+// Reads a vCard file and writes what it found back through the vCard writer.
+#include "contact_file_check.h"
+#include "contacts/contact_writer.h"
+#include "contacts/vcard_reader.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    textowl::fuzz::checkContactRead(textowl::readVCards(bytes), textowl::readVCards,
+                                    textowl::writeVCards);
+    return 0;
+}

@@ -1,0 +1,221 @@
+#include "server/postgres_db.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <libpq-fe.h>
+#include <optional>
+#include <vector>
+
+namespace textowl::server {
+namespace {
+
+// SQLSTATEs of a transaction that lost to a concurrent one: serialization failure, deadlock.
+bool isConflict(const char* state) {
+    return state != nullptr &&
+           (std::string_view(state) == "40001" || std::string_view(state) == "40P01");
+}
+
+std::string firstLine(const char* message) {
+    std::string text = message ? message : "";
+    if (const std::size_t end = text.find('\n'); end != std::string::npos) {
+        text.resize(end);
+    }
+    return text;
+}
+
+// "?12" becomes "$12"; the store's SQL has no question marks inside literals.
+std::string withDollarParameters(std::string_view sql, int& count) {
+    std::string out;
+    out.reserve(sql.size());
+    count = 0;
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+        if (sql[i] != '?') {
+            out += sql[i];
+            continue;
+        }
+        out += '$';
+        int n = 0;
+        while (i + 1 < sql.size() && sql[i + 1] >= '0' && sql[i + 1] <= '9') {
+            n = n * 10 + (sql[++i] - '0');
+            out += sql[i];
+        }
+        count = std::max(count, n);
+    }
+    return out;
+}
+
+class PostgresCursor : public SqlCursor {
+public:
+    PostgresCursor(PostgresDb& db, const char* sql) : db_(db), sql_(sql) {}
+    ~PostgresCursor() override { PQclear(result_); }
+    PostgresCursor(const PostgresCursor&) = delete;
+    PostgresCursor& operator=(const PostgresCursor&) = delete;
+
+    void bind(int index, std::int64_t value) override { slot(index) = std::to_string(value); }
+    void bind(int index, std::string_view value) override { slot(index) = std::string(value); }
+    // bytea in its hex text form.
+    void bindBlob(int index, std::string_view bytes) override {
+        static constexpr char kHex[] = "0123456789abcdef";
+        std::string text = "\\x";
+        for (unsigned char c : bytes) {
+            text += kHex[c >> 4];
+            text += kHex[c & 15];
+        }
+        slot(index) = std::move(text);
+    }
+    bool step() override {
+        if (result_ == nullptr) {
+            std::vector<const char*> values;
+            for (const auto& v : params_) {
+                values.push_back(v ? v->c_str() : nullptr);
+            }
+            result_ = db_.run(sql_.c_str(), static_cast<int>(values.size()), values.data());
+            row_ = -1;
+        }
+        return ++row_ < PQntuples(result_);
+    }
+    std::int64_t integer(int column) const override {
+        return std::strtoll(PQgetvalue(result_, row_, column), nullptr, 10);
+    }
+    std::string text(int column) const override {
+        return std::string(PQgetvalue(result_, row_, column),
+                           static_cast<std::size_t>(PQgetlength(result_, row_, column)));
+    }
+    bool isNull(int column) const override { return PQgetisnull(result_, row_, column) != 0; }
+
+private:
+    std::optional<std::string>& slot(int index) {
+        if (params_.size() < static_cast<std::size_t>(index)) {
+            params_.resize(index);
+        }
+        return params_[index - 1];
+    }
+
+    PostgresDb& db_;
+    std::string sql_; // the caller's text may be a temporary
+    std::vector<std::optional<std::string>> params_;
+    PGresult* result_ = nullptr;
+    int row_ = -1;
+};
+
+} // namespace
+
+PostgresDb::PostgresDb(const std::string& location)
+    : redacted_(redactedLocation(location)), conn_(PQconnectdb(location.c_str())) {
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        const std::string why = conn_ ? firstLine(PQerrorMessage(conn_)) : "out of memory";
+        PQfinish(conn_);
+        conn_ = nullptr;
+        throw SqlError("cannot reach the database " + redacted_ + ": " + why);
+    }
+    // Notices (such as "relation already exists, skipping") are not for the operator.
+    PQsetNoticeProcessor(
+        conn_, [](void*, const char*) {}, nullptr);
+}
+
+PostgresDb::~PostgresDb() {
+    PQfinish(conn_);
+}
+
+void PostgresDb::ensureConnected() {
+    if (PQstatus(conn_) == CONNECTION_OK) {
+        return;
+    }
+    PQreset(conn_);
+    prepared_.clear();
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        throw SqlError("database " + redacted_ +
+                       " unreachable: " + firstLine(PQerrorMessage(conn_)));
+    }
+    PQsetNoticeProcessor(
+        conn_, [](void*, const char*) {}, nullptr);
+}
+
+PGresult* PostgresDb::checked(PGresult* result, const char* what) {
+    const ExecStatusType status = PQresultStatus(result);
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+        return result;
+    }
+    const bool conflict = isConflict(PQresultErrorField(result, PG_DIAG_SQLSTATE));
+    const std::string message =
+        std::string(what) + ": " +
+        firstLine(result ? PQresultErrorMessage(result) : PQerrorMessage(conn_));
+    PQclear(result);
+    if (conflict) {
+        throw SqlConflict(message);
+    }
+    throw SqlError(message);
+}
+
+void PostgresDb::exec(const char* sql) {
+    ensureConnected();
+    PQclear(checked(PQexec(conn_, sql), sql));
+}
+
+PGresult* PostgresDb::run(const char* sql, int count, const char* const* values) {
+    ensureConnected();
+    auto it = prepared_.find(std::string_view(sql));
+    if (it == prepared_.end()) {
+        int parameters = 0;
+        const std::string text = withDollarParameters(sql, parameters);
+        std::string name = "s" + std::to_string(prepared_.size());
+        PQclear(checked(PQprepare(conn_, name.c_str(), text.c_str(), 0, nullptr), sql));
+        it = prepared_.emplace(sql, PreparedStatement{std::move(name), parameters}).first;
+    }
+    // Parameters never bound are NULL.
+    std::vector<const char*> all(values, values + count);
+    all.resize(static_cast<std::size_t>(std::max(count, it->second.parameters)), nullptr);
+    PGresult* result =
+        checked(PQexecPrepared(conn_, it->second.name.c_str(), static_cast<int>(all.size()),
+                               all.data(), nullptr, nullptr, 0),
+                sql);
+    const char* tuples = PQcmdTuples(result);
+    changes_ = tuples && *tuples ? std::atoi(tuples) : 0;
+    return result;
+}
+
+std::unique_ptr<SqlCursor> PostgresDb::prepare(const char* sql) {
+    return std::make_unique<PostgresCursor>(*this, sql);
+}
+
+std::int64_t PostgresDb::lastInsertId() {
+    const int changes = changes_;
+    PGresult* result = run("SELECT lastval()", 0, nullptr);
+    const std::int64_t id = std::strtoll(PQgetvalue(result, 0, 0), nullptr, 10);
+    PQclear(result);
+    changes_ = changes;
+    return id;
+}
+
+// Writes are serializable, so that every check a write makes still holds when it commits, as
+// with SQLite's single writer; one that loses to another instance is run again. A claim instead
+// locks its rows and skips those another instance holds.
+void PostgresDb::begin(Kind kind) {
+    switch (kind) {
+    case Kind::Read:
+        exec("BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY");
+        break;
+    case Kind::Write:
+        exec("BEGIN ISOLATION LEVEL SERIALIZABLE");
+        break;
+    case Kind::Claim:
+        exec("BEGIN ISOLATION LEVEL READ COMMITTED");
+        break;
+    }
+}
+
+void PostgresDb::commit() {
+    exec("COMMIT");
+}
+
+void PostgresDb::rollback() noexcept {
+    if (PQstatus(conn_) == CONNECTION_OK) {
+        PQclear(PQexec(conn_, "ROLLBACK"));
+    }
+}
+
+void PostgresDb::relaxDurability(bool relaxed) {
+    exec(relaxed ? "SET synchronous_commit = off" : "SET synchronous_commit = on");
+}
+
+} // namespace textowl::server

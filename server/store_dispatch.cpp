@@ -1,0 +1,163 @@
+// The store's side of handing messages to the gateway and of their delivery reports.
+#include "server/store.h"
+
+#include <sodium.h>
+
+namespace textowl::server {
+namespace {
+
+using Lock = std::lock_guard<std::mutex>;
+
+MessageState stateOf(const Statement& s, int column) {
+    return parseStateName(s.text(column)).value_or(MessageState::Unknown);
+}
+
+} // namespace
+
+// SQLite has one writer at a time; PostgreSQL instances each lock the rows they claim and pass
+// over the rows another holds, so two claimers never wait on, nor take, each other's messages.
+std::vector<ClaimedMessage> Store::claimDue(std::int64_t now, int limit) {
+    static const std::string kClaim =
+        "UPDATE outbox SET state = 'submitted', state_at = ?1, claimed_at = ?1,"
+        " answered_at = NULL, first_try = coalesce(first_try, ?1)"
+        " WHERE id IN (SELECT id FROM outbox WHERE state = 'queued'"
+        " AND due_at <= ?1 AND next_try <= ?1 ORDER BY due_at, id LIMIT ?2";
+    static const std::string kReturning = ") RETURNING id, sender, recipient, type, unicode,"
+                                          " text, report_token, attempts, first_try";
+    static const std::string kSqlite = kClaim + kReturning;
+    static const std::string kPostgres = kClaim + " FOR UPDATE SKIP LOCKED" + kReturning;
+    const char* sql = (db_.dialect() == SqlDialect::Postgres ? kPostgres : kSqlite).c_str();
+    Lock lock(mutex_);
+    return retryingConflicts([&] {
+        Transaction t(db_, Transaction::Kind::Claim);
+        Statement claim(db_, sql);
+        claim.bind(1, now).bind(2, std::int64_t{limit});
+        std::vector<ClaimedMessage> claimed;
+        while (claim.step()) {
+            claimed.push_back(ClaimedMessage{claim.integer(0), claim.text(1), claim.text(2),
+                                             claim.text(3), claim.integer(4) != 0, claim.text(5),
+                                             claim.text(6), static_cast<int>(claim.integer(7)),
+                                             claim.integer(8)});
+        }
+        t.commit();
+        return claimed;
+    });
+}
+
+void Store::refund(std::int64_t messageId) {
+    Statement(db_, "UPDATE accounts SET balance_cents = balance_cents + 100 *"
+                   " (SELECT parts FROM outbox WHERE id = ?1)"
+                   " WHERE id = (SELECT account_id FROM outbox WHERE id = ?1)")
+        .bind(1, messageId)
+        .run();
+}
+
+// Only the claim must reach the disk before a request leaves. An answer or report lost with the
+// machine leaves its message unknown or a step behind, never sent twice.
+void Store::recordAnswers(const std::vector<DispatchAnswer>& answers, std::int64_t now) {
+    Lock lock(mutex_);
+    UnflushedCommits unflushed(db_);
+    retryingConflicts([&] { recordAnswersOnce(answers, now); });
+}
+
+void Store::recordAnswersOnce(const std::vector<DispatchAnswer>& answers, std::int64_t now) {
+    Transaction t(db_);
+    for (const DispatchAnswer& a : answers) {
+        switch (a.kind) {
+        case DispatchAnswer::Kind::HandedOver:
+            // A report may already have moved the message on; the state stays as it is.
+            Statement(db_, "UPDATE outbox SET answered_at = ?2 WHERE id = ?1")
+                .bind(1, a.id)
+                .bind(2, now)
+                .run();
+            break;
+        case DispatchAnswer::Kind::Retry:
+            Statement(db_, "UPDATE outbox SET state = 'queued', state_at = ?2, next_try = ?3,"
+                           " attempts = attempts + 1, claimed_at = NULL"
+                           " WHERE id = ?1 AND state = 'submitted'")
+                .bind(1, a.id)
+                .bind(2, now)
+                .bind(3, a.nextTry)
+                .run();
+            break;
+        case DispatchAnswer::Kind::Final:
+            Statement(db_, "UPDATE outbox SET state = ?3, state_at = ?2, answered_at = ?2"
+                           " WHERE id = ?1 AND state = 'submitted'")
+                .bind(1, a.id)
+                .bind(2, now)
+                .bind(3, stateName(a.finalState))
+                .run();
+            if (db_.changes() > 0 && refundsCredits(a.finalState)) {
+                refund(a.id);
+            }
+            break;
+        }
+    }
+    t.commit();
+}
+
+int Store::settleUnanswered(std::int64_t claimedBefore, std::int64_t now) {
+    Lock lock(mutex_);
+    return retryingConflicts([&] {
+        Transaction t(db_);
+        Statement(db_, "UPDATE outbox SET state = 'unknown', state_at = ?2"
+                       " WHERE state = 'submitted' AND answered_at IS NULL AND claimed_at < ?1")
+            .bind(1, claimedBefore)
+            .bind(2, now)
+            .run();
+        const int settled = db_.changes();
+        t.commit();
+        return settled;
+    });
+}
+
+ReportOutcome Store::applyReport(std::int64_t id, std::string_view secret, int reportType,
+                                 std::int64_t now) {
+    Lock lock(mutex_);
+    UnflushedCommits unflushed(db_);
+    return retryingConflicts([&] { return applyReportOnce(id, secret, reportType, now); });
+}
+
+ReportOutcome Store::applyReportOnce(std::int64_t id, std::string_view secret, int reportType,
+                                     std::int64_t now) {
+    Transaction t(db_);
+    Statement find(db_, "SELECT state, report_token FROM outbox WHERE id = ?1");
+    if (!find.bind(1, id).step()) {
+        return ReportOutcome::Forged;
+    }
+    const std::string expected = find.text(1);
+    // Compared in constant time, so that answers reveal nothing of a secret bit by bit.
+    if (expected.empty() || expected.size() != secret.size() ||
+        sodium_memcmp(expected.data(), secret.data(), secret.size()) != 0) {
+        return ReportOutcome::Forged;
+    }
+    const auto next = stateAfterReport(stateOf(find, 0), reportType);
+    if (!next) {
+        return ReportOutcome::Unchanged;
+    }
+    Statement(db_, "UPDATE outbox SET state = ?2, state_at = ?3 WHERE id = ?1")
+        .bind(1, id)
+        .bind(2, stateName(*next))
+        .bind(3, now)
+        .run();
+    if (refundsCredits(*next)) {
+        refund(id);
+    }
+    t.commit();
+    return ReportOutcome::Applied;
+}
+
+std::vector<HistoryEntry> Store::history(AccountId account, int offset, int limit) {
+    Lock lock(mutex_);
+    Statement s(db_, "SELECT id, due_at, recipient, text, parts, state, state_at FROM outbox"
+                     " WHERE account_id = ?1 ORDER BY id DESC LIMIT ?2 OFFSET ?3");
+    s.bind(1, account).bind(2, std::int64_t{limit}).bind(3, std::int64_t{offset});
+    std::vector<HistoryEntry> rows;
+    while (s.step()) {
+        rows.push_back(HistoryEntry{s.integer(0), s.integer(1), s.text(2), s.text(3),
+                                    static_cast<int>(s.integer(4)), stateOf(s, 5), s.integer(6)});
+    }
+    return rows;
+}
+
+} // namespace textowl::server

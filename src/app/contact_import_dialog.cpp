@@ -1,0 +1,161 @@
+#include "app/contact_import_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace textowl {
+
+namespace {
+
+enum Column { NameColumn, NumberColumn, GroupColumn, ActionColumn, ColumnCount };
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString regionLabel(const std::string& code) {
+    const QString qcode = fromUtf8(code);
+    const QLocale::Territory territory = QLocale::codeToTerritory(qcode);
+    const QString name =
+        territory == QLocale::AnyTerritory ? qcode : QLocale::territoryToString(territory);
+    return QStringLiteral("%1 (%2, +%3)").arg(name, qcode).arg(callingCode(code));
+}
+
+QComboBox* regionChooser(const QString& current, const QString& none, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QStringLiteral("region"));
+    box->addItem(none, QString());
+    for (const std::string& code : knownRegions())
+        box->addItem(regionLabel(code), fromUtf8(code));
+    box->model()->sort(0);
+    const int at = box->findData(current);
+    box->setCurrentIndex(at < 0 ? box->findData(QString()) : at);
+    return box;
+}
+
+} // namespace
+
+ContactImportDialog::ContactImportDialog(const BuddyList& list, ContactBook book,
+                                         const QString& region, ContactImportTexts texts,
+                                         QWidget* parent)
+    : QDialog(parent), m_list(list), m_book(std::move(book)), m_texts(std::move(texts)) {
+    setWindowTitle(m_texts.title);
+    auto* layout = new QVBoxLayout(this);
+
+    m_region = regionChooser(region, m_texts.noRegion, this);
+    auto* regionLabel = new QLabel(m_texts.region, this);
+    regionLabel->setBuddy(m_region);
+    auto* regionRow = new QHBoxLayout;
+    regionRow->addWidget(regionLabel);
+    regionRow->addWidget(m_region, 1);
+    layout->addLayout(regionRow);
+
+    m_rows = new QTableWidget(0, ColumnCount, this);
+    m_rows->setObjectName(QStringLiteral("rows"));
+    m_rows->setHorizontalHeaderLabels(
+        {m_texts.name, m_texts.number, m_texts.group, m_texts.action});
+    m_rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_rows->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_rows->verticalHeader()->hide();
+    m_rows->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(m_rows, 1);
+
+    auto* buttons = new QDialogButtonBox(this);
+    m_import = buttons->addButton(m_texts.import, QDialogButtonBox::AcceptRole);
+    m_import->setDefault(true);
+    buttons->addButton(m_texts.cancel, QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    connect(m_region, &QComboBox::currentIndexChanged, this, &ContactImportDialog::replan);
+    connect(m_rows, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (item->column() != NameColumn || !(item->flags() & Qt::ItemIsUserCheckable))
+            return;
+        const auto row = static_cast<std::size_t>(item->row());
+        if (item->checkState() == Qt::Checked)
+            m_unticked.erase(row);
+        else
+            m_unticked.insert(row);
+        updateImportButton();
+    });
+    resize(640, 420);
+    replan();
+}
+
+QString ContactImportDialog::region() const {
+    return m_region->currentData().toString();
+}
+
+std::vector<bool> ContactImportDialog::ticked() const {
+    std::vector<bool> ticked(m_plan.rows.size(), true);
+    for (const std::size_t row : m_unticked)
+        ticked[row] = false;
+    return ticked;
+}
+
+void ContactImportDialog::replan() {
+    m_plan = planImport(m_list, m_book, region().toStdString());
+    fillRows();
+    updateImportButton();
+}
+
+void ContactImportDialog::fillRows() {
+    const QSignalBlocker blocker(m_rows);
+    m_rows->setRowCount(static_cast<int>(m_plan.rows.size()));
+    for (std::size_t i = 0; i < m_plan.rows.size(); ++i) {
+        const ImportRow& row = m_plan.rows[i];
+        const Contact& c = row.contact;
+        QStringList groups;
+        for (const std::string& group : c.groups)
+            groups << fromUtf8(group);
+        const QString cells[ColumnCount] = {
+            fromUtf8(std::string(displayName(c.nickname, c.firstName, c.lastName))),
+            fromUtf8(c.cellPhone), groups.join(QStringLiteral(", ")), actionText(row)};
+        for (int column = 0; column < ColumnCount; ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            m_rows->setItem(static_cast<int>(i), column, item);
+        }
+        QTableWidgetItem* name = m_rows->item(static_cast<int>(i), NameColumn);
+        if (row.decision == ImportDecision::Add) {
+            name->setFlags(name->flags() | Qt::ItemIsUserCheckable);
+            name->setCheckState(m_unticked.count(i) ? Qt::Unchecked : Qt::Checked);
+        }
+    }
+    m_rows->resizeColumnsToContents();
+}
+
+void ContactImportDialog::updateImportButton() {
+    m_import->setEnabled(!steps().empty());
+}
+
+QString ContactImportDialog::actionText(const ImportRow& row) const {
+    switch (row.decision) {
+    case ImportDecision::Add:
+        return m_texts.add;
+    case ImportDecision::AlreadyInList:
+        return m_texts.alreadyInList;
+    case ImportDecision::NoName:
+        return m_texts.noName;
+    case ImportDecision::NoValidNumber:
+        break;
+    }
+    const QString reasons[] = {QString(),
+                               m_texts.missing,
+                               m_texts.notANumber,
+                               m_texts.noCountryCode,
+                               m_texts.invalidCountryCode,
+                               m_texts.tooShort,
+                               m_texts.tooLong};
+    return m_texts.noValidNumber.arg(reasons[static_cast<int>(row.numberProblem)]);
+}
+
+} // namespace textowl

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstddef>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace textowl {
+
+// A contact as a file describes it, reduced to what a buddy holds. Texts are UTF-8; the cell
+// phone is the number as the file wrote it (the import normalises it against a region); the
+// birthday is in the contact dialog's "%d-%02d-%02d" form, "0-00-00" when the file gives none.
+struct Contact {
+    std::string firstName;
+    std::string lastName;
+    std::string nickname;
+    std::string cellPhone;
+    std::string email;
+    std::string birthday{"0-00-00"};
+    std::vector<std::string> groups; // none: the contact goes to the top level
+
+    friend bool operator==(const Contact&, const Contact&) = default;
+};
+
+// Everything one file holds: the contacts in file order and every group it names, in order of
+// first mention, including groups without members.
+struct ContactBook {
+    std::vector<Contact> contacts;
+    std::vector<std::string> groups;
+
+    friend bool operator==(const ContactBook&, const ContactBook&) = default;
+};
+
+enum class ReadProblem : int {
+    None = 0,
+    TooLarge,        // above kMaxContactFileBytes
+    BinaryData,      // NUL bytes: not a text file
+    InvalidUtf8,     // a value that is neither UTF-8 nor in the character set it names
+    UnknownCharset,  // a CHARSET this reader cannot convert, with bytes that are not UTF-8
+    UnbalancedQuote, // a CSV field whose quote is never closed
+    NoHeader,        // a CSV file whose first row names no phone and no name column
+    NoContacts,      // not a single contact or group
+    Unreadable,      // the file could not be opened or read
+};
+
+// Files above this size are refused before they are read. Address books with a photo per
+// contact stay well below it; anything larger is almost surely not an address book.
+inline constexpr std::size_t kMaxContactFileBytes = 32u * 1024 * 1024;
+
+struct ReadError {
+    ReadProblem problem = ReadProblem::None;
+    std::size_t line = 0; // 1-based line where the problem was seen; 0 when it has none
+
+    friend bool operator==(const ReadError&, const ReadError&) = default;
+};
+
+struct ContactRead {
+    ContactBook book;
+    ReadError error;
+
+    bool ok() const { return error.problem == ReadProblem::None; }
+};
+
+// A calendar date in the contact dialog's form; year 0 stands for "no year", month or day 0 for
+// "not given".
+struct Birthday {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+};
+std::string formatBirthday(Birthday birthday);
+// Reads "%d-%02d-%02d" back; false for text in any other form.
+bool parseStoredBirthday(std::string_view text, Birthday& birthday);
+
+// Picks one value among several: the first one marked as wanted (a mobile number, a preferred
+// address), otherwise the first one at all.
+class FirstPreferred {
+public:
+    void offer(std::string_view value, bool wanted);
+    const std::string& value() const { return value_; }
+
+private:
+    std::string value_;
+    bool haveWanted_ = false;
+};
+
+// Adds name to names unless it is empty or already there.
+void addUnique(std::vector<std::string>& names, std::string_view name);
+
+const char* readProblemName(ReadProblem problem);
+void PrintTo(const Contact& contact, std::ostream* os);
+void PrintTo(ReadProblem problem, std::ostream* os);
+
+} // namespace textowl

@@ -1,0 +1,66 @@
+#include "contacts/contact_export.h"
+
+#include "contacts/phone_number.h"
+
+#include <unordered_map>
+
+namespace textowl {
+
+namespace {
+
+Contact contactOf(const BuddyEntry& buddy) {
+    Contact c;
+    c.firstName = buddy.firstName;
+    c.lastName = buddy.lastName;
+    c.nickname = buddy.nickname;
+    c.cellPhone = internationalForm(buddy.cellPhone);
+    c.email = buddy.email;
+    c.birthday = buddy.birthday;
+    return c;
+}
+
+// Collects contacts by buddy id, in order of first appearance.
+class ContactCollector {
+public:
+    void add(const BuddyEntry& buddy, const std::string& group) {
+        const auto [at, added] = index_.emplace(buddy.id, book_.contacts.size());
+        if (added)
+            book_.contacts.push_back(contactOf(buddy));
+        addUnique(book_.contacts[at->second].groups, group);
+    }
+    void addGroup(const std::string& group) { addUnique(book_.groups, group); }
+    ContactBook take() { return std::move(book_); }
+
+private:
+    ContactBook book_;
+    std::unordered_map<std::string, std::size_t> index_;
+};
+
+void collectGroup(ContactCollector& collector, const BuddyNode& group) {
+    collector.addGroup(group.entry.groupName);
+    for (const auto& child : group.children) {
+        if (child->entry.isBuddy())
+            collector.add(child->entry, group.entry.groupName);
+    }
+}
+
+} // namespace
+
+ContactBook contactsOfList(const BuddyList& list) {
+    ContactCollector collector;
+    for (const auto& child : list.root().children) {
+        if (child->entry.isBuddy())
+            collector.add(child->entry, {});
+        else if (child->entry.isGroup())
+            collectGroup(collector, *child);
+    }
+    return collector.take();
+}
+
+ContactBook contactsOfGroup(const BuddyNode& group) {
+    ContactCollector collector;
+    collectGroup(collector, group);
+    return collector.take();
+}
+
+} // namespace textowl

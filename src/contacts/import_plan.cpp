@@ -1,0 +1,129 @@
+#include "contacts/import_plan.h"
+
+#include "contacts/text_encoding.h"
+
+#include <algorithm>
+#include <ostream>
+#include <set>
+#include <utility>
+
+namespace textowl {
+
+namespace {
+
+using Placement = std::pair<std::string, std::string>; // number, group ("" = top level)
+
+// The list keeps numbers mostly in the service's form, which read against a region would be
+// taken for a national number; that form is tried first.
+std::string comparableNumber(std::string_view stored, std::string_view region) {
+    const ServiceNumber number = serviceNumber(internationalForm(stored), region);
+    return number.ok() ? number.digits : std::string(trimmed(stored));
+}
+
+// Every (number, group) the list holds; a buddy's group is its line's parent, whose name
+// follows renames.
+std::set<Placement> placementsOf(const BuddyList& list, std::string_view region) {
+    std::set<Placement> placements;
+    for (const auto& child : list.root().children) {
+        if (child->entry.isBuddy()) {
+            placements.emplace(comparableNumber(child->entry.cellPhone, region), std::string());
+            continue;
+        }
+        for (const auto& buddy : child->children) {
+            if (buddy->entry.isBuddy())
+                placements.emplace(comparableNumber(buddy->entry.cellPhone, region),
+                                   child->entry.groupName);
+        }
+    }
+    return placements;
+}
+
+bool contains(const std::vector<std::string>& names, std::string_view name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+} // namespace
+
+ImportPlan planImport(const BuddyList& list, const ContactBook& book, std::string_view region) {
+    ImportPlan plan;
+    plan.existingGroups = list.groupNames();
+    std::set<Placement> held = placementsOf(list, region);
+    for (const Contact& contact : book.contacts) {
+        ImportRow row;
+        row.contact = contact;
+        const ServiceNumber number = serviceNumber(contact.cellPhone, region);
+        if (!number.ok()) {
+            row.decision = ImportDecision::NoValidNumber;
+            row.numberProblem = number.problem;
+        } else if (displayName(contact.nickname, contact.firstName, contact.lastName).empty()) {
+            row.contact.cellPhone = number.digits;
+            row.decision = ImportDecision::NoName;
+        } else {
+            row.contact.cellPhone = number.digits;
+            const std::vector<std::string> wanted =
+                contact.groups.empty() ? std::vector<std::string>{""} : contact.groups;
+            for (const std::string& group : wanted) {
+                if (held.emplace(number.digits, group).second)
+                    row.placements.push_back(group);
+            }
+            row.decision =
+                row.placements.empty() ? ImportDecision::AlreadyInList : ImportDecision::Add;
+        }
+        plan.rows.push_back(std::move(row));
+    }
+    for (const std::string& group : book.groups) {
+        const bool named = std::any_of(book.contacts.begin(), book.contacts.end(),
+                                       [&](const Contact& c) { return contains(c.groups, group); });
+        if (!named && !contains(plan.existingGroups, group))
+            plan.emptyGroups.push_back(group);
+    }
+    return plan;
+}
+
+std::vector<ImportStep> importSteps(const ImportPlan& plan, const std::vector<bool>& ticked) {
+    std::vector<ImportStep> steps;
+    std::vector<std::string> groups = plan.existingGroups;
+    const auto ensureGroup = [&](const std::string& group, std::size_t row) {
+        if (!group.empty() && !contains(groups, group)) {
+            groups.push_back(group);
+            steps.push_back({OperationId::apiAddBuddyGroup, row, group, {}});
+        }
+    };
+    for (std::size_t i = 0; i < plan.rows.size(); ++i) {
+        const ImportRow& row = plan.rows[i];
+        if (row.decision != ImportDecision::Add || (i < ticked.size() && !ticked[i]))
+            continue;
+        for (const std::string& group : row.placements)
+            ensureGroup(group, i);
+        const std::string& first = row.placements.front();
+        steps.push_back({OperationId::apiAddBuddy, i, first, {}});
+        for (std::size_t p = 1; p < row.placements.size(); ++p)
+            steps.push_back({OperationId::apiCopyBuddy, i, row.placements[p], first});
+    }
+    for (const std::string& group : plan.emptyGroups)
+        ensureGroup(group, plan.rows.size());
+    return steps;
+}
+
+const char* importDecisionName(ImportDecision decision) {
+    switch (decision) {
+    case ImportDecision::Add:
+        return "Add";
+    case ImportDecision::AlreadyInList:
+        return "AlreadyInList";
+    case ImportDecision::NoValidNumber:
+        return "NoValidNumber";
+    case ImportDecision::NoName:
+        return "NoName";
+    }
+    return "?";
+}
+
+void PrintTo(const ImportStep& step, std::ostream* os) {
+    *os << operationMap(step.operation).name << "(row " << step.row << ", \"" << step.group << "\"";
+    if (!step.fromGroup.empty())
+        *os << " from \"" << step.fromGroup << "\"";
+    *os << ")";
+}
+
+} // namespace textowl

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace textowl {
+
+// Why a number cannot be given to the service.
+enum class NumberProblem : int {
+    None = 0,
+    Missing,            // no number at all
+    NotANumber,         // no digits to speak of
+    NoCountryCode,      // a national number, and no region to read it against
+    InvalidCountryCode, // "+" followed by no country's calling code
+    TooShort,
+    TooLong,
+};
+
+struct ServiceNumber {
+    std::string digits; // country code and national number, no "+": what the service expects
+    NumberProblem problem = NumberProblem::None;
+
+    bool ok() const { return problem == NumberProblem::None; }
+};
+
+// Reads a number as a person or an address book wrote it ("0170 1234567", "+1 (415) 555-0132",
+// "00 44 20 7946 0958", "tel:+46-70-123-45-67") against a default region (ISO 3166 code such as
+// "DE"; empty when none is known), and writes it as the international number without "+".
+ServiceNumber serviceNumber(std::string_view text, std::string_view region);
+
+// The stored number with a "+" when it is already an international number in the service's
+// form, so that other address books read it right; anything else as stored.
+std::string internationalForm(std::string_view stored);
+
+// The territory of a POSIX locale name: "de_AT.UTF-8@euro" gives "AT"; "C", "POSIX" and names
+// without a territory give "".
+std::string regionFromLocaleName(std::string_view localeName);
+// The region of the locale the user's telephone conventions follow (LC_ALL, LC_TELEPHONE, LANG);
+// "" when it names none the number library knows.
+std::string systemRegion();
+
+// Every region the number library knows, sorted, and a region's calling code (0 if unknown).
+std::vector<std::string> knownRegions();
+int callingCode(std::string_view region);
+
+const char* numberProblemName(NumberProblem problem);
+
+} // namespace textowl

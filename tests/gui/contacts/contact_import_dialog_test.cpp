@@ -1,0 +1,76 @@
+#include "app/contact_import_dialog.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QTableWidget>
+#include <gtest/gtest.h>
+
+namespace textowl {
+namespace {
+
+Contact contact(std::string nickname, std::string cell, std::vector<std::string> groups = {}) {
+    Contact c;
+    c.nickname = std::move(nickname);
+    c.cellPhone = std::move(cell);
+    c.groups = std::move(groups);
+    return c;
+}
+
+QStringList column(const QTableWidget& rows, int column) {
+    QStringList texts;
+    for (int row = 0; row < rows.rowCount(); ++row)
+        texts << rows.item(row, column)->text();
+    return texts;
+}
+
+TEST(ContactImportDialog, ShowsWhatHappensAndPlansAgainForAnotherRegion) {
+    BuddyEntry ann;
+    ann.kind = EntryKind::Buddy;
+    ann.id = "1";
+    ann.nickname = "Ann";
+    ann.cellPhone = "491701234567";
+    BuddyEntry root = BuddyEntry::makeRoot();
+    root.children.push_back(ann);
+    BuddyList list;
+    list.fill(std::move(root));
+    const ContactBook book{{contact("Ann", "0170 1234567"),
+                            contact("Bob", "030 1234567", {"Family"}),
+                            contact("Cy", "+46 70 123 45 67"), contact("Di", "n/a")},
+                           {"Family"}};
+
+    ContactImportDialog dialog(list, book, QString());
+    auto* rows = dialog.findChild<QTableWidget*>(QStringLiteral("rows"));
+    auto* region = dialog.findChild<QComboBox*>(QStringLiteral("region"));
+    ASSERT_TRUE(rows && region);
+    EXPECT_EQ(column(*rows, 3),
+              (QStringList{QStringLiteral("Skip: no valid number (no country code)"),
+                           QStringLiteral("Skip: no valid number (no country code)"),
+                           QStringLiteral("Add"),
+                           QStringLiteral("Skip: no valid number (not a number)")}));
+    EXPECT_EQ(dialog.steps().size(), 1u);
+
+    region->setCurrentIndex(region->findData(QStringLiteral("DE")));
+    EXPECT_EQ(column(*rows, 1),
+              (QStringList{QStringLiteral("491701234567"), QStringLiteral("49301234567"),
+                           QStringLiteral("46701234567"), QStringLiteral("n/a")}));
+    EXPECT_EQ(column(*rows, 3),
+              (QStringList{QStringLiteral("Skip: already in the list"), QStringLiteral("Add"),
+                           QStringLiteral("Add"),
+                           QStringLiteral("Skip: no valid number (not a number)")}));
+    EXPECT_EQ(column(*rows, 2)[1], QStringLiteral("Family"));
+    EXPECT_EQ(dialog.steps().size(), 3u); // Family, Bob, Cy
+
+    rows->item(1, 0)->setCheckState(Qt::Unchecked);
+    const std::vector<ImportStep> steps = dialog.steps();
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(steps[0].row, 2u);
+    EXPECT_EQ(dialog.ticked(), (std::vector<bool>{true, false, true, true}));
+
+    if (const QString dir = qEnvironmentVariable("TEXTOWL_SCREENSHOT_DIR"); !dir.isEmpty()) {
+        dialog.show();
+        dialog.grab().save(QDir(dir).filePath(QStringLiteral("contact_import_dialog.png")));
+    }
+}
+
+} // namespace
+} // namespace textowl

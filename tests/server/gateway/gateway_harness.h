@@ -1,0 +1,140 @@
+#pragma once
+
+#include "server/gateway_dispatcher.h"
+#include "server/http_server.h"
+#include "server/service.h"
+#include "service/result_document.h"
+#include "service/service_proxy.h"
+#include "service/utf.h"
+#include "support/kannel_gateway.h"
+#include "support/temp_dir.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace textowl::server::gateway_test {
+
+// Kannel tests skip where Kannel is not installed, but never in CI, which installs it.
+#define REQUIRE_KANNEL()                                                                           \
+    do {                                                                                           \
+        const std::string missing = ::textowl::test::KannelGateway::missingPrograms();             \
+        if (!missing.empty()) {                                                                    \
+            const char* ci = std::getenv("CI");                                                    \
+            if (ci != nullptr && std::string(ci) == "true") {                                      \
+                FAIL() << "Kannel is missing in CI: " << missing;                                  \
+            }                                                                                      \
+            GTEST_SKIP() << "Kannel is not installed (" << missing                                 \
+                         << "); scripts/bootstrap installs kannel and kannel-extras";              \
+        }                                                                                          \
+    } while (false)
+
+// Polls until done() holds; false when the limit passes first.
+inline bool waitFor(const std::function<bool()>& done,
+                    std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+inline ServiceText u(std::string_view text) {
+    return utf8ToUtf16(text);
+}
+
+// The service in this process with a dispatcher to the given sendsms address, and the client's
+// own proxy signed in as demo.
+class ServiceWithGateway {
+public:
+    explicit ServiceWithGateway(const std::string& gatewayUrl, int workers = 4) {
+        ServiceConfig config;
+        config.databasePath = dir_.file("service.db").string();
+        config.hashCost = HashCost::Minimum;
+        config.gatewayConfigured = true;
+        config.messagesQueued = [this] {
+            if (dispatcher_) {
+                dispatcher_->wake();
+            }
+        };
+        service_ = std::make_unique<PagewrightService>(config);
+        service_->ensureDemoAccount();
+        server_ = std::make_unique<PagewrightServer>(*service_, ServerOptions{});
+        EXPECT_TRUE(server_->bind());
+        server_->start();
+        DispatcherOptions options;
+        options.gateway = *GatewayUrl::parse(gatewayUrl);
+        options.publicUrl = "http://" + service_->publicHost();
+        options.clock = [this] { return service_->now(); };
+        options.diagnostics = [this](const std::string& line) {
+            std::lock_guard lock(diagnosticsMutex_);
+            diagnostics_ += line + "\n";
+        };
+        options.workers = workers;
+        dispatcher_ = std::make_unique<GatewayDispatcher>(service_->store(), options);
+        dispatcher_->start();
+        proxy_ = std::make_unique<ServiceProxy>(server_->endpointUrl());
+        ServiceText reply;
+        proxy_->apiValidateLogin(u("demo"), u("demo"), &reply);
+        ResultDocument doc;
+        if (succeeded(checkResult(reply, doc))) {
+            ticket_ = resultElement(doc, "ticket").value_or("");
+        }
+    }
+
+    ~ServiceWithGateway() {
+        dispatcher_->stop();
+        proxy_.reset();
+        server_.reset();
+    }
+
+    // The err of the reply to one send, "0" when accepted.
+    std::string send(const std::string& to, const std::string& text, bool group = false,
+                     const std::string& type = "text", const std::string& schedule = "") {
+        ServiceText reply;
+        const Status status = group
+                                  ? proxy_->apiSendSmsToGroup(u(ticket_), u("demo"), u(to), u(text),
+                                                              u(type), u("0"), u(schedule), &reply)
+                                  : proxy_->apiSendSms(u(ticket_), u("demo"), u(to), u(text),
+                                                       u(type), u("0"), u(schedule), &reply);
+        ResultDocument doc;
+        if (failed(status) || !reply) {
+            return "no reply";
+        }
+        checkResult(reply, doc);
+        return doc.documentElement().attribute("err").value();
+    }
+
+    std::vector<OutboxMessage> messages() { return service_->store().outbox("demo"); }
+    bool allIn(MessageState state) {
+        const auto rows = messages();
+        return !rows.empty() && std::all_of(rows.begin(), rows.end(),
+                                            [&](const auto& m) { return m.state == state; });
+    }
+    PagewrightService& service() { return *service_; }
+    std::string diagnostics() {
+        std::lock_guard lock(diagnosticsMutex_);
+        return diagnostics_;
+    }
+    int port() const { return server_->port(); }
+
+private:
+    test::TempDir dir_;
+    std::unique_ptr<PagewrightService> service_;
+    std::unique_ptr<PagewrightServer> server_;
+    std::unique_ptr<GatewayDispatcher> dispatcher_;
+    std::unique_ptr<ServiceProxy> proxy_;
+    std::string ticket_;
+    std::mutex diagnosticsMutex_;
+    std::string diagnostics_;
+};
+
+} // namespace textowl::server::gateway_test

@@ -1,0 +1,89 @@
+#include "buddylist/buddy_list_document.h"
+#include "contacts/contact_export.h"
+#include "contacts/import_plan.h"
+#include "service/utf.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace textowl {
+namespace {
+
+// Ann at the top level and in Family, Bob in Family; numbers stored as the service keeps them.
+BuddyList sampleList() {
+    const char* document = R"(<r err="0"><buddylist>
+        <buddy id="1" firstname="" lastname="" nickname="Ann" cellphone="491701234567" email=""
+               birthday=""/>
+        <buddygroup id="10" name="Family">
+          <buddy id="1" firstname="" lastname="" nickname="Ann" cellphone="491701234567" email=""
+                 birthday=""/>
+          <buddy id="2" firstname="" lastname="" nickname="Bob" cellphone="49301234567" email=""
+                 birthday=""/>
+        </buddygroup></buddylist></r>)";
+    BuddyEntry root;
+    EXPECT_EQ(parseBuddyListResult(utf8ToUtf16(document), root), S_OK);
+    BuddyList list;
+    list.fill(std::move(root));
+    return list;
+}
+
+Contact contact(std::string nickname, std::string cell, std::vector<std::string> groups) {
+    Contact c;
+    c.nickname = std::move(nickname);
+    c.cellPhone = std::move(cell);
+    c.groups = std::move(groups);
+    return c;
+}
+
+TEST(ImportPlan, DecidesEachRowAndOrdersTheCalls) {
+    const ContactBook book{
+        {contact("Ann", "0170 1234567", {}), contact("Bob", "+49 30 1234567", {"Family", "Work"}),
+         contact("Cy", "030 7654321", {"Friends", "Family"}),
+         contact("Cy again", "+49 30 7654321", {"Friends"}), contact("Di", "n/a", {}),
+         contact("", "0170 7654321", {}), contact("Eve", "0171 1111111", {"Work"})},
+        {"Family", "Work", "Friends", "Chess"}};
+    const ImportPlan plan = planImport(sampleList(), book, "DE");
+
+    const std::vector<ImportDecision> decisions{ImportDecision::AlreadyInList,
+                                                ImportDecision::Add,
+                                                ImportDecision::Add,
+                                                ImportDecision::AlreadyInList,
+                                                ImportDecision::NoValidNumber,
+                                                ImportDecision::NoName,
+                                                ImportDecision::Add};
+    ASSERT_EQ(plan.rows.size(), decisions.size());
+    for (std::size_t i = 0; i < decisions.size(); ++i)
+        EXPECT_EQ(plan.rows[i].decision, decisions[i]) << "row " << i;
+    EXPECT_EQ(plan.rows[1].contact.cellPhone, "49301234567");
+    EXPECT_EQ(plan.rows[4].numberProblem, NumberProblem::NotANumber);
+
+    using Op = OperationId;
+    const std::vector<ImportStep> steps{
+        {Op::apiAddBuddyGroup, 1, "Work", ""},      {Op::apiAddBuddy, 1, "Work", ""},
+        {Op::apiAddBuddyGroup, 2, "Friends", ""},   {Op::apiAddBuddy, 2, "Friends", ""},
+        {Op::apiCopyBuddy, 2, "Family", "Friends"}, {Op::apiAddBuddy, 6, "Work", ""},
+        {Op::apiAddBuddyGroup, 7, "Chess", ""}};
+    EXPECT_EQ(importSteps(plan), steps);
+    // Unticking the row that would have made Work leaves the group to the next row needing it.
+    const std::vector<ImportStep> withoutBob{
+        {Op::apiAddBuddyGroup, 2, "Friends", ""},   {Op::apiAddBuddy, 2, "Friends", ""},
+        {Op::apiCopyBuddy, 2, "Family", "Friends"}, {Op::apiAddBuddyGroup, 6, "Work", ""},
+        {Op::apiAddBuddy, 6, "Work", ""},           {Op::apiAddBuddyGroup, 7, "Chess", ""}};
+    EXPECT_EQ(importSteps(plan, {true, false}), withoutBob);
+}
+
+TEST(ContactExport, EachBuddyOnceWithItsGroups) {
+    BuddyList list = sampleList();
+    list.insert(BuddyEntry::makeGroup("11", "Empty"), list.root());
+    const ContactBook book = contactsOfList(list);
+    ASSERT_EQ(book.contacts.size(), 2u);
+    EXPECT_EQ(book.contacts[0].nickname, "Ann");
+    EXPECT_EQ(book.contacts[0].cellPhone, "+491701234567");
+    EXPECT_EQ(book.contacts[0].groups, std::vector<std::string>{"Family"});
+    EXPECT_EQ(book.groups, (std::vector<std::string>{"Family", "Empty"}));
+    EXPECT_EQ(contactsOfGroup(*list.findGroupByName("Family")).contacts.size(), 2u);
+}
+
+} // namespace
+} // namespace textowl

@@ -1,0 +1,70 @@
+#include "contacts/phone_number.h"
+#include "messaging/send_rules.h"
+
+#include <gtest/gtest.h>
+#include <ostream>
+#include <string>
+
+namespace textowl {
+namespace {
+
+struct NumberCase {
+    const char* text;
+    const char* region;
+    const char* digits; // expected service form; "" when refused
+    NumberProblem problem;
+};
+
+void PrintTo(const NumberCase& c, std::ostream* os) {
+    *os << '"' << c.text << "\" in \"" << c.region << '"';
+}
+
+class NumberTable : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(NumberTable, WritesTheInternationalNumberWithoutPlus) {
+    const NumberCase& c = GetParam();
+    const ServiceNumber number = serviceNumber(c.text, c.region);
+    EXPECT_EQ(number.problem, c.problem) << numberProblemName(number.problem);
+    EXPECT_EQ(number.digits, c.digits);
+    if (number.ok()) {
+        EXPECT_EQ(checkRecipient(number.digits, {}), SendCheck::Passed);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NumbersAndRegions, NumberTable,
+    ::testing::Values(NumberCase{"0170 1234567", "DE", "491701234567", NumberProblem::None},
+                      NumberCase{"+49 (0)170 123-4567", "US", "491701234567", NumberProblem::None},
+                      NumberCase{"(415) 555-0132", "US", "14155550132", NumberProblem::None},
+                      NumberCase{"00 44 20 7946 0958", "DE", "442079460958", NumberProblem::None},
+                      NumberCase{"011 44 20 7946 0958", "US", "442079460958", NumberProblem::None},
+                      NumberCase{"070-123 45 67", "SE", "46701234567", NumberProblem::None},
+                      NumberCase{"+46-70-123-45-67", "", "46701234567", NumberProblem::None},
+                      NumberCase{"+1 800 FLOWERS", "DE", "18003569377", NumberProblem::None},
+                      NumberCase{"0701234567", "", "", NumberProblem::NoCountryCode},
+                      NumberCase{"0701234567", "ZZ", "", NumberProblem::NoCountryCode},
+                      NumberCase{"+999 1234567", "DE", "", NumberProblem::InvalidCountryCode},
+                      NumberCase{"12", "DE", "", NumberProblem::TooShort},
+                      NumberCase{"+49 1234 5678 9012 3456 78", "DE", "", NumberProblem::TooLong},
+                      NumberCase{"n/a", "DE", "", NumberProblem::NotANumber},
+                      NumberCase{"  ", "DE", "", NumberProblem::Missing}));
+
+TEST(NumberRegion, ComesFromTheLocaleTerritory) {
+    const struct {
+        const char* locale;
+        const char* region;
+    } cases[] = {{"de_AT.UTF-8@euro", "AT"},
+                 {"en_US", "US"},
+                 {"pt_br.utf8", "BR"},
+                 {"sv_SE@euro", "SE"},
+                 {"C.UTF-8", ""},
+                 {"POSIX", ""},
+                 {"de", ""},
+                 {"", ""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(regionFromLocaleName(c.locale), c.region) << c.locale;
+    EXPECT_EQ(callingCode("DE"), 49);
+}
+
+} // namespace
+} // namespace textowl
