@@ -229,6 +229,13 @@ int number(std::string_view text) {
     return n;
 }
 
+// A year that no calendar control shows ("-980", "99999") is kept as no year rather than stored
+// as a birthday the book cannot read back.
+int year(std::string_view text) {
+    const int n = number(text);
+    return n >= 1 && n <= 9999 ? n : 0;
+}
+
 // ISO and vCard forms first, then Outlook's "M/D/YYYY" and the European "D.M.YYYY"; a two-digit
 // year is too ambiguous to keep.
 std::optional<Birthday> parseCsvDate(std::string_view text) {
@@ -249,7 +256,7 @@ std::optional<Birthday> parseCsvDate(std::string_view text) {
     Birthday date;
     date.month = number(parts[separator == '/' ? 0 : 1]);
     date.day = number(parts[separator == '/' ? 1 : 0]);
-    date.year = parts[2].size() == 4 ? number(parts[2]) : 0;
+    date.year = parts[2].size() == 4 ? year(parts[2]) : 0;
     if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > 31)
         return std::nullopt;
     return date;
@@ -295,7 +302,7 @@ bool contactFromRow(const std::vector<Column>& columns, const std::vector<std::s
                 birthday = parseCsvDate(value);
             break;
         case Role::BirthYear:
-            parts.year = number(value);
+            parts.year = year(value);
             break;
         case Role::BirthMonth:
             parts.month = number(value);

@@ -167,9 +167,10 @@ INSTANTIATE_TEST_SUITE_P(
             "First Name,Middle Name,Last Name,Business Phone,Home Phone,Mobile Phone,"
             "Business Fax,Birthday,Categories,E-mail Address,E-mail Type\n"
             "Cy,,Ko,111,222,333,444,4/2/1980,Friends;Work,cy@example.com,SMTP\n"
-            "Di,,,,555,,,0/0/00,,,\n",
+            "Di,,,,555,,,0/0/00,,,\n"
+            "Ed,,,,666,,,4/2/-980,,,\n",
             {{person("Cy", "Ko", "333", "1980-04-02", {"Friends", "Work"}, "", "cy@example.com"),
-              person("Di", "", "555")},
+              person("Di", "", "555"), person("Ed", "", "666", "0-04-02")},
              {"Friends", "Work"}}},
         FileCase{
             "ThunderbirdHeader",
