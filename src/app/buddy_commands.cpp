@@ -464,9 +464,6 @@ void installBuddyCommands(MainWindow& window) {
         if (BuddyTree* tree = window.session().buddyTree())
             BuddyEditor(window, *tree).deleteSelected(true);
     });
-    // The desktop session ending may stop the program without the Exit command.
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window,
-                     [&window] { placeBackCutBuddy(window); });
 }
 
 void placeBackCutBuddy(MainWindow& window) {

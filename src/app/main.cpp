@@ -1,6 +1,6 @@
 #include "app/command_line.h"
+#include "app/composition.h"
 #include "app/data_files.h"
-#include "app/main_window.h"
 #include "app/single_instance.h"
 #include "base/command_ids.h"
 #include "texts/string_catalogue.h"
@@ -57,15 +57,15 @@ int main(int argc, char* argv[]) {
     if (!instance.claim(QString::fromStdString(joinArguments(argc, argv))))
         return 0;
 
-    std::unique_ptr<MainWindow> window;
+    Application application;
     try {
-        window = std::make_unique<MainWindow>();
+        application = composeApplication();
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    QObject::connect(
-        &instance, &SingleInstance::startedAgain, window.get(),
-        [&window](const QString& commandLine) { takeOverStart(*window, commandLine); });
-    window->show();
+    MainWindow& window = *application.window;
+    QObject::connect(&instance, &SingleInstance::startedAgain, &window,
+                     [&window](const QString& commandLine) { takeOverStart(window, commandLine); });
+    window.show();
     return QApplication::exec();
 }

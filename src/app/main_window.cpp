@@ -1,19 +1,17 @@
 #include "app/main_window.h"
 
 #include "app/buddy_commands.h"
-#include "app/engine_web_view.h"
 #include "app/key_event_filter.h"
 #include "app/page_host.h"
-#include "app/qt_prompts.h"
 #include "app/session_controller.h"
 #include "app/skin_commands.h"
+#include "app/tray_controller.h"
 #include "base/command_ids.h"
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
 #include "ui/frameless_window.h"
 #include "ui/main_surface.h"
 #include "ui/qt_text.h"
-#include "ui/tray_icon.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -58,30 +56,11 @@ QIcon applicationIcon() {
 
 } // namespace
 
-MainWindow::MainWindow() : MainWindow(Options{}) {}
-
 MainWindow::MainWindow(Options options)
     : m_catalogue(StringCatalogue::obtain()), m_settings(std::move(options.settings)),
-      m_prompts(std::move(options.prompts)),
-      m_clock(options.clock != nullptr ? options.clock : &systemClock()),
+      m_prompts(std::move(options.prompts)), m_clock(options.clock),
       m_webViews(std::move(options.webViews)) {
     initResources();
-    if (!m_webViews)
-        m_webViews = std::make_shared<EngineWebViewFactory>();
-    if (!m_prompts) {
-        auto prompts = std::make_unique<QtPrompts>();
-        prompts->setPageViewFactory([factory = m_webViews](QWidget* parent, const QUrl& address) {
-            WebView* view = factory->create(parent);
-            if (!address.isEmpty())
-                view->navigate(address);
-            return view;
-        });
-        m_prompts = std::move(prompts);
-    }
-    if (!m_settings)
-        m_settings =
-            std::make_shared<QSettings>(QStringLiteral("Varnel"), QStringLiteral("Textowl"));
-    m_trayAvailable = options.trayAvailable.value_or(TrayIcon::isAvailable());
     m_calls = std::make_unique<ServiceCalls>(std::make_unique<ServiceProxy>(
         options.serviceEndpoint.empty() ? serviceEndpoint() : options.serviceEndpoint));
     setWindowTitle(kInitialTitle);
@@ -94,9 +73,8 @@ MainWindow::MainWindow(Options options)
     setCentralWidget(m_surface);
     installHandlers();
 
-    // The order of the window's initialisation: tray first (its texts come from the language of
-    // start-up), then the remembered choices, then everything that shows texts.
-    prepareTray();
+    setWindowIcon(applicationIcon());
+    // The remembered choices first, then everything that shows texts.
     m_preferences = Preferences::load(*m_settings);
     m_skin.load(m_preferences.skin);
     m_frame = new FramelessWindow(*this, *m_surface, [this](int id) { postCommand(id); });
@@ -107,8 +85,6 @@ MainWindow::MainWindow(Options options)
 
     m_menu = new MainMenu(
         menuBar(), [this](int id) { runCommand(id); }, [this] { return m_state; }, this);
-    if (!m_trayAvailable)
-        m_menu->addExitItem(m_exitText);
     m_menu->applyEnabling(m_state);
 
     m_surface->setTitleImage(QImage(QStringLiteral(":/bitmaps/222")));
@@ -149,20 +125,6 @@ QString MainWindow::text(Text id) const {
     return localised(*m_catalogue, id);
 }
 
-void MainWindow::prepareTray() {
-    const QIcon icon = applicationIcon();
-    setWindowIcon(icon);
-    // Read once, in the language of start-up, before the remembered language is applied.
-    m_exitText = text(Text::TrayExit);
-    const TrayIcon::Texts texts{qs(m_catalogue->applicationName()), text(Text::TrayRestore),
-                                m_exitText};
-    m_tray = new TrayIcon(
-        icon, texts, [this](int id) { runCommand(id); }, this);
-    const auto showFromTray = [this] { handleTrayEvent(TrayEvent::IconDoubleClick); };
-    connect(m_tray, &TrayIcon::doubleClicked, this, showFromTray);
-    connect(m_tray, &TrayIcon::clicked, this, showFromTray);
-}
-
 void MainWindow::createButtons() {
     m_signIn = new QPushButton(m_surface);
     m_register = new QPushButton(m_surface);
@@ -188,12 +150,6 @@ void MainWindow::centreInWorkArea() {
 }
 
 void MainWindow::installHandlers() {
-    const auto minimise = [this] { handleTrayEvent(TrayEvent::Minimise); };
-    m_handlers[kCmdCancel] = minimise;
-    m_handlers[kCmdMinimise] = minimise;
-    m_handlers[kCmdClose] = minimise;
-    m_handlers[kCmdRestore] = [this] { handleTrayEvent(TrayEvent::RestoreCommand); };
-    m_handlers[kCmdExit] = [this] { exitProgram(); };
     m_handlers[kCmdRegister] = [this] { showServicePage("url/signup"); };
     m_handlers[kCmdForgotPassword] = [this] { showServicePage("url/forgotpwd"); };
 }
@@ -325,47 +281,11 @@ void MainWindow::showPageInFirstWebTab(const char* urlKey) {
     m_pages->openWebPage(address);
 }
 
-void MainWindow::handleTrayEvent(TrayEvent event) {
-    const TrayTransition t = trayTransition(m_trayState, event, m_trayAvailable);
-    m_trayState = t.next;
-    switch (t.action) {
-    case TrayAction::None:
-        break;
-    case TrayAction::HideToTray:
-        m_tray->show();
-        hide();
-        break;
-    case TrayAction::MinimiseNormally:
-        showMinimized();
-        break;
-    case TrayAction::ShowWindow:
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        show();
-        m_tray->hide();
-        break;
-    case TrayAction::ShowAndRestore:
-        setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-        show();
-        m_tray->hide();
-        activateWindow();
-        break;
-    }
-}
-
-void MainWindow::exitProgram() {
-    hide();
-    m_session->endSession();
-    if (m_beforeExit)
-        m_beforeExit();
-    m_tray->hide();
-    m_trayState = TrayWindowState::Shown;
-    QCoreApplication::exit(kExitCodeNormal);
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing never ends the program; only the Exit command does.
     event->ignore();
-    handleTrayEvent(TrayEvent::Close);
+    if (m_tray != nullptr)
+        m_tray->handle(TrayEvent::Close);
 }
 
 bool MainWindow::event(QEvent* event) {
@@ -384,17 +304,8 @@ bool MainWindow::event(QEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange)
-        return;
-    if (isMinimized() && m_trayState == TrayWindowState::Shown) {
-        // A minimise from the title bar: hide to the tray once the state change is over.
-        if (m_trayAvailable)
-            QTimer::singleShot(0, this, [this] { handleTrayEvent(TrayEvent::Minimise); });
-        else
-            m_trayState = TrayWindowState::Minimised;
-    } else if (!isMinimized() && m_trayState == TrayWindowState::Minimised) {
-        m_trayState = TrayWindowState::Shown;
-    }
+    if (event->type() == QEvent::WindowStateChange && m_tray != nullptr)
+        m_tray->windowStateChanged();
 }
 
 } // namespace textowl

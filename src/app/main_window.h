@@ -8,14 +8,12 @@
 #include "texts/string_catalogue.h"
 #include "ui/prompts.h"
 #include "ui/skin.h"
-#include "ui/tray_rules.h"
 
 #include <QMainWindow>
 #include <QPoint>
 #include <QString>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -31,33 +29,32 @@ class PageHost;
 class ServiceCalls;
 class ServiceProxy;
 class SessionController;
-class TrayIcon;
+class TrayController;
 class WebViewFactory;
 
 // The program's one window. It holds the string catalogue, the preferences, the window state and
-// the prompts, and routes every command id to the object that carries it out.
+// the prompts, and routes every command id to the object that carries it out. composeApplication
+// builds it, with the tray and the exit path beside it.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // What the window is given; composeApplication fills in the real parts left empty.
     struct Options {
-        // Where the preferences live; the user's own settings when null.
+        // Where the preferences live.
         std::shared_ptr<QSettings> settings;
-        // The modal prompts; the real dialogs when null.
+        // The modal prompts.
         std::unique_ptr<Prompts> prompts;
-        // Overrides the desktop's answer to whether a notification area exists.
-        std::optional<bool> trayAvailable;
         // The service address; empty for the usual one (TEXTOWL_SERVICE_URL or the built-in).
         std::string serviceEndpoint;
-        // The time send stamps and schedules are read from; the machine's clock when null.
+        // The time send stamps and schedules are read from.
         const Clock* clock = nullptr;
-        // Makes the service's web pages; the browser engine when null.
+        // Makes the service's web pages.
         std::shared_ptr<WebViewFactory> webViews;
     };
 
     static constexpr int kWidth = 300;
     static constexpr int kHeight = 506;
 
-    MainWindow();
     explicit MainWindow(Options options);
     ~MainWindow() override;
 
@@ -71,8 +68,8 @@ public:
     // Message 2025: the send panel hands the page back to the buddy tree, with a fresh balance.
     void returnToBuddyList();
 
-    // Runs before the Exit command ends the loop, after the session has signed out.
-    void setBeforeExit(std::function<void()> hook) { m_beforeExit = std::move(hook); }
+    // Where closing and minimising the window go from now on.
+    void setTray(TrayController& tray) { m_tray = &tray; }
 
     const WindowState& commandState() const { return m_state; }
     void setCommandState(const WindowState& state);
@@ -96,14 +93,11 @@ public:
     const Preferences& preferences() const { return m_preferences; }
     const Skin& skin() const { return m_skin; }
     FramelessWindow& frame() const { return *m_frame; }
-    TrayIcon* trayIcon() const { return m_tray; }
     ServiceCalls& serviceCalls() const { return *m_calls; }
     ServiceProxy& serviceProxy() const;
     const Clock& clock() const { return *m_clock; }
     SessionController& session() const { return *m_session; }
     PageHost& pages() const { return *m_pages; }
-    TrayWindowState trayState() const { return m_trayState; }
-    bool trayAvailable() const { return m_trayAvailable; }
 
     // Texts kept for the signed-in view and its tooltips.
     struct Texts {
@@ -122,15 +116,12 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void prepareTray();
     void createButtons();
     void installHandlers();
     void centreInWorkArea();
-    void handleTrayEvent(TrayEvent event);
     void switchLanguage(int index);
     void showServicePage(const char* urlKey);
     void showPageInFirstWebTab(const char* urlKey);
-    void exitProgram();
     void savePreferences();
     QString text(Text id) const;
 
@@ -141,18 +132,14 @@ private:
     WindowState m_state;
     Skin m_skin;
     Texts m_texts;
-    QString m_exitText;
     MainMenu* m_menu = nullptr;
     MainSurface* m_surface = nullptr;
     FramelessWindow* m_frame = nullptr;
     QPushButton* m_signIn = nullptr;
     QPushButton* m_register = nullptr;
-    TrayIcon* m_tray = nullptr;
+    TrayController* m_tray = nullptr;
     KeyEventFilter* m_keyFilter = nullptr;
-    bool m_trayAvailable = false;
-    TrayWindowState m_trayState = TrayWindowState::Shown;
     std::unordered_map<int, std::function<void()>> m_handlers;
-    std::function<void()> m_beforeExit;
     std::unique_ptr<ServiceCalls> m_calls;
     const Clock* m_clock = nullptr;
     std::shared_ptr<WebViewFactory> m_webViews;

@@ -161,9 +161,9 @@ TEST_F(WindowTest, LanguagePreferenceWinsOverTheCommandLine) {
     EXPECT_EQ(w.signInButton()->text(), QStringLiteral("Logga in"));
     // Name and tray texts come from the language of start-up and stay.
     EXPECT_EQ(w.catalogue().applicationName(), "Textowl");
-    EXPECT_EQ(w.trayIcon()->toolTip(), QStringLiteral("Textowl"));
-    EXPECT_EQ(w.trayIcon()->menu()->actions().at(0)->text(), QStringLiteral("Restore"));
-    EXPECT_EQ(w.trayIcon()->menu()->actions().at(1)->text(), QStringLiteral("Exit"));
+    EXPECT_EQ(tray().icon().toolTip(), QStringLiteral("Textowl"));
+    EXPECT_EQ(tray().icon().menu()->actions().at(0)->text(), QStringLiteral("Restore"));
+    EXPECT_EQ(tray().icon().menu()->actions().at(1)->text(), QStringLiteral("Exit"));
 }
 
 TEST_F(WindowTest, EmptyPreferenceKeepsTheCommandLineLanguage) {
@@ -172,17 +172,17 @@ TEST_F(WindowTest, EmptyPreferenceKeepsTheCommandLineLanguage) {
     MainWindow& w = open();
     EXPECT_EQ(w.signInButton()->text(), QStringLiteral("Logga in"));
     EXPECT_EQ(w.catalogue().applicationName(), "Textuggla");
-    EXPECT_EQ(w.trayIcon()->toolTip(), QStringLiteral("Textuggla"));
-    EXPECT_EQ(w.trayIcon()->menu()->actions().at(0)->text(), QStringLiteral("Återställ"));
-    EXPECT_EQ(w.trayIcon()->menu()->actions().at(1)->text(), QStringLiteral("Avsluta"));
+    EXPECT_EQ(tray().icon().toolTip(), QStringLiteral("Textuggla"));
+    EXPECT_EQ(tray().icon().menu()->actions().at(0)->text(), QStringLiteral("Återställ"));
+    EXPECT_EQ(tray().icon().menu()->actions().at(1)->text(), QStringLiteral("Avsluta"));
 }
 
 TEST_F(WindowTest, ExitFromTheTrayMenuEndsTheEventLoopWith57665) {
     MainWindow& w = open(true);
     w.show();
     bool signedOut = false;
-    w.setBeforeExit([&] { signedOut = !w.isVisible(); });
-    QTimer::singleShot(0, &w, [&w] { w.trayIcon()->menu()->actions().at(1)->trigger(); });
+    exitPath().setBeforeExit([&] { signedOut = !w.isVisible(); });
+    QTimer::singleShot(0, &w, [this] { tray().icon().menu()->actions().at(1)->trigger(); });
     EXPECT_EQ(QApplication::exec(), 57665);
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(signedOut) << "the window hides before the session ends";
@@ -193,11 +193,11 @@ TEST_F(WindowTest, CloseHidesToTrayAndRestoreBringsItBack) {
     w.show();
     EXPECT_FALSE(w.close());
     EXPECT_FALSE(w.isVisible());
-    EXPECT_TRUE(w.trayIcon()->isShown());
-    EXPECT_EQ(w.trayState(), TrayWindowState::InTray);
-    w.trayIcon()->menu()->actions().at(0)->trigger();
+    EXPECT_TRUE(tray().icon().isShown());
+    EXPECT_EQ(tray().state(), TrayWindowState::InTray);
+    tray().icon().menu()->actions().at(0)->trigger();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.trayIcon()->isShown());
+    EXPECT_FALSE(tray().icon().isShown());
     EXPECT_EQ(w.mainMenu().action(kCmdExit), nullptr);
 }
 
@@ -207,12 +207,12 @@ TEST_F(WindowTest, TitleBarMinimiseHidesToTrayAndDoubleClickBringsItBack) {
     w.showMinimized();
     processPosted();
     EXPECT_FALSE(w.isVisible());
-    EXPECT_TRUE(w.trayIcon()->isShown());
-    EXPECT_EQ(w.trayState(), TrayWindowState::InTray);
-    emit w.trayIcon()->doubleClicked();
+    EXPECT_TRUE(tray().icon().isShown());
+    EXPECT_EQ(tray().state(), TrayWindowState::InTray);
+    emit tray().icon().doubleClicked();
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(w.isMinimized());
-    EXPECT_EQ(w.trayState(), TrayWindowState::Shown);
+    EXPECT_EQ(tray().state(), TrayWindowState::Shown);
 }
 
 TEST_F(WindowTest, RestoreFromTheTrayBringsAMaximisedWindowBackToItsNormalSize) {
@@ -220,7 +220,7 @@ TEST_F(WindowTest, RestoreFromTheTrayBringsAMaximisedWindowBackToItsNormalSize) 
     w.showMaximized();
     ASSERT_FALSE(w.close());
     ASSERT_FALSE(w.isVisible());
-    w.trayIcon()->menu()->actions().at(0)->trigger();
+    tray().icon().menu()->actions().at(0)->trigger();
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(w.isMaximized());
     EXPECT_FALSE(w.isMinimized());
@@ -231,9 +231,9 @@ TEST_F(WindowTest, TrayDoubleClickShowsTheWindow) {
     w.show();
     w.runCommand(kCmdMinimise);
     ASSERT_FALSE(w.isVisible());
-    emit w.trayIcon()->doubleClicked();
+    emit tray().icon().doubleClicked();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.trayIcon()->isShown());
+    EXPECT_FALSE(tray().icon().isShown());
 }
 
 TEST_F(WindowTest, WithoutNotificationAreaCloseMinimisesAndFileOffersExit) {
@@ -242,7 +242,7 @@ TEST_F(WindowTest, WithoutNotificationAreaCloseMinimisesAndFileOffersExit) {
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.isMinimized());
-    EXPECT_FALSE(w.trayIcon()->isShown());
+    EXPECT_FALSE(tray().icon().isShown());
     QAction* exit = w.mainMenu().action(kCmdExit);
     ASSERT_NE(exit, nullptr);
     EXPECT_EQ(exit->text(), QStringLiteral("Exit"));
@@ -251,9 +251,9 @@ TEST_F(WindowTest, WithoutNotificationAreaCloseMinimisesAndFileOffersExit) {
 
 TEST_F(WindowTest, TrayTipIsTheApplicationName) {
     writeStrings();
-    MainWindow& w = open(true);
-    EXPECT_EQ(w.trayIcon()->toolTip(), QStringLiteral("Textowl"));
-    EXPECT_EQ(w.trayIcon()->menu()->actions().at(0)->text(), QStringLiteral("Restore"));
+    open(true);
+    EXPECT_EQ(tray().icon().toolTip(), QStringLiteral("Textowl"));
+    EXPECT_EQ(tray().icon().menu()->actions().at(0)->text(), QStringLiteral("Restore"));
 }
 
 TEST_F(WindowTest, EscapeMinimisesThroughTheKeyFilter) {
@@ -262,7 +262,7 @@ TEST_F(WindowTest, EscapeMinimisesThroughTheKeyFilter) {
     QTest::keyClick(w.signInButton(), Qt::Key_Escape);
     processPosted();
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(w.trayState(), TrayWindowState::InTray);
+    EXPECT_EQ(tray().state(), TrayWindowState::InTray);
 }
 
 TEST_F(WindowTest, EscapeInTheMenuBarLeavesTheMenusAndKeepsTheWindow) {
@@ -271,7 +271,7 @@ TEST_F(WindowTest, EscapeInTheMenuBarLeavesTheMenusAndKeepsTheWindow) {
     QTest::keyClick(w.menuBar(), Qt::Key_Escape);
     processPosted();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.trayState(), TrayWindowState::Shown);
+    EXPECT_EQ(tray().state(), TrayWindowState::Shown);
 }
 
 TEST_F(WindowTest, ShortcutKeysPostTheirCommandsOnlyWhenAllowed) {

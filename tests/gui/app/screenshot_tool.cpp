@@ -4,8 +4,8 @@
 // resources/ it also shows the slate skin chosen and kept over a restart, and the window without
 // its frame and with it again.
 #include "app/buddy_dialogs.h"
+#include "app/composition.h"
 #include "app/engine_web_view.h"
-#include "app/main_window.h"
 #include "app/page_host.h"
 #include "app/qt_prompts.h"
 #include "app/session_controller.h"
@@ -33,6 +33,8 @@
 
 namespace {
 
+using textowl::Application;
+using textowl::composeApplication;
 using textowl::MainWindow;
 
 void save(MainWindow& window, const QString& out, const QString& name, const QString& suffix) {
@@ -80,10 +82,9 @@ void saveSkinAndFrameShots(const QString& out, const QString& suffix) {
         auto prompts = std::make_unique<textowl::testing::ScriptedPrompts>();
         prompts->files = std::move(files);
         MainWindow::Options options;
-        options.trayAvailable = true;
         options.settings = settings;
         options.prompts = std::move(prompts);
-        return std::make_unique<MainWindow>(std::move(options));
+        return composeApplication(std::move(options), true).window;
     };
     {
         auto window = makeWindow({QDir::current().filePath(QStringLiteral("skins/slate.bmp"))});
@@ -224,9 +225,9 @@ int main(int argc, char** argv) {
     auto prompts = std::make_unique<textowl::testing::ScriptedPrompts>();
     textowl::testing::ScriptedPrompts& answers = *prompts;
     MainWindow::Options options;
-    options.trayAvailable = true;
     options.prompts = std::move(prompts);
-    MainWindow window(std::move(options));
+    const Application application = composeApplication(std::move(options), true);
+    MainWindow& window = *application.window;
     window.show();
     QTimer::singleShot(300, &window, [&] {
         save(window, out, QStringLiteral("signed_out"), suffix);

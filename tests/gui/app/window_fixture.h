@@ -1,6 +1,8 @@
 #pragma once
 
-#include "app/main_window.h"
+#include "app/composition.h"
+#include "app/exit_path.h"
+#include "app/tray_controller.h"
 #include "support/qt/recording_web_view.h"
 #include "support/qt/scripted_prompts.h"
 
@@ -55,7 +57,7 @@ protected:
     }
 
     void TearDown() override {
-        window_.reset();
+        application_ = {};
         StringCatalogue::setCurrentLanguageName("English");
         QDir::setCurrent(previousDir_);
     }
@@ -77,14 +79,16 @@ protected:
         MainWindow::Options options;
         options.settings = settings();
         options.prompts = std::move(prompts);
-        options.trayAvailable = trayAvailable;
         options.serviceEndpoint = endpoint_;
         options.clock = clock_;
         webViews_ = std::make_shared<RecordingWebViewFactory>();
         options.webViews = webViews_;
-        window_ = std::make_unique<MainWindow>(std::move(options));
-        return *window_;
+        application_ = composeApplication(std::move(options), trayAvailable);
+        return *application_.window;
     }
+
+    TrayController& tray() const { return *application_.tray; }
+    ExitPath& exitPath() const { return *application_.exitPath; }
 
     QTemporaryDir dir_;
     QString previousDir_;
@@ -93,7 +97,7 @@ protected:
     // The window's clock; the machine's when null.
     const Clock* clock_ = nullptr;
     std::shared_ptr<RecordingWebViewFactory> webViews_;
-    std::unique_ptr<MainWindow> window_;
+    Application application_;
     ScriptedPrompts* prompts_ = nullptr;
 };
 

@@ -49,7 +49,7 @@ TEST_F(WindowShapeTest, ChosenSkinRepaintsTheClientAreaAndSurvivesARestart) {
     EXPECT_EQ(pagePixel(w), qRgb(255, 255, 255));
     EXPECT_EQ(settings()->value(QStringLiteral("Preferences/skin")).toString(), path);
 
-    window_.reset();
+    application_ = {};
     MainWindow& again = open();
     EXPECT_EQ(again.skin().path(), path);
     EXPECT_EQ(pagePixel(again), qRgb(255, 255, 255));
@@ -118,23 +118,23 @@ TEST_F(WindowShapeTest, CaptionStripMaximisesFramedAndClosesToTheTray) {
     w.frame().setFrameless(true);
     QTest::mouseClick(buttons[2], Qt::LeftButton);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(w.trayState(), TrayWindowState::InTray);
+    EXPECT_EQ(tray().state(), TrayWindowState::InTray);
 }
 
 TEST_F(WindowShapeTest, TraySingleClickRestoresOnlyWhereNoDoubleClickWasEverReported) {
     MainWindow& w = open(true);
     w.show();
     w.runCommand(kCmdMinimise);
-    w.trayIcon()->handleActivation(QSystemTrayIcon::Trigger);
+    tray().icon().handleActivation(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(w.isVisible()) << "a double click may still follow";
     EXPECT_TRUE(QTest::qWaitFor([&w] { return w.isVisible(); }));
 
     w.runCommand(kCmdMinimise);
-    w.trayIcon()->handleActivation(QSystemTrayIcon::DoubleClick);
+    tray().icon().handleActivation(QSystemTrayIcon::DoubleClick);
     ASSERT_TRUE(w.isVisible());
     w.runCommand(kCmdMinimise);
-    w.trayIcon()->handleActivation(QSystemTrayIcon::Trigger);
-    EXPECT_FALSE(w.trayIcon()->isClickPending());
+    tray().icon().handleActivation(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(tray().icon().isClickPending());
     QApplication::processEvents();
     EXPECT_FALSE(w.isVisible());
 }

@@ -37,7 +37,7 @@ QStringList snapshot(const BuddyTree& tree) {
 class BuddyEditingEndToEnd : public LiveServiceTest {
 protected:
     QTreeWidgetItem* select(const QString& text, const QString& under = {}) {
-        BuddyTree& tree = *window_->session().buddyTree();
+        BuddyTree& tree = *application_.window->session().buddyTree();
         QTreeWidgetItem* parent = under.isEmpty() ? tree.rootLine() : group(under);
         for (int i = 0; parent && i < parent->childCount(); ++i) {
             if (parent->child(i)->text(0) == text) {
@@ -49,7 +49,7 @@ protected:
         return nullptr;
     }
     QTreeWidgetItem* group(const QString& name) {
-        return window_->session().buddyTree()->findGroupLineByName(name);
+        return application_.window->session().buddyTree()->findGroupLineByName(name);
     }
     QStringList membersOf(const QString& name) {
         QStringList texts;

@@ -173,7 +173,7 @@ TEST_F(SessionEndToEnd, ExitSignsOutOnTheServiceBeforeTheLoopEnds) {
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     const std::string ticket = w.serviceProxy().sessionTicket();
-    QTimer::singleShot(0, &w, [&w] { w.trayIcon()->menu()->actions().at(1)->trigger(); });
+    QTimer::singleShot(0, &w, [this] { tray().icon().menu()->actions().at(1)->trigger(); });
     EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
     EXPECT_FALSE(ticketWorks(ticket));
     EXPECT_EQ(w.session().buddyTree(), nullptr);
