@@ -9,6 +9,7 @@
 #include "service/service_proxy.h"
 #include "service/utf.h"
 #include "session/service_calls.h"
+#include "session/session.h"
 #include "texts/text_format.h"
 #include "ui/qt_text.h"
 
@@ -74,7 +75,7 @@ private:
 
 bool BuddyEditor::call(const Operation& operation, std::string_view element, std::string* value) {
     ServiceCalls& calls = m_window.serviceCalls();
-    const std::string ticket = calls.proxy().sessionTicket();
+    const std::string ticket = m_window.session().ticket();
     const ServiceText wireTicket = wire(ticket);
     const auto run = [&](ServiceText& result) {
         const Status status =
@@ -436,7 +437,7 @@ void BuddyEditor::placeBackCut() {
 
 // Runs one editing command against the session's tree; nothing while signed out.
 void runOnTree(MainWindow& window, void (BuddyEditor::*command)()) {
-    if (BuddyTree* tree = window.session().buddyTree()) {
+    if (BuddyTree* tree = window.sessionController().buddyTree()) {
         BuddyEditor editor(window, *tree);
         (editor.*command)();
     }
@@ -457,11 +458,11 @@ void installBuddyCommands(MainWindow& window) {
     for (const auto& [id, command] : commands)
         window.setCommandHandler(id, [&window, command] { runOnTree(window, command); });
     window.setCommandHandler(kCmdDelete, [&window] {
-        if (BuddyTree* tree = window.session().buddyTree())
+        if (BuddyTree* tree = window.sessionController().buddyTree())
             BuddyEditor(window, *tree).deleteSelected(false);
     });
     window.setCommandHandler(kCmdDeleteGroup, [&window] {
-        if (BuddyTree* tree = window.session().buddyTree())
+        if (BuddyTree* tree = window.sessionController().buddyTree())
             BuddyEditor(window, *tree).deleteSelected(true);
     });
     // The desktop session ending may stop the program without the Exit command.
@@ -470,7 +471,7 @@ void installBuddyCommands(MainWindow& window) {
 }
 
 void placeBackCutBuddy(MainWindow& window) {
-    if (BuddyTree* tree = window.session().buddyTree())
+    if (BuddyTree* tree = window.sessionController().buddyTree())
         BuddyEditor(window, *tree).placeBackCut();
 }
 

@@ -44,14 +44,8 @@ void attachBuddyTree(MainWindow& window, BuddyTree& tree) {
                          dropBuddyLine(window, tree, dragged, target);
                      });
     window.surface()->installEventFilter(new ContextMenuAnywhere(window, tree));
-    QObject::connect(&tree, &BuddyTree::editFlagsChanged, &window, [&window](EditFlags flags) {
-        WindowState state = window.commandState();
-        state.cutEnabled = flags.cut;
-        state.copyEnabled = flags.copy;
-        state.pasteEnabled = flags.paste;
-        state.deleteEnabled = flags.remove;
-        window.setCommandState(state);
-    });
+    QObject::connect(&tree, &BuddyTree::editFlagsChanged, &window,
+                     [&window](EditFlags flags) { window.setEditFlags(flags); });
 }
 
 } // namespace textowl

@@ -10,6 +10,7 @@
 #include "base/command_ids.h"
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
+#include "session/session.h"
 #include "ui/frameless_window.h"
 #include "ui/main_surface.h"
 #include "ui/qt_text.h"
@@ -84,6 +85,7 @@ MainWindow::MainWindow(Options options)
     m_trayAvailable = options.trayAvailable.value_or(TrayIcon::isAvailable());
     m_calls = std::make_unique<ServiceCalls>(std::make_unique<ServiceProxy>(
         options.serviceEndpoint.empty() ? serviceEndpoint() : options.serviceEndpoint));
+    m_session = std::make_unique<Session>();
     setWindowTitle(kInitialTitle);
     // The links, buttons and toggles explain themselves also while another window is active.
     setAttribute(Qt::WA_AlwaysShowToolTips);
@@ -106,17 +108,17 @@ MainWindow::MainWindow(Options options)
     StringCatalogue::setCurrentLanguageName(m_preferences.language.toStdString());
 
     m_menu = new MainMenu(
-        menuBar(), [this](int id) { runCommand(id); }, [this] { return m_state; }, this);
+        menuBar(), [this](int id) { runCommand(id); }, [this] { return commandState(); }, this);
     if (!m_trayAvailable)
         m_menu->addExitItem(m_exitText);
-    m_menu->applyEnabling(m_state);
+    m_menu->applyEnabling(commandState());
 
     m_surface->setTitleImage(QImage(QStringLiteral(":/bitmaps/222")));
     m_surface->setIcon(QPixmap(QStringLiteral(":/icons/128.png")));
     createButtons();
 
     m_keyFilter = new KeyEventFilter(
-        this, [this] { return m_state; }, [this](int id) { postCommand(id); }, this);
+        this, [this] { return commandState(); }, [this](int id) { postCommand(id); }, this);
     qApp->installEventFilter(m_keyFilter);
 
     m_pages = std::make_unique<PageHost>(*this, *m_webViews);
@@ -127,10 +129,11 @@ MainWindow::MainWindow(Options options)
     m_handlers[kCmdFaqs] = [this] { showPageInFirstWebTab("url/faqs"); };
     m_handlers[kCmdContactUs] = [this] { showPageInFirstWebTab("url/contactus"); };
     m_handlers[kCmdAbout] = [this] { showPageInFirstWebTab("url/about"); };
-    m_session = std::make_unique<SessionController>(*this, *m_calls);
-    const auto signInOrOut = [this] { m_session->signInOrOut(); };
+    m_controller = std::make_unique<SessionController>(*this, *m_session, *m_calls);
+    const auto signInOrOut = [this] { m_controller->signInOrOut(); };
     m_handlers[kCmdSignInOut] = signInOrOut;
     m_handlers[kCmdSignInButton] = signInOrOut;
+    followSession();
     installBuddyCommands(*this);
 
     applyMenuTexts();
@@ -235,15 +238,44 @@ void MainWindow::postCommand(int id) {
         this, [this, id] { runCommand(id); }, Qt::QueuedConnection);
 }
 
-void MainWindow::setCommandState(const WindowState& state) {
-    m_state = state;
+WindowState MainWindow::commandState() const {
+    WindowState state;
+    state.signingIn = m_session->signingIn();
+    state.signedIn = m_session->signedIn();
+    state.sending = m_session->sending();
+    state.cutEnabled = m_editFlags.cut;
+    state.copyEnabled = m_editFlags.copy;
+    state.pasteEnabled = m_editFlags.paste;
+    state.deleteEnabled = m_editFlags.remove;
+    return state;
+}
+
+void MainWindow::setEditFlags(EditFlags flags) {
+    m_editFlags = flags;
+    applyCommandState();
+}
+
+void MainWindow::applyCommandState() {
+    const WindowState state = commandState();
     m_surface->setView(viewFor(state.signingIn, state.signedIn));
-    m_menu->applyEnabling(m_state);
+    m_surface->setSending(state.sending);
+    m_menu->applyEnabling(state);
+}
+
+void MainWindow::followSession() {
+    connect(m_session.get(), &Session::stageChanged, this, [this](Session::Stage stage) {
+        // With no tree, Cut or Copy would have nothing to act on.
+        if (stage != Session::Stage::SignedIn)
+            m_editFlags = {};
+        applyCommandState();
+    });
+    connect(m_session.get(), &Session::sendingChanged, this, [this] { applyCommandState(); });
 }
 
 void MainWindow::applyMenuTexts() {
     // The session item signs out while the load after sign-in is pending, and reads so.
-    m_menu->applyTexts(*m_catalogue, m_state.signedIn || m_state.signingIn, m_preferences.language);
+    m_menu->applyTexts(*m_catalogue, m_session->stage() != Session::Stage::SignedOut,
+                       m_preferences.language);
 }
 
 void MainWindow::applyWindowTexts() {
@@ -260,8 +292,8 @@ void MainWindow::applyWindowTexts() {
     m_register->setText(text(Text::RegisterButton));
     m_surface->setTexts(
         {text(Text::SignedOutPrompt), text(Text::ForgotPassword), text(Text::SigningIn)});
-    if (m_session)
-        m_session->applyTexts();
+    if (m_controller)
+        m_controller->applyTexts();
 }
 
 void MainWindow::applySkin(const QString& path) {
@@ -276,18 +308,18 @@ void MainWindow::returnToBuddyList() {
     if (!m_pages->hasTabs())
         return;
     // The balance is only a courtesy here: the list comes back whether or not it could be read.
-    m_session->refreshBalance();
+    m_controller->refreshBalance();
     m_pages->showBuddyList();
 }
 
 std::unique_ptr<QMenu> MainWindow::contextMenuFor(LineKind selected) {
-    return buildPopupMenu(popupMenuFor(selected), *m_catalogue, m_state,
+    return buildPopupMenu(popupMenuFor(selected), *m_catalogue, commandState(),
                           [this](int id) { postCommand(id); });
 }
 
 void MainWindow::showContextMenu(LineKind selected, QPoint globalPos) {
     // The pop-ups act on the buddy list, so they belong to its tab (also while sending from it).
-    if (!m_state.signedIn || m_pages->currentTab() != 0)
+    if (!m_session->signedIn() || m_pages->currentTab() != 0)
         return;
     QMenu* menu = contextMenuFor(selected).release();
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -354,7 +386,7 @@ void MainWindow::handleTrayEvent(TrayEvent event) {
 
 void MainWindow::exitProgram() {
     hide();
-    m_session->endSession();
+    m_controller->endSession();
     if (m_beforeExit)
         m_beforeExit();
     m_tray->hide();

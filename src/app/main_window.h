@@ -5,6 +5,7 @@
 #include "app/preferences.h"
 #include "app/window_state.h"
 #include "base/clock.h"
+#include "buddylist/tree_rules.h"
 #include "texts/string_catalogue.h"
 #include "ui/prompts.h"
 #include "ui/skin.h"
@@ -30,6 +31,7 @@ class MainSurface;
 class PageHost;
 class ServiceCalls;
 class ServiceProxy;
+class Session;
 class SessionController;
 class TrayIcon;
 class WebViewFactory;
@@ -74,8 +76,10 @@ public:
     // Runs before the Exit command ends the loop, after the session has signed out.
     void setBeforeExit(std::function<void()> hook) { m_beforeExit = std::move(hook); }
 
-    const WindowState& commandState() const { return m_state; }
-    void setCommandState(const WindowState& state);
+    // What decides the view, the enabled commands and the keys: the session's stage and the
+    // buddy tree's edit flags.
+    WindowState commandState() const;
+    void setEditFlags(EditFlags flags);
 
     // Shows the buddy tree's pop-up for the selected line's kind (nothing while signed out).
     void showContextMenu(LineKind selected, QPoint globalPos);
@@ -100,7 +104,8 @@ public:
     ServiceCalls& serviceCalls() const { return *m_calls; }
     ServiceProxy& serviceProxy() const;
     const Clock& clock() const { return *m_clock; }
-    SessionController& session() const { return *m_session; }
+    Session& session() const { return *m_session; }
+    SessionController& sessionController() const { return *m_controller; }
     PageHost& pages() const { return *m_pages; }
     TrayWindowState trayState() const { return m_trayState; }
     bool trayAvailable() const { return m_trayAvailable; }
@@ -131,6 +136,8 @@ private:
     void showServicePage(const char* urlKey);
     void showPageInFirstWebTab(const char* urlKey);
     void exitProgram();
+    void followSession();
+    void applyCommandState();
     void savePreferences();
     QString text(Text id) const;
 
@@ -138,7 +145,7 @@ private:
     std::shared_ptr<QSettings> m_settings;
     std::unique_ptr<Prompts> m_prompts;
     Preferences m_preferences;
-    WindowState m_state;
+    EditFlags m_editFlags;
     Skin m_skin;
     Texts m_texts;
     QString m_exitText;
@@ -154,12 +161,14 @@ private:
     std::unordered_map<int, std::function<void()>> m_handlers;
     std::function<void()> m_beforeExit;
     std::unique_ptr<ServiceCalls> m_calls;
+    // Before the pages and the controller: the views they hold show its list.
+    std::unique_ptr<Session> m_session;
     const Clock* m_clock = nullptr;
     std::shared_ptr<WebViewFactory> m_webViews;
     // Before the session, which hands it the pages and takes them back as it ends.
     std::unique_ptr<PageHost> m_pages;
     // After the calls it makes, so that it ends first, while the surface and the proxy still exist.
-    std::unique_ptr<SessionController> m_session;
+    std::unique_ptr<SessionController> m_controller;
 };
 
 } // namespace textowl

@@ -8,6 +8,7 @@
 #include "messaging/send_rules.h"
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
+#include "session/session.h"
 #include "ui/image_button.h"
 #include "ui/interface_icons.h"
 #include "ui/main_surface.h"
@@ -207,7 +208,7 @@ void PageHost::destroyPages() {
     delete m_strip.data();
     // The tree's lines own their entries, so deleting it releases the whole list.
     delete m_tree.data();
-    m_sending = false;
+    setSending(false);
 }
 
 void PageHost::openSendPanel() {
@@ -250,7 +251,7 @@ void PageHost::openWebPage(const std::string& address) {
     first->navigate(toUrl(address));
     m_firstTabLent = true;
     // The panel gives its place up as at a click on a tab, so the sending state ends with it.
-    if (m_sending)
+    if (isSending())
         m_window.returnToBuddyList();
     m_strip->setCurrent(1);
     layout();
@@ -261,8 +262,7 @@ void PageHost::openButtonPage(int commandId) {
         if (kCmdInterfaceButtonFirst + button.element.elementIndex != commandId)
             continue;
         if (!button.element.url.empty())
-            openWebPage(
-                pageWithTicket(button.element.url, m_window.serviceProxy().sessionTicket()));
+            openWebPage(pageWithTicket(button.element.url, m_window.session().ticket()));
         return;
     }
 }
@@ -280,7 +280,7 @@ void PageHost::onTabClicked(int index) {
     const bool again = index == currentTab();
     m_strip->setCurrent(index);
     // While sending, any tab takes the user back to the list; the panel keeps what was written.
-    if (m_sending) {
+    if (isSending()) {
         m_window.returnToBuddyList();
         return;
     }
@@ -294,17 +294,17 @@ void PageHost::onTabClicked(int index) {
 }
 
 void PageHost::setSending(bool sending) {
-    m_sending = sending;
-    WindowState state = m_window.commandState();
-    state.sending = sending;
-    m_window.setCommandState(state);
-    m_window.surface()->setSending(sending);
+    m_window.session().setSending(sending);
+}
+
+bool PageHost::isSending() const {
+    return m_window.session().sending();
 }
 
 QWidget* PageHost::currentPage() const {
     const int current = currentTab();
     if (current == 0)
-        return m_sending ? static_cast<QWidget*>(m_panel.data()) : m_tree.data();
+        return isSending() ? static_cast<QWidget*>(m_panel.data()) : m_tree.data();
     return webTabView(current);
 }
 
@@ -321,7 +321,7 @@ void PageHost::layout() {
         if (tab.view != nullptr && tab.view != page)
             tab.view->hide();
     }
-    const PixelRect area = m_sending
+    const PixelRect area = isSending()
                                ? sendingPageArea(client.width(), client.height())
                                : pageArea(client.width(), client.height(), m_footer != nullptr);
     if (page != nullptr) {
@@ -331,7 +331,7 @@ void PageHost::layout() {
     m_strip->layoutStrip(client);
     m_strip->raise();
     // The panel's frame starts left of the other pages, over the tabs' right edge.
-    if (m_sending && page != nullptr)
+    if (isSending() && page != nullptr)
         page->raise();
     placeButtons(client.width());
     if (m_footer != nullptr) {

@@ -41,7 +41,8 @@ public:
     TabStrip* tabStrip() const;
     // The buddy-list tab exists from the load on.
     bool hasTabs() const;
-    bool isSending() const { return m_sending; }
+    // The session's own flag: the panel is the page of the buddy-list tab.
+    bool isSending() const;
     int currentTab() const;
     int tabCount() const;
     WebView* webTabView(int index) const;
@@ -90,7 +91,6 @@ private:
     std::vector<WebTab> m_webTabs;
     std::vector<Button> m_buttons;
     QPointer<WebView> m_footer;
-    bool m_sending = false;
     // The first web tab shows a page opened by a button, a Help item or the footer.
     bool m_firstTabLent = false;
 };

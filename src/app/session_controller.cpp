@@ -13,6 +13,7 @@
 #include "service/service_proxy.h"
 #include "service/utf.h"
 #include "session/service_calls.h"
+#include "session/session.h"
 #include "ui/interface_description.h"
 #include "ui/main_surface.h"
 #include "ui/qt_text.h"
@@ -30,19 +31,16 @@ ServiceText wire(const QString& text) {
 
 } // namespace
 
-SessionController::SessionController(MainWindow& window, ServiceCalls& calls)
-    : m_window(window), m_calls(calls) {
+SessionController::SessionController(MainWindow& window, Session& session, ServiceCalls& calls)
+    : m_window(window), m_session(session), m_calls(calls) {
     m_loadTimer.setSingleShot(true);
     m_loadTimer.setInterval(kLoadDelayMs);
     connect(&m_loadTimer, &QTimer::timeout, this, &SessionController::loadAfterSignIn);
+    connect(&m_session, &Session::balanceChanged, this, &SessionController::updateHeader);
 }
 
 SessionController::~SessionController() {
-    destroyLoadedViews();
-}
-
-ServiceProxy& SessionController::proxy() const {
-    return m_calls.proxy();
+    m_window.pages().destroyPages();
 }
 
 BuddyTree* SessionController::buddyTree() const {
@@ -52,8 +50,7 @@ BuddyTree* SessionController::buddyTree() const {
 void SessionController::signInOrOut() {
     // While the load is pending the session item already reads "Sign Out": a second sign-in
     // would orphan the ticket just issued.
-    const WindowState& state = m_window.commandState();
-    if (state.signedIn || state.signingIn)
+    if (m_session.stage() != Session::Stage::SignedOut)
         signOut();
     else
         signIn();
@@ -89,27 +86,20 @@ void SessionController::signIn() {
 }
 
 void SessionController::showSigningIn(const QString& user, const std::string& ticket) {
-    proxy().setSessionUserName(user.toStdString());
-    proxy().setSessionTicket(ticket);
     m_window.signInButton()->hide();
     m_window.registerButton()->hide();
     m_window.setWindowTitle(
         qs(signedInTitle(m_window.catalogue().applicationName(), user.toStdString())));
-    m_userName = user;
     setSessionItemText(true);
-    WindowState state = m_window.commandState();
-    state.signingIn = true;
-    state.signedIn = false;
-    state.sending = false;
-    m_window.setCommandState(state);
+    m_session.begin(utf8(user), ticket);
     m_loadTimer.start();
 }
 
 void SessionController::loadAfterSignIn() {
     m_loadTimer.stop();
-    if (!m_window.commandState().signingIn)
+    if (!m_session.signingIn())
         return;
-    const std::string ticket = proxy().sessionTicket();
+    const std::string ticket = m_session.ticket();
     BuddyEntry root = BuddyEntry::makeRoot();
     const ServiceText wireTicket = utf8ToUtf16(ticket);
     bool abandoned = false;
@@ -137,33 +127,27 @@ void SessionController::loadAfterSignIn() {
 // A load that failed would leave a window that reads signed in but has nothing to show, and a
 // ticket the service keeps alive: give the ticket back and start over from the signed-out view.
 void SessionController::abandonSignIn() {
-    releaseTicket();
-    destroyLoadedViews();
+    finish();
     restoreSignedOutView();
     showSignInFailure();
 }
 
 void SessionController::buildSignedInView(BuddyEntry root) {
-    auto* tree = new BuddyTree(QPixmap(QStringLiteral(":/bitmaps/213")), {}, m_window.surface());
+    BuddyList& list = m_session.adoptList(std::move(root));
+    auto* tree =
+        new BuddyTree(list, QPixmap(QStringLiteral(":/bitmaps/213")), {}, m_window.surface());
     tree->hide();
-    tree->fill(std::move(root));
     attachBuddyTree(m_window, *tree);
-    auto* panel =
-        new SendPanel({m_calls, m_window.prompts(), m_window.catalogue(), m_window.clock()},
-                      &m_window.skin(), m_window.surface());
+    auto* panel = new SendPanel(
+        {m_session, m_calls, m_window.prompts(), m_window.catalogue(), m_window.clock()},
+        &m_window.skin(), m_window.surface());
     connect(panel, &SendPanel::returnRequested, &m_window, &MainWindow::returnToBuddyList);
     m_window.pages().setPages(tree, panel);
     if (!fetchInterface())
         return;
 
-    WindowState state = m_window.commandState();
-    state.cutEnabled = true;
-    state.copyEnabled = true;
-    state.pasteEnabled = false;
-    state.deleteEnabled = false;
-    state.signingIn = false;
-    state.signedIn = true;
-    m_window.setCommandState(state);
+    tree->setEditFlags({true, true, false, false});
+    m_session.complete();
 
     // The buddy-list tab always exists once signed in, so the page area leaves room for tabs.
     m_window.surface()->setHasTabs(true);
@@ -174,7 +158,7 @@ void SessionController::buildSignedInView(BuddyEntry root) {
 
 bool SessionController::fetchInterface() {
     ServiceText result;
-    const ServiceText ticket = utf8ToUtf16(proxy().sessionTicket());
+    const ServiceText ticket = utf8ToUtf16(m_session.ticket());
     const Status status =
         m_calls.run([&](ServiceProxy& proxy) { return proxy.apiGetInterface(ticket, &result); });
     if (status == kCallAbandoned)
@@ -182,17 +166,17 @@ bool SessionController::fetchInterface() {
     ResultDocument document;
     if (failed(status) || failed(checkResult(result, document)))
         return true; // no interface buttons and no web tabs, nothing more
-    m_interface = utf16ToUtf8(*result);
+    m_session.setInterfaceDescription(utf16ToUtf8(*result));
     if (const std::optional<InterfaceDescription> description = readInterfaceDescription(result))
         return m_window.pages().buildInterface(*description);
     return true;
 }
 
 Status SessionController::refreshBalance() {
-    if (proxy().sessionTicket().empty())
+    if (m_session.ticket().empty())
         return E_FAIL;
     ServiceText result;
-    const ServiceText ticket = utf8ToUtf16(proxy().sessionTicket());
+    const ServiceText ticket = utf8ToUtf16(m_session.ticket());
     const Status status =
         m_calls.run([&](ServiceProxy& proxy) { return proxy.apiBalanceSms(ticket, &result); });
     if (status == kCallAbandoned)
@@ -200,49 +184,40 @@ Status SessionController::refreshBalance() {
     const std::optional<std::string> balance = balanceFromResult(status, result);
     if (!balance)
         return E_FAIL;
-    m_balance = qs(*balance);
-    updateHeader();
+    m_session.setBalance(*balance);
     return S_OK;
 }
 
 void SessionController::signOut() {
     m_loadTimer.stop();
     placeBackCutBuddy(m_window);
-    if (BuddyTree* tree = buddyTree())
-        tree->hide();
     restoreSignedOutView();
-    releaseTicket();
-    destroyLoadedViews();
+    finish();
 }
 
 void SessionController::endSession() {
     m_loadTimer.stop();
     placeBackCutBuddy(m_window);
-    releaseTicket();
-    destroyLoadedViews();
+    finish();
 }
 
-void SessionController::releaseTicket() {
-    if (!proxy().sessionTicket().empty()) {
+// The views go before the list they show, and the ticket is given back last: while that call
+// runs the window already shows the session as ended.
+void SessionController::finish() {
+    m_window.pages().destroyPages();
+    const std::string ticket = m_session.ticket();
+    m_session.end();
+    if (!ticket.empty()) {
         // The outcome does not matter: the session ends here either way.
-        const ServiceText ticket = utf8ToUtf16(proxy().sessionTicket());
-        m_calls.run([&](ServiceProxy& proxy) {
+        m_calls.run([wire = utf8ToUtf16(ticket)](ServiceProxy& proxy) {
             ServiceText result;
-            return proxy.apiLogout(ticket, &result);
+            return proxy.apiLogout(wire, &result);
         });
     }
-    proxy().clearSession();
-}
-
-void SessionController::destroyLoadedViews() {
-    m_window.pages().destroyPages();
-    m_interface.reset();
 }
 
 void SessionController::restoreSignedOutView() {
     setSessionItemText(false);
-    // The clipboard flags go too: with no tree, Cut or Copy would have nothing to act on.
-    m_window.setCommandState(WindowState{});
     m_window.surface()->setHasTabs(false);
     m_window.surface()->setSending(false);
     m_window.surface()->setHeaderTexts({});
@@ -276,9 +251,8 @@ void SessionController::updateHeader() {
     const MainWindow::Texts& texts = m_window.texts();
     const StringCatalogue& catalogue = m_window.catalogue();
     MainSurface::HeaderTexts header;
-    header.user = m_userName;
-    header.balanceLine =
-        qs(balanceLine(texts.balanceFormat.toStdString(), m_balance.toStdString()));
+    header.user = qs(m_session.user());
+    header.balanceLine = qs(balanceLine(utf8(texts.balanceFormat), m_session.balance()));
     header.links = {texts.addContactLink, texts.addGroupLink, texts.quickSendLink};
     header.tips = {localised(catalogue, Text::AddContactTip),
                    localised(catalogue, Text::AddGroupTip),

@@ -3,9 +3,7 @@
 #include "service/status.h"
 
 #include <QObject>
-#include <QString>
 #include <QTimer>
-#include <optional>
 #include <string>
 
 namespace textowl {
@@ -13,18 +11,18 @@ namespace textowl {
 class BuddyTree;
 class MainWindow;
 class ServiceCalls;
-class ServiceProxy;
+class Session;
 struct BuddyEntry;
 
-// The signed-in relationship with the service: sign-in, the load that follows it, the balance,
-// and sign-out. The proxy keeps the user name and the ticket; what the load builds (the buddy
-// tree with its entries, the send panel) goes to the page host until sign-out.
+// Takes the session through its stages: sign-in, the load that follows it, the balance, and
+// sign-out. What the session holds lives in Session; the views the load builds (the buddy tree
+// over the session's list, the send panel) go to the page host until sign-out.
 class SessionController : public QObject {
     Q_OBJECT
 public:
     static constexpr int kLoadDelayMs = 100;
 
-    SessionController(MainWindow& window, ServiceCalls& calls);
+    SessionController(MainWindow& window, Session& session, ServiceCalls& calls);
     ~SessionController() override;
 
     // Command 32788 and the Sign In button: signs in while signed out, out otherwise.
@@ -41,10 +39,6 @@ public:
     void applyTexts();
 
     BuddyTree* buddyTree() const;
-    const QString& balanceText() const { return m_balance; }
-    const QString& userName() const { return m_userName; }
-    // The accepted apiGetInterface answer of this session, kept for the server-driven interface.
-    const std::optional<std::string>& interfaceDescription() const { return m_interface; }
     const QTimer& loadTimer() const { return m_loadTimer; }
 
 private:
@@ -53,20 +47,17 @@ private:
     void buildSignedInView(BuddyEntry root);
     // False when sign-out or exit abandoned the call.
     bool fetchInterface();
-    ServiceProxy& proxy() const;
-    void releaseTicket();
-    void destroyLoadedViews();
+    // Ends the session's views, state and ticket, in that order.
+    void finish();
     void restoreSignedOutView();
     void updateHeader();
     void showSignInFailure();
     void setSessionItemText(bool signedIn);
 
     MainWindow& m_window;
+    Session& m_session;
     ServiceCalls& m_calls;
     QTimer m_loadTimer;
-    QString m_userName;
-    QString m_balance;
-    std::optional<std::string> m_interface;
 };
 
 } // namespace textowl
