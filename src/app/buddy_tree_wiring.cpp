@@ -41,7 +41,7 @@ void attachBuddyTree(MainWindow& window, BuddyTree& tree) {
         [&window](LineKind kind, QPoint globalPos) { window.showContextMenu(kind, globalPos); });
     QObject::connect(&tree, &BuddyTree::lineDropped, &window,
                      [&window, &tree](QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
-                         dropBuddyLine(window, tree, dragged, target);
+                         dropBuddyLine(window.sessionContext(), tree, dragged, target);
                      });
     window.surface()->installEventFilter(new ContextMenuAnywhere(window, tree));
     QObject::connect(&tree, &BuddyTree::editFlagsChanged, &window,

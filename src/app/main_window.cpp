@@ -1,13 +1,16 @@
 #include "app/main_window.h"
 
 #include "app/buddy_commands.h"
+#include "app/buddy_tree_wiring.h"
 #include "app/engine_web_view.h"
 #include "app/key_event_filter.h"
 #include "app/page_host.h"
 #include "app/qt_prompts.h"
 #include "app/session_controller.h"
+#include "app/session_rules.h"
 #include "app/skin_commands.h"
 #include "base/command_ids.h"
+#include "buddylist/buddy_tree.h"
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
 #include "session/session.h"
@@ -129,7 +132,10 @@ MainWindow::MainWindow(Options options)
     m_handlers[kCmdFaqs] = [this] { showPageInFirstWebTab("url/faqs"); };
     m_handlers[kCmdContactUs] = [this] { showPageInFirstWebTab("url/contactus"); };
     m_handlers[kCmdAbout] = [this] { showPageInFirstWebTab("url/about"); };
-    m_controller = std::make_unique<SessionController>(*this, *m_session, *m_calls);
+    m_context.emplace(
+        SessionContext{*m_session, *m_calls, *m_prompts, *m_catalogue, *m_clock, *this});
+    m_controller = std::make_unique<SessionController>(
+        *m_context, SessionController::Views{*m_pages, *m_surface, m_skin});
     const auto signInOrOut = [this] { m_controller->signInOrOut(); };
     m_handlers[kCmdSignInOut] = signInOrOut;
     m_handlers[kCmdSignInButton] = signInOrOut;
@@ -263,13 +269,45 @@ void MainWindow::applyCommandState() {
 }
 
 void MainWindow::followSession() {
-    connect(m_session.get(), &Session::stageChanged, this, [this](Session::Stage stage) {
-        // With no tree, Cut or Copy would have nothing to act on.
-        if (stage != Session::Stage::SignedIn)
-            m_editFlags = {};
-        applyCommandState();
-    });
+    connect(m_session.get(), &Session::stageChanged, this, &MainWindow::showStage);
     connect(m_session.get(), &Session::sendingChanged, this, [this] { applyCommandState(); });
+    connect(m_session.get(), &Session::balanceChanged, this, &MainWindow::updateHeader);
+    connect(m_controller.get(), &SessionController::buddyTreeBuilt, this,
+            [this](BuddyTree* tree) { attachBuddyTree(*this, *tree); });
+    connect(m_controller.get(), &SessionController::returnRequested, this,
+            &MainWindow::returnToBuddyList);
+}
+
+void MainWindow::showStage(Session::Stage stage) {
+    const bool signedOut = stage == Session::Stage::SignedOut;
+    // With no tree, Cut or Copy would have nothing to act on.
+    if (stage != Session::Stage::SignedIn)
+        m_editFlags = {};
+    applyCommandState();
+    // The session item signs out while the load after sign-in is pending, and reads so.
+    if (QAction* item = m_menu->action(kCmdSignInOut))
+        item->setText(text(sessionItemText(!signedOut)));
+    m_signIn->setVisible(signedOut);
+    m_register->setVisible(signedOut);
+    const std::string appName = m_catalogue->applicationName();
+    setWindowTitle(qs(signedOut ? appName : signedInTitle(appName, m_session->user())));
+    // The buddy-list tab always exists once signed in, so the page area leaves room for tabs.
+    m_surface->setHasTabs(stage == Session::Stage::SignedIn);
+    if (signedOut)
+        m_surface->setHeaderTexts({});
+    updateHeader();
+    update();
+}
+
+void MainWindow::updateHeader() {
+    if (!m_session->signedIn())
+        return;
+    MainSurface::HeaderTexts header;
+    header.user = qs(m_session->user());
+    header.balanceLine = qs(balanceLine(utf8(m_texts.balanceFormat), m_session->balance()));
+    header.links = {m_texts.addContactLink, m_texts.addGroupLink, m_texts.quickSendLink};
+    header.tips = {text(Text::AddContactTip), text(Text::AddGroupTip), text(Text::QuickSendTip)};
+    m_surface->setHeaderTexts(header);
 }
 
 void MainWindow::applyMenuTexts() {
@@ -292,8 +330,9 @@ void MainWindow::applyWindowTexts() {
     m_register->setText(text(Text::RegisterButton));
     m_surface->setTexts(
         {text(Text::SignedOutPrompt), text(Text::ForgotPassword), text(Text::SigningIn)});
-    if (m_controller)
-        m_controller->applyTexts();
+    updateHeader();
+    if (m_pages)
+        m_pages->applyTexts();
 }
 
 void MainWindow::applySkin(const QString& path) {

@@ -3,9 +3,11 @@
 #include "app/main_menu.h"
 #include "app/menu_tables.h"
 #include "app/preferences.h"
+#include "app/session_context.h"
 #include "app/window_state.h"
 #include "base/clock.h"
 #include "buddylist/tree_rules.h"
+#include "session/session.h"
 #include "texts/string_catalogue.h"
 #include "ui/prompts.h"
 #include "ui/skin.h"
@@ -31,7 +33,6 @@ class MainSurface;
 class PageHost;
 class ServiceCalls;
 class ServiceProxy;
-class Session;
 class SessionController;
 class TrayIcon;
 class WebViewFactory;
@@ -106,6 +107,8 @@ public:
     const Clock& clock() const { return *m_clock; }
     Session& session() const { return *m_session; }
     SessionController& sessionController() const { return *m_controller; }
+    // What the session's commands work with.
+    const SessionContext& sessionContext() const { return *m_context; }
     PageHost& pages() const { return *m_pages; }
     TrayWindowState trayState() const { return m_trayState; }
     bool trayAvailable() const { return m_trayAvailable; }
@@ -137,6 +140,8 @@ private:
     void showPageInFirstWebTab(const char* urlKey);
     void exitProgram();
     void followSession();
+    void showStage(Session::Stage stage);
+    void updateHeader();
     void applyCommandState();
     void savePreferences();
     QString text(Text id) const;
@@ -163,6 +168,7 @@ private:
     std::unique_ptr<ServiceCalls> m_calls;
     // Before the pages and the controller: the views they hold show its list.
     std::unique_ptr<Session> m_session;
+    std::optional<SessionContext> m_context;
     const Clock* m_clock = nullptr;
     std::shared_ptr<WebViewFactory> m_webViews;
     // Before the session, which hands it the pages and takes them back as it ends.

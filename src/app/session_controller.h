@@ -1,28 +1,37 @@
 #pragma once
 
+#include "app/session_context.h"
 #include "service/status.h"
 
 #include <QObject>
 #include <QTimer>
-#include <string>
+
+class QWidget;
 
 namespace textowl {
 
 class BuddyTree;
-class MainWindow;
-class ServiceCalls;
-class Session;
+class PageHost;
+class Skin;
 struct BuddyEntry;
 
 // Takes the session through its stages: sign-in, the load that follows it, the balance, and
-// sign-out. What the session holds lives in Session; the views the load builds (the buddy tree
-// over the session's list, the send panel) go to the page host until sign-out.
+// sign-out. What the session holds lives in Session, whose signals the window follows; the views
+// the load builds (the buddy tree over the session's list, the send panel) go to the page host
+// until the session ends.
 class SessionController : public QObject {
     Q_OBJECT
 public:
     static constexpr int kLoadDelayMs = 100;
 
-    SessionController(MainWindow& window, Session& session, ServiceCalls& calls);
+    // Where the load puts what it builds.
+    struct Views {
+        PageHost& pages;
+        QWidget& surface; // the parent of the tree and the panel
+        const Skin& skin;
+    };
+
+    SessionController(const SessionContext& context, Views views);
     ~SessionController() override;
 
     // Command 32788 and the Sign In button: signs in while signed out, out otherwise.
@@ -31,32 +40,31 @@ public:
     void signOut();
     // The one-shot load after sign-in; runs from the timer.
     void loadAfterSignIn();
-    // Reads the balance into the balance text; fails without a ticket or a sound answer.
+    // Reads the balance into the session; fails without a ticket or a sound answer.
     Status refreshBalance();
     // Exit: releases the ticket on the service and destroys what the load built.
     void endSession();
-    // Re-reads the header texts after a language change.
-    void applyTexts();
 
     BuddyTree* buddyTree() const;
     const QTimer& loadTimer() const { return m_loadTimer; }
 
+signals:
+    // The load built the tree; the window wires its commands, pop-ups and drops.
+    void buddyTreeBuilt(textowl::BuddyTree* tree);
+    // The send panel's return button.
+    void returnRequested();
+
 private:
-    void showSigningIn(const QString& user, const std::string& ticket);
     void abandonSignIn();
     void buildSignedInView(BuddyEntry root);
     // False when sign-out or exit abandoned the call.
     bool fetchInterface();
     // Ends the session's views, state and ticket, in that order.
     void finish();
-    void restoreSignedOutView();
-    void updateHeader();
     void showSignInFailure();
-    void setSessionItemText(bool signedIn);
 
-    MainWindow& m_window;
-    Session& m_session;
-    ServiceCalls& m_calls;
+    SessionContext m_context;
+    Views m_views;
     QTimer m_loadTimer;
 };
 
