@@ -124,7 +124,11 @@ MainWindow::MainWindow(Options options)
         this, [this] { return commandState(); }, [this](int id) { postCommand(id); }, this);
     qApp->installEventFilter(m_keyFilter);
 
-    m_pages = std::make_unique<PageHost>(*this, *m_webViews);
+    m_pages = std::make_unique<PageHost>(PageHost::Context{*m_surface, m_skin, *m_session, *m_calls,
+                                                           *m_catalogue, *m_webViews,
+                                                           [this](int id) { postCommand(id); }});
+    connect(m_pages.get(), &PageHost::returnRequested, this, &MainWindow::returnToBuddyList);
+    connect(this, &MainWindow::skinChanged, m_pages.get(), &PageHost::applySkin);
     m_handlers[kCmdSendMessage] = [this] { m_pages->openSendPanel(); };
     m_handlers[kCmdScrollTabsUp] = [this] { m_pages->scrollTabs(false); };
     m_handlers[kCmdScrollTabsDown] = [this] { m_pages->scrollTabs(true); };

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,12 @@ namespace textowl {
 class BuddyTree;
 class IconFetcher;
 class ImageButton;
-class MainWindow;
+class MainSurface;
 class SendPanel;
+class ServiceCalls;
+class Session;
+class Skin;
+class StringCatalogue;
 class TabStrip;
 class WebView;
 class WebViewFactory;
@@ -25,8 +30,21 @@ class WebViewFactory;
 class PageHost : public QObject {
     Q_OBJECT
 public:
-    PageHost(MainWindow& window, WebViewFactory& webViews);
+    struct Context {
+        MainSurface& surface; // where the pages, tabs, buttons and footer go
+        const Skin& skin;
+        Session& session;
+        ServiceCalls& calls; // the icon downloads
+        const StringCatalogue& catalogue;
+        WebViewFactory& webViews;
+        std::function<void(int)> commandSink;
+    };
+
+    explicit PageHost(Context context);
     ~PageHost() override;
+
+    // A new skin is in place: the panel and the tabs cut their pieces again.
+    void applySkin();
 
     // Takes the pages the load built; the tree shows first, under tab 0.
     void setPages(BuddyTree* tree, SendPanel* panel);
@@ -62,6 +80,10 @@ public:
     void layout();
     void applyTexts();
 
+signals:
+    // A tab click while sending, or a page that takes the panel's place: the list comes back.
+    void returnRequested();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -83,8 +105,7 @@ private:
     void placeButtons(int clientWidth);
     QWidget* currentPage() const;
 
-    MainWindow& m_window;
-    WebViewFactory& m_webViews;
+    Context m_context;
     QPointer<BuddyTree> m_tree;
     QPointer<SendPanel> m_panel;
     QPointer<TabStrip> m_strip;
