@@ -1,7 +1,8 @@
 #include "app/buddy_commands.h"
 
 #include "app/main_window.h"
-#include "app/session_controller.h"
+#include "app/page_host.h"
+#include "app/session_context.h"
 #include "base/command_ids.h"
 #include "buddylist/buddy_operation.h"
 #include "buddylist/buddy_tree.h"
@@ -9,6 +10,7 @@
 #include "service/service_proxy.h"
 #include "service/utf.h"
 #include "session/service_calls.h"
+#include "session/session.h"
 #include "texts/text_format.h"
 #include "ui/qt_text.h"
 
@@ -26,8 +28,8 @@ ServiceText wire(std::string_view text) {
 // One command or one drop, run against the session's tree as it is when the gesture arrives.
 class BuddyEditor {
 public:
-    BuddyEditor(MainWindow& window, BuddyTree& tree)
-        : m_window(window), m_tree(&tree), m_list(tree.list()) {}
+    BuddyEditor(const SessionContext& context, BuddyTree& tree)
+        : m_context(context), m_tree(&tree), m_list(tree.list()) {}
 
     void addContact();
     void editContact();
@@ -63,18 +65,18 @@ private:
     void deleteGroup(BuddyNode& group);
     void deleteBuddy(BuddyNode& buddy, const QString& lineText);
 
-    MainWindow& m_window;
+    const SessionContext& m_context;
     QPointer<BuddyTree> m_tree;
     BuddyList& m_list;
     // The birthday years run from this year down; the window's clock, so tests can pin it.
-    int m_year = m_window.clock().utcNow().year;
+    int m_year = m_context.clock.utcNow().year;
     // Sign-out or exit dropped a call's answer: the command ends without a word.
     bool m_abandoned = false;
 };
 
 bool BuddyEditor::call(const Operation& operation, std::string_view element, std::string* value) {
-    ServiceCalls& calls = m_window.serviceCalls();
-    const std::string ticket = calls.proxy().sessionTicket();
+    ServiceCalls& calls = m_context.calls;
+    const std::string ticket = m_context.session.ticket();
     const ServiceText wireTicket = wire(ticket);
     const auto run = [&](ServiceText& result) {
         const Status status =
@@ -86,7 +88,7 @@ bool BuddyEditor::call(const Operation& operation, std::string_view element, std
 }
 
 QString BuddyEditor::text(Text which) const {
-    return localised(m_window.catalogue(), which);
+    return localised(m_context.catalogue, which);
 }
 
 void BuddyEditor::show(Text which, Prompts::Icon icon) {
@@ -94,14 +96,14 @@ void BuddyEditor::show(Text which, Prompts::Icon icon) {
         return;
     if (icon == Prompts::Icon::Warning)
         QApplication::beep();
-    m_window.prompts().message(&m_window, text(which), qs(m_window.catalogue().dialogTitle()),
-                               icon);
+    m_context.prompts.message(&m_context.dialogParent, text(which),
+                              qs(m_context.catalogue.dialogTitle()), icon);
 }
 
 Prompts::Answer BuddyEditor::ask(Text format, const QString& name) {
     const std::string question = formatText(utf8(text(format)), {utf8(name)});
-    return m_window.prompts().askYesNoCancel(&m_window, qs(question),
-                                             qs(m_window.catalogue().dialogTitle()));
+    return m_context.prompts.askYesNoCancel(&m_context.dialogParent, qs(question),
+                                            qs(m_context.catalogue.dialogTitle()));
 }
 
 std::optional<Prompts::ContactForm>
@@ -129,8 +131,8 @@ BuddyEditor::askContact(const BuddyEntry& initial, std::string_view initialGroup
                   text(Text::Ok),
                   text(Text::Cancel),
                   text(Text::Required),
-                  qs(m_window.catalogue().dialogTitle())};
-    if (!m_window.prompts().editContact(&m_window, form) || !treeAlive())
+                  qs(m_context.catalogue.dialogTitle())};
+    if (!m_context.prompts.editContact(&m_context.dialogParent, form) || !treeAlive())
         return std::nullopt;
     return form;
 }
@@ -247,7 +249,7 @@ void BuddyEditor::editContact() {
 void BuddyEditor::addGroup() {
     Prompts::GroupForm form{
         text(Text::GroupTitle), {}, text(Text::GroupNameLabel), text(Text::Ok), text(Text::Cancel)};
-    if (!m_window.prompts().editGroup(&m_window, form) || !treeAlive())
+    if (!m_context.prompts.editGroup(&m_context.dialogParent, form) || !treeAlive())
         return;
     const std::string name = utf8(form.name);
     if (m_list.findGroupByName(name)) {
@@ -274,7 +276,7 @@ void BuddyEditor::renameGroup() {
     const std::string title = formatText(utf8(text(Text::GroupEditTitle)), {group->text});
     Prompts::GroupForm form{qs(title), qs(group->entry.groupName), text(Text::GroupNameLabel),
                             text(Text::Ok), text(Text::Cancel)};
-    if (!m_window.prompts().editGroup(&m_window, form) || !treeAlive())
+    if (!m_context.prompts.editGroup(&m_context.dialogParent, form) || !treeAlive())
         return;
     const std::string name = utf8(form.name);
     const std::string bgid = group->entry.groupId;
@@ -436,8 +438,8 @@ void BuddyEditor::placeBackCut() {
 
 // Runs one editing command against the session's tree; nothing while signed out.
 void runOnTree(MainWindow& window, void (BuddyEditor::*command)()) {
-    if (BuddyTree* tree = window.session().buddyTree()) {
-        BuddyEditor editor(window, *tree);
+    if (BuddyTree* tree = window.pages().buddyTree()) {
+        BuddyEditor editor(window.sessionContext(), *tree);
         (editor.*command)();
     }
 }
@@ -457,23 +459,23 @@ void installBuddyCommands(MainWindow& window) {
     for (const auto& [id, command] : commands)
         window.setCommandHandler(id, [&window, command] { runOnTree(window, command); });
     window.setCommandHandler(kCmdDelete, [&window] {
-        if (BuddyTree* tree = window.session().buddyTree())
-            BuddyEditor(window, *tree).deleteSelected(false);
+        if (BuddyTree* tree = window.pages().buddyTree())
+            BuddyEditor(window.sessionContext(), *tree).deleteSelected(false);
     });
     window.setCommandHandler(kCmdDeleteGroup, [&window] {
-        if (BuddyTree* tree = window.session().buddyTree())
-            BuddyEditor(window, *tree).deleteSelected(true);
+        if (BuddyTree* tree = window.pages().buddyTree())
+            BuddyEditor(window.sessionContext(), *tree).deleteSelected(true);
     });
 }
 
-void placeBackCutBuddy(MainWindow& window) {
-    if (BuddyTree* tree = window.session().buddyTree())
-        BuddyEditor(window, *tree).placeBackCut();
+void placeBackCutBuddy(const SessionContext& context, BuddyTree* tree) {
+    if (tree)
+        BuddyEditor(context, *tree).placeBackCut();
 }
 
-void dropBuddyLine(MainWindow& window, BuddyTree& tree, QTreeWidgetItem* dragged,
+void dropBuddyLine(const SessionContext& context, BuddyTree& tree, QTreeWidgetItem* dragged,
                    QTreeWidgetItem* target) {
-    BuddyEditor(window, tree).drop(dragged, target);
+    BuddyEditor(context, tree).drop(dragged, target);
 }
 
 } // namespace textowl

@@ -6,19 +6,20 @@ namespace textowl {
 
 class BuddyTree;
 class MainWindow;
+struct SessionContext;
 
-// Takes over the editing commands of the buddy list: add and edit a contact, add, rename and
-// delete a group, delete a line, and cut, copy and paste. Each asks the service first and changes
-// the session's buddy list only once the service accepted.
+// Takes over the window's editing commands of the buddy list: add and edit a contact, add,
+// rename and delete a group, delete a line, and cut, copy and paste. Each asks the service first
+// and changes the session's buddy list only once the service accepted.
 void installBuddyCommands(MainWindow& window);
 
 // Before the clipboard goes with the session or the program: a buddy cut and never pasted is put
 // back on the service where it was cut from, so that it is not lost.
-void placeBackCutBuddy(MainWindow& window);
+void placeBackCutBuddy(const SessionContext& context, BuddyTree* tree);
 
 // The end of a drag in the tree: moves the buddy to target (a group or the root) on the service,
 // then in the list. Empties the clipboard whatever the outcome.
-void dropBuddyLine(MainWindow& window, BuddyTree& tree, QTreeWidgetItem* dragged,
+void dropBuddyLine(const SessionContext& context, BuddyTree& tree, QTreeWidgetItem* dragged,
                    QTreeWidgetItem* target);
 
 } // namespace textowl

@@ -41,17 +41,11 @@ void attachBuddyTree(MainWindow& window, BuddyTree& tree) {
         [&window](LineKind kind, QPoint globalPos) { window.showContextMenu(kind, globalPos); });
     QObject::connect(&tree, &BuddyTree::lineDropped, &window,
                      [&window, &tree](QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
-                         dropBuddyLine(window, tree, dragged, target);
+                         dropBuddyLine(window.sessionContext(), tree, dragged, target);
                      });
     window.surface()->installEventFilter(new ContextMenuAnywhere(window, tree));
-    QObject::connect(&tree, &BuddyTree::editFlagsChanged, &window, [&window](EditFlags flags) {
-        WindowState state = window.commandState();
-        state.cutEnabled = flags.cut;
-        state.copyEnabled = flags.copy;
-        state.pasteEnabled = flags.paste;
-        state.deleteEnabled = flags.remove;
-        window.setCommandState(state);
-    });
+    QObject::connect(&tree, &BuddyTree::editFlagsChanged, &window,
+                     [&window](EditFlags flags) { window.setEditFlags(flags); });
 }
 
 } // namespace textowl

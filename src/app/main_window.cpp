@@ -1,14 +1,18 @@
 #include "app/main_window.h"
 
 #include "app/buddy_commands.h"
+#include "app/buddy_tree_wiring.h"
 #include "app/key_event_filter.h"
 #include "app/page_host.h"
 #include "app/session_controller.h"
+#include "app/session_rules.h"
 #include "app/skin_commands.h"
 #include "app/tray_controller.h"
 #include "base/command_ids.h"
+#include "buddylist/buddy_tree.h"
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
+#include "session/session.h"
 #include "ui/frameless_window.h"
 #include "ui/main_surface.h"
 #include "ui/qt_text.h"
@@ -63,6 +67,7 @@ MainWindow::MainWindow(Options options)
     initResources();
     m_calls = std::make_unique<ServiceCalls>(std::make_unique<ServiceProxy>(
         options.serviceEndpoint.empty() ? serviceEndpoint() : options.serviceEndpoint));
+    m_session = std::make_unique<Session>();
     setWindowTitle(kInitialTitle);
     // The links, buttons and toggles explain themselves also while another window is active.
     setAttribute(Qt::WA_AlwaysShowToolTips);
@@ -84,18 +89,22 @@ MainWindow::MainWindow(Options options)
     StringCatalogue::setCurrentLanguageName(m_preferences.language.toStdString());
 
     m_menu = new MainMenu(
-        menuBar(), [this](int id) { runCommand(id); }, [this] { return m_state; }, this);
-    m_menu->applyEnabling(m_state);
+        menuBar(), [this](int id) { runCommand(id); }, [this] { return commandState(); }, this);
+    m_menu->applyEnabling(commandState());
 
     m_surface->setTitleImage(QImage(QStringLiteral(":/bitmaps/222")));
     m_surface->setIcon(QPixmap(QStringLiteral(":/icons/128.png")));
     createButtons();
 
     m_keyFilter = new KeyEventFilter(
-        this, [this] { return m_state; }, [this](int id) { postCommand(id); }, this);
+        this, [this] { return commandState(); }, [this](int id) { postCommand(id); }, this);
     qApp->installEventFilter(m_keyFilter);
 
-    m_pages = std::make_unique<PageHost>(*this, *m_webViews);
+    m_pages = std::make_unique<PageHost>(PageHost::Context{*m_surface, m_skin, *m_session, *m_calls,
+                                                           *m_catalogue, *m_webViews,
+                                                           [this](int id) { postCommand(id); }});
+    connect(m_pages.get(), &PageHost::returnRequested, this, &MainWindow::returnToBuddyList);
+    connect(this, &MainWindow::skinChanged, m_pages.get(), &PageHost::applySkin);
     m_handlers[kCmdSendMessage] = [this] { m_pages->openSendPanel(); };
     m_handlers[kCmdScrollTabsUp] = [this] { m_pages->scrollTabs(false); };
     m_handlers[kCmdScrollTabsDown] = [this] { m_pages->scrollTabs(true); };
@@ -103,10 +112,14 @@ MainWindow::MainWindow(Options options)
     m_handlers[kCmdFaqs] = [this] { showPageInFirstWebTab("url/faqs"); };
     m_handlers[kCmdContactUs] = [this] { showPageInFirstWebTab("url/contactus"); };
     m_handlers[kCmdAbout] = [this] { showPageInFirstWebTab("url/about"); };
-    m_session = std::make_unique<SessionController>(*this, *m_calls);
-    const auto signInOrOut = [this] { m_session->signInOrOut(); };
+    m_context.emplace(
+        SessionContext{*m_session, *m_calls, *m_prompts, *m_catalogue, *m_clock, *this});
+    m_controller = std::make_unique<SessionController>(
+        *m_context, SessionController::Views{*m_pages, *m_surface, m_skin});
+    const auto signInOrOut = [this] { m_controller->signInOrOut(); };
     m_handlers[kCmdSignInOut] = signInOrOut;
     m_handlers[kCmdSignInButton] = signInOrOut;
+    followSession();
     installBuddyCommands(*this);
 
     applyMenuTexts();
@@ -191,15 +204,76 @@ void MainWindow::postCommand(int id) {
         this, [this, id] { runCommand(id); }, Qt::QueuedConnection);
 }
 
-void MainWindow::setCommandState(const WindowState& state) {
-    m_state = state;
+WindowState MainWindow::commandState() const {
+    WindowState state;
+    state.signingIn = m_session->signingIn();
+    state.signedIn = m_session->signedIn();
+    state.sending = m_session->sending();
+    state.cutEnabled = m_editFlags.cut;
+    state.copyEnabled = m_editFlags.copy;
+    state.pasteEnabled = m_editFlags.paste;
+    state.deleteEnabled = m_editFlags.remove;
+    return state;
+}
+
+void MainWindow::setEditFlags(EditFlags flags) {
+    m_editFlags = flags;
+    applyCommandState();
+}
+
+void MainWindow::applyCommandState() {
+    const WindowState state = commandState();
     m_surface->setView(viewFor(state.signingIn, state.signedIn));
-    m_menu->applyEnabling(m_state);
+    m_surface->setSending(state.sending);
+    m_menu->applyEnabling(state);
+}
+
+void MainWindow::followSession() {
+    connect(m_session.get(), &Session::stageChanged, this, &MainWindow::showStage);
+    connect(m_session.get(), &Session::sendingChanged, this, [this] { applyCommandState(); });
+    connect(m_session.get(), &Session::balanceChanged, this, &MainWindow::updateHeader);
+    connect(m_controller.get(), &SessionController::buddyTreeBuilt, this,
+            [this](BuddyTree* tree) { attachBuddyTree(*this, *tree); });
+    connect(m_controller.get(), &SessionController::returnRequested, this,
+            &MainWindow::returnToBuddyList);
+}
+
+void MainWindow::showStage(Session::Stage stage) {
+    const bool signedOut = stage == Session::Stage::SignedOut;
+    // With no tree, Cut or Copy would have nothing to act on.
+    if (stage != Session::Stage::SignedIn)
+        m_editFlags = {};
+    applyCommandState();
+    // The session item signs out while the load after sign-in is pending, and reads so.
+    if (QAction* item = m_menu->action(kCmdSignInOut))
+        item->setText(text(sessionItemText(!signedOut)));
+    m_signIn->setVisible(signedOut);
+    m_register->setVisible(signedOut);
+    const std::string appName = m_catalogue->applicationName();
+    setWindowTitle(qs(signedOut ? appName : signedInTitle(appName, m_session->user())));
+    // The buddy-list tab always exists once signed in, so the page area leaves room for tabs.
+    m_surface->setHasTabs(stage == Session::Stage::SignedIn);
+    if (signedOut)
+        m_surface->setHeaderTexts({});
+    updateHeader();
+    update();
+}
+
+void MainWindow::updateHeader() {
+    if (!m_session->signedIn())
+        return;
+    MainSurface::HeaderTexts header;
+    header.user = qs(m_session->user());
+    header.balanceLine = qs(balanceLine(utf8(m_texts.balanceFormat), m_session->balance()));
+    header.links = {m_texts.addContactLink, m_texts.addGroupLink, m_texts.quickSendLink};
+    header.tips = {text(Text::AddContactTip), text(Text::AddGroupTip), text(Text::QuickSendTip)};
+    m_surface->setHeaderTexts(header);
 }
 
 void MainWindow::applyMenuTexts() {
     // The session item signs out while the load after sign-in is pending, and reads so.
-    m_menu->applyTexts(*m_catalogue, m_state.signedIn || m_state.signingIn, m_preferences.language);
+    m_menu->applyTexts(*m_catalogue, m_session->stage() != Session::Stage::SignedOut,
+                       m_preferences.language);
 }
 
 void MainWindow::applyWindowTexts() {
@@ -216,8 +290,9 @@ void MainWindow::applyWindowTexts() {
     m_register->setText(text(Text::RegisterButton));
     m_surface->setTexts(
         {text(Text::SignedOutPrompt), text(Text::ForgotPassword), text(Text::SigningIn)});
-    if (m_session)
-        m_session->applyTexts();
+    updateHeader();
+    if (m_pages)
+        m_pages->applyTexts();
 }
 
 void MainWindow::applySkin(const QString& path) {
@@ -232,18 +307,18 @@ void MainWindow::returnToBuddyList() {
     if (!m_pages->hasTabs())
         return;
     // The balance is only a courtesy here: the list comes back whether or not it could be read.
-    m_session->refreshBalance();
+    m_controller->refreshBalance();
     m_pages->showBuddyList();
 }
 
 std::unique_ptr<QMenu> MainWindow::contextMenuFor(LineKind selected) {
-    return buildPopupMenu(popupMenuFor(selected), *m_catalogue, m_state,
+    return buildPopupMenu(popupMenuFor(selected), *m_catalogue, commandState(),
                           [this](int id) { postCommand(id); });
 }
 
 void MainWindow::showContextMenu(LineKind selected, QPoint globalPos) {
     // The pop-ups act on the buddy list, so they belong to its tab (also while sending from it).
-    if (!m_state.signedIn || m_pages->currentTab() != 0)
+    if (!m_session->signedIn() || m_pages->currentTab() != 0)
         return;
     QMenu* menu = contextMenuFor(selected).release();
     menu->setAttribute(Qt::WA_DeleteOnClose);

@@ -3,8 +3,11 @@
 #include "app/main_menu.h"
 #include "app/menu_tables.h"
 #include "app/preferences.h"
+#include "app/session_context.h"
 #include "app/window_state.h"
 #include "base/clock.h"
+#include "buddylist/tree_rules.h"
+#include "session/session.h"
 #include "texts/string_catalogue.h"
 #include "ui/prompts.h"
 #include "ui/skin.h"
@@ -71,8 +74,10 @@ public:
     // Where closing and minimising the window go from now on.
     void setTray(TrayController& tray) { m_tray = &tray; }
 
-    const WindowState& commandState() const { return m_state; }
-    void setCommandState(const WindowState& state);
+    // What decides the view, the enabled commands and the keys: the session's stage and the
+    // buddy tree's edit flags.
+    WindowState commandState() const;
+    void setEditFlags(EditFlags flags);
 
     // Shows the buddy tree's pop-up for the selected line's kind (nothing while signed out).
     void showContextMenu(LineKind selected, QPoint globalPos);
@@ -96,7 +101,10 @@ public:
     ServiceCalls& serviceCalls() const { return *m_calls; }
     ServiceProxy& serviceProxy() const;
     const Clock& clock() const { return *m_clock; }
-    SessionController& session() const { return *m_session; }
+    Session& session() const { return *m_session; }
+    SessionController& sessionController() const { return *m_controller; }
+    // What the session's commands work with.
+    const SessionContext& sessionContext() const { return *m_context; }
     PageHost& pages() const { return *m_pages; }
 
     // Texts kept for the signed-in view and its tooltips.
@@ -122,6 +130,10 @@ private:
     void switchLanguage(int index);
     void showServicePage(const char* urlKey);
     void showPageInFirstWebTab(const char* urlKey);
+    void followSession();
+    void showStage(Session::Stage stage);
+    void updateHeader();
+    void applyCommandState();
     void savePreferences();
     QString text(Text id) const;
 
@@ -129,7 +141,7 @@ private:
     std::shared_ptr<QSettings> m_settings;
     std::unique_ptr<Prompts> m_prompts;
     Preferences m_preferences;
-    WindowState m_state;
+    EditFlags m_editFlags;
     Skin m_skin;
     Texts m_texts;
     MainMenu* m_menu = nullptr;
@@ -141,12 +153,15 @@ private:
     KeyEventFilter* m_keyFilter = nullptr;
     std::unordered_map<int, std::function<void()>> m_handlers;
     std::unique_ptr<ServiceCalls> m_calls;
+    // Before the pages and the controller: the views they hold show its list.
+    std::unique_ptr<Session> m_session;
+    std::optional<SessionContext> m_context;
     const Clock* m_clock = nullptr;
     std::shared_ptr<WebViewFactory> m_webViews;
     // Before the session, which hands it the pages and takes them back as it ends.
     std::unique_ptr<PageHost> m_pages;
     // After the calls it makes, so that it ends first, while the surface and the proxy still exist.
-    std::unique_ptr<SessionController> m_session;
+    std::unique_ptr<SessionController> m_controller;
 };
 
 } // namespace textowl

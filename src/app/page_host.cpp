@@ -1,6 +1,5 @@
 #include "app/page_host.h"
 
-#include "app/main_window.h"
 #include "app/session_rules.h"
 #include "base/command_ids.h"
 #include "buddylist/buddy_tree.h"
@@ -8,6 +7,7 @@
 #include "messaging/send_rules.h"
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
+#include "session/session.h"
 #include "ui/image_button.h"
 #include "ui/interface_icons.h"
 #include "ui/main_surface.h"
@@ -58,21 +58,21 @@ QImage sideBySide(const IconPair& icons) {
 
 } // namespace
 
-PageHost::PageHost(MainWindow& window, WebViewFactory& webViews)
-    : m_window(window), m_webViews(webViews) {
-    m_window.surface()->installEventFilter(this);
-    // The skin is read at each paint; the pages only need to be told to cut their pieces again.
-    connect(&m_window, &MainWindow::skinChanged, this, [this] {
-        if (m_panel != nullptr)
-            m_panel->setSkin(&m_window.skin());
-        if (m_strip != nullptr)
-            m_strip->setSkin(&m_window.skin());
-    });
+PageHost::PageHost(Context context) : m_context(std::move(context)) {
+    m_context.surface.installEventFilter(this);
 }
 
 PageHost::~PageHost() {
-    m_window.surface()->removeEventFilter(this);
+    m_context.surface.removeEventFilter(this);
     destroyPages();
+}
+
+// The skin is read at each paint; the pages only need to be told to cut their pieces again.
+void PageHost::applySkin() {
+    if (m_panel != nullptr)
+        m_panel->setSkin(&m_context.skin);
+    if (m_strip != nullptr)
+        m_strip->setSkin(&m_context.skin);
 }
 
 BuddyTree* PageHost::buddyTree() const {
@@ -121,8 +121,8 @@ void PageHost::setPages(BuddyTree* tree, SendPanel* panel) {
     m_tree = tree;
     m_panel = panel;
     m_panel->hide();
-    m_strip = new TabStrip(&m_window.skin(), m_window.surface());
-    m_strip->setCommandSink([this](int id) { m_window.postCommand(id); });
+    m_strip = new TabStrip(&m_context.skin, &m_context.surface);
+    m_strip->setCommandSink(m_context.commandSink);
     connect(m_strip, &TabStrip::tabClicked, this, &PageHost::onTabClicked);
     m_strip->setTabs({{buddyListTabIcons(), {}}});
     applyTexts();
@@ -134,8 +134,8 @@ void PageHost::setPages(BuddyTree* tree, SendPanel* panel) {
 bool PageHost::buildInterface(const InterfaceDescription& description) {
     if (m_strip == nullptr)
         return true;
-    ServiceCalls& calls = m_window.serviceCalls();
-    IconFetcher icons(m_window.catalogue().applicationName(),
+    ServiceCalls& calls = m_context.calls;
+    IconFetcher icons(m_context.catalogue.applicationName(),
                       [&calls](const std::function<void()>& job) { return calls.runJob(job); });
     addButtons(description.buttons, icons);
     addWebTabs(description.tabs, icons);
@@ -148,7 +148,7 @@ bool PageHost::buildInterface(const InterfaceDescription& description) {
 
 void PageHost::addButtons(const std::vector<InterfaceElement>& buttons, IconFetcher& fetcher) {
     for (const InterfaceElement& element : buttons) {
-        auto* widget = new ImageButton(m_window.surface());
+        auto* widget = new ImageButton(&m_context.surface);
         widget->hide();
         widget->setCursor(Qt::PointingHandCursor);
         widget->setToolTip(qs(element.tooltip));
@@ -159,7 +159,7 @@ void PageHost::addButtons(const std::vector<InterfaceElement>& buttons, IconFetc
                                                    Qt::SmoothTransformation),
                           2, kButtonIconSize);
         const int id = kCmdInterfaceButtonFirst + element.elementIndex;
-        connect(widget, &ImageButton::clicked, this, [this, id] { m_window.postCommand(id); });
+        connect(widget, &ImageButton::clicked, this, [this, id] { m_context.commandSink(id); });
         m_buttons.push_back({widget, element});
     }
 }
@@ -167,7 +167,7 @@ void PageHost::addButtons(const std::vector<InterfaceElement>& buttons, IconFetc
 void PageHost::addWebTabs(const std::vector<InterfaceElement>& tabs, IconFetcher& fetcher) {
     std::vector<TabStrip::Tab> strip{{buddyListTabIcons(), {}}};
     for (const InterfaceElement& element : tabs) {
-        WebView* view = m_webViews.create(m_window.surface());
+        WebView* view = m_context.webViews.create(&m_context.surface);
         view->hide();
         // A page that cannot even start loading makes no tab.
         if (!view->navigate(toUrl(element.url))) {
@@ -184,7 +184,7 @@ void PageHost::addWebTabs(const std::vector<InterfaceElement>& tabs, IconFetcher
 void PageHost::addFooter(const std::string& url) {
     if (url.empty())
         return;
-    m_footer = m_webViews.create(m_window.surface());
+    m_footer = m_context.webViews.create(&m_context.surface);
     m_footer->navigate(toUrl(url));
     // The strip is too small to read a page in: what the footer links to opens where the Help
     // pages do.
@@ -207,7 +207,7 @@ void PageHost::destroyPages() {
     delete m_strip.data();
     // The tree's lines own their entries, so deleting it releases the whole list.
     delete m_tree.data();
-    m_sending = false;
+    setSending(false);
 }
 
 void PageHost::openSendPanel() {
@@ -250,8 +250,8 @@ void PageHost::openWebPage(const std::string& address) {
     first->navigate(toUrl(address));
     m_firstTabLent = true;
     // The panel gives its place up as at a click on a tab, so the sending state ends with it.
-    if (m_sending)
-        m_window.returnToBuddyList();
+    if (isSending())
+        emit returnRequested();
     m_strip->setCurrent(1);
     layout();
 }
@@ -261,8 +261,7 @@ void PageHost::openButtonPage(int commandId) {
         if (kCmdInterfaceButtonFirst + button.element.elementIndex != commandId)
             continue;
         if (!button.element.url.empty())
-            openWebPage(
-                pageWithTicket(button.element.url, m_window.serviceProxy().sessionTicket()));
+            openWebPage(pageWithTicket(button.element.url, m_context.session.ticket()));
         return;
     }
 }
@@ -280,8 +279,8 @@ void PageHost::onTabClicked(int index) {
     const bool again = index == currentTab();
     m_strip->setCurrent(index);
     // While sending, any tab takes the user back to the list; the panel keeps what was written.
-    if (m_sending) {
-        m_window.returnToBuddyList();
+    if (isSending()) {
+        emit returnRequested();
         return;
     }
     // The first web tab lends its view to button and Help pages and then reads as selected; a
@@ -294,24 +293,24 @@ void PageHost::onTabClicked(int index) {
 }
 
 void PageHost::setSending(bool sending) {
-    m_sending = sending;
-    WindowState state = m_window.commandState();
-    state.sending = sending;
-    m_window.setCommandState(state);
-    m_window.surface()->setSending(sending);
+    m_context.session.setSending(sending);
+}
+
+bool PageHost::isSending() const {
+    return m_context.session.sending();
 }
 
 QWidget* PageHost::currentPage() const {
     const int current = currentTab();
     if (current == 0)
-        return m_sending ? static_cast<QWidget*>(m_panel.data()) : m_tree.data();
+        return isSending() ? static_cast<QWidget*>(m_panel.data()) : m_tree.data();
     return webTabView(current);
 }
 
 void PageHost::layout() {
     if (m_tree == nullptr)
         return;
-    const QSize client = m_window.surface()->size();
+    const QSize client = m_context.surface.size();
     QWidget* page = currentPage();
     for (QWidget* other : std::initializer_list<QWidget*>{m_tree, m_panel}) {
         if (other != nullptr && other != page)
@@ -321,7 +320,7 @@ void PageHost::layout() {
         if (tab.view != nullptr && tab.view != page)
             tab.view->hide();
     }
-    const PixelRect area = m_sending
+    const PixelRect area = isSending()
                                ? sendingPageArea(client.width(), client.height())
                                : pageArea(client.width(), client.height(), m_footer != nullptr);
     if (page != nullptr) {
@@ -331,14 +330,14 @@ void PageHost::layout() {
     m_strip->layoutStrip(client);
     m_strip->raise();
     // The panel's frame starts left of the other pages, over the tabs' right edge.
-    if (m_sending && page != nullptr)
+    if (isSending() && page != nullptr)
         page->raise();
     placeButtons(client.width());
     if (m_footer != nullptr) {
         m_footer->setGeometry((client.width() - 200) / 2, client.height() - 68, 236, 62);
         m_footer->show();
     }
-    m_window.surface()->update();
+    m_context.surface.update();
 }
 
 // The first element's button stands at the left of the header, the others from the right edge
@@ -363,12 +362,13 @@ void PageHost::applyTexts() {
         m_panel->relocalise();
     if (m_strip == nullptr)
         return;
-    m_strip->setScrollTips(m_window.texts().scrollUp, m_window.texts().scrollDown);
-    m_strip->setTooltip(0, localised(m_window.catalogue(), Text::BuddyListRoot));
+    m_strip->setScrollTips(localised(m_context.catalogue, Text::ScrollTabsUp),
+                           localised(m_context.catalogue, Text::ScrollTabsDown));
+    m_strip->setTooltip(0, localised(m_context.catalogue, Text::BuddyListRoot));
 }
 
 bool PageHost::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_window.surface() && event->type() == QEvent::Resize)
+    if (watched == &m_context.surface && event->type() == QEvent::Resize)
         layout();
     return QObject::eventFilter(watched, event);
 }

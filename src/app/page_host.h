@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,12 @@ namespace textowl {
 class BuddyTree;
 class IconFetcher;
 class ImageButton;
-class MainWindow;
+class MainSurface;
 class SendPanel;
+class ServiceCalls;
+class Session;
+class Skin;
+class StringCatalogue;
 class TabStrip;
 class WebView;
 class WebViewFactory;
@@ -25,8 +30,21 @@ class WebViewFactory;
 class PageHost : public QObject {
     Q_OBJECT
 public:
-    PageHost(MainWindow& window, WebViewFactory& webViews);
+    struct Context {
+        MainSurface& surface; // where the pages, tabs, buttons and footer go
+        const Skin& skin;
+        Session& session;
+        ServiceCalls& calls; // the icon downloads
+        const StringCatalogue& catalogue;
+        WebViewFactory& webViews;
+        std::function<void(int)> commandSink;
+    };
+
+    explicit PageHost(Context context);
     ~PageHost() override;
+
+    // A new skin is in place: the panel and the tabs cut their pieces again.
+    void applySkin();
 
     // Takes the pages the load built; the tree shows first, under tab 0.
     void setPages(BuddyTree* tree, SendPanel* panel);
@@ -41,7 +59,8 @@ public:
     TabStrip* tabStrip() const;
     // The buddy-list tab exists from the load on.
     bool hasTabs() const;
-    bool isSending() const { return m_sending; }
+    // The session's own flag: the panel is the page of the buddy-list tab.
+    bool isSending() const;
     int currentTab() const;
     int tabCount() const;
     WebView* webTabView(int index) const;
@@ -60,6 +79,10 @@ public:
     void scrollTabs(bool down);
     void layout();
     void applyTexts();
+
+signals:
+    // A tab click while sending, or a page that takes the panel's place: the list comes back.
+    void returnRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,15 +105,13 @@ private:
     void placeButtons(int clientWidth);
     QWidget* currentPage() const;
 
-    MainWindow& m_window;
-    WebViewFactory& m_webViews;
+    Context m_context;
     QPointer<BuddyTree> m_tree;
     QPointer<SendPanel> m_panel;
     QPointer<TabStrip> m_strip;
     std::vector<WebTab> m_webTabs;
     std::vector<Button> m_buttons;
     QPointer<WebView> m_footer;
-    bool m_sending = false;
     // The first web tab shows a page opened by a button, a Help item or the footer.
     bool m_firstTabLent = false;
 };

@@ -1,11 +1,8 @@
 #include "app/session_controller.h"
 
 #include "app/buddy_commands.h"
-#include "app/buddy_tree_wiring.h"
-#include "app/main_window.h"
 #include "app/page_host.h"
 #include "app/session_rules.h"
-#include "base/command_ids.h"
 #include "buddylist/buddy_operation.h"
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
@@ -13,12 +10,10 @@
 #include "service/service_proxy.h"
 #include "service/utf.h"
 #include "session/service_calls.h"
+#include "session/session.h"
 #include "ui/interface_description.h"
-#include "ui/main_surface.h"
+#include "ui/prompts.h"
 #include "ui/qt_text.h"
-
-#include <QAction>
-#include <QPushButton>
 
 namespace textowl {
 
@@ -30,51 +25,44 @@ ServiceText wire(const QString& text) {
 
 } // namespace
 
-SessionController::SessionController(MainWindow& window, ServiceCalls& calls)
-    : m_window(window), m_calls(calls) {
+SessionController::SessionController(const SessionContext& context, Views views)
+    : m_context(context), m_views(views) {
     m_loadTimer.setSingleShot(true);
     m_loadTimer.setInterval(kLoadDelayMs);
     connect(&m_loadTimer, &QTimer::timeout, this, &SessionController::loadAfterSignIn);
 }
 
 SessionController::~SessionController() {
-    destroyLoadedViews();
-}
-
-ServiceProxy& SessionController::proxy() const {
-    return m_calls.proxy();
+    m_views.pages.destroyPages();
 }
 
 BuddyTree* SessionController::buddyTree() const {
-    return m_window.pages().buddyTree();
+    return m_views.pages.buddyTree();
 }
 
 void SessionController::signInOrOut() {
     // While the load is pending the session item already reads "Sign Out": a second sign-in
     // would orphan the ticket just issued.
-    const WindowState& state = m_window.commandState();
-    if (state.signedIn || state.signingIn)
+    if (m_context.session.stage() != Session::Stage::SignedOut)
         signOut();
     else
         signIn();
 }
 
 void SessionController::signIn() {
-    const StringCatalogue& catalogue = m_window.catalogue();
+    const StringCatalogue& catalogue = m_context.catalogue;
     const Prompts::SignInTexts texts{
         localised(catalogue, Text::SignInCaption), localised(catalogue, Text::UserLabel),
         localised(catalogue, Text::PasswordLabel), localised(catalogue, Text::Ok),
         localised(catalogue, Text::Cancel),
     };
     const std::optional<Prompts::Credentials> credentials =
-        m_window.prompts().signIn(&m_window, texts);
+        m_context.prompts.signIn(&m_context.dialogParent, texts);
     if (!credentials)
         return;
-    // Let the dialog's remains disappear before the call blocks the window.
-    m_window.repaint();
 
     ServiceText result;
-    const Status status = m_calls.run([&](ServiceProxy& proxy) {
+    const Status status = m_context.calls.run([&](ServiceProxy& proxy) {
         return proxy.apiValidateLogin(wire(credentials->user), wire(credentials->password),
                                       &result);
     });
@@ -85,38 +73,22 @@ void SessionController::signIn() {
         showSignInFailure();
         return;
     }
-    showSigningIn(credentials->user, *ticket);
-}
-
-void SessionController::showSigningIn(const QString& user, const std::string& ticket) {
-    proxy().setSessionUserName(user.toStdString());
-    proxy().setSessionTicket(ticket);
-    m_window.signInButton()->hide();
-    m_window.registerButton()->hide();
-    m_window.setWindowTitle(
-        qs(signedInTitle(m_window.catalogue().applicationName(), user.toStdString())));
-    m_userName = user;
-    setSessionItemText(true);
-    WindowState state = m_window.commandState();
-    state.signingIn = true;
-    state.signedIn = false;
-    state.sending = false;
-    m_window.setCommandState(state);
+    m_context.session.begin(utf8(credentials->user), *ticket);
     m_loadTimer.start();
 }
 
 void SessionController::loadAfterSignIn() {
     m_loadTimer.stop();
-    if (!m_window.commandState().signingIn)
+    if (!m_context.session.signingIn())
         return;
-    const std::string ticket = proxy().sessionTicket();
+    const std::string ticket = m_context.session.ticket();
     BuddyEntry root = BuddyEntry::makeRoot();
     const ServiceText wireTicket = utf8ToUtf16(ticket);
     bool abandoned = false;
     const Status list = fetchBuddyList(
         ticket,
         [this, &wireTicket, &abandoned](ServiceText& result) {
-            const Status status = m_calls.run(
+            const Status status = m_context.calls.run(
                 [&](ServiceProxy& proxy) { return proxy.apiGetBuddyList(wireTicket, &result); });
             abandoned = status == kCallAbandoned;
             return status;
@@ -137,153 +109,93 @@ void SessionController::loadAfterSignIn() {
 // A load that failed would leave a window that reads signed in but has nothing to show, and a
 // ticket the service keeps alive: give the ticket back and start over from the signed-out view.
 void SessionController::abandonSignIn() {
-    releaseTicket();
-    destroyLoadedViews();
-    restoreSignedOutView();
+    finish();
     showSignInFailure();
 }
 
 void SessionController::buildSignedInView(BuddyEntry root) {
-    auto* tree = new BuddyTree(QPixmap(QStringLiteral(":/bitmaps/213")), {}, m_window.surface());
+    BuddyList& list = m_context.session.adoptList(std::move(root));
+    auto* tree =
+        new BuddyTree(list, QPixmap(QStringLiteral(":/bitmaps/213")), {}, &m_views.surface);
     tree->hide();
-    tree->fill(std::move(root));
-    attachBuddyTree(m_window, *tree);
-    auto* panel =
-        new SendPanel({m_calls, m_window.prompts(), m_window.catalogue(), m_window.clock()},
-                      &m_window.skin(), m_window.surface());
-    connect(panel, &SendPanel::returnRequested, &m_window, &MainWindow::returnToBuddyList);
-    m_window.pages().setPages(tree, panel);
+    emit buddyTreeBuilt(tree);
+    auto* panel = new SendPanel({m_context.session, m_context.calls, m_context.prompts,
+                                 m_context.catalogue, m_context.clock},
+                                &m_views.skin, &m_views.surface);
+    connect(panel, &SendPanel::returnRequested, this, &SessionController::returnRequested);
+    m_views.pages.setPages(tree, panel);
     if (!fetchInterface())
         return;
 
-    WindowState state = m_window.commandState();
-    state.cutEnabled = true;
-    state.copyEnabled = true;
-    state.pasteEnabled = false;
-    state.deleteEnabled = false;
-    state.signingIn = false;
-    state.signedIn = true;
-    m_window.setCommandState(state);
-
-    // The buddy-list tab always exists once signed in, so the page area leaves room for tabs.
-    m_window.surface()->setHasTabs(true);
-    updateHeader();
+    tree->setEditFlags({true, true, false, false});
+    m_context.session.complete();
     tree->selectLine(tree->rootLine());
     tree->setFocus();
 }
 
 bool SessionController::fetchInterface() {
     ServiceText result;
-    const ServiceText ticket = utf8ToUtf16(proxy().sessionTicket());
-    const Status status =
-        m_calls.run([&](ServiceProxy& proxy) { return proxy.apiGetInterface(ticket, &result); });
+    const ServiceText ticket = utf8ToUtf16(m_context.session.ticket());
+    const Status status = m_context.calls.run(
+        [&](ServiceProxy& proxy) { return proxy.apiGetInterface(ticket, &result); });
     if (status == kCallAbandoned)
         return false;
     ResultDocument document;
     if (failed(status) || failed(checkResult(result, document)))
         return true; // no interface buttons and no web tabs, nothing more
-    m_interface = utf16ToUtf8(*result);
+    m_context.session.setInterfaceDescription(utf16ToUtf8(*result));
     if (const std::optional<InterfaceDescription> description = readInterfaceDescription(result))
-        return m_window.pages().buildInterface(*description);
+        return m_views.pages.buildInterface(*description);
     return true;
 }
 
 Status SessionController::refreshBalance() {
-    if (proxy().sessionTicket().empty())
+    const std::string& ticket = m_context.session.ticket();
+    if (ticket.empty())
         return E_FAIL;
     ServiceText result;
-    const ServiceText ticket = utf8ToUtf16(proxy().sessionTicket());
     const Status status =
-        m_calls.run([&](ServiceProxy& proxy) { return proxy.apiBalanceSms(ticket, &result); });
+        m_context.calls.run([&, wireTicket = utf8ToUtf16(ticket)](ServiceProxy& proxy) {
+            return proxy.apiBalanceSms(wireTicket, &result);
+        });
     if (status == kCallAbandoned)
         return status;
     const std::optional<std::string> balance = balanceFromResult(status, result);
     if (!balance)
         return E_FAIL;
-    m_balance = qs(*balance);
-    updateHeader();
+    m_context.session.setBalance(*balance);
     return S_OK;
 }
 
 void SessionController::signOut() {
-    m_loadTimer.stop();
-    placeBackCutBuddy(m_window);
-    if (BuddyTree* tree = buddyTree())
-        tree->hide();
-    restoreSignedOutView();
-    releaseTicket();
-    destroyLoadedViews();
+    endSession();
 }
 
 void SessionController::endSession() {
     m_loadTimer.stop();
-    placeBackCutBuddy(m_window);
-    releaseTicket();
-    destroyLoadedViews();
+    placeBackCutBuddy(m_context, buddyTree());
+    finish();
 }
 
-void SessionController::releaseTicket() {
-    if (!proxy().sessionTicket().empty()) {
+// The views go before the list they show, and the ticket is given back last: while that call
+// runs the window already shows the session as ended.
+void SessionController::finish() {
+    m_views.pages.destroyPages();
+    const std::string ticket = m_context.session.ticket();
+    m_context.session.end();
+    if (!ticket.empty()) {
         // The outcome does not matter: the session ends here either way.
-        const ServiceText ticket = utf8ToUtf16(proxy().sessionTicket());
-        m_calls.run([&](ServiceProxy& proxy) {
+        m_context.calls.run([wire = utf8ToUtf16(ticket)](ServiceProxy& proxy) {
             ServiceText result;
-            return proxy.apiLogout(ticket, &result);
+            return proxy.apiLogout(wire, &result);
         });
     }
-    proxy().clearSession();
-}
-
-void SessionController::destroyLoadedViews() {
-    m_window.pages().destroyPages();
-    m_interface.reset();
-}
-
-void SessionController::restoreSignedOutView() {
-    setSessionItemText(false);
-    // The clipboard flags go too: with no tree, Cut or Copy would have nothing to act on.
-    m_window.setCommandState(WindowState{});
-    m_window.surface()->setHasTabs(false);
-    m_window.surface()->setSending(false);
-    m_window.surface()->setHeaderTexts({});
-    m_window.signInButton()->show();
-    m_window.registerButton()->show();
-    m_window.setWindowTitle(qs(m_window.catalogue().applicationName()));
-    m_window.update();
 }
 
 void SessionController::showSignInFailure() {
-    const StringCatalogue& catalogue = m_window.catalogue();
-    m_window.prompts().message(&m_window, localised(catalogue, Text::SignInFailed),
-                               qs(catalogue.dialogTitle()), Prompts::Icon::Error);
-    m_window.signInButton()->update();
-    m_window.registerButton()->update();
-}
-
-void SessionController::setSessionItemText(bool signedIn) {
-    if (QAction* item = m_window.mainMenu().action(kCmdSignInOut))
-        item->setText(localised(m_window.catalogue(), sessionItemText(signedIn)));
-}
-
-void SessionController::applyTexts() {
-    updateHeader();
-    m_window.pages().applyTexts();
-}
-
-void SessionController::updateHeader() {
-    if (buddyTree() == nullptr)
-        return;
-    const MainWindow::Texts& texts = m_window.texts();
-    const StringCatalogue& catalogue = m_window.catalogue();
-    MainSurface::HeaderTexts header;
-    header.user = m_userName;
-    header.balanceLine =
-        qs(balanceLine(texts.balanceFormat.toStdString(), m_balance.toStdString()));
-    header.links = {texts.addContactLink, texts.addGroupLink, texts.quickSendLink};
-    header.tips = {localised(catalogue, Text::AddContactTip),
-                   localised(catalogue, Text::AddGroupTip),
-                   localised(catalogue, Text::QuickSendTip)};
-    m_window.surface()->setHeaderTexts(header);
+    const StringCatalogue& catalogue = m_context.catalogue;
+    m_context.prompts.message(&m_context.dialogParent, localised(catalogue, Text::SignInFailed),
+                              qs(catalogue.dialogTitle()), Prompts::Icon::Error);
 }
 
 } // namespace textowl

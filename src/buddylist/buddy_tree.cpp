@@ -40,8 +40,9 @@ private:
     LineImages m_images{TreeImage::Person, TreeImage::Person};
 };
 
-BuddyTree::BuddyTree(const QPixmap& imageStrip, BuddyTreeTexts texts, QWidget* parent)
-    : QTreeWidget(parent), m_list(std::make_unique<BuddyList>()), m_texts(std::move(texts)) {
+BuddyTree::BuddyTree(BuddyList& list, const QPixmap& imageStrip, BuddyTreeTexts texts,
+                     QWidget* parent)
+    : QTreeWidget(parent), m_list(list), m_texts(std::move(texts)) {
     setObjectName(QStringLiteral("buddyTree"));
     setColumnCount(1);
     setHeaderHidden(true);
@@ -59,7 +60,8 @@ BuddyTree::BuddyTree(const QPixmap& imageStrip, BuddyTreeTexts texts, QWidget* p
     m_boldFont = font();
     m_boldFont.setBold(true);
     buildImages(imageStrip);
-    m_list->setObserver(this);
+    m_list.setObserver(this);
+    listReset();
 
     connect(this, &QTreeWidget::itemExpanded, this,
             [this](QTreeWidgetItem* item) { onExpandedChanged(item, true); });
@@ -69,7 +71,7 @@ BuddyTree::BuddyTree(const QPixmap& imageStrip, BuddyTreeTexts texts, QWidget* p
 }
 
 BuddyTree::~BuddyTree() {
-    m_list->setObserver(nullptr);
+    m_list.setObserver(nullptr);
 }
 
 void BuddyTree::setTexts(const BuddyTreeTexts& texts) {
@@ -149,12 +151,8 @@ void BuddyTree::forgetLines(const BuddyNode& node) {
 }
 
 void BuddyTree::fill(BuddyEntry parsed) {
-    m_list->fill(std::move(parsed));
+    m_list.fill(std::move(parsed));
     setEditFlags({true, true, false, false});
-}
-
-void BuddyTree::clearLines() {
-    m_list->clear();
 }
 
 void BuddyTree::listReset() {
@@ -164,7 +162,7 @@ void BuddyTree::listReset() {
     // Lines are built detached and handed to the view in one go per level: a 10,000-buddy list
     // must not pay for a model notification per line.
     setUpdatesEnabled(false);
-    const BuddyNode& rootNode = m_list->root();
+    const BuddyNode& rootNode = m_list.root();
     Line* root = makeLines(rootNode);
     QList<QTreeWidgetItem*> topLevel;
     topLevel.reserve(static_cast<qsizetype>(rootNode.children.size()));
@@ -229,17 +227,17 @@ QTreeWidgetItem* BuddyTree::insertLine(const BuddyEntry& fields, QTreeWidgetItem
     BuddyNode* parentNode = nodeOf(parent);
     if (!parentNode || parent->treeWidget() != this)
         return nullptr;
-    return lineOf(m_list->insert(fields, *parentNode));
+    return lineOf(m_list.insert(fields, *parentNode));
 }
 
 void BuddyTree::removeLine(QTreeWidgetItem* line) {
     if (BuddyNode* node = nodeOf(line); node && line->treeWidget() == this)
-        m_list->remove(*node);
+        m_list.remove(*node);
 }
 
 void BuddyTree::sortGroup(QTreeWidgetItem* groupLine) {
     if (BuddyNode* node = nodeOf(groupLine))
-        m_list->sortGroup(*node);
+        m_list.sortGroup(*node);
 }
 
 QTreeWidgetItem* BuddyTree::rootLine() const {
@@ -311,27 +309,27 @@ LineImages BuddyTree::lineImages(const QTreeWidgetItem* line) const {
 }
 
 QTreeWidgetItem* BuddyTree::findBuddyLine(std::string_view bid, std::string_view bgid) const {
-    return lineOf(m_list->findBuddy(bid, bgid));
+    return lineOf(m_list.findBuddy(bid, bgid));
 }
 
 QList<QTreeWidgetItem*> BuddyTree::buddyLines(std::string_view bid) const {
     QList<QTreeWidgetItem*> lines;
-    for (const BuddyNode* node : m_list->placements(bid))
+    for (const BuddyNode* node : m_list.placements(bid))
         lines.append(lineOf(node));
     return lines;
 }
 
 QTreeWidgetItem* BuddyTree::findGroupLine(std::string_view bgid) const {
-    return lineOf(m_list->findGroup(bgid));
+    return lineOf(m_list.findGroup(bgid));
 }
 
 QTreeWidgetItem* BuddyTree::findGroupLineByName(const QString& name) const {
-    return lineOf(m_list->findGroupByName(utf8(name)));
+    return lineOf(m_list.findGroupByName(utf8(name)));
 }
 
 QStringList BuddyTree::groupNames() const {
     QStringList names;
-    for (const std::string& name : m_list->groupNames())
+    for (const std::string& name : m_list.groupNames())
         names.append(qs(name));
     return names;
 }
@@ -352,11 +350,11 @@ void BuddyTree::syncPhoneLine(QTreeWidgetItem* buddyLine, const std::string& old
 }
 
 int BuddyTree::updateBuddyLines(std::string_view bid, const BuddyEntry& values) {
-    return m_list->updateBuddy(bid, values);
+    return m_list.updateBuddy(bid, values);
 }
 
 int BuddyTree::removeBuddyLines(std::string_view bid) {
-    return m_list->removeBuddyEverywhere(bid);
+    return m_list.removeBuddyEverywhere(bid);
 }
 
 void BuddyTree::setEditFlags(EditFlags flags) {

@@ -27,19 +27,20 @@ struct BuddyTreeTexts {
 
 // The buddy list as a tree: one root line, group and top-level buddy lines under it, a group's
 // buddies under the group, and a phone line under every buddy that has a cell phone. Every line
-// but the phone lines shows one node of the session's BuddyList, which this view holds and
-// follows; changes go through list(), never through the lines. Drags of buddy lines are reported,
-// not carried out.
+// but the phone lines shows one node of the session's BuddyList, which this view follows and
+// never owns: the list must outlive the view, and deleting the view leaves the data alone.
+// Changes go through the list, never through the lines. Drags of buddy lines are reported, not
+// carried out.
 class BuddyTree : public QTreeWidget, private BuddyListObserver {
     Q_OBJECT
 
 public:
     // imageStrip: five 16x16 pictures side by side, magenta (255, 0, 255) transparent.
-    explicit BuddyTree(const QPixmap& imageStrip, BuddyTreeTexts texts = {},
-                       QWidget* parent = nullptr);
+    BuddyTree(BuddyList& list, const QPixmap& imageStrip, BuddyTreeTexts texts = {},
+              QWidget* parent = nullptr);
     ~BuddyTree() override;
 
-    BuddyList& list() { return *m_list; }
+    BuddyList& list() const { return m_list; }
 
     void setTexts(const BuddyTreeTexts& texts);
     void setCommandSink(std::function<void(int)> sink);
@@ -47,7 +48,6 @@ public:
     // Replaces every line by the parsed list and expands the root line. The caller selects the
     // root line afterwards, which settles the edit flags.
     void fill(BuddyEntry parsed);
-    void clearLines();
 
     // Makes a group or buddy line (with its phone line) under parent; top-level buddies go to
     // their sorted place, everything else last. Returns null when nothing was inserted: a buddy
@@ -138,7 +138,7 @@ private:
     void onExpandedChanged(QTreeWidgetItem* item, bool expanded);
     void onSelectionChanged();
 
-    std::unique_ptr<BuddyList> m_list;
+    BuddyList& m_list;
     std::unordered_map<const BuddyNode*, Line*> m_lines;
     QTreeWidgetItem* m_dragged = nullptr;
     QTreeWidgetItem* m_dropHighlight = nullptr;

@@ -10,11 +10,11 @@
 namespace textowl {
 
 bool sendMessage(ServiceProxy& proxy, const OutgoingMessage& m) {
-    if (proxy.sessionTicket().empty())
+    if (m.ticket.empty())
         return false;
     const std::array<ServiceText, 7> params{
-        utf8ToUtf16(proxy.sessionTicket()),
-        utf8ToUtf16(proxy.sessionUserName()),
+        utf8ToUtf16(m.ticket),
+        utf8ToUtf16(m.from),
         utf8ToUtf16(m.to),
         utf8ToUtf16(m.text),
         utf8ToUtf16(messageTypeValue(m.flash)),

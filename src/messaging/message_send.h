@@ -6,8 +6,10 @@ namespace textowl {
 
 class ServiceProxy;
 
-// One message as the panel hands it to the service.
+// One message as the panel hands it to the service, in the name of the session's user.
 struct OutgoingMessage {
+    std::string ticket;
+    std::string from;
     std::string to;
     std::string text;
     std::string schedule;
@@ -16,8 +18,8 @@ struct OutgoingMessage {
     bool unicode = false;
 };
 
-// Sends the message in the name of the signed-in user. True only when the call completed and the
-// service's answer passed the result check; without a session ticket nothing is sent.
+// Sends the message. True only when the call completed and the service's answer passed the result
+// check; without a ticket nothing is sent.
 bool sendMessage(ServiceProxy& proxy, const OutgoingMessage& message);
 
 } // namespace textowl

@@ -8,6 +8,7 @@
 #include "messaging/send_rules.h"
 #include "messaging/sms_estimate_label.h"
 #include "session/service_calls.h"
+#include "session/session.h"
 #include "texts/string_catalogue.h"
 #include "texts/text_format.h"
 #include "ui/prompts.h"
@@ -284,9 +285,14 @@ void SendPanel::send() {
 
     m_busy = true;
     m_send->setEnabled(false);
-    const OutgoingMessage message{
-        to,          text,    scheduleText(picked, m_context.clock.localNow()),
-        m_groupMode, m_flash, m_unicode};
+    const OutgoingMessage message{m_context.session.ticket(),
+                                  m_context.session.user(),
+                                  to,
+                                  text,
+                                  scheduleText(picked, m_context.clock.localNow()),
+                                  m_groupMode,
+                                  m_flash,
+                                  m_unicode};
     const Status status = m_context.calls.run(
         [&](ServiceProxy& proxy) { return sendMessage(proxy, message) ? S_OK : E_FAIL; });
     // Sign-out or exit dropped the answer: the panel goes with the session, untouched.

@@ -21,6 +21,7 @@ namespace textowl {
 class LimitedTextEdit;
 class Prompts;
 class ServiceCalls;
+class Session;
 class Skin;
 class SmsEstimateLabel;
 class StringCatalogue;
@@ -33,6 +34,7 @@ class SendPanel : public QWidget {
 public:
     // What the panel works with; all of it outlives the panel.
     struct Context {
+        const Session& session;
         ServiceCalls& calls;
         Prompts& prompts;
         const StringCatalogue& catalogue;

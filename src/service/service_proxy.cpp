@@ -39,11 +39,6 @@ ServiceProxy::ServiceProxy(const std::string& endpoint) : url_(Url::parse(endpoi
 
 ServiceProxy::~ServiceProxy() = default;
 
-void ServiceProxy::clearSession() {
-    userName_.clear();
-    ticket_.clear();
-}
-
 Status ServiceProxy::call(OperationId id, std::span<const ServiceText> inParams,
                           ServiceText* result) {
     std::array<const ServiceText*, 16> pointers{};

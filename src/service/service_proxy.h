@@ -57,12 +57,6 @@ public:
     int clientErrorState() const { return errorState_; }
     const FaultRecord& fault() const { return fault_; }
 
-    const std::string& sessionUserName() const { return userName_; }
-    const std::string& sessionTicket() const { return ticket_; }
-    void setSessionUserName(std::string name) { userName_ = std::move(name); }
-    void setSessionTicket(std::string ticket) { ticket_ = std::move(ticket); }
-    void clearSession();
-
     // Tests shorten the socket time-out; 0 keeps the transport's default of 10000 ms.
     void setTimeoutForTesting(int ms) { timeoutOverride_ = ms; }
     // Tests shorten the whole-call deadline; 0 keeps the default of 60000 ms.
@@ -82,8 +76,6 @@ private:
     int errorState_ = 0;
     int timeoutOverride_ = 0;
     int deadlineOverride_ = 0;
-    std::string userName_;
-    std::string ticket_;
 };
 
 } // namespace textowl

@@ -1,6 +1,7 @@
 #include "app/buddy_tree_wiring.h"
 #include "base/command_ids.h"
 #include "buddylist/buddy_tree.h"
+#include "support/qt/session_state.h"
 #include "ui/main_surface.h"
 #include "window_fixture.h"
 
@@ -33,7 +34,7 @@ protected:
         group.children.push_back(buddy("1", "Anna", "7"));
         root.children.push_back(std::move(group));
         root.children.push_back(buddy("2", "Bert", "0"));
-        tree_ = std::make_unique<BuddyTree>(QPixmap());
+        tree_ = std::make_unique<BuddyTree>(list_, QPixmap());
         tree_->fill(std::move(root));
     }
     void TearDown() override {
@@ -51,11 +52,12 @@ protected:
         attachBuddyTree(w, *tree_);
         WindowState s;
         s.signedIn = true;
-        w.setCommandState(s);
+        enterState(w, s);
         w.show();
         return w;
     }
 
+    BuddyList list_;
     std::unique_ptr<BuddyTree> tree_;
 };
 
@@ -120,7 +122,7 @@ TEST_F(BuddyTreeWiring, ShortcutsAtTheTreeFollowTheSelectedLineAndWhatWasCopied)
         w.setCommandHandler(id, [&ran, id] { ran.push_back(id); });
     WindowState s;
     s.signedIn = true;
-    w.setCommandState(s);
+    enterState(w, s);
     w.show();
     tree_->show();
     tree_->setFocus();

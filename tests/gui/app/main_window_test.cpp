@@ -1,4 +1,5 @@
 #include "base/command_ids.h"
+#include "support/qt/session_state.h"
 #include "ui/main_surface.h"
 #include "ui/tray_icon.h"
 #include "window_fixture.h"
@@ -88,7 +89,7 @@ TEST_F(WindowTest, MenusOpenWithEnablingOfTheCurrentState) {
     WindowState s;
     s.signedIn = true;
     s.copyEnabled = true;
-    w.setCommandState(s);
+    enterState(w, s);
     EXPECT_TRUE(w.mainMenu().action(kCmdAddContact)->isEnabled());
     EXPECT_TRUE(w.mainMenu().action(kCmdCopy)->isEnabled());
     EXPECT_FALSE(w.mainMenu().action(kCmdPaste)->isEnabled());
@@ -137,7 +138,7 @@ TEST_F(WindowTest, SwitchingLanguageWhileSignedInKeepsTheSignOutText) {
     MainWindow& w = open();
     WindowState s;
     s.signedIn = true;
-    w.setCommandState(s);
+    enterState(w, s);
     w.runCommand(kCmdLanguageFirst + 1);
     EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Logga ut"));
 }
@@ -148,7 +149,7 @@ TEST_F(WindowTest, SwitchingLanguageWhileSigningInKeepsTheSignOutText) {
     MainWindow& w = open();
     WindowState s;
     s.signingIn = true;
-    w.setCommandState(s);
+    enterState(w, s);
     w.runCommand(kCmdLanguageFirst + 1);
     EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Logga ut"));
 }
@@ -286,7 +287,7 @@ TEST_F(WindowTest, ShortcutKeysPostTheirCommandsOnlyWhenAllowed) {
 
     WindowState s;
     s.signedIn = s.cutEnabled = s.copyEnabled = s.pasteEnabled = s.deleteEnabled = true;
-    w.setCommandState(s);
+    enterState(w, s);
     QTest::keyClick(w.signInButton(), Qt::Key_Delete);
     QTest::keyClick(w.signInButton(), Qt::Key_C, Qt::ControlModifier);
     QTest::keyClick(w.signInButton(), Qt::Key_X, Qt::ControlModifier);
@@ -306,7 +307,7 @@ TEST_F(WindowTest, CtrlVWhileSendingReachesTheFocusedTextBox) {
     w.setCommandHandler(kCmdPaste, [&pasted] { pasted = true; });
     WindowState s;
     s.signedIn = s.sending = s.pasteEnabled = true;
-    w.setCommandState(s);
+    enterState(w, s);
     QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier); // copy inside the box itself
     QTest::keyClick(box, Qt::Key_End);
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
@@ -363,7 +364,7 @@ TEST_F(WindowTest, PopupMenusFollowTheSelectedLineWithTheirTextsAndEnabling) {
     MainWindow& w = open();
     WindowState s;
     s.signedIn = true; // a group line: cut, copy and delete flags clear
-    w.setCommandState(s);
+    enterState(w, s);
     const PopupCase cases[] = {
         {LineKind::None,
          {kCmdAddContact, kCmdAddGroup, 0, kCmdCut, kCmdCopy, kCmdPaste, kCmdDelete, 0,

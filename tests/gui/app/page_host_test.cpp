@@ -4,6 +4,7 @@
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
 #include "service/service_proxy.h"
+#include "support/qt/session_state.h"
 #include "ui/image_button.h"
 #include "ui/interface_description.h"
 #include "ui/main_surface.h"
@@ -24,14 +25,14 @@ protected:
         WindowTest::SetUp();
         window_ = &open();
         window_->show();
-        window_->serviceProxy().setSessionTicket("ab12");
-        auto* tree = new BuddyTree(QPixmap(), {}, window_->surface());
+        window_->session().begin("ann", "ab12");
         BuddyEntry root = BuddyEntry::makeRoot();
         root.children.push_back(BuddyEntry::makeGroup("7", "Work"));
-        tree->fill(std::move(root));
-        auto* panel = new SendPanel(
-            {window_->serviceCalls(), window_->prompts(), window_->catalogue(), window_->clock()},
-            &window_->skin(), window_->surface());
+        BuddyList& list = window_->session().adoptList(std::move(root));
+        auto* tree = new BuddyTree(list, QPixmap(), {}, window_->surface());
+        auto* panel = new SendPanel({window_->session(), window_->serviceCalls(),
+                                     window_->prompts(), window_->catalogue(), window_->clock()},
+                                    &window_->skin(), window_->surface());
         pages().setPages(tree, panel);
         pages().buildInterface(*readInterfaceDescription(std::string_view(kDescription)));
     }
@@ -96,7 +97,7 @@ TEST_F(PageHostTest, ButtonsTabsAndFooterStandWhereTheyBelongAndOpenTheirPages) 
     EXPECT_EQ(pages().currentTab(), 2);
     WindowState signedIn = window_->commandState();
     signedIn.signedIn = true;
-    window_->setCommandState(signedIn);
+    enterState(*window_, signedIn);
     window_->showContextMenu(LineKind::Root, window_->mapToGlobal(QPoint(150, 200)));
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "no buddy pop-up on a web tab";
     EXPECT_TRUE(webTab(2)->isVisible());

@@ -3,6 +3,7 @@
 #include "messaging/send_panel.h"
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
+#include "session/session.h"
 #include "texts/string_catalogue.h"
 
 #include <QApplication>
@@ -149,7 +150,8 @@ TEST(QtPrompts, APanelDestroyedUnderItsMessageBoxTakesTheBoxAlong) {
     QtPrompts prompts;
     StringCatalogue catalogue("no-such-strings.xml", "English");
     ServiceCalls calls(std::make_unique<ServiceProxy>("http://127.0.0.1:9/soap"));
-    QPointer<SendPanel> panel = new SendPanel({calls, prompts, catalogue}, nullptr);
+    Session session;
+    QPointer<SendPanel> panel = new SendPanel({session, calls, prompts, catalogue}, nullptr);
     panel->show();
     panel->setGroupNames({});
     panel->toBox()->setText(QStringLiteral("4670123"));

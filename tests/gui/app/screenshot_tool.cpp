@@ -14,6 +14,7 @@
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
 #include "support/qt/scripted_prompts.h"
+#include "support/qt/session_state.h"
 
 #include <QApplication>
 #include <QDir>
@@ -140,7 +141,7 @@ void fakeSigningIn(MainWindow& window) {
     state.signingIn = true;
     window.signInButton()->hide();
     window.registerButton()->hide();
-    window.setCommandState(state);
+    enterState(window, state);
 }
 
 // Signs in for real; the signing-in view shows until the load's timer fires. Prints how long the
@@ -165,7 +166,7 @@ void signIn(MainWindow& window, textowl::testing::ScriptedPrompts& prompts) {
 }
 
 void selectFirstBuddy(MainWindow& window) {
-    textowl::BuddyTree* tree = window.session().buddyTree();
+    textowl::BuddyTree* tree = window.sessionController().buddyTree();
     if (tree != nullptr && tree->rootLine()->childCount() > 0)
         tree->selectLine(tree->rootLine()->child(0));
 }

@@ -65,7 +65,7 @@ std::vector<std::string> texts(const QTreeWidgetItem* parent) {
 
 class BuddyTreeTest : public testing::Test {
 protected:
-    BuddyTreeTest() : tree(testStrip()) { tree.resize(300, 500); }
+    BuddyTreeTest() : tree(list, testStrip()) { tree.resize(300, 500); }
 
     // bob, Alice, carl at top level in document order; Work then Family; a nameless buddy.
     void fillSample() {
@@ -91,6 +91,7 @@ protected:
     }
     QPoint centreOf(QTreeWidgetItem* item) const { return tree.visualItemRect(item).center(); }
 
+    BuddyList list;
     BuddyTree tree;
 };
 
@@ -210,7 +211,8 @@ TEST_F(BuddyTreeTest, ImagesAreCutFromTheStripWithMagentaTransparent) {
 }
 
 TEST_F(BuddyTreeTest, MissingStripGivesEmptyPicturesNotACrash) {
-    BuddyTree bare{QPixmap()};
+    BuddyList bareList;
+    BuddyTree bare{bareList, QPixmap()};
     BuddyEntry root = BuddyEntry::makeRoot();
     root.children = {buddy("1", "x")};
     bare.fill(std::move(root));
@@ -319,7 +321,7 @@ TEST_F(BuddyTreeTest, DoubleClickPostsSendMessage) {
 TEST_F(BuddyTreeTest, DoubleClickAfterTheTreeIsGoneRunsNothing) {
     std::vector<int> commands;
     {
-        BuddyTree doomed{testStrip()};
+        BuddyTree doomed{list, testStrip()};
         BuddyEntry root = BuddyEntry::makeRoot();
         doomed.fill(std::move(root));
         doomed.setCommandSink([&](int id) { commands.push_back(id); });

@@ -2,6 +2,7 @@
 #include "messaging/sms_estimate_label.h"
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
+#include "session/session.h"
 #include "support/qt/scripted_prompts.h"
 #include "texts/string_catalogue.h"
 #include "ui/skin.h"
@@ -29,14 +30,15 @@ namespace {
 
 using Kind = ScriptedPrompts::Kind;
 
-// A panel on its own: no strings file (every text its default), a proxy with no session, and a
+// A panel on its own: no strings file (every text its default), a session with no ticket, and a
 // clock that reads 7 March 2006, 14:05:09.
 class SendPanelTest : public ::testing::Test {
 protected:
     SendPanelTest()
         : catalogue_("no-such-strings.xml", "English"),
           calls_(std::make_unique<ServiceProxy>("http://127.0.0.1:9/soap")),
-          clock_({2006, 3, 7, 14, 5, 9}), panel_({calls_, prompts_, catalogue_, clock_}, &skin_) {
+          clock_({2006, 3, 7, 14, 5, 9}),
+          panel_({session_, calls_, prompts_, catalogue_, clock_}, &skin_) {
         panel_.resize(265, 361);
         panel_.show();
         panel_.setGroupNames({"Family", "Work"});
@@ -50,6 +52,7 @@ protected:
     }
 
     StringCatalogue catalogue_;
+    Session session_;
     ServiceCalls calls_;
     FixedClock clock_;
     ScriptedPrompts prompts_;
@@ -126,7 +129,7 @@ TEST_F(SendPanelTest, RefusalsLogNothingAndAFailedSendIsLoggedAndAnnounced) {
     EXPECT_TRUE(panel_.sendButton()->isEnabled());
 
     // A stopped service: the call is made and fails, and the text is still there to send again.
-    calls_.proxy().setSessionTicket("ticket");
+    session_.begin("demo", "ticket");
     panel_.pressSend();
     EXPECT_TRUE(panel_.logText().endsWith(QStringLiteral("Hello\nStatus: Failed\n\n")));
     EXPECT_EQ(messages().back().text, QStringLiteral("Send message failed!"));

@@ -298,18 +298,6 @@ TEST(ServiceProxy, EveryMethodSendsItsOwnActionAndParameters) {
     }
 }
 
-TEST(ServiceProxy, SessionTextsStartEmptyAndClearTogether) {
-    ServiceProxy proxy("http://127.0.0.1:1/");
-    EXPECT_EQ(proxy.sessionTicket(), "");
-    proxy.setSessionUserName("alice");
-    proxy.setSessionTicket("T-1");
-    EXPECT_EQ(proxy.sessionUserName(), "alice");
-    EXPECT_EQ(proxy.sessionTicket(), "T-1");
-    proxy.clearSession();
-    EXPECT_EQ(proxy.sessionUserName(), "");
-    EXPECT_EQ(proxy.sessionTicket(), "");
-}
-
 TEST(ServiceEndpoint, EnvironmentReplacesTheBuiltInAddress) {
     ::unsetenv("TEXTOWL_SERVICE_URL");
     EXPECT_EQ(serviceEndpoint(), "http://localhost/pagewright/soapserver.php");

@@ -37,7 +37,7 @@ QStringList snapshot(const BuddyTree& tree) {
 class BuddyEditingEndToEnd : public LiveServiceTest {
 protected:
     QTreeWidgetItem* select(const QString& text, const QString& under = {}) {
-        BuddyTree& tree = *application_.window->session().buddyTree();
+        BuddyTree& tree = *application_.window->sessionController().buddyTree();
         QTreeWidgetItem* parent = under.isEmpty() ? tree.rootLine() : group(under);
         for (int i = 0; parent && i < parent->childCount(); ++i) {
             if (parent->child(i)->text(0) == text) {
@@ -49,7 +49,7 @@ protected:
         return nullptr;
     }
     QTreeWidgetItem* group(const QString& name) {
-        return application_.window->session().buddyTree()->findGroupLineByName(name);
+        return application_.window->sessionController().buddyTree()->findGroupLineByName(name);
     }
     QStringList membersOf(const QString& name) {
         QStringList texts;
@@ -63,7 +63,7 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    BuddyTree* tree = w.session().buddyTree();
+    BuddyTree* tree = w.sessionController().buddyTree();
     ASSERT_NE(tree, nullptr);
 
     prompts_->groups.push_back(Prompts::GroupForm{{}, QStringLiteral("Club")});
@@ -133,15 +133,15 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
 
     w.runCommand(kCmdSignInOut);
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    ASSERT_NE(w.session().buddyTree(), nullptr);
-    EXPECT_EQ(snapshot(*w.session().buddyTree()), shown);
+    ASSERT_NE(w.sessionController().buddyTree(), nullptr);
+    EXPECT_EQ(snapshot(*w.sessionController().buddyTree()), shown);
 }
 
 TEST_F(BuddyEditingEndToEnd, ACutBuddyNeverPastedIsPutBackWhereItWas) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    BuddyTree* tree = w.session().buddyTree();
+    BuddyTree* tree = w.sessionController().buddyTree();
     ASSERT_NE(tree, nullptr);
 
     // Bobby also sits at the top level: a cut from Work that is never pasted stays a removal.
@@ -168,8 +168,8 @@ TEST_F(BuddyEditingEndToEnd, ACutBuddyNeverPastedIsPutBackWhereItWas) {
     EXPECT_TRUE(membersOf(QStringLiteral("Family")).contains(QStringLiteral("Erik")));
     w.runCommand(kCmdSignInOut);
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    ASSERT_NE(w.session().buddyTree(), nullptr);
-    EXPECT_EQ(snapshot(*w.session().buddyTree()), kept);
+    ASSERT_NE(w.sessionController().buddyTree(), nullptr);
+    EXPECT_EQ(snapshot(*w.sessionController().buddyTree()), kept);
     EXPECT_TRUE(messages().empty());
 }
 

@@ -148,7 +148,7 @@ TEST_P(EditingRefusals, TellTheUserAndLeaveTheTreeAsItWas) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
-    BuddyTree* tree = w.session().buddyTree();
+    BuddyTree* tree = w.sessionController().buddyTree();
     ASSERT_NE(tree, nullptr);
     const QStringList before = picture(*tree);
     const std::size_t sentBefore = server.received(0).size();

@@ -57,7 +57,7 @@ TEST_F(InterfaceEndToEnd, IconsComeFromTheServiceAndButtonsAndTabsOpenItsPages) 
 
     w.runCommand(2002);
     const auto* first = static_cast<RecordingWebView*>(host.webTabView(1));
-    const std::string ticket = w.serviceProxy().sessionTicket();
+    const std::string ticket = w.session().ticket();
     EXPECT_EQ(first->address().toString().toStdString(),
               pages() + "buttons/credit?ticket=" + ticket);
     EXPECT_EQ(host.currentTab(), 1);

@@ -90,7 +90,7 @@ TEST_P(RefusedSignIn, ShowsTheFailureAndKeepsTheSessionEmpty) {
     signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
 
     ASSERT_EQ(messages().size(), 1u);
-    EXPECT_TRUE(w.serviceProxy().sessionTicket().empty());
+    EXPECT_TRUE(w.session().ticket().empty());
     EXPECT_FALSE(w.commandState().signingIn || w.commandState().signedIn);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl 2006 v.1.0"));
     EXPECT_FALSE(w.signInButton()->isHidden());
@@ -117,7 +117,7 @@ TEST_F(SessionTest, CancelledDialogCallsNothingAndChangesNothing) {
     EXPECT_EQ(prompts_->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
     EXPECT_EQ(server.acceptedCount(), 0u);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl 2006 v.1.0"));
-    EXPECT_FALSE(w.session().loadTimer().isActive());
+    EXPECT_FALSE(w.sessionController().loadTimer().isActive());
     EXPECT_TRUE(messages().empty());
 }
 
@@ -131,8 +131,8 @@ TEST_F(SessionTest, SessionCommandWhileTheLoadIsPendingSignsOutInsteadOfSigningI
     w.runCommand(kCmdSignInOut);
     ASSERT_TRUE(w.commandState().signingIn);
     EXPECT_EQ(w.surface()->view(), ViewKind::SigningIn);
-    EXPECT_TRUE(w.session().loadTimer().isActive());
-    EXPECT_EQ(w.session().loadTimer().interval(), 100);
+    EXPECT_TRUE(w.sessionController().loadTimer().isActive());
+    EXPECT_EQ(w.sessionController().loadTimer().interval(), 100);
 
     w.runCommand(kCmdSignInOut);
 
@@ -151,11 +151,11 @@ TEST_F(SessionTest, ExitWhileTheLoadIsPendingGivesTheTicketBack) {
     prompts_->credentials.push_back(
         Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
     w.runCommand(kCmdSignInOut);
-    ASSERT_TRUE(w.session().loadTimer().isActive());
+    ASSERT_TRUE(w.sessionController().loadTimer().isActive());
     QTimer::singleShot(0, &w, [&w] { w.mainMenu().action(kCmdExit)->trigger(); });
     EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
-    EXPECT_FALSE(w.session().loadTimer().isActive());
-    EXPECT_TRUE(w.serviceProxy().sessionTicket().empty());
+    EXPECT_FALSE(w.sessionController().loadTimer().isActive());
+    EXPECT_TRUE(w.session().ticket().empty());
     const std::string sent = server.received(0);
     EXPECT_NE(sent.find("apiLogout"), std::string::npos);
     EXPECT_EQ(sent.find("apiGetBuddyList"), std::string::npos);
@@ -189,16 +189,16 @@ TEST_P(PendingCall, EndsWithoutEffectWhenTheSessionEnds) {
         [&w, command] { QTimer::singleShot(0, &w, [&w, command] { w.runCommand(command); }); },
         Qt::SingleShotConnection);
 
-    w.session().loadAfterSignIn();
+    w.sessionController().loadAfterSignIn();
     if (command == kCmdExit)
         EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
     else
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 
-    EXPECT_EQ(w.session().buddyTree(), nullptr);
+    EXPECT_EQ(w.sessionController().buddyTree(), nullptr);
     EXPECT_TRUE(messages().empty());
     EXPECT_FALSE(w.commandState().signedIn);
-    EXPECT_TRUE(w.serviceProxy().sessionTicket().empty());
+    EXPECT_TRUE(w.session().ticket().empty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     const std::string sent = server.received(0);
     const std::size_t list = sent.find("apiGetBuddyList");

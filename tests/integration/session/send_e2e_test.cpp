@@ -32,7 +32,7 @@ protected:
 
     // Selects the line and sends the panel-opening command, as a double click does.
     SendPanel* openOn(MainWindow& w, const QString& lineText) {
-        BuddyTree* tree = w.session().buddyTree();
+        BuddyTree* tree = w.sessionController().buddyTree();
         tree->selectLine(lineNamed(*tree, lineText));
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {},
                            tree->visualItemRect(tree->selectedLine()).center());
@@ -59,12 +59,12 @@ TEST_F(SendEndToEnd, ABuddyGetsTheMessageTheLogTellsAndTheCreditGoesDown) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    const QString balanceBefore = w.session().balanceText();
+    const QString balanceBefore = QString::fromStdString(w.session().balance());
 
     SendPanel* panel = openOn(w, QStringLiteral("Alice"));
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_FALSE(w.session().buddyTree()->isVisible());
+    EXPECT_FALSE(w.sessionController().buddyTree()->isVisible());
     const std::string alice = phonesOf("Alice").at(0);
     EXPECT_EQ(panel->toBox()->text().toStdString(), alice);
     EXPECT_TRUE(panel->messageBox()->hasFocus());
@@ -83,8 +83,9 @@ TEST_F(SendEndToEnd, ABuddyGetsTheMessageTheLogTellsAndTheCreditGoesDown) {
     QTest::mouseClick(panel->returnButton(), Qt::LeftButton);
     EXPECT_FALSE(w.commandState().sending);
     EXPECT_FALSE(panel->isVisible());
-    EXPECT_TRUE(w.session().buddyTree()->isVisible());
-    EXPECT_EQ(w.session().balanceText().toDouble(), balanceBefore.toDouble() - 1);
+    EXPECT_TRUE(w.sessionController().buddyTree()->isVisible());
+    EXPECT_EQ(QString::fromStdString(w.session().balance()).toDouble(),
+              balanceBefore.toDouble() - 1);
 }
 
 TEST_F(SendEndToEnd, AGroupOpenedFromItsLineIsSentToTheGroupAtTheScheduledTime) {

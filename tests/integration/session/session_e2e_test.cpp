@@ -32,7 +32,7 @@ TEST_F(SessionEndToEnd, DemoSignInShowsTheTreeTheBalanceAndTheUserInTheTitle) {
     for (int id : {kCmdAddContact, kCmdEditContact, kCmdAddGroup, kCmdTerms, kCmdAbout})
         EXPECT_TRUE(w.mainMenu().action(id)->isEnabled()) << id;
 
-    BuddyTree* tree = w.session().buddyTree();
+    BuddyTree* tree = w.sessionController().buddyTree();
     ASSERT_NE(tree, nullptr);
     EXPECT_TRUE(tree->isVisible());
     // The service's interface names a footer, so the page leaves room for it and the links.
@@ -64,9 +64,9 @@ TEST_F(SessionEndToEnd, DemoSignInShowsTheTreeTheBalanceAndTheUserInTheTitle) {
         expected << QString::fromStdString(group);
     EXPECT_EQ(topLevel, expected);
 
-    const std::string balance = askService("balance", w.serviceProxy().sessionTicket(), "balance");
+    const std::string balance = askService("balance", w.session().ticket(), "balance");
     ASSERT_FALSE(balance.empty());
-    EXPECT_EQ(w.session().balanceText(), QString::fromStdString(balance));
+    EXPECT_EQ(QString::fromStdString(w.session().balance()), QString::fromStdString(balance));
     EXPECT_EQ(w.surface()->headerTexts().user, QStringLiteral("demo"));
     EXPECT_EQ(w.surface()->headerTexts().balanceLine, QStringLiteral("Credits: ") +
                                                           QString::fromStdString(balance) +
@@ -89,8 +89,8 @@ TEST_F(SessionEndToEnd, WrongPasswordShowsTheFailureAndChangesNothing) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl 2006 v.1.0"));
     EXPECT_EQ(w.surface()->view(), ViewKind::SignedOut);
     EXPECT_FALSE(w.signInButton()->isHidden());
-    EXPECT_TRUE(w.serviceProxy().sessionTicket().empty());
-    EXPECT_FALSE(w.session().loadTimer().isActive());
+    EXPECT_TRUE(w.session().ticket().empty());
+    EXPECT_FALSE(w.sessionController().loadTimer().isActive());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "no busy cursor left behind";
 
     // The user may simply try again.
@@ -102,9 +102,9 @@ TEST_F(SessionEndToEnd, SignOutReleasesTheTicketAndDestroysTheTree) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    const std::string ticket = w.serviceProxy().sessionTicket();
+    const std::string ticket = w.session().ticket();
     ASSERT_TRUE(ticketWorks(ticket));
-    QPointer<BuddyTree> tree = w.session().buddyTree();
+    QPointer<BuddyTree> tree = w.sessionController().buddyTree();
     ASSERT_FALSE(tree.isNull());
 
     w.runCommand(kCmdSignInOut);
@@ -120,14 +120,14 @@ TEST_F(SessionEndToEnd, SigningInAgainAfterSignOutLoadsAFreshSession) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    const std::string first = w.serviceProxy().sessionTicket();
+    const std::string first = w.session().ticket();
     w.runCommand(kCmdSignInOut);
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
 
     EXPECT_TRUE(w.commandState().signedIn);
-    EXPECT_NE(w.serviceProxy().sessionTicket(), first);
-    ASSERT_NE(w.session().buddyTree(), nullptr);
-    EXPECT_EQ(w.session().buddyTree()->rootLine()->childCount(), 5);
+    EXPECT_NE(w.session().ticket(), first);
+    ASSERT_NE(w.sessionController().buddyTree(), nullptr);
+    EXPECT_EQ(w.sessionController().buddyTree()->rootLine()->childCount(), 5);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl - demo"));
 }
 
@@ -135,11 +135,11 @@ TEST_F(SessionEndToEnd, ReturningToTheListRefreshesTheBalance) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    const QString before = w.session().balanceText();
+    const QString before = QString::fromStdString(w.session().balance());
     // Spend a credit from another client of the same session.
     ServiceProxy other(endpoint_);
     ServiceText result;
-    const ServiceText t = utf8ToUtf16(w.serviceProxy().sessionTicket());
+    const ServiceText t = utf8ToUtf16(w.session().ticket());
     ASSERT_EQ(other.apiSendSms(t, utf8ToUtf16("demo"), utf8ToUtf16("46701234567"),
                                utf8ToUtf16("hi"), utf8ToUtf16("text"), utf8ToUtf16("0"),
                                utf8ToUtf16(""), &result),
@@ -147,11 +147,12 @@ TEST_F(SessionEndToEnd, ReturningToTheListRefreshesTheBalance) {
 
     w.returnToBuddyList();
 
-    EXPECT_NE(w.session().balanceText(), before);
-    EXPECT_EQ(w.session().balanceText().toStdString(),
-              askService("balance", w.serviceProxy().sessionTicket(), "balance"));
-    EXPECT_TRUE(w.surface()->headerTexts().balanceLine.contains(w.session().balanceText()));
-    EXPECT_TRUE(w.session().buddyTree()->isVisible());
+    EXPECT_NE(QString::fromStdString(w.session().balance()), before);
+    EXPECT_EQ(QString::fromStdString(w.session().balance()).toStdString(),
+              askService("balance", w.session().ticket(), "balance"));
+    EXPECT_TRUE(w.surface()->headerTexts().balanceLine.contains(
+        QString::fromStdString(w.session().balance())));
+    EXPECT_TRUE(w.sessionController().buddyTree()->isVisible());
 }
 
 TEST_F(SessionEndToEnd, SwitchingLanguageWhileSignedInKeepsTheSessionAndItsTexts) {
@@ -165,25 +166,25 @@ TEST_F(SessionEndToEnd, SwitchingLanguageWhileSignedInKeepsTheSessionAndItsTexts
     EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Logga ut"));
     EXPECT_EQ(w.surface()->headerTexts().user, QStringLiteral("demo"));
     EXPECT_EQ(w.surface()->headerTexts().balanceLine, balanceLine);
-    EXPECT_NE(w.session().buddyTree(), nullptr);
+    EXPECT_NE(w.sessionController().buddyTree(), nullptr);
 }
 
 TEST_F(SessionEndToEnd, ExitSignsOutOnTheServiceBeforeTheLoopEnds) {
     MainWindow& w = open(true);
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    const std::string ticket = w.serviceProxy().sessionTicket();
+    const std::string ticket = w.session().ticket();
     QTimer::singleShot(0, &w, [this] { tray().icon().menu()->actions().at(1)->trigger(); });
     EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
     EXPECT_FALSE(ticketWorks(ticket));
-    EXPECT_EQ(w.session().buddyTree(), nullptr);
+    EXPECT_EQ(w.sessionController().buddyTree(), nullptr);
 }
 
 TEST_F(SessionEndToEnd, FileExitSignsOutWhereThereIsNoTray) {
     MainWindow& w = open(false);
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    const std::string ticket = w.serviceProxy().sessionTicket();
+    const std::string ticket = w.session().ticket();
     QTimer::singleShot(0, &w, [&w] { w.mainMenu().action(kCmdExit)->trigger(); });
     EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
     EXPECT_FALSE(ticketWorks(ticket));

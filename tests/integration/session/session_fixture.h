@@ -1,8 +1,9 @@
 #pragma once
 
-#include "base/command_ids.h"
 #include "app/session_controller.h"
+#include "base/command_ids.h"
 #include "service/service_proxy.h"
+#include "session/session.h"
 #include "support/service_process.h"
 #include "support/temp_dir.h"
 #include "window_fixture.h"
@@ -39,15 +40,15 @@ protected:
         const WindowState& s = w.commandState();
         EXPECT_FALSE(s.signingIn || s.signedIn || s.sending);
         EXPECT_FALSE(s.cutEnabled || s.copyEnabled || s.pasteEnabled || s.deleteEnabled);
-        EXPECT_EQ(w.session().buddyTree(), nullptr);
+        EXPECT_EQ(w.sessionController().buddyTree(), nullptr);
         EXPECT_FALSE(w.signInButton()->isHidden());
         EXPECT_FALSE(w.registerButton()->isHidden());
         EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Sign In"));
         EXPECT_EQ(w.windowTitle(), title);
-        EXPECT_TRUE(w.serviceProxy().sessionTicket().empty());
-        EXPECT_TRUE(w.serviceProxy().sessionUserName().empty());
+        EXPECT_TRUE(w.session().ticket().empty());
+        EXPECT_TRUE(w.session().user().empty());
         EXPECT_FALSE(w.mainMenu().action(kCmdAddContact)->isEnabled());
-        EXPECT_FALSE(w.session().loadTimer().isActive());
+        EXPECT_FALSE(w.sessionController().loadTimer().isActive());
     }
 };
 

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "app/main_window.h"
+#include "session/session.h"
+
+namespace textowl {
+
+// Puts the window in a state as the session and the buddy tree would, for tests of what a state
+// enables; no service is involved, so there is no ticket to give back.
+inline void enterState(MainWindow& window, const WindowState& state) {
+    Session& session = window.session();
+    if (!state.signingIn && !state.signedIn)
+        session.end();
+    else if (session.stage() == Session::Stage::SignedOut)
+        session.begin("ann", "");
+    if (state.signedIn)
+        session.complete();
+    session.setSending(state.sending);
+    window.setEditFlags(
+        {state.cutEnabled, state.copyEnabled, state.pasteEnabled, state.deleteEnabled});
+}
+
+} // namespace textowl
