@@ -2,6 +2,7 @@
 
 #include "app/buddy_commands.h"
 #include "app/buddy_tree_wiring.h"
+#include "app/contact_commands.h"
 #include "app/key_event_filter.h"
 #include "app/page_host.h"
 #include "app/session_controller.h"
@@ -121,6 +122,7 @@ MainWindow::MainWindow(Options options)
     m_handlers[kCmdSignInButton] = signInOrOut;
     followSession();
     installBuddyCommands(*this);
+    installContactCommands(*this);
 
     applyMenuTexts();
     applyWindowTexts();
