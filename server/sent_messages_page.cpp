@@ -1,6 +1,6 @@
 #include "server/sent_messages_page.h"
 
-#include "server/utf8.h"
+#include "server/sanitized_text.h"
 #include "server/wire_values.h"
 #include "server/xml_text.h"
 

@@ -1,6 +1,6 @@
 #include "server/soap_envelope.h"
 
-#include "server/utf8.h"
+#include "server/sanitized_text.h"
 #include "server/xml_text.h"
 
 #include <pugixml.hpp>

@@ -22,6 +22,10 @@ bool isCommandEnabled(int id, const WindowState& state) {
         return state.pasteEnabled;
     case kCmdDelete:
         return state.deleteEnabled;
+    // Each runs many calls against the list the tree shows, which the panel hides.
+    case kCmdImportContacts:
+    case kCmdExportContacts:
+        return state.signedIn && !state.sending;
     default:
         return true;
     }

@@ -1,5 +1,8 @@
 #include "app/contact_import_dialog.h"
 
+#include "app/contact_texts.h"
+#include "ui/qt_text.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -43,14 +46,14 @@ QComboBox* regionChooser(const QString& current, const QString& none, QWidget* p
 } // namespace
 
 ContactImportDialog::ContactImportDialog(const BuddyList& list, ContactBook book,
-                                         const QString& region, ContactImportTexts texts,
+                                         const QString& region, const StringCatalogue& catalogue,
                                          QWidget* parent)
-    : QDialog(parent), m_list(list), m_book(std::move(book)), m_texts(std::move(texts)) {
-    setWindowTitle(m_texts.title);
+    : QDialog(parent), m_list(list), m_book(std::move(book)), m_catalogue(catalogue) {
+    setWindowTitle(text(Text::ImportTitle));
     auto* layout = new QVBoxLayout(this);
 
-    m_region = regionChooser(region, m_texts.noRegion, this);
-    auto* regionLabel = new QLabel(m_texts.region, this);
+    m_region = regionChooser(region, text(Text::NoRegion), this);
+    auto* regionLabel = new QLabel(text(Text::ImportRegion), this);
     regionLabel->setBuddy(m_region);
     auto* regionRow = new QHBoxLayout;
     regionRow->addWidget(regionLabel);
@@ -59,8 +62,8 @@ ContactImportDialog::ContactImportDialog(const BuddyList& list, ContactBook book
 
     m_rows = new QTableWidget(0, ColumnCount, this);
     m_rows->setObjectName(QStringLiteral("rows"));
-    m_rows->setHorizontalHeaderLabels(
-        {m_texts.name, m_texts.number, m_texts.group, m_texts.action});
+    m_rows->setHorizontalHeaderLabels({text(Text::NameColumn), text(Text::NumberColumn),
+                                       text(Text::GroupColumn), text(Text::ActionColumn)});
     m_rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_rows->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_rows->verticalHeader()->hide();
@@ -68,9 +71,9 @@ ContactImportDialog::ContactImportDialog(const BuddyList& list, ContactBook book
     layout->addWidget(m_rows, 1);
 
     auto* buttons = new QDialogButtonBox(this);
-    m_import = buttons->addButton(m_texts.import, QDialogButtonBox::AcceptRole);
+    m_import = buttons->addButton(text(Text::ImportButton), QDialogButtonBox::AcceptRole);
     m_import->setDefault(true);
-    buttons->addButton(m_texts.cancel, QDialogButtonBox::RejectRole);
+    buttons->addButton(text(Text::Cancel), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
@@ -137,25 +140,12 @@ void ContactImportDialog::updateImportButton() {
     m_import->setEnabled(!steps().empty());
 }
 
+QString ContactImportDialog::text(Text id) const {
+    return localised(m_catalogue, id);
+}
+
 QString ContactImportDialog::actionText(const ImportRow& row) const {
-    switch (row.decision) {
-    case ImportDecision::Add:
-        return m_texts.add;
-    case ImportDecision::AlreadyInList:
-        return m_texts.alreadyInList;
-    case ImportDecision::NoName:
-        return m_texts.noName;
-    case ImportDecision::NoValidNumber:
-        break;
-    }
-    const QString reasons[] = {QString(),
-                               m_texts.missing,
-                               m_texts.notANumber,
-                               m_texts.noCountryCode,
-                               m_texts.invalidCountryCode,
-                               m_texts.tooShort,
-                               m_texts.tooLong};
-    return m_texts.noValidNumber.arg(reasons[static_cast<int>(row.numberProblem)]);
+    return qs(importActionText(m_catalogue, row));
 }
 
 } // namespace textowl

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "contacts/import_plan.h"
+#include "texts/text_table.h"
 
 #include <QDialog>
 #include <QString>
@@ -12,30 +13,10 @@ class QPushButton;
 class QTableWidget;
 
 namespace textowl {
+class StringCatalogue;
+}
 
-// What the import preview says, in the user's language.
-struct ContactImportTexts {
-    QString title = QStringLiteral("Import Contacts");
-    QString region = QStringLiteral("&Numbers without a country code are from:");
-    QString noRegion = QStringLiteral("(no region)");
-    QString name = QStringLiteral("Name");
-    QString number = QStringLiteral("Number");
-    QString group = QStringLiteral("Group");
-    QString action = QStringLiteral("Action");
-    QString add = QStringLiteral("Add");
-    QString alreadyInList = QStringLiteral("Skip: already in the list");
-    QString noName = QStringLiteral("Skip: no name");
-    // "%1" is one of the reasons below.
-    QString noValidNumber = QStringLiteral("Skip: no valid number (%1)");
-    QString missing = QStringLiteral("none given");
-    QString notANumber = QStringLiteral("not a number");
-    QString noCountryCode = QStringLiteral("no country code");
-    QString invalidCountryCode = QStringLiteral("unknown country code");
-    QString tooShort = QStringLiteral("too short");
-    QString tooLong = QStringLiteral("too long");
-    QString import = QStringLiteral("&Import");
-    QString cancel = QStringLiteral("Cancel");
-};
+namespace textowl {
 
 // Shows every contact of a file with what importing it would do, before anything changes. The
 // user unticks rows or names the region national numbers belong to, which plans again.
@@ -43,7 +24,7 @@ class ContactImportDialog : public QDialog {
     Q_OBJECT
 public:
     ContactImportDialog(const BuddyList& list, ContactBook book, const QString& region,
-                        ContactImportTexts texts = {}, QWidget* parent = nullptr);
+                        const StringCatalogue& catalogue, QWidget* parent = nullptr);
 
     const ImportPlan& plan() const { return m_plan; }
     QString region() const;
@@ -56,10 +37,11 @@ private:
     void fillRows();
     void updateImportButton();
     QString actionText(const ImportRow& row) const;
+    QString text(Text id) const;
 
     const BuddyList& m_list;
     ContactBook m_book;
-    ContactImportTexts m_texts;
+    const StringCatalogue& m_catalogue;
     ImportPlan m_plan;
     std::set<std::size_t> m_unticked;
     QComboBox* m_region = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/buddy_commands.h"
 #include "app/buddy_tree_wiring.h"
+#include "app/contact_commands.h"
 #include "app/engine_web_view.h"
 #include "app/key_event_filter.h"
 #include "app/page_host.h"
@@ -145,6 +146,7 @@ MainWindow::MainWindow(Options options)
     m_handlers[kCmdSignInButton] = signInOrOut;
     followSession();
     installBuddyCommands(*this);
+    installContactCommands(*this);
 
     applyMenuTexts();
     applyWindowTexts();

@@ -14,7 +14,7 @@ constexpr std::array kTitles{Text::FileMenu, Text::ContactsMenu, Text::Languages
 // The separator's text is never shown.
 constexpr MenuItemText kSeparator{0, Text::Count};
 
-constexpr std::array<MenuItemText, 13> kMainItems{{
+constexpr std::array<MenuItemText, 15> kMainItems{{
     {kCmdClose, Text::CloseItem},
     {kCmdAddContact, Text::AddContactItem},
     {kCmdEditContact, Text::EditContactItem},
@@ -23,6 +23,8 @@ constexpr std::array<MenuItemText, 13> kMainItems{{
     {kCmdPaste, Text::PasteItem},
     {kCmdDelete, Text::DeleteItem},
     {kCmdAddGroup, Text::CreateGroupItem},
+    {kCmdImportContacts, Text::ImportContactsItem},
+    {kCmdExportContacts, Text::ExportContactsItem},
     {kCmdChooseSkin, Text::SkinsItem},
     {kCmdTerms, Text::TermsItem},
     {kCmdFaqs, Text::FaqsItem},

@@ -106,11 +106,16 @@ std::optional<QString> QtPrompts::chooseFile(QWidget* owner, const FileChoice& c
     ModalDialog<QFileDialog> dialog(owner, choice.caption, choice.folder);
     dialog->setOption(QFileDialog::HideNameFilterDetails);
     dialog->setNameFilters(filters);
-    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setFileMode(choice.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setAcceptMode(choice.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setDefaultSuffix(choice.defaultSuffix);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
     return dialog->selectedFiles().constFirst();
+}
+
+bool QtPrompts::confirm(QDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void QtPrompts::showPage(QWidget* owner, const QString& caption, const QUrl& address) {

@@ -21,6 +21,7 @@ public:
     bool editContact(QWidget* owner, ContactForm& form) override;
     bool editGroup(QWidget* owner, GroupForm& form) override;
     std::optional<QString> chooseFile(QWidget* owner, const FileChoice& choice) override;
+    bool confirm(QDialog& dialog) override;
     void showPage(QWidget* owner, const QString& caption, const QUrl& address) override;
 
 private:

@@ -33,6 +33,9 @@ enum CommandId : int {
     kCmdChooseSkin = 32804,
     kCmdLanguageFirst = 33000,
     kCmdLanguageLast = 34000,
+    // Beyond every range above, so that no strings file or tree ever means them otherwise.
+    kCmdImportContacts = 35001,
+    kCmdExportContacts = 35002,
     kCmdClose = 57602,
     kCmdAbout = 57664,
     kCmdExit = 57665,

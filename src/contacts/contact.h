@@ -19,9 +19,17 @@ struct Contact {
     std::string email;
     std::string birthday{"0-00-00"};
     std::vector<std::string> groups; // none: the contact goes to the top level
+    // Also at the top level besides its groups, as this program's own files say; the files of
+    // other address books have no way to say it.
+    bool topLevel = false;
 
     friend bool operator==(const Contact&, const Contact&) = default;
 };
+
+// Where this program's own files say that a contact with groups also sits at the top level: a
+// vCard extension property, and a CSV column other address books leave alone.
+inline constexpr std::string_view kTopLevelProperty = "X-TEXTOWL-TOP-LEVEL";
+inline constexpr std::string_view kTopLevelColumn = "Top Level";
 
 // Everything one file holds: the contacts in file order and every group it names, in order of
 // first mention, including groups without members.

@@ -26,7 +26,10 @@ public:
         const auto [at, added] = index_.emplace(buddy.id, book_.contacts.size());
         if (added)
             book_.contacts.push_back(contactOf(buddy));
-        addUnique(book_.contacts[at->second].groups, group);
+        Contact& contact = book_.contacts[at->second];
+        if (group.empty())
+            contact.topLevel = true;
+        addUnique(contact.groups, group);
     }
     void addGroup(const std::string& group) { addUnique(book_.groups, group); }
     ContactBook take() { return std::move(book_); }
@@ -54,7 +57,11 @@ ContactBook contactsOfList(const BuddyList& list) {
         else if (child->entry.isGroup())
             collectGroup(collector, *child);
     }
-    return collector.take();
+    ContactBook book = collector.take();
+    // Without groups the top level is where a contact goes anyway.
+    for (Contact& contact : book.contacts)
+        contact.topLevel = contact.topLevel && !contact.groups.empty();
+    return book;
 }
 
 ContactBook contactsOfGroup(const BuddyNode& group) {

@@ -94,6 +94,8 @@ void writeCard(std::string& out, const Contact& c) {
             line += (i ? "," : "") + escaped(c.groups[i]);
         appendFolded(out, line);
     }
+    if (c.topLevel && !c.groups.empty())
+        appendFolded(out, std::string(kTopLevelProperty) + ":TRUE");
     out += "END:VCARD\r\n";
 }
 
@@ -149,18 +151,20 @@ std::string writeVCards(const ContactBook& book) {
 std::string writeCsv(const ContactBook& book) {
     std::string out;
     appendCsvRow(out, {"Given Name", "Family Name", "Nickname", "Birthday", "Group Membership",
-                       "E-mail 1 - Type", "E-mail 1 - Value", "Phone 1 - Type", "Phone 1 - Value"});
+                       "E-mail 1 - Type", "E-mail 1 - Value", "Phone 1 - Type", "Phone 1 - Value",
+                       kTopLevelColumn});
     for (const Contact& c : book.contacts) {
         std::string groups;
         for (std::size_t i = 0; i < c.groups.size(); ++i)
             groups += (i ? " ::: " : "") + c.groups[i];
-        appendCsvRow(out, {c.firstName, c.lastName, c.nickname, csvDate(c.birthday), groups,
-                           c.email.empty() ? "" : "Other", c.email,
-                           c.cellPhone.empty() ? "" : "Mobile", c.cellPhone});
+        appendCsvRow(out,
+                     {c.firstName, c.lastName, c.nickname, csvDate(c.birthday), groups,
+                      c.email.empty() ? "" : "Other", c.email, c.cellPhone.empty() ? "" : "Mobile",
+                      c.cellPhone, c.topLevel && !c.groups.empty() ? "yes" : ""});
     }
     for (const std::string& group : book.groups) {
         if (!hasMembers(book, group))
-            appendCsvRow(out, {"", "", "", "", group, "", "", "", ""});
+            appendCsvRow(out, {"", "", "", "", group, "", "", "", "", ""});
     }
     return out;
 }

@@ -111,6 +111,7 @@ enum class Role {
     BirthMonth,
     BirthDay,
     Groups,
+    TopLevel,
 };
 
 struct Column {
@@ -147,6 +148,8 @@ Role roleOf(std::string_view name) {
         return Role::BirthDay;
     if (isAnyOf(name, {"group membership", "labels", "categories", "group", "groups"}))
         return Role::Groups;
+    if (equalsIgnoringCase(name, kTopLevelColumn))
+        return Role::TopLevel;
     const bool describesAnother =
         contains(name, "type") || contains(name, "label") || contains(name, "display");
     if (describesAnother)
@@ -312,6 +315,9 @@ bool contactFromRow(const std::vector<Column>& columns, const std::vector<std::s
             break;
         case Role::Groups:
             addGroups(contact.groups, value, columns[i].groupSeparator);
+            break;
+        case Role::TopLevel:
+            contact.topLevel = equalsIgnoringCase(value, "yes");
             break;
         case Role::Ignored:
             break;

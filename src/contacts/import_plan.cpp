@@ -60,8 +60,10 @@ ImportPlan planImport(const BuddyList& list, const ContactBook& book, std::strin
             row.decision = ImportDecision::NoName;
         } else {
             row.contact.cellPhone = number.digits;
-            const std::vector<std::string> wanted =
+            std::vector<std::string> wanted =
                 contact.groups.empty() ? std::vector<std::string>{""} : contact.groups;
+            if (contact.topLevel && !contact.groups.empty())
+                wanted.insert(wanted.begin(), "");
             for (const std::string& group : wanted) {
                 if (held.emplace(number.digits, group).second)
                     row.placements.push_back(group);

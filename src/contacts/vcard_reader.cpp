@@ -179,6 +179,7 @@ struct Card {
     std::optional<Birthday> birthday;
     std::vector<std::string> categories;
     bool isGroup = false;
+    bool topLevel = false;
     std::vector<std::string> members;
 
     void take(const Property& property, std::string_view value);
@@ -222,6 +223,8 @@ void Card::take(const Property& p, std::string_view value) {
     } else if (p.is("CATEGORIES")) {
         for (std::string_view part : splitEscaped(value, ",;"))
             addUnique(categories, textValue(part));
+    } else if (p.is(kTopLevelProperty)) {
+        topLevel = equalsIgnoringCase(trimmed(value), "TRUE");
     } else if (p.is("KIND") || p.is("X-ADDRESSBOOKSERVER-KIND")) {
         isGroup = equalsIgnoringCase(trimmed(value), "group");
     } else if (p.is("MEMBER") || p.is("X-ADDRESSBOOKSERVER-MEMBER")) {
@@ -253,6 +256,7 @@ Contact Card::contact() const {
     if (birthday)
         c.birthday = formatBirthday(*birthday);
     c.groups = categories;
+    c.topLevel = topLevel && !categories.empty();
     return c;
 }
 

@@ -42,8 +42,9 @@ bool ServiceCalls::runJob(const std::function<void()>& job) {
             },
             Qt::QueuedConnection);
     });
+    const bool wasIdle = !isRunning();
     m_waits.push_back(&wait);
-    if (m_waits.size() == 1)
+    if (wasIdle)
         emit busyChanged(true);
     {
         BusyCursor busy;
@@ -52,15 +53,31 @@ bool ServiceCalls::runJob(const std::function<void()>& job) {
             wait.loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     m_waits.pop_back();
-    if (m_waits.empty()) {
-        emit busyChanged(false);
-        // Queued, so that sign-out or exit runs after the abandoned call's caller has returned.
-        for (auto& [context, action] : std::exchange(m_whenIdle, {})) {
-            if (context)
-                QMetaObject::invokeMethod(context, std::move(action), Qt::QueuedConnection);
-        }
-    }
+    if (!isRunning())
+        becameIdle();
     return !wait.abandoned;
+}
+
+void ServiceCalls::becameIdle() {
+    emit busyChanged(false);
+    // Queued, so that sign-out or exit runs after the abandoned call's caller has returned.
+    for (auto& [context, action] : std::exchange(m_whenIdle, {})) {
+        if (context)
+            QMetaObject::invokeMethod(context, std::move(action), Qt::QueuedConnection);
+    }
+}
+
+void ServiceCalls::beginBatch() {
+    const bool wasIdle = !isRunning();
+    if (m_batches++ == 0)
+        m_batchAbandoned = false;
+    if (wasIdle)
+        emit busyChanged(true);
+}
+
+void ServiceCalls::endBatch() {
+    if (m_batches > 0 && --m_batches == 0 && !isRunning())
+        becameIdle();
 }
 
 Status ServiceCalls::run(const Call& call) {
@@ -74,6 +91,8 @@ Status ServiceCalls::run(const Call& call) {
 void ServiceCalls::abandon() {
     for (Wait* wait : m_waits)
         wait->abandoned = true;
+    if (m_batches > 0)
+        m_batchAbandoned = true;
 }
 
 void ServiceCalls::whenIdle(QObject* context, std::function<void()> action) {

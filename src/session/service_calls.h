@@ -35,9 +35,14 @@ public:
     // Any other blocking job, such as an icon download; false when abandoned.
     bool runJob(const std::function<void()>& job);
 
-    bool isRunning() const { return !m_waits.empty(); }
-    // Sign-out or exit while a call is pending: the call's answer is dropped and its caller sees
-    // kCallAbandoned.
+    bool isRunning() const { return !m_waits.empty() || m_batches > 0; }
+    // Calls that belong together, such as an import: the program counts as busy from the first
+    // to the last, so that sign-out or exit wait for the batch and only ask it to stop.
+    void beginBatch();
+    void endBatch();
+    bool batchAbandoned() const { return m_batchAbandoned; }
+    // Sign-out or exit while a call or a batch is pending: the call's answer is dropped and its
+    // caller sees kCallAbandoned; the batch reads as abandoned.
     void abandon();
     // Runs `action` now when no call is pending, else once the pending call's caller has
     // returned; nothing if `context` is gone by then.
@@ -52,10 +57,14 @@ signals:
 private:
     struct Wait;
 
+    void becameIdle();
+
     std::unique_ptr<ServiceProxy> m_proxy;
     QThread m_thread;
     QObject* m_worker = nullptr; // lives on m_thread
     std::vector<Wait*> m_waits;
+    int m_batches = 0;
+    bool m_batchAbandoned = false;
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_whenIdle;
 };
 

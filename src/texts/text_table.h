@@ -124,6 +124,52 @@ enum class Text {
     EstimateUnicodeTip, // "%s" lists the characters that force Unicode
     EstimateForcedTip,
 
+    // Contact files: import and export.
+    ImportContactsItem,
+    ExportContactsItem,
+    ImportTitle,
+    ExportTitle,
+    ContactFilesFilter,
+    VCardFilesFilter,
+    CsvFilesFilter,
+    AllFilesFilter,
+    ImportRegion,
+    NoRegion,
+    NameColumn,
+    NumberColumn,
+    GroupColumn,
+    ActionColumn,
+    ImportAdd,
+    ImportAlreadyInList,
+    ImportNoName,
+    ImportNoValidNumber, // "%s" names the problem
+    NumberMissing,
+    NumberNotANumber,
+    NumberNoCountryCode,
+    NumberInvalidCountryCode,
+    NumberTooShort,
+    NumberTooLong,
+    ImportButton,
+    ImportProgress,
+    ImportSummary, // "%d" added, skipped, failed
+    ImportUnticked,
+    ImportRefused,
+    ImportNotReached,
+    ImportGroupsFailed,
+    FileUnreadable, // "%s" is one of the problems below
+    ReadAtLine,     // "%s" the problem, "%d" its line
+    ReadTooLarge,
+    ReadBinary,
+    ReadInvalidUtf8,
+    ReadUnknownCharset,
+    ReadUnbalancedQuote,
+    ReadNoHeader,
+    ReadNoContacts,
+    ReadUnreadable,
+    ExportGroupQuestion, // "%s" is the group's name
+    ExportDone,          // "%d" is the number of contacts
+    ExportFailed,
+
     Count
 };
 

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 namespace textowl {
@@ -69,6 +70,7 @@ public:
         QString folder;
         QList<FileFilter> filters;
         QString defaultSuffix;
+        bool save = false; // a file to write, which need not exist yet
     };
 
     virtual ~Prompts() = default;
@@ -84,6 +86,8 @@ public:
     virtual bool editGroup(QWidget* owner, GroupForm& form) = 0;
     // The chosen file, or nothing on Cancel.
     virtual std::optional<QString> chooseFile(QWidget* owner, const FileChoice& choice) = 0;
+    // Shows a dialog the caller built, modally; true when the user accepts it.
+    virtual bool confirm(QDialog& dialog) = 0;
     // Shows a web page modally; returns when the user closes it.
     virtual void showPage(QWidget* owner, const QString& caption, const QUrl& address) = 0;
 };

@@ -1,4 +1,5 @@
 #include "app/contact_import_dialog.h"
+#include "texts/string_catalogue.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -38,7 +39,8 @@ TEST(ContactImportDialog, ShowsWhatHappensAndPlansAgainForAnotherRegion) {
                             contact("Cy", "+46 70 123 45 67"), contact("Di", "n/a")},
                            {"Family"}};
 
-    ContactImportDialog dialog(list, book, QString());
+    const StringCatalogue catalogue("no-such-strings.xml", "English");
+    ContactImportDialog dialog(list, book, QString(), catalogue);
     auto* rows = dialog.findChild<QTableWidget*>(QStringLiteral("rows"));
     auto* region = dialog.findChild<QComboBox*>(QStringLiteral("region"));
     ASSERT_TRUE(rows && region);

@@ -1,5 +1,7 @@
 #include "support/qt/scripted_prompts.h"
 
+#include <QDialog>
+
 namespace textowl::testing {
 
 namespace {
@@ -55,6 +57,11 @@ bool ScriptedPrompts::editGroup(QWidget*, GroupForm& form) {
 std::optional<QString> ScriptedPrompts::chooseFile(QWidget*, const FileChoice& choice) {
     asked.push_back({Kind::File, choice.folder, choice.caption});
     return takeOr(files, std::optional<QString>());
+}
+
+bool ScriptedPrompts::confirm(QDialog& dialog) {
+    asked.push_back({Kind::Dialog, QString(), dialog.windowTitle()});
+    return takeOr(dialogs, false);
 }
 
 void ScriptedPrompts::showPage(QWidget*, const QString& caption, const QUrl& address) {

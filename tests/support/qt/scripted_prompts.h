@@ -13,7 +13,7 @@ namespace textowl::testing {
 // empty queue answers as the user who cancels would.
 class ScriptedPrompts : public Prompts {
 public:
-    enum class Kind { Message, YesNoCancel, YesNo, SignIn, Contact, Group, File, Page };
+    enum class Kind { Message, YesNoCancel, YesNo, SignIn, Contact, Group, File, Dialog, Page };
 
     struct Asked {
         Kind kind;
@@ -27,6 +27,7 @@ public:
     std::deque<std::optional<ContactForm>> contacts;
     std::deque<std::optional<GroupForm>> groups;
     std::deque<std::optional<QString>> files;
+    std::deque<bool> dialogs;
     std::vector<Asked> asked;
 
     void message(QWidget* owner, const QString& text, const QString& caption, Icon icon) override;
@@ -36,6 +37,7 @@ public:
     bool editContact(QWidget* owner, ContactForm& form) override;
     bool editGroup(QWidget* owner, GroupForm& form) override;
     std::optional<QString> chooseFile(QWidget* owner, const FileChoice& choice) override;
+    bool confirm(QDialog& dialog) override;
     void showPage(QWidget* owner, const QString& caption, const QUrl& address) override;
 
     // The prompts of one kind, in the order they were raised.

@@ -221,14 +221,15 @@ TEST(ContactFiles, HugeLinesAndFilesAreReadOrRefused) {
 
 TEST(ContactWriters, WhatIsWrittenReadsBackTheSame) {
     const std::string longName(120, 'x');
-    const ContactBook book{{person("Ann", "Lee", "+46701234567", "1980-04-02",
-                                   {"Family", "Work; Office, 2nd"}, "Annie", "ann@example.com"),
-                            person("J\u00fcrgen \u00d6zt\u00fcrk " + longName, "O'Brien \\ \"Jr\"",
-                                   "4930123456", "0-04-02", {"Family"}),
-                            person("Cy", "", "111", "1980-00-00"),
-                            person("", "", "222", "1980-04-00", {}, "Di"),
-                            person("Lines\nin name", " spaced", "", "0-00-00", {"\u00c9quipe"})},
-                           {"Family", "Work; Office, 2nd", "\u00c9quipe", "Empty, \"quoted\""}};
+    ContactBook book{{person("Ann", "Lee", "+46701234567", "1980-04-02",
+                             {"Family", "Work; Office, 2nd"}, "Annie", "ann@example.com"),
+                      person("J\u00fcrgen \u00d6zt\u00fcrk " + longName, "O'Brien \\ \"Jr\"",
+                             "4930123456", "0-04-02", {"Family"}),
+                      person("Cy", "", "111", "1980-00-00"),
+                      person("", "", "222", "1980-04-00", {}, "Di"),
+                      person("Lines\nin name", " spaced", "", "0-00-00", {"\u00c9quipe"})},
+                     {"Family", "Work; Office, 2nd", "\u00c9quipe", "Empty, \"quoted\""}};
+    book.contacts[1].topLevel = true; // and in Family: the mark of this program's own files
     const ContactRead vcard = readVCards(writeVCards(book));
     ASSERT_TRUE(vcard.ok()) << readProblemName(vcard.error.problem);
     ContactBook trimmed = book; // values lose their outer blanks when read

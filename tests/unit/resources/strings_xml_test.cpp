@@ -28,6 +28,9 @@ constexpr FormatRule kFormats[] = {
     {textowl::Text::RemainingFormat, "%d"}, {textowl::Text::EstimatePart, "%d"},
     {textowl::Text::EstimateParts, "%d"},   {textowl::Text::EstimateCredit, "%d"},
     {textowl::Text::EstimateCredits, "%d"}, {textowl::Text::EstimateUnicodeTip, "%s"},
+    {textowl::Text::ImportNoValidNumber, "%s"}, {textowl::Text::ImportSummary, "%d%d%d"},
+    {textowl::Text::FileUnreadable, "%s"},      {textowl::Text::ReadAtLine, "%s%d"},
+    {textowl::Text::ExportGroupQuestion, "%s"}, {textowl::Text::ExportDone, "%d"},
 };
 
 using textowl::Text;
@@ -39,7 +42,7 @@ const std::vector<std::vector<Text>> kMenus = {
     {Text::SignInItem, Text::CloseItem, Text::TrayExit},
     {Text::SignOutItem, Text::CloseItem, Text::TrayExit},
     {Text::AddContactItem, Text::EditContactItem, Text::CutItem, Text::CopyItem, Text::PasteItem,
-     Text::DeleteItem, Text::CreateGroupItem},
+     Text::DeleteItem, Text::CreateGroupItem, Text::ImportContactsItem, Text::ExportContactsItem},
     {Text::LanguagesItem, Text::SkinsItem},
     {Text::TermsItem, Text::FaqsItem, Text::ContactUsItem, Text::AboutItem},
     {Text::TrayRestore, Text::TrayExit},

@@ -1,4 +1,4 @@
-#include "server/utf8.h"
+#include "server/sanitized_text.h"
 
 namespace textowl::server {
 namespace {

@@ -1,0 +1,190 @@
+#include "app/contact_commands.h"
+
+#include "app/contact_import_dialog.h"
+#include "app/contact_texts.h"
+#include "app/main_window.h"
+#include "app/page_host.h"
+#include "base/command_ids.h"
+#include "buddylist/buddy_tree.h"
+#include "contacts/contact_export.h"
+#include "contacts/contact_file.h"
+#include "contacts/contact_writer.h"
+#include "contacts/import_run.h"
+#include "service/service_proxy.h"
+#include "session/service_calls.h"
+#include "session/session.h"
+#include "texts/text_format.h"
+#include "ui/qt_text.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProgressDialog>
+#include <QSaveFile>
+
+namespace textowl {
+
+namespace {
+
+// One import or export, from the file dialog to the last message. Sign-out and exit wait for it
+// and only ask it to stop, so the list and the tree stay while it runs.
+class ContactFiles {
+public:
+    ContactFiles(const SessionContext& context, BuddyTree& tree)
+        : m_context(context), m_tree(tree), m_list(tree.list()) {
+        m_context.calls.beginBatch();
+    }
+    ~ContactFiles() { m_context.calls.endBatch(); }
+    ContactFiles(const ContactFiles&) = delete;
+    ContactFiles& operator=(const ContactFiles&) = delete;
+
+    void importFile();
+    void exportFile();
+
+private:
+    QString text(Text id) const { return localised(m_context.catalogue, id); }
+    void tell(const QString& message, Prompts::Icon icon) {
+        m_context.prompts.message(&m_context.dialogParent, message,
+                                  qs(m_context.catalogue.dialogTitle()), icon);
+    }
+    // Sign-out or exit asked for the session to end: nothing more happens.
+    bool stopped() const { return m_context.calls.batchAbandoned(); }
+    // False when sign-out or exit stopped the import; the session ends right after.
+    bool run(const ImportPlan& plan, const std::vector<bool>& ticked, ImportReport& report);
+
+    const SessionContext& m_context;
+    BuddyTree& m_tree;
+    BuddyList& m_list;
+};
+
+void ContactFiles::importFile() {
+    const Prompts::FileChoice choice{
+        text(Text::ImportTitle),
+        QDir::homePath(),
+        {{text(Text::ContactFilesFilter), QStringLiteral("*.vcf *.vcard *.csv")},
+         {text(Text::VCardFilesFilter), QStringLiteral("*.vcf *.vcard")},
+         {text(Text::CsvFilesFilter), QStringLiteral("*.csv")},
+         {text(Text::AllFilesFilter), QStringLiteral("*")}},
+        QString()};
+    const std::optional<QString> path =
+        m_context.prompts.chooseFile(&m_context.dialogParent, choice);
+    if (!path || stopped())
+        return;
+    ContactRead read = readContactFile(QFile::encodeName(*path).toStdString());
+    if (!read.ok()) {
+        tell(qs(readErrorText(m_context.catalogue, read.error)), Prompts::Icon::Error);
+        return;
+    }
+    ContactImportDialog preview(m_list, std::move(read.book), qs(systemRegion()),
+                                m_context.catalogue, &m_context.dialogParent);
+    if (!m_context.prompts.confirm(preview) || stopped())
+        return;
+    const ImportPlan plan = preview.plan();
+    const std::vector<bool> ticked = preview.ticked();
+    ImportReport report;
+    if (!run(plan, ticked, report))
+        return;
+    m_tree.selectLine(m_tree.rootLine());
+    m_tree.setFocus();
+    tell(qs(importSummaryText(m_context.catalogue, plan, ticked, report)),
+         report.count(RowOutcome::Failed) > 0 ? Prompts::Icon::Warning
+                                              : Prompts::Icon::Information);
+}
+
+bool ContactFiles::run(const ImportPlan& plan, const std::vector<bool>& ticked,
+                       ImportReport& report) {
+    ServiceCalls& calls = m_context.calls;
+    ImportRun import(m_list, plan, ticked, m_context.session.ticket(),
+                     [&calls](OperationId operation, std::span<const ServiceText> parameters,
+                              ServiceText* result) {
+                         return calls.run([&](ServiceProxy& proxy) {
+                             return proxy.call(operation, parameters, result);
+                         });
+                     });
+    QProgressDialog progress(text(Text::ImportProgress), text(Text::Cancel), 0,
+                             static_cast<int>(import.rowsToImport()), &m_context.dialogParent);
+    progress.setWindowTitle(text(Text::ImportTitle));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+    bool abandoned = false;
+    while (import.runNextRow()) {
+        abandoned = stopped();
+        if (abandoned)
+            break;
+        progress.setValue(static_cast<int>(import.rowsImported()));
+        // Input waits while a call runs; a click on Cancel arrives here, after the row in hand.
+        QCoreApplication::processEvents();
+        if (progress.wasCanceled())
+            import.cancel();
+    }
+    progress.reset();
+    report = import.report();
+    return !abandoned;
+}
+
+void ContactFiles::exportFile() {
+    ContactBook book;
+    const BuddyNode* selected = m_tree.nodeOf(m_tree.selectedLine());
+    if (selected && selected->entry.isGroup()) {
+        const QString question = qs(
+            formatText(lookUp(m_context.catalogue, Text::ExportGroupQuestion), {selected->text}));
+        const Prompts::Answer answer = m_context.prompts.askYesNoCancel(
+            &m_context.dialogParent, question, qs(m_context.catalogue.dialogTitle()));
+        if (stopped())
+            return;
+        switch (answer) {
+        case Prompts::Answer::Cancel:
+            return;
+        case Prompts::Answer::Yes:
+            book = contactsOfGroup(*selected);
+            break;
+        case Prompts::Answer::No:
+            book = contactsOfList(m_list);
+            break;
+        }
+    } else {
+        book = contactsOfList(m_list);
+    }
+    const Prompts::FileChoice choice{text(Text::ExportTitle),
+                                     QDir::homePath(),
+                                     {{text(Text::VCardFilesFilter), QStringLiteral("*.vcf")},
+                                      {text(Text::CsvFilesFilter), QStringLiteral("*.csv")}},
+                                     QStringLiteral("vcf"),
+                                     true};
+    const std::optional<QString> path =
+        m_context.prompts.chooseFile(&m_context.dialogParent, choice);
+    if (!path || stopped())
+        return;
+    const bool csv = path->endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    const std::string bytes = csv ? writeCsv(book) : writeVCards(book);
+    // Written aside and put in place whole, so that a failure never leaves half a file over an
+    // older export.
+    QSaveFile file(*path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()) ||
+        !file.commit()) {
+        tell(text(Text::ExportFailed), Prompts::Icon::Error);
+        return;
+    }
+    tell(qs(formatText(lookUp(m_context.catalogue, Text::ExportDone),
+                       {std::to_string(book.contacts.size())})),
+         Prompts::Icon::Information);
+}
+
+} // namespace
+
+void installContactCommands(MainWindow& window) {
+    window.setCommandHandler(kCmdImportContacts, [&window] {
+        if (BuddyTree* tree = window.pages().buddyTree())
+            ContactFiles(window.sessionContext(), *tree).importFile();
+    });
+    window.setCommandHandler(kCmdExportContacts, [&window] {
+        if (BuddyTree* tree = window.pages().buddyTree())
+            ContactFiles(window.sessionContext(), *tree).exportFile();
+    });
+}
+
+} // namespace textowl
