@@ -31,13 +31,10 @@ public:
 
     LineKind kind() const { return m_kind; }
     BuddyNode* node() const { return m_node; }
-    LineImages images() const { return m_images; }
-    void setImages(LineImages images) { m_images = images; }
 
 private:
     LineKind m_kind;
     BuddyNode* m_node;
-    LineImages m_images{TreeImage::Person, TreeImage::Person};
 };
 
 BuddyTree::BuddyTree(BuddyList& list, const QPixmap& imageStrip, BuddyTreeTexts texts,
@@ -93,10 +90,6 @@ void BuddyTree::buildImages(const QPixmap& imageStrip) {
     }
 }
 
-QPixmap BuddyTree::treeImage(TreeImage image) const {
-    return m_images[static_cast<std::size_t>(image)];
-}
-
 const QIcon& BuddyTree::icon(LineImages images) {
     const auto normal = static_cast<std::size_t>(images.normal);
     const auto selected = static_cast<std::size_t>(images.selected);
@@ -109,15 +102,10 @@ const QIcon& BuddyTree::icon(LineImages images) {
     return icon;
 }
 
-void BuddyTree::setImages(Line* line, LineImages images) {
-    line->setImages(images);
-    line->setIcon(0, icon(images));
-}
-
 BuddyTree::Line* BuddyTree::makeLine(LineKind kind, const QString& text, BuddyNode* node) {
     auto* line = new Line(kind, node);
     line->setText(0, text);
-    setImages(line, insertedImages(kind));
+    line->setIcon(0, icon(insertedImages(kind)));
     if (kind == LineKind::Root || kind == LineKind::Group)
         line->setFont(0, m_boldFont);
     if (node)
@@ -223,18 +211,6 @@ void BuddyTree::childrenReordered(const BuddyNode& parent) {
         selectLine(const_cast<QTreeWidgetItem*>(current));
 }
 
-QTreeWidgetItem* BuddyTree::insertLine(const BuddyEntry& fields, QTreeWidgetItem* parent) {
-    BuddyNode* parentNode = nodeOf(parent);
-    if (!parentNode || parent->treeWidget() != this)
-        return nullptr;
-    return lineOf(m_list.insert(fields, *parentNode));
-}
-
-void BuddyTree::removeLine(QTreeWidgetItem* line) {
-    if (BuddyNode* node = nodeOf(line); node && line->treeWidget() == this)
-        m_list.remove(*node);
-}
-
 void BuddyTree::sortGroup(QTreeWidgetItem* groupLine) {
     if (BuddyNode* node = nodeOf(groupLine))
         m_list.sortGroup(*node);
@@ -277,16 +253,6 @@ QTreeWidgetItem* BuddyTree::lineOf(const BuddyNode* node) const {
     return it == m_lines.end() ? nullptr : it->second;
 }
 
-const BuddyEntry* BuddyTree::ownEntry(const QTreeWidgetItem* line) const {
-    const BuddyNode* node = nodeOf(line);
-    return node ? &node->entry : nullptr;
-}
-
-BuddyEntry* BuddyTree::ownEntry(QTreeWidgetItem* line) {
-    BuddyNode* node = nodeOf(line);
-    return node ? &node->entry : nullptr;
-}
-
 const BuddyEntry* BuddyTree::entryOf(const QTreeWidgetItem* line) const {
     const BuddyNode* node = nodeFor(line);
     return node ? &node->entry : nullptr;
@@ -300,31 +266,6 @@ LineKind BuddyTree::lineKind(const QTreeWidgetItem* line) const {
 
 LineKind BuddyTree::selectedLineKind() const {
     return lineKind(selectedLine());
-}
-
-LineImages BuddyTree::lineImages(const QTreeWidgetItem* line) const {
-    if (!line || line->type() != kLineType)
-        return insertedImages(LineKind::None);
-    return static_cast<const Line*>(line)->images();
-}
-
-QTreeWidgetItem* BuddyTree::findBuddyLine(std::string_view bid, std::string_view bgid) const {
-    return lineOf(m_list.findBuddy(bid, bgid));
-}
-
-QList<QTreeWidgetItem*> BuddyTree::buddyLines(std::string_view bid) const {
-    QList<QTreeWidgetItem*> lines;
-    for (const BuddyNode* node : m_list.placements(bid))
-        lines.append(lineOf(node));
-    return lines;
-}
-
-QTreeWidgetItem* BuddyTree::findGroupLine(std::string_view bgid) const {
-    return lineOf(m_list.findGroup(bgid));
-}
-
-QTreeWidgetItem* BuddyTree::findGroupLineByName(const QString& name) const {
-    return lineOf(m_list.findGroupByName(utf8(name)));
 }
 
 QStringList BuddyTree::groupNames() const {
@@ -349,14 +290,6 @@ void BuddyTree::syncPhoneLine(QTreeWidgetItem* buddyLine, const std::string& old
         buddyLine->addChild(makeLine(LineKind::Phone, qs(newPhone), nullptr));
 }
 
-int BuddyTree::updateBuddyLines(std::string_view bid, const BuddyEntry& values) {
-    return m_list.updateBuddy(bid, values);
-}
-
-int BuddyTree::removeBuddyLines(std::string_view bid) {
-    return m_list.removeBuddyEverywhere(bid);
-}
-
 void BuddyTree::setEditFlags(EditFlags flags) {
     if (flags == m_flags)
         return;
@@ -372,8 +305,8 @@ void BuddyTree::setPasteEnabled(bool enabled) {
 
 void BuddyTree::onExpandedChanged(QTreeWidgetItem* item, bool expanded) {
     if (item && item->type() == kLineType) {
-        auto* line = static_cast<Line*>(item);
-        setImages(line, toggledImages(line->kind(), expanded));
+        const auto* line = static_cast<const Line*>(item);
+        item->setIcon(0, icon(toggledImages(line->kind(), expanded)));
     }
 }
 

@@ -7,7 +7,6 @@
 
 #include <QFont>
 #include <QIcon>
-#include <QList>
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
@@ -15,7 +14,6 @@
 #include <array>
 #include <functional>
 #include <memory>
-#include <string_view>
 #include <unordered_map>
 
 namespace textowl {
@@ -49,12 +47,6 @@ public:
     // root line afterwards, which settles the edit flags.
     void fill(BuddyEntry parsed);
 
-    // Makes a group or buddy line (with its phone line) under parent; top-level buddies go to
-    // their sorted place, everything else last. Returns null when nothing was inserted: a buddy
-    // without a display name, or no parent in this tree.
-    QTreeWidgetItem* insertLine(const BuddyEntry& fields, QTreeWidgetItem* parent);
-    // Removes the line with everything below it, destroying their entries.
-    void removeLine(QTreeWidgetItem* line);
     // Orders a group's lines alphabetically ignoring case; never used on the root line.
     void sortGroup(QTreeWidgetItem* groupLine);
 
@@ -67,31 +59,11 @@ public:
     BuddyNode* nodeFor(const QTreeWidgetItem* line) const;
     QTreeWidgetItem* lineOf(const BuddyNode* node) const;
 
-    // The line's own entry, or null for a phone line.
-    const BuddyEntry* ownEntry(const QTreeWidgetItem* line) const;
-    BuddyEntry* ownEntry(QTreeWidgetItem* line);
     // The entry a command acts on: the line's own, else its parent's (a phone line's buddy).
     const BuddyEntry* entryOf(const QTreeWidgetItem* line) const;
-    LineKind lineKind(const QTreeWidgetItem* line) const;
     LineKind selectedLineKind() const;
-    LineImages lineImages(const QTreeWidgetItem* line) const;
-    QPixmap treeImage(TreeImage image) const;
-
-    QTreeWidgetItem* findBuddyLine(std::string_view bid, std::string_view bgid) const;
-    QList<QTreeWidgetItem*> buddyLines(std::string_view bid) const;
-    QTreeWidgetItem* findGroupLine(std::string_view bgid) const;
-    // Exact, case-sensitive match of the line text; the first such group wins.
-    QTreeWidgetItem* findGroupLineByName(const QString& name) const;
     QStringList groupNames() const;
 
-    // Applies edited values (names, cell phone, e-mail, birthday) to every line of buddy bid;
-    // group ids and names stay. Line texts follow the display name unless it became empty; the
-    // phone line follows the cell phone. Returns the number of lines changed.
-    int updateBuddyLines(std::string_view bid, const BuddyEntry& values);
-    // Removes every line of buddy bid, wherever it sits. Returns the number removed.
-    int removeBuddyLines(std::string_view bid);
-
-    EditFlags editFlags() const { return m_flags; }
     void setEditFlags(EditFlags flags);
     void setPasteEnabled(bool enabled);
 
@@ -130,7 +102,7 @@ private:
     // The node's line with the lines of everything below it, detached.
     Line* makeLines(const BuddyNode& node);
     void forgetLines(const BuddyNode& node);
-    void setImages(Line* line, LineImages images);
+    LineKind lineKind(const QTreeWidgetItem* line) const;
     void syncPhoneLine(QTreeWidgetItem* buddyLine, const std::string& oldPhone,
                        const std::string& newPhone);
     void setDropHighlight(QTreeWidgetItem* line);

@@ -42,9 +42,8 @@ protected:
         WindowTest::TearDown();
     }
 
-    QTreeWidgetItem* groupLine() const {
-        return tree_->findGroupLineByName(QStringLiteral("Friends"));
-    }
+    QTreeWidgetItem* groupLine() { return tree_->lineOf(list_.findGroupByName("Friends")); }
+    QTreeWidgetItem* bertLine() { return tree_->lineOf(list_.findBuddy("2", "0")); }
 
     // A shown window, signed in, with the tree attached: pop-ups open only then.
     MainWindow& openSignedIn() {
@@ -64,7 +63,7 @@ protected:
 TEST_F(BuddyTreeWiring, SelectionSetsTheClipboardFlagsOfTheWindow) {
     MainWindow& w = open();
     attachBuddyTree(w, *tree_);
-    tree_->selectLine(tree_->findBuddyLine("2", "0"));
+    tree_->selectLine(bertLine());
     EXPECT_TRUE(w.commandState().cutEnabled);
     EXPECT_TRUE(w.commandState().copyEnabled);
     EXPECT_TRUE(w.commandState().deleteEnabled);
@@ -102,10 +101,10 @@ TEST_F(BuddyTreeWiring, DoubleClickCommandReachesTheWindow) {
     attachBuddyTree(w, *tree_);
     int sends = 0;
     w.setCommandHandler(kCmdSendMessage, [&sends] { ++sends; });
-    tree_->selectLine(tree_->findBuddyLine("2", "0"));
+    tree_->selectLine(bertLine());
     tree_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(tree_.get()));
-    const QRect r = tree_->visualItemRect(tree_->findBuddyLine("2", "0"));
+    const QRect r = tree_->visualItemRect(bertLine());
     QTest::mouseDClick(tree_->viewport(), Qt::LeftButton, {}, r.center());
     // The tree posts the command and the window posts it on once more.
     QCoreApplication::processEvents();
@@ -137,7 +136,7 @@ TEST_F(BuddyTreeWiring, ShortcutsAtTheTreeFollowTheSelectedLineAndWhatWasCopied)
     press(Qt::Key_V, Qt::ControlModifier);
     EXPECT_TRUE(ran.empty()) << "a group is deleted through its menu only, and nothing was copied";
 
-    tree_->selectLine(tree_->findBuddyLine("2", "0"));
+    tree_->selectLine(bertLine());
     press(Qt::Key_V, Qt::ControlModifier);
     press(Qt::Key_Delete);
     press(Qt::Key_C, Qt::ControlModifier);

@@ -7,6 +7,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 // Readable failures for texts.
@@ -21,21 +23,57 @@ void PrintTo(const EditFlags& f, std::ostream* os) {
         << '}';
 }
 
+void PrintTo(const LineImages& images, std::ostream* os) {
+    *os << "{normal=" << static_cast<int>(images.normal)
+        << " selected=" << static_cast<int>(images.selected) << '}';
+}
+
 namespace {
 
 constexpr QRgb kMagenta = qRgb(255, 0, 255);
+
+QRgb stripColour(int image) {
+    return QColor::fromHsv(image * 60, 255, 200).rgb();
+}
 
 // Five pictures of distinct colours, each with a magenta top-left pixel.
 QPixmap testStrip() {
     QImage strip(kTreeImageSize * kTreeImageCount, kTreeImageSize, QImage::Format_RGB32);
     for (int i = 0; i < kTreeImageCount; ++i) {
         QPainter painter(&strip);
-        painter.fillRect(i * kTreeImageSize, 0, kTreeImageSize, kTreeImageSize,
-                         QColor::fromHsv(i * 60, 255, 200));
+        painter.fillRect(i * kTreeImageSize, 0, kTreeImageSize, kTreeImageSize, stripColour(i));
         painter.end();
         strip.setPixel(i * kTreeImageSize, 0, kMagenta);
     }
     return QPixmap::fromImage(strip);
+}
+
+QImage shownPicture(const QTreeWidgetItem* line, QIcon::Mode mode = QIcon::Normal) {
+    return line->icon(0).pixmap(kTreeImageSize, mode).toImage();
+}
+
+// The strip pictures a line shows unselected and selected, told apart by their colour.
+LineImages shownImages(const QTreeWidgetItem* line) {
+    const auto which = [line](QIcon::Mode mode) {
+        const QRgb colour = shownPicture(line, mode).pixel(kTreeImageSize / 2, kTreeImageSize / 2);
+        for (int i = 0; i < kTreeImageCount; ++i) {
+            if (colour == stripColour(i))
+                return static_cast<TreeImage>(i);
+        }
+        ADD_FAILURE() << line->text(0).toStdString() << " shows no picture of the strip";
+        return static_cast<TreeImage>(-1);
+    };
+    return {which(QIcon::Normal), which(QIcon::Selected)};
+}
+
+// What a line stands for as the list sees it: a line without a node of its own is a phone line.
+LineKind kindOf(const BuddyTree& tree, const QTreeWidgetItem* line) {
+    if (const BuddyNode* node = tree.nodeOf(line)) {
+        if (node->entry.isRoot())
+            return LineKind::Root;
+        return node->entry.isGroup() ? LineKind::Group : LineKind::Buddy;
+    }
+    return tree.nodeFor(line) ? LineKind::Phone : LineKind::None;
 }
 
 BuddyEntry buddy(std::string id, std::string nick, std::string phone = "555",
@@ -65,7 +103,11 @@ std::vector<std::string> texts(const QTreeWidgetItem* parent) {
 
 class BuddyTreeTest : public testing::Test {
 protected:
-    BuddyTreeTest() : tree(list, testStrip()) { tree.resize(300, 500); }
+    BuddyTreeTest() : tree(list, testStrip()) {
+        tree.resize(300, 500);
+        QObject::connect(&tree, &BuddyTree::editFlagsChanged,
+                         [this](EditFlags announced) { flags = announced; });
+    }
 
     // bob, Alice, carl at top level in document order; Work then Family; a nameless buddy.
     void fillSample() {
@@ -91,8 +133,25 @@ protected:
     }
     QPoint centreOf(QTreeWidgetItem* item) const { return tree.visualItemRect(item).center(); }
 
+    // Changes go through the list; these give the lines the tree shows for them.
+    QTreeWidgetItem* insert(const BuddyEntry& fields, QTreeWidgetItem* parent) {
+        return tree.lineOf(list.insert(fields, *tree.nodeOf(parent)));
+    }
+    QTreeWidgetItem* buddyLine(std::string_view bid, std::string_view bgid) {
+        return tree.lineOf(list.findBuddy(bid, bgid));
+    }
+    QTreeWidgetItem* groupLine(std::string_view bgid) { return tree.lineOf(list.findGroup(bgid)); }
+    std::vector<QTreeWidgetItem*> linesOf(std::string_view bid) {
+        std::vector<QTreeWidgetItem*> lines;
+        for (const BuddyNode* node : list.placements(bid))
+            lines.push_back(tree.lineOf(node));
+        return lines;
+    }
+    const BuddyEntry& entry(const QTreeWidgetItem* line) const { return tree.nodeOf(line)->entry; }
+
     BuddyList list;
     BuddyTree tree;
+    EditFlags flags; // as last announced to the menus
 };
 
 TEST_F(BuddyTreeTest, FillShowsBoldRootThenSortedBuddiesThenGroupsInDocumentOrder) {
@@ -106,26 +165,25 @@ TEST_F(BuddyTreeTest, FillShowsBoldRootThenSortedBuddiesThenGroupsInDocumentOrde
     EXPECT_FALSE(line(QStringLiteral("bob"))->font(0).bold());
     // Group members keep document order and the display-name rule; nobody is shown unnamed.
     EXPECT_EQ(texts(line(QStringLiteral("Work"))), (std::vector<std::string>{"carl", "Ann"}));
-    EXPECT_EQ(tree.buddyLines("4").size(), 0);
+    EXPECT_TRUE(linesOf("4").empty());
 }
 
-TEST_F(BuddyTreeTest, LinesOwnCopiesOfTheirEntries) {
+TEST_F(BuddyTreeTest, EveryLineShowsItsOwnNodeOfTheList) {
     fillSample();
-    const BuddyEntry* rootEntry = tree.ownEntry(root());
-    ASSERT_NE(rootEntry, nullptr);
-    EXPECT_EQ(*rootEntry, BuddyEntry::makeRoot());
-    const BuddyEntry* group = tree.ownEntry(line(QStringLiteral("Work")));
+    ASSERT_EQ(tree.nodeOf(root()), &list.root());
+    EXPECT_EQ(entry(root()), BuddyEntry::makeRoot());
+    const BuddyNode* group = tree.nodeOf(line(QStringLiteral("Work")));
     ASSERT_NE(group, nullptr);
-    EXPECT_EQ(*group, BuddyEntry::makeGroup("10", "Work"));
+    EXPECT_EQ(group->entry, BuddyEntry::makeGroup("10", "Work"));
 
-    QTreeWidgetItem* carlInWork = tree.findBuddyLine("3", "10");
-    QTreeWidgetItem* carlTop = tree.findBuddyLine("3", "0");
+    QTreeWidgetItem* carlInWork = buddyLine("3", "10");
+    QTreeWidgetItem* carlTop = buddyLine("3", "0");
     ASSERT_TRUE(carlInWork && carlTop);
     EXPECT_NE(carlInWork, carlTop);
-    EXPECT_EQ(tree.ownEntry(carlInWork)->groupName, "Work");
-    EXPECT_EQ(tree.ownEntry(carlInWork)->cellPhone, "777");
-    EXPECT_EQ(tree.ownEntry(carlTop)->groupId, "0");
-    EXPECT_EQ(tree.buddyLines("3").size(), 2);
+    EXPECT_EQ(entry(carlInWork).groupName, "Work");
+    EXPECT_EQ(entry(carlInWork).cellPhone, "777");
+    EXPECT_EQ(entry(carlTop).groupId, "0");
+    EXPECT_EQ(linesOf("3").size(), 2);
 }
 
 TEST_F(BuddyTreeTest, PhoneLineOnlyForBuddiesWithACellPhoneAndStandsForItsBuddy) {
@@ -134,41 +192,41 @@ TEST_F(BuddyTreeTest, PhoneLineOnlyForBuddiesWithACellPhoneAndStandsForItsBuddy)
     ASSERT_EQ(bob->childCount(), 1);
     QTreeWidgetItem* phone = bob->child(0);
     EXPECT_EQ(phone->text(0), QStringLiteral("555"));
-    EXPECT_EQ(tree.lineKind(phone), LineKind::Phone);
-    EXPECT_EQ(tree.ownEntry(phone), nullptr);
-    EXPECT_EQ(tree.entryOf(phone), tree.ownEntry(bob));
-    EXPECT_EQ(tree.lineImages(phone), (LineImages{TreeImage::Phone, TreeImage::Phone}));
+    EXPECT_EQ(tree.nodeOf(phone), nullptr);
+    EXPECT_EQ(tree.entryOf(phone), &entry(bob));
+    EXPECT_EQ(shownImages(phone), (LineImages{TreeImage::Phone, TreeImage::Phone}));
     EXPECT_EQ(line(QStringLiteral("Alice"))->childCount(), 0);
+    tree.selectLine(phone);
+    EXPECT_EQ(tree.selectedLineKind(), LineKind::Phone);
 }
 
 TEST_F(BuddyTreeTest, TopLevelInsertionKeepsByteOrderAheadOfGroups) {
     tree.fill(BuddyEntry::makeRoot());
-    tree.insertLine(BuddyEntry::makeGroup("7", "Friends"), root());
+    insert(BuddyEntry::makeGroup("7", "Friends"), root());
     for (const char* name : {"Bob", "alice", "Carl"})
-        ASSERT_NE(tree.insertLine(buddy(name, name), root()), nullptr);
+        ASSERT_NE(insert(buddy(name, name), root()), nullptr);
     EXPECT_EQ(texts(root()), (std::vector<std::string>{"Bob", "Carl", "alice", "Friends"}));
     // Sorting after every other buddy still lands before the first group line.
-    tree.insertLine(buddy("z", "zed"), root());
+    insert(buddy("z", "zed"), root());
     EXPECT_EQ(texts(root()), (std::vector<std::string>{"Bob", "Carl", "alice", "zed", "Friends"}));
 }
 
 TEST_F(BuddyTreeTest, SortedGroupIgnoresCaseAndKeepsTheRootUnsorted) {
     tree.fill(BuddyEntry::makeRoot());
-    QTreeWidgetItem* group = tree.insertLine(BuddyEntry::makeGroup("7", "Friends"), root());
+    QTreeWidgetItem* group = insert(BuddyEntry::makeGroup("7", "Friends"), root());
     for (const char* name : {"Bob", "alice", "Carl"})
-        tree.insertLine(buddy(name, name), group);
+        insert(buddy(name, name), group);
     EXPECT_EQ(texts(group), (std::vector<std::string>{"Bob", "alice", "Carl"}));
     tree.sortGroup(group);
     EXPECT_EQ(texts(group), (std::vector<std::string>{"alice", "Bob", "Carl"}));
-    tree.insertLine(BuddyEntry::makeGroup("8", "Acme"), root());
+    insert(BuddyEntry::makeGroup("8", "Acme"), root());
     tree.sortGroup(root());
     EXPECT_EQ(texts(root()), (std::vector<std::string>{"Friends", "Acme"}));
 }
 
-TEST_F(BuddyTreeTest, InsertReturnsNothingForANamelessBuddyOrMissingParent) {
+TEST_F(BuddyTreeTest, ANamelessBuddyGetsNoLine) {
     tree.fill(BuddyEntry::makeRoot());
-    EXPECT_EQ(tree.insertLine(buddy("1", "", "555"), root()), nullptr);
-    EXPECT_EQ(tree.insertLine(buddy("1", "x"), nullptr), nullptr);
+    EXPECT_EQ(insert(buddy("1", "", "555"), root()), nullptr);
     EXPECT_EQ(root()->childCount(), 0);
 }
 
@@ -177,36 +235,45 @@ TEST_F(BuddyTreeTest, InsertedGroupKeepsOnlyItsIdAndName) {
     BuddyEntry fields = BuddyEntry::makeGroup("9", "Club");
     fields.id = "stray";
     fields.nickname = "stray";
-    QTreeWidgetItem* group = tree.insertLine(fields, root());
+    QTreeWidgetItem* group = insert(fields, root());
     ASSERT_NE(group, nullptr);
-    EXPECT_EQ(*tree.ownEntry(group), BuddyEntry::makeGroup("9", "Club"));
-    EXPECT_EQ(tree.lineImages(group), (LineImages{TreeImage::GroupFolder, TreeImage::OpenFolder}));
+    EXPECT_EQ(entry(group), BuddyEntry::makeGroup("9", "Club"));
+    EXPECT_EQ(shownImages(group), (LineImages{TreeImage::GroupFolder, TreeImage::OpenFolder}));
     EXPECT_TRUE(group->font(0).bold());
 }
 
 TEST_F(BuddyTreeTest, ExpandAndCollapseSwitchPictures) {
     fillSample();
-    EXPECT_EQ(tree.lineImages(root()).normal, TreeImage::OpenFolder);
+    EXPECT_EQ(shownImages(root()).normal, TreeImage::OpenFolder);
     QTreeWidgetItem* work = line(QStringLiteral("Work"));
     tree.expandItem(work);
-    EXPECT_EQ(tree.lineImages(work), (LineImages{TreeImage::OpenFolder, TreeImage::OpenFolder}));
+    EXPECT_EQ(shownImages(work), (LineImages{TreeImage::OpenFolder, TreeImage::OpenFolder}));
     tree.collapseItem(work);
-    EXPECT_EQ(tree.lineImages(work), (LineImages{TreeImage::GroupFolder, TreeImage::GroupFolder}));
+    EXPECT_EQ(shownImages(work), (LineImages{TreeImage::GroupFolder, TreeImage::GroupFolder}));
     QTreeWidgetItem* bob = line(QStringLiteral("bob"));
     tree.expandItem(bob);
-    EXPECT_EQ(tree.lineImages(bob), (LineImages{TreeImage::Person, TreeImage::Person}));
+    EXPECT_EQ(shownImages(bob), (LineImages{TreeImage::Person, TreeImage::Person}));
     tree.collapseItem(root());
-    EXPECT_EQ(tree.lineImages(root()),
-              (LineImages{TreeImage::ClosedFolder, TreeImage::ClosedFolder}));
+    EXPECT_EQ(shownImages(root()), (LineImages{TreeImage::ClosedFolder, TreeImage::ClosedFolder}));
 }
 
 TEST_F(BuddyTreeTest, ImagesAreCutFromTheStripWithMagentaTransparent) {
-    for (int i = 0; i < kTreeImageCount; ++i) {
-        const QImage image = tree.treeImage(static_cast<TreeImage>(i)).toImage();
-        ASSERT_EQ(image.size(), QSize(kTreeImageSize, kTreeImageSize));
+    fillSample();
+    tree.collapseItem(root());
+    QTreeWidgetItem* work = line(QStringLiteral("Work"));
+    QTreeWidgetItem* bob = line(QStringLiteral("bob"));
+    // Every picture of the strip, as some line shows it.
+    const std::pair<QImage, TreeImage> shown[] = {
+        {shownPicture(root()), TreeImage::ClosedFolder},
+        {shownPicture(work), TreeImage::GroupFolder},
+        {shownPicture(work, QIcon::Selected), TreeImage::OpenFolder},
+        {shownPicture(bob), TreeImage::Person},
+        {shownPicture(bob->child(0)), TreeImage::Phone}};
+    for (const auto& [image, which] : shown) {
+        const int i = static_cast<int>(which);
+        ASSERT_EQ(image.size(), QSize(kTreeImageSize, kTreeImageSize)) << "image " << i;
         EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "image " << i;
-        EXPECT_EQ(image.pixelColor(8, 8).rgb(), QColor::fromHsv(i * 60, 255, 200).rgb())
-            << "image " << i;
+        EXPECT_EQ(image.pixelColor(8, 8).rgb(), stripColour(i)) << "image " << i;
     }
 }
 
@@ -216,45 +283,45 @@ TEST_F(BuddyTreeTest, MissingStripGivesEmptyPicturesNotACrash) {
     BuddyEntry root = BuddyEntry::makeRoot();
     root.children = {buddy("1", "x")};
     bare.fill(std::move(root));
-    EXPECT_TRUE(bare.treeImage(TreeImage::Person).isNull());
-    EXPECT_EQ(bare.rootLine()->childCount(), 1);
+    ASSERT_EQ(bare.rootLine()->childCount(), 1);
+    EXPECT_TRUE(bare.rootLine()->child(0)->icon(0).isNull());
 }
 
 TEST_F(BuddyTreeTest, SelectionDecidesCutCopyDeleteAndKeepsPaste) {
     fillSample();
-    EXPECT_EQ(tree.editFlags(), (EditFlags{true, true, false, false}));
+    EXPECT_EQ(flags, (EditFlags{true, true, false, false}));
     QSignalSpy changed(&tree, &BuddyTree::editFlagsChanged);
     tree.selectLine(root());
-    EXPECT_EQ(tree.editFlags(), (EditFlags{false, false, false, false}));
+    EXPECT_EQ(flags, (EditFlags{false, false, false, false}));
     EXPECT_EQ(changed.count(), 1);
     tree.setPasteEnabled(true);
     tree.selectLine(line(QStringLiteral("bob")));
-    EXPECT_EQ(tree.editFlags(), (EditFlags{true, true, true, true}));
+    EXPECT_EQ(flags, (EditFlags{true, true, true, true}));
     tree.selectLine(line(QStringLiteral("Work")));
-    EXPECT_EQ(tree.editFlags(), (EditFlags{false, false, true, false}));
+    EXPECT_EQ(flags, (EditFlags{false, false, true, false}));
     tree.selectLine(line(QStringLiteral("777")));
     EXPECT_EQ(tree.selectedLineKind(), LineKind::Phone);
-    EXPECT_EQ(tree.editFlags(), (EditFlags{true, true, true, true}));
+    EXPECT_EQ(flags, (EditFlags{true, true, true, true}));
 }
 
 TEST_F(BuddyTreeTest, RemovingTheSelectedBuddyClearsItsFlags) {
     fillSample();
-    QTreeWidgetItem* carl = tree.findBuddyLine("3", "10");
+    QTreeWidgetItem* carl = buddyLine("3", "10");
     tree.selectLine(carl);
-    ASSERT_TRUE(tree.editFlags().remove);
-    tree.removeLine(carl);
-    EXPECT_EQ(tree.findBuddyLine("3", "10"), nullptr);
-    EXPECT_NE(tree.findBuddyLine("3", "0"), nullptr);
-    EXPECT_EQ(tree.selectedLineKind(), tree.lineKind(tree.selectedLine()));
-    EXPECT_EQ(tree.editFlags().remove, standsForBuddy(tree.selectedLineKind()));
+    ASSERT_TRUE(flags.remove);
+    list.remove(*tree.nodeOf(carl));
+    EXPECT_EQ(texts(line(QStringLiteral("Work"))), (std::vector<std::string>{"Ann"}));
+    EXPECT_NE(buddyLine("3", "0"), nullptr);
+    EXPECT_EQ(tree.selectedLineKind(), kindOf(tree, tree.selectedLine()));
+    EXPECT_EQ(flags.remove, standsForBuddy(tree.selectedLineKind()));
 }
 
 TEST_F(BuddyTreeTest, LookupsFindGroupsByIdAndExactName) {
     fillSample();
-    EXPECT_EQ(tree.findGroupLine("11"), line(QStringLiteral("Family")));
-    EXPECT_EQ(tree.findGroupLine("0"), nullptr);
-    EXPECT_EQ(tree.findGroupLineByName(QStringLiteral("Family")), line(QStringLiteral("Family")));
-    EXPECT_EQ(tree.findGroupLineByName(QStringLiteral("family")), nullptr);
+    EXPECT_EQ(groupLine("11"), line(QStringLiteral("Family")));
+    EXPECT_EQ(groupLine("0"), nullptr);
+    EXPECT_EQ(tree.lineOf(list.findGroupByName("Family")), line(QStringLiteral("Family")));
+    EXPECT_EQ(list.findGroupByName("family"), nullptr);
     EXPECT_EQ(tree.groupNames(), (QStringList{QStringLiteral("Work"), QStringLiteral("Family")}));
 }
 
@@ -265,7 +332,7 @@ TEST_F(BuddyTreeTest, RefillReplacesEveryLine) {
     tree.fill(std::move(next));
     EXPECT_EQ(tree.topLevelItemCount(), 1);
     EXPECT_EQ(texts(root()), (std::vector<std::string>{"only"}));
-    EXPECT_EQ(tree.findGroupLine("10"), nullptr);
+    EXPECT_EQ(groupLine("10"), nullptr);
 }
 
 TEST_F(BuddyTreeTest, ContextMenuFollowsTheSelectedLineNotThePointer) {
@@ -359,16 +426,15 @@ TEST_F(BuddyTreeTest, UpdatingABuddyChangesEveryPlacementButNotItsPlace) {
     BuddyEntry values = buddy("ignored", "zz-carl", "123", "Carl", "Smith");
     values.email = "c@example.com";
     values.groupId = "99";
-    EXPECT_EQ(tree.updateBuddyLines("3", values), 2);
+    EXPECT_EQ(list.updateBuddy("3", values), 2);
     for (const char* bgid : {"0", "10"}) {
-        QTreeWidgetItem* carl = tree.findBuddyLine("3", bgid);
+        QTreeWidgetItem* carl = buddyLine("3", bgid);
         ASSERT_NE(carl, nullptr) << bgid;
         EXPECT_EQ(carl->text(0), QStringLiteral("zz-carl"));
         EXPECT_EQ(carl->child(0)->text(0), QStringLiteral("123"));
-        const BuddyEntry* entry = tree.ownEntry(carl);
-        EXPECT_EQ(entry->email, "c@example.com");
-        EXPECT_EQ(entry->groupId, bgid);
-        EXPECT_EQ(entry->id, "3");
+        EXPECT_EQ(entry(carl).email, "c@example.com");
+        EXPECT_EQ(entry(carl).groupId, bgid);
+        EXPECT_EQ(entry(carl).id, "3");
     }
     EXPECT_EQ(texts(root()),
               (std::vector<std::string>{"Alice", "bob", "zz-carl", "Work", "Family"}));
@@ -376,21 +442,22 @@ TEST_F(BuddyTreeTest, UpdatingABuddyChangesEveryPlacementButNotItsPlace) {
 
 TEST_F(BuddyTreeTest, UpdatingThePhoneAddsOrRemovesThePhoneLine) {
     fillSample();
-    QTreeWidgetItem* alice = tree.findBuddyLine("2", "0");
+    QTreeWidgetItem* alice = buddyLine("2", "0");
     ASSERT_EQ(alice->childCount(), 0);
-    tree.updateBuddyLines("2", buddy("2", "Alice", "+46"));
+    list.updateBuddy("2", buddy("2", "Alice", "+46"));
     ASSERT_EQ(alice->childCount(), 1);
-    EXPECT_EQ(tree.lineKind(alice->child(0)), LineKind::Phone);
+    EXPECT_EQ(kindOf(tree, alice->child(0)), LineKind::Phone);
+    EXPECT_EQ(shownImages(alice->child(0)), (LineImages{TreeImage::Phone, TreeImage::Phone}));
     EXPECT_EQ(alice->child(0)->text(0), QStringLiteral("+46"));
-    tree.updateBuddyLines("2", buddy("2", "", ""));
+    list.updateBuddy("2", buddy("2", "", ""));
     EXPECT_EQ(alice->childCount(), 0);
     EXPECT_EQ(alice->text(0), QStringLiteral("Alice")) << "an empty name keeps the old text";
 }
 
 TEST_F(BuddyTreeTest, RemovingABuddyEverywhereLeavesOthers) {
     fillSample();
-    EXPECT_EQ(tree.removeBuddyLines("3"), 2);
-    EXPECT_TRUE(tree.buddyLines("3").isEmpty());
+    EXPECT_EQ(list.removeBuddyEverywhere("3"), 2);
+    EXPECT_TRUE(linesOf("3").empty());
     EXPECT_EQ(texts(root()), (std::vector<std::string>{"Alice", "bob", "Work", "Family"}));
     EXPECT_EQ(texts(line(QStringLiteral("Work"))), (std::vector<std::string>{"Ann"}));
 }

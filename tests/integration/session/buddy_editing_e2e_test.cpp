@@ -17,7 +17,8 @@ QStringList snapshot(const BuddyTree& tree) {
             text +=
                 QStringLiteral(" [%1@%2]")
                     .arg(QString::fromStdString(entry->id), QString::fromStdString(entry->groupId));
-        if (line->childCount() == 1 && tree.lineKind(line->child(0)) == LineKind::Phone)
+        // The one line below a buddy without a node of its own is its phone line.
+        if (line->childCount() == 1 && !tree.nodeOf(line->child(0)))
             text += QStringLiteral(" (%1)").arg(line->child(0)->text(0));
         return text;
     };
@@ -26,7 +27,8 @@ QStringList snapshot(const BuddyTree& tree) {
         const QTreeWidgetItem* line = root->child(i);
         lines.append(describe(line));
         QStringList members;
-        for (int j = 0; tree.lineKind(line) == LineKind::Group && j < line->childCount(); ++j)
+        const BuddyNode* node = tree.nodeOf(line);
+        for (int j = 0; node && node->entry.isGroup() && j < line->childCount(); ++j)
             members.append(QStringLiteral("  ") + describe(line->child(j)));
         members.sort();
         lines.append(members);
@@ -49,7 +51,8 @@ protected:
         return nullptr;
     }
     QTreeWidgetItem* group(const QString& name) {
-        return application_.window->sessionController().buddyTree()->findGroupLineByName(name);
+        BuddyTree& tree = *application_.window->sessionController().buddyTree();
+        return tree.lineOf(tree.list().findGroupByName(utf8(name)));
     }
     QStringList membersOf(const QString& name) {
         QStringList texts;

@@ -47,8 +47,8 @@ TEST_F(SessionEndToEnd, DemoSignInShowsTheTreeTheBalanceAndTheUserInTheTitle) {
     EXPECT_EQ(tree->selectedLine(), tree->rootLine());
     // The root line is no buddy: selecting it settles the clipboard flags off.
     EXPECT_FALSE(s.cutEnabled || s.copyEnabled || s.deleteEnabled);
-    EXPECT_NE(tree->findGroupLineByName(QStringLiteral("Family")), nullptr);
-    EXPECT_NE(tree->findGroupLineByName(QStringLiteral("Work")), nullptr);
+    EXPECT_NE(tree->lineOf(tree->list().findGroupByName("Family")), nullptr);
+    EXPECT_NE(tree->lineOf(tree->list().findGroupByName("Work")), nullptr);
     QStringList topLevel;
     for (int i = 0; i < tree->rootLine()->childCount(); ++i)
         topLevel << tree->rootLine()->child(i)->text(0);
