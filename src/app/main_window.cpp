@@ -6,6 +6,7 @@
 #include "app/key_event_filter.h"
 #include "app/page_host.h"
 #include "app/session_controller.h"
+#include "app/session_display.h"
 #include "app/session_rules.h"
 #include "app/skin_commands.h"
 #include "app/tray_controller.h"
@@ -231,45 +232,20 @@ void MainWindow::applyCommandState() {
 }
 
 void MainWindow::followSession() {
-    connect(m_session.get(), &Session::stageChanged, this, &MainWindow::showStage);
+    connect(m_session.get(), &Session::stageChanged, this, [this](Session::Stage stage) {
+        // With no tree, Cut or Copy would have nothing to act on.
+        if (stage != Session::Stage::SignedIn)
+            m_editFlags = {};
+        applyCommandState();
+    });
     connect(m_session.get(), &Session::sendingChanged, this, [this] { applyCommandState(); });
-    connect(m_session.get(), &Session::balanceChanged, this, &MainWindow::updateHeader);
+    // After the state, so that the view has changed when the buttons and header follow.
+    m_display = new SessionDisplay(*m_session, *m_catalogue,
+                                   {*this, *m_menu, *m_surface, *m_signIn, *m_register}, this);
     connect(m_controller.get(), &SessionController::buddyTreeBuilt, this,
             [this](BuddyTree* tree) { attachBuddyTree(*this, *tree); });
     connect(m_controller.get(), &SessionController::returnRequested, this,
             &MainWindow::returnToBuddyList);
-}
-
-void MainWindow::showStage(Session::Stage stage) {
-    const bool signedOut = stage == Session::Stage::SignedOut;
-    // With no tree, Cut or Copy would have nothing to act on.
-    if (stage != Session::Stage::SignedIn)
-        m_editFlags = {};
-    applyCommandState();
-    // The session item signs out while the load after sign-in is pending, and reads so.
-    if (QAction* item = m_menu->action(kCmdSignInOut))
-        item->setText(text(sessionItemText(!signedOut)));
-    m_signIn->setVisible(signedOut);
-    m_register->setVisible(signedOut);
-    const std::string appName = m_catalogue->applicationName();
-    setWindowTitle(qs(signedOut ? appName : signedInTitle(appName, m_session->user())));
-    // The buddy-list tab always exists once signed in, so the page area leaves room for tabs.
-    m_surface->setHasTabs(stage == Session::Stage::SignedIn);
-    if (signedOut)
-        m_surface->setHeaderTexts({});
-    updateHeader();
-    update();
-}
-
-void MainWindow::updateHeader() {
-    if (!m_session->signedIn())
-        return;
-    MainSurface::HeaderTexts header;
-    header.user = qs(m_session->user());
-    header.balanceLine = qs(balanceLine(utf8(m_texts.balanceFormat), m_session->balance()));
-    header.links = {m_texts.addContactLink, m_texts.addGroupLink, m_texts.quickSendLink};
-    header.tips = {text(Text::AddContactTip), text(Text::AddGroupTip), text(Text::QuickSendTip)};
-    m_surface->setHeaderTexts(header);
 }
 
 void MainWindow::applyMenuTexts() {
@@ -279,20 +255,13 @@ void MainWindow::applyMenuTexts() {
 }
 
 void MainWindow::applyWindowTexts() {
-    m_texts.toggleFrameHide = text(Text::ToggleFrameHide);
-    m_texts.toggleFrameShow = text(Text::ToggleFrameShow);
-    m_texts.scrollUp = text(Text::ScrollTabsUp);
-    m_texts.scrollDown = text(Text::ScrollTabsDown);
-    m_texts.addContactLink = text(Text::AddContactLink);
-    m_texts.addGroupLink = text(Text::AddGroupLink);
-    m_texts.quickSendLink = text(Text::QuickSendLink);
-    m_texts.balanceFormat = text(Text::BalanceFormat);
-    m_frame->setToolTips(m_texts.toggleFrameHide, m_texts.toggleFrameShow);
+    m_frame->setToolTips(text(Text::ToggleFrameHide), text(Text::ToggleFrameShow));
     m_signIn->setText(text(Text::SignInButton));
     m_register->setText(text(Text::RegisterButton));
     m_surface->setTexts(
         {text(Text::SignedOutPrompt), text(Text::ForgotPassword), text(Text::SigningIn)});
-    updateHeader();
+    if (m_display)
+        m_display->relocalise();
     if (m_pages)
         m_pages->applyTexts();
 }

@@ -32,6 +32,7 @@ class PageHost;
 class ServiceCalls;
 class ServiceProxy;
 class SessionController;
+class SessionDisplay;
 class TrayController;
 class WebViewFactory;
 
@@ -107,13 +108,6 @@ public:
     const SessionContext& sessionContext() const { return *m_context; }
     PageHost& pages() const { return *m_pages; }
 
-    // Texts kept for the signed-in view and its tooltips.
-    struct Texts {
-        QString toggleFrameHide, toggleFrameShow, scrollUp, scrollDown;
-        QString addContactLink, addGroupLink, quickSendLink, balanceFormat;
-    };
-    const Texts& texts() const { return m_texts; }
-
 signals:
     // A new skin is in place; whatever paints with its pieces or colours repaints.
     void skinChanged();
@@ -131,8 +125,6 @@ private:
     void showServicePage(const char* urlKey);
     void showPageInFirstWebTab(const char* urlKey);
     void followSession();
-    void showStage(Session::Stage stage);
-    void updateHeader();
     void applyCommandState();
     void savePreferences();
     QString text(Text id) const;
@@ -143,7 +135,6 @@ private:
     Preferences m_preferences;
     EditFlags m_editFlags;
     Skin m_skin;
-    Texts m_texts;
     MainMenu* m_menu = nullptr;
     MainSurface* m_surface = nullptr;
     FramelessWindow* m_frame = nullptr;
@@ -162,6 +153,7 @@ private:
     std::unique_ptr<PageHost> m_pages;
     // After the calls it makes, so that it ends first, while the surface and the proxy still exist.
     std::unique_ptr<SessionController> m_controller;
+    SessionDisplay* m_display = nullptr;
 };
 
 } // namespace textowl
