@@ -319,7 +319,15 @@ ReadProblem decodeValue(const Property& p, std::string& value) {
     if (!converted)
         return isValidUtf8(value) ? ReadProblem::None : ReadProblem::UnknownCharset;
     value = std::move(*converted);
-    return isValidUtf8(value) ? ReadProblem::None : ReadProblem::InvalidUtf8;
+    if (!isValidUtf8(value))
+        return ReadProblem::InvalidUtf8;
+    // A quoted-printable "=00" or "=07" decodes to a control character no name or number holds,
+    // and a NUL would make the file written from it read as binary.
+    std::erase_if(value, [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F;
+    });
+    return ReadProblem::None;
 }
 
 bool isBinaryEncoding(std::string_view encoding) {

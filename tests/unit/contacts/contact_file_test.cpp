@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                              "=BCrgen;;;\r\nTEL;CELL:+49 170 1234567\r\n"),
                  {{person("J\u00fcrgen", "\u00d6zt\u00fcrk", "+49 170 1234567")}, {}}},
         FileCase{"Outlook21Windows1252AndLatin1",
-                 card("2.1", "N;CHARSET=Windows-1252;QUOTED-PRINTABLE:M=FCller;J=F6rg=80\r\n") +
+                 card("2.1", "N;CHARSET=Windows-1252;QUOTED-PRINTABLE:M=FC=00ller;J=F6rg=80\r\n") +
                      card("2.1", "FN;CHARSET=ISO-8859-1:Ren\xE9\r\n"),
                  {{person("J\u00f6rg\u20ac", "M\u00fcller", ""), person("Ren\u00e9", "", "")}, {}}},
         FileCase{"Bare21TypesPickTheMobile",
