@@ -315,10 +315,11 @@ ReadProblem decodeValue(const Property& p, std::string& value) {
         value = decodeQuotedPrintable(p.value);
     else
         value.assign(p.value);
-    std::optional<std::string> converted = toUtf8(value, p.charset);
-    if (!converted)
-        return isValidUtf8(value) ? ReadProblem::None : ReadProblem::UnknownCharset;
-    value = std::move(*converted);
+    // A charset this reader does not know is no obstacle to a value that is UTF-8 anyway.
+    if (std::optional<std::string> converted = toUtf8(value, p.charset))
+        value = std::move(*converted);
+    else if (!isValidUtf8(value))
+        return ReadProblem::UnknownCharset;
     if (!isValidUtf8(value))
         return ReadProblem::InvalidUtf8;
     // A quoted-printable "=00" or "=07" decodes to a control character no name or number holds,
