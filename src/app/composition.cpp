@@ -5,6 +5,9 @@
 #include "app/qt_prompts.h"
 #include "app/tray_controller.h"
 #include "base/command_ids.h"
+#include "service/service_proxy.h"
+#include "session/service_calls.h"
+#include "session/session.h"
 #include "texts/string_catalogue.h"
 #include "ui/qt_text.h"
 
@@ -33,6 +36,11 @@ void fillInRealParts(MainWindow::Options& options) {
             std::make_shared<QSettings>(QStringLiteral("Varnel"), QStringLiteral("Textowl"));
     if (options.clock == nullptr)
         options.clock = &systemClock();
+    if (!options.calls)
+        options.calls = std::make_unique<ServiceCalls>(std::make_unique<ServiceProxy>(
+            options.serviceEndpoint.empty() ? serviceEndpoint() : options.serviceEndpoint));
+    if (!options.session)
+        options.session = std::make_unique<Session>();
 }
 
 void routeTrayCommands(MainWindow& window, TrayController& tray) {

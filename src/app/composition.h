@@ -19,8 +19,9 @@ struct Application {
 };
 
 // Fills in the real parts for whatever the options leave empty (the user's settings, the real
-// dialogs, the browser engine, the machine's clock). trayAvailable overrides the desktop's answer
-// to whether a notification area exists.
+// dialogs, the browser engine, the machine's clock, the service calls for the options' address and
+// the session). trayAvailable overrides the desktop's answer to whether a notification area
+// exists.
 Application composeApplication(MainWindow::Options options = {},
                                std::optional<bool> trayAvailable = std::nullopt);
 

@@ -67,9 +67,8 @@ MainWindow::MainWindow(Options options)
       m_prompts(std::move(options.prompts)), m_clock(options.clock),
       m_webViews(std::move(options.webViews)) {
     initResources();
-    m_calls = std::make_unique<ServiceCalls>(std::make_unique<ServiceProxy>(
-        options.serviceEndpoint.empty() ? serviceEndpoint() : options.serviceEndpoint));
-    m_session = std::make_unique<Session>();
+    m_calls = std::move(options.calls);
+    m_session = std::move(options.session);
     setWindowTitle(kInitialTitle);
     // The links, buttons and toggles explain themselves also while another window is active.
     setAttribute(Qt::WA_AlwaysShowToolTips);

@@ -7,6 +7,7 @@
 #include "app/window_state.h"
 #include "base/clock.h"
 #include "buddylist/tree_rules.h"
+#include "session/service_calls.h"
 #include "session/session.h"
 #include "texts/string_catalogue.h"
 #include "ui/prompts.h"
@@ -54,6 +55,9 @@ public:
         const Clock* clock = nullptr;
         // Makes the service's web pages.
         std::shared_ptr<WebViewFactory> webViews;
+        // The service calls, for the address above, and the session they serve.
+        std::unique_ptr<ServiceCalls> calls;
+        std::unique_ptr<Session> session;
     };
 
     static constexpr int kWidth = 300;
