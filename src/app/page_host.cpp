@@ -358,13 +358,17 @@ void PageHost::placeButtons(int clientWidth) {
 }
 
 void PageHost::applyTexts() {
+    const QString root = localised(m_context.catalogue, Text::BuddyListRoot);
+    // The tree's root line and the tab's tooltip name the list alike, in the chosen language.
+    if (m_tree != nullptr)
+        m_tree->setTexts({root});
     if (m_panel != nullptr)
         m_panel->relocalise();
     if (m_strip == nullptr)
         return;
     m_strip->setScrollTips(localised(m_context.catalogue, Text::ScrollTabsUp),
                            localised(m_context.catalogue, Text::ScrollTabsDown));
-    m_strip->setTooltip(0, localised(m_context.catalogue, Text::BuddyListRoot));
+    m_strip->setTooltip(0, root);
 }
 
 bool PageHost::eventFilter(QObject* watched, QEvent* event) {

@@ -41,6 +41,7 @@ inline const char* kStringsTwoLanguages = R"(<?xml version="1.0" encoding="utf-8
       <tray><restore>Återställ</restore><exit>Avsluta</exit></tray>
     </menus>
     <login btn_signin="Logga in" btn_register="Registrera"/>
+    <main><root>Min kontaktlista</root></main>
   </language>
 </strings>
 )";

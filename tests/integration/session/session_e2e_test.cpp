@@ -166,7 +166,9 @@ TEST_F(SessionEndToEnd, SwitchingLanguageWhileSignedInKeepsTheSessionAndItsTexts
     EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Logga ut"));
     EXPECT_EQ(w.surface()->headerTexts().user, QStringLiteral("demo"));
     EXPECT_EQ(w.surface()->headerTexts().balanceLine, balanceLine);
-    EXPECT_NE(w.sessionController().buddyTree(), nullptr);
+    ASSERT_NE(w.sessionController().buddyTree(), nullptr);
+    EXPECT_EQ(w.sessionController().buddyTree()->rootLine()->text(0),
+              QStringLiteral("Min kontaktlista"));
 }
 
 TEST_F(SessionEndToEnd, ExitSignsOutOnTheServiceBeforeTheLoopEnds) {
