@@ -62,28 +62,24 @@ Options parseOptions(int argc, char** argv) {
 
 int run(int argc, char** argv) {
     const Options options = parseOptions(argc, argv);
-    server::ServiceConfig config;
-    config.hashCost = server::HashCost::Minimum;
-    config.databasePath = options.database;
+    server::HostConfig config;
+    config.service.hashCost = server::HashCost::Minimum;
+    config.database = options.database;
     LoadTarget target(config);
     if (!target.ready()) {
         return 1;
     }
     // The other instances share the first one's database.
-    config.databasePath = target.service().store().sharedByInstances() ? options.database : "";
     std::vector<std::string> endpoints{target.endpoint()};
-    std::vector<std::unique_ptr<server::PagewrightService>> services;
-    std::vector<std::unique_ptr<server::PagewrightServer>> servers;
-    for (int i = 1; i < options.instances && !config.databasePath.empty(); ++i) {
-        services.push_back(std::make_unique<server::PagewrightService>(config));
-        servers.push_back(
-            std::make_unique<server::PagewrightServer>(*services.back(), server::ServerOptions{}));
-        if (!servers.back()->bind()) {
+    std::vector<std::unique_ptr<server::ServiceHost>> others;
+    for (int i = 1; i < options.instances && target.store().sharedByInstances(); ++i) {
+        others.push_back(std::make_unique<server::ServiceHost>(config));
+        if (!others.back()->bind()) {
             std::fprintf(stderr, "cannot listen on loopback\n");
             return 1;
         }
-        servers.back()->start();
-        endpoints.push_back(servers.back()->endpointUrl());
+        others.back()->start();
+        endpoints.push_back(others.back()->server().endpointUrl());
     }
     int status = 0;
     std::printf("%8s %10s %10s %10s %10s %8s\n", "clients", "calls", "calls/s", "median ms",
