@@ -22,7 +22,6 @@ namespace net = boost::asio;
 namespace beast = boost::beast;
 namespace http = beast::http;
 using tcp = net::ip::tcp;
-using Clock = std::chrono::steady_clock;
 
 using PlainStream = beast::tcp_stream;
 using TlsStream = beast::ssl_stream<beast::tcp_stream>;
@@ -33,6 +32,12 @@ constexpr std::size_t kReadSize = 2048;
 // closing does not reset the connection before the client has read the reply.
 constexpr std::size_t kLingerBytes = 256 * 1024;
 constexpr auto kLingerTime = std::chrono::seconds(2);
+
+// Whether the bytes were unreadable as HTTP, as opposed to a client that stopped sending.
+bool isParseError(const beast::error_code& ec) {
+    return ec.category() == beast::error_code(http::error::bad_target).category() &&
+           ec != http::error::end_of_stream && ec != http::error::partial_message;
+}
 
 const char* reasonText(int status) {
     return http::obsolete_reason(static_cast<http::status>(status)).data();
@@ -94,7 +99,8 @@ tcp::socket& socketOf(TlsStream& s) {
 }
 
 // One client connection: it reads a request within the limits, hands it to a worker, writes
-// the reply and waits for the next, all without holding a thread.
+// the reply and waits for the next, all without holding a thread. Every path that ends it goes
+// through finish(), so that neither the socket nor a pending deadline outlives it.
 template <class Stream>
 class Connection : public Closable, public std::enable_shared_from_this<Connection<Stream>> {
 public:
@@ -113,26 +119,63 @@ public:
     }
 
     void close() override {
-        net::post(executor_, [self = this->shared_from_this()] {
-            beast::error_code ignored;
-            self->lowest().socket().close(ignored);
-        });
+        net::post(executor_, [self = this->shared_from_this()] { self->finish(); });
     }
 
 private:
-    using Self = Connection<Stream>;
+    // What a deadline that passes does: a request being read is answered 408, anything else
+    // (waiting, writing, closing) just ends the connection.
+    enum class Phase { Reading, Closing };
+
     const FrontLimits& limits() const { return front_.options.limits; }
     beast::tcp_stream& lowest() { return beast::get_lowest_layer(stream_); }
 
+    template <class Next> auto then(Next next) {
+        return [self = this->shared_from_this(), next](beast::error_code ec, auto&&...) {
+            if (ec) {
+                self->finish();
+            } else {
+                (self.get()->*next)();
+            }
+        };
+    }
+
+    void finish() {
+        disarm();
+        beast::error_code ignored;
+        lowest().socket().close(ignored);
+    }
+
+    // The stream's own deadlines close the socket, which leaves no way to say 408; this one
+    // only cancels what waits, so the handler can still answer.
+    void arm(std::chrono::steady_clock::duration after, Phase phase) {
+        timedOut_ = false;
+        const std::uint64_t generation = ++timerGeneration_;
+        timer_.expires_after(after);
+        timer_.async_wait(
+            [self = this->shared_from_this(), generation, phase](beast::error_code ec) {
+                if (ec || generation != self->timerGeneration_) {
+                    return;
+                }
+                if (phase == Phase::Reading) {
+                    self->timedOut_ = true;
+                    beast::error_code ignored;
+                    self->lowest().socket().cancel(ignored);
+                } else {
+                    self->finish();
+                }
+            });
+    }
+
+    void disarm() {
+        ++timerGeneration_;
+        timer_.cancel();
+    }
+
     void begin() {
         if constexpr (std::is_same_v<Stream, TlsStream>) {
-            lowest().expires_after(limits().headerTime);
-            stream_.async_handshake(net::ssl::stream_base::server,
-                                    [self = this->shared_from_this()](beast::error_code ec) {
-                                        if (!ec) {
-                                            self->awaitRequest();
-                                        }
-                                    });
+            arm(limits().headerTime, Phase::Closing);
+            stream_.async_handshake(net::ssl::stream_base::server, then(&Connection::awaitRequest));
         } else {
             awaitRequest();
         }
@@ -141,6 +184,7 @@ private:
     // Waiting for a request's first byte is the idle time; the header deadline starts with it.
     void awaitRequest() {
         if (front_.stopping) {
+            finish();
             return;
         }
         parser_.reset();
@@ -152,12 +196,13 @@ private:
             buffer_.shrink_to_fit();
         }
         front_.registry.setIdle(id_, true);
-        lowest().expires_after(limits().idleTime);
+        arm(limits().idleTime, Phase::Closing);
         stream_.async_read_some(
             buffer_.prepare(kReadSize),
             [self = this->shared_from_this()](beast::error_code ec, std::size_t n) {
                 self->front_.registry.setIdle(self->id_, false);
                 if (ec) {
+                    self->finish();
                     return;
                 }
                 self->buffer_.commit(n);
@@ -169,17 +214,19 @@ private:
         parser_.emplace();
         parser_->header_limit(static_cast<std::uint32_t>(limits().headerBytes));
         parser_->body_limit(limits().bodyBytes);
-        lowest().expires_after(limits().headerTime);
-        http::async_read_header(stream_, buffer_, *parser_,
-                                [self = this->shared_from_this()](
-                                    beast::error_code ec, std::size_t) { self->onHeader(ec); });
+        arm(limits().headerTime, Phase::Reading);
+        http::async_read_header(
+            stream_, buffer_, *parser_,
+            [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
+                if (ec) {
+                    self->failRead(ec);
+                } else {
+                    self->onHeader();
+                }
+            });
     }
 
-    void onHeader(beast::error_code ec) {
-        if (ec) {
-            failRead(ec);
-            return;
-        }
+    void onHeader() {
         const auto& head = parser_->get();
         if (std::distance(head.begin(), head.end()) > limits().headerFields) {
             refuse(431);
@@ -195,19 +242,14 @@ private:
         }
         if (beast::iequals(head[http::field::expect], "100-continue")) {
             static const std::string kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
-            net::async_write(stream_, net::buffer(kContinue),
-                             [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
-                                 if (!ec) {
-                                     self->readBody();
-                                 }
-                             });
+            net::async_write(stream_, net::buffer(kContinue), then(&Connection::readBody));
             return;
         }
         readBody();
     }
 
     void readBody() {
-        lowest().expires_after(limits().bodyTime);
+        arm(limits().bodyTime, Phase::Reading);
         http::async_read(stream_, buffer_, *parser_,
                          [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
                              if (ec) {
@@ -218,22 +260,19 @@ private:
                          });
     }
 
-    // A client that went away gets nothing; a request the limits refuse gets its status.
+    // A request the limits refuse gets its status; a client that went away or sent something
+    // unreadable gets what it can still take.
     void failRead(beast::error_code ec) {
-        if (ec == http::error::end_of_stream || ec == net::error::eof ||
-            ec == net::error::connection_reset || ec == net::error::operation_aborted ||
-            ec == net::error::bad_descriptor || ec == net::ssl::error::stream_truncated ||
-            ec == http::error::partial_message) {
-            return;
-        }
-        if (ec == beast::error::timeout) {
+        if (timedOut_) {
             refuse(408);
         } else if (ec == http::error::header_limit || ec == http::error::buffer_overflow) {
             refuse(431);
         } else if (ec == http::error::body_limit) {
             refuse(413);
-        } else {
+        } else if (isParseError(ec)) {
             refuse(400);
+        } else {
+            finish();
         }
     }
 
@@ -259,7 +298,8 @@ private:
         head_ = message.method() == http::verb::head;
         version_ = message.version();
         parser_.reset();
-        lowest().expires_never();
+        // The client waits for the worker; no deadline runs meanwhile.
+        disarm();
         auto job = [self = this->shared_from_this(), request = std::move(request)]() mutable {
             HttpReply reply = self->front_.handle(request);
             net::post(self->executor_, [self, reply = std::move(reply)]() mutable {
@@ -275,6 +315,7 @@ private:
     }
 
     void respond(HttpReply reply) {
+        keepAlive_ = keepAlive_ && !front_.stopping;
         auto& res = response_;
         res = {};
         res.version(version_);
@@ -286,29 +327,15 @@ private:
             res.set(name, value);
         }
         res.body() = std::move(reply.body);
-        res.keep_alive(keepAlive_ && !front_.stopping);
+        res.keep_alive(keepAlive_);
         res.prepare_payload();
         if (head_) {
             const std::size_t length = res.body().size();
             res.body().clear();
             res.content_length(length);
         }
-        lowest().expires_after(limits().bodyTime);
-        http::async_write(stream_, res,
-                          [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
-                              self->response_ = {};
-                              if (ec) {
-                                  return;
-                              }
-                              if (self->response_keepAlive()) {
-                                  self->awaitRequest();
-                              } else {
-                                  self->linger();
-                              }
-                          });
+        write(keepAlive_ ? &Connection::awaitRequest : &Connection::linger);
     }
-
-    bool response_keepAlive() const { return keepAlive_ && !front_.stopping; }
 
     // An error reply, then the connection closes: the rest of what the client sends is not
     // worth reading.
@@ -324,43 +351,57 @@ private:
         res.set(http::field::connection, "close");
         res.body() = std::string(reasonText(status)) + "\n";
         res.prepare_payload();
-        lowest().expires_after(limits().bodyTime);
-        http::async_write(stream_, res,
-                          [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
-                              if (!ec) {
-                                  self->linger();
-                              }
-                          });
+        write(&Connection::linger);
     }
 
+    void write(void (Connection::*next)()) {
+        arm(limits().bodyTime, Phase::Closing);
+        http::async_write(
+            stream_, response_,
+            [self = this->shared_from_this(), next](beast::error_code ec, std::size_t) {
+                self->response_ = {};
+                if (ec) {
+                    self->finish();
+                } else {
+                    (self.get()->*next)();
+                }
+            });
+    }
+
+    // Closing at once could reset the connection before the client has read the reply, while
+    // it still sends; what it sends meanwhile is read and dropped, for a bounded time and size.
     void linger() {
-        beast::error_code ignored;
         if constexpr (std::is_same_v<Stream, TlsStream>) {
-            lowest().socket().shutdown(tcp::socket::shutdown_both, ignored);
-            return;
+            finish();
         } else {
+            beast::error_code ignored;
             lowest().socket().shutdown(tcp::socket::shutdown_send, ignored);
-            lingerUntil_ = Clock::now() + kLingerTime;
+            arm(kLingerTime, Phase::Closing);
             lingered_ = 0;
             drain();
         }
     }
 
     void drain() {
-        lowest().expires_at(lingerUntil_);
-        lowest().async_read_some(net::buffer(discard_), [self = this->shared_from_this()](
-                                                            beast::error_code ec, std::size_t n) {
-            self->lingered_ += n;
-            if (!ec && self->lingered_ < kLingerBytes) {
-                self->drain();
-            }
-        });
+        lowest().socket().async_read_some(
+            net::buffer(discard_),
+            [self = this->shared_from_this()](beast::error_code ec, std::size_t n) {
+                self->lingered_ += n;
+                if (ec || self->lingered_ >= kLingerBytes) {
+                    self->finish();
+                } else {
+                    self->drain();
+                }
+            });
     }
 
     FrontCore& front_;
     Stream stream_;
     beast::flat_buffer buffer_;
     net::any_io_executor executor_;
+    net::steady_timer timer_{executor_};
+    std::uint64_t timerGeneration_ = 0;
+    bool timedOut_ = false;
     std::optional<http::request_parser<http::string_body>> parser_;
     http::response<http::string_body> response_;
     ConnectionRegistry::Id id_ = 0;
@@ -368,7 +409,6 @@ private:
     bool keepAlive_ = true;
     bool head_ = false;
     unsigned version_ = 11;
-    Clock::time_point lingerUntil_;
     std::size_t lingered_ = 0;
     char discard_[4096];
 };
