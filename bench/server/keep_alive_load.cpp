@@ -1,16 +1,19 @@
 // Drives pagewright-service with N kept-alive clients calling apiBalanceSms as fast as each gets
 // its answer, and prints calls per second with the median and 99th percentile latency.
 //
-//   keep_alive_load [--seconds S] [--clients 1,8,64] [--db DATABASE] [--instances N]
+//   keep_alive_load [--seconds S] [--clients 1,8,64] [--db DATABASE | --postgres yes]
+//                   [--instances N]
 //
 // --db names an empty database instead of a temporary SQLite file, such as
-// postgresql://USER@127.0.0.1:PORT/DB; --instances N runs N services on it, the clients dealt
-// out over them in turn.
+// postgresql://USER@127.0.0.1:PORT/DB; --postgres yes starts a throwaway PostgreSQL cluster on
+// loopback for the run instead; --instances N runs N services on it, the clients dealt out over
+// them in turn.
 //
 // The service runs in this process on loopback with a temporary database and one signed-in
 // account; every client is the application's own ServiceProxy on its own connection.
 
 #include "balance_load.h"
+#include "support/postgres_cluster.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -61,7 +64,16 @@ Options parseOptions(int argc, char** argv) {
 }
 
 int run(int argc, char** argv) {
-    const Options options = parseOptions(argc, argv);
+    Options options = parseOptions(argc, argv);
+    std::unique_ptr<test::PostgresCluster> cluster;
+    if (optionValue(argc, argv, "--postgres")) {
+        cluster = std::make_unique<test::PostgresCluster>();
+        if (!cluster->ready() || !cluster->createDatabase("bench")) {
+            std::fprintf(stderr, "PostgreSQL: %s\n", cluster->failure().c_str());
+            return 1;
+        }
+        options.database = cluster->location("bench");
+    }
     server::HostConfig config;
     config.service.hashCost = server::HashCost::Minimum;
     config.database = options.database;
