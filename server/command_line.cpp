@@ -29,7 +29,8 @@ constexpr const char* kUsage =
     "                                [--sign-in-failures N] [--address-failures N]\n"
     "                                [--max-back-off DURATION] [--sign-in-entries N]\n"
     "                                [--hash-threads N] [--hash-queue N]\n"
-    "                                [--tls-cert FILE --tls-key FILE]\n"
+    "                                [--tls-cert FILE --tls-key FILE] [--reports-listen "
+    "HOST:PORT]\n"
     "                                [--max-header-bytes N] [--max-header-fields N]\n"
     "                                [--max-body-bytes N] [--header-timeout DURATION]\n"
     "                                [--body-timeout DURATION] [--idle-timeout DURATION]\n"
@@ -50,9 +51,9 @@ struct Arguments {
 // Options that take a value; --demo is the only flag.
 std::optional<Arguments> parseArguments(const std::vector<std::string>& args, std::ostream& err) {
     static const std::vector<std::string> kValued{
-        "--db",          "--listen",    "--user",    "--hash-cost",  "--signup-credits",
-        "--ticket-idle", "--interface", "--gateway", "--public-url", "--from",
-        "--to",          "--tls-cert",  "--tls-key"};
+        "--db",          "--listen",    "--user",    "--hash-cost",     "--signup-credits",
+        "--ticket-idle", "--interface", "--gateway", "--public-url",    "--from",
+        "--to",          "--tls-cert",  "--tls-key", "--reports-listen"};
     Arguments parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -188,6 +189,17 @@ std::optional<HostConfig> hostConfigFor(const Arguments& a, std::ostream& err) {
     if (cert != a.options.end()) {
         host.server.tlsCertificate = cert->second;
         host.server.tlsKey = key->second;
+    }
+    if (const auto reports = a.options.find("--reports-listen"); reports != a.options.end()) {
+        const auto address = parseListen(reports->second);
+        if (!address) {
+            err << "pagewright-service: --reports-listen must be HOST:PORT, such as "
+                   "127.0.0.1:8081\n";
+            return std::nullopt;
+        }
+        ServerOptions& listener = host.reportsServer.emplace();
+        listener.host = address->first;
+        listener.port = address->second;
     }
     return host;
 }

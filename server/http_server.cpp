@@ -1,5 +1,6 @@
 #include "server/http_server.h"
 
+#include "server/delivery_reports.h"
 #include "server/routes.h"
 #include "server/service.h"
 #include "server/web_catalogue.h"
@@ -44,8 +45,13 @@ struct PagewrightServer::Impl {
 
     Impl(PagewrightService& s, Store& store, ServerOptions o)
         : service(s), options(std::move(o)), routes(s, store, options.notice),
-          front(frontOptions(options, store.concurrency()),
-                [this](const HttpRequest& request) { return routes.handle(request); }) {}
+          front(frontOptions(options, store.concurrency()), [this](const HttpRequest& request) {
+              const bool report = request.path == kDeliveryReportPath;
+              if (options.reportsOnly ? !report : report && !options.takesReports) {
+                  return HttpReply{404, {}, {}, {}};
+              }
+              return routes.handle(request);
+          }) {}
 };
 
 PagewrightServer::PagewrightServer(PagewrightService& service, Store& store, ServerOptions options)
@@ -60,10 +66,17 @@ bool PagewrightServer::bind() {
     if (!d.front.bind()) {
         return false;
     }
-    d.routes.setListenAddress(d.options.host, d.front.port());
-    d.service.setPublicHost(hostForUrl(d.options.host, true) + ":" +
-                            std::to_string(d.front.port()));
+    if (!d.options.reportsOnly) {
+        d.routes.setListenAddress(d.options.host, d.front.port());
+        d.service.setPublicHost(hostForUrl(d.options.host, true) + ":" +
+                                std::to_string(d.front.port()));
+    }
     return true;
+}
+
+std::string PagewrightServer::baseUrl() const {
+    return std::string(impl_->front.secure() ? "https://" : "http://") +
+           hostForUrl(impl_->options.host, true) + ":" + std::to_string(port());
 }
 
 int PagewrightServer::port() const {

@@ -20,6 +20,10 @@ struct ServerOptions {
     std::size_t queueLimit = 256;
     // PEM files; with both, the server answers HTTPS only.
     std::string tlsCertificate, tlsKey;
+    // Only the gateway's delivery reports, for a plain listener on loopback beside an HTTPS one;
+    // the other listener then takes none.
+    bool reportsOnly = false;
+    bool takesReports = true;
     // Receives a line for the operator whenever a visitor asks for something only a person can
     // do, such as setting a new password; may be called from several threads at once.
     std::function<void(const std::string&)> notice;
@@ -38,6 +42,8 @@ public:
     bool bind();
     int port() const;
     std::string endpointUrl() const;
+    // "http://HOST:PORT" (or https) as a client on this machine reaches it.
+    std::string baseUrl() const;
     int connectionCeiling() const;
 
     void run();   // serves until stop()

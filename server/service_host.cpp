@@ -17,7 +17,13 @@ ServiceHost::ServiceHost(HostConfig config) : config_(std::move(config)) {
         };
     }
     service_ = std::make_unique<PagewrightService>(std::move(service), *store_);
+    config_.server.takesReports = !config_.reportsServer;
     server_ = std::make_unique<PagewrightServer>(*service_, *store_, config_.server);
+    if (config_.reportsServer) {
+        ServerOptions reports = *config_.reportsServer;
+        reports.reportsOnly = true;
+        reports_ = std::make_unique<PagewrightServer>(*service_, *store_, reports);
+    }
 }
 
 ServiceHost::~ServiceHost() {
@@ -25,13 +31,13 @@ ServiceHost::~ServiceHost() {
 }
 
 bool ServiceHost::bind() {
-    if (!server_->bind()) {
+    if (!server_->bind() || (reports_ && !reports_->bind())) {
         return false;
     }
     if (config_.gateway) {
         DispatcherOptions dispatch = *config_.gateway;
         if (dispatch.publicUrl.empty()) {
-            dispatch.publicUrl = "http://" + service_->publicHost();
+            dispatch.publicUrl = reports_ ? reports_->baseUrl() : server_->baseUrl();
         }
         while (!dispatch.publicUrl.empty() && dispatch.publicUrl.back() == '/') {
             dispatch.publicUrl.pop_back();
@@ -48,14 +54,23 @@ bool ServiceHost::bind() {
 
 void ServiceHost::start() {
     server_->start();
+    if (reports_) {
+        reports_->start();
+    }
 }
 
 void ServiceHost::run() {
+    if (reports_) {
+        reports_->start();
+    }
     server_->run();
 }
 
 void ServiceHost::stop() {
     server_->stop();
+    if (reports_) {
+        reports_->stop();
+    }
     if (dispatcher_) {
         dispatcher_->stop();
     }

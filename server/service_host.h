@@ -20,6 +20,9 @@ struct HostConfig {
     // With a gateway, accepted messages go out through it. An empty publicUrl is the address
     // the server listens on.
     std::optional<DispatcherOptions> gateway;
+    // A second, plain listener that takes only delivery reports; the gateway is sent there
+    // unless publicUrl says otherwise.
+    std::optional<ServerOptions> reportsServer;
 };
 
 // One running service, put together in one place: it owns the store and lends it to the
@@ -49,6 +52,7 @@ private:
     std::unique_ptr<Store> store_;
     std::unique_ptr<PagewrightService> service_;
     std::unique_ptr<PagewrightServer> server_;
+    std::unique_ptr<PagewrightServer> reports_;
     std::unique_ptr<GatewayDispatcher> dispatcher_;
 };
 
