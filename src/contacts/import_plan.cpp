@@ -13,11 +13,26 @@ namespace {
 
 using Placement = std::pair<std::string, std::string>; // number, group ("" = top level)
 
-// The list keeps numbers mostly in the service's form, which read against a region would be
-// taken for a national number; that form is tried first.
+// The list keeps numbers in the service's form, valid or not; one typed in some other way is
+// read against the region as a last resort.
 std::string comparableNumber(std::string_view stored, std::string_view region) {
-    const ServiceNumber number = serviceNumber(internationalForm(stored), region);
+    if (std::string digits = storedServiceNumber(stored); !digits.empty())
+        return digits;
+    const ServiceNumber number = serviceNumber(stored, region);
     return number.ok() ? number.digits : std::string(trimmed(stored));
+}
+
+// The first of the contact's numbers that is valid in the region; when none is, the problem of
+// the one the file gives first.
+ServiceNumber chosenNumber(const Contact& contact, std::string_view region) {
+    const ServiceNumber first = serviceNumber(contact.cellPhone, region);
+    if (first.ok())
+        return first;
+    for (const std::string& other : contact.otherPhones) {
+        if (ServiceNumber number = serviceNumber(other, region); number.ok())
+            return number;
+    }
+    return first;
 }
 
 // Every (number, group) the list holds; a buddy's group is its line's parent, whose name
@@ -51,7 +66,7 @@ ImportPlan planImport(const BuddyList& list, const ContactBook& book, std::strin
     for (const Contact& contact : book.contacts) {
         ImportRow row;
         row.contact = contact;
-        const ServiceNumber number = serviceNumber(contact.cellPhone, region);
+        const ServiceNumber number = chosenNumber(contact, region);
         if (!number.ok()) {
             row.decision = ImportDecision::NoValidNumber;
             row.numberProblem = number.problem;

@@ -73,6 +73,43 @@ TEST(ImportPlan, DecidesEachRowAndOrdersTheCalls) {
     EXPECT_EQ(importSteps(plan, {true, false}), withoutBob);
 }
 
+TEST(ImportPlan, TakesTheFirstValidNumberAndKnowsStoredOnesInAnyForm) {
+    BuddyList list = sampleList();
+    BuddyEntry typed = BuddyEntry::makeRoot();
+    typed.kind = EntryKind::Buddy;
+    typed.id = "3";
+    typed.nickname = "Typed";
+    typed.cellPhone = "+46 70-123 45 67"; // as a user may have typed it, not as the service writes
+    list.insert(typed, list.root());
+    const struct {
+        const char* cell;
+        std::vector<std::string> others;
+        ImportDecision decision;
+        const char* number; // the row's number afterwards
+        NumberProblem problem;
+    } cases[] = {
+        {"+44 7700 900461", {"08-123 456 78"}, ImportDecision::Add, "46812345678", {}},
+        {"070-765 43 21", {"08-123 456 78"}, ImportDecision::Add, "46707654321", {}},
+        {"(555) 010-0123", {"12"}, ImportDecision::NoValidNumber, "(555) 010-0123",
+         NumberProblem::NotInUse},
+        {"(212) 555-0147", {"070-123 45 67"}, ImportDecision::AlreadyInList, "46701234567", {}},
+        {"+49 170 1234567", {}, ImportDecision::AlreadyInList, "491701234567", {}},
+        {"0046 8 123 456 78", {}, ImportDecision::AlreadyInList, "46812345678", {}},
+    };
+    ContactBook book;
+    for (const auto& c : cases) {
+        Contact row = contact("Row", c.cell, {});
+        row.otherPhones = c.others;
+        book.contacts.push_back(row);
+    }
+    const ImportPlan plan = planImport(list, book, "SE");
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(plan.rows[i].decision, cases[i].decision) << "row " << i;
+        EXPECT_EQ(plan.rows[i].contact.cellPhone, cases[i].number) << "row " << i;
+        EXPECT_EQ(plan.rows[i].numberProblem, cases[i].problem) << "row " << i;
+    }
+}
+
 TEST(ContactExport, EachBuddyOnceWithItsGroups) {
     BuddyList list = sampleList();
     list.insert(BuddyEntry::makeGroup("11", "Empty"), list.root());
