@@ -91,6 +91,8 @@ ContactImportDialog::ContactImportDialog(const BuddyList& list, ContactBook book
     });
     resize(640, 420);
     replan();
+    if (region().isEmpty())
+        m_region->setFocus();
 }
 
 QString ContactImportDialog::region() const {
@@ -137,7 +139,7 @@ void ContactImportDialog::fillRows() {
 }
 
 void ContactImportDialog::updateImportButton() {
-    m_import->setEnabled(!steps().empty());
+    m_import->setEnabled(!region().isEmpty() && !steps().empty());
 }
 
 QString ContactImportDialog::text(Text id) const {

@@ -19,10 +19,9 @@ constexpr Text kNumberProblems[] = {Text::NumberMissing,
                                     Text::NumberNotInUse};
 
 constexpr Text kReadProblems[] = {
-    Text::ReadUnreadable,  Text::ReadTooLarge,       Text::ReadBinary,
-    Text::ReadInvalidUtf8, Text::ReadUnknownCharset, Text::ReadUnbalancedQuote,
-    Text::ReadNoHeader,    Text::ReadNoContacts,     Text::ReadUnreadable,
-    Text::ReadInvalidUtf16};
+    Text::ReadUnreadable,     Text::ReadTooLarge,        Text::ReadBinary,   Text::ReadInvalidUtf8,
+    Text::ReadUnknownCharset, Text::ReadUnbalancedQuote, Text::ReadNoHeader, Text::ReadNoContacts,
+    Text::ReadUnreadable,     Text::ReadInvalidUtf16};
 
 } // namespace
 

@@ -85,8 +85,8 @@ std::string formatBirthday(Birthday birthday);
 // Reads "%d-%02d-%02d" back; false for text in any other form.
 bool parseStoredBirthday(std::string_view text, Birthday& birthday);
 
-// Picks one value among several: the first one marked as wanted (a mobile number, a preferred
-// address), otherwise the first one at all.
+// Picks one value among several: the first one marked as wanted (a preferred address),
+// otherwise the first one at all.
 class FirstPreferred {
 public:
     void offer(std::string_view value, bool wanted);

@@ -205,13 +205,13 @@ std::vector<Column> columnsOf(const std::vector<std::string>& header) {
 bool namesContacts(const std::vector<Column>& columns) {
     return std::any_of(columns.begin(), columns.end(), [](const Column& c) {
         return c.role == Role::Phone || c.role == Role::FirstName || c.role == Role::LastName ||
-               c.role == Role::FullName || c.role == Role::Organisation ||
-               c.role == Role::Nickname;
+               c.role == Role::FullName || c.role == Role::Organisation || c.role == Role::Nickname;
     });
 }
 
 // Calls take with each of the values a cell packs with separator, as Google does with "a ::: b".
-template <class Take> void forEachValue(std::string_view cell, std::string_view separator, Take take) {
+template <class Take>
+void forEachValue(std::string_view cell, std::string_view separator, Take take) {
     while (!cell.empty()) {
         const std::size_t end = cell.find(separator);
         take(trimmed(cell.substr(0, end)));

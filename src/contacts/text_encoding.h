@@ -28,7 +28,7 @@ std::size_t appendUtf16AsUtf8(std::string_view bytes, bool bigEndian, std::strin
 enum class LegacyText { Windows1252, LeftToValues };
 
 struct FileText {
-    std::string text;      // UTF-8 without a byte-order mark, unless left to the values
+    std::string text;       // UTF-8 without a byte-order mark, unless left to the values
     bool fromUtf16 = false; // every value is Unicode already, whatever charset it names
     ReadError error;        // too large, binary (a NUL), or broken after its byte-order mark
 };

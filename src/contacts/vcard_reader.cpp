@@ -213,8 +213,7 @@ void Card::take(const Property& p, std::string_view value) {
         bool mobile = false;
         for (const std::string& type : p.types)
             mobile = mobile || isMobileType(type);
-        phones.push_back(
-            {std::string(trimmed(number)), mobile, p.preferred, std::string(p.group)});
+        phones.push_back({std::string(trimmed(number)), mobile, p.preferred, std::string(p.group)});
     } else if (p.is("X-ANDROID-CUSTOM")) {
         const std::vector<std::string_view> parts = splitEscaped(value, ";");
         if (parts.size() > 1 && equalsIgnoringCase(trimmed(parts[0]), kAndroidNicknameItem))

@@ -199,15 +199,15 @@ TEST_P(CsvTable, ReadsWhatEachExporterWrites) {
 INSTANTIATE_TEST_SUITE_P(
     Quirks, CsvTable,
     ::testing::Values(
-        FileCase{"GoogleOldHeader",
-                 "Name,Given Name,Family Name,Nickname,Birthday,Group Membership,E-mail 1 - Type,"
-                 "E-mail 1 - Value,Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,Phone 2 - Value\n"
-                 "Ann Lee,Ann,Lee,,--04-02,Family ::: * myContacts,* Home,ann@example.com,Home,111,"
-                 "Mobile,222\n",
-                 {{withOthers(person("Ann", "Lee", "222", "0-04-02", {"Family"}, "",
-                                     "ann@example.com"),
-                              {"111"})},
-                  {"Family"}}},
+        FileCase{
+            "GoogleOldHeader",
+            "Name,Given Name,Family Name,Nickname,Birthday,Group Membership,E-mail 1 - Type,"
+            "E-mail 1 - Value,Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,Phone 2 - Value\n"
+            "Ann Lee,Ann,Lee,,--04-02,Family ::: * myContacts,* Home,ann@example.com,Home,111,"
+            "Mobile,222\n",
+            {{withOthers(person("Ann", "Lee", "222", "0-04-02", {"Family"}, "", "ann@example.com"),
+                         {"111"})},
+             {"Family"}}},
         FileCase{"GoogleNewHeader",
                  "First Name,Middle Name,Last Name,Phonetic First Name,Nickname,Birthday,Labels,"
                  "Phone 1 - Label,Phone 1 - Value\n"
@@ -216,17 +216,17 @@ INSTANTIATE_TEST_SUITE_P(
                  {{withOthers(person("Bob", "Ko", "+1 555 0100", "1980-04-02", {"Work"}, "Bobby"),
                               {"+1 555 0199"})},
                   {"Work"}}},
-        FileCase{"GoogleOldUtf16WithOrganisationLabelsAndPrimary",
-                 utf16(u"Name,Given Name,Family Name,Organization 1 - Name,Group Membership,"
-                       u"Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,Phone 2 - Value\r\n"
-                       u"\u00c5sa \u00d6hman,\u00c5sa,\u00d6hman,,myContacts ::: Friends ::: "
-                       u"starred,Mobile,070-111 11 11,* Mobile,070-222 22 22\r\n"
-                       u",,,R\u00f6rmokar'n i Solna AB,* myContacts,Work,08-123 456 78,,\r\n"),
-                 {{withOthers(person("\u00c5sa", "\u00d6hman", "070-222 22 22", "0-00-00",
-                                     {"Friends"}),
-                              {"070-111 11 11"}),
-                   person("R\u00f6rmokar'n i Solna AB", "", "08-123 456 78")},
-                  {"Friends"}}},
+        FileCase{
+            "GoogleOldUtf16WithOrganisationLabelsAndPrimary",
+            utf16(u"Name,Given Name,Family Name,Organization 1 - Name,Group Membership,"
+                  u"Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,Phone 2 - Value\r\n"
+                  u"\u00c5sa \u00d6hman,\u00c5sa,\u00d6hman,,myContacts ::: Friends ::: "
+                  u"starred,Mobile,070-111 11 11,* Mobile,070-222 22 22\r\n"
+                  u",,,R\u00f6rmokar'n i Solna AB,* myContacts,Work,08-123 456 78,,\r\n"),
+            {{withOthers(person("\u00c5sa", "\u00d6hman", "070-222 22 22", "0-00-00", {"Friends"}),
+                         {"070-111 11 11"}),
+              person("R\u00f6rmokar'n i Solna AB", "", "08-123 456 78")},
+             {"Friends"}}},
         FileCase{"Utf16BigEndian",
                  utf16(u"name;phone\n\u00c5gren;070-123 45 67\n", true),
                  {{person("\u00c5gren", "", "070-123 45 67")}, {}}},
@@ -234,27 +234,27 @@ INSTANTIATE_TEST_SUITE_P(
                  utf16(u"name,phone\nAnn,111\n") + "x",
                  {},
                  {ReadProblem::InvalidUtf16, 3}},
+        FileCase{"OutlookHeader",
+                 "First Name,Middle Name,Last Name,Business Phone,Home Phone,Mobile Phone,"
+                 "Business Fax,Birthday,Categories,E-mail Address,E-mail Type\n"
+                 "Cy,,Ko,111,222,333,444,4/2/1980,Friends;Work,cy@example.com,SMTP\n"
+                 "Di,,,,555,,,0/0/00,,,\n"
+                 "Ed,,,,666,,,4/2/-980,,,\n",
+                 {{withOthers(person("Cy", "Ko", "333", "1980-04-02", {"Friends", "Work"}, "",
+                                     "cy@example.com"),
+                              {"111", "222"}),
+                   person("Di", "", "555"), person("Ed", "", "666", "0-04-02")},
+                  {"Friends", "Work"}}},
         FileCase{
-            "OutlookHeader",
-            "First Name,Middle Name,Last Name,Business Phone,Home Phone,Mobile Phone,"
-            "Business Fax,Birthday,Categories,E-mail Address,E-mail Type\n"
-            "Cy,,Ko,111,222,333,444,4/2/1980,Friends;Work,cy@example.com,SMTP\n"
-            "Di,,,,555,,,0/0/00,,,\n"
-            "Ed,,,,666,,,4/2/-980,,,\n",
-            {{withOthers(person("Cy", "Ko", "333", "1980-04-02", {"Friends", "Work"}, "",
-                                "cy@example.com"),
-                         {"111", "222"}),
-              person("Di", "", "555"), person("Ed", "", "666", "0-04-02")},
-             {"Friends", "Work"}}},
-        FileCase{"OutlookAnsiWindows1252WithCompanyAndPrimaryPhone",
-                 "First Name;Last Name;Company;Primary Phone;Business Phone;Mobile Phone\r\n"
-                 "\xC5sa;\xD6hman;;;08-111 11 11;\r\n"
-                 ";;R\xF6rmokar'n i Solna AB;08-123 456 78;;\r\n"
-                 "Bo;\xC5gren \x80;;08-222 22 22;;070-333 33 33\r\n",
-                 {{person("\u00c5sa", "\u00d6hman", "08-111 11 11"),
-                   person("R\u00f6rmokar'n i Solna AB", "", "08-123 456 78"),
-                   withOthers(person("Bo", "\u00c5gren \u20ac", "070-333 33 33"), {"08-222 22 22"})},
-                  {}}},
+            "OutlookAnsiWindows1252WithCompanyAndPrimaryPhone",
+            "First Name;Last Name;Company;Primary Phone;Business Phone;Mobile Phone\r\n"
+            "\xC5sa;\xD6hman;;;08-111 11 11;\r\n"
+            ";;R\xF6rmokar'n i Solna AB;08-123 456 78;;\r\n"
+            "Bo;\xC5gren \x80;;08-222 22 22;;070-333 33 33\r\n",
+            {{person("\u00c5sa", "\u00d6hman", "08-111 11 11"),
+              person("R\u00f6rmokar'n i Solna AB", "", "08-123 456 78"),
+              withOthers(person("Bo", "\u00c5gren \u20ac", "070-333 33 33"), {"08-222 22 22"})},
+             {}}},
         FileCase{
             "ThunderbirdHeader",
             "First Name,Last Name,Display Name,Nickname,Primary Email,Work Phone,Mobile Number,"

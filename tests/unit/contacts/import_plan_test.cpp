@@ -90,7 +90,10 @@ TEST(ImportPlan, TakesTheFirstValidNumberAndKnowsStoredOnesInAnyForm) {
     } cases[] = {
         {"+44 7700 900461", {"08-123 456 78"}, ImportDecision::Add, "46812345678", {}},
         {"070-765 43 21", {"08-123 456 78"}, ImportDecision::Add, "46707654321", {}},
-        {"(555) 010-0123", {"12"}, ImportDecision::NoValidNumber, "(555) 010-0123",
+        {"(555) 010-0123",
+         {"12"},
+         ImportDecision::NoValidNumber,
+         "(555) 010-0123",
          NumberProblem::NotInUse},
         {"(212) 555-0147", {"070-123 45 67"}, ImportDecision::AlreadyInList, "46701234567", {}},
         {"+49 170 1234567", {}, ImportDecision::AlreadyInList, "491701234567", {}},
