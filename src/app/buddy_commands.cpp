@@ -313,7 +313,7 @@ void BuddyEditor::deleteGroup(BuddyNode& group) {
     if (call([&](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
             return p.apiDeleteBuddyGroup(t, wire(bgid), r);
         }))
-        m_list.remove(group);
+        m_list.removeGroup(group);
 }
 
 void BuddyEditor::deleteBuddy(BuddyNode& buddy, const QString& lineText) {

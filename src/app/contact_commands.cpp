@@ -30,8 +30,8 @@ namespace {
 // and only ask it to stop, so the list and the tree stay while it runs.
 class ContactFiles {
 public:
-    ContactFiles(const SessionContext& context, BuddyTree& tree)
-        : m_context(context), m_tree(tree), m_list(tree.list()) {
+    ContactFiles(MainWindow& window, BuddyTree& tree)
+        : m_window(window), m_context(window.sessionContext()), m_tree(tree), m_list(tree.list()) {
         m_context.calls.beginBatch();
     }
     ~ContactFiles() { m_context.calls.endBatch(); }
@@ -52,6 +52,10 @@ private:
     // False when sign-out or exit stopped the import; the session ends right after.
     bool run(const ImportPlan& plan, const std::vector<bool>& ticked, ImportReport& report);
 
+    // The region of the user's locale, else the one chosen last time.
+    QString startRegion() const;
+
+    MainWindow& m_window;
     const SessionContext& m_context;
     BuddyTree& m_tree;
     BuddyList& m_list;
@@ -75,9 +79,12 @@ void ContactFiles::importFile() {
         tell(qs(readErrorText(m_context.catalogue, read.error)), Prompts::Icon::Error);
         return;
     }
-    ContactImportDialog preview(m_list, std::move(read.book), qs(systemRegion()),
-                                m_context.catalogue, &m_context.dialogParent);
-    if (!m_context.prompts.confirm(preview) || stopped())
+    ContactImportDialog preview(m_list, std::move(read.book), startRegion(), m_context.catalogue,
+                                &m_context.dialogParent);
+    const bool confirmed = m_context.prompts.confirm(preview);
+    if (!preview.region().isEmpty())
+        m_window.rememberImportRegion(preview.region());
+    if (!confirmed || preview.region().isEmpty() || stopped())
         return;
     const ImportPlan plan = preview.plan();
     const std::vector<bool> ticked = preview.ticked();
@@ -89,6 +96,11 @@ void ContactFiles::importFile() {
     tell(qs(importSummaryText(m_context.catalogue, plan, ticked, report)),
          report.count(RowOutcome::Failed) > 0 ? Prompts::Icon::Warning
                                               : Prompts::Icon::Information);
+}
+
+QString ContactFiles::startRegion() const {
+    const QString system = qs(systemRegion());
+    return system.isEmpty() ? m_window.preferences().importRegion : system;
 }
 
 bool ContactFiles::run(const ImportPlan& plan, const std::vector<bool>& ticked,
@@ -179,11 +191,11 @@ void ContactFiles::exportFile() {
 void installContactCommands(MainWindow& window) {
     window.setCommandHandler(kCmdImportContacts, [&window] {
         if (BuddyTree* tree = window.pages().buddyTree())
-            ContactFiles(window.sessionContext(), *tree).importFile();
+            ContactFiles(window, *tree).importFile();
     });
     window.setCommandHandler(kCmdExportContacts, [&window] {
         if (BuddyTree* tree = window.pages().buddyTree())
-            ContactFiles(window.sessionContext(), *tree).exportFile();
+            ContactFiles(window, *tree).exportFile();
     });
 }
 

@@ -23,6 +23,18 @@ QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The whole name, after the nickname a buddy is listed under when it has one, so that the people
+// of a file can be told apart before they are imported.
+QString previewName(const Contact& c) {
+    std::string full = c.firstName;
+    if (!full.empty() && !c.lastName.empty())
+        full += ' ';
+    full += c.lastName;
+    if (full.empty() || c.nickname.empty())
+        return fromUtf8(full.empty() ? c.nickname : full);
+    return QStringLiteral("%1 (%2)").arg(fromUtf8(c.nickname), fromUtf8(full));
+}
+
 QString regionLabel(const std::string& code) {
     const QString qcode = fromUtf8(code);
     const QLocale::Territory territory = QLocale::codeToTerritory(qcode);
@@ -91,6 +103,8 @@ ContactImportDialog::ContactImportDialog(const BuddyList& list, ContactBook book
     });
     resize(640, 420);
     replan();
+    if (this->region().isEmpty())
+        m_region->setFocus();
 }
 
 QString ContactImportDialog::region() const {
@@ -119,9 +133,8 @@ void ContactImportDialog::fillRows() {
         QStringList groups;
         for (const std::string& group : c.groups)
             groups << fromUtf8(group);
-        const QString cells[ColumnCount] = {
-            fromUtf8(std::string(displayName(c.nickname, c.firstName, c.lastName))),
-            fromUtf8(c.cellPhone), groups.join(QStringLiteral(", ")), actionText(row)};
+        const QString cells[ColumnCount] = {previewName(c), fromUtf8(c.cellPhone),
+                                            groups.join(QStringLiteral(", ")), actionText(row)};
         for (int column = 0; column < ColumnCount; ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -137,7 +150,7 @@ void ContactImportDialog::fillRows() {
 }
 
 void ContactImportDialog::updateImportButton() {
-    m_import->setEnabled(!steps().empty());
+    m_import->setEnabled(!region().isEmpty() && !steps().empty());
 }
 
 QString ContactImportDialog::text(Text id) const {

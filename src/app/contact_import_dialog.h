@@ -19,7 +19,8 @@ class StringCatalogue;
 namespace textowl {
 
 // Shows every contact of a file with what importing it would do, before anything changes. The
-// user unticks rows or names the region national numbers belong to, which plans again.
+// user unticks rows or names the region national numbers belong to, which plans again. Without a
+// region the list of regions has the focus and nothing can be imported until one is chosen.
 class ContactImportDialog : public QDialog {
     Q_OBJECT
 public:

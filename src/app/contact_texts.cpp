@@ -15,12 +15,13 @@ constexpr Text kNumberProblems[] = {Text::NumberMissing,
                                     Text::NumberNoCountryCode,
                                     Text::NumberInvalidCountryCode,
                                     Text::NumberTooShort,
-                                    Text::NumberTooLong};
+                                    Text::NumberTooLong,
+                                    Text::NumberNotInUse};
 
 constexpr Text kReadProblems[] = {
-    Text::ReadUnreadable,  Text::ReadTooLarge,       Text::ReadBinary,
-    Text::ReadInvalidUtf8, Text::ReadUnknownCharset, Text::ReadUnbalancedQuote,
-    Text::ReadNoHeader,    Text::ReadNoContacts,     Text::ReadUnreadable};
+    Text::ReadUnreadable,     Text::ReadTooLarge,        Text::ReadBinary,   Text::ReadInvalidUtf8,
+    Text::ReadUnknownCharset, Text::ReadUnbalancedQuote, Text::ReadNoHeader, Text::ReadNoContacts,
+    Text::ReadUnreadable,     Text::ReadInvalidUtf16};
 
 } // namespace
 

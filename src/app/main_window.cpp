@@ -307,6 +307,11 @@ void MainWindow::switchLanguage(int index) {
     update();
 }
 
+void MainWindow::rememberImportRegion(const QString& region) {
+    m_preferences.importRegion = region;
+    m_preferences.saveImportRegion(*m_settings);
+}
+
 void MainWindow::savePreferences() {
     m_preferences.skin = m_skin.path();
     m_preferences.save(*m_settings);

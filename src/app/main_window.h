@@ -101,6 +101,7 @@ public:
     QPushButton* signInButton() const { return m_signIn; }
     QPushButton* registerButton() const { return m_register; }
     const Preferences& preferences() const { return m_preferences; }
+    void rememberImportRegion(const QString& region);
     const Skin& skin() const { return m_skin; }
     FramelessWindow& frame() const { return *m_frame; }
     ServiceCalls& serviceCalls() const { return *m_calls; }

@@ -9,6 +9,7 @@ namespace {
 const QString kGroup = QStringLiteral("Preferences");
 const QString kLanguageKey = QStringLiteral("language");
 const QString kSkinKey = QStringLiteral("skin");
+const QString kImportRegionKey = QStringLiteral("importregion");
 
 QString readLimited(const QSettings& settings, const QString& key) {
     const QVariant value = settings.value(key);
@@ -28,6 +29,7 @@ Preferences Preferences::load(QSettings& settings) {
     settings.beginGroup(kGroup);
     prefs.language = readLimited(settings, kLanguageKey);
     prefs.skin = readLimited(settings, kSkinKey);
+    prefs.importRegion = readLimited(settings, kImportRegionKey);
     settings.endGroup();
     return prefs;
 }
@@ -41,6 +43,13 @@ void Preferences::save(QSettings& settings) const {
     settings.beginGroup(kGroup);
     settings.setValue(kLanguageKey, language);
     settings.setValue(kSkinKey, skin);
+    settings.endGroup();
+    settings.sync();
+}
+
+void Preferences::saveImportRegion(QSettings& settings) const {
+    settings.beginGroup(kGroup);
+    settings.setValue(kImportRegionKey, importRegion);
     settings.endGroup();
     settings.sync();
 }

@@ -132,6 +132,19 @@ void BuddyList::remove(BuddyNode& node) {
     siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(node.indexInParent()));
 }
 
+void BuddyList::removeGroup(BuddyNode& group) {
+    if (!group.entry.isGroup())
+        return;
+    std::vector<BuddyEntry> lone;
+    for (const auto& member : group.children) {
+        if (member->entry.isBuddy() && placements(member->entry.id).size() == 1)
+            lone.push_back(placedUnder(member->entry, *root_));
+    }
+    remove(group);
+    for (const BuddyEntry& entry : lone)
+        insert(entry, *root_);
+}
+
 void BuddyList::sortGroup(BuddyNode& group) {
     if (&group == root_.get() || !group.entry.isGroup())
         return;

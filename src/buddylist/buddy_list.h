@@ -90,6 +90,9 @@ public:
     BuddyNode* insert(const BuddyEntry& fields, BuddyNode& parent);
     // Removes the node with its subtree; the root stays.
     void remove(BuddyNode& node);
+    // Removes a group line as the service deletes a group: each member placed nowhere else moves
+    // to the top level, in the group's order, rather than leaving the list.
+    void removeGroup(BuddyNode& group);
     // Orders a group's lines alphabetically ignoring case; the root is never sorted.
     void sortGroup(BuddyNode& group);
     void renameGroup(BuddyNode& group, std::string name);

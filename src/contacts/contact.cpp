@@ -1,5 +1,6 @@
 #include "contacts/contact.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <ostream>
@@ -42,6 +43,30 @@ void FirstPreferred::offer(std::string_view value, bool wanted) {
     }
 }
 
+void PhoneChoice::offer(std::string_view number, bool mobile, bool preferred) {
+    if (number.empty())
+        return;
+    for (const auto& known : ranked_) {
+        if (known.second == number)
+            return;
+    }
+    ranked_.emplace_back(mobile ? (preferred ? 0 : 1) : 2, number);
+}
+
+void PhoneChoice::fill(Contact& contact) const {
+    std::vector<std::pair<int, std::string>> ranked = ranked_;
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    contact.cellPhone.clear();
+    contact.otherPhones.clear();
+    for (auto& [rank, number] : ranked) {
+        if (contact.cellPhone.empty())
+            contact.cellPhone = std::move(number);
+        else
+            contact.otherPhones.push_back(std::move(number));
+    }
+}
+
 void addUnique(std::vector<std::string>& names, std::string_view name) {
     if (name.empty())
         return;
@@ -72,6 +97,8 @@ const char* readProblemName(ReadProblem problem) {
         return "NoContacts";
     case ReadProblem::Unreadable:
         return "Unreadable";
+    case ReadProblem::InvalidUtf16:
+        return "InvalidUtf16";
     }
     return "?";
 }
@@ -82,6 +109,9 @@ void PrintTo(const Contact& contact, std::ostream* os) {
         << "\" birthday=\"" << contact.birthday << "\" groups=[";
     for (const std::string& group : contact.groups)
         *os << '"' << group << "\" ";
+    *os << "] other=[";
+    for (const std::string& phone : contact.otherPhones)
+        *os << '"' << phone << "\" ";
     *os << "]}";
 }
 

@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace textowl {
@@ -22,6 +23,8 @@ struct Contact {
     // Also at the top level besides its groups, as this program's own files say; the files of
     // other address books have no way to say it.
     bool topLevel = false;
+    // The file's other numbers, tried in this order when the cell phone is no valid number.
+    std::vector<std::string> otherPhones{};
 
     friend bool operator==(const Contact&, const Contact&) = default;
 };
@@ -50,6 +53,7 @@ enum class ReadProblem : int {
     NoHeader,        // a CSV file whose first row names no phone and no name column
     NoContacts,      // not a single contact or group
     Unreadable,      // the file could not be opened or read
+    InvalidUtf16,    // a lone surrogate or an odd last byte after a UTF-16 byte-order mark
 };
 
 // Files above this size are refused before they are read. Address books with a photo per
@@ -81,8 +85,8 @@ std::string formatBirthday(Birthday birthday);
 // Reads "%d-%02d-%02d" back; false for text in any other form.
 bool parseStoredBirthday(std::string_view text, Birthday& birthday);
 
-// Picks one value among several: the first one marked as wanted (a mobile number, a preferred
-// address), otherwise the first one at all.
+// Picks one value among several: the first one marked as wanted (a preferred address),
+// otherwise the first one at all.
 class FirstPreferred {
 public:
     void offer(std::string_view value, bool wanted);
@@ -91,6 +95,19 @@ public:
 private:
     std::string value_;
     bool haveWanted_ = false;
+};
+
+// Orders a contact's numbers as the import tries them: mobiles marked preferred, then other
+// mobiles, then the rest, each in file order. Which one is valid is known only against a region,
+// so the choice among them is the import's.
+class PhoneChoice {
+public:
+    void offer(std::string_view number, bool mobile, bool preferred);
+    // The first number becomes the cell phone, the others its fallbacks.
+    void fill(Contact& contact) const;
+
+private:
+    std::vector<std::pair<int, std::string>> ranked_;
 };
 
 // Adds name to names unless it is empty or already there.

@@ -11,6 +11,12 @@
 namespace textowl {
 
 ContactFormat detectFormat(std::string_view bytes) {
+    std::string head;
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        // Enough of the text to see past blank lines; a break in it is the reader's to report.
+        appendUtf16AsUtf8(bytes.substr(2, 1024), bytes.front() == '\xFE', head);
+        bytes = head;
+    }
     bytes = withoutUtf8Bom(bytes);
     const std::size_t start = bytes.find_first_not_of(" \t\r\n");
     if (start != std::string_view::npos &&

@@ -103,6 +103,7 @@ enum class Role {
     FirstName,
     LastName,
     FullName,
+    Organisation,
     Nickname,
     Email,
     Phone,
@@ -116,8 +117,9 @@ enum class Role {
 
 struct Column {
     Role role = Role::Ignored;
-    bool mobile = false; // a phone column whose name says mobile
-    int label = -1;      // a phone column whose type is in another column ("Phone 1 - Type")
+    bool mobile = false;    // a phone column whose name says mobile
+    bool preferred = false; // Outlook's "Primary Phone"
+    int label = -1;         // a phone column whose type is in another column ("Phone 1 - Type")
     std::string_view groupSeparator; // Outlook's categories use ";", Google's labels " ::: "
 };
 
@@ -138,6 +140,9 @@ Role roleOf(std::string_view name) {
         return Role::FullName;
     if (isAnyOf(name, {"nickname", "nick name"}))
         return Role::Nickname;
+    if (isAnyOf(name, {"organization name", "organization 1 - name", "organization", "company",
+                       "organisation"}))
+        return Role::Organisation;
     if (isAnyOf(name, {"birthday", "birth date", "date of birth"}))
         return Role::Birthday;
     if (name == "birth year")
@@ -190,6 +195,7 @@ std::vector<Column> columnsOf(const std::vector<std::string>& header) {
             columns[i].groupSeparator = names[i] == "categories" ? ";" : ":::";
         if (columns[i].role == Role::Phone) {
             columns[i].mobile = contains(names[i], "mobile") || contains(names[i], "cell");
+            columns[i].preferred = contains(names[i], "primary");
             columns[i].label = labelColumn(names, names[i]);
         }
     }
@@ -199,31 +205,34 @@ std::vector<Column> columnsOf(const std::vector<std::string>& header) {
 bool namesContacts(const std::vector<Column>& columns) {
     return std::any_of(columns.begin(), columns.end(), [](const Column& c) {
         return c.role == Role::Phone || c.role == Role::FirstName || c.role == Role::LastName ||
-               c.role == Role::FullName || c.role == Role::Nickname;
+               c.role == Role::FullName || c.role == Role::Organisation || c.role == Role::Nickname;
     });
 }
 
-// The first of the values Google packs into one cell as "a ::: b".
+// Calls take with each of the values a cell packs with separator, as Google does with "a ::: b".
+template <class Take>
+void forEachValue(std::string_view cell, std::string_view separator, Take take) {
+    while (!cell.empty()) {
+        const std::size_t end = cell.find(separator);
+        take(trimmed(cell.substr(0, end)));
+        cell = end == std::string_view::npos ? std::string_view{}
+                                             : cell.substr(end + separator.size());
+    }
+}
+
 std::string_view firstValue(std::string_view cell) {
     return trimmed(cell.substr(0, cell.find(":::")));
 }
 
 void addGroups(std::vector<std::string>& groups, std::string_view cell,
                std::string_view separator) {
-    while (!cell.empty()) {
-        const std::size_t end = cell.find(separator);
-        std::string_view group = trimmed(cell.substr(0, end));
-        // Google marks its own system groups with "* "; "My Contacts" and "Starred" are not
+    forEachValue(cell, separator, [&groups](std::string_view group) {
+        // Google's own labels, with its "* " mark or without: "My Contacts" and "Starred" are not
         // groups a user made.
-        if (group.starts_with("* ")) {
-            group.remove_prefix(2);
-            if (equalsIgnoringCase(group, "myContacts") || equalsIgnoringCase(group, "starred"))
-                group = {};
-        }
-        addUnique(groups, group);
-        cell = end == std::string_view::npos ? std::string_view{}
-                                             : cell.substr(end + separator.size());
-    }
+        std::string_view name = group.starts_with("* ") ? group.substr(2) : group;
+        if (!equalsIgnoringCase(name, "myContacts") && !equalsIgnoringCase(name, "starred"))
+            addUnique(groups, group);
+    });
 }
 
 int number(std::string_view text) {
@@ -269,7 +278,8 @@ std::optional<Birthday> parseCsvDate(std::string_view text) {
 bool contactFromRow(const std::vector<Column>& columns, const std::vector<std::string>& row,
                     Contact& contact) {
     std::string fullName;
-    FirstPreferred cell;
+    std::string organisation;
+    PhoneChoice phones;
     FirstPreferred email;
     std::optional<Birthday> birthday;
     Birthday parts;
@@ -285,6 +295,9 @@ bool contactFromRow(const std::vector<Column>& columns, const std::vector<std::s
         case Role::FullName:
             fullName = value;
             break;
+        case Role::Organisation:
+            organisation = value;
+            break;
         case Role::Nickname:
             contact.nickname = value;
             break;
@@ -293,11 +306,16 @@ bool contactFromRow(const std::vector<Column>& columns, const std::vector<std::s
             break;
         case Role::Phone: {
             const int label = columns[i].label;
-            const bool labelledMobile = label >= 0 &&
-                                        static_cast<std::size_t>(label) < row.size() &&
-                                        (containsIgnoringCase(row[label], "mobile") ||
-                                         containsIgnoringCase(row[label], "cell"));
-            cell.offer(firstValue(value), columns[i].mobile || labelledMobile);
+            const std::string_view type = label >= 0 && static_cast<std::size_t>(label) < row.size()
+                                              ? trimmed(row[label])
+                                              : std::string_view{};
+            // Google marks the primary number's type with "* ".
+            const bool mobile = columns[i].mobile || containsIgnoringCase(type, "mobile") ||
+                                containsIgnoringCase(type, "cell");
+            const bool preferred = columns[i].preferred || type.starts_with("* ");
+            forEachValue(value, ":::", [&](std::string_view number) {
+                phones.offer(number, mobile, preferred);
+            });
             break;
         }
         case Role::Birthday:
@@ -323,9 +341,10 @@ bool contactFromRow(const std::vector<Column>& columns, const std::vector<std::s
             break;
         }
     }
+    // As in a vCard: the full name, else the organisation, when no part of the name is given.
     if (contact.firstName.empty() && contact.lastName.empty() && contact.nickname.empty())
-        contact.firstName = fullName;
-    contact.cellPhone = cell.value();
+        contact.firstName = fullName.empty() ? organisation : fullName;
+    phones.fill(contact);
     contact.email = email.value();
     if (!birthday && parts.month >= 1 && parts.month <= 12 && parts.day >= 1 && parts.day <= 31)
         birthday = parts;
@@ -339,14 +358,11 @@ bool contactFromRow(const std::vector<Column>& columns, const std::vector<std::s
 
 ContactRead readCsv(std::string_view bytes) {
     ContactRead read;
-    read.error = checkFileBytes(bytes);
+    const FileText file = decodeFile(bytes, LegacyText::Windows1252);
+    read.error = file.error;
     if (!read.ok())
         return read;
-    const std::string_view text = withoutUtf8Bom(bytes);
-    if (const std::size_t bad = firstInvalidUtf8(text); bad != std::string_view::npos) {
-        read.error = {ReadProblem::InvalidUtf8, lineAt(text, bad)};
-        return read;
-    }
+    const std::string_view text = file.text;
     CsvRecords records(text, detectSeparator(text));
     std::vector<std::string> row;
     std::size_t line = 0;

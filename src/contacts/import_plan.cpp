@@ -11,31 +11,40 @@ namespace textowl {
 
 namespace {
 
-using Placement = std::pair<std::string, std::string>; // number, group ("" = top level)
-
-// The list keeps numbers mostly in the service's form, which read against a region would be
-// taken for a national number; that form is tried first.
+// The list keeps numbers in the service's form, valid or not; one typed in some other way is
+// read against the region as a last resort.
 std::string comparableNumber(std::string_view stored, std::string_view region) {
-    const ServiceNumber number = serviceNumber(internationalForm(stored), region);
+    if (std::string digits = storedServiceNumber(stored); !digits.empty())
+        return digits;
+    const ServiceNumber number = serviceNumber(stored, region);
     return number.ok() ? number.digits : std::string(trimmed(stored));
 }
 
-// Every (number, group) the list holds; a buddy's group is its line's parent, whose name
-// follows renames.
-std::set<Placement> placementsOf(const BuddyList& list, std::string_view region) {
-    std::set<Placement> placements;
+// The first of the contact's numbers that is valid in the region; when none is, the problem of
+// the one the file gives first.
+ServiceNumber chosenNumber(const Contact& contact, std::string_view region) {
+    const ServiceNumber first = serviceNumber(contact.cellPhone, region);
+    if (first.ok())
+        return first;
+    for (const std::string& other : contact.otherPhones) {
+        if (ServiceNumber number = serviceNumber(other, region); number.ok())
+            return number;
+    }
+    return first;
+}
+
+// Every number the list holds, wherever it sits.
+std::set<std::string> numbersOf(const BuddyList& list, std::string_view region) {
+    std::set<std::string> numbers;
     for (const auto& child : list.root().children) {
-        if (child->entry.isBuddy()) {
-            placements.emplace(comparableNumber(child->entry.cellPhone, region), std::string());
-            continue;
-        }
+        if (child->entry.isBuddy())
+            numbers.insert(comparableNumber(child->entry.cellPhone, region));
         for (const auto& buddy : child->children) {
             if (buddy->entry.isBuddy())
-                placements.emplace(comparableNumber(buddy->entry.cellPhone, region),
-                                   child->entry.groupName);
+                numbers.insert(comparableNumber(buddy->entry.cellPhone, region));
         }
     }
-    return placements;
+    return numbers;
 }
 
 bool contains(const std::vector<std::string>& names, std::string_view name) {
@@ -47,29 +56,25 @@ bool contains(const std::vector<std::string>& names, std::string_view name) {
 ImportPlan planImport(const BuddyList& list, const ContactBook& book, std::string_view region) {
     ImportPlan plan;
     plan.existingGroups = list.groupNames();
-    std::set<Placement> held = placementsOf(list, region);
+    std::set<std::string> held = numbersOf(list, region);
     for (const Contact& contact : book.contacts) {
         ImportRow row;
         row.contact = contact;
-        const ServiceNumber number = serviceNumber(contact.cellPhone, region);
+        const ServiceNumber number = chosenNumber(contact, region);
+        if (number.ok())
+            row.contact.cellPhone = number.digits;
         if (!number.ok()) {
             row.decision = ImportDecision::NoValidNumber;
             row.numberProblem = number.problem;
         } else if (displayName(contact.nickname, contact.firstName, contact.lastName).empty()) {
-            row.contact.cellPhone = number.digits;
             row.decision = ImportDecision::NoName;
+        } else if (!held.insert(number.digits).second) {
+            // A second buddy with the number would be the same person twice.
+            row.decision = ImportDecision::AlreadyInList;
         } else {
-            row.contact.cellPhone = number.digits;
-            std::vector<std::string> wanted =
-                contact.groups.empty() ? std::vector<std::string>{""} : contact.groups;
+            row.placements = contact.groups.empty() ? std::vector<std::string>{""} : contact.groups;
             if (contact.topLevel && !contact.groups.empty())
-                wanted.insert(wanted.begin(), "");
-            for (const std::string& group : wanted) {
-                if (held.emplace(number.digits, group).second)
-                    row.placements.push_back(group);
-            }
-            row.decision =
-                row.placements.empty() ? ImportDecision::AlreadyInList : ImportDecision::Add;
+                row.placements.insert(row.placements.begin(), "");
         }
         plan.rows.push_back(std::move(row));
     }

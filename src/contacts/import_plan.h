@@ -14,7 +14,7 @@ namespace textowl {
 
 enum class ImportDecision : int {
     Add = 0,
-    AlreadyInList, // the number sits in every group the contact names (or an earlier row adds it)
+    AlreadyInList, // a buddy of the list, or an earlier row, has the number
     NoValidNumber, // see the row's number problem
     NoName,        // no nickname, first or last name: the buddy could never be shown
 };
@@ -23,8 +23,7 @@ struct ImportRow {
     Contact contact; // the cell phone in the service's form when it is valid, else as found
     ImportDecision decision = ImportDecision::Add;
     NumberProblem numberProblem = NumberProblem::None;
-    // Where an added buddy goes: the contact's groups that do not hold its number yet, "" for
-    // the top level.
+    // Where an added buddy goes: the contact's groups, "" for the top level.
     std::vector<std::string> placements;
 };
 

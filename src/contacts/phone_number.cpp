@@ -53,6 +53,12 @@ NumberProblem lengthProblem(PhoneNumberUtil::ValidationResult result) {
     }
 }
 
+std::string e164Digits(const PhoneNumber& number) {
+    std::string e164;
+    numbers().Format(number, PhoneNumberUtil::E164, &e164);
+    return e164.substr(1);
+}
+
 bool isKnownRegion(std::string_view region) {
     std::set<std::string> regions;
     numbers().GetSupportedRegions(&regions);
@@ -75,13 +81,24 @@ ServiceNumber serviceNumber(std::string_view text, std::string_view region) {
     if (const NumberProblem problem = lengthProblem(numbers().IsPossibleNumberWithReason(number));
         problem != NumberProblem::None)
         return {{}, problem};
-    std::string e164;
-    numbers().Format(number, PhoneNumberUtil::E164, &e164);
-    ServiceNumber result{e164.substr(1), NumberProblem::None};
+    if (!numbers().IsValidNumber(number))
+        return {{}, NumberProblem::NotInUse};
+    ServiceNumber result{e164Digits(number), NumberProblem::None};
     // The send panel's own rules are the last word on what a number may look like.
     if (checkRecipient(result.digits, {}) != SendCheck::Passed)
         return {{}, NumberProblem::TooShort};
     return result;
+}
+
+std::string storedServiceNumber(std::string_view stored) {
+    stored = trimmed(stored);
+    if (stored.starts_with('+'))
+        stored.remove_prefix(1);
+    PhoneNumber number;
+    if (stored.empty() || numbers().Parse("+" + std::string(stored), std::string(kUnknownRegion),
+                                          &number) != PhoneNumberUtil::NO_PARSING_ERROR)
+        return {};
+    return e164Digits(number);
 }
 
 std::string internationalForm(std::string_view stored) {
@@ -150,6 +167,8 @@ const char* numberProblemName(NumberProblem problem) {
         return "TooShort";
     case NumberProblem::TooLong:
         return "TooLong";
+    case NumberProblem::NotInUse:
+        return "NotInUse";
     }
     return "?";
 }

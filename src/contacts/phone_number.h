@@ -15,6 +15,7 @@ enum class NumberProblem : int {
     InvalidCountryCode, // "+" followed by no country's calling code
     TooShort,
     TooLong,
+    NotInUse, // the right length, but no number the region or its country gives out
 };
 
 struct ServiceNumber {
@@ -26,8 +27,15 @@ struct ServiceNumber {
 
 // Reads a number as a person or an address book wrote it ("0170 1234567", "+1 (415) 555-0132",
 // "00 44 20 7946 0958", "tel:+46-70-123-45-67") against a default region (ISO 3166 code such as
-// "DE"; empty when none is known), and writes it as the international number without "+".
+// "DE"; empty when none is known), and writes it as the international number without "+". Only
+// a number the library knows to be given out is taken: a possible length is not enough, or a
+// national number read against the wrong region would become a stranger's.
 ServiceNumber serviceNumber(std::string_view text, std::string_view region);
+
+// A number as the list stores it (international, without "+"), in serviceNumber's form so that
+// the two compare: read as international whether or not it is valid; "" when it is no
+// international number at all.
+std::string storedServiceNumber(std::string_view stored);
 
 // The stored number with a "+" when it is already an international number in the service's
 // form, so that other address books read it right; anything else as stored.

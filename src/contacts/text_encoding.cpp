@@ -1,6 +1,7 @@
 #include "contacts/text_encoding.h"
 
 #include "base/single_byte_text.h"
+#include "base/utf8.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -71,12 +72,71 @@ std::string_view withoutUtf8Bom(std::string_view bytes) {
     return bytes;
 }
 
-ReadError checkFileBytes(std::string_view bytes) {
-    if (bytes.size() > kMaxContactFileBytes)
-        return {ReadProblem::TooLarge, 0};
-    if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos)
-        return {ReadProblem::BinaryData, lineAt(bytes, nul)};
-    return {};
+std::size_t appendUtf16AsUtf8(std::string_view bytes, bool bigEndian, std::string& out) {
+    const auto unit = [&](std::size_t at) {
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        return static_cast<char32_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    };
+    out.reserve(out.size() + bytes.size() + bytes.size() / 2);
+    std::size_t at = 0;
+    for (; at + 1 < bytes.size(); at += 2) {
+        const char32_t code = unit(at);
+        if (code < 0xD800 || code > 0xDFFF) {
+            appendUtf8(out, code);
+            continue;
+        }
+        if (code > 0xDBFF || at + 3 >= bytes.size())
+            return at;
+        const char32_t low = unit(at + 2);
+        if (low < 0xDC00 || low > 0xDFFF)
+            return at;
+        appendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
+        at += 2;
+    }
+    return at < bytes.size() ? at : std::string_view::npos;
+}
+
+namespace {
+
+FileText decodedUtf16(std::string_view units, bool bigEndian) {
+    FileText file;
+    file.fromUtf16 = true;
+    if (appendUtf16AsUtf8(units, bigEndian, file.text) != std::string_view::npos) {
+        file.error = {ReadProblem::InvalidUtf16, lineAt(file.text, file.text.size())};
+        file.text.clear();
+    }
+    return file;
+}
+
+} // namespace
+
+FileText decodeFile(std::string_view bytes, LegacyText legacy) {
+    FileText file;
+    if (bytes.size() > kMaxContactFileBytes) {
+        file.error = {ReadProblem::TooLarge, 0};
+        return file;
+    }
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        file = decodedUtf16(bytes.substr(2), bytes.front() == '\xFE');
+        bytes = file.text; // a NUL in the text is as binary as one in the bytes
+    }
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
+        file.error = {ReadProblem::BinaryData, lineAt(bytes, nul)};
+        file.text.clear();
+    }
+    if (file.error.problem != ReadProblem::None || file.fromUtf16)
+        return file;
+    const bool markedUtf8 = bytes.starts_with("\xEF\xBB\xBF");
+    const std::string_view text = withoutUtf8Bom(bytes);
+    const std::size_t bad = firstInvalidUtf8(text);
+    if (bad == std::string_view::npos || legacy == LegacyText::LeftToValues)
+        file.text = text;
+    else if (markedUtf8)
+        file.error = {ReadProblem::InvalidUtf8, lineAt(text, bad)};
+    else
+        file.text = windows1252ToUtf8(text);
+    return file;
 }
 
 std::size_t lineAt(std::string_view text, std::size_t offset) {

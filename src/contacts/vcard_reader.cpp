@@ -163,8 +163,13 @@ std::string memberKey(std::string_view reference) {
 struct Phone {
     std::string number;
     bool mobile = false;
+    bool preferred = false;
     std::string itemGroup;
 };
+
+// Android keeps a nickname it has no NICKNAME for in its own property:
+// "X-ANDROID-CUSTOM:vnd.android.cursor.item/nickname;Bobby;1;;;;;;;;;;;;;".
+constexpr std::string_view kAndroidNicknameItem = "vnd.android.cursor.item/nickname";
 
 // What one card says, gathered line by line and turned into a contact at END:VCARD.
 struct Card {
@@ -172,6 +177,7 @@ struct Card {
     std::string formattedName;
     std::string organisation;
     std::string nickname;
+    std::string androidNickname;
     std::string uid;
     std::vector<Phone> phones;
     std::vector<std::string> mobileItemGroups; // Apple's "itemN.X-ABLabel" naming a mobile
@@ -207,7 +213,11 @@ void Card::take(const Property& p, std::string_view value) {
         bool mobile = false;
         for (const std::string& type : p.types)
             mobile = mobile || isMobileType(type);
-        phones.push_back({std::string(trimmed(number)), mobile, std::string(p.group)});
+        phones.push_back({std::string(trimmed(number)), mobile, p.preferred, std::string(p.group)});
+    } else if (p.is("X-ANDROID-CUSTOM")) {
+        const std::vector<std::string_view> parts = splitEscaped(value, ";");
+        if (parts.size() > 1 && equalsIgnoringCase(trimmed(parts[0]), kAndroidNicknameItem))
+            androidNickname = textValue(parts[1]);
     } else if (p.is("X-ABLABEL")) {
         if (!p.group.empty() && isMobileLabel(value))
             mobileItemGroups.emplace_back(p.group);
@@ -240,18 +250,18 @@ Contact Card::contact() const {
         c.lastName = n[0];
     // FN and ORG name the contact only when N and NICKNAME do not: a buddy is listed under its
     // nickname first anyway.
-    if (c.firstName.empty() && c.lastName.empty() && nickname.empty())
+    c.nickname = nickname.empty() ? androidNickname : nickname;
+    if (c.firstName.empty() && c.lastName.empty() && c.nickname.empty())
         c.firstName = formattedName.empty() ? organisation : formattedName;
-    c.nickname = nickname;
-    FirstPreferred cell;
+    PhoneChoice choice;
     for (const Phone& phone : phones) {
         bool labelledMobile = false;
         for (const std::string& group : mobileItemGroups)
             labelledMobile =
                 labelledMobile || (!phone.itemGroup.empty() && group == phone.itemGroup);
-        cell.offer(phone.number, phone.mobile || labelledMobile);
+        choice.offer(phone.number, phone.mobile || labelledMobile, phone.preferred);
     }
-    c.cellPhone = cell.value();
+    choice.fill(c);
     c.email = email.value();
     if (birthday)
         c.birthday = formatBirthday(*birthday);
@@ -309,14 +319,17 @@ private:
     std::size_t physicalLine_ = 0;
 };
 
-// The property's value as UTF-8 text, or the problem that stops the read.
-ReadProblem decodeValue(const Property& p, std::string& value) {
-    if (equalsIgnoringCase(p.encoding, "QUOTED-PRINTABLE"))
+// The property's value as UTF-8 text, or the problem that stops the read. In a file that was
+// UTF-16 only quoted-printable bytes are in the charset a value names; the rest is Unicode.
+ReadProblem decodeValue(const Property& p, bool fromUtf16, std::string& value) {
+    const bool quotedPrintable = equalsIgnoringCase(p.encoding, "QUOTED-PRINTABLE");
+    if (quotedPrintable)
         value = decodeQuotedPrintable(p.value);
     else
         value.assign(p.value);
+    const std::string_view charset = fromUtf16 && !quotedPrintable ? "" : p.charset;
     // A charset this reader does not know is no obstacle to a value that is UTF-8 anyway.
-    if (std::optional<std::string> converted = toUtf8(value, p.charset))
+    if (std::optional<std::string> converted = toUtf8(value, charset))
         value = std::move(*converted);
     else if (!isValidUtf8(value))
         return ReadProblem::UnknownCharset;
@@ -398,10 +411,11 @@ std::optional<Birthday> parseVCardDate(std::string_view value, int omitYear) {
 
 ContactRead readVCards(std::string_view bytes) {
     ContactRead read;
-    read.error = checkFileBytes(bytes);
+    const FileText file = decodeFile(bytes, LegacyText::LeftToValues);
+    read.error = file.error;
     if (!read.ok())
         return read;
-    LineUnfolder lines(withoutUtf8Bom(bytes));
+    LineUnfolder lines(file.text);
     std::string line;
     std::string value;
     std::size_t lineNumber = 0;
@@ -440,7 +454,7 @@ ContactRead readVCards(std::string_view bytes) {
         }
         if (depth == 0 || isBinaryEncoding(property.encoding))
             continue;
-        if (const ReadProblem problem = decodeValue(property, value);
+        if (const ReadProblem problem = decodeValue(property, file.fromUtf16, value);
             problem != ReadProblem::None) {
             read.book = {};
             read.error = {problem, lineNumber};

@@ -9,8 +9,9 @@ namespace textowl {
 
 // Reads every card of a vCard 2.1, 3.0 or 4.0 file, in any mix of versions, as the common
 // address books export them. Group cards (KIND:group, X-ADDRESSBOOKSERVER-KIND:group) become
-// groups of their members rather than contacts. The first fault ends the read with nothing
-// handed over, so a damaged file changes nothing.
+// groups of their members rather than contacts. A file with a UTF-16 byte-order mark is read as
+// UTF-16; otherwise each value is UTF-8 or in the charset it names. The first fault ends the read
+// with nothing handed over, so a damaged file changes nothing.
 ContactRead readVCards(std::string_view bytes);
 
 // A BDAY value: YYYY-MM-DD, YYYYMMDD, --MMDD, --MM-DD, YYYY, YYYY-MM, each optionally followed by

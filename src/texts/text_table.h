@@ -149,6 +149,7 @@ enum class Text {
     NumberInvalidCountryCode,
     NumberTooShort,
     NumberTooLong,
+    NumberNotInUse,
     ImportButton,
     ImportProgress,
     ImportSummary, // "%d" added, skipped, failed
@@ -166,6 +167,7 @@ enum class Text {
     ReadNoHeader,
     ReadNoContacts,
     ReadUnreadable,
+    ReadInvalidUtf16,
     ExportGroupQuestion, // "%s" is the group's name
     ExportDone,          // "%d" is the number of contacts
     ExportFailed,

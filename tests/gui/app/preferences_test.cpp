@@ -38,6 +38,18 @@ TEST_F(PreferencesTest, SaveWritesBothValuesEvenWhenOneIsEmpty) {
     EXPECT_EQ(back.skin, QString());
 }
 
+TEST_F(PreferencesTest, ImportRegionIsSavedAloneAndReadWithTheOthers) {
+    {
+        QSettings s(path(), QSettings::IniFormat);
+        Preferences prefs;
+        prefs.importRegion = QStringLiteral("SE");
+        prefs.saveImportRegion(s);
+    }
+    QSettings s(path(), QSettings::IniFormat);
+    EXPECT_FALSE(s.contains(QStringLiteral("Preferences/language")));
+    EXPECT_EQ(Preferences::load(s).importRegion, QStringLiteral("SE"));
+}
+
 TEST_F(PreferencesTest, ValueOf255CharactersOrMoreCountsAsMissing) {
     QSettings s(path(), QSettings::IniFormat);
     s.setValue(QStringLiteral("Preferences/language"), QString(254, QLatin1Char('a')));

@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QPushButton>
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
@@ -44,6 +45,13 @@ TEST(ContactImportDialog, ShowsWhatHappensAndPlansAgainForAnotherRegion) {
     auto* rows = dialog.findChild<QTableWidget*>(QStringLiteral("rows"));
     auto* region = dialog.findChild<QComboBox*>(QStringLiteral("region"));
     ASSERT_TRUE(rows && region);
+    // Without a region nothing can be imported yet, and choosing one comes first.
+    EXPECT_EQ(dialog.focusWidget(), region);
+    QPushButton* import = nullptr;
+    for (QPushButton* button : dialog.findChildren<QPushButton*>())
+        import = button->text() == QStringLiteral("&Import") ? button : import;
+    ASSERT_NE(import, nullptr);
+    EXPECT_FALSE(import->isEnabled());
     EXPECT_EQ(column(*rows, 3),
               (QStringList{QStringLiteral("Skip: no valid number (no country code)"),
                            QStringLiteral("Skip: no valid number (no country code)"),
@@ -61,6 +69,7 @@ TEST(ContactImportDialog, ShowsWhatHappensAndPlansAgainForAnotherRegion) {
                            QStringLiteral("Skip: no valid number (not a number)")}));
     EXPECT_EQ(column(*rows, 2)[1], QStringLiteral("Family"));
     EXPECT_EQ(dialog.steps().size(), 3u); // Family, Bob, Cy
+    EXPECT_TRUE(import->isEnabled());
 
     rows->item(1, 0)->setCheckState(Qt::Unchecked);
     const std::vector<ImportStep> steps = dialog.steps();

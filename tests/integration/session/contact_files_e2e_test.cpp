@@ -1,12 +1,16 @@
 // Contacts > Export and Import against the service: an export carried into an empty account,
-// an import cancelled midway, and a file the import refuses.
+// an import cancelled midway, a file the import refuses, an Outlook file imported twice, and an
+// export right after a group delete.
 #include "buddylist/buddy_list.h"
+#include "buddylist/buddy_tree.h"
+#include "contacts/contact_file.h"
 #include "session_fixture.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QProgressDialog>
 #include <QTimer>
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -35,6 +39,11 @@ std::map<std::string, std::multiset<std::string>> contents(const BuddyList& list
 
 class ContactFilesEndToEnd : public LiveServiceTest {
 protected:
+    // National numbers are Swedish unless the locale names a region.
+    void SetUp() override {
+        LiveServiceTest::SetUp();
+        settings()->setValue(QStringLiteral("Preferences/importregion"), QStringLiteral("SE"));
+    }
     void addAccount(const std::string& user) {
         test::ServiceProcess add(PAGEWRIGHT_SERVICE_EXE,
                                  {"add-user", "--db", data_.file("service.db").string(),
@@ -116,11 +125,10 @@ TEST_F(ContactFilesEndToEnd, CancelStopsAfterTheContactInHand) {
     const auto added = static_cast<int>(party->children.size());
     EXPECT_GE(added, 2);
     EXPECT_LT(added, 8);
-    EXPECT_EQ(messages().back().text,
-              QStringLiteral("Added: %1. Skipped: %2. Failed: 0.\n"
-                             "Not imported: the import was cancelled: %2")
-                  .arg(added)
-                  .arg(8 - added));
+    EXPECT_EQ(messages().back().text, QStringLiteral("Added: %1. Skipped: %2. Failed: 0.\n"
+                                                     "Not imported: the import was cancelled: %2")
+                                          .arg(added)
+                                          .arg(8 - added));
     w.runCommand(kCmdSignInOut);
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     EXPECT_EQ(const_cast<BuddyList&>(list(w)).findGroupByName("Party")->children.size(),
@@ -142,6 +150,76 @@ TEST_F(ContactFilesEndToEnd, AFileThatIsNoAddressBookIsRefusedAndNothingChanges)
     EXPECT_EQ(messages().back().icon, Prompts::Icon::Error);
     EXPECT_TRUE(prompts_->askedOf(ScriptedPrompts::Kind::Dialog).empty());
     EXPECT_EQ(contents(list(w)), before);
+}
+
+TEST_F(ContactFilesEndToEnd, AnOutlookAnsiFileImportedTwiceGivesEachContactOnce) {
+    // Outlook's "Comma Separated Values" in Windows-1252; one mobile is a drama number, one
+    // contact has no number in use at all.
+    const QString path = writeFile(
+        "outlook.csv", "First Name,Last Name,Company,Business Phone,Mobile Phone,Categories\r\n"
+                       "\xC5sa,\xD6hman,,,+46 70-111 22 33,Kunder\r\n"
+                       "Bo,\xC5gren,,+46 8-765 432 10,+44 7700 900461,\r\n"
+                       ",,R\xF6rmokar'n i Solna AB,+46 8-123 456 78,,Kunder\r\n"
+                       "Cy,Ek,,,(555) 010-0123,\r\n");
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    for (int round = 0; round < 2; ++round) {
+        prompts_->files.push_back(path);
+        prompts_->dialogs.push_back(true);
+        w.runCommand(kCmdImportContacts);
+    }
+    const std::vector<ScriptedPrompts::Asked> said = messages();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_TRUE(said[0].text.startsWith(QStringLiteral("Added: 3. Skipped: 1. Failed: 0.")))
+        << said[0].text.toStdString();
+    EXPECT_TRUE(said[1].text.startsWith(QStringLiteral("Added: 0. Skipped: 4. Failed: 0.\n"
+                                                       "Skip: already in the list: 3")))
+        << said[1].text.toStdString();
+    auto shown = contents(list(w));
+    EXPECT_EQ(shown["group Kunder"],
+              (std::multiset<std::string>{"\u00c5sa|46701112233||0-00-00",
+                                          "R\u00f6rmokar'n i Solna AB|46812345678||0-00-00"}));
+    EXPECT_EQ(shown[""].count("Bo|46876543210||0-00-00"), 1u);
+    const BuddyNode* kunder = const_cast<BuddyList&>(list(w)).findGroupByName("Kunder");
+    ASSERT_NE(kunder, nullptr);
+    EXPECT_TRUE(std::any_of(kunder->children.begin(), kunder->children.end(),
+                            [](const auto& b) { return b->entry.lastName == "\u00d6hman"; }));
+
+    w.runCommand(kCmdSignInOut);
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    EXPECT_EQ(contents(list(w)), shown);
+}
+
+TEST_F(ContactFilesEndToEnd, AnExportRightAfterAGroupDeleteHoldsWhatTheServiceHolds) {
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    BuddyTree& tree = *w.sessionController().buddyTree();
+    // Mum and Erik are only in Family.
+    tree.selectLine(tree.lineOf(const_cast<BuddyList&>(list(w)).findGroupByName("Family")));
+    prompts_->answers.push_back(Prompts::Answer::Yes);
+    w.runCommand(kCmdDeleteGroup);
+    const auto shown = contents(list(w));
+    EXPECT_EQ(shown.count("group Family"), 0u);
+
+    tree.selectLine(tree.rootLine());
+    const QString path = QString::fromStdString(data_.file("after-delete.vcf").string());
+    prompts_->files.push_back(path);
+    w.runCommand(kCmdExportContacts);
+    EXPECT_EQ(messages().back().text, QStringLiteral("Contacts exported: 6."));
+    const ContactRead exported = readContactFile(QFile::encodeName(path).toStdString());
+    ASSERT_TRUE(exported.ok());
+    std::multiset<std::string> topLevel;
+    for (const Contact& c : exported.book.contacts) {
+        if (c.groups.empty() || c.topLevel)
+            topLevel.insert(c.nickname.empty() ? c.firstName : c.nickname);
+    }
+    EXPECT_EQ(topLevel, (std::multiset<std::string>{"Alice", "Bobby", "Carl", "Mum", "Erik"}));
+
+    w.runCommand(kCmdSignInOut);
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    EXPECT_EQ(contents(list(w)), shown);
 }
 
 } // namespace

@@ -137,6 +137,15 @@ TEST(BuddyListRules, DeleteWalks) {
          [](BuddyList& l) { l.remove(*l.findGroup("10")); },
          {"Ann", "Bob", "family", "Work"},
          {}},
+        {"a group, whose members placed nowhere else go to the top level",
+         [](BuddyList& l) {
+             BuddyNode& family = *l.findGroup("10");
+             for (const BuddyEntry& member : {buddy("5", "Dan"), buddy("4", "Abe")})
+                 l.insert(placedUnder(member, family), family);
+             l.removeGroup(family);
+         },
+         {"Abe", "Ann", "Bob", "Dan", "family", "Work"},
+         {}},
         {"the root stays",
          [](BuddyList& l) { l.remove(l.root()); },
          {"Ann", "Bob", "Family", "family", "Work"},

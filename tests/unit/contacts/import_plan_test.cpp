@@ -38,7 +38,7 @@ Contact contact(std::string nickname, std::string cell, std::vector<std::string>
 
 TEST(ImportPlan, DecidesEachRowAndOrdersTheCalls) {
     const ContactBook book{
-        {contact("Ann", "0170 1234567", {}), contact("Bob", "+49 30 1234567", {"Family", "Work"}),
+        {contact("Ann", "0170 1234567", {}), contact("Bob", "+49 30 1234568", {"Work", "Family"}),
          contact("Cy", "030 7654321", {"Friends", "Family"}),
          contact("Cy again", "+49 30 7654321", {"Friends"}), contact("Di", "n/a", {}),
          contact("", "0170 7654321", {}), contact("Eve", "0171 1111111", {"Work"})},
@@ -55,15 +55,15 @@ TEST(ImportPlan, DecidesEachRowAndOrdersTheCalls) {
     ASSERT_EQ(plan.rows.size(), decisions.size());
     for (std::size_t i = 0; i < decisions.size(); ++i)
         EXPECT_EQ(plan.rows[i].decision, decisions[i]) << "row " << i;
-    EXPECT_EQ(plan.rows[1].contact.cellPhone, "49301234567");
+    EXPECT_EQ(plan.rows[1].contact.cellPhone, "49301234568");
     EXPECT_EQ(plan.rows[4].numberProblem, NumberProblem::NotANumber);
 
     using Op = OperationId;
     const std::vector<ImportStep> steps{
-        {Op::apiAddBuddyGroup, 1, "Work", ""},      {Op::apiAddBuddy, 1, "Work", ""},
-        {Op::apiAddBuddyGroup, 2, "Friends", ""},   {Op::apiAddBuddy, 2, "Friends", ""},
-        {Op::apiCopyBuddy, 2, "Family", "Friends"}, {Op::apiAddBuddy, 6, "Work", ""},
-        {Op::apiAddBuddyGroup, 7, "Chess", ""}};
+        {Op::apiAddBuddyGroup, 1, "Work", ""},   {Op::apiAddBuddy, 1, "Work", ""},
+        {Op::apiCopyBuddy, 1, "Family", "Work"}, {Op::apiAddBuddyGroup, 2, "Friends", ""},
+        {Op::apiAddBuddy, 2, "Friends", ""},     {Op::apiCopyBuddy, 2, "Family", "Friends"},
+        {Op::apiAddBuddy, 6, "Work", ""},        {Op::apiAddBuddyGroup, 7, "Chess", ""}};
     EXPECT_EQ(importSteps(plan), steps);
     // Unticking the row that would have made Work leaves the group to the next row needing it.
     const std::vector<ImportStep> withoutBob{
@@ -71,6 +71,46 @@ TEST(ImportPlan, DecidesEachRowAndOrdersTheCalls) {
         {Op::apiCopyBuddy, 2, "Family", "Friends"}, {Op::apiAddBuddyGroup, 6, "Work", ""},
         {Op::apiAddBuddy, 6, "Work", ""},           {Op::apiAddBuddyGroup, 7, "Chess", ""}};
     EXPECT_EQ(importSteps(plan, {true, false}), withoutBob);
+}
+
+TEST(ImportPlan, TakesTheFirstValidNumberAndKnowsStoredOnesInAnyForm) {
+    BuddyList list = sampleList();
+    BuddyEntry typed = BuddyEntry::makeRoot();
+    typed.kind = EntryKind::Buddy;
+    typed.id = "3";
+    typed.nickname = "Typed";
+    typed.cellPhone = "+46 70-123 45 67"; // as a user may have typed it, not as the service writes
+    list.insert(typed, list.root());
+    const struct {
+        const char* cell;
+        std::vector<std::string> others;
+        ImportDecision decision;
+        const char* number; // the row's number afterwards
+        NumberProblem problem;
+    } cases[] = {
+        {"+44 7700 900461", {"08-123 456 78"}, ImportDecision::Add, "46812345678", {}},
+        {"070-765 43 21", {"08-123 456 78"}, ImportDecision::Add, "46707654321", {}},
+        {"(555) 010-0123",
+         {"12"},
+         ImportDecision::NoValidNumber,
+         "(555) 010-0123",
+         NumberProblem::NotInUse},
+        {"(212) 555-0147", {"070-123 45 67"}, ImportDecision::AlreadyInList, "46701234567", {}},
+        {"+49 170 1234567", {}, ImportDecision::AlreadyInList, "491701234567", {}},
+        {"0046 8 123 456 78", {}, ImportDecision::AlreadyInList, "46812345678", {}},
+    };
+    ContactBook book;
+    for (const auto& c : cases) {
+        Contact row = contact("Row", c.cell, {});
+        row.otherPhones = c.others;
+        book.contacts.push_back(row);
+    }
+    const ImportPlan plan = planImport(list, book, "SE");
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(plan.rows[i].decision, cases[i].decision) << "row " << i;
+        EXPECT_EQ(plan.rows[i].contact.cellPhone, cases[i].number) << "row " << i;
+        EXPECT_EQ(plan.rows[i].numberProblem, cases[i].problem) << "row " << i;
+    }
 }
 
 TEST(ContactExport, EachBuddyOnceWithItsGroups) {

@@ -47,6 +47,12 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"12", "DE", "", NumberProblem::TooShort},
                       NumberCase{"+49 1234 5678 9012 3456 78", "DE", "", NumberProblem::TooLong},
                       NumberCase{"n/a", "DE", "", NumberProblem::NotANumber},
+                      // The right length, but given to no one: read against the wrong region,
+                      // or kept for fiction.
+                      NumberCase{"(555) 010-0123", "SE", "", NumberProblem::NotInUse},
+                      NumberCase{"+44 7700 900461", "SE", "", NumberProblem::NotInUse},
+                      NumberCase{"(212) 555-0147", "SE", "", NumberProblem::NotInUse},
+                      NumberCase{"08-123 456 78", "SE", "46812345678", NumberProblem::None},
                       NumberCase{"  ", "DE", "", NumberProblem::Missing}));
 
 TEST(NumberRegion, ComesFromTheLocaleTerritory) {
