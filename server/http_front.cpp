@@ -11,6 +11,7 @@
 #include <boost/beast/ssl.hpp>
 #include <csignal>
 #include <optional>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <thread>
 #include <vector>
@@ -577,7 +578,11 @@ void HttpFront::run() {
                 ? d.options.ioThreads
                 : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
         for (int i = 1; i < threads; ++i) {
-            d.threads.emplace_back([&d] { d.ioc.run(); });
+            d.threads.emplace_back([&d] {
+                // Named, so that an operator's top -H tells the service's threads apart.
+                pthread_setname_np(pthread_self(), "http-io");
+                d.ioc.run();
+            });
         }
     }
     d.ioc.run();
@@ -588,7 +593,10 @@ void HttpFront::run() {
 }
 
 void HttpFront::start() {
-    impl_->background = std::thread([this] { run(); });
+    impl_->background = std::thread([this] {
+        pthread_setname_np(pthread_self(), "http-io");
+        run();
+    });
 }
 
 void HttpFront::stop() {

@@ -1,12 +1,16 @@
 #include "server/worker_pool.h"
 
 #include <algorithm>
+#include <pthread.h>
 
 namespace textowl::server {
 
 WorkerPool::WorkerPool(int threads, std::size_t queueLimit) : queueLimit_(queueLimit) {
     for (int i = 0; i < std::max(1, threads); ++i) {
-        threads_.emplace_back([this] { work(); });
+        threads_.emplace_back([this] {
+            pthread_setname_np(pthread_self(), "db-worker");
+            work();
+        });
     }
 }
 
