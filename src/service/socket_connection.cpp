@@ -78,8 +78,9 @@ bool SocketConnection::connectTo(const void* address, unsigned addressLength, in
 }
 
 bool SocketConnection::startTls(TlsContext& context, const std::string& host) {
-    auto channel = std::make_unique<TlsChannel>(context, host);
-    if (fd_ >= 0 && channel->handshake(*this)) {
+    RawLink& link = *this;
+    auto channel = std::make_unique<TlsChannel>(context, host, link);
+    if (fd_ >= 0 && channel->handshake()) {
         tls_ = std::move(channel);
         return true;
     }
@@ -148,11 +149,11 @@ bool SocketConnection::waitFor(short events) {
 }
 
 bool SocketConnection::sendAll(const char* data, std::size_t length) {
-    return tls_ ? tls_->write(*this, data, length) : sendRaw(data, length);
+    return tls_ ? tls_->write(data, length) : sendRaw(data, length);
 }
 
 long SocketConnection::receive(char* buf, std::size_t n) {
-    return tls_ ? tls_->read(*this, buf, n) : receiveRaw(buf, n);
+    return tls_ ? tls_->read(buf, n) : receiveRaw(buf, n);
 }
 
 bool SocketConnection::sendRaw(const char* data, std::size_t length) {

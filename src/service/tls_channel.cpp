@@ -8,9 +8,6 @@
 namespace textowl {
 namespace {
 
-// One read of the socket holds a whole TLS record with its overhead.
-constexpr std::size_t kRecordRead = 16 * 1024 + 512;
-
 bool isIpLiteral(const std::string& host) {
     unsigned char address[16];
     return inet_pton(AF_INET, host.c_str(), address) == 1 ||
@@ -39,6 +36,60 @@ CertificateProblem classify(long verifyResult) {
     }
 }
 
+// What OpenSSL's reads and writes go through; the last receive tells an end from a failure.
+struct LinkState {
+    RawLink* link = nullptr;
+    long lastReceive = 1;
+};
+
+LinkState& stateOf(BIO* bio) {
+    return *static_cast<LinkState*>(BIO_get_data(bio));
+}
+
+int linkWrite(BIO* bio, const char* data, std::size_t length, std::size_t* written) {
+    BIO_clear_retry_flags(bio);
+    if (!stateOf(bio).link->sendRaw(data, length)) {
+        return 0;
+    }
+    *written = length;
+    return 1;
+}
+
+int linkRead(BIO* bio, char* buf, std::size_t n, std::size_t* got) {
+    BIO_clear_retry_flags(bio);
+    LinkState& state = stateOf(bio);
+    state.lastReceive = state.link->receiveRaw(buf, n);
+    if (state.lastReceive <= 0) {
+        return 0;
+    }
+    *got = static_cast<std::size_t>(state.lastReceive);
+    return 1;
+}
+
+long linkControl(BIO*, int command, long, void*) {
+    return command == BIO_CTRL_FLUSH ? 1 : 0; // every write has gone out when it returns
+}
+
+int linkCreate(BIO* bio) {
+    BIO_set_init(bio, 1);
+    return 1;
+}
+
+// Made once, kept for the life of the process.
+BIO_METHOD* linkMethod() {
+    static BIO_METHOD* const method = [] {
+        BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "socket link");
+        if (m != nullptr) {
+            BIO_meth_set_write_ex(m, linkWrite);
+            BIO_meth_set_read_ex(m, linkRead);
+            BIO_meth_set_ctrl(m, linkControl);
+            BIO_meth_set_create(m, linkCreate);
+        }
+        return m;
+    }();
+    return method;
+}
+
 } // namespace
 
 struct TlsContext::Impl {
@@ -59,6 +110,8 @@ TlsContext::TlsContext() : impl_(std::make_unique<Impl>()) {
         return;
     }
     SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
+    // Whole records, and more, in one receive instead of a header and a body apart.
+    SSL_CTX_set_read_ahead(ctx, 1);
     // A server that asks to renegotiate mid-reply gets no second handshake to steer.
     SSL_CTX_set_options(ctx, SSL_OP_NO_RENEGOTIATION);
 }
@@ -71,31 +124,27 @@ bool TlsContext::isUsable() const {
 
 struct TlsChannel::Impl {
     SSL* ssl = nullptr;
-    BIO* in = nullptr;  // owned by ssl
-    BIO* out = nullptr; // owned by ssl
+    LinkState state;
     ~Impl() { SSL_free(ssl); }
 };
 
-TlsChannel::TlsChannel(TlsContext& context, const std::string& host)
+TlsChannel::TlsChannel(TlsContext& context, const std::string& host, RawLink& link)
     : impl_(std::make_unique<Impl>()) {
-    if (!context.isUsable()) {
+    impl_->state.link = &link;
+    BIO_METHOD* method = linkMethod();
+    if (!context.isUsable() || method == nullptr) {
         return;
     }
     SSL* ssl = SSL_new(context.impl_->ctx);
-    BIO* in = BIO_new(BIO_s_mem());
-    BIO* out = BIO_new(BIO_s_mem());
-    if (ssl == nullptr || in == nullptr || out == nullptr) {
+    BIO* bio = BIO_new(method);
+    if (ssl == nullptr || bio == nullptr) {
         SSL_free(ssl);
-        BIO_free(in);
-        BIO_free(out);
+        BIO_free(bio);
         return;
     }
-    // An empty input buffer means "wait for the socket", never the end of the stream.
-    BIO_set_mem_eof_return(in, -1);
-    SSL_set_bio(ssl, in, out);
+    BIO_set_data(bio, &impl_->state);
+    SSL_set_bio(ssl, bio, bio);
     impl_->ssl = ssl;
-    impl_->in = in;
-    impl_->out = out;
     bool named = false;
     if (isIpLiteral(host)) {
         named = X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), host.c_str()) == 1;
@@ -111,116 +160,64 @@ TlsChannel::TlsChannel(TlsContext& context, const std::string& host)
 
 TlsChannel::~TlsChannel() = default;
 
-bool TlsChannel::handshake(RawLink& link) {
+bool TlsChannel::handshake() {
     if (impl_->ssl == nullptr) {
         failure_ = "no TLS context";
         return false;
     }
-    for (;;) {
-        ERR_clear_error();
-        const int done = SSL_connect(impl_->ssl);
-        // Alerts go out too, so that the server learns why.
-        const bool flushed = flush(link);
-        if (done == 1 && flushed) {
-            return true;
-        }
-        const int error = SSL_get_error(impl_->ssl, done);
-        if (!flushed || error != SSL_ERROR_WANT_READ) {
-            noteFailure("handshake");
-            return false;
-        }
-        if (fill(link) <= 0) {
-            failure_ = "connection ended or timed out during the handshake";
-            return false;
-        }
+    ERR_clear_error();
+    if (SSL_connect(impl_->ssl) == 1) {
+        return true;
     }
+    noteFailure();
+    return false;
 }
 
-void TlsChannel::noteFailure(const char* step) {
+void TlsChannel::noteFailure() {
     const long verify = SSL_get_verify_result(impl_->ssl);
     problem_ = classify(verify);
     if (problem_ != CertificateProblem::None) {
         failure_ = std::string("certificate refused: ") + X509_verify_cert_error_string(verify);
         return;
     }
-    char text[256] = "";
-    const unsigned long error = ERR_peek_last_error();
-    if (error != 0) {
+    if (impl_->state.lastReceive <= 0) {
+        failure_ = impl_->state.lastReceive == 0 ? "closed during the handshake"
+                                                 : "no answer during the handshake";
+        return;
+    }
+    char text[256] = "handshake failed";
+    if (const unsigned long error = ERR_peek_last_error(); error != 0) {
         ERR_error_string_n(error, text, sizeof text);
     }
-    failure_ = std::string(step) + " failed" + (error != 0 ? std::string(": ") + text : "");
+    failure_ = text;
 }
 
-bool TlsChannel::write(RawLink& link, const char* data, std::size_t length) {
+bool TlsChannel::write(const char* data, std::size_t length) {
     if (impl_->ssl == nullptr) {
         return false;
     }
-    while (length > 0) {
-        ERR_clear_error();
-        std::size_t written = 0;
-        if (SSL_write_ex(impl_->ssl, data, length, &written) != 1) {
-            return false;
-        }
-        data += written;
-        length -= written;
-        if (!flush(link)) {
-            return false;
-        }
-    }
-    return true;
+    ERR_clear_error();
+    std::size_t written = 0;
+    return length == 0 ||
+           (SSL_write_ex(impl_->ssl, data, length, &written) == 1 && written == length);
 }
 
-long TlsChannel::read(RawLink& link, char* buf, std::size_t n) {
+long TlsChannel::read(char* buf, std::size_t n) {
     if (impl_->ssl == nullptr) {
         return -1;
     }
-    for (;;) {
-        ERR_clear_error();
-        std::size_t got = 0;
-        const int ok = SSL_read_ex(impl_->ssl, buf, n, &got);
-        // Reading may have queued an answer of its own, such as a key update.
-        if (!flush(link)) {
-            return -1;
-        }
-        if (ok == 1) {
-            return static_cast<long>(got);
-        }
-        const int error = SSL_get_error(impl_->ssl, ok);
-        if (error == SSL_ERROR_ZERO_RETURN) {
-            return 0;
-        }
-        if (error != SSL_ERROR_WANT_READ) {
-            return -1;
-        }
-        if (const long filled = fill(link); filled <= 0) {
-            return filled;
-        }
+    ERR_clear_error();
+    std::size_t got = 0;
+    if (SSL_read_ex(impl_->ssl, buf, n, &got) == 1) {
+        return static_cast<long>(got);
     }
+    // The server's close_notify, or the connection closed under it: the end, as in plain HTTP.
+    const int error = SSL_get_error(impl_->ssl, 0);
+    return error == SSL_ERROR_ZERO_RETURN || impl_->state.lastReceive == 0 ? 0 : -1;
 }
 
 bool TlsChannel::holdsUnreadBytes() const {
-    return impl_->ssl != nullptr &&
-           (SSL_pending(impl_->ssl) > 0 || BIO_ctrl_pending(impl_->in) > 0);
-}
-
-bool TlsChannel::flush(RawLink& link) {
-    char* data = nullptr;
-    const long length = BIO_get_mem_data(impl_->out, &data);
-    if (length <= 0) {
-        return true;
-    }
-    const bool sent = link.sendRaw(data, static_cast<std::size_t>(length));
-    (void)BIO_reset(impl_->out);
-    return sent;
-}
-
-long TlsChannel::fill(RawLink& link) {
-    char chunk[kRecordRead];
-    const long got = link.receiveRaw(chunk, sizeof chunk);
-    if (got > 0 && BIO_write(impl_->in, chunk, static_cast<int>(got)) != got) {
-        return -1;
-    }
-    return got;
+    return impl_->ssl != nullptr && SSL_has_pending(impl_->ssl) == 1;
 }
 
 } // namespace textowl

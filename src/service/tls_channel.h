@@ -37,24 +37,24 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// One TLS session over a connected socket. OpenSSL works on memory buffers only; every byte
-// travels through the socket's own send and receive, so the time-outs, the deadline and the
-// signal-free sends of plain HTTP hold for the handshake and the records alike.
+// One TLS session over a connected socket. OpenSSL reads and writes through the socket's own
+// send and receive (a BIO of ours), so the time-outs, the deadline and the signal-free sends of
+// plain HTTP hold for the handshake and the records alike, and no byte is copied on the way.
 class TlsChannel {
 public:
     // host names the server for SNI and the certificate check; an IP literal is checked against
-    // the certificate's IP entries instead.
-    TlsChannel(TlsContext& context, const std::string& host);
+    // the certificate's IP entries instead. link must outlive the channel.
+    TlsChannel(TlsContext& context, const std::string& host, RawLink& link);
     ~TlsChannel();
     TlsChannel(const TlsChannel&) = delete;
     TlsChannel& operator=(const TlsChannel&) = delete;
 
     // Nothing of the request is sent before this succeeds, and it fails on any certificate fault.
-    bool handshake(RawLink& link);
-    bool write(RawLink& link, const char* data, std::size_t length);
+    bool handshake();
+    bool write(const char* data, std::size_t length);
     // As ByteSource::receive.
-    long read(RawLink& link, char* buf, std::size_t n);
-    // Decrypted or still encrypted bytes the server sent that nobody asked for.
+    long read(char* buf, std::size_t n);
+    // Bytes the server sent that nobody asked for, decrypted or not yet.
     bool holdsUnreadBytes() const;
 
     CertificateProblem certificateProblem() const { return problem_; }
@@ -62,9 +62,7 @@ public:
     const std::string& failure() const { return failure_; }
 
 private:
-    bool flush(RawLink& link);
-    long fill(RawLink& link);
-    void noteFailure(const char* step);
+    void noteFailure();
 
     struct Impl;
     std::unique_ptr<Impl> impl_;
