@@ -90,7 +90,7 @@ bool SocketConnection::startTls(TlsContext& context, const std::string& host) {
     return false;
 }
 
-// No close_notify is sent: the server may have gone already, and a request never rides on it.
+// No close_notify is sent: the closed socket tells the server enough, and it may be gone already.
 void SocketConnection::close() {
     tls_.reset();
     if (fd_ >= 0) {
