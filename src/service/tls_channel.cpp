@@ -110,6 +110,9 @@ TlsContext::TlsContext() : impl_(std::make_unique<Impl>()) {
         return;
     }
     SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
+    // AES-128 first, as browsers offer it: as safe for this, and the cheaper on both ends.
+    SSL_CTX_set_ciphersuites(
+        ctx, "TLS_AES_128_GCM_SHA256:TLS_AES_256_GCM_SHA384:TLS_CHACHA20_POLY1305_SHA256");
     // Whole records, and more, in one receive instead of a header and a body apart.
     SSL_CTX_set_read_ahead(ctx, 1);
     // A server that asks to renegotiate mid-reply gets no second handshake to steer.
