@@ -55,4 +55,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# https service addresses are verified against the system's trust store; the libraries found by
+# shlibdeps are added to this.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates")
 include(CPack)

@@ -1,6 +1,9 @@
 #include "canned_server.h"
 
+#include "support/tls_test_server.h"
+
 #include <arpa/inet.h>
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <netinet/in.h>
@@ -53,7 +56,9 @@ bool readRequest(int fd, std::string& pending) {
     }
 }
 
-[[noreturn]] void serve(int listenFd, const std::string& reply, std::chrono::milliseconds delay) {
+// Serves the accepted connections one after the other, each by serveConnection.
+template <typename ServeConnection>
+[[noreturn]] void acceptForever(int listenFd, ServeConnection serveConnection) {
     for (;;) {
         const int fd = ::accept(listenFd, nullptr, nullptr);
         if (fd < 0) {
@@ -61,19 +66,35 @@ bool readRequest(int fd, std::string& pending) {
         }
         const int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        serveConnection(fd);
+        ::close(fd);
+    }
+}
+
+[[noreturn]] void serve(int listenFd, const std::string& reply, std::chrono::milliseconds delay) {
+    acceptForever(listenFd, [&](int fd) {
         std::string pending;
         while (readRequest(fd, pending)) {
             std::this_thread::sleep_for(delay);
             if (!sendAll(fd, reply))
                 break;
         }
-        ::close(fd);
-    }
+    });
+}
+
+[[noreturn]] void serveTls(int listenFd, const std::string& reply,
+                           const test::TlsIdentity& identity) {
+    SSL_CTX* context = test::makeServerContext(identity);
+    const std::atomic<bool> never{false};
+    acceptForever(listenFd,
+                  [&](int fd) { test::serveTlsConnection(context, fd, reply, {}, never); });
 }
 
 } // namespace
 
-CannedServer::CannedServer(std::string reply, std::chrono::milliseconds delay) {
+CannedServer::CannedServer(std::string reply, std::chrono::milliseconds delay,
+                           const test::TlsIdentity* tls)
+    : tls_(tls != nullptr) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -86,6 +107,9 @@ CannedServer::CannedServer(std::string reply, std::chrono::milliseconds delay) {
     port_ = ntohs(addr.sin_port);
     child_ = ::fork();
     if (child_ == 0) {
+        if (tls != nullptr) {
+            serveTls(fd, reply, *tls);
+        }
         serve(fd, reply, delay);
     }
     ::close(fd);
@@ -102,7 +126,8 @@ CannedServer::~CannedServer() {
 }
 
 std::string CannedServer::url() const {
-    return "http://127.0.0.1:" + std::to_string(port_) + "/pagewright/soapserver.php";
+    return (tls_ ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(port_) +
+           "/pagewright/soapserver.php";
 }
 
 } // namespace textowl::bench

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/throwaway_ca.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -9,10 +11,12 @@ namespace textowl::bench {
 
 // A loopback HTTP server in a child process that answers every request with the same bytes and
 // keeps connections open, after `delay` when one is given (a slow service). Being another process
-// keeps its instructions out of the client's count.
+// keeps its instructions out of the client's count. Given an identity, it speaks HTTPS with it
+// (and without a delay).
 class CannedServer {
 public:
-    explicit CannedServer(std::string reply, std::chrono::milliseconds delay = {});
+    explicit CannedServer(std::string reply, std::chrono::milliseconds delay = {},
+                          const test::TlsIdentity* tls = nullptr);
     ~CannedServer();
     CannedServer(const CannedServer&) = delete;
     CannedServer& operator=(const CannedServer&) = delete;
@@ -21,6 +25,7 @@ public:
 
 private:
     std::uint16_t port_ = 0;
+    bool tls_ = false;
     pid_t child_ = -1;
 };
 

@@ -1,9 +1,11 @@
-// service_call_count buddylist|balance CALLS: makes CALLS calls over one kept-alive connection.
-// Two callgrind runs with different CALLS give the marginal instruction count of one call.
+// service_call_count buddylist|balance CALLS [https]: makes CALLS calls over one kept-alive
+// connection, plain or over TLS. Two callgrind runs with different CALLS give the marginal
+// instruction count of one call.
 #include "canned_replies.h"
 #include "canned_server.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"
+#include "trusted_server.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,13 +14,16 @@
 
 int main(int argc, char** argv) {
     using namespace textowl;
-    if (argc != 3) {
-        std::fputs("usage: service_call_count buddylist|balance CALLS\n", stderr);
+    if (argc != 3 && !(argc == 4 && std::string_view(argv[3]) == "https")) {
+        std::fputs("usage: service_call_count buddylist|balance CALLS [https]\n", stderr);
         return 2;
     }
     const bool buddies = std::string_view(argv[1]) == "buddylist";
     const int calls = std::atoi(argv[2]);
-    bench::CannedServer server(buddies ? bench::buddyListReply(1000) : bench::balanceReply());
+    const test::TlsIdentity identity =
+        argc == 4 ? bench::trustedLoopbackIdentity() : test::TlsIdentity{};
+    bench::CannedServer server(buddies ? bench::buddyListReply(1000) : bench::balanceReply(), {},
+                               argc == 4 ? &identity : nullptr);
     ServiceProxy proxy(server.url());
     const OperationId id = buddies ? OperationId::apiGetBuddyList : OperationId::apiBalanceSms;
     const std::string ticket = "0123456789abcdef0123456789abcdef";

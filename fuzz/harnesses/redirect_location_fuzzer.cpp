@@ -48,8 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!next) {
         return 0;
     }
-    if (next->scheme != "http" || next->host.empty() || next->port == 0 ||
-        !next->path.starts_with('/')) {
+    if ((next->scheme != "http" && next->scheme != "https") || next->host.empty() ||
+        next->port == 0 || !next->path.starts_with('/')) {
         __builtin_trap();
     }
     textowl::NavigationSettings settings;

@@ -135,8 +135,10 @@ bool PageHost::buildInterface(const InterfaceDescription& description) {
     if (m_strip == nullptr)
         return true;
     ServiceCalls& calls = m_context.calls;
-    IconFetcher icons(m_context.catalogue.applicationName(),
-                      [&calls](const std::function<void()>& job) { return calls.runJob(job); });
+    IconFetcher icons(
+        m_context.catalogue.applicationName(),
+        [&calls](const std::function<void()>& job) { return calls.runJob(job); },
+        std::string(calls.proxy().scheme()));
     addButtons(description.buttons, icons);
     addWebTabs(description.tabs, icons);
     if (icons.abandoned())

@@ -194,8 +194,14 @@ void SessionController::finish() {
 
 void SessionController::showSignInFailure() {
     const StringCatalogue& catalogue = m_context.catalogue;
-    m_context.prompts.message(&m_context.dialogParent, localised(catalogue, Text::SignInFailed),
-                              qs(catalogue.dialogTitle()), Prompts::Icon::Error);
+    QString text = localised(catalogue, Text::SignInFailed);
+    // The proxy is only read while no call of the worker uses it.
+    if (!m_context.calls.isRunning()) {
+        if (const auto reason = certificateReason(m_context.calls.proxy().certificateProblem()))
+            text += QStringLiteral("\n\n") + localised(catalogue, *reason);
+    }
+    m_context.prompts.message(&m_context.dialogParent, text, qs(catalogue.dialogTitle()),
+                              Prompts::Icon::Error);
 }
 
 } // namespace textowl

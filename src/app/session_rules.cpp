@@ -46,6 +46,22 @@ std::optional<std::string> balanceFromResult(Status callStatus, const ServiceTex
     });
 }
 
+std::optional<Text> certificateReason(CertificateProblem problem) {
+    switch (problem) {
+    case CertificateProblem::None:
+        return std::nullopt;
+    case CertificateProblem::Expired:
+        return Text::CertificateExpired;
+    case CertificateProblem::WrongHost:
+        return Text::CertificateWrongHost;
+    case CertificateProblem::Untrusted:
+        return Text::CertificateUntrusted;
+    case CertificateProblem::Invalid:
+        break;
+    }
+    return Text::CertificateInvalid;
+}
+
 std::string signedInTitle(std::string_view applicationName, std::string_view user) {
     return formatText("%s - %s", {applicationName, user});
 }

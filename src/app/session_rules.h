@@ -2,6 +2,8 @@
 
 #include "service/operation_map.h"
 #include "service/status.h"
+#include "service/tls_channel.h"
+#include "texts/text_table.h"
 #include "ui/skin_layout.h"
 
 #include <optional>
@@ -18,6 +20,9 @@ std::optional<std::string> ticketFromSignIn(Status callStatus, const ServiceText
 // The new balance text from an apiBalanceSms answer, or nothing when the refresh failed (the old
 // text then stays). An accepted answer without a balance value gives an empty balance.
 std::optional<std::string> balanceFromResult(Status callStatus, const ServiceText& result);
+
+// The reason added to the sign-in failure when the service's certificate was refused.
+std::optional<Text> certificateReason(CertificateProblem problem);
 
 // "%s - %s" with the application name and the user name.
 std::string signedInTitle(std::string_view applicationName, std::string_view user);

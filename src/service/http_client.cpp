@@ -3,7 +3,9 @@
 #include "service/http_request.h"
 #include "service/http_response.h"
 #include "service/socket_connection.h"
+#include "service/tls_channel.h"
 #include "service/url.h"
+#include "service/wire_log.h"
 
 #include <algorithm>
 #include <exception>
@@ -37,13 +39,17 @@ bool sameOrigin(const Url& a, const Url& b) {
 
 struct HttpClient::Impl {
     SocketConnection connection;
+    std::string connectedScheme;
     std::string connectedHost;
     std::uint16_t connectedPort = 0;
     HttpResponse response;
+    std::unique_ptr<TlsContext> tls; // made at the first https address: loading the trust store
+    CertificateProblem certificateProblem = CertificateProblem::None;
 
     bool run(const Url& start, const NavigationSettings& settings);
     bool exchange(const Url& url, const NavigationSettings& settings);
     bool ensureConnected(const Url& url, int timeoutMs);
+    bool startTls(const Url& url);
     bool sendBody(const NavigationSettings& settings);
     bool fail() {
         connection.close();
@@ -52,7 +58,7 @@ struct HttpClient::Impl {
 };
 
 bool HttpClient::Impl::run(const Url& start, const NavigationSettings& settings) {
-    if (start.scheme != "http" || start.host.empty()) {
+    if ((start.scheme != "http" && start.scheme != "https") || start.host.empty()) {
         return false;
     }
     Url url = start;
@@ -119,7 +125,8 @@ bool HttpClient::Impl::exchange(const Url& url, const NavigationSettings& settin
 
 bool HttpClient::Impl::ensureConnected(const Url& url, int timeoutMs) {
     connection.setTimeout(timeoutMs);
-    bool sameEndpoint = url.host == connectedHost && url.port == connectedPort;
+    bool sameEndpoint =
+        url.scheme == connectedScheme && url.host == connectedHost && url.port == connectedPort;
     // A kept-alive connection the server dropped while idle would only fail the request; a
     // request never goes out twice, so the check comes before anything is sent.
     if (connection.isOpen() && sameEndpoint && connection.isReusable()) {
@@ -129,9 +136,27 @@ bool HttpClient::Impl::ensureConnected(const Url& url, int timeoutMs) {
     if (!connection.open(url.host, url.port, timeoutMs)) {
         return false;
     }
+    // An https address never falls back to plain HTTP, whatever the server offers.
+    if (url.scheme == "https" && !startTls(url)) {
+        return false;
+    }
+    connectedScheme = url.scheme;
     connectedHost = url.host;
     connectedPort = url.port;
     return true;
+}
+
+bool HttpClient::Impl::startTls(const Url& url) {
+    if (!tls) {
+        tls = std::make_unique<TlsContext>();
+    }
+    if (connection.startTls(*tls, url.host)) {
+        return true;
+    }
+    certificateProblem = connection.tlsProblem();
+    logWire("https://" + hostForHeader(url) + ":" + std::to_string(url.port) + ": " +
+            connection.tlsFailure());
+    return false;
 }
 
 bool HttpClient::Impl::sendBody(const NavigationSettings& settings) {
@@ -155,6 +180,7 @@ HttpClient::~HttpClient() = default;
 
 bool HttpClient::sendRequest(const Url& url, const NavigationSettings& settings) {
     impl_->response.reset();
+    impl_->certificateProblem = CertificateProblem::None;
     try {
         return impl_->run(url, settings);
     } catch (const std::exception&) {
@@ -176,6 +202,10 @@ std::optional<std::string_view> HttpClient::header(std::string_view name) const 
 
 ReadOutcome HttpClient::readOutcome() const {
     return impl_->response.outcome;
+}
+
+CertificateProblem HttpClient::certificateProblem() const {
+    return impl_->certificateProblem;
 }
 
 bool HttpClient::isConnected() const {

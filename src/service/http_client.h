@@ -8,7 +8,7 @@
 
 namespace textowl {
 
-// The endpoint, parsed once; only "http" is accepted.
+// The endpoint, parsed once; "http" and "https" are accepted, the scheme kept in lower case.
 struct Url {
     std::string scheme;
     std::string host;
@@ -54,6 +54,8 @@ enum class ReadOutcome : int {
 
 namespace textowl {
 
+enum class CertificateProblem;
+
 // One kept-alive HTTP/1.1 connection; the proxy's only way onto the network.
 class HttpClient {
 public:
@@ -70,6 +72,8 @@ public:
     std::string_view body() const; // decoded body of the last response
     std::optional<std::string_view> header(std::string_view name) const; // case-insensitive
     ReadOutcome readOutcome() const;
+    // Why the last request's https connection was refused; None when no certificate was at fault.
+    CertificateProblem certificateProblem() const;
 
     bool isConnected() const;
     int lastSocketError() const;

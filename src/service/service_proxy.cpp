@@ -1,6 +1,7 @@
 #include "service/service_proxy.h"
 
 #include "service/soap_request_writer.h"
+#include "service/url.h"
 
 #include <array>
 #include <cstdlib>
@@ -38,6 +39,10 @@ ServiceProxy::ServiceProxy(const std::string& endpoint) : url_(Url::parse(endpoi
 }
 
 ServiceProxy::~ServiceProxy() = default;
+
+CertificateProblem ServiceProxy::certificateProblem() const {
+    return http_.certificateProblem();
+}
 
 Status ServiceProxy::call(OperationId id, std::span<const ServiceText> inParams,
                           ServiceText* result) {
@@ -109,7 +114,7 @@ Status ServiceProxy::send(const OperationMap& op, std::string_view& body) {
     settings_.extraHeaders.append(kAcceptLine);
     settings_.body = request_.data();
     settings_.bodyLength = request_.size();
-    settings_.port = url_->port != 0 ? url_->port : 80;
+    settings_.port = url_->port != 0 ? url_->port : defaultPort(url_->scheme);
     settings_.timeoutMs = timeoutOverride_ > 0 ? timeoutOverride_ : 10000;
     // A server that drips a byte just inside every time-out would otherwise hold the window.
     settings_.deadlineMs = deadlineOverride_ > 0 ? deadlineOverride_ : 60000;

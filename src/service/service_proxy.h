@@ -4,6 +4,7 @@
 #include "service/operation_map.h"
 #include "service/soap_response_reader.h"
 #include "service/status.h"
+#include "service/tls_channel.h"
 
 #include <optional>
 #include <span>
@@ -56,6 +57,10 @@ public:
     // State of the last call: 0 none, 1..10 where it failed (4 is never produced).
     int clientErrorState() const { return errorState_; }
     const FaultRecord& fault() const { return fault_; }
+    // Why the last call's service certificate was refused, if it was.
+    CertificateProblem certificateProblem() const;
+    // "https" or "http"; empty when the endpoint is no valid address.
+    std::string_view scheme() const { return url_ ? std::string_view(url_->scheme) : ""; }
 
     // Tests shorten the socket time-out; 0 keeps the transport's default of 10000 ms.
     void setTimeoutForTesting(int ms) { timeoutOverride_ = ms; }

@@ -25,6 +25,8 @@ SocketConnection::~SocketConnection() {
 bool SocketConnection::open(const std::string& host, std::uint16_t port, int timeoutMs) {
     close();
     timeoutMs_ = timeoutMs;
+    tlsProblem_ = CertificateProblem::None;
+    tlsFailure_.clear();
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -75,7 +77,22 @@ bool SocketConnection::connectTo(const void* address, unsigned addressLength, in
     return true;
 }
 
+bool SocketConnection::startTls(TlsContext& context, const std::string& host) {
+    RawLink& link = *this;
+    auto channel = std::make_unique<TlsChannel>(context, host, link);
+    if (fd_ >= 0 && channel->handshake()) {
+        tls_ = std::move(channel);
+        return true;
+    }
+    tlsProblem_ = channel->certificateProblem();
+    tlsFailure_ = fd_ >= 0 ? channel->failure() : "not connected";
+    close();
+    return false;
+}
+
+// No close_notify is sent: the closed socket tells the server enough, and it may be gone already.
 void SocketConnection::close() {
+    tls_.reset();
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
@@ -83,7 +100,7 @@ void SocketConnection::close() {
 }
 
 bool SocketConnection::isReusable() const {
-    if (fd_ < 0) {
+    if (fd_ < 0 || (tls_ && tls_->holdsUnreadBytes())) {
         return false;
     }
     pollfd p{fd_, POLLIN, 0};
@@ -132,6 +149,14 @@ bool SocketConnection::waitFor(short events) {
 }
 
 bool SocketConnection::sendAll(const char* data, std::size_t length) {
+    return tls_ ? tls_->write(data, length) : sendRaw(data, length);
+}
+
+long SocketConnection::receive(char* buf, std::size_t n) {
+    return tls_ ? tls_->read(buf, n) : receiveRaw(buf, n);
+}
+
+bool SocketConnection::sendRaw(const char* data, std::size_t length) {
     if (fd_ < 0) {
         lastError_ = ENOTCONN;
         return false;
@@ -158,7 +183,7 @@ bool SocketConnection::sendAll(const char* data, std::size_t length) {
     return true;
 }
 
-long SocketConnection::receive(char* buf, std::size_t n) {
+long SocketConnection::receiveRaw(char* buf, std::size_t n) {
     if (fd_ < 0) {
         lastError_ = ENOTCONN;
         return -1;

@@ -1,17 +1,20 @@
 #pragma once
 
 #include "service/byte_stream.h"
+#include "service/tls_channel.h"
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace textowl {
 
 // One TCP connection whose connect, send and receive each wait at most the time-out in force,
-// and all of them together no later than the deadline in force.
-class SocketConnection : public ByteSource {
+// and all of them together no later than the deadline in force. Once startTls() succeeded, every
+// send and receive goes through TLS, under the same waits.
+class SocketConnection : public ByteSource, private RawLink {
 public:
     using Clock = std::chrono::steady_clock;
 
@@ -24,6 +27,12 @@ public:
     bool open(const std::string& host, std::uint16_t port, int timeoutMs);
     void close();
     bool isOpen() const { return fd_ >= 0; }
+
+    // Runs the TLS handshake on the open connection; on failure the connection is closed,
+    // nothing else was sent, and tlsProblem() and tlsFailure() tell why.
+    bool startTls(TlsContext& context, const std::string& host);
+    CertificateProblem tlsProblem() const { return tlsProblem_; }
+    const std::string& tlsFailure() const { return tlsFailure_; }
 
     // True when a kept-alive connection can carry another request: the peer has not closed it
     // while idle and has not sent anything unasked that would be taken for the next reply.
@@ -43,6 +52,8 @@ public:
     int lastError() const { return lastError_; }
 
 private:
+    bool sendRaw(const char* data, std::size_t length) override;
+    long receiveRaw(char* buf, std::size_t n) override;
     bool connectTo(const void* address, unsigned addressLength, int family, int type, int protocol);
     bool waitFor(short events);
     // The milliseconds a wait may take: the time-out, cut short by the deadline; -1 once it passed.
@@ -53,6 +64,9 @@ private:
     int lastError_ = 0;
     Clock::time_point deadline_ = Clock::time_point::max();
     bool deadlinePassed_ = false;
+    std::unique_ptr<TlsChannel> tls_;
+    CertificateProblem tlsProblem_ = CertificateProblem::None;
+    std::string tlsFailure_;
 };
 
 } // namespace textowl

@@ -118,12 +118,18 @@ std::string removeDotSegments(std::string_view path) {
 
 std::optional<Url> Url::parse(std::string_view text) {
     std::size_t colon = text.find("://");
-    if (hasUnsafeByte(text) || colon == std::string_view::npos ||
-        !equalsIgnoringCase(text.substr(0, colon), "http")) {
+    if (hasUnsafeByte(text) || colon == std::string_view::npos) {
         return std::nullopt;
     }
     Url url;
-    url.scheme = "http";
+    const std::string_view scheme = text.substr(0, colon);
+    if (equalsIgnoringCase(scheme, "http")) {
+        url.scheme = "http";
+    } else if (equalsIgnoringCase(scheme, "https")) {
+        url.scheme = "https";
+    } else {
+        return std::nullopt;
+    }
     std::string_view rest = text.substr(colon + 3);
     std::size_t authorityEnd = rest.find_first_of("/?#");
     if (!parseAuthority(rest.substr(0, authorityEnd), url)) {
@@ -151,12 +157,12 @@ std::optional<Url> resolveLocation(const Url& base, std::string_view location) {
     if (schemeEnd != std::string_view::npos && location.find_first_of("/?#") > schemeEnd) {
         auto url = Url::parse(location);
         if (url && url->port == 0) {
-            url->port = 80;
+            url->port = defaultPort(url->scheme);
         }
         return url;
     }
     if (location.starts_with("//")) {
-        return resolveLocation(base, "http:" + std::string(location));
+        return resolveLocation(base, base.scheme + ":" + std::string(location));
     }
     Url url = base;
     if (location.front() == '/') {
@@ -169,6 +175,10 @@ std::optional<Url> resolveLocation(const Url& base, std::string_view location) {
     }
     url.path = removeDotSegments(url.path);
     return url;
+}
+
+std::uint16_t defaultPort(std::string_view scheme) {
+    return scheme == "https" ? 443 : 80;
 }
 
 std::string hostForHeader(const Url& url) {

@@ -64,6 +64,18 @@ constexpr std::array<TextEntry, kTextCount> kTexts{{
 
     {Text::SignInFailed, "login/failed", "",
      "Unable to login at this time.  Please try your request again later..."},
+    {Text::CertificateExpired, "login/failed", "expired",
+     "The service's certificate has expired, so the connection is not safe. Your password was "
+     "not sent."},
+    {Text::CertificateWrongHost, "login/failed", "wronghost",
+     "The service's certificate was issued for another address, so the connection is not safe. "
+     "Your password was not sent."},
+    {Text::CertificateUntrusted, "login/failed", "untrusted",
+     "The service's certificate is not from an issuer this computer trusts, so the connection is "
+     "not safe. Your password was not sent."},
+    {Text::CertificateInvalid, "login/failed", "invalid",
+     "The service's certificate is not valid, so the connection is not safe. Your password was "
+     "not sent."},
     {Text::SignInCaption, "dialogs/signin", "title", "Textowl Sign In"},
     {Text::UserLabel, "dialogs/signin/username", "", "&Username:"},
     {Text::PasswordLabel, "dialogs/signin/password", "", "&Password:"},

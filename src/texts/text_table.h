@@ -62,6 +62,11 @@ enum class Text {
 
     // Sign-in.
     SignInFailed,
+    // Added to the sign-in failure when the service's certificate was refused.
+    CertificateExpired,
+    CertificateWrongHost,
+    CertificateUntrusted,
+    CertificateInvalid,
     SignInCaption,
     UserLabel,
     PasswordLabel,

@@ -94,10 +94,11 @@ std::string pageWithTicket(std::string_view url, std::string_view ticket) {
     return page;
 }
 
-std::optional<ImageRequest> imageRequest(const InterfaceElement& element) {
+std::optional<ImageRequest> imageRequest(const InterfaceElement& element, int defaultPort) {
     if (element.imageUri.empty())
         return std::nullopt;
     ImageRequest request;
+    request.port = defaultPort;
     std::string_view uri = element.imageUri;
     std::size_t colon = uri.rfind(':');
     if (uri.front() == '[') {

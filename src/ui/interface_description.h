@@ -39,8 +39,8 @@ std::optional<InterfaceDescription> readInterfaceDescription(std::string_view ut
 // unreserved set are percent-encoded, so a ticket can never end the query or start a fragment.
 std::string pageWithTicket(std::string_view url, std::string_view ticket);
 
-// Where an icon is fetched from: host and port from imageURI (80 unless it names one) and the
-// path "/location/file", or "/file" without a location.
+// Where an icon is fetched from: host and port from imageURI (defaultPort unless it names one)
+// and the path "/location/file", or "/file" without a location.
 struct ImageRequest {
     std::string host;
     int port = 80;
@@ -48,6 +48,6 @@ struct ImageRequest {
     friend bool operator==(const ImageRequest&, const ImageRequest&) = default;
 };
 // Nothing when imageURI is empty or its port is not a number from 1 to 65535.
-std::optional<ImageRequest> imageRequest(const InterfaceElement& element);
+std::optional<ImageRequest> imageRequest(const InterfaceElement& element, int defaultPort = 80);
 
 } // namespace textowl

@@ -1,6 +1,7 @@
 #include "ui/interface_icons.h"
 
 #include "service/http_client.h"
+#include "service/url.h"
 #include "ui/skin.h"
 
 #include <QBuffer>
@@ -50,21 +51,21 @@ IconPair fallbackIconPair() {
     return splitPair(fallback, kTabIconSize);
 }
 
-IconFetcher::IconFetcher(std::string userAgent, JobRunner runJob)
+IconFetcher::IconFetcher(std::string userAgent, JobRunner runJob, std::string scheme)
     : m_http(std::make_unique<HttpClient>()), m_userAgent(std::move(userAgent)),
-      m_runJob(std::move(runJob)) {}
+      m_runJob(std::move(runJob)), m_scheme(std::move(scheme)) {}
 
 IconFetcher::~IconFetcher() = default;
 
 IconPair IconFetcher::fetch(const InterfaceElement& element, QSize size) {
-    const std::optional<ImageRequest> request = imageRequest(element);
+    const std::optional<ImageRequest> request = imageRequest(element, defaultPort(m_scheme));
     if (!request || m_abandoned)
         return fallbackIconPair();
     const std::pair<std::string, int> host{request->host, request->port};
     if (m_unanswered.contains(host))
         return fallbackIconPair();
     Url url;
-    url.scheme = "http";
+    url.scheme = m_scheme;
     url.host = request->host;
     url.port = static_cast<std::uint16_t>(request->port);
     url.path = request->path;

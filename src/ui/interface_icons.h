@@ -28,14 +28,15 @@ inline constexpr QSize kButtonIconSize{16, 16};
 // Fetches icons from the image hosts the description names, the application name as the
 // User-Agent, and decodes them in memory; anything that goes wrong gives the built-in fallback.
 // A host that did not answer once is not asked again by the same fetcher: one unreachable host
-// costs one time-out, not one per tab and button.
+// costs one time-out, not one per tab and button. Icons travel in the service's own scheme, so
+// that a service behind https serves them over the same verified transport.
 class IconFetcher {
 public:
     // Runs a download off the window's thread and waits for it; false when sign-out or exit
     // abandoned it. Without one the download runs where fetch() is called.
     using JobRunner = std::function<bool(const std::function<void()>&)>;
 
-    explicit IconFetcher(std::string userAgent, JobRunner runJob = {});
+    explicit IconFetcher(std::string userAgent, JobRunner runJob = {}, std::string scheme = "http");
     ~IconFetcher();
 
     IconPair fetch(const InterfaceElement& element, QSize size);
@@ -48,6 +49,7 @@ private:
     std::unique_ptr<HttpClient> m_http;
     std::string m_userAgent;
     JobRunner m_runJob;
+    std::string m_scheme;
     bool m_abandoned = false;
     std::set<std::pair<std::string, int>> m_unanswered;
     int m_timeoutMs = 0;

@@ -4,6 +4,7 @@
 #include "session/service_calls.h"
 #include "session_fixture.h"
 #include "support/scripted_server.h"
+#include "support/tls_test_server.h"
 #include "ui/main_surface.h"
 
 #include <QApplication>
@@ -107,6 +108,24 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedSignInCase{"EmptyTicket", R"(<result err="0"><ticket/></result>)"},
                       RefusedSignInCase{"NotXml", "ticket=T"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SessionTest, UntrustedCertificateSaysWhyAndTheRequestNeverLeaves) {
+    test::TlsTestServer server(test::ThrowawayCa::selfSigned("localhost"), answer(kTicketAccepted));
+    endpoint_ = server.url("localhost", "/pagewright/soapserver.php");
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
+
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text,
+              QStringLiteral("Unable to login at this time.  Please try your request again "
+                             "later...\n\nThe service's certificate is not from an issuer this "
+                             "computer trusts, so the connection is not safe. Your password was "
+                             "not sent."));
+    EXPECT_EQ(messages()[0].icon, Prompts::Icon::Error);
+    EXPECT_EQ(server.received(), "");
+    EXPECT_FALSE(w.commandState().signedIn);
+}
 
 TEST_F(SessionTest, CancelledDialogCallsNothingAndChangesNothing) {
     ScriptedServer server({ConnectionScript().readRequest().send(answer(kTicketAccepted))});

@@ -355,11 +355,11 @@ TEST_F(HttpClientTest, AddressWithoutPortUsesTheSettingsPort) {
     EXPECT_TRUE(client.sendRequest(*Url::parse("http://127.0.0.1/svc"), settings));
 }
 
-TEST_F(HttpClientTest, NonHttpAddressFailsWithoutTouchingTheConnection) {
+TEST_F(HttpClientTest, UnknownSchemeFailsWithoutTouchingTheConnection) {
     ScriptedServer server({ConnectionScript::serveForever(kOk)});
     ASSERT_TRUE(send(server));
     Url url = *Url::parse(server.url());
-    url.scheme = "https";
+    url.scheme = "ftp";
     EXPECT_FALSE(client.sendRequest(url, settings));
     EXPECT_TRUE(client.isConnected());
 }

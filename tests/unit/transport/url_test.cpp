@@ -13,6 +13,7 @@ struct ParseCase {
     std::uint16_t port;
     const char* path;
     const char* extra;
+    const char* scheme = "http";
 };
 
 class UrlParse : public testing::TestWithParam<ParseCase> {};
@@ -24,7 +25,7 @@ TEST_P(UrlParse, SplitsTheAddress) {
     if (!c.valid) {
         return;
     }
-    EXPECT_EQ(url->scheme, "http");
+    EXPECT_EQ(url->scheme, c.scheme);
     EXPECT_EQ(url->host, c.host);
     EXPECT_EQ(url->port, c.port);
     EXPECT_EQ(url->path, c.path);
@@ -40,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"http://host?x", true, "host", 0, "/", "?x"},
                     ParseCase{"http://[::1]:81/v6", true, "::1", 81, "/v6", ""},
                     ParseCase{"http://host:/p", true, "host", 0, "/p", ""},
-                    ParseCase{"https://host/", false, "", 0, "", ""},
+                    ParseCase{"HTTPS://host:8443/s", true, "host", 8443, "/s", "", "https"},
                     ParseCase{"ftp://host/", false, "", 0, "", ""},
                     ParseCase{"host/path", false, "", 0, "", ""},
                     ParseCase{"http:///path", false, "", 0, "", ""},
@@ -87,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RedirectCase{"../../../up.php", true, "svc", 8080, "/up.php", ""},
                     RedirectCase{"./sub/", true, "svc", 8080, "/dir/sub/", ""},
                     RedirectCase{"?b=2", true, "svc", 8080, "/dir/page.php", "?b=2"},
-                    RedirectCase{"https://secure/", false, "", 0, "", ""},
+                    RedirectCase{"https://secure/", true, "secure", 443, "/", ""},
                     RedirectCase{"", false, "", 0, "", ""}));
 
 } // namespace
