@@ -9,7 +9,7 @@ namespace textowl {
 
 namespace {
 
-using CreateView = QWidget* (*)(QWidget*);
+using CreateView = QWidget* (*)(QWidget*, QObject*);
 
 // One renderer for all the service's pages (tabs and footer come from one site) instead of one
 // each; flags of the user's own replace this.
@@ -44,10 +44,26 @@ CreateView engineEntry() {
 EngineWebView::EngineWebView(QWidget* parent) : WebView(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    if (const CreateView create = engineEntry()) {
-        m_engine = create(this);
-        layout->addWidget(m_engine);
-    }
+    const CreateView create = engineEntry();
+    if (create == nullptr)
+        return;
+    // The engine composes its pages through OpenGL, and a window that gains such a page is made
+    // again as an OpenGL window, with a new native window id. Made for the page alone, with the
+    // page already in it, the page's own window is an OpenGL one from the start; embedded, it
+    // leaves the window around it as it was.
+    m_pageWindow = std::make_unique<QWidget>();
+    auto* pageLayout = new QVBoxLayout(m_pageWindow.get());
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    m_engine = create(m_pageWindow.get(), this);
+    pageLayout->addWidget(m_engine);
+    m_pageWindow->winId();
+    // Shown and hidden with the container from now on.
+    layout->addWidget(QWidget::createWindowContainer(m_pageWindow->windowHandle(), this));
+}
+
+EngineWebView::~EngineWebView() {
+    // Before the container that embeds its window: the page's window goes with its widget.
+    m_pageWindow.reset();
 }
 
 bool EngineWebView::navigate(const QUrl& address) {

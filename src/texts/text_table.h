@@ -170,6 +170,27 @@ enum class Text {
     ExportDone,          // "%d" is the number of contacts
     ExportFailed,
 
+    // The toolkit's own texts that its catalogues lack: standard buttons and the file dialog.
+    QtOk,
+    QtSave,
+    QtSaveAll,
+    QtOpen,
+    QtYes,
+    QtYesToAll,
+    QtNo,
+    QtNoToAll,
+    QtAbort,
+    QtRetry,
+    QtIgnore,
+    QtClose,
+    QtCancel,
+    QtDiscard,
+    QtHelp,
+    QtApply,
+    QtReset,
+    QtRestoreDefaults,
+    QtLookIn,
+
     Count
 };
 
