@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibrary>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 
 namespace textowl {
@@ -52,13 +53,26 @@ EngineWebView::EngineWebView(QWidget* parent) : WebView(parent) {
     // page already in it, the page's own window is an OpenGL one from the start; embedded, it
     // leaves the window around it as it was.
     m_pageWindow = std::make_unique<QWidget>();
+    // Its size is the container's: shown for the first time, it must not take its own.
+    m_pageWindow->setAttribute(Qt::WA_Resized);
     auto* pageLayout = new QVBoxLayout(m_pageWindow.get());
     pageLayout->setContentsMargins(0, 0, 0, 0);
     m_engine = create(m_pageWindow.get(), this);
     pageLayout->addWidget(m_engine);
     m_pageWindow->winId();
     // Shown and hidden with the container from now on.
-    layout->addWidget(QWidget::createWindowContainer(m_pageWindow->windowHandle(), this));
+    m_container = QWidget::createWindowContainer(m_pageWindow->windowHandle(), this);
+    layout->addWidget(m_container);
+}
+
+void EngineWebView::showEvent(QShowEvent* event) {
+    WebView::showEvent(event);
+    // A container laid out while hidden places the page's window only at its next resize; the
+    // page would keep the size it was made with.
+    if (m_container != nullptr) {
+        QResizeEvent resize(m_container->size(), m_container->size());
+        QCoreApplication::sendEvent(m_container, &resize);
+    }
 }
 
 EngineWebView::~EngineWebView() {

@@ -18,9 +18,13 @@ public:
     // The engine's own view (a QWebEngineView), or null when the engine could not be loaded.
     QWidget* engine() const { return m_engine; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     // The page's own native window, embedded in this view (see the constructor).
     std::unique_ptr<QWidget> m_pageWindow;
+    QWidget* m_container = nullptr;
     QWidget* m_engine = nullptr;
 };
 

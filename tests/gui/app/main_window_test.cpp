@@ -188,7 +188,8 @@ TEST_F(WindowTest, SvenskaReachesTheToolkitsDialogsTheTrayAndTheRegionList) {
         const auto* found = files.findChild<QLabel*>(QLatin1String(name));
         return found != nullptr ? found->text() : QString();
     };
-    ContactImportDialog import(BuddyList(), ContactBook(), QString(), w.catalogue());
+    const BuddyList noBuddies;
+    ContactImportDialog import(noBuddies, ContactBook(), QString(), w.catalogue());
     auto* region = import.findChild<QComboBox*>(QStringLiteral("region"));
     ASSERT_NE(region, nullptr);
     QTest::keyClicks(region, QStringLiteral("Sverige"));
