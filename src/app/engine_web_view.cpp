@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFocusEvent>
 #include <QLibrary>
 #include <QResizeEvent>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace textowl {
 
@@ -63,6 +65,36 @@ EngineWebView::EngineWebView(QWidget* parent) : WebView(parent) {
     // Shown and hidden with the container from now on.
     m_container = QWidget::createWindowContainer(m_pageWindow->windowHandle(), this);
     layout->addWidget(m_container);
+    // The toolkit gives an embedded window no keyboard focus of its own: the container takes the
+    // focus when the page is clicked and hands the page its keys.
+    m_container->setFocusPolicy(Qt::StrongFocus);
+    m_container->installEventFilter(this);
+    m_pageWindow->windowHandle()->installEventFilter(this);
+}
+
+bool EngineWebView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_container) {
+        if (event->type() == QEvent::MouseButtonPress)
+            m_container->setFocus(Qt::MouseFocusReason);
+        return false;
+    }
+    QWidget* page = m_engine->focusProxy() != nullptr ? m_engine->focusProxy() : m_engine;
+    switch (event->type()) {
+    case QEvent::FocusIn:
+    case QEvent::FocusOut: {
+        QFocusEvent focus(event->type(), static_cast<QFocusEvent*>(event)->reason());
+        QCoreApplication::sendEvent(page, &focus);
+        return false;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::InputMethod:
+    case QEvent::InputMethodQuery:
+        return QCoreApplication::sendEvent(page, event);
+    default:
+        return false;
+    }
 }
 
 void EngineWebView::showEvent(QShowEvent* event) {

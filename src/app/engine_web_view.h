@@ -19,6 +19,7 @@ public:
     QWidget* engine() const { return m_engine; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
