@@ -215,6 +215,13 @@ constexpr std::array<TextEntry, kTextCount> kTexts{{
     {Text::QtReset, "qt/buttons", "reset", "Reset"},
     {Text::QtRestoreDefaults, "qt/buttons", "restoredefaults", "Restore Defaults"},
     {Text::QtLookIn, "qt/filedialog", "lookin", "Look in:"},
+    {Text::QtTextUndo, "qt/textmenu", "undo", "&Undo"},
+    {Text::QtTextRedo, "qt/textmenu", "redo", "&Redo"},
+    {Text::QtTextCut, "qt/textmenu", "cut", "Cu&t"},
+    {Text::QtTextCopy, "qt/textmenu", "copy", "&Copy"},
+    {Text::QtTextPaste, "qt/textmenu", "paste", "&Paste"},
+    {Text::QtTextDelete, "qt/textmenu", "delete", "Delete"},
+    {Text::QtTextSelectAll, "qt/textmenu", "selectall", "Select All"},
 }};
 
 constexpr bool inEnumOrder() {

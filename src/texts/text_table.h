@@ -170,7 +170,8 @@ enum class Text {
     ExportDone,          // "%d" is the number of contacts
     ExportFailed,
 
-    // The toolkit's own texts that its catalogues lack: standard buttons and the file dialog.
+    // The toolkit's own texts that its catalogues lack: standard buttons, the file dialog and the
+    // context menu of multi-line text boxes.
     QtOk,
     QtSave,
     QtSaveAll,
@@ -190,6 +191,13 @@ enum class Text {
     QtReset,
     QtRestoreDefaults,
     QtLookIn,
+    QtTextUndo,
+    QtTextRedo,
+    QtTextCut,
+    QtTextCopy,
+    QtTextPaste,
+    QtTextDelete,
+    QtTextSelectAll,
 
     Count
 };

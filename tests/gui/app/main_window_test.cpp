@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -194,6 +195,8 @@ TEST_F(WindowTest, SvenskaReachesTheToolkitsDialogsTheTrayAndTheRegionList) {
     ASSERT_NE(region, nullptr);
     QTest::keyClicks(region, QStringLiteral("Sverige"));
     const QList<QAction*> trayMenu = tray().icon().menu()->actions();
+    QPlainTextEdit textBox;
+    const std::unique_ptr<QMenu> textMenu(textBox.createStandardContextMenu());
 
     const struct {
         const char* what;
@@ -205,6 +208,8 @@ TEST_F(WindowTest, SvenskaReachesTheToolkitsDialogsTheTrayAndTheRegionList) {
         {"message box Cancel", box.button(QMessageBox::Cancel)->text(), QStringLiteral("Avbryt")},
         {"file dialog, file name", label("fileNameLabel"), QStringLiteral("Fil&namn:")},
         {"file dialog, look in", label("lookInLabel"), QStringLiteral("Leta i:")},
+        {"text box menu", textMenu->actions().at(0)->text().section(QLatin1Char('\t'), 0, 0),
+         QStringLiteral("&Ångra")},
         {"tray, restore", trayMenu.at(0)->text(), QStringLiteral("Återställ")},
         {"tray, exit", trayMenu.at(1)->text(), QStringLiteral("Avsluta")},
         {"region typed", import.region(), QStringLiteral("SE")},
