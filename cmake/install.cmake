@@ -55,7 +55,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# https service addresses are verified against the system's trust store; the libraries found by
-# shlibdeps are added to this.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates")
+# https service addresses are verified against the system's trust store, and the toolkit's own
+# texts (dialogs, buttons, context menus) come in the languages the program offers; the
+# libraries found by shlibdeps are added to these.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates, qt6-translations-l10n")
 include(CPack)

@@ -8,8 +8,6 @@
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
 #include "session/session.h"
-#include "texts/string_catalogue.h"
-#include "ui/qt_text.h"
 
 #include <QSettings>
 
@@ -53,18 +51,14 @@ void routeTrayCommands(MainWindow& window, TrayController& tray) {
 
 Application composeApplication(MainWindow::Options options, std::optional<bool> trayAvailable) {
     fillInRealParts(options);
-    // The tray keeps the texts of the language of start-up; the window, as it is built, moves to
-    // the remembered language.
-    const std::shared_ptr<StringCatalogue> catalogue = StringCatalogue::obtain();
-    const TrayIcon::Texts trayTexts{qs(catalogue->applicationName()),
-                                    localised(*catalogue, Text::TrayRestore),
-                                    localised(*catalogue, Text::TrayExit)};
-
     Application app;
     app.window = std::make_unique<MainWindow>(std::move(options));
     MainWindow& window = *app.window;
+    // After the window, which moves to the remembered language as it is built; the tip keeps the
+    // application name of start-up.
+    const TrayIcon::Texts texts = trayTexts(window.catalogue());
     app.tray = new TrayController(
-        window, trayTexts, trayAvailable.value_or(TrayIcon::isAvailable()),
+        window, texts, trayAvailable.value_or(TrayIcon::isAvailable()),
         [&window](int id) { window.runCommand(id); }, &window);
     window.setTray(*app.tray);
     routeTrayCommands(window, *app.tray);
@@ -73,7 +67,7 @@ Application composeApplication(MainWindow::Options options, std::optional<bool> 
     window.setCommandHandler(kCmdExit, [exit = app.exitPath] { exit->exitProgram(); });
     // Without a notification area there is no tray menu, so File offers Exit.
     if (!app.tray->available()) {
-        window.mainMenu().addExitItem(trayTexts.exit);
+        window.mainMenu().addExitItem(texts.exit);
         window.mainMenu().applyEnabling(window.commandState());
     }
     return app;

@@ -1,6 +1,7 @@
 #include "app/contact_import_dialog.h"
 
 #include "app/contact_texts.h"
+#include "app/region_names.h"
 #include "ui/qt_text.h"
 
 #include <QComboBox>
@@ -8,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -36,11 +36,9 @@ QString previewName(const Contact& c) {
 }
 
 QString regionLabel(const std::string& code) {
-    const QString qcode = fromUtf8(code);
-    const QLocale::Territory territory = QLocale::codeToTerritory(qcode);
-    const QString name =
-        territory == QLocale::AnyTerritory ? qcode : QLocale::territoryToString(territory);
-    return QStringLiteral("%1 (%2, +%3)").arg(name, qcode).arg(callingCode(code));
+    return QStringLiteral("%1 (%2, +%3)")
+        .arg(regionName(code), fromUtf8(code))
+        .arg(callingCode(code));
 }
 
 QComboBox* regionChooser(const QString& current, const QString& none, QWidget* parent) {

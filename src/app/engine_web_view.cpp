@@ -2,14 +2,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFocusEvent>
 #include <QLibrary>
+#include <QResizeEvent>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace textowl {
 
 namespace {
 
-using CreateView = QWidget* (*)(QWidget*);
+using CreateView = QWidget* (*)(QWidget*, QObject*);
 
 // One renderer for all the service's pages (tabs and footer come from one site) instead of one
 // each; flags of the user's own replace this.
@@ -44,10 +47,69 @@ CreateView engineEntry() {
 EngineWebView::EngineWebView(QWidget* parent) : WebView(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    if (const CreateView create = engineEntry()) {
-        m_engine = create(this);
-        layout->addWidget(m_engine);
+    const CreateView create = engineEntry();
+    if (create == nullptr)
+        return;
+    // The engine composes its pages through OpenGL, and a window that gains such a page is made
+    // again as an OpenGL window, with a new native window id. Made for the page alone, with the
+    // page already in it, the page's own window is an OpenGL one from the start; embedded, it
+    // leaves the window around it as it was.
+    m_pageWindow = std::make_unique<QWidget>();
+    // Its size is the container's: shown for the first time, it must not take its own.
+    m_pageWindow->setAttribute(Qt::WA_Resized);
+    auto* pageLayout = new QVBoxLayout(m_pageWindow.get());
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    m_engine = create(m_pageWindow.get(), this);
+    pageLayout->addWidget(m_engine);
+    m_pageWindow->winId();
+    // Shown and hidden with the container from now on.
+    m_container = QWidget::createWindowContainer(m_pageWindow->windowHandle(), this);
+    layout->addWidget(m_container);
+    // The toolkit gives an embedded window no keyboard focus of its own: the container takes the
+    // focus when the page is clicked and hands the page its keys.
+    m_container->setFocusPolicy(Qt::StrongFocus);
+    m_container->installEventFilter(this);
+    m_pageWindow->windowHandle()->installEventFilter(this);
+}
+
+bool EngineWebView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_container) {
+        if (event->type() == QEvent::MouseButtonPress)
+            m_container->setFocus(Qt::MouseFocusReason);
+        return false;
     }
+    QWidget* page = m_engine->focusProxy() != nullptr ? m_engine->focusProxy() : m_engine;
+    switch (event->type()) {
+    case QEvent::FocusIn:
+    case QEvent::FocusOut: {
+        QFocusEvent focus(event->type(), static_cast<QFocusEvent*>(event)->reason());
+        QCoreApplication::sendEvent(page, &focus);
+        return false;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::InputMethod:
+    case QEvent::InputMethodQuery:
+        return QCoreApplication::sendEvent(page, event);
+    default:
+        return false;
+    }
+}
+
+void EngineWebView::showEvent(QShowEvent* event) {
+    WebView::showEvent(event);
+    // A container laid out while hidden places the page's window only at its next resize; the
+    // page would keep the size it was made with.
+    if (m_container != nullptr) {
+        QResizeEvent resize(m_container->size(), m_container->size());
+        QCoreApplication::sendEvent(m_container, &resize);
+    }
+}
+
+EngineWebView::~EngineWebView() {
+    // Before the container that embeds its window: the page's window goes with its widget.
+    m_pageWindow.reset();
 }
 
 bool EngineWebView::navigate(const QUrl& address) {

@@ -5,6 +5,7 @@
 #include "app/contact_commands.h"
 #include "app/key_event_filter.h"
 #include "app/page_host.h"
+#include "app/qt_language.h"
 #include "app/session_controller.h"
 #include "app/session_display.h"
 #include "app/session_rules.h"
@@ -23,11 +24,9 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
-#include <QTimer>
 #include <algorithm>
 
 // Images and icons live in a static library; referencing their initialiser keeps them linked.
@@ -63,9 +62,10 @@ QIcon applicationIcon() {
 } // namespace
 
 MainWindow::MainWindow(Options options)
-    : m_catalogue(StringCatalogue::obtain()), m_settings(std::move(options.settings)),
-      m_prompts(std::move(options.prompts)), m_clock(options.clock),
-      m_webViews(std::move(options.webViews)) {
+    : m_catalogue(StringCatalogue::obtain()),
+      m_qtLanguage(std::make_unique<QtLanguage>(*m_catalogue)),
+      m_settings(std::move(options.settings)), m_prompts(std::move(options.prompts)),
+      m_clock(options.clock), m_webViews(std::move(options.webViews)) {
     initResources();
     m_calls = std::move(options.calls);
     m_session = std::move(options.session);
@@ -88,6 +88,7 @@ MainWindow::MainWindow(Options options)
     m_handlers[kCmdToggleFrame] = [this] { m_frame->toggle(); };
     installSkinCommands(*this);
     StringCatalogue::setCurrentLanguageName(m_preferences.language.toStdString());
+    m_qtLanguage->apply();
 
     m_menu = new MainMenu(
         menuBar(), [this](int id) { runCommand(id); }, [this] { return commandState(); }, this);
@@ -249,8 +250,9 @@ void MainWindow::followSession() {
 
 void MainWindow::applyMenuTexts() {
     // The session item signs out while the load after sign-in is pending, and reads so.
+    // The language in use is ticked, also before the user ever chose one.
     m_menu->applyTexts(*m_catalogue, m_session->stage() != Session::Stage::SignedOut,
-                       m_preferences.language);
+                       qs(m_catalogue->selectedLanguage()));
 }
 
 void MainWindow::applyWindowTexts() {
@@ -263,6 +265,8 @@ void MainWindow::applyWindowTexts() {
         m_display->relocalise();
     if (m_pages)
         m_pages->applyTexts();
+    if (m_tray != nullptr)
+        m_tray->applyTexts(trayTexts(*m_catalogue));
 }
 
 void MainWindow::applySkin(const QString& path) {
@@ -302,6 +306,7 @@ void MainWindow::switchLanguage(int index) {
     m_preferences.language = qs(languages[static_cast<std::size_t>(index)]);
     savePreferences();
     StringCatalogue::setCurrentLanguageName(m_preferences.language.toStdString());
+    m_qtLanguage->apply();
     applyMenuTexts();
     applyWindowTexts();
     update();
@@ -336,20 +341,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (m_tray != nullptr)
         m_tray->handle(TrayEvent::Close);
-}
-
-bool MainWindow::event(QEvent* event) {
-    // The first web page makes the toolkit compose the window through the graphics stack, which
-    // re-creates its native window; a bare X server then leaves the keyboard focus nowhere.
-    if (event->type() == QEvent::WinIdChange && isVisible() &&
-        QApplication::activeModalWidget() == nullptr) {
-        QTimer::singleShot(0, this, [this, focus = QPointer<QWidget>(focusWidget())] {
-            activateWindow();
-            if (focus != nullptr)
-                focus->setFocus();
-        });
-    }
-    return QMainWindow::event(event);
 }
 
 void MainWindow::changeEvent(QEvent* event) {

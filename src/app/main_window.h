@@ -30,6 +30,7 @@ class FramelessWindow;
 class KeyEventFilter;
 class MainSurface;
 class PageHost;
+class QtLanguage;
 class ServiceCalls;
 class ServiceProxy;
 class SessionController;
@@ -89,6 +90,7 @@ public:
     std::unique_ptr<QMenu> contextMenuFor(LineKind selected);
 
     void applyMenuTexts();
+    // The window's own texts, the tray menu's and the toolkit's.
     void applyWindowTexts();
 
     // A skin the user chose: applied, remembered as the preference, and announced.
@@ -120,7 +122,6 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     void createButtons();
@@ -135,6 +136,7 @@ private:
     QString text(Text id) const;
 
     std::shared_ptr<StringCatalogue> m_catalogue;
+    std::unique_ptr<QtLanguage> m_qtLanguage;
     std::shared_ptr<QSettings> m_settings;
     std::unique_ptr<Prompts> m_prompts;
     Preferences m_preferences;

@@ -1,9 +1,17 @@
 #include "app/tray_controller.h"
 
+#include "texts/string_catalogue.h"
+#include "ui/qt_text.h"
+
 #include <QTimer>
 #include <QWidget>
 
 namespace textowl {
+
+TrayIcon::Texts trayTexts(const StringCatalogue& catalogue) {
+    return {qs(catalogue.applicationName()), localised(catalogue, Text::TrayRestore),
+            localised(catalogue, Text::TrayExit)};
+}
 
 TrayController::TrayController(QWidget& window, const TrayIcon::Texts& texts, bool available,
                                std::function<void(int)> commandSink, QObject* parent)

@@ -10,6 +10,11 @@ class QWidget;
 
 namespace textowl {
 
+class StringCatalogue;
+
+// The tray's texts in the catalogue's selected language; the tip is the application name.
+TrayIcon::Texts trayTexts(const StringCatalogue& catalogue);
+
 // Where the window is while it is not on screen: hidden behind the notification area's icon, or
 // minimised the ordinary way where the desktop has no notification area. The window forwards its
 // close and state changes here; the minimise and restore commands come here too.
@@ -28,6 +33,7 @@ public:
     TrayWindowState state() const { return m_state; }
     bool available() const { return m_available; }
     TrayIcon& icon() const { return *m_icon; }
+    void applyTexts(const TrayIcon::Texts& texts) { m_icon->setTexts(texts); }
 
 private:
     QWidget& m_window;

@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QToolTip>
 #include <memory>
 #include <vector>
 
@@ -326,6 +327,22 @@ void BuddyTree::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QTreeWidget::mousePressEvent(event);
+}
+
+bool BuddyTree::viewportEvent(QEvent* event) {
+    // As the platform's tree view does: a line cut off at the edge (there is no horizontal scroll
+    // bar) shows its whole text as a tip; any other line shows none.
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QRect line = visualRect(index);
+        if (index.isValid() && line.left() + sizeHintForIndex(index).width() > viewport()->width())
+            QToolTip::showText(help->globalPos(), index.data().toString(), viewport(), line);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QTreeWidget::viewportEvent(event);
 }
 
 void BuddyTree::keyPressEvent(QKeyEvent* event) {

@@ -75,6 +75,7 @@ signals:
     void lineDropped(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;

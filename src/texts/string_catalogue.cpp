@@ -170,6 +170,10 @@ bool StringCatalogue::selectLanguage(std::string_view name) {
     return false;
 }
 
+std::string StringCatalogue::selectedLanguage() const {
+    return language_.attribute("display").value();
+}
+
 pugi::xml_node StringCatalogue::findElement(std::string_view key) const {
     if (!language_)
         return {};

@@ -46,6 +46,9 @@ public:
                             std::string_view defaultText) const;
     std::string textOr(std::string_view key, std::string_view defaultText) const;
 
+    // The display name of the selected language; empty when the file offers none.
+    std::string selectedLanguage() const;
+
     bool hasDocument() const { return loaded_; }
     const std::vector<std::string>& languages() const { return languages_; }
     const std::string& applicationName() const { return applicationName_; }

@@ -177,6 +177,35 @@ enum class Text {
     ExportDone,          // "%d" is the number of contacts
     ExportFailed,
 
+    // The toolkit's own texts that its catalogues lack: standard buttons, the file dialog and the
+    // context menu of multi-line text boxes.
+    QtOk,
+    QtSave,
+    QtSaveAll,
+    QtOpen,
+    QtYes,
+    QtYesToAll,
+    QtNo,
+    QtNoToAll,
+    QtAbort,
+    QtRetry,
+    QtIgnore,
+    QtClose,
+    QtCancel,
+    QtDiscard,
+    QtHelp,
+    QtApply,
+    QtReset,
+    QtRestoreDefaults,
+    QtLookIn,
+    QtTextUndo,
+    QtTextRedo,
+    QtTextCut,
+    QtTextCopy,
+    QtTextPaste,
+    QtTextDelete,
+    QtTextSelectAll,
+
     Count
 };
 

@@ -171,6 +171,23 @@ void TabStrip::mouseMoveEvent(QMouseEvent* event) {
     event->setAccepted(tab >= 0);
 }
 
+bool TabStrip::event(QEvent* event) {
+    // The tip shown as the pointer reached a tab answers the request that follows; off the tabs
+    // the window behind answers it (its header links lie outside the strip, so it hides).
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int tab = tabAtLocal(help->pos());
+        if (tab < 0 || tab >= count() || m_tabs[static_cast<std::size_t>(tab)].tooltip.isEmpty()) {
+            event->ignore();
+            return false;
+        }
+        QToolTip::showText(help->globalPos(), m_tabs[static_cast<std::size_t>(tab)].tooltip, this,
+                           {}, kTooltipMs);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void TabStrip::mousePressEvent(QMouseEvent* event) {
     const int tab = tabAtLocal(event->position().toPoint());
     if (event->button() != Qt::LeftButton || tab < 0 || tab >= count()) {

@@ -15,15 +15,21 @@ constexpr int kExitCommand = 57665;
 TrayIcon::TrayIcon(const QIcon& icon, const Texts& texts, std::function<void(int)> sink,
                    QObject* parent)
     : QObject(parent), m_menu(std::make_unique<QMenu>()) {
-    m_menu->addAction(texts.restore, this, [sink] { sink(kRestoreCommand); });
-    m_menu->addAction(texts.exit, this, [sink] { sink(kExitCommand); });
+    m_restore = m_menu->addAction(texts.restore, this, [sink] { sink(kRestoreCommand); });
+    m_exit = m_menu->addAction(texts.exit, this, [sink] { sink(kExitCommand); });
     m_icon = new QSystemTrayIcon(icon, this);
-    m_icon->setToolTip(QString::fromStdString(trayTipText(texts.tip.toStdString())));
+    setTexts(texts);
     m_icon->setContextMenu(m_menu.get());
     connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::handleActivation);
     m_singleClick.setSingleShot(true);
     m_singleClick.setInterval(QApplication::doubleClickInterval());
     connect(&m_singleClick, &QTimer::timeout, this, &TrayIcon::clicked);
+}
+
+void TrayIcon::setTexts(const Texts& texts) {
+    m_restore->setText(texts.restore);
+    m_exit->setText(texts.exit);
+    m_icon->setToolTip(QString::fromStdString(trayTipText(texts.tip.toStdString())));
 }
 
 void TrayIcon::handleActivation(QSystemTrayIcon::ActivationReason reason) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QMenu;
 
 namespace textowl {
@@ -29,6 +30,8 @@ public:
 
     static bool isAvailable();
 
+    void setTexts(const Texts& texts);
+
     void show();
     void hide();
     bool isShown() const { return m_shown; }
@@ -48,6 +51,8 @@ signals:
 
 private:
     std::unique_ptr<QMenu> m_menu;
+    QAction* m_restore = nullptr;
+    QAction* m_exit = nullptr;
     QSystemTrayIcon* m_icon = nullptr;
     bool m_shown = false;
     bool m_seenDoubleClick = false;

@@ -57,13 +57,14 @@ private:
 
 } // namespace
 
-// The one entry point the program looks up: a browser view showing the blank page. The program
-// steers it through its "url" property, so it needs none of the engine's headers.
-extern "C" Q_DECL_EXPORT QWidget* textowlCreateWebEngineView(QWidget* parent) {
+// The one entry point the program looks up: a browser view showing the blank page, in `parent`,
+// that offers its page's own navigations to `owner`. The program steers it through its "url"
+// property, so it needs none of the engine's headers.
+extern "C" Q_DECL_EXPORT QWidget* textowlCreateWebEngineView(QWidget* parent, QObject* owner) {
     static const bool prepared = (prepareEngine(), true);
     (void)prepared;
     auto* view = new QWebEngineView(parent);
-    view->setPage(new OfferingPage(parent, view));
+    view->setPage(new OfferingPage(owner, view));
     view->setUrl(QUrl(QStringLiteral("about:blank")));
     return view;
 }

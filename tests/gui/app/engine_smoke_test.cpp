@@ -1,10 +1,15 @@
-// The one test that runs the real browser engine: a page of the service, served on loopback,
-// loads into the view the application makes. It needs an X server (ctest runs it under xvfb-run).
+// The tests that run the real browser engine: a page of the service, served on loopback, loads
+// into the view the application makes, and the window keeps its native window as the pages come
+// and go. They need an X server (ctest runs them under xvfb-run).
+#include "app/composition.h"
 #include "app/engine_web_view.h"
+#include "base/command_ids.h"
+#include "support/qt/scripted_prompts.h"
 #include "support/service_process.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>
+#include <QSettings>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -41,6 +46,51 @@ TEST(EngineWebView, LoadsAPageServedByTheService) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return title() == QStringLiteral("Terms of use"); }, 30000))
         << "title: " << title().toStdString();
     EXPECT_EQ(view.address(), terms);
+}
+
+// What taskbars, screen readers and the user's window rules follow is the native window: it stays
+// one and the same while the engine's pages arrive at sign-in and go at sign-out.
+TEST(EngineWebView, TheWindowKeepsItsNativeWindowAcrossSignInAndOut) {
+    if (!haveDisplay())
+        GTEST_SKIP() << "no X server";
+    test::TempDir dir;
+    const auto service = test::ServiceProcess::serve(PAGEWRIGHT_SERVICE_EXE,
+                                                     dir.file("service.db").string(), {"--demo"});
+    ASSERT_TRUE(service->ready()) << service->stderrAll();
+    MainWindow::Options options;
+    options.settings = std::make_shared<QSettings>(
+        QString::fromStdString(dir.file("prefs.ini").string()), QSettings::IniFormat);
+    auto prompts = std::make_unique<testing::ScriptedPrompts>();
+    testing::ScriptedPrompts& script = *prompts;
+    options.prompts = std::move(prompts);
+    options.serviceEndpoint = service->endpoint();
+    const Application app = composeApplication(std::move(options), false);
+    MainWindow& window = *app.window;
+    window.show();
+    const WId before = window.winId();
+
+    // Signed in, with the footer's page loaded (the service titles it "Pagewright").
+    const auto signInAndLoad = [&] {
+        script.credentials.push_back(
+            Prompts::Credentials{QStringLiteral("demo"), QStringLiteral("demo")});
+        window.runCommand(kCmdSignInOut);
+        return QTest::qWaitFor(
+            [&] {
+                for (const EngineWebView* view : window.findChildren<EngineWebView*>()) {
+                    if (view->engine() != nullptr && view->engine()->property("title").toString() ==
+                                                         QStringLiteral("Pagewright"))
+                        return true;
+                }
+                return false;
+            },
+            30000);
+    };
+    ASSERT_TRUE(signInAndLoad());
+    EXPECT_EQ(window.winId(), before);
+    window.runCommand(kCmdSignInOut);
+    ASSERT_FALSE(window.commandState().signedIn);
+    ASSERT_TRUE(signInAndLoad());
+    EXPECT_EQ(window.winId(), before);
 }
 
 } // namespace

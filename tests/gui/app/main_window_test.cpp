@@ -1,3 +1,5 @@
+#include "app/contact_import_dialog.h"
+#include "app/region_names.h"
 #include "base/command_ids.h"
 #include "support/qt/session_state.h"
 #include "ui/main_surface.h"
@@ -6,9 +8,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -107,7 +114,7 @@ TEST_F(WindowTest, LanguageMenuListsLanguagesAndSwitchingSavesBothPreferences) {
     EXPECT_EQ(languages->title(), QStringLiteral("Language"));
     ASSERT_EQ(languages->actions().size(), 2);
     EXPECT_EQ(languages->actions()[1]->text(), QStringLiteral("Svenska"));
-    EXPECT_FALSE(languages->actions()[0]->isChecked()); // no preference yet
+    EXPECT_TRUE(languages->actions()[0]->isChecked()); // the language in use, chosen or not
     EXPECT_FALSE(QFile::exists(settingsPath()));
 
     w.runCommand(kCmdLanguageFirst + 1);
@@ -160,11 +167,58 @@ TEST_F(WindowTest, LanguagePreferenceWinsOverTheCommandLine) {
     StringCatalogue::setCurrentLanguageName("English");
     MainWindow& w = open();
     EXPECT_EQ(w.signInButton()->text(), QStringLiteral("Logga in"));
-    // Name and tray texts come from the language of start-up and stay.
+    // The name, and with it the tray's tip, comes from the language of start-up and stays; the
+    // tray's menu follows the chosen language.
     EXPECT_EQ(w.catalogue().applicationName(), "Textowl");
     EXPECT_EQ(tray().icon().toolTip(), QStringLiteral("Textowl"));
-    EXPECT_EQ(tray().icon().menu()->actions().at(0)->text(), QStringLiteral("Restore"));
-    EXPECT_EQ(tray().icon().menu()->actions().at(1)->text(), QStringLiteral("Exit"));
+    EXPECT_EQ(tray().icon().menu()->actions().at(0)->text(), QStringLiteral("Återställ"));
+    EXPECT_EQ(tray().icon().menu()->actions().at(1)->text(), QStringLiteral("Avsluta"));
+}
+
+// Started again after Svenska was chosen: the toolkit's own dialogs, the tray and the import's
+// region list speak it too.
+TEST_F(WindowTest, SvenskaReachesTheToolkitsDialogsTheTrayAndTheRegionList) {
+    writeStrings();
+    settings()->setValue(QStringLiteral("Preferences/language"), QStringLiteral("Svenska"));
+    MainWindow& w = open(true);
+    const QMessageBox box(QMessageBox::Question, {}, {},
+                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    const auto label = [&files](const char* name) {
+        const auto* found = files.findChild<QLabel*>(QLatin1String(name));
+        return found != nullptr ? found->text() : QString();
+    };
+    const BuddyList noBuddies;
+    ContactImportDialog import(noBuddies, ContactBook(), QString(), w.catalogue());
+    auto* region = import.findChild<QComboBox*>(QStringLiteral("region"));
+    ASSERT_NE(region, nullptr);
+    QTest::keyClicks(region, QStringLiteral("Sverige"));
+    const QList<QAction*> trayMenu = tray().icon().menu()->actions();
+    QPlainTextEdit textBox;
+    const std::unique_ptr<QMenu> textMenu(textBox.createStandardContextMenu());
+
+    const struct {
+        const char* what;
+        QString shown;
+        QString expected;
+    } rows[] = {
+        {"message box Yes", box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ja")},
+        {"message box No", box.button(QMessageBox::No)->text(), QStringLiteral("&Nej")},
+        {"message box Cancel", box.button(QMessageBox::Cancel)->text(), QStringLiteral("Avbryt")},
+        {"file dialog, file name", label("fileNameLabel"), QStringLiteral("Fil&namn:")},
+        {"file dialog, look in", label("lookInLabel"), QStringLiteral("Leta i:")},
+        {"text box menu", textMenu->actions().at(0)->text().section(QLatin1Char('\t'), 0, 0),
+         QStringLiteral("&Ångra")},
+        {"tray, restore", trayMenu.at(0)->text(), QStringLiteral("Återställ")},
+        {"tray, exit", trayMenu.at(1)->text(), QStringLiteral("Avsluta")},
+        {"region typed", import.region(), QStringLiteral("SE")},
+        {"region named", regionName("DE"), QStringLiteral("Tyskland")},
+        {"date picker's week", QLocale().dayName(QLocale().firstDayOfWeek()),
+         QStringLiteral("måndag")},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.shown, row.expected) << row.what;
 }
 
 TEST_F(WindowTest, EmptyPreferenceKeepsTheCommandLineLanguage) {

@@ -42,6 +42,8 @@ inline const char* kStringsTwoLanguages = R"(<?xml version="1.0" encoding="utf-8
     </menus>
     <login btn_signin="Logga in" btn_register="Registrera"/>
     <main><root>Min kontaktlista</root></main>
+    <qt><buttons yes="&amp;Ja" no="&amp;Nej" cancel="Avbryt"/><filedialog lookin="Leta i:"/>
+      <textmenu undo="&amp;Ångra"/></qt>
   </language>
 </strings>
 )";

@@ -1,5 +1,6 @@
 #include "ui/main_surface.h"
 #include "ui/skin.h"
+#include "ui/tab_strip.h"
 
 #include <QApplication>
 #include <QDataStream>
@@ -269,6 +270,25 @@ TEST_F(SignedInSurface, ALinksTipShowsOnlyOverTheLink) {
     EXPECT_EQ(QToolTip::text(), QStringLiteral("tip 2"));
     // The pointer went straight on into a page, which passes up the request it does not answer.
     askTip(QPoint(150, 200));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+}
+
+TEST_F(SignedInSurface, ATabAnswersTheTipRequestOverItAndTheHeaderHidesItElsewhere) {
+    TabStrip strip(&skin_, &surface_);
+    strip.setTabs({{{}, QStringLiteral("My Buddy List")}, {{}, QStringLiteral("News")}});
+    strip.layoutStrip(surface_.size());
+    surface_.show();
+    const QPoint onTab = strip.tabRect(1).center() - QPoint(0, TabStrip::kTop);
+    QTest::mouseMove(&strip, onTab);
+    QHelpEvent overTab(QEvent::ToolTip, onTab, strip.mapToGlobal(onTab));
+    QApplication::sendEvent(&strip, &overTab);
+    // Past the moment a tip told to hide is gone.
+    QTest::qWait(500);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("News"));
+    const QPoint header(150, 30);
+    QHelpEvent overHeader(QEvent::ToolTip, header, surface_.mapToGlobal(header));
+    QApplication::sendEvent(&surface_, &overHeader);
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
 }
 
