@@ -1,5 +1,6 @@
 #include "server/store.h"
 
+#include <algorithm>
 #include <map>
 
 namespace textowl::server {
@@ -493,6 +494,28 @@ Store::Totals Store::totals(AccountId account) {
         totals.messageParts =
             count("SELECT coalesce(sum(parts), 0) FROM outbox WHERE account_id = ?1");
         return totals;
+    });
+}
+
+std::vector<HistoryEntry> Store::messagesAfter(AccountId account, std::int64_t since, int limit) {
+    // Without a starting point the newest are wanted: read backwards, then turned round.
+    const char* sql = since > 0
+                          ? "SELECT id, due_at, recipient, text, parts, state, state_at, reason"
+                            " FROM outbox WHERE account_id = ?1 AND id > ?2 ORDER BY id LIMIT ?3"
+                          : "SELECT id, due_at, recipient, text, parts, state, state_at, reason"
+                            " FROM outbox WHERE account_id = ?1 AND id > ?2"
+                            " ORDER BY id DESC LIMIT ?3";
+    return read([&] {
+        Statement s(db_, sql);
+        s.bind(1, account).bind(2, since).bind(3, std::int64_t{limit});
+        std::vector<HistoryEntry> rows;
+        while (s.step()) {
+            rows.push_back(historyEntry(s));
+        }
+        if (since <= 0) {
+            std::reverse(rows.begin(), rows.end());
+        }
+        return rows;
     });
 }
 

@@ -196,6 +196,15 @@ constexpr std::array<TextEntry, kTextCount> kTexts{{
      "Export only the %s group? No exports the whole list."},
     {Text::ExportDone, "dialogs/contactfiles/exported", "", "Contacts exported: %d."},
     {Text::ExportFailed, "dialogs/contactfiles/exportfailed", "", "The file cannot be written."},
+    {Text::NoticeFailedTitle, "dialogs/sendmessage/notices", "failedtitle",
+     "Message not delivered"},
+    {Text::NoticeFailed, "dialogs/sendmessage/notices/failed", "",
+     "Your message to %s was not delivered. Credits returned: %s. Reason: %s"},
+    {Text::NoticeNoReason, "dialogs/sendmessage/notices", "noreason", "no reason given"},
+    {Text::NoticeDeliveredTitle, "dialogs/sendmessage/notices", "deliveredtitle",
+     "Message delivered"},
+    {Text::NoticeDelivered, "dialogs/sendmessage/notices/delivered", "",
+     "Your message to %s was delivered."},
 }};
 
 constexpr bool inEnumOrder() {

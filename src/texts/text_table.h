@@ -170,6 +170,13 @@ enum class Text {
     ExportDone,          // "%d" is the number of contacts
     ExportFailed,
 
+    // Notices about how sent messages fared.
+    NoticeFailedTitle,
+    NoticeFailed, // "%s" the recipient, "%s" the credits returned, "%s" the reason
+    NoticeNoReason,
+    NoticeDeliveredTitle,
+    NoticeDelivered, // "%s" the recipient
+
     Count
 };
 
