@@ -499,14 +499,13 @@ Store::Totals Store::totals(AccountId account) {
 
 std::vector<HistoryEntry> Store::messagesAfter(AccountId account, std::int64_t since, int limit) {
     // Without a starting point the newest are wanted: read backwards, then turned round.
-    const char* sql = since > 0
-                          ? "SELECT id, due_at, recipient, text, parts, state, state_at, reason"
-                            " FROM outbox WHERE account_id = ?1 AND id > ?2 ORDER BY id LIMIT ?3"
-                          : "SELECT id, due_at, recipient, text, parts, state, state_at, reason"
-                            " FROM outbox WHERE account_id = ?1 AND id > ?2"
-                            " ORDER BY id DESC LIMIT ?3";
+    const std::string sql =
+        std::string("SELECT id, due_at, recipient, text, parts, state, state_at,"
+                    " reason FROM outbox WHERE account_id = ?1 AND id > ?2"
+                    " ORDER BY id") +
+        (since > 0 ? "" : " DESC") + " LIMIT ?3";
     return read([&] {
-        Statement s(db_, sql);
+        Statement s(db_, sql.c_str());
         s.bind(1, account).bind(2, since).bind(3, std::int64_t{limit});
         std::vector<HistoryEntry> rows;
         while (s.step()) {

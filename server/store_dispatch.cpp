@@ -149,7 +149,7 @@ ReportOutcome Store::applyReportOnce(std::int64_t id, std::string_view secret, i
         .bind(2, stateName(*next))
         .bind(3, now)
         .bind(4, std::int64_t{endsBadly(*next)})
-        .bind(5, std::string(reason))
+        .bind(5, reason)
         .run();
     if (refundsCredits(*next)) {
         refund(id);

@@ -106,7 +106,7 @@ void DeliveryPoller::check() {
     const auto answer = succeeded(status) ? readMessageStates(result) : std::nullopt;
     std::vector<DeliveryNotice> notices;
     if (answer)
-        notices = m_watch.take(*answer, m_sessionAge.elapsed() / 1000);
+        notices = m_watch.take(*answer, m_sessionAge.isValid() ? m_sessionAge.elapsed() / 1000 : 0);
     for (const DeliveryNotice& notice : notices)
         announce(notice);
     // A notice's message box may have stayed open across a sign-out.

@@ -62,10 +62,10 @@ std::vector<StatesCase> cases() {
                 message("1", "failed", "credits_returned=\"1\"")),
          ok},
         {"MarkupAndControlsNeutralised",
-         result(
-             message("1", "failed",
-                     "reason=\"&lt;b&gt;x&lt;/b&gt; &amp;amp;&#9;&#1;\" credits_returned=\"1\"")),
-         "1 46701234567 failed [\u2039b\u203Ax\u2039/b\u203A \uFF06amp;  ] 1\n"},
+         result(message(
+             "1", "failed",
+             "reason=\"&lt;b&gt;x&lt;/b&gt; &amp;amp;&#9;&#127;&#133;\" credits_returned=\"1\"")),
+         "1 46701234567 failed [\u2039b\u203Ax\u2039/b\u203A \uFF06amp;   ] 1\n"},
         {"LongFieldsCut",
          result("<message id=\"1\" to=\"" + repeated("4", 5000) +
                 "\" state=\"rejected\" reason=\"" + repeated("\u00e9", 100000) +
@@ -83,11 +83,11 @@ std::vector<StatesCase> cases() {
     };
 }
 
-class MessageStatesReply : public testing::TestWithParam<StatesCase> {};
+class MessageStatesReply : public ::testing::TestWithParam<StatesCase> {};
 
 TEST_P(MessageStatesReply, ReadsNothingOrMessagesSafeToShow) {
-    ScriptedServer server(
-        {ConnectionScript().readRequest().send(testing::answer(GetParam().resultDocument))});
+    ScriptedServer server({ConnectionScript().readRequest().send(
+        textowl::testing::answer(GetParam().resultDocument))});
     ServiceProxy proxy(server.url("/svc"));
     const std::array<ServiceText, 2> in{u"ticket", u"0"};
     ServiceText reply;
@@ -95,7 +95,7 @@ TEST_P(MessageStatesReply, ReadsNothingOrMessagesSafeToShow) {
     EXPECT_EQ(summary(readMessageStates(reply)), GetParam().read);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, MessageStatesReply, testing::ValuesIn(cases()),
+INSTANTIATE_TEST_SUITE_P(Cases, MessageStatesReply, ::testing::ValuesIn(cases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -69,7 +69,7 @@ TEST_F(DeliveryNoticeEndToEnd, ARefusedNumberIsAnnouncedOnceAndItsCreditComesBac
     EXPECT_EQ(messages()[1].icon, Prompts::Icon::Warning);
     EXPECT_EQ(messages()[1].text.toStdString(),
               "Your message to Bobby (" + kRefused +
-                  ") was not delivered. Credits returned: 1. Reason: HTTP 403: Number(s) "
+                  ") was not delivered. Credits returned: 1. Reason: HTTP 400: Number(s) "
                   "has/have been denied by white- and/or black-lists.");
     EXPECT_EQ(w.session().balance(), "49"); // two sent, one returned
     EXPECT_EQ(w.surface()->headerTexts().balanceLine, QStringLiteral("Credits: 49 €"));
@@ -92,8 +92,10 @@ TEST_F(SessionTest, AServiceWithoutTheOperationIsAskedOnceAndSaysNothing) {
         script.readRequest().send(answer(result));
     script.readRequest().send(test::httpReply("500 Internal Server Error", fault,
                                               "Content-Type: text/xml; charset=utf-8\r\n"));
-    script.readRequest().send(answer(R"(<result err="0"/>)"));
-    test::ScriptedServer server({script.staySilent()});
+    // The next send comes on a new connection.
+    test::ScriptedServer server(
+        {script.close(),
+         test::ConnectionScript().readRequest().send(answer(R"(<result err="0"/>)")).staySilent()});
     endpoint_ = server.url("/pagewright/soapserver.php");
     MainWindow& w = open();
     w.show();

@@ -65,7 +65,7 @@ TEST_P(MessageStates, SinceOwnershipStatesAndReasonsThroughTheOperation) {
     queue("bob", {{"999", 1}});
     Store& store = service_->store();
     store.recordAnswers({{ids[0], DispatchAnswer::Kind::Final, 0, MessageState::Failed,
-                          "HTTP 403: Number(s) has/have been denied by white- and/or black-lists."},
+                          "HTTP 400: Number(s) has/have been denied by white- and/or black-lists."},
                          {ids[1], DispatchAnswer::Kind::HandedOver, 0, {}, {}},
                          {ids[2], DispatchAnswer::Kind::HandedOver, 0, {}, {}},
                          {ids[3], DispatchAnswer::Kind::HandedOver, 0, {}, {}},
@@ -77,7 +77,7 @@ TEST_P(MessageStates, SinceOwnershipStatesAndReasonsThroughTheOperation) {
         store.applyReport(ids[index], "secret-" + to, type, now_, "said <no> & " + to);
     }
     // 2023-11-14 22:13:20 is the fixture's clock.
-    const std::string all = "111 failed 'HTTP 403: Number(s) has/have been denied by white- and/or "
+    const std::string all = "111 failed 'HTTP 400: Number(s) has/have been denied by white- and/or "
                             "black-lists.' 1 2023-11-14 22:13:20\n"
                             "222 rejected 'said <no> & 222' 2 2023-11-14 22:13:20\n"
                             "333 undelivered 'said <no> & 333' 0 2023-11-14 22:13:20\n"
