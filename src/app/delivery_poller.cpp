@@ -50,6 +50,7 @@ void DeliveryPoller::followStage() {
     switch (m_context.session.stage()) {
     case Session::Stage::SigningIn:
         m_sessionAge.start();
+        m_watch = DeliveryWatch(m_announceDelivered);
         break;
     case Session::Stage::SignedIn:
         break;
@@ -58,7 +59,6 @@ void DeliveryPoller::followStage() {
         m_timer.stop();
         m_step = 0;
         m_unsupported = false;
-        m_watch = DeliveryWatch(m_announceDelivered);
         break;
     }
 }

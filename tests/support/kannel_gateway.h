@@ -32,7 +32,8 @@ public:
 
     // refusedNumbers: a regular expression of receivers that sendsms refuses, as an operator's
     // black list does; none when empty.
-    explicit KannelGateway(const std::filesystem::path& dir, const std::string& refusedNumbers = {});
+    explicit KannelGateway(const std::filesystem::path& dir,
+                           const std::string& refusedNumbers = {});
     ~KannelGateway();
     KannelGateway(const KannelGateway&) = delete;
     KannelGateway& operator=(const KannelGateway&) = delete;

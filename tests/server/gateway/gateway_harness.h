@@ -21,7 +21,6 @@
 
 namespace textowl::server::gateway_test {
 
-
 // Polls until done() holds; false when the limit passes first.
 inline bool waitFor(const std::function<bool()>& done,
                     std::chrono::milliseconds limit = std::chrono::seconds(20)) {

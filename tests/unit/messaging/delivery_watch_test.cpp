@@ -46,13 +46,5 @@ TEST(DeliveryWatch, AnnouncesEachOutcomeOfTheSessionOnceAndAsksFromTheOldestUnde
     }
 }
 
-TEST(DeliveryWatch, AnnouncesDeliveriesOnlyWhenAsked) {
-    for (const bool announce : {false, true}) {
-        DeliveryWatch watch(announce);
-        EXPECT_EQ(ids(watch.take({at(1, "delivered", 0), at(2, "held", 0)}, 5)),
-                  announce ? "1+ " : "");
-    }
-}
-
 } // namespace
 } // namespace textowl
