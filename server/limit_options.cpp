@@ -13,55 +13,91 @@ struct LimitOption {
     std::string_view name;
     std::int64_t min;
     std::int64_t max;
-    std::function<void(ServiceConfig&, std::int64_t)> apply;
+    std::function<void(HostConfig&, std::int64_t)> apply;
+    bool duration = false; // a duration such as 30s, in seconds; else a count
 };
 
 constexpr std::int64_t kMaxCount = 10'000'000;
+constexpr std::int64_t kHour = 3600;
 
-const LimitOption kCounts[] = {
+int asInt(std::int64_t n) {
+    return static_cast<int>(n);
+}
+
+std::chrono::milliseconds seconds(std::int64_t n) {
+    return std::chrono::seconds(n);
+}
+
+const LimitOption kLimits[] = {
     {"--sign-in-failures", 0, kMaxCount,
-     [](ServiceConfig& c, std::int64_t n) { c.signIn.accountFailures = static_cast<int>(n); }},
+     [](HostConfig& c, std::int64_t n) { c.service.signIn.accountFailures = asInt(n); }},
     {"--address-failures", 0, kMaxCount,
-     [](ServiceConfig& c, std::int64_t n) {
-         c.signIn.addressFailuresPerMinute = static_cast<int>(n);
-     }},
+     [](HostConfig& c, std::int64_t n) { c.service.signIn.addressFailuresPerMinute = asInt(n); }},
     {"--sign-in-entries", 1, kMaxCount,
-     [](ServiceConfig& c, std::int64_t n) { c.signIn.maxEntries = static_cast<std::size_t>(n); }},
+     [](HostConfig& c, std::int64_t n) {
+         c.service.signIn.maxEntries = static_cast<std::size_t>(n);
+     }},
+    {"--max-back-off", 1, 3650 * 24 * kHour,
+     [](HostConfig& c, std::int64_t n) { c.service.signIn.maxBackOff = std::chrono::seconds(n); },
+     true},
     {"--hash-threads", 1, 1024,
-     [](ServiceConfig& c, std::int64_t n) { c.hashing.concurrent = static_cast<int>(n); }},
+     [](HostConfig& c, std::int64_t n) { c.service.hashing.concurrent = asInt(n); }},
     {"--hash-queue", 0, 100'000,
-     [](ServiceConfig& c, std::int64_t n) { c.hashing.waiting = static_cast<int>(n); }},
+     [](HostConfig& c, std::int64_t n) { c.service.hashing.waiting = asInt(n); }},
+    {"--max-header-bytes", 1024, 1024 * 1024,
+     [](HostConfig& c, std::int64_t n) {
+         c.server.limits.headerBytes = static_cast<std::size_t>(n);
+     }},
+    {"--max-header-fields", 1, 10'000,
+     [](HostConfig& c, std::int64_t n) { c.server.limits.headerFields = asInt(n); }},
+    {"--max-body-bytes", 1024, 1024 * 1024 * 1024,
+     [](HostConfig& c, std::int64_t n) {
+         c.server.limits.bodyBytes = static_cast<std::size_t>(n);
+     }},
+    {"--header-timeout", 1, kHour,
+     [](HostConfig& c, std::int64_t n) { c.server.limits.headerTime = seconds(n); }, true},
+    {"--body-timeout", 1, kHour,
+     [](HostConfig& c, std::int64_t n) { c.server.limits.bodyTime = seconds(n); }, true},
+    {"--idle-timeout", 1, 24 * kHour,
+     [](HostConfig& c, std::int64_t n) { c.server.limits.idleTime = seconds(n); }, true},
+    {"--connections-per-address", 1, 1'000'000,
+     [](HostConfig& c, std::int64_t n) { c.server.limits.connectionsPerAddress = asInt(n); }},
+    {"--max-connections", 1, 1'000'000,
+     [](HostConfig& c, std::int64_t n) { c.server.limits.connections = asInt(n); }},
+    {"--io-threads", 1, 256, [](HostConfig& c, std::int64_t n) { c.server.ioThreads = asInt(n); }},
+    {"--request-queue", 0, 1'000'000,
+     [](HostConfig& c, std::int64_t n) { c.server.queueLimit = static_cast<std::size_t>(n); }},
+    {"--db-connections", 1, 1024,
+     [](HostConfig& c, std::int64_t n) { c.databaseOptions.connections = asInt(n); }},
+    {"--db-timeout", 1, kHour,
+     [](HostConfig& c, std::int64_t n) { c.databaseOptions.timeout = seconds(n); }, true},
 };
-
-constexpr std::string_view kMaxBackOff = "--max-back-off";
 
 } // namespace
 
 bool isLimitOption(std::string_view name) {
-    return name == kMaxBackOff || std::any_of(std::begin(kCounts), std::end(kCounts),
-                                              [&](const LimitOption& o) { return o.name == name; });
+    return std::any_of(std::begin(kLimits), std::end(kLimits),
+                       [&](const LimitOption& o) { return o.name == name; });
 }
 
 std::optional<std::string> applyLimitOptions(const std::map<std::string, std::string>& options,
-                                             ServiceConfig& config) {
-    for (const LimitOption& o : kCounts) {
+                                             HostConfig& config) {
+    for (const LimitOption& o : kLimits) {
         const auto it = options.find(std::string(o.name));
         if (it == options.end()) {
             continue;
         }
-        const auto n = parseId(it->second);
+        const auto n = o.duration ? parseDurationSeconds(it->second) : parseId(it->second);
         if (!n || *n < o.min || *n > o.max) {
+            if (o.duration) {
+                return std::string(o.name) +
+                       " must be a duration such as 30s, 15m or 1h, of at most " +
+                       std::to_string(o.max / kHour) + "h";
+            }
             return std::string(o.name) + " must be a whole number from " + std::to_string(o.min) +
                    " to " + std::to_string(o.max);
         }
         o.apply(config, *n);
-    }
-    if (const auto it = options.find(std::string(kMaxBackOff)); it != options.end()) {
-        const auto seconds = parseDurationSeconds(it->second);
-        if (!seconds) {
-            return std::string(kMaxBackOff) + " must be a duration such as 90s, 15m or 1h";
-        }
-        config.signIn.maxBackOff = std::chrono::seconds(*seconds);
     }
     return std::nullopt;
 }

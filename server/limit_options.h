@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/service.h"
+#include "server/service_host.h"
 
 #include <map>
 #include <optional>
@@ -9,11 +9,12 @@
 
 namespace textowl::server {
 
-// The serve options that tune the sign-in back-off and the password hashing.
+// The serve options that set a limit: the sign-in back-off, the password hashing, what one
+// client may send and hold, and the database pool.
 bool isLimitOption(std::string_view name);
 
 // Applies the limit options among options to config; returns what is wrong with one, if any.
 std::optional<std::string> applyLimitOptions(const std::map<std::string, std::string>& options,
-                                             ServiceConfig& config);
+                                             HostConfig& config);
 
 } // namespace textowl::server

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <libpq-fe.h>
 #include <optional>
+#include <poll.h>
 #include <vector>
 
 namespace textowl::server {
@@ -100,35 +101,83 @@ private:
 
 } // namespace
 
-PostgresDb::PostgresDb(const std::string& location)
-    : redacted_(redactedLocation(location)), conn_(PQconnectdb(location.c_str())) {
-    if (PQstatus(conn_) != CONNECTION_OK) {
-        const std::string why = conn_ ? firstLine(PQerrorMessage(conn_)) : "out of memory";
-        PQfinish(conn_);
-        conn_ = nullptr;
-        throw SqlError("cannot reach the database " + redacted_ + ": " + why);
+PostgresDb::PostgresDb(const std::string& location, std::chrono::milliseconds timeout)
+    : location_(location), redacted_(redactedLocation(location)), timeout_(timeout) {
+    connect();
+    if (conn_ == nullptr) {
+        throw SqlError("cannot reach the database " + redacted_ + ": " + lastError_);
     }
-    // Notices (such as "relation already exists, skipping") are not for the operator.
-    PQsetNoticeProcessor(
-        conn_, [](void*, const char*) {}, nullptr);
 }
 
 PostgresDb::~PostgresDb() {
     PQfinish(conn_);
 }
 
-void PostgresDb::ensureConnected() {
-    if (PQstatus(conn_) == CONNECTION_OK) {
+// A server that accepts the connection but never answers (stopped, or a network that drops
+// packets) must not hold the caller beyond the timeout, so the wait is bounded from this side.
+void PostgresDb::connect() {
+    PQfinish(conn_);
+    conn_ = nullptr;
+    prepared_.clear();
+    const std::string seconds =
+        std::to_string(std::max<long long>(1, (timeout_.count() + 999) / 1000));
+    const char* keys[] = {"dbname", "connect_timeout", nullptr};
+    const char* values[] = {location_.c_str(), seconds.c_str(), nullptr};
+    PGconn* conn = PQconnectdbParams(keys, values, 1);
+    if (PQstatus(conn) != CONNECTION_OK) {
+        lastError_ = conn ? firstLine(PQerrorMessage(conn)) : "out of memory";
+        PQfinish(conn);
         return;
     }
-    PQreset(conn_);
-    prepared_.clear();
-    if (PQstatus(conn_) != CONNECTION_OK) {
-        throw SqlError("database " + redacted_ +
-                       " unreachable: " + firstLine(PQerrorMessage(conn_)));
-    }
+    // Notices (such as "relation already exists, skipping") are not for the operator.
     PQsetNoticeProcessor(
-        conn_, [](void*, const char*) {}, nullptr);
+        conn, [](void*, const char*) {}, nullptr);
+    const std::string limit = "SET statement_timeout = " + std::to_string(timeout_.count());
+    PQclear(PQexec(conn, limit.c_str()));
+    conn_ = conn;
+}
+
+void PostgresDb::ensureConnected() {
+    if (conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK) {
+        return;
+    }
+    connect();
+    if (conn_ == nullptr) {
+        throw SqlError("database " + redacted_ + " unreachable: " + lastError_);
+    }
+}
+
+PGresult* PostgresDb::await(bool sent, const char* what) {
+    if (!sent) {
+        return checked(nullptr, what);
+    }
+    // The server's own statement_timeout answers first; this margin only catches a server that
+    // answers nothing.
+    const auto deadline = std::chrono::steady_clock::now() + timeout_ + std::chrono::seconds(1);
+    PGresult* result = nullptr;
+    for (;;) {
+        while (PQisBusy(conn_) == 0) {
+            PGresult* next = PQgetResult(conn_);
+            if (next == nullptr) {
+                return checked(result, what);
+            }
+            PQclear(result);
+            result = next;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd p{PQsocket(conn_), POLLIN, 0};
+        const int ready = left.count() > 0 ? poll(&p, 1, static_cast<int>(left.count())) : 0;
+        if (ready <= 0 || PQconsumeInput(conn_) == 0) {
+            PQclear(result);
+            const std::string why = ready <= 0 ? "no answer from the database in time"
+                                               : firstLine(PQerrorMessage(conn_));
+            // The connection is in an unknown state; the next call opens a fresh one.
+            PQfinish(conn_);
+            conn_ = nullptr;
+            throw SqlError(std::string(what) + ": " + why);
+        }
+    }
 }
 
 PGresult* PostgresDb::checked(PGresult* result, const char* what) {
@@ -149,7 +198,7 @@ PGresult* PostgresDb::checked(PGresult* result, const char* what) {
 
 void PostgresDb::exec(const char* sql) {
     ensureConnected();
-    PQclear(checked(PQexec(conn_, sql), sql));
+    PQclear(await(PQsendQuery(conn_, sql) == 1, sql));
 }
 
 PGresult* PostgresDb::run(const char* sql, int count, const char* const* values) {
@@ -159,16 +208,16 @@ PGresult* PostgresDb::run(const char* sql, int count, const char* const* values)
         int parameters = 0;
         const std::string text = withDollarParameters(sql, parameters);
         std::string name = "s" + std::to_string(prepared_.size());
-        PQclear(checked(PQprepare(conn_, name.c_str(), text.c_str(), 0, nullptr), sql));
+        PQclear(await(PQsendPrepare(conn_, name.c_str(), text.c_str(), 0, nullptr) == 1, sql));
         it = prepared_.emplace(sql, PreparedStatement{std::move(name), parameters}).first;
     }
     // Parameters never bound are NULL.
     std::vector<const char*> all(values, values + count);
     all.resize(static_cast<std::size_t>(std::max(count, it->second.parameters)), nullptr);
     PGresult* result =
-        checked(PQexecPrepared(conn_, it->second.name.c_str(), static_cast<int>(all.size()),
-                               all.data(), nullptr, nullptr, 0),
-                sql);
+        await(PQsendQueryPrepared(conn_, it->second.name.c_str(), static_cast<int>(all.size()),
+                                  all.data(), nullptr, nullptr, 0) == 1,
+              sql);
     const char* tuples = PQcmdTuples(result);
     changes_ = tuples && *tuples ? std::atoi(tuples) : 0;
     return result;
@@ -209,8 +258,11 @@ void PostgresDb::commit() {
 }
 
 void PostgresDb::rollback() noexcept {
-    if (PQstatus(conn_) == CONNECTION_OK) {
-        PQclear(PQexec(conn_, "ROLLBACK"));
+    if (conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK) {
+        try {
+            exec("ROLLBACK");
+        } catch (const SqlError&) {
+        }
     }
 }
 

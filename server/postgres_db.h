@@ -2,6 +2,7 @@
 
 #include "server/sql_database.h"
 
+#include <chrono>
 #include <map>
 #include <string>
 
@@ -16,7 +17,9 @@ class PostgresDb : public SqlDatabase {
 public:
     // Throws SqlError when the server cannot be reached; the message names the location
     // without its password.
-    explicit PostgresDb(const std::string& location);
+    // A statement that takes longer than timeout fails, whether the server notices (its
+    // statement_timeout) or has stopped answering at all (the connection is then dropped).
+    PostgresDb(const std::string& location, std::chrono::milliseconds timeout);
     ~PostgresDb() override;
     PostgresDb(const PostgresDb&) = delete;
     PostgresDb& operator=(const PostgresDb&) = delete;
@@ -36,12 +39,18 @@ public:
     pg_result* run(const char* sql, int count, const char* const* values);
 
 private:
+    void connect();
     void ensureConnected();
+    // Sends what start queued and collects its one result within the timeout.
+    pg_result* await(bool sent, const char* what);
     // Throws unless the result is a success; frees it when throwing.
     pg_result* checked(pg_result* result, const char* what);
 
+    std::string location_;
     std::string redacted_;
+    std::chrono::milliseconds timeout_;
     pg_conn* conn_ = nullptr;
+    std::string lastError_;
     int changes_ = 0;
     struct PreparedStatement {
         std::string name;

@@ -257,11 +257,11 @@ const PagewrightService::Operation* PagewrightService::findOperation(const std::
     return nullptr;
 }
 
-PagewrightService::PagewrightService(ServiceConfig config)
+PagewrightService::PagewrightService(ServiceConfig config, Store& store)
     : config_(std::move(config)), hasher_(config_.hashCost, config_.hashing),
       throttle_(config_.signIn,
                 config_.steadyClock ? config_.steadyClock : SignInThrottle::Clock(steadyNow)),
-      store_(config_.databasePath) {
+      store_(store) {
     if (!config_.diagnostics) {
         config_.diagnostics = [](const std::string& line) {
             static std::mutex mutex;

@@ -17,7 +17,6 @@
 namespace textowl::server {
 
 struct ServiceConfig {
-    std::string databasePath;
     HashCost hashCost = HashCost::Interactive;
     // The client has no way to renew a ticket, so it lives through a working day's pauses.
     std::int64_t sessionIdleSeconds = 24 * 3600;
@@ -50,7 +49,8 @@ struct CallReply {
 // The operations of urn:Pagewright on top of the store: parameter checks, tickets, credit.
 class PagewrightService {
 public:
-    explicit PagewrightService(ServiceConfig config);
+    // The store is lent for the service's life.
+    PagewrightService(ServiceConfig config, Store& store);
 
     // reachedHost is "HOST:PORT" as this client reached the server, when that differs from
     // publicHost(); the interface description then names it instead. clientAddress is the
@@ -68,7 +68,6 @@ public:
                       std::int64_t balanceCents);
     std::optional<AccountId> accountForTicket(const std::string& ticket);
     void ensureDemoAccount();
-    Store& store() { return store_; }
     std::int64_t signupCreditsCents() const { return config_.signupCreditsCents; }
     std::uint64_t passwordHashesComputed() const { return hasher_.computed(); }
     std::int64_t now() const; // Unix seconds by the configured clock
@@ -110,7 +109,7 @@ private:
     ServiceConfig config_;
     PasswordHasher hasher_;
     SignInThrottle throttle_;
-    Store store_;
+    Store& store_;
     mutable std::mutex hostMutex_;
     std::string publicHost_ = "127.0.0.1";
 };

@@ -27,11 +27,12 @@ std::string redactedLocation(const std::string& location) {
     return out;
 }
 
-std::unique_ptr<SqlDatabase> openDatabase(const std::string& location) {
+std::unique_ptr<SqlDatabase> openDatabase(const std::string& location,
+                                          std::chrono::milliseconds timeout) {
     if (isPostgresLocation(location)) {
-        return std::make_unique<PostgresDb>(location);
+        return std::make_unique<PostgresDb>(location, timeout);
     }
-    auto db = std::make_unique<SqliteDb>(location);
+    auto db = std::make_unique<SqliteDb>(location, timeout);
     // WAL keeps readers off the writer's back, and with synchronous FULL every commit that
     // was acknowledged survives a crash of the process or of the machine.
     Statement(*db, "PRAGMA journal_mode=WAL").run();

@@ -12,7 +12,7 @@ namespace {
 
 } // namespace
 
-SqliteDb::SqliteDb(const std::string& path) {
+SqliteDb::SqliteDb(const std::string& path, std::chrono::milliseconds busyTimeout) {
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
     if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
         const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
@@ -20,7 +20,7 @@ SqliteDb::SqliteDb(const std::string& path) {
         db_ = nullptr;
         throw SqlError("cannot open " + path + ": " + message);
     }
-    sqlite3_busy_timeout(db_, 5000);
+    sqlite3_busy_timeout(db_, static_cast<int>(busyTimeout.count()));
     sqlite3_extended_result_codes(db_, 1);
 }
 

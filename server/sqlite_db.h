@@ -2,6 +2,7 @@
 
 #include "server/sql_database.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -16,7 +17,8 @@ namespace textowl::server {
 
 class SqliteDb : public SqlDatabase {
 public:
-    explicit SqliteDb(const std::string& path);
+    explicit SqliteDb(const std::string& path,
+                      std::chrono::milliseconds busyTimeout = std::chrono::milliseconds(5000));
     ~SqliteDb() override;
     SqliteDb(const SqliteDb&) = delete;
     SqliteDb& operator=(const SqliteDb&) = delete;

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 namespace textowl::server {
 namespace {
 
-using Lock = std::lock_guard<std::mutex>;
 using Kind = Transaction::Kind;
 
 constexpr const char* kBuddyColumns =
@@ -35,12 +35,28 @@ template <typename T> bool succeeded(const Outcome<T>& outcome) {
     return outcome.err == Err::Ok;
 }
 
+thread_local SqlDatabase* tLeased = nullptr;
+
 } // namespace
 
+Store::Use::Use(ConnectionPool& pool, SqlDatabase::Kind kind)
+    : lease_(pool.lease(kind)), previous_(std::exchange(tLeased, &*lease_)) {}
+
+Store::Use::~Use() {
+    tLeased = previous_;
+}
+
+SqlDatabase& Store::db() {
+    if (tLeased == nullptr) {
+        throw SqlError("a statement ran outside a transaction");
+    }
+    return *tLeased;
+}
+
 template <typename Body> auto Store::write(Body&& body) {
-    Lock lock(mutex_);
+    Use use(pool_, Kind::Write);
     return retryingConflicts([&] {
-        Transaction t(db_);
+        Transaction t(db());
         auto outcome = body();
         if (succeeded(outcome)) {
             t.commit();
@@ -50,39 +66,39 @@ template <typename Body> auto Store::write(Body&& body) {
 }
 
 template <typename Body> auto Store::read(Body&& body) {
-    Lock lock(mutex_);
+    Use use(pool_, Kind::Read);
     return retryingConflicts([&] {
-        Transaction t(db_, Kind::Read);
+        Transaction t(db(), Kind::Read);
         auto outcome = body();
         t.commit();
         return outcome;
     });
 }
 
-Store::Store(const std::string& location) : connection_(openDatabase(location)), db_(*connection_) {
+Store::Store(const std::string& location, DatabaseOptions options) : pool_(location, options) {
     prepareSchema();
 }
 
 bool Store::sharedByInstances() const {
-    return db_.dialect() == SqlDialect::Postgres;
+    return pool_.dialect() == SqlDialect::Postgres;
 }
 
-Err Store::changedOrNotFound() const {
-    return db_.changes() == 0 ? Err::NotFound : Err::Ok;
+Err Store::changedOrNotFound() {
+    return db().changes() == 0 ? Err::NotFound : Err::Ok;
 }
 
 bool Store::accountExists(const std::string& name) {
-    return Statement(db_, "SELECT 1 FROM accounts WHERE name = ?1").bind(1, name).step();
+    return Statement(db(), "SELECT 1 FROM accounts WHERE name = ?1").bind(1, name).step();
 }
 
 AccountId Store::insertAccount(const std::string& name, const std::string& passwordHash,
                                std::int64_t balanceCents) {
-    Statement(db_, "INSERT INTO accounts(name, password_hash, balance_cents) VALUES(?1, ?2, ?3)")
+    Statement(db(), "INSERT INTO accounts(name, password_hash, balance_cents) VALUES(?1, ?2, ?3)")
         .bind(1, name)
         .bind(2, passwordHash)
         .bind(3, balanceCents)
         .run();
-    return db_.lastInsertId();
+    return db().lastInsertId();
 }
 
 Err Store::createAccount(const std::string& name, const std::string& passwordHash,
@@ -111,8 +127,8 @@ Err Store::createSeededAccount(const AccountSeed& seed) {
 }
 
 std::optional<Account> Store::findAccount(const std::string& name) {
-    Lock lock(mutex_);
-    Statement s(db_, "SELECT id, name, password_hash FROM accounts WHERE name = ?1");
+    Use use(pool_, Kind::Read);
+    Statement s(db(), "SELECT id, name, password_hash FROM accounts WHERE name = ?1");
     if (!s.bind(1, name).step()) {
         return std::nullopt;
     }
@@ -120,8 +136,8 @@ std::optional<Account> Store::findAccount(const std::string& name) {
 }
 
 std::optional<std::string> Store::accountName(AccountId account) {
-    Lock lock(mutex_);
-    Statement s(db_, "SELECT name FROM accounts WHERE id = ?1");
+    Use use(pool_, Kind::Read);
+    Statement s(db(), "SELECT name FROM accounts WHERE id = ?1");
     if (!s.bind(1, account).step()) {
         return std::nullopt;
     }
@@ -129,8 +145,8 @@ std::optional<std::string> Store::accountName(AccountId account) {
 }
 
 std::int64_t Store::balanceCents(AccountId account) {
-    Lock lock(mutex_);
-    Statement s(db_, "SELECT balance_cents FROM accounts WHERE id = ?1");
+    Use use(pool_, Kind::Read);
+    Statement s(db(), "SELECT balance_cents FROM accounts WHERE id = ?1");
     return s.bind(1, account).step() ? s.integer(0) : 0;
 }
 
@@ -138,10 +154,11 @@ std::int64_t Store::balanceCents(AccountId account) {
 void Store::createSession(AccountId account, const std::string& tokenHash, std::int64_t now,
                           std::int64_t idleSeconds) {
     write([&] {
-        Statement(db_, "DELETE FROM sessions WHERE last_used < ?1")
+        Statement(db(), "DELETE FROM sessions WHERE last_used < ?1")
             .bind(1, now - idleSeconds)
             .run();
-        Statement(db_, "INSERT INTO sessions(token_hash, account_id, last_used) VALUES(?1, ?2, ?3)")
+        Statement(db(),
+                  "INSERT INTO sessions(token_hash, account_id, last_used) VALUES(?1, ?2, ?3)")
             .bindBlob(1, tokenHash)
             .bind(2, account)
             .bind(3, now)
@@ -152,32 +169,37 @@ void Store::createSession(AccountId account, const std::string& tokenHash, std::
 
 std::optional<AccountId> Store::touchSession(const std::string& tokenHash, std::int64_t now,
                                              std::int64_t idleSeconds) {
-    // The idle clock is written at most once a second: calls in a burst share one write, and
-    // a session still ends exactly when it has been idle for the full time.
-    Lock lock(mutex_);
-    Statement find(db_, "SELECT account_id, last_used FROM sessions WHERE token_hash = ?1");
-    if (!find.bindBlob(1, tokenHash).step()) {
-        return std::nullopt;
+    AccountId account = 0;
+    std::int64_t lastUsed = 0;
+    {
+        Use use(pool_, Kind::Read);
+        Statement find(db(), "SELECT account_id, last_used FROM sessions WHERE token_hash = ?1");
+        if (!find.bindBlob(1, tokenHash).step()) {
+            return std::nullopt;
+        }
+        account = find.integer(0);
+        lastUsed = find.integer(1);
     }
-    const AccountId account = find.integer(0);
-    const std::int64_t lastUsed = find.integer(1);
     if (lastUsed < now - idleSeconds) {
-        retryingConflicts([&] {
-            Transaction t(db_);
-            Statement(db_, "DELETE FROM sessions WHERE token_hash = ?1")
+        write([&] {
+            Statement(db(), "DELETE FROM sessions WHERE token_hash = ?1")
                 .bindBlob(1, tokenHash)
                 .run();
-            t.commit();
+            return Err::Ok;
         });
         return std::nullopt;
     }
+    // The idle clock is written at most once a second: calls in a burst share one write, and
+    // a session still ends exactly when it has been idle for the full time.
     if (lastUsed < now) {
         // Losing this write in a crash only ends the session a little early; it is not worth a
         // flush to disk that every other call would queue behind once a second.
-        UnflushedCommits unflushed(db_);
+        Use use(pool_, Kind::Write);
+        UnflushedCommits unflushed(db());
         retryingConflicts([&] {
-            Transaction t(db_);
-            Statement(db_, "UPDATE sessions SET last_used = ?2 WHERE token_hash = ?1")
+            Transaction t(db());
+            Statement(db(),
+                      "UPDATE sessions SET last_used = ?2 WHERE token_hash = ?1 AND last_used < ?2")
                 .bindBlob(1, tokenHash)
                 .bind(2, now)
                 .run();
@@ -189,7 +211,7 @@ std::optional<AccountId> Store::touchSession(const std::string& tokenHash, std::
 
 bool Store::deleteSession(const std::string& tokenHash) {
     return write([&] {
-               Statement(db_, "DELETE FROM sessions WHERE token_hash = ?1")
+               Statement(db(), "DELETE FROM sessions WHERE token_hash = ?1")
                    .bindBlob(1, tokenHash)
                    .run();
                return changedOrNotFound();
@@ -197,10 +219,10 @@ bool Store::deleteSession(const std::string& tokenHash) {
 }
 
 std::vector<Buddy> Store::members(AccountId account, std::int64_t groupId) {
-    Statement s(db_, (std::string("SELECT ") + kBuddyColumns +
-                      " FROM placements p JOIN buddies b ON b.id = p.buddy_id"
-                      " WHERE b.account_id = ?1 AND p.group_id = ?2 ORDER BY p.seq")
-                         .c_str());
+    Statement s(db(), (std::string("SELECT ") + kBuddyColumns +
+                       " FROM placements p JOIN buddies b ON b.id = p.buddy_id"
+                       " WHERE b.account_id = ?1 AND p.group_id = ?2 ORDER BY p.seq")
+                          .c_str());
     s.bind(1, account).bind(2, groupId);
     std::vector<Buddy> buddies;
     while (s.step()) {
@@ -213,7 +235,7 @@ BuddyList Store::buddyList(AccountId account) {
     return read([&] {
         BuddyList list;
         list.topLevel = members(account, 0);
-        Statement groups(db_,
+        Statement groups(db(),
                          "SELECT id, name FROM buddy_groups WHERE account_id = ?1 ORDER BY id");
         groups.bind(1, account);
         while (groups.step()) {
@@ -227,15 +249,15 @@ BuddyList Store::buddyList(AccountId account) {
 }
 
 bool Store::buddyExists(AccountId account, std::int64_t buddyId) {
-    Statement s(db_, "SELECT 1 FROM buddies WHERE id = ?1 AND account_id = ?2");
+    Statement s(db(), "SELECT 1 FROM buddies WHERE id = ?1 AND account_id = ?2");
     return s.bind(1, buddyId).bind(2, account).step();
 }
 
 std::int64_t Store::insertBuddy(AccountId account, const BuddyFields& f) {
-    Statement insert(db_, "INSERT INTO buddies(account_id, firstname, lastname, nickname,"
-                          " cellphone, email, birthday) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    Statement insert(db(), "INSERT INTO buddies(account_id, firstname, lastname, nickname,"
+                           " cellphone, email, birthday) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
     bindFields(insert.bind(1, account), 2, f).run();
-    return db_.lastInsertId();
+    return db().lastInsertId();
 }
 
 // Group 0 is the top level, which every account has.
@@ -243,38 +265,39 @@ bool Store::groupExists(AccountId account, std::int64_t groupId) {
     if (groupId == 0) {
         return true;
     }
-    Statement s(db_, "SELECT 1 FROM buddy_groups WHERE id = ?1 AND account_id = ?2");
+    Statement s(db(), "SELECT 1 FROM buddy_groups WHERE id = ?1 AND account_id = ?2");
     return s.bind(1, groupId).bind(2, account).step();
 }
 
 // Whether a group other than exceptId already has this exact name.
 bool Store::groupNamed(AccountId account, const std::string& name, std::int64_t exceptId) {
-    Statement s(db_, "SELECT 1 FROM buddy_groups WHERE account_id = ?1 AND name = ?2 AND id <> ?3");
+    Statement s(db(),
+                "SELECT 1 FROM buddy_groups WHERE account_id = ?1 AND name = ?2 AND id <> ?3");
     return s.bind(1, account).bind(2, name).bind(3, exceptId).step();
 }
 
 std::int64_t Store::insertGroup(AccountId account, const std::string& name) {
-    Statement(db_, "INSERT INTO buddy_groups(account_id, name) VALUES(?1, ?2)")
+    Statement(db(), "INSERT INTO buddy_groups(account_id, name) VALUES(?1, ?2)")
         .bind(1, account)
         .bind(2, name)
         .run();
-    return db_.lastInsertId();
+    return db().lastInsertId();
 }
 
 bool Store::placed(std::int64_t buddyId, std::int64_t groupId) {
-    Statement s(db_, "SELECT 1 FROM placements WHERE buddy_id = ?1 AND group_id = ?2");
+    Statement s(db(), "SELECT 1 FROM placements WHERE buddy_id = ?1 AND group_id = ?2");
     return s.bind(1, buddyId).bind(2, groupId).step();
 }
 
 void Store::insertPlacement(std::int64_t buddyId, std::int64_t groupId) {
-    Statement(db_, "INSERT INTO placements(buddy_id, group_id) VALUES(?1, ?2)")
+    Statement(db(), "INSERT INTO placements(buddy_id, group_id) VALUES(?1, ?2)")
         .bind(1, buddyId)
         .bind(2, groupId)
         .run();
 }
 
 void Store::deletePlacement(std::int64_t buddyId, std::int64_t groupId) {
-    Statement(db_, "DELETE FROM placements WHERE buddy_id = ?1 AND group_id = ?2")
+    Statement(db(), "DELETE FROM placements WHERE buddy_id = ?1 AND group_id = ?2")
         .bind(1, buddyId)
         .bind(2, groupId)
         .run();
@@ -294,9 +317,9 @@ Outcome<std::int64_t> Store::addBuddy(AccountId account, std::int64_t groupId,
 
 Err Store::updateBuddy(AccountId account, std::int64_t buddyId, const BuddyFields& f) {
     return write([&] {
-        Statement update(db_, "UPDATE buddies SET firstname = ?3, lastname = ?4, nickname = ?5,"
-                              " cellphone = ?6, email = ?7, birthday = ?8"
-                              " WHERE id = ?1 AND account_id = ?2");
+        Statement update(db(), "UPDATE buddies SET firstname = ?3, lastname = ?4, nickname = ?5,"
+                               " cellphone = ?6, email = ?7, birthday = ?8"
+                               " WHERE id = ?1 AND account_id = ?2");
         bindFields(update.bind(1, buddyId).bind(2, account), 3, f).run();
         return changedOrNotFound();
     });
@@ -304,7 +327,7 @@ Err Store::updateBuddy(AccountId account, std::int64_t buddyId, const BuddyField
 
 Err Store::deleteBuddy(AccountId account, std::int64_t buddyId) {
     return write([&] {
-        Statement(db_, "DELETE FROM buddies WHERE id = ?1 AND account_id = ?2")
+        Statement(db(), "DELETE FROM buddies WHERE id = ?1 AND account_id = ?2")
             .bind(1, buddyId)
             .bind(2, account)
             .run();
@@ -370,7 +393,7 @@ Err Store::renameGroup(AccountId account, std::int64_t groupId, const std::strin
         if (groupNamed(account, name, groupId)) {
             return Err::Duplicate;
         }
-        Statement(db_, "UPDATE buddy_groups SET name = ?2 WHERE id = ?1")
+        Statement(db(), "UPDATE buddy_groups SET name = ?2 WHERE id = ?1")
             .bind(1, groupId)
             .bind(2, name)
             .run();
@@ -385,27 +408,27 @@ Err Store::deleteGroup(AccountId account, std::int64_t groupId) {
         }
         // A buddy placed only in this group would vanish from the list with it: it goes to the
         // top level instead, in the order it had in the group.
-        Statement(db_, "INSERT INTO placements(buddy_id, group_id) SELECT p.buddy_id, 0"
-                       " FROM placements p WHERE p.group_id = ?1 AND NOT EXISTS (SELECT 1"
-                       " FROM placements q WHERE q.buddy_id = p.buddy_id AND q.group_id <> ?1)"
-                       " ORDER BY p.seq")
+        Statement(db(), "INSERT INTO placements(buddy_id, group_id) SELECT p.buddy_id, 0"
+                        " FROM placements p WHERE p.group_id = ?1 AND NOT EXISTS (SELECT 1"
+                        " FROM placements q WHERE q.buddy_id = p.buddy_id AND q.group_id <> ?1)"
+                        " ORDER BY p.seq")
             .bind(1, groupId)
             .run();
-        Statement(db_, "DELETE FROM placements WHERE group_id = ?1").bind(1, groupId).run();
-        Statement(db_, "DELETE FROM buddy_groups WHERE id = ?1").bind(1, groupId).run();
+        Statement(db(), "DELETE FROM placements WHERE group_id = ?1").bind(1, groupId).run();
+        Statement(db(), "DELETE FROM buddy_groups WHERE id = ?1").bind(1, groupId).run();
         return Err::Ok;
     });
 }
 
 Outcome<std::vector<std::string>> Store::groupPhones(AccountId account, const std::string& name) {
     return read([&]() -> Outcome<std::vector<std::string>> {
-        Statement group(db_, "SELECT id FROM buddy_groups WHERE account_id = ?1 AND name = ?2");
+        Statement group(db(), "SELECT id FROM buddy_groups WHERE account_id = ?1 AND name = ?2");
         if (!group.bind(1, account).bind(2, name).step()) {
             return {Err::NotFound, {}};
         }
-        Statement members(db_, "SELECT b.cellphone FROM placements p JOIN buddies b"
-                               " ON b.id = p.buddy_id WHERE p.group_id = ?1 AND b.account_id = ?2"
-                               " AND b.cellphone <> '' ORDER BY p.seq");
+        Statement members(db(), "SELECT b.cellphone FROM placements p JOIN buddies b"
+                                " ON b.id = p.buddy_id WHERE p.group_id = ?1 AND b.account_id = ?2"
+                                " AND b.cellphone <> '' ORDER BY p.seq");
         members.bind(1, group.integer(0)).bind(2, account);
         Outcome<std::vector<std::string>> result;
         while (members.step()) {
@@ -418,19 +441,19 @@ Outcome<std::vector<std::string>> Store::groupPhones(AccountId account, const st
 Err Store::queueMessages(AccountId account, const std::vector<OutboxMessage>& messages,
                          std::int64_t costCents, std::int64_t now) {
     return write([&] {
-        Statement(db_, "UPDATE accounts SET balance_cents = balance_cents - ?2"
-                       " WHERE id = ?1 AND balance_cents >= ?2")
+        Statement(db(), "UPDATE accounts SET balance_cents = balance_cents - ?2"
+                        " WHERE id = ?1 AND balance_cents >= ?2")
             .bind(1, account)
             .bind(2, costCents)
             .run();
-        if (db_.changes() == 0) {
+        if (db().changes() == 0) {
             return Err::InsufficientCredit;
         }
         for (const OutboxMessage& m : messages) {
-            Statement(db_, "INSERT INTO outbox(account_id, sender, recipient, type, unicode,"
-                           " schedule, parts, text, accepted, state, state_at, due_at,"
-                           " report_token) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?9,"
-                           " ?11, ?12)")
+            Statement(db(), "INSERT INTO outbox(account_id, sender, recipient, type, unicode,"
+                            " schedule, parts, text, accepted, state, state_at, due_at,"
+                            " report_token) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?9,"
+                            " ?11, ?12)")
                 .bind(1, account)
                 .bind(2, m.sender)
                 .bind(3, m.recipient)
@@ -450,9 +473,9 @@ Err Store::queueMessages(AccountId account, const std::vector<OutboxMessage>& me
 }
 
 std::vector<OutboxMessage> Store::outbox(const std::optional<std::string>& user) {
-    Lock lock(mutex_);
+    Use use(pool_, Kind::Read);
     Statement s(
-        db_,
+        db(),
         "SELECT o.id, a.name, o.sender, o.recipient, o.type, o.unicode, o.schedule,"
         " o.parts, o.text, o.state, o.state_at FROM outbox o JOIN accounts a ON a.id = o.account_id"
         " WHERE CAST(?1 AS TEXT) IS NULL OR a.name = ?1 ORDER BY o.id");
@@ -481,7 +504,7 @@ std::vector<OutboxMessage> Store::outbox(const std::optional<std::string>& user)
 Store::Totals Store::totals(AccountId account) {
     return read([&] {
         auto count = [&](const char* sql) {
-            Statement s(db_, sql);
+            Statement s(db(), sql);
             s.bind(1, account).step();
             return s.integer(0);
         };
@@ -505,7 +528,7 @@ std::vector<HistoryEntry> Store::messagesAfter(AccountId account, std::int64_t s
                     " ORDER BY id") +
         (since > 0 ? "" : " DESC") + " LIMIT ?3";
     return read([&] {
-        Statement s(db_, sql.c_str());
+        Statement s(db(), sql.c_str());
         s.bind(1, account).bind(2, since).bind(3, std::int64_t{limit});
         std::vector<HistoryEntry> rows;
         while (s.step()) {

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "server/connection_pool.h"
 #include "server/message_state.h"
 #include "server/result_codes.h"
 #include "server/sql_database.h"
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -106,15 +106,15 @@ struct AccountSeed {
 };
 
 // All persistent state, in an SQLite file or a PostgreSQL database (see openDatabase). Every
-// method is one transaction on one connection per store, so the service sees a consistent
-// database from any number of request threads, and from any number of instances sharing a
-// PostgreSQL database. Every query that touches buddies, groups or messages is scoped by the
-// account id.
+// method is one transaction on a connection leased from the pool, so the service sees a
+// consistent database from any number of request threads, and from any number of instances
+// sharing a PostgreSQL database. Every query that touches buddies, groups or messages is scoped by
+// the account id.
 class Store {
 public:
     // Creates the schema, or brings an older one up to date. Throws SqlError when the database
     // cannot be opened or was written by a newer version of this program.
-    explicit Store(const std::string& location);
+    explicit Store(const std::string& location, DatabaseOptions options = {});
 
     // Whether other instances may be working on the same database at the same time.
     bool sharedByInstances() const;
@@ -180,8 +180,25 @@ public:
         std::int64_t buddies = 0, groups = 0, placements = 0, messages = 0, messageParts = 0;
     };
     Totals totals(AccountId account);
+    // How many transactions can run at once.
+    int concurrency() const { return pool_.capacity(); }
 
 private:
+    // Leases a connection for the calling thread while it lives; db() is that connection, so the
+    // pieces of one transaction need not pass it along.
+    class Use {
+    public:
+        Use(ConnectionPool& pool, SqlDatabase::Kind kind);
+        ~Use();
+        Use(const Use&) = delete;
+        Use& operator=(const Use&) = delete;
+
+    private:
+        ConnectionPool::Lease lease_;
+        SqlDatabase* previous_;
+    };
+    static SqlDatabase& db();
+
     // One locked transaction around body; a write commits only when body reports success.
     template <typename Body> auto write(Body&& body);
     template <typename Body> auto read(Body&& body);
@@ -208,11 +225,9 @@ private:
     void insertPlacement(std::int64_t buddyId, std::int64_t groupId);
     void deletePlacement(std::int64_t buddyId, std::int64_t groupId);
     // NotFound when the last statement changed no row.
-    Err changedOrNotFound() const;
+    Err changedOrNotFound();
 
-    std::mutex mutex_;
-    std::unique_ptr<SqlDatabase> connection_;
-    SqlDatabase& db_;
+    ConnectionPool pool_;
 };
 
 } // namespace textowl::server

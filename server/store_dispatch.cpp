@@ -6,7 +6,7 @@
 namespace textowl::server {
 namespace {
 
-using Lock = std::lock_guard<std::mutex>;
+using Kind = SqlDatabase::Kind;
 
 MessageState stateOf(const Statement& s, int column) {
     return parseStateName(s.text(column)).value_or(MessageState::Unknown);
@@ -32,11 +32,11 @@ std::vector<ClaimedMessage> Store::claimDue(std::int64_t now, int limit) {
                                           " text, report_token, attempts, first_try";
     static const std::string kSqlite = kClaim + kReturning;
     static const std::string kPostgres = kClaim + " FOR UPDATE SKIP LOCKED" + kReturning;
-    const char* sql = (db_.dialect() == SqlDialect::Postgres ? kPostgres : kSqlite).c_str();
-    Lock lock(mutex_);
+    const char* sql = (pool_.dialect() == SqlDialect::Postgres ? kPostgres : kSqlite).c_str();
+    Use use(pool_, Kind::Claim);
     return retryingConflicts([&] {
-        Transaction t(db_, Transaction::Kind::Claim);
-        Statement claim(db_, sql);
+        Transaction t(db(), Transaction::Kind::Claim);
+        Statement claim(db(), sql);
         claim.bind(1, now).bind(2, std::int64_t{limit});
         std::vector<ClaimedMessage> claimed;
         while (claim.step()) {
@@ -51,9 +51,9 @@ std::vector<ClaimedMessage> Store::claimDue(std::int64_t now, int limit) {
 }
 
 void Store::refund(std::int64_t messageId) {
-    Statement(db_, "UPDATE accounts SET balance_cents = balance_cents + 100 *"
-                   " (SELECT parts FROM outbox WHERE id = ?1)"
-                   " WHERE id = (SELECT account_id FROM outbox WHERE id = ?1)")
+    Statement(db(), "UPDATE accounts SET balance_cents = balance_cents + 100 *"
+                    " (SELECT parts FROM outbox WHERE id = ?1)"
+                    " WHERE id = (SELECT account_id FROM outbox WHERE id = ?1)")
         .bind(1, messageId)
         .run();
 }
@@ -61,40 +61,40 @@ void Store::refund(std::int64_t messageId) {
 // Only the claim must reach the disk before a request leaves. An answer or report lost with the
 // machine leaves its message unknown or a step behind, never sent twice.
 void Store::recordAnswers(const std::vector<DispatchAnswer>& answers, std::int64_t now) {
-    Lock lock(mutex_);
-    UnflushedCommits unflushed(db_);
+    Use use(pool_, Kind::Write);
+    UnflushedCommits unflushed(db());
     retryingConflicts([&] { recordAnswersOnce(answers, now); });
 }
 
 void Store::recordAnswersOnce(const std::vector<DispatchAnswer>& answers, std::int64_t now) {
-    Transaction t(db_);
+    Transaction t(db());
     for (const DispatchAnswer& a : answers) {
         switch (a.kind) {
         case DispatchAnswer::Kind::HandedOver:
             // A report may already have moved the message on; the state stays as it is.
-            Statement(db_, "UPDATE outbox SET answered_at = ?2 WHERE id = ?1")
+            Statement(db(), "UPDATE outbox SET answered_at = ?2 WHERE id = ?1")
                 .bind(1, a.id)
                 .bind(2, now)
                 .run();
             break;
         case DispatchAnswer::Kind::Retry:
-            Statement(db_, "UPDATE outbox SET state = 'queued', state_at = ?2, next_try = ?3,"
-                           " attempts = attempts + 1, claimed_at = NULL"
-                           " WHERE id = ?1 AND state = 'submitted'")
+            Statement(db(), "UPDATE outbox SET state = 'queued', state_at = ?2, next_try = ?3,"
+                            " attempts = attempts + 1, claimed_at = NULL"
+                            " WHERE id = ?1 AND state = 'submitted'")
                 .bind(1, a.id)
                 .bind(2, now)
                 .bind(3, a.nextTry)
                 .run();
             break;
         case DispatchAnswer::Kind::Final:
-            Statement(db_, "UPDATE outbox SET state = ?3, state_at = ?2, answered_at = ?2,"
-                           " reason = ?4 WHERE id = ?1 AND state = 'submitted'")
+            Statement(db(), "UPDATE outbox SET state = ?3, state_at = ?2, answered_at = ?2,"
+                            " reason = ?4 WHERE id = ?1 AND state = 'submitted'")
                 .bind(1, a.id)
                 .bind(2, now)
                 .bind(3, stateName(a.finalState))
                 .bind(4, a.reason)
                 .run();
-            if (db_.changes() > 0 && refundsCredits(a.finalState)) {
+            if (db().changes() > 0 && refundsCredits(a.finalState)) {
                 refund(a.id);
             }
             break;
@@ -104,15 +104,15 @@ void Store::recordAnswersOnce(const std::vector<DispatchAnswer>& answers, std::i
 }
 
 int Store::settleUnanswered(std::int64_t claimedBefore, std::int64_t now) {
-    Lock lock(mutex_);
+    Use use(pool_, Kind::Write);
     return retryingConflicts([&] {
-        Transaction t(db_);
-        Statement(db_, "UPDATE outbox SET state = 'unknown', state_at = ?2"
-                       " WHERE state = 'submitted' AND answered_at IS NULL AND claimed_at < ?1")
+        Transaction t(db());
+        Statement(db(), "UPDATE outbox SET state = 'unknown', state_at = ?2"
+                        " WHERE state = 'submitted' AND answered_at IS NULL AND claimed_at < ?1")
             .bind(1, claimedBefore)
             .bind(2, now)
             .run();
-        const int settled = db_.changes();
+        const int settled = db().changes();
         t.commit();
         return settled;
     });
@@ -120,15 +120,15 @@ int Store::settleUnanswered(std::int64_t claimedBefore, std::int64_t now) {
 
 ReportOutcome Store::applyReport(std::int64_t id, std::string_view secret, int reportType,
                                  std::int64_t now, std::string_view reason) {
-    Lock lock(mutex_);
-    UnflushedCommits unflushed(db_);
+    Use use(pool_, Kind::Write);
+    UnflushedCommits unflushed(db());
     return retryingConflicts([&] { return applyReportOnce(id, secret, reportType, now, reason); });
 }
 
 ReportOutcome Store::applyReportOnce(std::int64_t id, std::string_view secret, int reportType,
                                      std::int64_t now, std::string_view reason) {
-    Transaction t(db_);
-    Statement find(db_, "SELECT state, report_token FROM outbox WHERE id = ?1");
+    Transaction t(db());
+    Statement find(db(), "SELECT state, report_token FROM outbox WHERE id = ?1");
     if (!find.bind(1, id).step()) {
         return ReportOutcome::Forged;
     }
@@ -143,8 +143,8 @@ ReportOutcome Store::applyReportOnce(std::int64_t id, std::string_view secret, i
         return ReportOutcome::Unchanged;
     }
     // Only the reports that end a message badly say why; the others keep what was said before.
-    Statement(db_, "UPDATE outbox SET state = ?2, state_at = ?3,"
-                   " reason = CASE WHEN ?4 = 1 THEN ?5 ELSE reason END WHERE id = ?1")
+    Statement(db(), "UPDATE outbox SET state = ?2, state_at = ?3,"
+                    " reason = CASE WHEN ?4 = 1 THEN ?5 ELSE reason END WHERE id = ?1")
         .bind(1, id)
         .bind(2, stateName(*next))
         .bind(3, now)
@@ -159,9 +159,9 @@ ReportOutcome Store::applyReportOnce(std::int64_t id, std::string_view secret, i
 }
 
 std::vector<HistoryEntry> Store::history(AccountId account, int offset, int limit) {
-    Lock lock(mutex_);
-    Statement s(db_, "SELECT id, due_at, recipient, text, parts, state, state_at, reason"
-                     " FROM outbox WHERE account_id = ?1 ORDER BY id DESC LIMIT ?2 OFFSET ?3");
+    Use use(pool_, Kind::Read);
+    Statement s(db(), "SELECT id, due_at, recipient, text, parts, state, state_at, reason"
+                      " FROM outbox WHERE account_id = ?1 ORDER BY id DESC LIMIT ?2 OFFSET ?3");
     s.bind(1, account).bind(2, std::int64_t{limit}).bind(3, std::int64_t{offset});
     std::vector<HistoryEntry> rows;
     while (s.step()) {

@@ -6,8 +6,6 @@
 namespace textowl::server {
 namespace {
 
-using Lock = std::lock_guard<std::mutex>;
-
 // 1: accounts, buddies, groups and the outbox; 2: the outbox's dispatch columns; 3: the reason a
 // message failed.
 constexpr std::int64_t kSchemaVersion = 3;
@@ -125,18 +123,18 @@ void recordVersion(SqlDatabase& db, std::int64_t found) {
 // Instances starting together on one PostgreSQL database take turns through an advisory lock,
 // since concurrent CREATE ... IF NOT EXISTS can still collide.
 void Store::prepareSchema() {
-    Lock lock(mutex_);
+    Use use(pool_, SqlDatabase::Kind::Write);
     retryingConflicts([&] {
-        Transaction t(db_);
-        if (db_.dialect() == SqlDialect::Postgres) {
-            db_.exec("SELECT pg_advisory_xact_lock(7431001)");
-            db_.exec(kPostgresSchema);
+        Transaction t(db());
+        if (db().dialect() == SqlDialect::Postgres) {
+            db().exec("SELECT pg_advisory_xact_lock(7431001)");
+            db().exec(kPostgresSchema);
         } else {
-            db_.exec(kSqliteSchema);
+            db().exec(kSqliteSchema);
             addDispatchColumns();
             addReasonColumn();
         }
-        recordVersion(db_, storedVersion(db_));
+        recordVersion(db(), storedVersion(db()));
         t.commit();
     });
 }
@@ -144,26 +142,26 @@ void Store::prepareSchema() {
 // Databases from before the gateway keep their messages held: they were accepted when nothing
 // was sent, and must not go out all at once when a gateway is configured later.
 void Store::addDispatchColumns() {
-    if (!hasColumn(db_, "outbox", "state")) {
-        db_.exec("ALTER TABLE outbox ADD COLUMN state TEXT NOT NULL DEFAULT 'held';"
-                 "ALTER TABLE outbox ADD COLUMN state_at INTEGER NOT NULL DEFAULT 0;"
-                 "ALTER TABLE outbox ADD COLUMN due_at INTEGER NOT NULL DEFAULT 0;"
-                 "ALTER TABLE outbox ADD COLUMN report_token TEXT NOT NULL DEFAULT '';"
-                 "ALTER TABLE outbox ADD COLUMN attempts INTEGER NOT NULL DEFAULT 0;"
-                 "ALTER TABLE outbox ADD COLUMN next_try INTEGER NOT NULL DEFAULT 0;"
-                 "ALTER TABLE outbox ADD COLUMN first_try INTEGER;"
-                 "ALTER TABLE outbox ADD COLUMN claimed_at INTEGER;"
-                 "ALTER TABLE outbox ADD COLUMN answered_at INTEGER;"
-                 "UPDATE outbox SET state_at = accepted, due_at = accepted;");
+    if (!hasColumn(db(), "outbox", "state")) {
+        db().exec("ALTER TABLE outbox ADD COLUMN state TEXT NOT NULL DEFAULT 'held';"
+                  "ALTER TABLE outbox ADD COLUMN state_at INTEGER NOT NULL DEFAULT 0;"
+                  "ALTER TABLE outbox ADD COLUMN due_at INTEGER NOT NULL DEFAULT 0;"
+                  "ALTER TABLE outbox ADD COLUMN report_token TEXT NOT NULL DEFAULT '';"
+                  "ALTER TABLE outbox ADD COLUMN attempts INTEGER NOT NULL DEFAULT 0;"
+                  "ALTER TABLE outbox ADD COLUMN next_try INTEGER NOT NULL DEFAULT 0;"
+                  "ALTER TABLE outbox ADD COLUMN first_try INTEGER;"
+                  "ALTER TABLE outbox ADD COLUMN claimed_at INTEGER;"
+                  "ALTER TABLE outbox ADD COLUMN answered_at INTEGER;"
+                  "UPDATE outbox SET state_at = accepted, due_at = accepted;");
     }
-    db_.exec("CREATE INDEX IF NOT EXISTS outbox_by_state ON outbox(state, due_at);"
-             "CREATE INDEX IF NOT EXISTS outbox_by_account ON outbox(account_id, id);");
+    db().exec("CREATE INDEX IF NOT EXISTS outbox_by_state ON outbox(state, due_at);"
+              "CREATE INDEX IF NOT EXISTS outbox_by_account ON outbox(account_id, id);");
 }
 
 // Messages that failed before the reason was kept have none to give.
 void Store::addReasonColumn() {
-    if (!hasColumn(db_, "outbox", "reason")) {
-        db_.exec("ALTER TABLE outbox ADD COLUMN reason TEXT NOT NULL DEFAULT ''");
+    if (!hasColumn(db(), "outbox", "reason")) {
+        db().exec("ALTER TABLE outbox ADD COLUMN reason TEXT NOT NULL DEFAULT ''");
     }
 }
 

@@ -20,6 +20,7 @@ std::span<const WebEntry> webTabs();
 std::span<const WebEntry> interfaceButtons();
 
 inline constexpr std::string_view kSoapPath = "/pagewright/soapserver.php";
+inline constexpr std::string_view kImagesPrefix = "/pagewright/images/";
 inline constexpr std::string_view kImageLocation = "/pagewright/images";
 
 } // namespace textowl::server

@@ -113,8 +113,8 @@ constexpr std::string_view kForgotForm =
 
 } // namespace
 
-WebPages::WebPages(PagewrightService& service, Notice notice)
-    : service_(service), notice_(std::move(notice)) {}
+WebPages::WebPages(PagewrightService& service, Store& store, Notice notice)
+    : service_(service), store_(store), notice_(std::move(notice)) {}
 
 std::optional<WebResponse> WebPages::get(const std::string& path, const FormFields& query) {
     const std::string slug = stripPrefix(path);
@@ -152,7 +152,7 @@ std::optional<WebResponse> WebPages::post(const std::string& path, const FormFie
         // Only an existing account's name reaches the operator, so the notice carries no text
         // a visitor chose freely.
         const std::string name = field(form, "name");
-        if (notice_ && validAccountName(name) && service_.store().findAccount(name)) {
+        if (notice_ && validAccountName(name) && store_.findAccount(name)) {
             notice_("a new password was asked for the user " + name);
         }
         // The same answer whether or not the name exists, so the page reveals no accounts.
@@ -209,19 +209,18 @@ WebResponse WebPages::signup(const FormFields& form) {
 
 WebResponse WebPages::buttonPage(const std::string& slug, const FormFields& query) {
     const auto account = service_.accountForTicket(field(query, "ticket"));
-    const auto name = account ? service_.store().accountName(*account) : std::nullopt;
+    const auto name = account ? store_.accountName(*account) : std::nullopt;
     if (!name) {
         return page("Signed out", "<p>Your session has ended. Sign in again in Textowl.</p>", 403);
     }
     const std::string greeting = "<p>Hello, " + html(*name) + "!</p>";
     if (slug == "buttons/account") {
-        return page("My account", greeting + "<p>Your balance: " +
-                                      formatCredits(service_.store().balanceCents(*account)) +
-                                      " credits.</p>");
+        return page("My account",
+                    greeting + "<p>Your balance: " + formatCredits(store_.balanceCents(*account)) +
+                        " credits.</p>");
     }
     if (slug == "buttons/sent") {
-        return sentMessagesPage(service_.store(), *account, field(query, "ticket"),
-                                field(query, "page"));
+        return sentMessagesPage(store_, *account, field(query, "ticket"), field(query, "page"));
     }
     return page("Buy credit", greeting +
                                   "<p>To add credit to your account, contact the operator of this "

@@ -1,21 +1,21 @@
 #pragma once
 
+#include "server/http_request.h"
+
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 
 namespace textowl::server {
 
 class PagewrightService;
+class Store;
 
 struct WebResponse {
     int status = 200;
     std::string contentType = "text/html; charset=utf-8";
     std::string body;
 };
-
-using FormFields = std::multimap<std::string, std::string>;
 
 // The service's plain HTML pages (no scripts): sign-up, password help, the help pages, the web
 // tabs, the interface buttons' pages and the footer. Paths are below /pagewright/.
@@ -24,7 +24,7 @@ public:
     // notice receives one line for the operator per request that needs a person, such as a
     // forgotten password.
     using Notice = std::function<void(const std::string&)>;
-    explicit WebPages(PagewrightService& service, Notice notice = {});
+    WebPages(PagewrightService& service, Store& store, Notice notice = {});
 
     std::optional<WebResponse> get(const std::string& path, const FormFields& query);
     std::optional<WebResponse> post(const std::string& path, const FormFields& form);
@@ -35,6 +35,7 @@ private:
     WebResponse buttonPage(const std::string& slug, const FormFields& query);
 
     PagewrightService& service_;
+    Store& store_;
     Notice notice_;
 };
 

@@ -26,30 +26,28 @@ std::string signIn(const std::string& endpoint) {
 
 } // namespace
 
-LoadTarget::LoadTarget(server::ServiceConfig config) {
+LoadTarget::LoadTarget(server::HostConfig config) {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "pagewright-load-XXXXXX").string();
     dir_ = mkdtemp(pattern.data());
-    if (config.databasePath.empty()) {
-        config.databasePath = (dir_ / "service.db").string();
+    if (config.database.empty()) {
+        config.database = (dir_ / "service.db").string();
     }
-    service_ = std::make_unique<server::PagewrightService>(config);
-    service_->createAccount("bench", "bench", 1000 * 100);
-    server_ = std::make_unique<server::PagewrightServer>(*service_, server::ServerOptions{});
-    if (!server_->bind()) {
+    host_ = std::make_unique<server::ServiceHost>(std::move(config));
+    host_->service().createAccount("bench", "bench", 1000 * 100);
+    if (!host_->bind()) {
         std::fprintf(stderr, "cannot listen on loopback\n");
         return;
     }
-    server_->start();
-    ticket_ = signIn(server_->endpointUrl());
+    host_->start();
+    ticket_ = signIn(endpoint());
     if (ticket_.empty()) {
         std::fprintf(stderr, "sign-in failed\n");
     }
 }
 
 LoadTarget::~LoadTarget() {
-    server_.reset();
-    service_.reset();
+    host_.reset();
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
 }

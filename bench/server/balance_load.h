@@ -2,6 +2,7 @@
 
 #include "server/http_server.h"
 #include "server/service.h"
+#include "server/service_host.h"
 
 #include <chrono>
 #include <filesystem>
@@ -19,21 +20,28 @@ using Clock = std::chrono::steady_clock;
 // names one) and one signed-in account, "bench" with the password "bench".
 class LoadTarget {
 public:
-    explicit LoadTarget(server::ServiceConfig config);
+    explicit LoadTarget(server::ServiceConfig config) : LoadTarget(hostFor(std::move(config))) {}
+    explicit LoadTarget(server::HostConfig config);
     ~LoadTarget();
     LoadTarget(const LoadTarget&) = delete;
     LoadTarget& operator=(const LoadTarget&) = delete;
 
     // Whether the server listens and the account signed in; the reason went to standard error.
     bool ready() const { return !ticket_.empty(); }
-    std::string endpoint() const { return server_->endpointUrl(); }
+    std::string endpoint() const { return host_->server().endpointUrl(); }
     const std::string& ticket() const { return ticket_; }
-    server::PagewrightService& service() { return *service_; }
+    server::PagewrightService& service() { return host_->service(); }
+    server::Store& store() { return host_->store(); }
 
 private:
+    static server::HostConfig hostFor(server::ServiceConfig config) {
+        server::HostConfig host;
+        host.service = std::move(config);
+        return host;
+    }
+
     std::filesystem::path dir_;
-    std::unique_ptr<server::PagewrightService> service_;
-    std::unique_ptr<server::PagewrightServer> server_;
+    std::unique_ptr<server::ServiceHost> host_;
     std::string ticket_;
 };
 

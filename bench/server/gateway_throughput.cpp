@@ -12,6 +12,7 @@
 #include "server/http_server.h"
 #include "server/sendsms_client.h"
 #include "server/service.h"
+#include "server/service_host.h"
 #include "service/result_document.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"
@@ -74,8 +75,7 @@ std::string signIn(ServiceProxy& proxy) {
     return succeeded(checkResult(reply, doc)) ? resultElement(doc, "ticket").value_or("") : "";
 }
 
-double throughService(PagewrightService& service, const std::string& endpoint, int messages,
-                      int clients) {
+double throughService(Store& store, const std::string& endpoint, int messages, int clients) {
     std::vector<std::string> tickets;
     for (int c = 0; c < clients; ++c) {
         ServiceProxy proxy(endpoint);
@@ -102,7 +102,7 @@ double throughService(PagewrightService& service, const std::string& endpoint, i
     std::printf("accepted %d messages through SOAP in %.2f s\n", messages,
                 seconds(Clock::now() - start));
     for (;;) {
-        const auto rows = service.store().outbox("bench");
+        const auto rows = store.outbox("bench");
         const auto delivered = std::count_if(rows.begin(), rows.end(), [](const auto& m) {
             return m.state == MessageState::Delivered;
         });
@@ -145,36 +145,30 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", kannel.failure().c_str());
         return 1;
     }
-    ServiceConfig config;
-    config.databasePath = dir.file("service.db").string();
-    config.hashCost = HashCost::Minimum;
-    config.gatewayConfigured = true;
-    std::unique_ptr<GatewayDispatcher> dispatcher;
-    config.messagesQueued = [&dispatcher] { dispatcher->wake(); };
-    config.diagnostics = [](const std::string& line) {
+    HostConfig config;
+    config.database = dir.file("service.db").string();
+    config.service.hashCost = HashCost::Minimum;
+    config.service.diagnostics = [](const std::string& line) {
         std::fprintf(stderr, "%s\n", line.c_str());
     };
-    PagewrightService service(config);
-    service.createAccount("bench", "bench", std::int64_t{messages} * 100);
-    PagewrightServer server(service, ServerOptions{});
-    if (!server.bind()) {
+    DispatcherOptions& dispatch = config.gateway.emplace();
+    dispatch.gateway = *GatewayUrl::parse(kannel.sendsmsUrl());
+    dispatch.diagnostics = config.service.diagnostics;
+    ServiceHost host(std::move(config));
+    host.service().createAccount("bench", "bench", std::int64_t{messages} * 100);
+    if (!host.bind()) {
         return 1;
     }
-    server.start();
-    DispatcherOptions options;
-    options.gateway = *GatewayUrl::parse(kannel.sendsmsUrl());
-    options.publicUrl = "http://" + service.publicHost();
-    options.clock = [&service] { return service.now(); };
-    options.diagnostics = config.diagnostics;
-    dispatcher = std::make_unique<GatewayDispatcher>(service.store(), options);
-    dispatcher->start();
+    host.start();
+    PagewrightServer& server = host.server();
+    const std::string publicUrl = "http://" + host.service().publicHost();
 
-    const double plain = bench::plainLoop(kannel, messages, options.publicUrl);
+    const double plain = bench::plainLoop(kannel, messages, publicUrl);
     const double dispatched =
-        bench::throughService(service, server.endpointUrl(), messages, clients);
+        bench::throughService(host.store(), server.endpointUrl(), messages, clients);
     std::printf("plain sendsms loop:   %8.1f messages/s\n", plain);
     std::printf("service to delivered: %8.1f messages/s (%d SOAP clients)\n", dispatched, clients);
     std::printf("ratio:                %8.2f (target >= 0.80)\n", dispatched / plain);
-    dispatcher->stop();
+    host.stop();
     return 0;
 }

@@ -1,16 +1,19 @@
 // Drives pagewright-service with N kept-alive clients calling apiBalanceSms as fast as each gets
 // its answer, and prints calls per second with the median and 99th percentile latency.
 //
-//   keep_alive_load [--seconds S] [--clients 1,8,64] [--db DATABASE] [--instances N]
+//   keep_alive_load [--seconds S] [--clients 1,8,64] [--db DATABASE | --postgres yes]
+//                   [--instances N]
 //
 // --db names an empty database instead of a temporary SQLite file, such as
-// postgresql://USER@127.0.0.1:PORT/DB; --instances N runs N services on it, the clients dealt
-// out over them in turn.
+// postgresql://USER@127.0.0.1:PORT/DB; --postgres yes starts a throwaway PostgreSQL cluster on
+// loopback for the run instead; --instances N runs N services on it, the clients dealt out over
+// them in turn.
 //
 // The service runs in this process on loopback with a temporary database and one signed-in
 // account; every client is the application's own ServiceProxy on its own connection.
 
 #include "balance_load.h"
+#include "support/postgres_cluster.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -61,29 +64,34 @@ Options parseOptions(int argc, char** argv) {
 }
 
 int run(int argc, char** argv) {
-    const Options options = parseOptions(argc, argv);
-    server::ServiceConfig config;
-    config.hashCost = server::HashCost::Minimum;
-    config.databasePath = options.database;
+    Options options = parseOptions(argc, argv);
+    std::unique_ptr<test::PostgresCluster> cluster;
+    if (optionValue(argc, argv, "--postgres")) {
+        cluster = std::make_unique<test::PostgresCluster>();
+        if (!cluster->ready() || !cluster->createDatabase("bench")) {
+            std::fprintf(stderr, "PostgreSQL: %s\n", cluster->failure().c_str());
+            return 1;
+        }
+        options.database = cluster->location("bench");
+    }
+    server::HostConfig config;
+    config.service.hashCost = server::HashCost::Minimum;
+    config.database = options.database;
     LoadTarget target(config);
     if (!target.ready()) {
         return 1;
     }
     // The other instances share the first one's database.
-    config.databasePath = target.service().store().sharedByInstances() ? options.database : "";
     std::vector<std::string> endpoints{target.endpoint()};
-    std::vector<std::unique_ptr<server::PagewrightService>> services;
-    std::vector<std::unique_ptr<server::PagewrightServer>> servers;
-    for (int i = 1; i < options.instances && !config.databasePath.empty(); ++i) {
-        services.push_back(std::make_unique<server::PagewrightService>(config));
-        servers.push_back(
-            std::make_unique<server::PagewrightServer>(*services.back(), server::ServerOptions{}));
-        if (!servers.back()->bind()) {
+    std::vector<std::unique_ptr<server::ServiceHost>> others;
+    for (int i = 1; i < options.instances && target.store().sharedByInstances(); ++i) {
+        others.push_back(std::make_unique<server::ServiceHost>(config));
+        if (!others.back()->bind()) {
             std::fprintf(stderr, "cannot listen on loopback\n");
             return 1;
         }
-        servers.back()->start();
-        endpoints.push_back(servers.back()->endpointUrl());
+        others.back()->start();
+        endpoints.push_back(others.back()->server().endpointUrl());
     }
     int status = 0;
     std::printf("%8s %10s %10s %10s %10s %8s\n", "clients", "calls", "calls/s", "median ms",

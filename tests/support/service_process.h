@@ -36,6 +36,7 @@ public:
     // After serve(): whether the service printed its address, and that address.
     bool ready() const { return !endpoint_.empty(); }
     const std::string& endpoint() const { return endpoint_; }
+    pid_t pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;

@@ -2,6 +2,7 @@
 
 #include "server/http_server.h"
 #include "server/service.h"
+#include "server/service_host.h"
 #include "service/service_proxy.h"
 #include "support/temp_dir.h"
 
@@ -15,22 +16,23 @@ namespace textowl::server {
 class LoopbackService {
 public:
     explicit LoopbackService(ServiceConfig config) {
-        config.databasePath = dir_.file("service.db").string();
-        config.hashCost = HashCost::Minimum;
-        service_ = std::make_unique<PagewrightService>(config);
-        server_ = std::make_unique<PagewrightServer>(*service_, ServerOptions{});
-        EXPECT_TRUE(server_->bind());
-        server_->start();
-        proxy_ = std::make_unique<ServiceProxy>(server_->endpointUrl());
+        HostConfig host;
+        host.database = dir_.file("service.db").string();
+        host.service = std::move(config);
+        host.service.hashCost = HashCost::Minimum;
+        host_ = std::make_unique<ServiceHost>(std::move(host));
+        EXPECT_TRUE(host_->bind());
+        host_->start();
+        proxy_ = std::make_unique<ServiceProxy>(host_->server().endpointUrl());
     }
 
-    PagewrightService& service() { return *service_; }
+    PagewrightService& service() { return host_->service(); }
+    Store& store() { return host_->store(); }
     ServiceProxy& proxy() { return *proxy_; }
 
 private:
     test::TempDir dir_;
-    std::unique_ptr<PagewrightService> service_;
-    std::unique_ptr<PagewrightServer> server_;
+    std::unique_ptr<ServiceHost> host_;
     std::unique_ptr<ServiceProxy> proxy_;
 };
 

@@ -130,7 +130,7 @@ TEST_F(ProxyEndToEnd, LoneSurrogateInAMessageIsStoredAsReplacement) {
         return proxy_->apiSendSms(t, u(""), u("46701234567"), text, u("text"), u("0"),
                                   u("2006-3-7 14:05:00"), r);
     });
-    const auto rows = service_->store().outbox("demo");
+    const auto rows = loopback_.store().outbox("demo");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].text, "a\xEF\xBF\xBD"
                             "b");

@@ -3,6 +3,7 @@
 #include "server/gateway_dispatcher.h"
 #include "server/http_server.h"
 #include "server/service.h"
+#include "server/service_host.h"
 #include "service/result_document.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"
@@ -43,32 +44,21 @@ inline ServiceText u(std::string_view text) {
 class ServiceWithGateway {
 public:
     explicit ServiceWithGateway(const std::string& gatewayUrl, int workers = 4) {
-        ServiceConfig config;
-        config.databasePath = dir_.file("service.db").string();
-        config.hashCost = HashCost::Minimum;
-        config.gatewayConfigured = true;
-        config.messagesQueued = [this] {
-            if (dispatcher_) {
-                dispatcher_->wake();
-            }
-        };
-        service_ = std::make_unique<PagewrightService>(config);
-        service_->ensureDemoAccount();
-        server_ = std::make_unique<PagewrightServer>(*service_, ServerOptions{});
-        EXPECT_TRUE(server_->bind());
-        server_->start();
-        DispatcherOptions options;
+        HostConfig host;
+        host.database = dir_.file("service.db").string();
+        host.service.hashCost = HashCost::Minimum;
+        DispatcherOptions& options = host.gateway.emplace();
         options.gateway = *GatewayUrl::parse(gatewayUrl);
-        options.publicUrl = "http://" + service_->publicHost();
-        options.clock = [this] { return service_->now(); };
         options.diagnostics = [this](const std::string& line) {
             std::lock_guard lock(diagnosticsMutex_);
             diagnostics_ += line + "\n";
         };
         options.workers = workers;
-        dispatcher_ = std::make_unique<GatewayDispatcher>(service_->store(), options);
-        dispatcher_->start();
-        proxy_ = std::make_unique<ServiceProxy>(server_->endpointUrl());
+        host_ = std::make_unique<ServiceHost>(std::move(host));
+        host_->service().ensureDemoAccount();
+        EXPECT_TRUE(host_->bind());
+        host_->start();
+        proxy_ = std::make_unique<ServiceProxy>(host_->server().endpointUrl());
         ServiceText reply;
         proxy_->apiValidateLogin(u("demo"), u("demo"), &reply);
         ResultDocument doc;
@@ -78,9 +68,8 @@ public:
     }
 
     ~ServiceWithGateway() {
-        dispatcher_->stop();
         proxy_.reset();
-        server_.reset();
+        host_.reset();
     }
 
     // The err of the reply to one send, "0" when accepted.
@@ -100,24 +89,23 @@ public:
         return doc.documentElement().attribute("err").value();
     }
 
-    std::vector<OutboxMessage> messages() { return service_->store().outbox("demo"); }
+    std::vector<OutboxMessage> messages() { return host_->store().outbox("demo"); }
     bool allIn(MessageState state) {
         const auto rows = messages();
         return !rows.empty() && std::all_of(rows.begin(), rows.end(),
                                             [&](const auto& m) { return m.state == state; });
     }
-    PagewrightService& service() { return *service_; }
+    PagewrightService& service() { return host_->service(); }
+    Store& store() { return host_->store(); }
     std::string diagnostics() {
         std::lock_guard lock(diagnosticsMutex_);
         return diagnostics_;
     }
-    int port() const { return server_->port(); }
+    int port() const { return host_->server().port(); }
 
 private:
     test::TempDir dir_;
-    std::unique_ptr<PagewrightService> service_;
-    std::unique_ptr<PagewrightServer> server_;
-    std::unique_ptr<GatewayDispatcher> dispatcher_;
+    std::unique_ptr<ServiceHost> host_;
     std::unique_ptr<ServiceProxy> proxy_;
     std::string ticket_;
     std::mutex diagnosticsMutex_;

@@ -93,7 +93,7 @@ TEST(SendsmsDouble, A503IsTriedAgainAndDeliveredOnce) {
 TEST(SendsmsDouble, A400FailsAtOnceAndGivesTheCreditsBack) {
     ScriptedServer gateway({answer(400, "Bad Request", "Missing receiver number\n")});
     ServiceWithGateway service(gatewayUrl(gateway), 1);
-    Store& store = service.service().store();
+    Store& store = service.store();
     const AccountId demo = store.findAccount("demo")->id;
     const std::int64_t before = store.balanceCents(demo);
     ASSERT_EQ(service.send("46700000001", std::string(200, 'x')), "0");

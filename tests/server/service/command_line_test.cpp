@@ -18,14 +18,15 @@ TEST(CommandLine, TicketIdleTakesAPositiveDurationOfAtMostTenYears) {
 }
 
 TEST(CommandLine, LimitOptionsSetTheLimitsOrSayWhatIsWrong) {
-    ServiceConfig config;
+    HostConfig host;
+    ServiceConfig& config = host.service;
     EXPECT_EQ(applyLimitOptions({{"--sign-in-failures", "0"},
                                  {"--address-failures", "100"},
                                  {"--max-back-off", "1h"},
                                  {"--sign-in-entries", "10"},
                                  {"--hash-threads", "2"},
                                  {"--hash-queue", "0"}},
-                                config),
+                                host),
               std::nullopt);
     EXPECT_EQ(config.signIn.accountFailures, 0);
     EXPECT_EQ(config.signIn.addressFailuresPerMinute, 100);
@@ -38,7 +39,7 @@ TEST(CommandLine, LimitOptionsSetTheLimitsOrSayWhatIsWrong) {
                                     {"--sign-in-failures", "-1"},
                                     {"--hash-queue", "many"},
                                     {"--max-back-off", "0"}}) {
-        const auto wrong = applyLimitOptions({{name, bad}}, config);
+        const auto wrong = applyLimitOptions({{name, bad}}, host);
         ASSERT_TRUE(wrong) << name << " " << bad;
         EXPECT_NE(wrong->find(name), std::string::npos) << *wrong;
     }

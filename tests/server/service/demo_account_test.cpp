@@ -12,8 +12,8 @@ using testing_support::ServiceTest;
 class DemoAccount : public ServiceTest {
 protected:
     std::optional<Store::Totals> demoTotals() {
-        const auto demo = service_->store().findAccount("demo");
-        return demo ? std::optional(service_->store().totals(demo->id)) : std::nullopt;
+        const auto demo = store().findAccount("demo");
+        return demo ? std::optional(store().totals(demo->id)) : std::nullopt;
     }
 
     static void expectComplete(const std::optional<Store::Totals>& totals) {

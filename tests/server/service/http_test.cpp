@@ -121,11 +121,11 @@ TEST_F(Protocol, ConnectionStaysOpenBetweenCalls) {
     close(fd);
 }
 
-// Every idle kept-alive connection holds a worker for the whole keep-alive time, so more idle
-// clients than starting workers must not leave the next one unanswered.
-TEST_F(Protocol, IdleKeptAliveConnectionsBeyondTheStartingWorkersLeaveNewClientsServed) {
+// An idle kept-alive connection must not hold a worker, so more idle clients than workers must
+// not leave the next one unanswered.
+TEST_F(Protocol, IdleKeptAliveConnectionsBeyondTheWorkersLeaveNewClientsServed) {
     std::vector<std::unique_ptr<httplib::Client>> idle;
-    for (int i = 0; i < ServerOptions{}.workerThreads + 4; ++i) {
+    for (int i = 0; i < store().concurrency() + 4; ++i) {
         auto c = std::make_unique<httplib::Client>("127.0.0.1", server_->port());
         c->set_keep_alive(true);
         const auto res = c->Get("/pagewright/terms");
@@ -153,8 +153,9 @@ TEST_F(Protocol, ThousandIdleKeptAliveConnectionsDoNotMakeANewClientWaitForThemT
         GTEST_SKIP() << "too few file descriptors for both ends of the idle connections";
     }
     ServerOptions options;
-    options.keepAliveSeconds = 3600;
-    PagewrightServer longLived(*service_, options);
+    options.limits.idleTime = std::chrono::hours(1);
+    options.limits.connectionsPerAddress = kIdle + 1;
+    PagewrightServer longLived(*service_, store(), options);
     ASSERT_TRUE(longLived.bind());
     longLived.start();
     std::vector<std::unique_ptr<httplib::Client>> idle;
@@ -175,8 +176,8 @@ TEST_F(Protocol, ThousandIdleKeptAliveConnectionsDoNotMakeANewClientWaitForThemT
 
 TEST_F(Protocol, IdleKeptAliveConnectionIsClosedAfterTheKeepAliveTime) {
     ServerOptions options;
-    options.keepAliveSeconds = 1;
-    PagewrightServer shortLived(*service_, options);
+    options.limits.idleTime = std::chrono::seconds(1);
+    PagewrightServer shortLived(*service_, store(), options);
     ASSERT_TRUE(shortLived.bind());
     shortLived.start();
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -195,7 +196,7 @@ TEST_F(Protocol, IdleKeptAliveConnectionIsClosedAfterTheKeepAliveTime) {
 // While every worker and the accepting thread are busy (a burst of sign-ins hashing their
 // passwords), new connections wait in the listen queue; a short queue drops them instead.
 TEST_F(Protocol, ListenQueueHoldsABurstOfConnectionsUntilTheyAreAccepted) {
-    PagewrightServer notAccepting(*service_, ServerOptions{});
+    PagewrightServer notAccepting(*service_, store(), ServerOptions{});
     ASSERT_TRUE(notAccepting.bind());
     constexpr int kClients = 64;
     std::vector<pollfd> sockets;
@@ -251,7 +252,7 @@ TEST_F(WebPagesTest, ForgottenPasswordOfAnAccountReachesTheOperator) {
         std::lock_guard lock(mutex);
         notices.push_back(line);
     };
-    PagewrightServer server(*service_, options);
+    PagewrightServer server(*service_, store(), options);
     ASSERT_TRUE(server.bind());
     server.start();
     httplib::Client client("127.0.0.1", server.port());
@@ -397,17 +398,17 @@ TEXTOWL_ON_EVERY_STORE(Concurrency);
 TEST_P(Concurrency, MixedClientsLeaveConsistentCountsAndBalances) {
     addUser("alice", "secret", 40 * 100);
     addUser("bob", "secret", 40 * 100);
-    std::unique_ptr<PagewrightService> secondService;
-    std::unique_ptr<PagewrightServer> second;
+    std::unique_ptr<ServiceHost> secondHost;
+    PagewrightServer* second = nullptr;
     if (GetParam() == testing_support::StoreKind::Postgres) {
-        ServiceConfig config;
-        config.databasePath = database_;
-        config.hashCost = HashCost::Minimum;
-        config.clock = [this] { return now_.load(); }; // instances share one clock
-        secondService = std::make_unique<PagewrightService>(config);
-        second = std::make_unique<PagewrightServer>(*secondService, ServerOptions{});
-        ASSERT_TRUE(second->bind());
-        second->start();
+        HostConfig config;
+        config.database = database_;
+        config.service.hashCost = HashCost::Minimum;
+        config.service.clock = [this] { return now_.load(); }; // instances share one clock
+        secondHost = std::make_unique<ServiceHost>(std::move(config));
+        ASSERT_TRUE(secondHost->bind());
+        secondHost->start();
+        second = &secondHost->server();
     }
     constexpr int kThreads = 8;
     // TEXTOWL_SOAK_SECONDS=60 turns the twelve rounds of each client into as many as fit.
@@ -488,14 +489,14 @@ TEST_P(Concurrency, MixedClientsLeaveConsistentCountsAndBalances) {
         EXPECT_EQ(sum.groupsAdded, sum.rounds);
         EXPECT_EQ(sum.sends + sum.refusedSends, sum.rounds);
         EXPECT_EQ(sum.sends, 20); // 40 credits, two recipients a send
-        const AccountId id = service_->store().findAccount(user)->id;
-        const Store::Totals totals = service_->store().totals(id);
+        const AccountId id = store().findAccount(user)->id;
+        const Store::Totals totals = store().totals(id);
         EXPECT_EQ(totals.groups, sum.groupsAdded) << user;
         EXPECT_EQ(totals.buddies, sum.buddiesAdded - sum.buddiesDeleted) << user;
         EXPECT_EQ(totals.placements, 2 * totals.buddies) << user;
         EXPECT_EQ(totals.messages, 2 * sum.sends) << user;
-        EXPECT_EQ(service_->store().balanceCents(id), 4000 - 100 * totals.messageParts) << user;
-        EXPECT_EQ(service_->store().balanceCents(id), 0) << user;
+        EXPECT_EQ(store().balanceCents(id), 4000 - 100 * totals.messageParts) << user;
+        EXPECT_EQ(store().balanceCents(id), 0) << user;
         if (soak) {
             std::printf("%s: %d rounds, %d groups, %lld buddies, %lld placements, %d sends "
                         "accepted, %d refused, %lld outbox rows, balance %lld\n",
@@ -503,7 +504,7 @@ TEST_P(Concurrency, MixedClientsLeaveConsistentCountsAndBalances) {
                         static_cast<long long>(totals.buddies),
                         static_cast<long long>(totals.placements), sum.sends, sum.refusedSends,
                         static_cast<long long>(totals.messages),
-                        static_cast<long long>(service_->store().balanceCents(id)));
+                        static_cast<long long>(store().balanceCents(id)));
         }
     }
 }

@@ -18,8 +18,9 @@ using testing_support::TempDir;
 // One service and its server on an ephemeral port.
 struct Instance {
     explicit Instance(const std::string& database, std::string* diagnostics = nullptr) {
-        ServiceConfig config;
-        config.databasePath = database;
+        HostConfig host;
+        host.database = database;
+        ServiceConfig& config = host.service;
         config.hashCost = HashCost::Minimum;
         config.gatewayConfigured = true;
         config.diagnostics = [diagnostics](const std::string& line) {
@@ -27,10 +28,11 @@ struct Instance {
                 *diagnostics += line + "\n";
             }
         };
-        service = std::make_unique<PagewrightService>(config);
-        server = std::make_unique<PagewrightServer>(*service, ServerOptions{});
-        EXPECT_TRUE(server->bind());
-        server->start();
+        instance = std::make_unique<ServiceHost>(std::move(host));
+        service = &instance->service();
+        server = &instance->server();
+        EXPECT_TRUE(instance->bind());
+        instance->start();
     }
     Reply call(const std::string& op, const testing_support::Params& params) {
         httplib::Client client("127.0.0.1", server->port());
@@ -39,8 +41,9 @@ struct Instance {
         return res ? readReply(res->status, res->body) : Reply{};
     }
 
-    std::unique_ptr<PagewrightService> service;
-    std::unique_ptr<PagewrightServer> server;
+    std::unique_ptr<ServiceHost> instance;
+    PagewrightService* service = nullptr;
+    PagewrightServer* server = nullptr;
 };
 
 class Instances : public testing::Test {

@@ -296,7 +296,7 @@ TEST_P(Operations, SendChargesOneCreditPerPartAndRecipient) {
     EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "1").err, "0");
     EXPECT_EQ(balance(ticket_), "4");
 
-    const auto rows = service_->store().outbox("alice");
+    const auto rows = store().outbox("alice");
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].sender, "alice");
     EXPECT_EQ(rows[0].schedule, "2006-03-07 14:05:00");
@@ -315,7 +315,7 @@ TEST_P(Operations, SendChargesWhatThePartCountSays) {
         const long long before = std::stoll(balance(ticket_));
         ASSERT_EQ(send("apiSendSms", "46700000001", c.text, c.forceUcs2 ? "1" : "0").err, "0");
         EXPECT_EQ(before - std::stoll(balance(ticket_)), c.parts);
-        const auto rows = service_->store().outbox("alice");
+        const auto rows = store().outbox("alice");
         EXPECT_EQ(rows.back().unicode, c.encoding == SmsEncoding::Ucs2);
     }
 }
@@ -333,7 +333,7 @@ TEST_P(Operations, SenderIsAlwaysTheAccountsOwnName) {
                       .err,
                   "0");
     }
-    const auto rows = service_->store().outbox(std::nullopt);
+    const auto rows = store().outbox(std::nullopt);
     ASSERT_EQ(rows.size(), 3u);
     for (const OutboxMessage& m : rows) {
         EXPECT_EQ(m.sender, "alice");
@@ -348,7 +348,7 @@ TEST_P(Operations, SendToGroupReachesEveryMemberWithAPhone) {
     addBuddy(ticket_, "0", "C", "46700000003");
     EXPECT_EQ(send("apiSendSmsToGroup", "Family", "hello", "0", "flash").err, "0");
     EXPECT_EQ(balance(ticket_), "8");
-    const auto rows = service_->store().outbox("alice");
+    const auto rows = store().outbox("alice");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1].recipient, "46700000002");
     EXPECT_EQ(rows[1].type, "flash");
@@ -361,7 +361,7 @@ TEST_P(Operations, SendWithoutEnoughCreditChargesAndStoresNothing) {
     ticket_ = signedIn("alice", 200);
     EXPECT_EQ(send("apiSendSms", "46700000001,46700000002,46700000003", "hi").err, "6");
     EXPECT_EQ(balance(ticket_), "2");
-    EXPECT_TRUE(service_->store().outbox("alice").empty());
+    EXPECT_TRUE(store().outbox("alice").empty());
     EXPECT_EQ(send("apiSendSms", "46700000001,46700000002", "hi").err, "0");
     EXPECT_EQ(balance(ticket_), "0");
 }
@@ -378,7 +378,7 @@ TEST_P(Operations, SendRefusesMalformedArguments) {
     EXPECT_EQ(balance(ticket_), "10");
     // Without a schedule the message is due now.
     EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "0", "text", std::nullopt).err, "0");
-    EXPECT_EQ(service_->store().outbox("alice").at(0).schedule, "2023-11-14 22:13:20");
+    EXPECT_EQ(store().outbox("alice").at(0).schedule, "2023-11-14 22:13:20");
 }
 
 TEST_P(Operations, OneAccountCannotReachAnotherAccountsData) {
@@ -445,7 +445,7 @@ TEST_P(Operations, WildcardListenerNamesTheHostTheClientUsedAsImageHost) {
     ticket_ = signedIn();
     ServerOptions everyAddress;
     everyAddress.host = "0.0.0.0";
-    PagewrightServer wide(*service_, everyAddress);
+    PagewrightServer wide(*service_, store(), everyAddress);
     ASSERT_TRUE(wide.bind());
     wide.start();
     httplib::Client client("127.0.0.1", wide.port());

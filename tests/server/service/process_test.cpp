@@ -132,43 +132,43 @@ TEST_F(ServiceCommand, UnreachableDatabaseEndsTheStartWithoutItsPassword) {
 TEST_F(ServiceCommand, OutboxListsTabSeparatedRowsWithEscapedText) {
     {
         ServiceConfig config;
-        config.databasePath = db_;
         config.hashCost = HashCost::Minimum;
-        PagewrightService service(config);
+        Store store(db_);
+        PagewrightService service(config, store);
         ASSERT_EQ(service.createAccount("alice", "pw", 1000), Err::Ok);
         ASSERT_EQ(service.createAccount("bob", "pw", 1000), Err::Ok);
-        const AccountId alice = service.store().findAccount("alice")->id;
-        const AccountId bob = service.store().findAccount("bob")->id;
-        service.store().queueMessages(alice,
-                                      {{0,
-                                        {},
-                                        "alice",
-                                        "46700000001",
-                                        "flash",
-                                        true,
-                                        "2006-03-07 14:05:00",
-                                        1,
-                                        "a\tb\nc",
-                                        MessageState::Held,
-                                        0,
-                                        0,
-                                        {}}},
-                                      100, 0);
-        service.store().queueMessages(bob,
-                                      {{0,
-                                        {},
-                                        "bob",
-                                        "46700000002",
-                                        "text",
-                                        false,
-                                        "2006-03-07 14:05:00",
-                                        1,
-                                        "x",
-                                        MessageState::Queued,
-                                        0,
-                                        0,
-                                        {}}},
-                                      100, 0);
+        const AccountId alice = store.findAccount("alice")->id;
+        const AccountId bob = store.findAccount("bob")->id;
+        store.queueMessages(alice,
+                            {{0,
+                              {},
+                              "alice",
+                              "46700000001",
+                              "flash",
+                              true,
+                              "2006-03-07 14:05:00",
+                              1,
+                              "a\tb\nc",
+                              MessageState::Held,
+                              0,
+                              0,
+                              {}}},
+                            100, 0);
+        store.queueMessages(bob,
+                            {{0,
+                              {},
+                              "bob",
+                              "46700000002",
+                              "text",
+                              false,
+                              "2006-03-07 14:05:00",
+                              1,
+                              "x",
+                              MessageState::Queued,
+                              0,
+                              0,
+                              {}}},
+                            100, 0);
     }
     std::string out;
     ASSERT_EQ(run({"outbox", "--db", db_, "--user", "alice"}, &out), 0);

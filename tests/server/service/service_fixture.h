@@ -2,6 +2,7 @@
 
 #include "server/http_server.h"
 #include "server/service.h"
+#include "server/service_host.h"
 #include "support/postgres_cluster.h"
 
 #include <cstdlib>
@@ -108,8 +109,9 @@ protected:
     void TearDown() override { stopServer(); }
 
     void startServer() {
-        ServiceConfig config;
-        config.databasePath = database_.empty() ? dir_.file("service.db") : database_;
+        HostConfig host;
+        host.database = database_.empty() ? dir_.file("service.db") : database_;
+        ServiceConfig& config = host.service;
         config.hashCost = HashCost::Minimum;
         config.clock = [this] { return now_.load(); };
         config.sessionIdleSeconds = ticketIdleSeconds_;
@@ -117,17 +119,19 @@ protected:
             std::lock_guard lock(diagnosticsMutex_);
             diagnostics_ += line + "\n";
         };
-        service_ = std::make_unique<PagewrightService>(config);
-        server_ = std::make_unique<PagewrightServer>(*service_, ServerOptions{});
-        ASSERT_TRUE(server_->bind());
-        server_->start();
+        host_ = std::make_unique<ServiceHost>(std::move(host));
+        service_ = &host_->service();
+        server_ = &host_->server();
+        ASSERT_TRUE(host_->bind());
+        host_->start();
         client_ = std::make_unique<httplib::Client>("127.0.0.1", server_->port());
     }
 
     void stopServer() {
         client_.reset();
-        server_.reset();
-        service_.reset();
+        server_ = nullptr;
+        service_ = nullptr;
+        host_.reset();
     }
 
     Reply call(const std::string& operation, const Params& params) {
@@ -199,8 +203,11 @@ protected:
     std::int64_t ticketIdleSeconds_ = ServiceConfig{}.sessionIdleSeconds;
     std::mutex diagnosticsMutex_;
     std::string diagnostics_;
-    std::unique_ptr<PagewrightService> service_;
-    std::unique_ptr<PagewrightServer> server_;
+    Store& store() { return host_->store(); }
+
+    std::unique_ptr<ServiceHost> host_;
+    PagewrightService* service_ = nullptr;
+    PagewrightServer* server_ = nullptr;
     std::unique_ptr<httplib::Client> client_;
 };
 

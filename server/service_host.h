@@ -1,0 +1,55 @@
+#pragma once
+
+#include "server/connection_pool.h"
+#include "server/gateway_dispatcher.h"
+#include "server/http_server.h"
+#include "server/service.h"
+#include "server/store.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace textowl::server {
+
+struct HostConfig {
+    std::string database; // an SQLite file or postgresql://...
+    DatabaseOptions databaseOptions;
+    ServiceConfig service;
+    ServerOptions server;
+    // With a gateway, accepted messages go out through it. An empty publicUrl is the address
+    // the server listens on.
+    std::optional<DispatcherOptions> gateway;
+};
+
+// One running service, put together in one place: it owns the store and lends it to the
+// operations, the web front (pages, icons, delivery reports) and the gateway's dispatcher.
+class ServiceHost {
+public:
+    explicit ServiceHost(HostConfig config);
+    ~ServiceHost();
+    ServiceHost(const ServiceHost&) = delete;
+    ServiceHost& operator=(const ServiceHost&) = delete;
+
+    // Binds the server, then starts the dispatcher, which names the bound address to the
+    // gateway for its reports.
+    bool bind();
+    void start(); // serves on a background thread
+    void run();   // serves until stop()
+    void stop();  // safe from any thread
+
+    Store& store() { return *store_; }
+    PagewrightService& service() { return *service_; }
+    PagewrightServer& server() { return *server_; }
+    // The dispatcher's line for the operator, or empty without a gateway.
+    std::string gatewayLine() const;
+
+private:
+    HostConfig config_;
+    std::unique_ptr<Store> store_;
+    std::unique_ptr<PagewrightService> service_;
+    std::unique_ptr<PagewrightServer> server_;
+    std::unique_ptr<GatewayDispatcher> dispatcher_;
+};
+
+} // namespace textowl::server
