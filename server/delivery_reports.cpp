@@ -1,5 +1,6 @@
 #include "server/delivery_reports.h"
 
+#include "server/sanitized_text.h"
 #include "server/wire_values.h"
 
 namespace textowl::server {
@@ -30,7 +31,9 @@ ReportReply receiveDeliveryReport(Store& store,
     const auto typeText = single(query, "type");
     const auto type = typeText ? parseId(*typeText) : std::nullopt;
     const int reportType = type && *type <= 255 ? static_cast<int>(*type) : -1;
-    if (store.applyReport(*id, *secret, reportType, now) == ReportOutcome::Forged) {
+    const auto reason = single(query, "reason");
+    if (store.applyReport(*id, *secret, reportType, now, failureReason(reason.value_or(""))) ==
+        ReportOutcome::Forged) {
         return {403, "forbidden\n"};
     }
     return reportType < 0 ? ReportReply{400, "bad report type\n"} : ReportReply{200, "ok\n"};

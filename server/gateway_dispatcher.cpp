@@ -6,8 +6,9 @@
 namespace textowl::server {
 
 std::string reportUrl(const std::string& publicUrl, std::int64_t id, const std::string& secret) {
+    // %A is the operator's own text of the report, kept as the reason a message was not delivered.
     return publicUrl + "/pagewright/dlr?id=" + std::to_string(id) + "&secret=" + secret +
-           "&type=%d";
+           "&type=%d&reason=%A";
 }
 
 std::int64_t retryDelaySeconds(int attempts, std::int64_t first, std::int64_t max) {
@@ -141,7 +142,8 @@ DispatchAnswer GatewayDispatcher::answerFor(const ClaimedMessage& m, GatewayAnsw
     case GatewayAnswer::Temporary:
         if (now - m.firstTry >= options_.giveUpAfterSeconds) {
             options_.diagnostics("gave up on " + about);
-            return {m.id, DispatchAnswer::Kind::Final, 0, MessageState::Failed};
+            return {m.id, DispatchAnswer::Kind::Final, 0, MessageState::Failed,
+                    "the gateway could not be reached for 24 hours: " + detail};
         }
         return {m.id,
                 DispatchAnswer::Kind::Retry,
@@ -150,7 +152,7 @@ DispatchAnswer GatewayDispatcher::answerFor(const ClaimedMessage& m, GatewayAnsw
                 {}};
     case GatewayAnswer::Refused:
         options_.diagnostics("refused " + about);
-        return {m.id, DispatchAnswer::Kind::Final, 0, MessageState::Failed};
+        return {m.id, DispatchAnswer::Kind::Final, 0, MessageState::Failed, detail};
     case GatewayAnswer::Unknown:
         break;
     }

@@ -73,4 +73,8 @@ bool refundsCredits(MessageState state) {
     return state == MessageState::Failed || state == MessageState::Rejected;
 }
 
+bool endsBadly(MessageState state) {
+    return refundsCredits(state) || state == MessageState::Undelivered;
+}
+
 } // namespace textowl::server

@@ -34,4 +34,7 @@ std::optional<MessageState> stateAfterReport(MessageState current, int reportTyp
 // credits go back; an undelivered one was paid for.
 bool refundsCredits(MessageState state);
 
+// The ends a sender wants to hear about, with the reason the gateway or the operator gave.
+bool endsBadly(MessageState state);
+
 } // namespace textowl::server

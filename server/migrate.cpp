@@ -26,8 +26,9 @@ constexpr TableCopy kTables[] = {
     {"placements", "seq, buddy_id, group_id", 3, -1, "seq"},
     {"outbox",
      "id, account_id, sender, recipient, type, unicode, schedule, parts, text, accepted, state,"
-     " state_at, due_at, report_token, attempts, next_try, first_try, claimed_at, answered_at",
-     19, -1, "id"},
+     " state_at, due_at, report_token, attempts, next_try, first_try, claimed_at, answered_at,"
+     " reason",
+     20, -1, "id"},
 };
 
 std::int64_t rowCount(SqlDatabase& db, const char* table) {

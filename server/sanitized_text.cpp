@@ -1,5 +1,7 @@
 #include "server/sanitized_text.h"
 
+#include <algorithm>
+
 namespace textowl::server {
 namespace {
 
@@ -20,6 +22,11 @@ std::string sanitizeText(std::string_view text) {
         appendUtf8(out, isXmlChar(cp) ? cp : kUtf8Replacement);
     }
     return out;
+}
+
+std::string failureReason(std::string_view text) {
+    constexpr std::size_t kMaxBytes = 200;
+    return sanitizeText(text.substr(0, std::min(text.find_first_of("\r\n"), kMaxBytes)));
 }
 
 } // namespace textowl::server

@@ -14,4 +14,8 @@ namespace textowl::server {
 // characters XML 1.0 allows (TAB, LF, CR and no other control characters).
 std::string sanitizeText(std::string_view text);
 
+// Why a message failed, as the gateway or the operator put it: the first line, at most 200 bytes,
+// kept with the message and shown to its sender.
+std::string failureReason(std::string_view text);
+
 } // namespace textowl::server

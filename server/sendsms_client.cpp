@@ -1,5 +1,6 @@
 #include "server/sendsms_client.h"
 
+#include "server/sanitized_text.h"
 #include "server/wire_values.h"
 
 #include <charconv>
@@ -189,6 +190,8 @@ GatewayAnswer SendsmsClient::submit(const SmsSubmission& sms, std::string& detai
         return GatewayAnswer::Temporary;
     }
     if (status >= 400 && status < 500) {
+        // The gateway's own words say why, such as a number its black list refuses.
+        detail += ": " + failureReason(result->body);
         return GatewayAnswer::Refused;
     }
     return GatewayAnswer::Unknown;

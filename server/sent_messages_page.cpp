@@ -34,11 +34,23 @@ std::string stateText(const HistoryEntry& m) {
     return "<span class=\"" + name + "\">" + name + "</span> " + formatLocalTimestamp(m.stateAt);
 }
 
+// Why a message failed and what came back for it, where it ended badly.
+std::string failureText(const HistoryEntry& m) {
+    if (!endsBadly(m.state)) {
+        return {};
+    }
+    const std::int64_t returned = refundsCredits(m.state) ? m.parts : 0;
+    const std::string reason = m.reason.empty() ? "no reason given" : html(m.reason);
+    return "<div class=\"reason\">" + reason + " &middot; " + std::to_string(returned) +
+           (returned == 1 ? " credit" : " credits") + " returned</div>";
+}
+
 std::string entry(const HistoryEntry& m) {
     return "<li><div class=\"meta\">" + formatLocalTimestamp(m.dueAt) + " &middot; " +
            html(m.recipient) + "</div><div>" + html(excerpt(m.text)) +
            "</div><div class=\"meta\">" + std::to_string(m.parts) +
-           (m.parts == 1 ? " part" : " parts") + " &middot; " + stateText(m) + "</div></li>\n";
+           (m.parts == 1 ? " part" : " parts") + " &middot; " + stateText(m) + "</div>" +
+           failureText(m) + "</li>\n";
 }
 
 std::string link(const std::string& ticket, std::int64_t page, const char* label) {
@@ -61,7 +73,7 @@ WebResponse sentMessagesPage(Store& store, AccountId account, const std::string&
         "<meta http-equiv=\"refresh\" content=\"10\">"
         "<meta name=\"viewport\" content=\"width=device-width\"><title>Sent messages</title>"
         "<style>body{font-family:sans-serif;font-size:12px;margin:4px}"
-        "h1{font-size:14px;margin:0 0 4px}ol{list-style:none;margin:0;padding:0}"
+        "h1{font-size:14px;margin:0 0 4px}.reason{color:#b00}ol{list-style:none;margin:0;padding:0}"
         "li{border-bottom:1px solid #ccc;padding:3px 0;overflow-wrap:anywhere}"
         ".meta{color:#555}.delivered{color:#070;font-weight:bold}"
         ".undelivered,.rejected,.failed{color:#b00;font-weight:bold}"

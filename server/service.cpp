@@ -167,6 +167,17 @@ void writeBuddy(XmlBuilder& xml, const Buddy& b) {
                         {"birthday", b.fields.birthday}});
 }
 
+void writeMessageState(XmlBuilder& xml, const HistoryEntry& m) {
+    const bool failed = endsBadly(m.state);
+    const std::int64_t returned = refundsCredits(m.state) ? std::int64_t{m.parts} * 100 : 0;
+    xml.empty("message", {{"id", std::to_string(m.id)},
+                          {"to", m.recipient},
+                          {"state", std::string(stateName(m.state))},
+                          {"reason", failed ? m.reason : kEmpty},
+                          {"credits_returned", formatCredits(returned)},
+                          {"updated", formatTimestamp(m.stateAt)}});
+}
+
 void writeWebEntry(XmlBuilder& xml, std::string_view element, const WebEntry& entry,
                    const std::string& host) {
     const std::string url = "http://" + host + "/pagewright/" + std::string(entry.slug);
@@ -210,7 +221,7 @@ bool validAccountName(const std::string& name) {
 
 const PagewrightService::Operation* PagewrightService::findOperation(const std::string& name) {
     using S = PagewrightService;
-    static const std::array<Operation, 16> kOperations{{
+    static const std::array<Operation, 17> kOperations{{
         {"apiValidateLogin", {"user", "password"}, &S::validateLogin},
         {"apiLogout", {"ticket"}, &S::logout},
         {"apiBalanceSms", {"ticket"}, &S::balance},
@@ -235,6 +246,8 @@ const PagewrightService::Operation* PagewrightService::findOperation(const std::
          {"ticket", "sms_from", "sms_to", "msg_content", "msg_type", "unicode", "schedule"},
          &S::sendSmsToGroup},
         {"apiGetInterface", {"ticket"}, &S::getInterface},
+        // An extension: lets a client learn how its messages fared without opening a page.
+        {"apiGetMessageStates", {"ticket", "since"}, &S::getMessageStates},
     }};
     for (const Operation& op : kOperations) {
         if (op.name == name) {
@@ -575,6 +588,18 @@ PagewrightService::recipients(AccountId account, const std::string& to, bool toG
         }
     }
     return {phones.err, std::move(numbers)};
+}
+
+std::string PagewrightService::getMessageStates(AccountId account, const Params& p) {
+    constexpr int kMaxMessages = 100;
+    return withIds(p, {"since"}, [&](std::int64_t since) {
+        const std::vector<HistoryEntry> rows = store_.messagesAfter(account, since, kMaxMessages);
+        return result(Err::Ok, [&](XmlBuilder& xml) {
+            for (const HistoryEntry& m : rows) {
+                writeMessageState(xml, m);
+            }
+        });
+    });
 }
 
 std::string PagewrightService::getInterface(AccountId, const Params& p) {

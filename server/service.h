@@ -101,6 +101,7 @@ private:
     std::string sendSms(AccountId account, const Params& p);
     std::string sendSmsToGroup(AccountId account, const Params& p);
     std::string getInterface(AccountId account, const Params& p);
+    std::string getMessageStates(AccountId account, const Params& p);
     std::string send(AccountId account, const Params& p, bool toGroup);
     Outcome<std::vector<std::string>> recipients(AccountId account, const std::string& to,
                                                  bool toGroup);

@@ -1,5 +1,6 @@
 #include "server/store.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -516,6 +517,27 @@ Store::Totals Store::totals(AccountId account) {
         totals.messageParts =
             count("SELECT coalesce(sum(parts), 0) FROM outbox WHERE account_id = ?1");
         return totals;
+    });
+}
+
+std::vector<HistoryEntry> Store::messagesAfter(AccountId account, std::int64_t since, int limit) {
+    // Without a starting point the newest are wanted: read backwards, then turned round.
+    const std::string sql =
+        std::string("SELECT id, due_at, recipient, text, parts, state, state_at,"
+                    " reason FROM outbox WHERE account_id = ?1 AND id > ?2"
+                    " ORDER BY id") +
+        (since > 0 ? "" : " DESC") + " LIMIT ?3";
+    return read([&] {
+        Statement s(db(), sql.c_str());
+        s.bind(1, account).bind(2, since).bind(3, std::int64_t{limit});
+        std::vector<HistoryEntry> rows;
+        while (s.step()) {
+            rows.push_back(historyEntry(s));
+        }
+        if (since <= 0) {
+            std::reverse(rows.begin(), rows.end());
+        }
+        return rows;
     });
 }
 

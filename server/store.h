@@ -71,6 +71,7 @@ struct DispatchAnswer {
     Kind kind = Kind::HandedOver;
     std::int64_t nextTry = 0;                       // for Retry
     MessageState finalState = MessageState::Failed; // for Final
+    std::string reason;                             // the gateway's refusal, for Final
 };
 
 enum class ReportOutcome { Forged, Applied, Unchanged };
@@ -83,6 +84,7 @@ struct HistoryEntry {
     int parts = 0;
     MessageState state = MessageState::Held;
     std::int64_t stateAt = 0;
+    std::string reason; // why it failed, as the gateway or its report said
 };
 
 template <typename T> struct Outcome {
@@ -166,9 +168,12 @@ public:
     // A delivery report; Forged, and nothing changed, unless the message exists and the secret
     // is its own.
     ReportOutcome applyReport(std::int64_t id, std::string_view secret, int reportType,
-                              std::int64_t now);
+                              std::int64_t now, std::string_view reason = {});
     // Newest first.
     std::vector<HistoryEntry> history(AccountId account, int offset, int limit);
+    // Oldest first: the first limit messages after the id since, or the last limit when since
+    // is 0.
+    std::vector<HistoryEntry> messagesAfter(AccountId account, std::int64_t since, int limit);
 
     // Counts for consistency checks: buddies, groups, placements, messages of one account.
     struct Totals {
@@ -199,10 +204,12 @@ private:
     template <typename Body> auto read(Body&& body);
     void prepareSchema();
     void addDispatchColumns();
+    void addReasonColumn();
     void recordAnswersOnce(const std::vector<DispatchAnswer>& answers, std::int64_t now);
     ReportOutcome applyReportOnce(std::int64_t id, std::string_view secret, int reportType,
-                                  std::int64_t now);
+                                  std::int64_t now, std::string_view reason);
     void refund(std::int64_t messageId);
+    static HistoryEntry historyEntry(const Statement& s);
 
     // The pieces below run inside a transaction that the caller holds.
     bool accountExists(const std::string& name);

@@ -14,6 +14,12 @@ MessageState stateOf(const Statement& s, int column) {
 
 } // namespace
 
+HistoryEntry Store::historyEntry(const Statement& s) {
+    return HistoryEntry{
+        s.integer(0),  s.integer(1), s.text(2), s.text(3), static_cast<int>(s.integer(4)),
+        stateOf(s, 5), s.integer(6), s.text(7)};
+}
+
 // SQLite has one writer at a time; PostgreSQL instances each lock the rows they claim and pass
 // over the rows another holds, so two claimers never wait on, nor take, each other's messages.
 std::vector<ClaimedMessage> Store::claimDue(std::int64_t now, int limit) {
@@ -81,11 +87,12 @@ void Store::recordAnswersOnce(const std::vector<DispatchAnswer>& answers, std::i
                 .run();
             break;
         case DispatchAnswer::Kind::Final:
-            Statement(db(), "UPDATE outbox SET state = ?3, state_at = ?2, answered_at = ?2"
-                            " WHERE id = ?1 AND state = 'submitted'")
+            Statement(db(), "UPDATE outbox SET state = ?3, state_at = ?2, answered_at = ?2,"
+                            " reason = ?4 WHERE id = ?1 AND state = 'submitted'")
                 .bind(1, a.id)
                 .bind(2, now)
                 .bind(3, stateName(a.finalState))
+                .bind(4, a.reason)
                 .run();
             if (db().changes() > 0 && refundsCredits(a.finalState)) {
                 refund(a.id);
@@ -112,14 +119,14 @@ int Store::settleUnanswered(std::int64_t claimedBefore, std::int64_t now) {
 }
 
 ReportOutcome Store::applyReport(std::int64_t id, std::string_view secret, int reportType,
-                                 std::int64_t now) {
+                                 std::int64_t now, std::string_view reason) {
     Use use(pool_, Kind::Write);
     UnflushedCommits unflushed(db());
-    return retryingConflicts([&] { return applyReportOnce(id, secret, reportType, now); });
+    return retryingConflicts([&] { return applyReportOnce(id, secret, reportType, now, reason); });
 }
 
 ReportOutcome Store::applyReportOnce(std::int64_t id, std::string_view secret, int reportType,
-                                     std::int64_t now) {
+                                     std::int64_t now, std::string_view reason) {
     Transaction t(db());
     Statement find(db(), "SELECT state, report_token FROM outbox WHERE id = ?1");
     if (!find.bind(1, id).step()) {
@@ -135,10 +142,14 @@ ReportOutcome Store::applyReportOnce(std::int64_t id, std::string_view secret, i
     if (!next) {
         return ReportOutcome::Unchanged;
     }
-    Statement(db(), "UPDATE outbox SET state = ?2, state_at = ?3 WHERE id = ?1")
+    // Only the reports that end a message badly say why; the others keep what was said before.
+    Statement(db(), "UPDATE outbox SET state = ?2, state_at = ?3,"
+                    " reason = CASE WHEN ?4 = 1 THEN ?5 ELSE reason END WHERE id = ?1")
         .bind(1, id)
         .bind(2, stateName(*next))
         .bind(3, now)
+        .bind(4, std::int64_t{endsBadly(*next)})
+        .bind(5, reason)
         .run();
     if (refundsCredits(*next)) {
         refund(id);
@@ -149,13 +160,12 @@ ReportOutcome Store::applyReportOnce(std::int64_t id, std::string_view secret, i
 
 std::vector<HistoryEntry> Store::history(AccountId account, int offset, int limit) {
     Use use(pool_, Kind::Read);
-    Statement s(db(), "SELECT id, due_at, recipient, text, parts, state, state_at FROM outbox"
-                      " WHERE account_id = ?1 ORDER BY id DESC LIMIT ?2 OFFSET ?3");
+    Statement s(db(), "SELECT id, due_at, recipient, text, parts, state, state_at, reason"
+                      " FROM outbox WHERE account_id = ?1 ORDER BY id DESC LIMIT ?2 OFFSET ?3");
     s.bind(1, account).bind(2, std::int64_t{limit}).bind(3, std::int64_t{offset});
     std::vector<HistoryEntry> rows;
     while (s.step()) {
-        rows.push_back(HistoryEntry{s.integer(0), s.integer(1), s.text(2), s.text(3),
-                                    static_cast<int>(s.integer(4)), stateOf(s, 5), s.integer(6)});
+        rows.push_back(historyEntry(s));
     }
     return rows;
 }

@@ -6,8 +6,9 @@
 namespace textowl::server {
 namespace {
 
-// 1: accounts, buddies, groups and the outbox; 2: the outbox's dispatch columns.
-constexpr std::int64_t kSchemaVersion = 2;
+// 1: accounts, buddies, groups and the outbox; 2: the outbox's dispatch columns; 3: the reason a
+// message failed.
+constexpr std::int64_t kSchemaVersion = 3;
 
 constexpr const char* kSqliteSchema = R"sql(
 CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL);
@@ -84,6 +85,7 @@ CREATE TABLE IF NOT EXISTS outbox(
   due_at BIGINT NOT NULL DEFAULT 0, report_token TEXT NOT NULL DEFAULT '',
   attempts BIGINT NOT NULL DEFAULT 0, next_try BIGINT NOT NULL DEFAULT 0,
   first_try BIGINT, claimed_at BIGINT, answered_at BIGINT);
+ALTER TABLE outbox ADD COLUMN IF NOT EXISTS reason TEXT NOT NULL DEFAULT '';
 CREATE INDEX IF NOT EXISTS outbox_by_state ON outbox(state, due_at);
 CREATE INDEX IF NOT EXISTS outbox_by_account ON outbox(account_id, id);
 )sql";
@@ -130,6 +132,7 @@ void Store::prepareSchema() {
         } else {
             db().exec(kSqliteSchema);
             addDispatchColumns();
+            addReasonColumn();
         }
         recordVersion(db(), storedVersion(db()));
         t.commit();
@@ -153,6 +156,13 @@ void Store::addDispatchColumns() {
     }
     db().exec("CREATE INDEX IF NOT EXISTS outbox_by_state ON outbox(state, due_at);"
               "CREATE INDEX IF NOT EXISTS outbox_by_account ON outbox(account_id, id);");
+}
+
+// Messages that failed before the reason was kept have none to give.
+void Store::addReasonColumn() {
+    if (!hasColumn(db(), "outbox", "reason")) {
+        db().exec("ALTER TABLE outbox ADD COLUMN reason TEXT NOT NULL DEFAULT ''");
+    }
 }
 
 } // namespace textowl::server

@@ -17,7 +17,9 @@ constexpr std::string_view kNilArgument = "--nil";
 void printUsage() {
     std::fputs("usage: pagewright-call OPERATION [ARG ...] (ARG --nil sends null); OPERATION/ARGS:",
                stderr);
-    for (int i = 0; i < kInvokedOperationCount; ++i) {
+    for (int i = 0; i < kOperationCount; ++i) {
+        if (!isInvoked(static_cast<OperationId>(i)))
+            continue;
         const OperationMap& op = operationMap(static_cast<OperationId>(i));
         std::fprintf(stderr, " %.*s/%zu", static_cast<int>(op.name.size()), op.name.data(),
                      op.inCount());

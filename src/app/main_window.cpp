@@ -118,6 +118,9 @@ MainWindow::MainWindow(Options options)
         SessionContext{*m_session, *m_calls, *m_prompts, *m_catalogue, *m_clock, *this});
     m_controller = std::make_unique<SessionController>(
         *m_context, SessionController::Views{*m_pages, *m_surface, m_skin});
+    // Delivered messages are announced only for those who ask for it.
+    m_controller->deliveryPoller().setAnnounceDelivered(
+        m_settings->value(QStringLiteral("Preferences/announceDelivered"), false).toBool());
     const auto signInOrOut = [this] { m_controller->signInOrOut(); };
     m_handlers[kCmdSignInOut] = signInOrOut;
     m_handlers[kCmdSignInButton] = signInOrOut;
@@ -131,6 +134,13 @@ MainWindow::MainWindow(Options options)
     setMinimumSize(kWidth, kHeight);
     resize(kWidth, kHeight);
     centreInWorkArea();
+}
+
+void MainWindow::setTray(TrayController& tray) {
+    m_tray = &tray;
+    m_controller->deliveryPoller().setNotifier([&tray](const QString& title, const QString& text) {
+        return tray.showNotice(title, text);
+    });
 }
 
 MainWindow::~MainWindow() {

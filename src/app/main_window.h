@@ -78,7 +78,8 @@ public:
     void returnToBuddyList();
 
     // Where closing and minimising the window go from now on.
-    void setTray(TrayController& tray) { m_tray = &tray; }
+    // The tray also carries the notices of how sent messages fared.
+    void setTray(TrayController& tray);
 
     // What decides the view, the enabled commands and the keys: the session's stage and the
     // buddy tree's edit flags.

@@ -26,7 +26,7 @@ ServiceText wire(const QString& text) {
 } // namespace
 
 SessionController::SessionController(const SessionContext& context, Views views)
-    : m_context(context), m_views(views) {
+    : m_context(context), m_views(views), m_delivery(context, [this] { return refreshBalance(); }) {
     m_loadTimer.setSingleShot(true);
     m_loadTimer.setInterval(kLoadDelayMs);
     connect(&m_loadTimer, &QTimer::timeout, this, &SessionController::loadAfterSignIn);
@@ -123,6 +123,7 @@ void SessionController::buildSignedInView(BuddyEntry root) {
                                  m_context.catalogue, m_context.clock},
                                 &m_views.skin, &m_views.surface);
     connect(panel, &SendPanel::returnRequested, this, &SessionController::returnRequested);
+    connect(panel, &SendPanel::messageAccepted, &m_delivery, &DeliveryPoller::messageAccepted);
     m_views.pages.setPages(tree, panel);
     if (!fetchInterface())
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/delivery_poller.h"
 #include "app/session_context.h"
 #include "service/status.h"
 
@@ -47,6 +48,7 @@ public:
 
     BuddyTree* buddyTree() const;
     const QTimer& loadTimer() const { return m_loadTimer; }
+    DeliveryPoller& deliveryPoller() { return m_delivery; }
 
 signals:
     // The load built the tree; the window wires its commands, pop-ups and drops.
@@ -66,6 +68,7 @@ private:
     SessionContext m_context;
     Views m_views;
     QTimer m_loadTimer;
+    DeliveryPoller m_delivery;
 };
 
 } // namespace textowl

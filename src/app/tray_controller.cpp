@@ -13,6 +13,12 @@ TrayIcon::Texts trayTexts(const StringCatalogue& catalogue) {
             localised(catalogue, Text::TrayExit)};
 }
 
+namespace {
+
+constexpr int kNoticeMs = 15000;
+
+} // namespace
+
 TrayController::TrayController(QWidget& window, const TrayIcon::Texts& texts, bool available,
                                std::function<void(int)> commandSink, QObject* parent)
     : QObject(parent), m_window(window),
@@ -62,6 +68,21 @@ void TrayController::windowStateChanged() {
     } else if (!minimised && m_state == TrayWindowState::Minimised) {
         m_state = TrayWindowState::Shown;
     }
+}
+
+bool TrayController::showNotice(const QString& title, const QString& text) {
+    if (!m_available)
+        return false;
+    // The icon only shows while the window is hidden; it comes for the notice and goes with it.
+    if (!m_icon->isShown()) {
+        m_icon->show();
+        QTimer::singleShot(kNoticeMs, this, [this] {
+            if (m_state != TrayWindowState::InTray)
+                m_icon->hide();
+        });
+    }
+    m_icon->showMessage(title, text, kNoticeMs);
+    return true;
 }
 
 void TrayController::removeIcon() {

@@ -29,6 +29,9 @@ public:
     void windowStateChanged();
     // The program is ending: the icon leaves the notification area with it.
     void removeIcon();
+    // A notice from the notification area, shown even while the window is; false where there is
+    // no notification area.
+    bool showNotice(const QString& title, const QString& text);
 
     TrayWindowState state() const { return m_state; }
     bool available() const { return m_available; }

@@ -304,8 +304,10 @@ void SendPanel::send() {
     const bool sent = succeeded(status);
     appendLog(sentAt, to, text, sent);
     // A failed send keeps the text, so the user can send it again once the service answers.
-    if (sent)
+    if (sent) {
         m_message->clear();
+        emit messageAccepted();
+    }
     update();
     m_send->setEnabled(true);
     // Exit from the tray or the end of the session may destroy the panel while its box is open.

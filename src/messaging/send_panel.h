@@ -86,6 +86,8 @@ public:
 signals:
     // The return button: the main window gives the page back to the buddy tree.
     void returnRequested();
+    // The service accepted a message: how it fares is for the service to tell later.
+    void messageAccepted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

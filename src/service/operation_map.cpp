@@ -58,6 +58,8 @@ constexpr ParameterEntry kTicketBblid[] = {TEXTOWL_IN("ticket", 0), TEXTOWL_IN("
                                            TEXTOWL_RETURN(2), kEnd};
 constexpr ParameterEntry kTicketSender[] = {TEXTOWL_IN("ticket", 0), TEXTOWL_IN("sender", 1),
                                             TEXTOWL_RETURN(2), kEnd};
+constexpr ParameterEntry kTicketSince[] = {TEXTOWL_IN("ticket", 0), TEXTOWL_IN("since", 1),
+                                           TEXTOWL_RETURN(2), kEnd};
 constexpr ParameterEntry kNoHeaders[] = {kEnd};
 
 #undef TEXTOWL_IN
@@ -105,7 +107,8 @@ constexpr std::uint32_t kNsHash = elementHash(u"urn:Pagewright");
         DESCRIBED("apiRenewTicket", kTicketOnly), DESCRIBED("apiGetUpdate", kTicketOnly),          \
         DESCRIBED("apiInterface", kTicketOnly), DESCRIBED("apiGetPreference", kTicketOnly),        \
         DESCRIBED("apiGetPreferenceSender", kTicketOnly),                                          \
-        DESCRIBED("apiSetPreferenceSender", kTicketSender)
+        DESCRIBED("apiSetPreferenceSender", kTicketSender),                                        \
+        INVOKED("apiGetMessageStates", kTicketSince)
 
 #define TEXTOWL_HEADER_ONLY(n, params) TEXTOWL_HEADER(n)
 
@@ -143,7 +146,7 @@ const OperationMap& headerMap(OperationId id) {
 }
 
 bool isInvoked(OperationId id) {
-    return static_cast<int>(id) < kInvokedOperationCount;
+    return static_cast<int>(id) < kInvokedOperationCount || id == OperationId::apiGetMessageStates;
 }
 
 std::optional<OperationId> findOperation(std::string_view name) {

@@ -61,7 +61,8 @@ struct OperationMap {
     std::size_t inCount() const;
 };
 
-// The first 16 are the operations the client invokes, in the order of the contract.
+// The first 16 are the operations the client invokes, in the order of the contract; the last is
+// this service's extension, which the client invokes too.
 enum class OperationId : int {
     apiValidateLogin,
     apiLogout,
@@ -89,9 +90,10 @@ enum class OperationId : int {
     apiGetPreference,
     apiGetPreferenceSender,
     apiSetPreferenceSender,
+    apiGetMessageStates,
 };
 
-inline constexpr int kOperationCount = 26;
+inline constexpr int kOperationCount = 27;
 inline constexpr int kInvokedOperationCount = 16;
 
 const OperationMap& operationMap(OperationId id);

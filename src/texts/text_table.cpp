@@ -236,6 +236,15 @@ constexpr std::array<TextEntry, kTextCount> kTexts{{
     {Text::QtTextPaste, "qt/textmenu", "paste", "&Paste"},
     {Text::QtTextDelete, "qt/textmenu", "delete", "Delete"},
     {Text::QtTextSelectAll, "qt/textmenu", "selectall", "Select All"},
+    {Text::NoticeFailedTitle, "dialogs/sendmessage/notices", "failedtitle",
+     "Message not delivered"},
+    {Text::NoticeFailed, "dialogs/sendmessage/notices/failed", "",
+     "Your message to %s was not delivered. Credits returned: %s. Reason: %s"},
+    {Text::NoticeNoReason, "dialogs/sendmessage/notices", "noreason", "no reason given"},
+    {Text::NoticeDeliveredTitle, "dialogs/sendmessage/notices", "deliveredtitle",
+     "Message delivered"},
+    {Text::NoticeDelivered, "dialogs/sendmessage/notices/delivered", "",
+     "Your message to %s was delivered."},
 }};
 
 constexpr bool inEnumOrder() {

@@ -205,6 +205,12 @@ enum class Text {
     QtTextPaste,
     QtTextDelete,
     QtTextSelectAll,
+    // Notices about how sent messages fared.
+    NoticeFailedTitle,
+    NoticeFailed, // "%s" the recipient, "%s" the credits returned, "%s" the reason
+    NoticeNoReason,
+    NoticeDeliveredTitle,
+    NoticeDelivered, // "%s" the recipient
 
     Count
 };

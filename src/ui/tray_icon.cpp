@@ -57,6 +57,10 @@ void TrayIcon::show() {
     m_shown = true;
 }
 
+void TrayIcon::showMessage(const QString& title, const QString& text, int milliseconds) {
+    m_icon->showMessage(title, text, QSystemTrayIcon::Warning, milliseconds);
+}
+
 void TrayIcon::hide() {
     m_icon->hide();
     m_shown = false;

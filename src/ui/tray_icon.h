@@ -36,6 +36,8 @@ public:
     void hide();
     bool isShown() const { return m_shown; }
     QString toolTip() const;
+    // A notice beside the icon, by the desktop's notification service where it has one.
+    void showMessage(const QString& title, const QString& text, int milliseconds);
     QMenu* menu() const { return m_menu.get(); }
 
     // What the desktop reported for the icon.

@@ -151,7 +151,8 @@ std::string KannelGateway::missingPrograms() {
     return missing;
 }
 
-KannelGateway::KannelGateway(const std::filesystem::path& dir) : dir_(dir) {
+KannelGateway::KannelGateway(const std::filesystem::path& dir, const std::string& refusedNumbers)
+    : dir_(dir) {
     std::ifstream in(TEXTOWL_KANNEL_CONF_TEMPLATE);
     std::stringstream text;
     text << in.rdbuf();
@@ -172,6 +173,9 @@ KannelGateway::KannelGateway(const std::filesystem::path& dir) : dir_(dir) {
                                       {"@PASSWORD@", kPassword}}) {
         config = replaceAll(config, word, value);
     }
+    // The sendsms-user group comes last, so the line joins it.
+    if (!refusedNumbers.empty())
+        config += "black-list-regex = \"" + refusedNumbers + "\"\n";
     const std::filesystem::path conf = dir_ / "kannel.conf";
     std::ofstream(conf) << config;
     // -v 4 keeps the consoles to panics; the boxes log to their own files.

@@ -30,7 +30,10 @@ public:
     // The Kannel programs that are not installed, by name; empty when all are there.
     static std::string missingPrograms();
 
-    explicit KannelGateway(const std::filesystem::path& dir);
+    // refusedNumbers: a regular expression of receivers that sendsms refuses, as an operator's
+    // black list does; none when empty.
+    explicit KannelGateway(const std::filesystem::path& dir,
+                           const std::string& refusedNumbers = {});
     ~KannelGateway();
     KannelGateway(const KannelGateway&) = delete;
     KannelGateway& operator=(const KannelGateway&) = delete;

@@ -8,6 +8,7 @@
 #include "service/service_proxy.h"
 #include "service/utf.h"
 #include "support/kannel_gateway.h"
+#include "support/require_kannel.h"
 #include "support/temp_dir.h"
 
 #include <chrono>
@@ -20,20 +21,6 @@
 #include <thread>
 
 namespace textowl::server::gateway_test {
-
-// Kannel tests skip where Kannel is not installed, but never in CI, which installs it.
-#define REQUIRE_KANNEL()                                                                           \
-    do {                                                                                           \
-        const std::string missing = ::textowl::test::KannelGateway::missingPrograms();             \
-        if (!missing.empty()) {                                                                    \
-            const char* ci = std::getenv("CI");                                                    \
-            if (ci != nullptr && std::string(ci) == "true") {                                      \
-                FAIL() << "Kannel is missing in CI: " << missing;                                  \
-            }                                                                                      \
-            GTEST_SKIP() << "Kannel is not installed (" << missing                                 \
-                         << "); scripts/bootstrap installs kannel and kannel-extras";              \
-        }                                                                                          \
-    } while (false)
 
 // Polls until done() holds; false when the limit passes first.
 inline bool waitFor(const std::function<bool()>& done,

@@ -55,11 +55,13 @@ TEST(SendsmsDouble, WritesTheParametersAndTakesOnlyGenuineReports) {
                                 std::to_string(service.port()) + "%2Fpagewright%2Fdlr%3Fid%3D";
     EXPECT_EQ(flash, "GET /cgi-bin/sendsms?username=u&password=p%40ss&from=demo&to=46700000001"
                      "&text=Flash%20%7Bnow%7D&coding=0&mclass=0&dlr-mask=31&" +
-                         reports + "1%26secret%3D" + secret + "%26type%3D%25d HTTP/1.1");
+                         reports + "1%26secret%3D" + secret +
+                         "%26type%3D%25d%26reason%3D%25A HTTP/1.1");
     const std::string ucs2 = requestLine(gateway, 1);
     EXPECT_EQ(ucs2, "GET /cgi-bin/sendsms?username=u&password=p%40ss&from=demo&to=46700000002"
                     "&text=Hej%20%C3%A5%20%F0%9F%98%80&coding=2&charset=UTF-8&dlr-mask=31&" +
-                        reports + "2%26secret%3D" + secretIn(ucs2) + "%26type%3D%25d HTTP/1.1");
+                        reports + "2%26secret%3D" + secretIn(ucs2) +
+                        "%26type%3D%25d%26reason%3D%25A HTTP/1.1");
     EXPECT_NE(secret, secretIn(ucs2));
 
     // A wrong secret, another message's secret or an unknown message change nothing.

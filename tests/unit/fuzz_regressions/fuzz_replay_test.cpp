@@ -23,6 +23,7 @@ TEXTOWL_HARNESS(interface_description)
 TEXTOWL_HARNESS(sms_parts)
 TEXTOWL_HARNESS(vcard)
 TEXTOWL_HARNESS(csv)
+TEXTOWL_HARNESS(message_states)
 #undef TEXTOWL_HARNESS
 
 namespace {
@@ -52,6 +53,7 @@ const HarnessCase kHarnesses[] = {
     {"sms_parts", textowlReplay_sms_parts},
     {"vcard", textowlReplay_vcard},
     {"csv", textowlReplay_csv},
+    {"message_states", textowlReplay_message_states},
 };
 
 std::vector<fs::path> inputsIn(const fs::path& dir) {

@@ -82,7 +82,7 @@ TEST(OperationMaps, OnlyInvokedOperationsCarryASoapActionLine) {
             EXPECT_TRUE(op.soapActionLine.empty()) << op.name;
         }
     }
-    EXPECT_EQ(invoked, 16);
+    EXPECT_EQ(invoked, 17);
     EXPECT_EQ(operationMap(OperationId::apiGetInterface).soapActionLine,
               "SOAPAction: \"urn:Pagewright#apiGetInterface\"\r\n");
 }
