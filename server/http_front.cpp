@@ -44,6 +44,53 @@ const char* reasonText(int status) {
     return http::obsolete_reason(static_cast<http::status>(status)).data();
 }
 
+// A connection whose deadline its loop's sweep checks.
+class Deadlined {
+public:
+    virtual ~Deadlined() = default;
+    virtual void checkDeadline(std::chrono::steady_clock::time_point now) = 0;
+};
+
+// Deadlines are checked this often rather than timed one by one: a timer per request phase would
+// cost system calls on every request, and the limits are seconds long.
+constexpr auto kSweepInterval = std::chrono::milliseconds(250);
+
+// One event loop and its thread. Connections are dealt out over the loops, so each is served by
+// one thread and needs no locking of its own.
+struct Loop {
+    net::io_context ioc{1};
+    net::executor_work_guard<net::io_context::executor_type> guard{ioc.get_executor()};
+    net::steady_timer sweep{ioc};
+    // Touched only on the loop's thread.
+    std::vector<std::weak_ptr<Deadlined>> watched;
+
+    void startSweep() {
+        sweep.expires_after(kSweepInterval);
+        sweep.async_wait([this](const beast::error_code& ec) {
+            if (ec) {
+                return;
+            }
+            const auto now = std::chrono::steady_clock::now();
+            for (std::size_t i = 0; i < watched.size();) {
+                if (auto connection = watched[i].lock()) {
+                    connection->checkDeadline(now);
+                    ++i;
+                } else {
+                    watched[i] = std::move(watched.back());
+                    watched.pop_back();
+                }
+            }
+            startSweep();
+        });
+    }
+};
+
+int ioThreadsFor(const FrontOptions& options) {
+    return options.ioThreads > 0
+               ? options.ioThreads
+               : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 struct FrontCore {
     using Handler = HttpFront::Handler;
     FrontOptions options;
@@ -53,11 +100,12 @@ struct FrontCore {
     ConnectionRegistry registry;
     WorkerPool workers;
     // Declared after the registry: connections still held by pending handlers leave it as the
-    // context goes.
-    net::io_context ioc;
+    // loops go.
+    std::vector<std::unique_ptr<Loop>> loops;
+    std::atomic<unsigned> nextLoop{0};
     std::optional<net::ssl::context> tls;
-    tcp::acceptor acceptor{net::make_strand(ioc)};
-    net::steady_timer acceptPause{acceptor.get_executor()};
+    std::optional<tcp::acceptor> acceptor;
+    std::optional<net::steady_timer> acceptPause;
     int port = 0;
     std::vector<std::thread> threads;
     std::thread background;
@@ -68,13 +116,16 @@ struct FrontCore {
         : options(std::move(o)), handler(std::move(h)), ceiling(connectionCeiling),
           registry(
               ConnectionRegistry::Limits{options.limits.connectionsPerAddress, connectionCeiling}),
-          workers(options.workers, options.queueLimit),
-          ioc(options.ioThreads > 0
-                  ? options.ioThreads
-                  : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))) {}
+          workers(options.workers, options.queueLimit) {
+        for (int i = 0; i < ioThreadsFor(options); ++i) {
+            loops.push_back(std::make_unique<Loop>());
+        }
+        acceptor.emplace(loops.front()->ioc);
+        acceptPause.emplace(loops.front()->ioc);
+    }
 
     void accept();
-    void onAccept(const beast::error_code& ec, tcp::socket socket);
+    void onAccept(const beast::error_code& ec, tcp::socket socket, Loop& loop);
     void notice(const std::string& line) const {
         if (options.notice) {
             options.notice(line);
@@ -103,11 +154,13 @@ tcp::socket& socketOf(TlsStream& s) {
 // the reply and waits for the next, all without holding a thread. Every path that ends it goes
 // through finish(), so that neither the socket nor a pending deadline outlives it.
 template <class Stream>
-class Connection : public Closable, public std::enable_shared_from_this<Connection<Stream>> {
+class Connection : public Closable,
+                   public Deadlined,
+                   public std::enable_shared_from_this<Connection<Stream>> {
 public:
     template <class... Layer>
-    Connection(FrontCore& front, tcp::socket&& socket, Layer&... layer)
-        : front_(front), stream_(std::move(socket), layer...),
+    Connection(FrontCore& front, Loop& loop, tcp::socket&& socket, Layer&... layer)
+        : front_(front), loop_(loop), stream_(std::move(socket), layer...),
           buffer_(front.options.limits.headerBytes + kReadSize),
           executor_(socketOf(stream_).get_executor()) {}
 
@@ -121,6 +174,20 @@ public:
 
     void close() override {
         net::post(executor_, [self = this->shared_from_this()] { self->finish(); });
+    }
+
+    void checkDeadline(std::chrono::steady_clock::time_point now) override {
+        if (now < deadline_) {
+            return;
+        }
+        disarm();
+        if (phase_ == Phase::Reading) {
+            timedOut_ = true;
+            beast::error_code ignored;
+            lowest().socket().cancel(ignored);
+        } else {
+            finish();
+        }
     }
 
 private:
@@ -151,29 +218,14 @@ private:
     // only cancels what waits, so the handler can still answer.
     void arm(std::chrono::steady_clock::duration after, Phase phase) {
         timedOut_ = false;
-        const std::uint64_t generation = ++timerGeneration_;
-        timer_.expires_after(after);
-        timer_.async_wait(
-            [self = this->shared_from_this(), generation, phase](beast::error_code ec) {
-                if (ec || generation != self->timerGeneration_) {
-                    return;
-                }
-                if (phase == Phase::Reading) {
-                    self->timedOut_ = true;
-                    beast::error_code ignored;
-                    self->lowest().socket().cancel(ignored);
-                } else {
-                    self->finish();
-                }
-            });
+        deadline_ = std::chrono::steady_clock::now() + after;
+        phase_ = phase;
     }
 
-    void disarm() {
-        ++timerGeneration_;
-        timer_.cancel();
-    }
+    void disarm() { deadline_ = std::chrono::steady_clock::time_point::max(); }
 
     void begin() {
+        loop_.watched.push_back(this->weak_from_this());
         if constexpr (std::is_same_v<Stream, TlsStream>) {
             arm(limits().headerTime, Phase::Closing);
             stream_.async_handshake(net::ssl::stream_base::server, then(&Connection::awaitRequest));
@@ -400,8 +452,9 @@ private:
     Stream stream_;
     beast::flat_buffer buffer_;
     net::any_io_executor executor_;
-    net::steady_timer timer_{executor_};
-    std::uint64_t timerGeneration_ = 0;
+    Loop& loop_;
+    std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
+    Phase phase_ = Phase::Closing;
     bool timedOut_ = false;
     std::optional<http::request_parser<http::string_body>> parser_;
     http::response<http::string_body> response_;
@@ -415,13 +468,14 @@ private:
 };
 
 void FrontCore::accept() {
-    acceptor.async_accept(net::make_strand(ioc),
-                          [this](const beast::error_code& ec, tcp::socket socket) {
-                              onAccept(ec, std::move(socket));
-                          });
+    Loop& loop = *loops[nextLoop++ % loops.size()];
+    acceptor->async_accept(loop.ioc,
+                           [this, &loop](const beast::error_code& ec, tcp::socket socket) {
+                               onAccept(ec, std::move(socket), loop);
+                           });
 }
 
-void FrontCore::onAccept(const beast::error_code& ec, tcp::socket socket) {
+void FrontCore::onAccept(const beast::error_code& ec, tcp::socket socket, Loop& loop) {
     if (stopping || ec == net::error::operation_aborted) {
         return;
     }
@@ -431,8 +485,8 @@ void FrontCore::onAccept(const beast::error_code& ec, tcp::socket socket) {
         if (ec == net::error::no_descriptors) {
             registry.closeLongestIdle();
         }
-        acceptPause.expires_after(std::chrono::milliseconds(20));
-        acceptPause.async_wait([this](const beast::error_code& wait) {
+        acceptPause->expires_after(std::chrono::milliseconds(20));
+        acceptPause->async_wait([this](const beast::error_code& wait) {
             if (!wait && !stopping) {
                 accept();
             }
@@ -452,9 +506,9 @@ void FrontCore::onAccept(const beast::error_code& ec, tcp::socket socket) {
             }
         };
         if (tls) {
-            admit(std::make_shared<Connection<TlsStream>>(*this, std::move(socket), *tls));
+            admit(std::make_shared<Connection<TlsStream>>(*this, loop, std::move(socket), *tls));
         } else {
-            admit(std::make_shared<Connection<PlainStream>>(*this, std::move(socket)));
+            admit(std::make_shared<Connection<PlainStream>>(*this, loop, std::move(socket)));
         }
     }
     accept();
@@ -532,23 +586,23 @@ bool HttpFront::bind() {
         return false;
     }
     const tcp::endpoint endpoint(address, static_cast<unsigned short>(d.options.port));
-    d.acceptor.open(endpoint.protocol(), ec);
+    d.acceptor->open(endpoint.protocol(), ec);
     if (!ec) {
-        d.acceptor.set_option(net::socket_base::reuse_address(true), ec);
+        d.acceptor->set_option(net::socket_base::reuse_address(true), ec);
         if (address.is_v6()) {
-            d.acceptor.set_option(net::ip::v6_only(false), ec);
+            d.acceptor->set_option(net::ip::v6_only(false), ec);
         }
-        d.acceptor.bind(endpoint, ec);
+        d.acceptor->bind(endpoint, ec);
     }
     if (!ec) {
-        d.acceptor.listen(net::socket_base::max_listen_connections, ec);
+        d.acceptor->listen(net::socket_base::max_listen_connections, ec);
     }
     if (ec) {
         beast::error_code ignored;
-        d.acceptor.close(ignored);
+        d.acceptor->close(ignored);
         return false;
     }
-    d.port = d.acceptor.local_endpoint().port();
+    d.port = d.acceptor->local_endpoint().port();
     return true;
 }
 
@@ -573,19 +627,18 @@ void HttpFront::run() {
         }
         d.running = true;
         d.accept();
-        const int threads =
-            d.options.ioThreads > 0
-                ? d.options.ioThreads
-                : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-        for (int i = 1; i < threads; ++i) {
-            d.threads.emplace_back([&d] {
+        for (auto& loop : d.loops) {
+            loop->startSweep();
+        }
+        for (std::size_t i = 1; i < d.loops.size(); ++i) {
+            d.threads.emplace_back([&loop = *d.loops[i]] {
                 // Named, so that an operator's top -H tells the service's threads apart.
                 pthread_setname_np(pthread_self(), "http-io");
-                d.ioc.run();
+                loop.ioc.run();
             });
         }
     }
-    d.ioc.run();
+    d.loops.front()->ioc.run();
     for (std::thread& t : d.threads) {
         t.join();
     }
@@ -604,18 +657,26 @@ void HttpFront::stop() {
     if (d.stopping.exchange(true)) {
         return;
     }
-    net::post(d.acceptor.get_executor(), [&d] {
+    net::post(d.acceptor->get_executor(), [&d] {
         beast::error_code ignored;
-        d.acceptor.close(ignored);
-        d.acceptPause.cancel();
+        d.acceptor->close(ignored);
+        d.acceptPause->cancel();
     });
     d.registry.closeAll();
     // What the workers are running ends and its replies are dropped with their connections.
     d.workers.stop();
     std::lock_guard lock(d.runMutex);
-    if (!d.running) {
-        // Never served: nothing else will run the handlers that release the connections.
-        d.ioc.stop();
+    for (auto& loop : d.loops) {
+        if (d.running) {
+            // Each loop ends once what its connections still have in hand is done.
+            net::post(loop->ioc, [&loop = *loop] {
+                loop.sweep.cancel();
+                loop.guard.reset();
+            });
+        } else {
+            // Never served: nothing else will run the handlers that release the connections.
+            loop->ioc.stop();
+        }
     }
 }
 
