@@ -14,4 +14,7 @@ namespace textowl::server {
 // characters XML 1.0 allows (TAB, LF, CR and no other control characters).
 std::string sanitizeText(std::string_view text);
 
+// Whether XML 1.0 allows the character in a document.
+bool isXmlChar(char32_t cp);
+
 } // namespace textowl::server

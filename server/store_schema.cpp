@@ -6,8 +6,9 @@
 namespace textowl::server {
 namespace {
 
-// 1: accounts, buddies, groups and the outbox; 2: the outbox's dispatch columns.
-constexpr std::int64_t kSchemaVersion = 2;
+// 1: accounts, buddies, groups and the outbox; 2: the outbox's dispatch columns; 3: the
+// addresses each account was signed in from.
+constexpr std::int64_t kSchemaVersion = 3;
 
 constexpr const char* kSqliteSchema = R"sql(
 CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL);
@@ -43,6 +44,11 @@ CREATE TABLE IF NOT EXISTS outbox(
   sender TEXT NOT NULL, recipient TEXT NOT NULL, type TEXT NOT NULL,
   unicode INTEGER NOT NULL, schedule TEXT NOT NULL, parts INTEGER NOT NULL,
   text TEXT NOT NULL, accepted INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS sign_in_addresses(
+  account_id INTEGER NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
+  address TEXT NOT NULL,
+  last_success INTEGER NOT NULL,
+  PRIMARY KEY (account_id, address));
 )sql";
 
 // The same tables in PostgreSQL, at the current version from the start.
@@ -86,6 +92,11 @@ CREATE TABLE IF NOT EXISTS outbox(
   first_try BIGINT, claimed_at BIGINT, answered_at BIGINT);
 CREATE INDEX IF NOT EXISTS outbox_by_state ON outbox(state, due_at);
 CREATE INDEX IF NOT EXISTS outbox_by_account ON outbox(account_id, id);
+CREATE TABLE IF NOT EXISTS sign_in_addresses(
+  account_id BIGINT NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
+  address TEXT NOT NULL,
+  last_success BIGINT NOT NULL,
+  PRIMARY KEY (account_id, address));
 )sql";
 
 bool hasColumn(SqlDatabase& db, const char* table, std::string_view column) {
