@@ -27,6 +27,9 @@ constexpr const char* kUsage =
     "                                [--signup-credits CREDITS] [--ticket-idle DURATION]\n"
     "                                [--interface FILE] [--gateway URL] [--public-url URL]\n"
     "                                [--sign-in-failures N] [--address-failures N]\n"
+    "                                [--account-failures-per-hour N]\n"
+    "                                [--signups-per-address N] [--signups-per-hour N]\n"
+    "                                [--hash-places-per-address N]\n"
     "                                [--max-back-off DURATION] [--sign-in-entries N]\n"
     "                                [--hash-threads N] [--hash-queue N]\n"
     "                                [--tls-cert FILE --tls-key FILE] [--reports-listen "
@@ -39,6 +42,7 @@ constexpr const char* kUsage =
     "                                [--db-connections N] [--db-timeout DURATION]\n"
     "       pagewright-service add-user --db DATABASE USER PASSWORD [CREDITS]\n"
     "       pagewright-service outbox --db DATABASE [--user USER]\n"
+    "       pagewright-service settle --db DATABASE --id N --as delivered|failed\n"
     "       pagewright-service migrate --from FILE --to postgresql://USER@HOST:PORT/DB\n"
     "DATABASE is an SQLite file or postgresql://USER@HOST:PORT/DB.\n";
 
@@ -53,7 +57,8 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, st
     static const std::vector<std::string> kValued{
         "--db",          "--listen",    "--user",    "--hash-cost",     "--signup-credits",
         "--ticket-idle", "--interface", "--gateway", "--public-url",    "--from",
-        "--to",          "--tls-cert",  "--tls-key", "--reports-listen"};
+        "--to",          "--tls-cert",  "--tls-key", "--reports-listen", "--id",
+        "--as"};
     Arguments parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -316,6 +321,32 @@ int listOutbox(const Arguments& a, std::ostream& out) {
     return 0;
 }
 
+// The operator's verdict on a message the gateway may or may not have sent.
+int settle(const Arguments& a, std::ostream& out, std::ostream& err) {
+    const auto id = a.options.count("--id") ? parseId(a.options.at("--id")) : std::nullopt;
+    const std::string as = a.options.count("--as") ? a.options.at("--as") : std::string();
+    if (!id || (as != "delivered" && as != "failed")) {
+        err << "pagewright-service: settle needs --id N and --as delivered or --as failed\n";
+        return 2;
+    }
+    const MessageState state = as == "failed" ? MessageState::Failed : MessageState::Delivered;
+    OfflineService offline(a);
+    switch (offline.store.settle(*id, state, offline.service.now())) {
+    case SettleOutcome::Settled:
+        out << "message " << *id << " is " << as
+            << (state == MessageState::Failed ? "; its credits went back\n" : "\n");
+        return 0;
+    case SettleOutcome::NoSuchMessage:
+        err << "pagewright-service: there is no message " << *id << "\n";
+        return 1;
+    case SettleOutcome::NotUnknown:
+        break;
+    }
+    err << "pagewright-service: message " << *id
+        << " is not unknown; only unknown ones are settled\n";
+    return 1;
+}
+
 } // namespace
 
 std::optional<std::int64_t> parseDurationSeconds(std::string_view text) {
@@ -361,8 +392,9 @@ std::string escapeOutboxField(const std::string& text) {
 }
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.empty() || (args[0] != "serve" && args[0] != "add-user" && args[0] != "outbox" &&
-                         args[0] != "migrate")) {
+    static const std::vector<std::string> kCommands{"serve", "add-user", "outbox", "migrate",
+                                                    "settle"};
+    if (args.empty() || std::find(kCommands.begin(), kCommands.end(), args[0]) == kCommands.end()) {
         err << kUsage;
         return 2;
     }
@@ -380,6 +412,9 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         }
         if (args[0] == "migrate") {
             return migrate(*parsed, out);
+        }
+        if (args[0] == "settle") {
+            return settle(*parsed, out, err);
         }
         return listOutbox(*parsed, out);
     } catch (const std::exception& e) {

@@ -21,11 +21,11 @@ std::int64_t retryDelaySeconds(int attempts, std::int64_t first, std::int64_t ma
 
 GatewayDispatcher::GatewayDispatcher(Store& store, DispatcherOptions options)
     : store_(store), options_(std::move(options)) {
-    // A claim waits behind the others of its batch, each bounded by the request timeouts.
+    // A claim is answered within one request, bounded by the timeouts.
     const auto perRequest = std::chrono::duration_cast<std::chrono::seconds>(
         options_.timeouts.connect + options_.timeouts.write + options_.timeouts.read);
-    options_.staleClaimSeconds = std::max<std::int64_t>(
-        options_.staleClaimSeconds, options_.batch * (perRequest.count() + 1) + 60);
+    options_.staleClaimSeconds =
+        std::max<std::int64_t>(options_.staleClaimSeconds, perRequest.count() + 61);
 }
 
 GatewayDispatcher::~GatewayDispatcher() {
@@ -86,16 +86,18 @@ void GatewayDispatcher::work() {
                 return;
             }
         }
-        std::vector<ClaimedMessage> claimed;
         try {
             const std::int64_t now = options_.clock();
             if (now - lastSweep >= options_.staleClaimSeconds) {
                 store_.settleUnanswered(now - options_.staleClaimSeconds, now);
                 lastSweep = now;
             }
-            claimed = store_.claimDue(now, options_.batch);
+            // One message at a time, claimed just before its own request: a claim left open by
+            // a crash always belongs to a request that had started, and no more messages can
+            // become unknown than there were requests in flight.
+            const std::vector<ClaimedMessage> claimed = store_.claimDue(now, 1);
             if (!claimed.empty()) {
-                dispatch(client, claimed);
+                dispatch(client, claimed.front());
                 continue;
             }
         } catch (const std::exception& e) {
@@ -108,28 +110,13 @@ void GatewayDispatcher::work() {
     }
 }
 
-void GatewayDispatcher::dispatch(SendsmsClient& client,
-                                 const std::vector<ClaimedMessage>& claimed) {
-    std::vector<DispatchAnswer> answers;
-    for (const ClaimedMessage& m : claimed) {
-        bool stopping = false;
-        {
-            std::lock_guard lock(mutex_);
-            stopping = stopping_;
-        }
-        if (stopping) {
-            // Never sent: back to the queue at once, not left to become unknown.
-            answers.push_back({m.id, DispatchAnswer::Kind::Retry, options_.clock(), {}});
-            continue;
-        }
-        const SmsSubmission sms{
-            m.sender,  m.recipient,       m.text,
-            m.unicode, m.type == "flash", reportUrl(options_.publicUrl, m.id, m.reportSecret)};
-        std::string detail;
-        const GatewayAnswer answer = client.submit(sms, detail);
-        answers.push_back(answerFor(m, answer, detail, options_.clock()));
-    }
-    store_.recordAnswers(answers, options_.clock());
+void GatewayDispatcher::dispatch(SendsmsClient& client, const ClaimedMessage& m) {
+    const SmsSubmission sms{
+        m.sender,  m.recipient,       m.text,
+        m.unicode, m.type == "flash", reportUrl(options_.publicUrl, m.id, m.reportSecret)};
+    std::string detail;
+    const GatewayAnswer answer = client.submit(sms, detail);
+    store_.recordAnswers({answerFor(m, answer, detail, options_.clock())}, options_.clock());
 }
 
 DispatchAnswer GatewayDispatcher::answerFor(const ClaimedMessage& m, GatewayAnswer answer,

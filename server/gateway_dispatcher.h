@@ -24,7 +24,6 @@ struct DispatcherOptions {
     // Several requests in flight, so that the gateway rather than one round trip at a time
     // sets the pace.
     int workers = 4;
-    int batch = 2;
     std::chrono::milliseconds idlePoll{250};
     // Temporary failures wait twice as long each time, from firstRetry up to maxRetry apart,
     // and give up giveUpAfter the first try.
@@ -42,9 +41,9 @@ std::string reportUrl(const std::string& publicUrl, std::int64_t id, const std::
 // How long a message waits after its attempts-th temporary failure.
 std::int64_t retryDelaySeconds(int attempts, std::int64_t first, std::int64_t max);
 
-// Hands due messages to the gateway. Each message is claimed in the store before its request
-// leaves, and its answer recorded after: a message is handed over at most once, and one whose
-// answer was lost (the process died in between) becomes unknown instead of going out again.
+// Hands due messages to the gateway. Each message is claimed in the store right before its own
+// request starts, and its answer recorded after: a message is handed over at most once, and one
+// whose answer was lost (the process died in between) becomes unknown instead of going out again.
 class GatewayDispatcher {
 public:
     GatewayDispatcher(Store& store, DispatcherOptions options);
@@ -54,14 +53,14 @@ public:
 
     // Settles the claims a previous run left unanswered, then starts the workers.
     void start();
-    // Lets each worker finish the request it is in and returns the rest of its claims.
+    // Lets each worker finish the request it is in; nothing else is claimed meanwhile.
     void stop();
     // New messages were queued: look now rather than at the next poll.
     void wake();
 
 private:
     void work();
-    void dispatch(SendsmsClient& client, const std::vector<ClaimedMessage>& claimed);
+    void dispatch(SendsmsClient& client, const ClaimedMessage& m);
     DispatchAnswer answerFor(const ClaimedMessage& m, GatewayAnswer answer,
                              const std::string& detail, std::int64_t now);
     bool idle(std::unique_lock<std::mutex>& lock);

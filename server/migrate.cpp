@@ -29,6 +29,7 @@ constexpr TableCopy kTables[] = {
      " state_at, due_at, report_token, attempts, next_try, first_try, claimed_at, answered_at,"
      " reason",
      20, -1, "id"},
+    {"sign_in_addresses", "account_id, address, last_success", 3, -1, nullptr},
 };
 
 std::int64_t rowCount(SqlDatabase& db, const char* table) {

@@ -24,10 +24,14 @@ Limits limitsFor(HashCost cost) {
 
 class PasswordHasher::Slot {
 public:
-    explicit Slot(const PasswordHasher& h) : h_(h) {
+    Slot(const PasswordHasher& h, const std::string& address) : h_(h), address_(address) {
         std::unique_lock lock(h_.mutex_);
+        if (!holdPlace()) {
+            return;
+        }
         if (h_.running_ >= h_.concurrent_) {
             if (h_.waiting_ >= h_.maxWaiting_) {
+                releasePlace();
                 return;
             }
             ++h_.waiting_;
@@ -45,6 +49,7 @@ public:
         {
             std::lock_guard lock(h_.mutex_);
             --h_.running_;
+            releasePlace();
         }
         h_.freed_.notify_one();
     }
@@ -54,7 +59,31 @@ public:
     bool taken() const { return taken_; }
 
 private:
+    bool limited() const { return h_.perAddress_ > 0 && !address_.empty(); }
+
+    // Called with the mutex held.
+    bool holdPlace() {
+        if (!limited()) {
+            return true;
+        }
+        int& held = h_.held_[address_];
+        if (held >= h_.perAddress_) {
+            return false;
+        }
+        ++held;
+        return true;
+    }
+    void releasePlace() {
+        if (!limited()) {
+            return;
+        }
+        if (const auto it = h_.held_.find(address_); it != h_.held_.end() && --it->second <= 0) {
+            h_.held_.erase(it);
+        }
+    }
+
     const PasswordHasher& h_;
+    const std::string& address_;
     bool taken_ = false;
 };
 
@@ -66,16 +95,18 @@ PasswordHasher::PasswordHasher(HashCost cost, HashLimits limits)
       concurrent_(limits.concurrent > 0
                       ? limits.concurrent
                       : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))),
-      maxWaiting_(limits.waiting >= 0 ? limits.waiting : 16 * concurrent_) {
+      maxWaiting_(limits.waiting >= 0 ? limits.waiting : 16 * concurrent_),
+      perAddress_(limits.perAddress) {
     if (sodium_init() < 0) {
         throw std::runtime_error("libsodium cannot be initialised");
     }
 }
 
-HashStatus PasswordHasher::hash(const std::string& password, std::string& out) const {
+HashStatus PasswordHasher::hash(const std::string& password, std::string& out,
+                                const std::string& address) const {
     char text[crypto_pwhash_STRBYTES];
     const Limits limits = limitsFor(cost_);
-    const Slot slot(*this);
+    const Slot slot(*this, address);
     if (!slot.taken()) {
         return HashStatus::Busy;
     }
@@ -86,11 +117,12 @@ HashStatus PasswordHasher::hash(const std::string& password, std::string& out) c
     return HashStatus::Match;
 }
 
-HashStatus PasswordHasher::verify(const std::string& hash, const std::string& password) const {
+HashStatus PasswordHasher::verify(const std::string& hash, const std::string& password,
+                                  const std::string& address) const {
     if (hash.size() >= crypto_pwhash_STRBYTES) {
         return HashStatus::Mismatch;
     }
-    const Slot slot(*this);
+    const Slot slot(*this, address);
     if (!slot.taken()) {
         return HashStatus::Busy;
     }
@@ -99,9 +131,10 @@ HashStatus PasswordHasher::verify(const std::string& hash, const std::string& pa
                : HashStatus::Mismatch;
 }
 
-HashStatus PasswordHasher::verifyDummy(const std::string& password) const {
-    return verify(kDemoPasswordHash, password) == HashStatus::Busy ? HashStatus::Busy
-                                                                   : HashStatus::Mismatch;
+HashStatus PasswordHasher::verifyDummy(const std::string& password,
+                                       const std::string& address) const {
+    return verify(kDemoPasswordHash, password, address) == HashStatus::Busy ? HashStatus::Busy
+                                                                            : HashStatus::Mismatch;
 }
 
 } // namespace textowl::server

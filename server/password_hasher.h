@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 
 namespace textowl::server {
 
@@ -19,12 +20,16 @@ enum class HashCost {
 struct HashLimits {
     int concurrent = 0; // 0: one per core
     int waiting = -1;   // -1: sixteen per concurrent hash, a second or so of waiting
+    // Places, running or waiting, that the requests of one address may hold at a time, so that
+    // a flood from one address cannot crowd out everyone else; 0: no limit.
+    int perAddress = 4;
 };
 
 enum class HashStatus {
     Match,    // or, for hash(), done
     Mismatch, // verification only
-    Busy,     // every slot taken and the queue full: nothing was computed
+    Busy,     // every slot taken and the queue full, or the address holds its share: nothing
+              // was computed
 };
 
 // Argon2id password hashes in libsodium's self-describing string form, so that hashes made with
@@ -33,12 +38,16 @@ class PasswordHasher {
 public:
     explicit PasswordHasher(HashCost cost = HashCost::Interactive, HashLimits limits = {});
 
-    // Throws when libsodium cannot hash (out of memory).
-    HashStatus hash(const std::string& password, std::string& out) const;
-    HashStatus verify(const std::string& hash, const std::string& password) const;
+    // address is the key of the address the request came from (see connectionAddressKey), or
+    // empty for the operator's own commands, which no share limits. Throws when libsodium
+    // cannot hash (out of memory).
+    HashStatus hash(const std::string& password, std::string& out,
+                    const std::string& address = {}) const;
+    HashStatus verify(const std::string& hash, const std::string& password,
+                      const std::string& address = {}) const;
     // Spends the time a verification takes, so that an unknown user name answers no faster
     // than a wrong password, and is turned away as busy alike.
-    HashStatus verifyDummy(const std::string& password) const;
+    HashStatus verifyDummy(const std::string& password, const std::string& address = {}) const;
 
     // Hashes and verifications computed so far.
     std::uint64_t computed() const { return computed_; }
@@ -49,10 +58,12 @@ private:
     HashCost cost_;
     int concurrent_;
     int maxWaiting_;
+    int perAddress_;
     mutable std::mutex mutex_;
     mutable std::condition_variable freed_;
     mutable int running_ = 0;
     mutable int waiting_ = 0;
+    mutable std::unordered_map<std::string, int> held_; // places per address
     mutable std::atomic<std::uint64_t> computed_{0};
 };
 

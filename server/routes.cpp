@@ -58,7 +58,7 @@ HttpReply page(const std::optional<WebResponse>& page) {
         return HttpReply{
             404, kHtmlType, "<!DOCTYPE html><title>Not found</title><p>Not found.</p>", {}};
     }
-    return HttpReply{page->status, page->contentType, page->body, {}};
+    return HttpReply{page->status, page->contentType, page->body, page->headers};
 }
 
 bool isPagePath(const std::string& path) {
@@ -115,7 +115,7 @@ HttpReply PagewrightRoutes::route(const HttpRequest& request) {
         return page(pages_.get(path, formFields(request)));
     }
     if (request.method == "POST" && isFormPath(path)) {
-        return page(pages_.post(path, formFields(request)));
+        return page(pages_.post(path, formFields(request), request.remoteAddress));
     }
     return HttpReply{404, {}, {}, {}};
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 namespace textowl::server {
-namespace {
 
 bool isXmlChar(char32_t cp) {
     if (cp == 0x9 || cp == 0xA || cp == 0xD) {
@@ -12,8 +11,6 @@ bool isXmlChar(char32_t cp) {
     return (cp >= 0x20 && cp <= 0xD7FF) || (cp >= 0xE000 && cp <= 0xFFFD) ||
            (cp >= 0x10000 && cp <= 0x10FFFF);
 }
-
-} // namespace
 
 std::string sanitizeText(std::string_view text) {
     std::string out;

@@ -18,4 +18,7 @@ std::string sanitizeText(std::string_view text);
 // kept with the message and shown to its sender.
 std::string failureReason(std::string_view text);
 
+// Whether XML 1.0 allows the character in a document.
+bool isXmlChar(char32_t cp);
+
 } // namespace textowl::server

@@ -98,7 +98,7 @@ WebResponse sentMessagesPage(Store& store, AccountId account, const std::string&
         body += link(ticket, page + 1, "Older &rarr;");
     }
     body += "</span></nav>\n</body></html>\n";
-    return WebResponse{200, "text/html; charset=utf-8", std::move(body)};
+    return WebResponse{200, "text/html; charset=utf-8", std::move(body), {}};
 }
 
 } // namespace textowl::server

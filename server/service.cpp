@@ -66,11 +66,6 @@ std::string withNewId(std::string_view element, const Outcome<std::int64_t>& cre
                                   : result(created.err);
 }
 
-Milliseconds steadyNow() {
-    return std::chrono::duration_cast<Milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
-}
-
 std::string hexEncode(const unsigned char* bytes, std::size_t size) {
     std::string hex(size * 2 + 1, '\0');
     sodium_bin2hex(hex.data(), hex.size(), bytes, size);
@@ -259,8 +254,9 @@ const PagewrightService::Operation* PagewrightService::findOperation(const std::
 
 PagewrightService::PagewrightService(ServiceConfig config, Store& store)
     : config_(std::move(config)), hasher_(config_.hashCost, config_.hashing),
-      throttle_(config_.signIn,
-                config_.steadyClock ? config_.steadyClock : SignInThrottle::Clock(steadyNow)),
+      throttle_(config_.signIn, config_.steadyClock ? config_.steadyClock
+                                                    : SignInThrottle::Clock(steadyMilliseconds)),
+      signUps_({config_.signUp.perAddressPerHour, config_.signUp.perHour}, config_.steadyClock),
       store_(store) {
     if (!config_.diagnostics) {
         config_.diagnostics = [](const std::string& line) {
@@ -326,6 +322,10 @@ std::int64_t PagewrightService::now() const {
     return config_.clock();
 }
 
+Milliseconds PagewrightService::steadyNow() const {
+    return config_.steadyClock ? config_.steadyClock() : steadyMilliseconds();
+}
+
 std::string PagewrightService::run(const Operation& op, const Params& p) {
     if (const auto* open = std::get_if<OpenHandler>(&op.handler)) {
         return (this->*(*open))(p);
@@ -339,7 +339,7 @@ std::string PagewrightService::run(const Operation& op, const Params& p) {
 }
 
 Err PagewrightService::createAccount(const std::string& name, const std::string& password,
-                                     std::int64_t balanceCents) {
+                                     std::int64_t balanceCents, const std::string& address) {
     if (!validAccountName(name) || password.empty() || balanceCents < 0) {
         return Err::BadArgument;
     }
@@ -347,10 +347,36 @@ Err PagewrightService::createAccount(const std::string& name, const std::string&
         return Err::Duplicate;
     }
     std::string hash;
-    if (hasher_.hash(password, hash) == HashStatus::Busy) {
+    if (hasher_.hash(password, hash, address) == HashStatus::Busy) {
         return Err::Busy;
     }
     return store_.createAccount(name, hash, balanceCents);
+}
+
+SignUpOutcome PagewrightService::signUp(const std::string& name, const std::string& password,
+                                        const std::string& clientAddress) {
+    const std::string address = addressKey(clientAddress);
+    // The place is taken before hashing, so that sign-ups sent side by side cannot all pass,
+    // and given back when no account came of it.
+    if (!signUps_.take(address)) {
+        config_.diagnostics("sign-up refused for " + printableForLog(address) +
+                            ": too many accounts created lately");
+        return SignUpOutcome::TryLater;
+    }
+    const Err err = createAccount(name, password, config_.signupCreditsCents, address);
+    if (err != Err::Ok) {
+        signUps_.giveBack(address);
+    }
+    switch (err) {
+    case Err::Ok:
+        return SignUpOutcome::Created;
+    case Err::Duplicate:
+        return SignUpOutcome::NameTaken;
+    case Err::Busy:
+        return SignUpOutcome::Busy;
+    default:
+        return SignUpOutcome::Invalid;
+    }
 }
 
 // Written in one transaction, so that a server stopped while setting it up leaves either no
@@ -371,18 +397,22 @@ std::string PagewrightService::validateLogin(const Params& p) {
     const auto& password = param(p, "password");
     const std::string name = user.value_or(kEmpty);
     const std::string address = param(p, kClientAddressParam).value_or(kEmpty);
+    const std::string where = address.empty() ? std::string() : addressKey(address);
+    // Only an account under attack asks the store whether this address is its owner's.
+    const bool known = !where.empty() && throttle_.besieged(name) &&
+                       store_.signedInFrom(name, where, now() - config_.knownAddressSeconds);
     // Refused as a wrong password is, and before any hashing: a guesser learns nothing from the
     // right password during a back-off, and a flood of guesses costs no hashes.
-    auto attempt = throttle_.admit(name, address);
+    auto attempt = throttle_.admit(name, address, known);
     if (!attempt) {
         return result(Err::BadLogin);
     }
     const std::optional<Account> account = user ? store_.findAccount(*user) : std::nullopt;
     HashStatus verdict = HashStatus::Mismatch;
     if (!account) {
-        verdict = hasher_.verifyDummy(password.value_or(kEmpty));
+        verdict = hasher_.verifyDummy(password.value_or(kEmpty), where);
     } else if (password) {
-        verdict = hasher_.verify(account->passwordHash, *password);
+        verdict = hasher_.verify(account->passwordHash, *password, where);
     }
     if (verdict == HashStatus::Busy) {
         return result(Err::Busy);
@@ -393,7 +423,8 @@ std::string PagewrightService::validateLogin(const Params& p) {
     }
     attempt->succeeded();
     const std::string ticket = newTicket();
-    store_.createSession(account->id, ticketDigest(ticket), now(), config_.sessionIdleSeconds);
+    store_.createSession(account->id, ticketDigest(ticket), now(), config_.sessionIdleSeconds,
+                         where);
     return withValue("ticket", ticket);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/event_quota.h"
 #include "server/password_hasher.h"
 #include "server/result_codes.h"
 #include "server/sign_in_throttle.h"
@@ -16,11 +17,23 @@
 
 namespace textowl::server {
 
+// Accounts created through the sign-up page within an hour; 0 turns a limit off.
+struct SignUpLimits {
+    int perAddressPerHour = 3; // per address (an IPv6 /64)
+    int perHour = 60;          // in all
+};
+
+enum class SignUpOutcome { Created, Invalid, NameTaken, Busy, TryLater };
+
 struct ServiceConfig {
     HashCost hashCost = HashCost::Interactive;
     // The client has no way to renew a ticket, so it lives through a working day's pauses.
     std::int64_t sessionIdleSeconds = 24 * 3600;
+    // What each account created through the sign-up page is given.
     std::int64_t signupCreditsCents = 10 * 100;
+    SignUpLimits signUp;
+    // An address signed in from this recently is not slowed when others guess at the account.
+    std::int64_t knownAddressSeconds = 30 * 24 * 3600;
     // Unix seconds; replaced by tests that let sessions expire.
     std::function<std::int64_t()> clock;
     // Replaces the built-in apiGetInterface answer, with "{host}" standing for the HOST:PORT the
@@ -63,14 +76,20 @@ public:
     void setPublicHost(std::string hostAndPort);
     std::string publicHost() const;
 
-    // Shared with the web pages and the command line.
+    // Shared with the web pages and the command line. address is the key of the address the
+    // request came from, which the hashing queue limits; empty for the operator.
     Err createAccount(const std::string& name, const std::string& password,
-                      std::int64_t balanceCents);
+                      std::int64_t balanceCents, const std::string& address = {});
+    // The sign-up page's account, with the sign-up credits, within the sign-up limits; a
+    // refusal costs no hashing.
+    SignUpOutcome signUp(const std::string& name, const std::string& password,
+                         const std::string& clientAddress);
     std::optional<AccountId> accountForTicket(const std::string& ticket);
     void ensureDemoAccount();
     std::int64_t signupCreditsCents() const { return config_.signupCreditsCents; }
     std::uint64_t passwordHashesComputed() const { return hasher_.computed(); }
-    std::int64_t now() const; // Unix seconds by the configured clock
+    std::int64_t now() const;       // Unix seconds by the configured clock
+    Milliseconds steadyNow() const; // monotonic, by the configured clock
 
 private:
     using Params = std::map<std::string, std::optional<std::string>>;
@@ -109,6 +128,7 @@ private:
     ServiceConfig config_;
     PasswordHasher hasher_;
     SignInThrottle throttle_;
+    EventQuota signUps_;
     Store& store_;
     mutable std::mutex hostMutex_;
     std::string publicHost_ = "127.0.0.1";

@@ -1,9 +1,10 @@
 #include "server/sign_in_throttle.h"
 
+#include "server/connection_registry.h"
+
 #include <algorithm>
-#include <arpa/inet.h>
-#include <cstring>
 #include <list>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -13,6 +14,7 @@ namespace {
 // No account name is longer; longer texts are cut so that they cannot inflate the entries.
 constexpr std::size_t kMaxKeyPart = 64;
 constexpr Milliseconds kMinute{60 * 1000};
+constexpr Milliseconds kHour{60 * kMinute};
 
 struct BackOff {
     int level = 0; // back-offs started so far; each doubles the next
@@ -20,31 +22,59 @@ struct BackOff {
     Milliseconds lastFailure{0};
 };
 
-struct AccountEntry {
-    BackOff backOff;
-    int failures = 0; // since the last success
-    int underWay = 0;
-};
-
-// Failures in the current and the previous minute, weighted by how much of the previous one
-// still lies within the last sixty seconds: a sliding minute in constant space.
-struct AddressEntry {
-    BackOff backOff;
-    std::int64_t minute = 0;
+// Events in the current and the previous window, the previous weighted by how much of it still
+// lies within the last window's length: a sliding window in constant space.
+struct SlidingCount {
+    std::int64_t slot = 0;
     int current = 0;
     int previous = 0;
-    int underWay = 0;
 
-    double failuresInLastMinute(Milliseconds now) {
-        const std::int64_t m = now / kMinute;
-        if (m != minute) {
-            previous = m == minute + 1 ? current : 0;
+    double inLast(Milliseconds window, Milliseconds now) {
+        const std::int64_t s = now / window;
+        if (s != slot) {
+            previous = s == slot + 1 ? current : 0;
             current = 0;
-            minute = m;
+            slot = s;
         }
-        const double leftOfPrevious = 1.0 - double((now % kMinute).count()) / kMinute.count();
+        const double leftOfPrevious = 1.0 - double((now % window).count()) / window.count();
         return previous * leftOfPrevious + current;
     }
+    bool empty() const { return current == 0 && previous == 0; }
+};
+
+struct AccountEntry {
+    BackOff backOff;
+    int failures = 0;                      // since the last success
+    std::optional<Milliseconds> lastCheck; // the last failed check, which slows a besieged one
+};
+
+struct AddressEntry {
+    BackOff backOff;
+    SlidingCount failures; // per minute
+};
+
+// Attempts under way per key, whether or not the key has failed before. Bounded by the requests
+// in progress, and dropped at zero, so that attempts which succeed leave nothing behind.
+class UnderWay {
+public:
+    int of(const std::string& key) const {
+        const auto it = counts_.find(key);
+        return it == counts_.end() ? 0 : it->second;
+    }
+    void add(const std::string& key) { ++counts_[key]; }
+    void remove(const std::string& key) {
+        if (const auto it = counts_.find(key); it != counts_.end() && --it->second <= 0) {
+            counts_.erase(it);
+        }
+    }
+
+private:
+    std::unordered_map<std::string, int> counts_;
+};
+
+// One account's failures from any addresses, per hour.
+struct SiegeEntry {
+    SlidingCount failures;
 };
 
 // Entries in order of their last failure; the oldest go first once the table is full.
@@ -86,13 +116,6 @@ private:
     std::unordered_map<std::string_view, typename std::list<Item>::iterator> index_;
 };
 
-// Starts an entry afresh but for the attempts still under way.
-template <typename Entry> void forget(Entry& entry) {
-    const int underWay = entry.underWay;
-    entry = {};
-    entry.underWay = underWay;
-}
-
 std::string cut(std::string_view text) {
     return std::string(text.substr(0, kMaxKeyPart));
 }
@@ -107,6 +130,14 @@ struct SignInThrottle::State {
     std::mutex mutex;
     RecentTable<AccountEntry> accounts{limits.maxEntries};
     RecentTable<AddressEntry> addresses{limits.maxEntries};
+    RecentTable<SiegeEntry> sieges{limits.maxEntries};
+    UnderWay accountsUnderWay, addressesUnderWay;
+
+    bool besieged(const std::string& account, Milliseconds now) {
+        SiegeEntry* s = sieges.find(account);
+        return limits.accountFailuresPerHour > 0 && s &&
+               s->failures.inLast(kHour, now) >= limits.accountFailuresPerHour;
+    }
 
     bool stale(const BackOff& b, Milliseconds now) const {
         return now >= b.until && now - b.lastFailure >= limits.forgetAfter;
@@ -123,42 +154,61 @@ struct SignInThrottle::State {
         return length;
     }
 
-    // One attempt at a time once another failure would start a back-off.
-    bool admits(AccountEntry& e, Milliseconds now) const {
+    // Attempts under way count as failures until they end, so that only as many run side by
+    // side as could fail before a back-off; one at a time once another failure would start one.
+    bool admits(const AccountEntry* e, int underWay, Milliseconds now) const {
         const int limit = limits.accountFailures;
-        return now >= e.backOff.until &&
-               (limit == 0 || e.underWay == 0 || e.failures + e.underWay < limit);
+        const int failures = e ? e->failures : 0;
+        return (!e || now >= e->backOff.until) &&
+               (limit == 0 || underWay == 0 || failures + underWay < limit);
     }
 
-    bool admits(AddressEntry& a, Milliseconds now) const {
+    bool admits(AddressEntry* a, int underWay, Milliseconds now) const {
         const int limit = limits.addressFailuresPerMinute;
-        return now >= a.backOff.until &&
-               (limit == 0 || a.underWay == 0 || a.failuresInLastMinute(now) + a.underWay <= limit);
+        const double failures = a ? a->failures.inLast(kMinute, now) : 0;
+        return (!a || now >= a->backOff.until) &&
+               (limit == 0 || underWay == 0 || failures + underWay <= limit);
+    }
+
+    // A besieged account is checked one attempt at a time, and a minute after the last failed
+    // check, per address.
+    bool admitsWhileBesieged(const AccountEntry* e, int underWay, Milliseconds now) const {
+        return underWay == 0 &&
+               (!e || !e->lastCheck || now - *e->lastCheck >= limits.slowCheckEvery);
     }
 
     std::vector<BackOffStart> fail(AccountEntry& e, AddressEntry& a, Milliseconds now) {
         std::vector<BackOffStart> started;
         if (stale(e.backOff, now)) {
-            forget(e);
+            e = {};
         }
         e.backOff.lastFailure = now;
+        e.lastCheck = now;
         if (limits.accountFailures > 0 && ++e.failures >= limits.accountFailures) {
             started.push_back({false, start(e.backOff, now)});
         }
         if (stale(a.backOff, now)) {
-            forget(a);
+            a = {};
         }
         a.backOff.lastFailure = now;
-        const double lastMinute = a.failuresInLastMinute(now) + 1;
-        ++a.current;
+        const double lastMinute = a.failures.inLast(kMinute, now) + 1;
+        ++a.failures.current;
         if (limits.addressFailuresPerMinute > 0 && lastMinute > limits.addressFailuresPerMinute) {
             started.push_back({true, start(a.backOff, now)});
         }
         return started;
     }
 
-    static std::string accountKey(const std::string& address, std::string_view account) {
-        return address + '\n' + cut(account);
+    void countSiege(const std::string& account, Milliseconds now) {
+        if (limits.accountFailuresPerHour > 0) {
+            SiegeEntry& s = sieges.touch(account);
+            s.failures.inLast(kHour, now);
+            ++s.failures.current;
+        }
+    }
+
+    static std::string accountKey(const std::string& address, const std::string& account) {
+        return address + '\n' + account;
     }
 };
 
@@ -167,37 +217,42 @@ SignInThrottle::SignInThrottle(SignInLimits limits, Clock clock)
 
 SignInThrottle::~SignInThrottle() = default;
 
-std::optional<SignInThrottle::Attempt> SignInThrottle::admit(std::string_view account,
-                                                             std::string_view address) {
+bool SignInThrottle::besieged(std::string_view account) {
+    std::lock_guard lock(state_->mutex);
+    return state_->besieged(cut(account), state_->clock());
+}
+
+std::optional<SignInThrottle::Attempt>
+SignInThrottle::admit(std::string_view account, std::string_view address, bool signedInBefore) {
     State& s = *state_;
+    std::string name = cut(account);
     std::string where = addressKey(address);
-    std::string key = State::accountKey(where, account);
+    std::string key = State::accountKey(where, name);
     std::lock_guard lock(s.mutex);
     const Milliseconds now = s.clock();
-    AddressEntry* a = s.addresses.find(where);
     AccountEntry* e = s.accounts.find(key);
-    if ((a && !s.admits(*a, now)) || (e && !s.admits(*e, now))) {
+    const int accountUnderWay = s.accountsUnderWay.of(key);
+    if (!s.admits(s.addresses.find(where), s.addressesUnderWay.of(where), now) ||
+        !s.admits(e, accountUnderWay, now) ||
+        (!signedInBefore && s.besieged(name, now) &&
+         !s.admitsWhileBesieged(e, accountUnderWay, now))) {
         return std::nullopt;
     }
-    // Only those that have failed are followed, so that good sign-ins add no entries.
-    if (a) {
-        ++a->underWay;
-    }
-    if (e) {
-        ++e->underWay;
-    }
-    return Attempt(s, std::move(where), std::move(key), e != nullptr, a != nullptr);
+    // The places are taken in the same lock as the check, so that no guess sent alongside can
+    // pass before this one is counted.
+    s.addressesUnderWay.add(where);
+    s.accountsUnderWay.add(key);
+    return Attempt(s, std::move(where), std::move(key), std::move(name));
 }
 
 SignInThrottle::Attempt::Attempt(State& state, std::string address, std::string accountKey,
-                                 bool countedAccount, bool countedAddress)
+                                 std::string account)
     : state_(&state), address_(std::move(address)), accountKey_(std::move(accountKey)),
-      countedAccount_(countedAccount), countedAddress_(countedAddress) {}
+      account_(std::move(account)) {}
 
 SignInThrottle::Attempt::Attempt(Attempt&& other) noexcept
     : state_(std::exchange(other.state_, nullptr)), address_(std::move(other.address_)),
-      accountKey_(std::move(other.accountKey_)), countedAccount_(other.countedAccount_),
-      countedAddress_(other.countedAddress_) {}
+      accountKey_(std::move(other.accountKey_)), account_(std::move(other.account_)) {}
 
 SignInThrottle::Attempt::~Attempt() {
     end(End::Abandoned);
@@ -218,44 +273,20 @@ std::vector<BackOffStart> SignInThrottle::Attempt::end(End how) {
     }
     std::lock_guard lock(s->mutex);
     const Milliseconds now = s->clock();
-    // The entry may have been dropped meanwhile; its count never goes below zero.
-    auto release = [](int& underWay, bool counted) { underWay -= counted && underWay > 0; };
+    s->accountsUnderWay.remove(accountKey_);
+    s->addressesUnderWay.remove(address_);
     if (how == End::Failed) {
-        AccountEntry& e = s->accounts.touch(accountKey_);
-        AddressEntry& a = s->addresses.touch(address_);
-        release(e.underWay, countedAccount_);
-        release(a.underWay, countedAddress_);
-        return s->fail(e, a, now);
+        s->countSiege(account_, now);
+        return s->fail(s->accounts.touch(accountKey_), s->addresses.touch(address_), now);
     }
-    if (AccountEntry* e = s->accounts.find(accountKey_)) {
-        release(e->underWay, countedAccount_);
-        if (how == End::Succeeded) {
-            forget(*e);
-        }
-        if (e->underWay == 0 && e->failures == 0) {
-            s->accounts.erase(accountKey_);
-        }
-    }
-    if (AddressEntry* a = s->addresses.find(address_)) {
-        release(a->underWay, countedAddress_);
+    if (how == End::Succeeded) {
+        s->accounts.erase(accountKey_);
     }
     return {};
 }
 
 std::string addressKey(std::string_view address) {
-    const std::string text = cut(address);
-    in6_addr v6{};
-    if (inet_pton(AF_INET6, text.c_str(), &v6) != 1) {
-        return text;
-    }
-    char out[INET6_ADDRSTRLEN] = {};
-    if (IN6_IS_ADDR_V4MAPPED(&v6)) {
-        in_addr v4{};
-        std::memcpy(&v4, &v6.s6_addr[12], sizeof v4);
-        return inet_ntop(AF_INET, &v4, out, sizeof out);
-    }
-    std::memset(&v6.s6_addr[8], 0, 8);
-    return std::string(inet_ntop(AF_INET6, &v6, out, sizeof out)) + "/64";
+    return connectionAddressKey(cut(address));
 }
 
 std::string printableForLog(std::string_view text) {

@@ -21,6 +21,10 @@ struct SignInLimits {
     // Failed sign-ins a minute from one address, whatever the accounts, beyond which the address
     // backs off; 0 turns it off.
     int addressFailuresPerMinute = 30;
+    // Failed sign-ins for one account in an hour, from any addresses, beyond which an address
+    // that has not signed in to it lately gets one check a minute for it; 0 turns it off.
+    int accountFailuresPerHour = 20;
+    Milliseconds slowCheckEvery{60 * 1000};
     Milliseconds firstBackOff{1000};
     Milliseconds maxBackOff{15 * 60 * 1000};
     // An account or address without a failure for this long starts afresh.
@@ -38,16 +42,17 @@ struct BackOffStart {
 
 // Back-off of sign-in attempts per account and source address, and per source address across
 // accounts. Attempts are refused before any password is hashed; a refusal is no failure, so the
-// back-off grows only with the checks actually made. Safe to use from several threads.
+// back-off grows only with the checks actually made. Every admitted attempt holds its place
+// until it ends, so guesses sent side by side are counted before any of them is checked. Safe
+// to use from several threads.
 class SignInThrottle {
     struct State;
 
 public:
     using Clock = std::function<Milliseconds()>; // monotonic
 
-    // An admitted sign-in. Once an account or address has failed, its attempts count as under
-    // way until they end, so that guesses sent side by side cannot all slip through when a
-    // back-off ends. One left without an outcome (a busy refusal, an error) counts for nothing.
+    // An admitted sign-in: under way until it ends. One left without an outcome (a busy
+    // refusal, an error) counts for nothing.
     class Attempt {
     public:
         Attempt(Attempt&& other) noexcept;
@@ -60,16 +65,14 @@ public:
 
     private:
         friend class SignInThrottle;
-        Attempt(State& state, std::string address, std::string accountKey, bool countedAccount,
-                bool countedAddress);
+        Attempt(State& state, std::string address, std::string accountKey, std::string account);
         enum class End { Failed, Succeeded, Abandoned };
         std::vector<BackOffStart> end(End how);
 
         State* state_;
         std::string address_;
         std::string accountKey_;
-        bool countedAccount_;
-        bool countedAddress_;
+        std::string account_;
     };
 
     SignInThrottle(SignInLimits limits, Clock clock);
@@ -77,15 +80,20 @@ public:
     SignInThrottle(const SignInThrottle&) = delete;
     SignInThrottle& operator=(const SignInThrottle&) = delete;
 
-    // Empty while the account or the address backs off.
-    std::optional<Attempt> admit(std::string_view account, std::string_view address);
+    // Whether the account has failed so often lately, from any addresses, that addresses it was
+    // not signed in from are slowed; only then does admit() need to know the address's past.
+    bool besieged(std::string_view account);
+    // Empty while the account or the address backs off. signedInBefore: the account was signed
+    // in to from this address lately, which spares it the slowing of a besieged account.
+    std::optional<Attempt> admit(std::string_view account, std::string_view address,
+                                 bool signedInBefore = false);
 
 private:
     std::unique_ptr<State> state_;
 };
 
-// The address as the throttle counts it: an IPv6 client usually owns a whole /64, so that
-// prefix stands for it; an IPv4-mapped IPv6 address counts as the IPv4 one.
+// The address as the throttle counts it (see connectionAddressKey), from at most 64 bytes of
+// the client's text.
 std::string addressKey(std::string_view address);
 
 // Client-chosen text fit for a log line: printable ASCII kept, everything else as \xNN, at most

@@ -152,8 +152,17 @@ std::int64_t Store::balanceCents(AccountId account) {
 
 // Signing in sweeps the sessions that have expired, so lookups stay reads.
 void Store::createSession(AccountId account, const std::string& tokenHash, std::int64_t now,
-                          std::int64_t idleSeconds) {
+                          std::int64_t idleSeconds, const std::string& fromAddress) {
     write([&] {
+        if (!fromAddress.empty()) {
+            Statement(db(), "INSERT INTO sign_in_addresses(account_id, address, last_success)"
+                            " VALUES(?1, ?2, ?3) ON CONFLICT(account_id, address)"
+                            " DO UPDATE SET last_success = excluded.last_success")
+                .bind(1, account)
+                .bind(2, fromAddress)
+                .bind(3, now)
+                .run();
+        }
         Statement(db(), "DELETE FROM sessions WHERE last_used < ?1")
             .bind(1, now - idleSeconds)
             .run();
@@ -165,6 +174,14 @@ void Store::createSession(AccountId account, const std::string& tokenHash, std::
             .run();
         return Err::Ok;
     });
+}
+
+bool Store::signedInFrom(const std::string& accountName, const std::string& address,
+                         std::int64_t since) {
+    Use use(pool_, Kind::Read);
+    Statement s(db(), "SELECT 1 FROM sign_in_addresses t JOIN accounts a ON a.id = t.account_id"
+                      " WHERE a.name = ?1 AND t.address = ?2 AND t.last_success >= ?3");
+    return s.bind(1, accountName).bind(2, address).bind(3, since).step();
 }
 
 std::optional<AccountId> Store::touchSession(const std::string& tokenHash, std::int64_t now,

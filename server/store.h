@@ -75,6 +75,7 @@ struct DispatchAnswer {
 };
 
 enum class ReportOutcome { Forged, Applied, Unchanged };
+enum class SettleOutcome { Settled, NoSuchMessage, NotUnknown };
 
 // One line of an account's history of sent messages.
 struct HistoryEntry {
@@ -128,8 +129,13 @@ public:
     std::optional<std::string> accountName(AccountId account);
     std::int64_t balanceCents(AccountId account);
 
+    // fromAddress, the key of the address signed in from, is remembered with the time, so that
+    // its owner is not slowed when others guess at the account.
     void createSession(AccountId account, const std::string& tokenHash, std::int64_t now,
-                       std::int64_t idleSeconds);
+                       std::int64_t idleSeconds, const std::string& fromAddress = {});
+    // Whether the account was signed in to from the address at or after since.
+    bool signedInFrom(const std::string& accountName, const std::string& address,
+                      std::int64_t since);
     // The account of a live session; refreshes its idle clock and forgets expired sessions.
     std::optional<AccountId> touchSession(const std::string& tokenHash, std::int64_t now,
                                           std::int64_t idleSeconds);
@@ -157,7 +163,8 @@ public:
     std::vector<OutboxMessage> outbox(const std::optional<std::string>& user);
 
     // Dispatch to the gateway. A message is claimed (queued -> submitted) in the transaction
-    // that reads it, before any request leaves, so no two claimers ever hand over the same one.
+    // that reads it, right before its request leaves, so no two claimers ever hand over the
+    // same one.
     std::vector<ClaimedMessage> claimDue(std::int64_t now, int limit);
     // Records the gateway's answers in one transaction; credits go back with a final state
     // that refunds them.
@@ -165,6 +172,9 @@ public:
     // Claims whose answer was never recorded, made before claimedBefore, become unknown: the
     // gateway may have sent them, so they are never handed over again. Returns how many.
     int settleUnanswered(std::int64_t claimedBefore, std::int64_t now);
+    // The operator's verdict on an unknown message: delivered or failed, the latter with its
+    // credits back. Messages in any other state are left alone.
+    SettleOutcome settle(std::int64_t id, MessageState state, std::int64_t now);
     // A delivery report; Forged, and nothing changed, unless the message exists and the secret
     // is its own.
     ReportOutcome applyReport(std::int64_t id, std::string_view secret, int reportType,

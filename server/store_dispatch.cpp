@@ -58,11 +58,10 @@ void Store::refund(std::int64_t messageId) {
         .run();
 }
 
-// Only the claim must reach the disk before a request leaves. An answer or report lost with the
-// machine leaves its message unknown or a step behind, never sent twice.
+// Durable like every other write: a final state that refunds credit must not be lost with the
+// machine.
 void Store::recordAnswers(const std::vector<DispatchAnswer>& answers, std::int64_t now) {
     Use use(pool_, Kind::Write);
-    UnflushedCommits unflushed(db());
     retryingConflicts([&] { recordAnswersOnce(answers, now); });
 }
 
@@ -118,10 +117,34 @@ int Store::settleUnanswered(std::int64_t claimedBefore, std::int64_t now) {
     });
 }
 
+SettleOutcome Store::settle(std::int64_t id, MessageState state, std::int64_t now) {
+    Use use(pool_, Kind::Write);
+    return retryingConflicts([&] {
+        Transaction t(db());
+        Statement find(db(), "SELECT state FROM outbox WHERE id = ?1");
+        if (!find.bind(1, id).step()) {
+            return SettleOutcome::NoSuchMessage;
+        }
+        if (stateOf(find, 0) != MessageState::Unknown) {
+            return SettleOutcome::NotUnknown;
+        }
+        Statement(db(), "UPDATE outbox SET state = ?2, state_at = ?3 WHERE id = ?1")
+            .bind(1, id)
+            .bind(2, stateName(state))
+            .bind(3, now)
+            .run();
+        if (refundsCredits(state)) {
+            refund(id);
+        }
+        t.commit();
+        return SettleOutcome::Settled;
+    });
+}
+
 ReportOutcome Store::applyReport(std::int64_t id, std::string_view secret, int reportType,
                                  std::int64_t now, std::string_view reason) {
+    // Committed durably before the gateway is told it arrived, since it will not send it again.
     Use use(pool_, Kind::Write);
-    UnflushedCommits unflushed(db());
     return retryingConflicts([&] { return applyReportOnce(id, secret, reportType, now, reason); });
 }
 

@@ -7,7 +7,7 @@ namespace textowl::server {
 namespace {
 
 // 1: accounts, buddies, groups and the outbox; 2: the outbox's dispatch columns; 3: the reason a
-// message failed.
+// message failed, and the addresses each account was signed in from.
 constexpr std::int64_t kSchemaVersion = 3;
 
 constexpr const char* kSqliteSchema = R"sql(
@@ -44,6 +44,11 @@ CREATE TABLE IF NOT EXISTS outbox(
   sender TEXT NOT NULL, recipient TEXT NOT NULL, type TEXT NOT NULL,
   unicode INTEGER NOT NULL, schedule TEXT NOT NULL, parts INTEGER NOT NULL,
   text TEXT NOT NULL, accepted INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS sign_in_addresses(
+  account_id INTEGER NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
+  address TEXT NOT NULL,
+  last_success INTEGER NOT NULL,
+  PRIMARY KEY (account_id, address));
 )sql";
 
 // The same tables in PostgreSQL, at the current version from the start.
@@ -88,6 +93,11 @@ CREATE TABLE IF NOT EXISTS outbox(
 ALTER TABLE outbox ADD COLUMN IF NOT EXISTS reason TEXT NOT NULL DEFAULT '';
 CREATE INDEX IF NOT EXISTS outbox_by_state ON outbox(state, due_at);
 CREATE INDEX IF NOT EXISTS outbox_by_account ON outbox(account_id, id);
+CREATE TABLE IF NOT EXISTS sign_in_addresses(
+  account_id BIGINT NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
+  address TEXT NOT NULL,
+  last_success BIGINT NOT NULL,
+  PRIMARY KEY (account_id, address));
 )sql";
 
 bool hasColumn(SqlDatabase& db, const char* table, std::string_view column) {

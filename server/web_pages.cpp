@@ -7,6 +7,7 @@
 #include "server/xml_text.h"
 
 #include <array>
+#include <chrono>
 
 namespace textowl::server {
 namespace {
@@ -30,7 +31,7 @@ WebResponse page(std::string_view title, const std::string& body, int status = 2
     out += "</h1>\n";
     out += body;
     out += "\n</body></html>\n";
-    return WebResponse{status, "text/html; charset=utf-8", std::move(out)};
+    return WebResponse{status, "text/html; charset=utf-8", std::move(out), {}};
 }
 
 struct StaticPage {
@@ -73,11 +74,13 @@ constexpr std::array kStaticPages{
 // The footer is shown in a strip about 236 by 62 pixels: no heading, no margins to speak of.
 WebResponse footerPage() {
     return WebResponse{
-        200, "text/html; charset=utf-8",
+        200,
+        "text/html; charset=utf-8",
         "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Pagewright</title>"
         "<style>body{font-family:sans-serif;font-size:11px;margin:4px;overflow:hidden;"
         "text-align:center}</style></head><body><b>Pagewright</b> messaging<br>"
-        "<a href=\"/pagewright/terms\">Terms of use</a></body></html>\n"};
+        "<a href=\"/pagewright/terms\">Terms of use</a></body></html>\n",
+        {}};
 }
 
 // The page below /pagewright/; "terms.php" names the same page as "terms", as the
@@ -106,6 +109,9 @@ std::string indexBody() {
     return body + "</ul>";
 }
 
+constexpr int kNoticesPerAddress = 5;
+constexpr std::chrono::minutes kSummaryEvery{1};
+
 constexpr std::string_view kForgotForm =
     "<form method=\"post\" action=\"/pagewright/forgotpwd\"><label>User name "
     "<input name=\"name\" required></label><p><button type=\"submit\">Ask for a new "
@@ -114,7 +120,12 @@ constexpr std::string_view kForgotForm =
 } // namespace
 
 WebPages::WebPages(PagewrightService& service, Store& store, Notice notice)
-    : service_(service), store_(store), notice_(std::move(notice)) {}
+    : service_(service), store_(store), notice_(std::move(notice)),
+      notices_({kNoticesPerAddress, 0}, [&service] { return service.steadyNow(); }) {}
+
+WebPages::~WebPages() {
+    writeLeftOutNotices(true);
+}
 
 std::optional<WebResponse> WebPages::get(const std::string& path, const FormFields& query) {
     const std::string slug = stripPrefix(path);
@@ -143,24 +154,57 @@ std::optional<WebResponse> WebPages::get(const std::string& path, const FormFiel
     return std::nullopt;
 }
 
-std::optional<WebResponse> WebPages::post(const std::string& path, const FormFields& form) {
+std::optional<WebResponse> WebPages::post(const std::string& path, const FormFields& form,
+                                          const std::string& clientAddress) {
     const std::string slug = stripPrefix(path);
     if (slug == "signup") {
-        return signup(form);
+        return signup(form, clientAddress);
     }
     if (slug == "forgotpwd") {
-        // Only an existing account's name reaches the operator, so the notice carries no text
-        // a visitor chose freely.
-        const std::string name = field(form, "name");
-        if (notice_ && validAccountName(name) && store_.findAccount(name)) {
-            notice_("a new password was asked for the user " + name);
-        }
+        forgottenPassword(field(form, "name"), clientAddress);
         // The same answer whether or not the name exists, so the page reveals no accounts.
         return page("Forgotten password",
                     "<p>If an account by that name exists, the operator of this service has "
                     "been asked to set a new password and will contact you.</p>");
     }
     return std::nullopt;
+}
+
+// Only an existing account's name reaches the operator, so the notice carries no text a visitor
+// chose freely; and only a few an hour from one address, so that no one can flood the log.
+void WebPages::forgottenPassword(const std::string& name, const std::string& clientAddress) {
+    if (!notice_ || !validAccountName(name) || !store_.findAccount(name)) {
+        return;
+    }
+    if (notices_.take(addressKey(clientAddress))) {
+        notice_("a new password was asked for the user " + name);
+        return;
+    }
+    {
+        std::lock_guard lock(leftOutMutex_);
+        ++leftOut_;
+    }
+    writeLeftOutNotices(false);
+}
+
+void WebPages::writeLeftOutNotices(bool evenWithinTheMinute) {
+    std::int64_t count = 0;
+    {
+        std::lock_guard lock(leftOutMutex_);
+        const auto now = service_.steadyNow();
+        if (leftOut_ == 0 ||
+            (!evenWithinTheMinute && lastSummary_ && now - *lastSummary_ < kSummaryEvery)) {
+            return;
+        }
+        count = std::exchange(leftOut_, 0);
+        lastSummary_ = now;
+    }
+    if (notice_) {
+        notice_(std::to_string(count) +
+                " more request(s) for a new password came from addresses "
+                "over their limit of " +
+                std::to_string(kNoticesPerAddress) + " an hour; they were not written");
+    }
 }
 
 WebResponse WebPages::signupForm(const std::string& message, const std::string& name) {
@@ -179,7 +223,7 @@ WebResponse WebPages::signupForm(const std::string& message, const std::string& 
     return page("Sign up", body, message.empty() ? 200 : 400);
 }
 
-WebResponse WebPages::signup(const FormFields& form) {
+WebResponse WebPages::signup(const FormFields& form, const std::string& clientAddress) {
     const std::string name = field(form, "name");
     const std::string password = field(form, "password");
     if (!validAccountName(name)) {
@@ -193,21 +237,39 @@ WebResponse WebPages::signup(const FormFields& form) {
     if (password != field(form, "password2")) {
         return signupForm("The two passwords differ.", name);
     }
-    const Err err = service_.createAccount(name, password, service_.signupCreditsCents());
-    if (err == Err::Duplicate) {
+    switch (service_.signUp(name, password, clientAddress)) {
+    case SignUpOutcome::Created:
+        break;
+    case SignUpOutcome::NameTaken:
         return signupForm("That user name is taken; choose another.", name);
-    }
-    if (err == Err::Busy) {
+    case SignUpOutcome::Busy:
         return signupForm("The service is busy; try again in a moment.", name);
+    case SignUpOutcome::TryLater: {
+        WebResponse refused = page("Sign up",
+                                   "<p>Too many accounts were created lately. Try "
+                                   "again later.</p>",
+                                   429);
+        refused.headers.emplace_back("Retry-After", "3600");
+        return refused;
     }
-    if (err != Err::Ok) {
+    case SignUpOutcome::Invalid:
         return signupForm("The account could not be created.", name);
     }
     return page("Welcome", "<p>Your account <strong>" + html(name) +
                                "</strong> is ready. Sign in with it in Textowl.</p>");
 }
 
+// Their address carries the ticket: no cache may keep them, no link may pass the address on,
+// and no browser may read them as anything but HTML.
 WebResponse WebPages::buttonPage(const std::string& slug, const FormFields& query) {
+    WebResponse response = accountPage(slug, query);
+    response.headers.emplace_back("Cache-Control", "no-store");
+    response.headers.emplace_back("Referrer-Policy", "no-referrer");
+    response.headers.emplace_back("X-Content-Type-Options", "nosniff");
+    return response;
+}
+
+WebResponse WebPages::accountPage(const std::string& slug, const FormFields& query) {
     const auto account = service_.accountForTicket(field(query, "ticket"));
     const auto name = account ? store_.accountName(*account) : std::nullopt;
     if (!name) {

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "server/event_quota.h"
 #include "server/http_request.h"
 
+#include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace textowl::server {
 
@@ -15,6 +20,7 @@ struct WebResponse {
     int status = 200;
     std::string contentType = "text/html; charset=utf-8";
     std::string body;
+    std::vector<std::pair<std::string, std::string>> headers; // beyond the content type
 };
 
 // The service's plain HTML pages (no scripts): sign-up, password help, the help pages, the web
@@ -22,21 +28,34 @@ struct WebResponse {
 class WebPages {
 public:
     // notice receives one line for the operator per request that needs a person, such as a
-    // forgotten password.
+    // forgotten password: at most five an hour per address, and beyond those one line a minute
+    // that counts the ones left out.
     using Notice = std::function<void(const std::string&)>;
     WebPages(PagewrightService& service, Store& store, Notice notice = {});
+    ~WebPages();
+    WebPages(const WebPages&) = delete;
+    WebPages& operator=(const WebPages&) = delete;
 
     std::optional<WebResponse> get(const std::string& path, const FormFields& query);
-    std::optional<WebResponse> post(const std::string& path, const FormFields& form);
+    // clientAddress is where the form came from, which the sign-up and notice limits count by.
+    std::optional<WebResponse> post(const std::string& path, const FormFields& form,
+                                    const std::string& clientAddress = {});
 
 private:
     WebResponse signupForm(const std::string& message, const std::string& name);
-    WebResponse signup(const FormFields& form);
+    WebResponse signup(const FormFields& form, const std::string& clientAddress);
     WebResponse buttonPage(const std::string& slug, const FormFields& query);
+    WebResponse accountPage(const std::string& slug, const FormFields& query);
+    void forgottenPassword(const std::string& name, const std::string& clientAddress);
+    void writeLeftOutNotices(bool evenWithinTheMinute);
 
     PagewrightService& service_;
     Store& store_;
     Notice notice_;
+    EventQuota notices_;
+    std::mutex leftOutMutex_;
+    std::int64_t leftOut_ = 0;
+    std::optional<EventQuota::Milliseconds> lastSummary_;
 };
 
 } // namespace textowl::server

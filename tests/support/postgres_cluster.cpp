@@ -122,9 +122,9 @@ bool PostgresCluster::start() {
     return running_;
 }
 
-bool PostgresCluster::stop() {
-    running_ =
-        !run("'" + bin_ + "/pg_ctl' -D '" + dir_.file("data").string() + "' -m fast -w stop");
+bool PostgresCluster::stop(bool immediately) {
+    running_ = !run("'" + bin_ + "/pg_ctl' -D '" + dir_.file("data").string() + "' -m " +
+                    (immediately ? "immediate" : "fast") + " -w stop");
     return !running_;
 }
 

@@ -34,8 +34,9 @@ public:
     std::string location(const std::string& database) const;
     // A new, empty database; false with failure() set when it could not be made.
     bool createDatabase(const std::string& name);
-    // Stops and starts the server, data kept, for tests of a lost database.
-    bool stop();
+    // Stops and starts the server, data kept, for tests of a lost database. An immediate stop
+    // ends every server process at once, as a crash of the server does.
+    bool stop(bool immediately = false);
     bool start();
 
 private:

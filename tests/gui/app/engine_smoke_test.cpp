@@ -32,20 +32,25 @@ TEST(EngineWebView, LoadsAPageServedByTheService) {
     const auto service =
         test::ServiceProcess::serve(PAGEWRIGHT_SERVICE_EXE, dir.file("service.db").string());
     ASSERT_TRUE(service->ready()) << service->stderrAll();
-    const QUrl terms =
-        QUrl(QString::fromStdString(service->endpoint())).resolved(QUrl(QStringLiteral("terms")));
+    const QUrl base(QString::fromStdString(service->endpoint()));
 
     EngineWebView view;
     ASSERT_NE(view.engine(), nullptr) << "the browser engine's module did not load";
     view.resize(640, 480);
     view.show();
-    ASSERT_TRUE(view.navigate(terms));
-
-    // The title arrives with the document.
-    const auto title = [&view] { return view.engine()->property("title").toString(); };
-    EXPECT_TRUE(QTest::qWaitFor([&] { return title() == QStringLiteral("Terms of use"); }, 30000))
-        << "title: " << title().toStdString();
-    EXPECT_EQ(view.address(), terms);
+    // A public page, and a ticketed one, which comes with no-store, no-referrer and nosniff.
+    for (const auto& [path, expected] :
+         {std::pair{QStringLiteral("terms"), QStringLiteral("Terms of use")},
+          std::pair{QStringLiteral("buttons/account?ticket=ended"),
+                    QStringLiteral("Signed out")}}) {
+        const QUrl page = base.resolved(QUrl(path));
+        ASSERT_TRUE(view.navigate(page));
+        // The title arrives with the document.
+        const auto title = [&view] { return view.engine()->property("title").toString(); };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return title() == expected; }, 30000))
+            << "title: " << title().toStdString();
+        EXPECT_EQ(view.address(), page);
+    }
 }
 
 // What taskbars, screen readers and the user's window rules follow is the native window: it stays

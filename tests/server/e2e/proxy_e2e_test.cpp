@@ -121,20 +121,19 @@ TEST_F(ProxyEndToEnd, BlankOnlyNicknameRoundTripsThroughTheBuddyList) {
     EXPECT_TRUE(nicknameRoundTrips("\t \t"));
 }
 
-// The client writes a lone surrogate as a character reference no XML parser may accept as a
-// character; the service takes it as a replacement character instead of refusing the text.
-TEST_F(ProxyEndToEnd, LoneSurrogateInAMessageIsStoredAsReplacement) {
+// The client writes a lone surrogate as a character reference to a character XML forbids: the
+// service refuses the request as malformed, a clear client fault, and stores and charges nothing
+// rather than a text other than the one written.
+TEST_F(ProxyEndToEnd, LoneSurrogateInAMessageIsAClientFaultThatChargesNothing) {
     const ServiceText t = u(signIn());
     ServiceText text = std::u16string{u'a', char16_t(0xD83D), u'b'};
-    accepted([&](ServiceText* r) {
-        return proxy_->apiSendSms(t, u(""), u("46701234567"), text, u("text"), u("0"),
-                                  u("2006-3-7 14:05:00"), r);
-    });
-    const auto rows = loopback_.store().outbox("demo");
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].text, "a\xEF\xBF\xBD"
-                            "b");
-    EXPECT_EQ(rows[0].sender, "demo");
+    ServiceText result;
+    EXPECT_NE(proxy_->apiSendSms(t, u(""), u("46701234567"), text, u("text"), u("0"),
+                                 u("2006-3-7 14:05:00"), &result),
+              S_OK);
+    EXPECT_EQ(proxy_->fault().code, 300);
+    EXPECT_TRUE(loopback_.store().outbox("demo").empty());
+    EXPECT_EQ(balance(t), "50");
 }
 
 TEST_F(ProxyEndToEnd, SendBeyondTheCreditIsRefusedAndChargesNothing) {

@@ -43,9 +43,11 @@ inline ServiceText u(std::string_view text) {
 // own proxy signed in as demo.
 class ServiceWithGateway {
 public:
-    explicit ServiceWithGateway(const std::string& gatewayUrl, int workers = 4) {
+    // database: an SQLite file of its own unless given.
+    explicit ServiceWithGateway(const std::string& gatewayUrl, int workers = 4,
+                                const std::string& database = {}) {
         HostConfig host;
-        host.database = dir_.file("service.db").string();
+        host.database = database.empty() ? dir_.file("service.db").string() : database;
         host.service.hashCost = HashCost::Minimum;
         DispatcherOptions& options = host.gateway.emplace();
         options.gateway = *GatewayUrl::parse(gatewayUrl);

@@ -1,15 +1,20 @@
 // The hand-off against a scripted double of Kannel's sendsms interface, byte for byte.
 #include "gateway_harness.h"
+#include "support/postgres_cluster.h"
 #include "support/scripted_server.h"
+#include "support/service_process.h"
 
+#include <csignal>
 #include <httplib.h>
 #include <regex>
+#include <set>
 
 namespace textowl::server::gateway_test {
 namespace {
 
 using test::ConnectionScript;
 using test::ScriptedServer;
+using test::ServiceProcess;
 
 ConnectionScript answer(int status, const std::string& reason, const std::string& body) {
     return ConnectionScript().readRequest().send(
@@ -105,6 +110,97 @@ TEST(SendsmsDouble, A400FailsAtOnceAndGivesTheCreditsBack) {
     EXPECT_NE(log.find("HTTP 400"), std::string::npos) << log;
     EXPECT_EQ(log.find("p@ss"), std::string::npos) << log;
     EXPECT_EQ(log.find("p%40ss"), std::string::npos) << log;
+}
+
+// Reports are acknowledged only once durable: the gateway never sends one again.
+TEST(SendsmsDouble, AReportAnsweredSurvivesAnImmediateStopOfPostgres) {
+    REQUIRE_POSTGRES();
+    test::PostgresCluster postgres;
+    ASSERT_TRUE(postgres.ready()) << postgres.failure();
+    const std::string database = postgres.location("postgres");
+    ScriptedServer gateway({kAccepted});
+    std::int64_t charged = 0;
+    {
+        ServiceWithGateway service(gatewayUrl(gateway), 1, database);
+        const AccountId demo = service.store().findAccount("demo")->id;
+        charged = service.store().balanceCents(demo);
+        ASSERT_EQ(service.send("46700000001", "refused later"), "0");
+        ASSERT_TRUE(gateway.waitForScriptEnd(0, std::chrono::seconds(20)));
+        const std::string secret = secretIn(requestLine(gateway, 0));
+        ASSERT_EQ(report(service.port(), "id=1&secret=" + secret + "&type=16"), 200);
+        ASSERT_TRUE(postgres.stop(true)) << postgres.failure();
+    }
+    ASSERT_TRUE(postgres.start()) << postgres.failure();
+    Store store(database);
+    EXPECT_EQ(store.outbox("demo").at(0).state, MessageState::Rejected);
+    EXPECT_EQ(store.balanceCents(store.findAccount("demo")->id), charged);
+}
+
+std::vector<std::string> recipientsAt(const ScriptedServer& gateway) {
+    std::vector<std::string> to;
+    for (std::size_t i = 0; i < gateway.acceptedCount(); ++i) {
+        std::smatch m;
+        const std::string line = requestLine(gateway, i);
+        if (std::regex_search(line, m, std::regex("&to=([0-9]+)&"))) {
+            to.push_back(m[1].str());
+        }
+    }
+    return to;
+}
+
+// Killed while four requests wait for the gateway: those four messages are unknown, no more;
+// the others were never claimed and go out once after the restart, and nothing goes out twice.
+TEST(SendsmsDouble, AfterAKillOnlyMessagesWhoseRequestsHadStartedAreUnknown) {
+    constexpr int kMessages = 12;
+    test::TempDir dir;
+    const std::string database = dir.file("service.db").string();
+    std::string recipients;
+    for (int i = 0; i < kMessages; ++i) {
+        recipients += (i ? "," : "") + std::to_string(46700000100 + i);
+    }
+    ScriptedServer silent({}, ConnectionScript().readRequest().staySilent());
+    {
+        const auto service = ServiceProcess::serve(
+            PAGEWRIGHT_SERVICE_EXE, database,
+            {"--demo", "--hash-cost", "min", "--gateway", gatewayUrl(silent)});
+        ASSERT_TRUE(service->ready());
+        ServiceProxy proxy(service->endpoint());
+        ServiceText reply;
+        ResultDocument doc;
+        proxy.apiValidateLogin(u("demo"), u("demo"), &reply);
+        ASSERT_TRUE(succeeded(checkResult(reply, doc)));
+        const std::string ticket = resultElement(doc, "ticket").value_or("");
+        proxy.apiSendSms(u(ticket), u("demo"), u(recipients), u("once"), u("text"), u("0"), u(""),
+                         &reply);
+        ASSERT_TRUE(succeeded(checkResult(reply, doc)));
+        ASSERT_TRUE(waitFor([&] { return recipientsAt(silent).size() == 4; }));
+        service->signal(SIGKILL);
+        service->wait();
+    }
+    const std::vector<std::string> started = recipientsAt(silent);
+    ScriptedServer accepting({}, kAccepted);
+    const auto again = ServiceProcess::serve(PAGEWRIGHT_SERVICE_EXE, database,
+                                             {"--gateway", gatewayUrl(accepting)});
+    ASSERT_TRUE(again->ready());
+    Store store(database);
+    auto count = [&](MessageState state) {
+        const auto rows = store.outbox("demo");
+        return std::count_if(rows.begin(), rows.end(),
+                             [&](const OutboxMessage& m) { return m.state == state; });
+    };
+    ASSERT_TRUE(waitFor([&] {
+        return std::ssize(recipientsAt(accepting)) == kMessages - std::ssize(started) &&
+               count(MessageState::Queued) == 0 &&
+               count(MessageState::Submitted) == kMessages - std::ssize(started);
+    }));
+    EXPECT_EQ(std::ssize(started), 4);
+    EXPECT_EQ(count(MessageState::Unknown), std::ssize(started));
+    std::set<std::string> once(started.begin(), started.end());
+    for (const std::string& to : recipientsAt(accepting)) {
+        EXPECT_TRUE(once.insert(to).second) << to << " was sent twice";
+    }
+    EXPECT_EQ(std::ssize(once), kMessages);
+    EXPECT_EQ(store.balanceCents(store.findAccount("demo")->id), (50 - kMessages) * 100);
 }
 
 } // namespace

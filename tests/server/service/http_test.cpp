@@ -230,6 +230,33 @@ TEST_F(Protocol, WrongMethodOrPathIsNotServed) {
 
 class WebPagesTest : public ServiceTest {};
 
+// A second server on the test's service, whose lines for the operator the test reads.
+class NoticedServer {
+public:
+    NoticedServer(PagewrightService& service, Store& store) {
+        ServerOptions options;
+        options.notice = [this](const std::string& line) {
+            std::lock_guard lock(mutex_);
+            notices_.push_back(line);
+        };
+        server_ = std::make_unique<PagewrightServer>(service, store, options);
+        EXPECT_TRUE(server_->bind());
+        server_->start();
+    }
+    int port() const { return server_->port(); }
+    // Stops the server first, so that what it writes as it goes is there too.
+    std::vector<std::string> noticesAfterStop() {
+        server_.reset();
+        std::lock_guard lock(mutex_);
+        return notices_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::string> notices_;
+    std::unique_ptr<PagewrightServer> server_;
+};
+
 TEST_F(WebPagesTest, SignUpCreatesAnAccountThatCanSignIn) {
     const auto res = client_->Post("/pagewright/signup.php",
                                    "name=carol&password=longenough&password2=longenough",
@@ -245,16 +272,7 @@ TEST_F(WebPagesTest, SignUpCreatesAnAccountThatCanSignIn) {
 // request reaches the operator.
 TEST_F(WebPagesTest, ForgottenPasswordOfAnAccountReachesTheOperator) {
     addUser("carol", "secret", 0);
-    std::mutex mutex;
-    std::vector<std::string> notices;
-    ServerOptions options;
-    options.notice = [&](const std::string& line) {
-        std::lock_guard lock(mutex);
-        notices.push_back(line);
-    };
-    PagewrightServer server(*service_, store(), options);
-    ASSERT_TRUE(server.bind());
-    server.start();
+    NoticedServer server(*service_, store());
     httplib::Client client("127.0.0.1", server.port());
     std::vector<std::string> pages;
     for (const char* name : {"carol", "nobody", "carol\nforged line"}) {
@@ -265,8 +283,8 @@ TEST_F(WebPagesTest, ForgottenPasswordOfAnAccountReachesTheOperator) {
     }
     EXPECT_EQ(pages[0], pages[1]);
     EXPECT_EQ(pages[0], pages[2]);
-    std::lock_guard lock(mutex);
-    EXPECT_EQ(notices, std::vector<std::string>{"a new password was asked for the user carol"});
+    EXPECT_EQ(server.noticesAfterStop(),
+              std::vector<std::string>{"a new password was asked for the user carol"});
 }
 
 TEST_F(WebPagesTest, SignUpRefusesTakenNamesBadNamesAndMismatchedPasswords) {
@@ -316,6 +334,91 @@ TEST_F(WebPagesTest, ButtonPagesGreetTheTicketsUserAndEscapeTheirData) {
     EXPECT_EQ(client_->Get("/pagewright/buttons/credit?ticket=" + std::string(64, 'f'))->status,
               403);
 }
+
+// Requests to the pages in turn from one address: "{ticket}" stands for carol's ticket and "{i}"
+// for the request's number; a POST's form follows its path after '?'.
+struct PageLimitCase {
+    const char* name;
+    bool post;
+    std::string target;
+    std::vector<int> statuses;
+    httplib::Headers lastHeaders; // expected among the last reply's
+    std::vector<std::string> notices;
+};
+
+void PrintTo(const PageLimitCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class PageLimits : public ServiceTest, public testing::WithParamInterface<PageLimitCase> {};
+
+TEST_P(PageLimits, HoldRequestAfterRequest) {
+    const std::string ticket = signedIn("carol");
+    NoticedServer server(*service_, store());
+    {
+        httplib::Client client("127.0.0.1", server.port());
+        const PageLimitCase& c = GetParam();
+        for (std::size_t i = 0; i < c.statuses.size(); ++i) {
+            std::string target = c.target;
+            for (const auto& [from, to] : {std::pair<std::string, std::string>{"{ticket}", ticket},
+                                           {"{i}", std::to_string(i)}}) {
+                if (const auto at = target.find(from); at != std::string::npos) {
+                    target.replace(at, from.size(), to);
+                }
+            }
+            const std::size_t query = target.find('?');
+            const auto res = c.post ? client.Post(target.substr(0, query), target.substr(query + 1),
+                                                  "application/x-www-form-urlencoded")
+                                    : client.Get(target);
+            ASSERT_TRUE(res);
+            EXPECT_EQ(res->status, c.statuses[i]) << "request " << i;
+            for (const auto& [name, value] : c.lastHeaders) {
+                if (i + 1 == c.statuses.size()) {
+                    EXPECT_EQ(res->get_header_value(name), value) << name;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(server.noticesAfterStop(), GetParam().notices);
+}
+
+const httplib::Headers kTicketedPageHeaders{{"Cache-Control", "no-store"},
+                                            {"Referrer-Policy", "no-referrer"},
+                                            {"X-Content-Type-Options", "nosniff"}};
+const std::string kNotice = "a new password was asked for the user carol";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PageLimits,
+    testing::Values(
+        PageLimitCase{"SentMessagesKeepTheirTicketToThemselves",
+                      false,
+                      "/pagewright/buttons/sent?ticket={ticket}",
+                      {200},
+                      kTicketedPageHeaders,
+                      {}},
+        PageLimitCase{"SignedOutPagesToo",
+                      false,
+                      "/pagewright/buttons/account?ticket=x{i}",
+                      {403},
+                      kTicketedPageHeaders,
+                      {}},
+        PageLimitCase{"ThreeSignUpsAnHourFromOneAddress",
+                      true,
+                      "/pagewright/signup?name=new{i}&password=longenough&password2=longenough",
+                      {200, 200, 200, 429},
+                      {{"Retry-After", "3600"}},
+                      {}},
+        PageLimitCase{"FiveForgottenPasswordNoticesAnHourThenOneLineAMinute",
+                      true,
+                      "/pagewright/forgotpwd?name=carol",
+                      {200, 200, 200, 200, 200, 200, 200, 200},
+                      {},
+                      {kNotice, kNotice, kNotice, kNotice, kNotice,
+                       "1 more request(s) for a new password came from addresses over their "
+                       "limit of 5 an hour; they were not written",
+                       "2 more request(s) for a new password came from addresses over their "
+                       "limit of 5 an hour; they were not written"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WebPagesTest, SentMessagesShowFiftyToAPageNewestFirst) {
     const std::string ticket = signedIn("alice", 10000);
@@ -432,8 +535,13 @@ TEST_P(Concurrency, MixedClientsLeaveConsistentCountsAndBalances) {
                 return res ? testing_support::readReply(res->status, res->body) : Reply{};
             };
             const std::string user = t % 2 == 0 ? "alice" : "bob";
-            const std::string ticket =
-                rpc("apiValidateLogin", {{"user", user}, {"password", "secret"}}).child("ticket");
+            // All sign in at once from one address, which holds only a few places in the
+            // hashing queue: a busy answer is tried again, as the client's user would.
+            Reply signIn;
+            do {
+                signIn = rpc("apiValidateLogin", {{"user", user}, {"password", "secret"}});
+            } while (signIn.err == "7");
+            const std::string ticket = signIn.child("ticket");
             Tally& tally = tallies[static_cast<std::size_t>(t)];
             for (int round = 0; round < kRounds && std::chrono::steady_clock::now() < deadline;
                  ++round) {

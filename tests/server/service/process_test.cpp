@@ -179,6 +179,45 @@ TEST_F(ServiceCommand, OutboxListsTabSeparatedRowsWithEscapedText) {
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
 }
 
+// Only an unknown message is settled, once: failed gives its credits back.
+TEST_F(ServiceCommand, SettleClosesAnUnknownMessageOnce) {
+    {
+        Store store(db_);
+        ASSERT_EQ(store.createAccount("alice", kDemoPasswordHash, 500), Err::Ok);
+        OutboxMessage m{0,
+                        {},
+                        "alice",
+                        "46700000001",
+                        "text",
+                        false,
+                        "2006-03-07 14:05:00",
+                        2,
+                        "x",
+                        MessageState::Queued,
+                        0,
+                        0,
+                        "s"};
+        ASSERT_EQ(store.queueMessages(store.findAccount("alice")->id, {m, m}, 400, 0), Err::Ok);
+        ASSERT_EQ(store.claimDue(10, 1).size(), 1u);
+        ASSERT_EQ(store.settleUnanswered(11, 11), 1);
+    }
+    std::string out;
+    std::string err;
+    for (const auto& [args, status] :
+         {std::pair<std::vector<std::string>, int>{{"--id", "1", "--as", "failed"}, 0},
+          {{"--id", "1", "--as", "delivered"}, 1},
+          {{"--id", "2", "--as", "failed"}, 1},
+          {{"--id", "9", "--as", "failed"}, 1},
+          {{"--id", "1", "--as", "lost"}, 2}}) {
+        std::vector<std::string> command{"settle", "--db", db_};
+        command.insert(command.end(), args.begin(), args.end());
+        EXPECT_EQ(run(command, &out, &err), status) << args[1] << " " << args[3] << ": " << err;
+    }
+    Store store(db_);
+    EXPECT_EQ(store.outbox("alice").at(0).state, MessageState::Failed);
+    EXPECT_EQ(store.balanceCents(store.findAccount("alice")->id), 300);
+}
+
 // An idle kept-alive connection pins a worker; stopping must not wait for it to time out.
 TEST_F(ServiceCommand, SigtermStopsPromptlyWhileAClientConnectionIsIdle) {
     ServiceProcess p({"serve", "--db", db_, "--listen", "127.0.0.1:0", "--demo"});

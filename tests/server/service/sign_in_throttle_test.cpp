@@ -17,6 +17,7 @@ struct Step {
     std::string account;
     std::string address;
     bool allowed;
+    bool signedInBefore = false; // from this address, lately
 };
 
 using Steps = std::vector<Step>;
@@ -34,6 +35,28 @@ Steps spray(int n, std::int64_t atMs, const std::string& address = kA) {
     Steps steps;
     for (int i = 0; i < n; ++i) {
         steps.push_back({atMs, 'F', "user" + std::to_string(i), address, true});
+    }
+    return steps;
+}
+
+// n attempts sent side by side, for ann or each for another account, each held under way: only
+// the first allowed are admitted.
+Steps sideBySide(int n, int allowed, std::int64_t atMs, const std::string& address = kA,
+                 bool manyAccounts = false) {
+    Steps steps;
+    for (int i = 0; i < n; ++i) {
+        steps.push_back(
+            {atMs, 'B', manyAccounts ? "user" + std::to_string(i) : "ann", address, i < allowed});
+    }
+    return steps;
+}
+
+// One failure for the account from each of n addresses 10.1.0.0 upwards.
+Steps fromAddresses(int n, std::int64_t atMs, int first = 0) {
+    Steps steps;
+    for (int i = first; i < first + n; ++i) {
+        steps.push_back({atMs, 'F', "ann",
+                         "10.1." + std::to_string(i / 256) + "." + std::to_string(i % 256), true});
     }
     return steps;
 }
@@ -61,6 +84,7 @@ SignInLimits limits(int accountFailures, int addressFailures, std::int64_t maxBa
                     std::size_t maxEntries = 100'000) {
     SignInLimits l;
     l.accountFailures = accountFailures;
+    l.accountFailuresPerHour = addressFailures == 0 ? 0 : l.accountFailuresPerHour;
     l.addressFailuresPerMinute = addressFailures;
     l.maxBackOff = Milliseconds(maxBackOffMs);
     l.maxEntries = maxEntries;
@@ -81,7 +105,7 @@ TEST_P(SignInBackOff, AnswersEveryStep) {
             underWay.pop_front();
             continue;
         }
-        auto attempt = throttle.admit(s.account, s.address);
+        auto attempt = throttle.admit(s.account, s.address, s.signedInBefore);
         ASSERT_EQ(attempt.has_value(), s.allowed)
             << "step " << index << ": " << s.account << " from " << s.address << " at " << s.atMs;
         if (attempt && s.act == 'F') {
@@ -172,6 +196,28 @@ INSTANTIATE_TEST_SUITE_P(
                                      {0, '?', "ann", kA, true},
                                      {0, 'F', "ann", kA, true},
                                      {0, '?', "ann", kA, false}}},
+        Scenario{"ParallelGuessesFromAFreshAddressMakeFiveChecks", kDefaults,
+                 sideBySide(40, 5, 0) + Steps(5, failOldest(0)) +
+                     Steps{{0, '?', "ann", kA, false}, {1000, 'B', "ann", kA, true}}},
+        Scenario{"ParallelGuessesAcrossAccountsStayWithinTheAddressLimit", kDefaults,
+                 sideBySide(32, 31, 0, kB, true) + Steps{{0, 'B', "amy", kA, true}}},
+        Scenario{"TwentyFailuresAnHourSlowOtherAddressesToOneCheckAMinute", kDefaults,
+                 fromAddresses(20, 0) + Steps{{0, 'F', "ann", kA, true},
+                                              {59'999, '?', "ann", kA, false},
+                                              {60'000, 'F', "ann", kA, true},
+                                              {60'000, '?', "ann", kB, true},
+                                              {60'000, 'F', "ann", kB, true},
+                                              {60'001, '?', "ann", kB, false},
+                                              {60'001, '?', "bob", kB, true}}},
+        Scenario{"AnAddressSignedInFromBeforeIsNotSlowed", kDefaults,
+                 fromAddresses(20, 0) + Steps{{0, 'F', "ann", kA, true, true},
+                                              {0, 'F', "ann", kA, true, true},
+                                              {0, 'S', "ann", kA, true, true}}},
+        Scenario{"TheSlowingEndsAnHourAfterTheFailures", kDefaults,
+                 fromAddresses(20, 0) + Steps{{0, 'F', "ann", kA, true},
+                                              {1000, '?', "ann", kA, false},
+                                              {7'200'000, 'F', "ann", kA, true},
+                                              {7'200'000, '?', "ann", kA, true}}},
         Scenario{"ZeroLimitsTurnTheBackOffOff", limits(0, 0),
                  spray(100, 0) + fails(100, 0) + Steps{{0, '?', "ann", kA, true}}}),
     [](const auto& info) { return std::string(info.param.name); });

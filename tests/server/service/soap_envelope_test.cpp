@@ -43,9 +43,9 @@ TEST(SoapEnvelope, CharacterReferencesDecodeToUtf8) {
     EXPECT_EQ(parsed.request->params.at("msg_content"), "a&b<c>d \xC3\xA9\r\n\xF0\x9F\x98\x80");
 }
 
-TEST(SoapEnvelope, LoneSurrogateAndControlCharactersBecomeReplacement) {
+TEST(SoapEnvelope, RawLoneSurrogateAndControlCharactersBecomeReplacement) {
     const auto parsed =
-        parseSoapRequest(envelope("apiSendSms", "<msg_content>x&#xD83D;y&#x0001;</msg_content>"));
+        parseSoapRequest(envelope("apiSendSms", "<msg_content>x\xED\xA0\xBDy\x01</msg_content>"));
     ASSERT_TRUE(parsed.request);
     EXPECT_EQ(parsed.request->params.at("msg_content"), "x\xEF\xBF\xBDy\xEF\xBF\xBD");
 }
@@ -110,6 +110,10 @@ INSTANTIATE_TEST_SUITE_P(
                     envelope("apiLogout", "<ticket>" + repeatText("<a>", 100000) +
                                               repeatText("</a>", 100000) + "</ticket>")},
         RefusedCase{"MarkupInParameter", envelope("apiLogout", "<ticket><b>a</b></ticket>")},
+        RefusedCase{"NulReferenceInAValue",
+                    envelope("apiValidateLogin", "<user>de&#0;mo</user><password>x</password>")},
+        RefusedCase{"ReferenceToALoneSurrogate",
+                    envelope("apiLogout", "<ticket>a&#x00D83D;</ticket>")},
         RefusedCase{"MustUnderstandHeader",
                     "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">"
                     "<soap:Header><h:x xmlns:h=\"urn:h\" soap:mustUnderstand=\"1\"/></soap:Header>"
