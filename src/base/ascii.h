@@ -31,6 +31,20 @@ inline bool containsIgnoringCase(std::string_view text, std::string_view part) {
            }) != text.end();
 }
 
+// The value of a hexadecimal digit, or -1 for any other character.
+inline int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
 inline std::string asciiLower(std::string_view text) {
     std::string out(text);
     std::transform(out.begin(), out.end(), out.begin(),

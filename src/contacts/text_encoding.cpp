@@ -1,5 +1,6 @@
 #include "contacts/text_encoding.h"
 
+#include "base/ascii.h"
 #include "base/single_byte_text.h"
 #include "base/utf8.h"
 
@@ -9,16 +10,6 @@
 namespace textowl {
 
 namespace {
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 } // namespace
 
@@ -172,8 +163,8 @@ std::string decodeQuotedPrintable(std::string_view text) {
             i += (text[i + 1] == '\r' && i + 2 < text.size() && text[i + 2] == '\n') ? 2 : 1;
             continue;
         }
-        const int high = i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? hexValue(text[i + 2]) : -1;
+        const int high = i + 2 < text.size() ? hexDigitValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? hexDigitValue(text[i + 2]) : -1;
         if (low < 0) {
             out += c;
             continue;

@@ -1,5 +1,7 @@
 #include "service/http_response.h"
 
+#include "base/ascii.h"
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -20,19 +22,6 @@ bool isBlank(char c) {
 }
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-int hexValue(char c) {
-    if (isDigit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 // A length must be all digits (trailing blanks allowed); anything else is not trusted at all.
@@ -339,7 +328,7 @@ bool ResponseReader::readChunkSize(std::uint32_t& size) {
         if (c == '\r') {
             break;
         }
-        int digit = hexValue(c);
+        int digit = hexDigitValue(c);
         if (digit < 0 || offset >= kMaxChunkSizeLine) {
             return false;
         }

@@ -102,6 +102,9 @@ std::string localGet(int port, const std::string& target) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     std::string reply;
+    // A box that accepted but never answers must not hold the test for ever.
+    timeval timeout{5, 0};
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
         const std::string request =
             "GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
