@@ -31,7 +31,8 @@ namespace {
 class ContactFiles {
 public:
     ContactFiles(MainWindow& window, BuddyTree& tree)
-        : m_window(window), m_context(window.sessionContext()), m_tree(tree), m_list(tree.list()) {
+        : m_window(window), m_context(window.sessionContext()), m_tree(tree),
+          m_list(*m_context.session.buddyList()) {
         m_context.calls.beginBatch();
     }
     ~ContactFiles() { m_context.calls.endBatch(); }
