@@ -2,7 +2,9 @@
 #include "buddylist/buddy_tree.h"
 
 #include <QClipboard>
+#include <QDropEvent>
 #include <QFont>
+#include <QMimeData>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -478,6 +480,48 @@ TEST_F(BuddyTreeTest, RemovingABuddyEverywhereLeavesOthers) {
     EXPECT_TRUE(linesOf("3").empty());
     EXPECT_EQ(texts(root()), (std::vector<std::string>{"Alice", "bob", "Work", "Family"}));
     EXPECT_EQ(texts(line(QStringLiteral("Work"))), (std::vector<std::string>{"Ann"}));
+}
+
+TEST_F(BuddyTreeTest, DraggingAPhoneLineOntoAGroupHighlightsItAndReportsBoth) {
+    fillSample();
+    showTree();
+    QSignalSpy dropped(&tree, &BuddyTree::lineDropped);
+    const QModelIndex bob = line(QStringLiteral("bob"));
+    tree.expand(bob);
+    const QModelIndex phone = child(bob, 0);
+    const QModelIndex work = line(QStringLiteral("Work"));
+    tree.selectLine(phone);
+    // The drag clears the selection before it runs; the pointer then crosses Work and lets go,
+    // as the platform's drag would report it.
+    QColor shownOverWork;
+    QObject::connect(tree.selectionModel(), &QItemSelectionModel::selectionChanged, &tree, [&] {
+        if (tree.selectedLine().isValid() || shownOverWork.isValid())
+            return;
+        QMimeData data;
+        data.setData(QStringLiteral("application/x-textowl-buddy-line"), {});
+        const QPointF over = centreOf(work);
+        QDragEnterEvent enter(over.toPoint(), Qt::MoveAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(tree.viewport(), &enter);
+        QDragMoveEvent move(over.toPoint(), Qt::MoveAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(tree.viewport(), &move);
+        const QRect row = tree.visualRect(work);
+        shownOverWork = tree.viewport()->grab(row).toImage().pixelColor(row.width() - 2, 2);
+        QDropEvent drop(over, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(tree.viewport(), &drop);
+    });
+    // Through the window, as the platform delivers them: the first move readies the view to
+    // drag, the next one far enough starts it.
+    QWindow* window = tree.windowHandle();
+    const QPoint from = tree.viewport()->mapTo(&tree, centreOf(phone));
+    QTest::mousePress(window, Qt::LeftButton, {}, from);
+    QTest::mouseMove(window, from + QPoint(0, 1));
+    QTest::mouseMove(window, from + QPoint(0, 3 * kTreeImageSize));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, from + QPoint(0, 3 * kTreeImageSize));
+    ASSERT_EQ(dropped.count(), 1);
+    EXPECT_EQ(dropped.at(0).at(0).value<QModelIndex>(), bob);
+    EXPECT_EQ(dropped.at(0).at(1).value<QModelIndex>(), work);
+    EXPECT_EQ(shownOverWork, tree.palette().color(QPalette::Highlight));
+    EXPECT_EQ(texts(root()), (std::vector<std::string>{"Alice", "bob", "carl", "Work", "Family"}));
 }
 
 } // namespace
