@@ -207,7 +207,7 @@ void PageHost::destroyPages() {
     delete m_footer.data();
     delete m_panel.data();
     delete m_strip.data();
-    // The tree's lines own their entries, so deleting it releases the whole list.
+    // The tree and its model go; the list they showed stays with the session.
     delete m_tree.data();
     setSending(false);
 }
