@@ -81,7 +81,7 @@ void BM_ParseAndFillTree(benchmark::State& state) {
         tree.fill(std::move(root));
         tree.selectLine(tree.rootLine());
         tree.repaint();
-        if (tree.rootLine()->childCount() != kTopLevel + kGroups)
+        if (tree.model()->rowCount(tree.rootLine()) != kTopLevel + kGroups)
             state.SkipWithError("lines missing");
         state.PauseTiming();
         list.clear();
@@ -107,7 +107,7 @@ void BM_InsertTopLevelBuddyIntoLargeTree(benchmark::State& state) {
     for (auto _ : state) {
         BuddyNode* node = list.insert(added, list.root());
         state.PauseTiming();
-        if (!node || !tree.lineOf(node)) {
+        if (!node || !tree.lineOf(node).isValid()) {
             state.SkipWithError("no line for the added buddy");
             break;
         }

@@ -28,8 +28,8 @@ ServiceText wire(std::string_view text) {
 // One command or one drop, run against the session's tree as it is when the gesture arrives.
 class BuddyEditor {
 public:
-    BuddyEditor(const SessionContext& context, BuddyTree& tree)
-        : m_context(context), m_tree(&tree), m_list(tree.list()) {}
+    BuddyEditor(const SessionContext& context, BuddyTree& tree, BuddyList& list)
+        : m_context(context), m_tree(&tree), m_list(list) {}
 
     void addContact();
     void editContact();
@@ -39,7 +39,7 @@ public:
     void cut();
     void copy();
     void paste();
-    void drop(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
+    void drop(const QModelIndex& dragged, const QModelIndex& target);
     void placeBackCut();
 
 private:
@@ -53,7 +53,7 @@ private:
     Prompts::Answer ask(Text format, const QString& name);
     // False when the tree went away while a prompt was open.
     bool treeAlive() const { return !m_tree.isNull(); }
-    BuddyNode* selectedNode() const { return m_tree->nodeFor(m_tree->selectedLine()); }
+    BuddyNode* selectedNode() const { return m_tree->selectedNode(); }
 
     std::optional<Prompts::ContactForm> askContact(const BuddyEntry& initial,
                                                    std::string_view initialGroup, bool editing);
@@ -172,7 +172,7 @@ void BuddyEditor::showPlaced(BuddyNode* placed, BuddyNode& parent) {
     if (!placed)
         return;
     m_list.sortGroup(parent); // leaves the root alone
-    m_tree->expandItem(m_tree->lineOf(&parent));
+    m_tree->expand(m_tree->lineOf(&parent));
     m_tree->selectLine(m_tree->lineOf(placed));
     m_tree->setFocus();
 }
@@ -207,8 +207,8 @@ void BuddyEditor::addContact() {
 }
 
 void BuddyEditor::editContact() {
-    QTreeWidgetItem* selectedLine = m_tree->selectedLine();
-    if (!selectedLine)
+    const QModelIndex selectedLine = m_tree->selectedLine();
+    if (!selectedLine.isValid())
         return;
     BuddyNode* node = m_tree->nodeFor(selectedLine);
     if (!node) {
@@ -238,10 +238,10 @@ void BuddyEditor::editContact() {
     m_list.updateBuddy(buddy.id, values);
     // The buddy stays where it was; the group named in the dialog is only sorted and opened.
     m_list.sortGroup(*target);
-    m_tree->expandItem(m_tree->lineOf(target));
-    QTreeWidgetItem* line = m_tree->lineOf(node);
-    if (phoneSelected && line && line->childCount() > 0)
-        line = line->child(0);
+    m_tree->expand(m_tree->lineOf(target));
+    QModelIndex line = m_tree->lineOf(node);
+    if (phoneSelected && m_tree->model()->hasChildren(line))
+        line = m_tree->model()->index(0, 0, line);
     m_tree->selectLine(line);
     m_tree->setFocus();
 }
@@ -257,19 +257,18 @@ void BuddyEditor::addGroup() {
         return;
     }
     if (BuddyNode* group = createGroup(name)) {
-        m_tree->expandItem(m_tree->rootLine());
+        m_tree->expand(m_tree->rootLine());
         m_tree->selectLine(m_tree->lineOf(group));
         m_tree->setFocus();
     }
 }
 
 void BuddyEditor::renameGroup() {
-    QTreeWidgetItem* selectedLine = m_tree->selectedLine();
-    if (!selectedLine)
+    BuddyNode* group = m_tree->selectedNode();
+    if (!group)
         return;
-    BuddyNode* group = m_tree->nodeFor(selectedLine);
     // Only a group can be renamed: a buddy's group id would rename the group it sits in.
-    if (!group || !group->entry.isGroup()) {
+    if (!group->entry.isGroup()) {
         QApplication::beep();
         return;
     }
@@ -292,8 +291,8 @@ void BuddyEditor::renameGroup() {
 }
 
 void BuddyEditor::deleteSelected(bool groupsOnly) {
-    QTreeWidgetItem* selectedLine = m_tree->selectedLine();
-    if (!selectedLine)
+    const QModelIndex selectedLine = m_tree->selectedLine();
+    if (!selectedLine.isValid())
         return;
     BuddyNode* node = m_tree->nodeFor(selectedLine);
     if (!node || node->entry.isRoot() || (groupsOnly && !node->entry.isGroup())) {
@@ -303,7 +302,7 @@ void BuddyEditor::deleteSelected(bool groupsOnly) {
     if (node->entry.isGroup())
         deleteGroup(*node);
     else
-        deleteBuddy(*node, selectedLine->text(0));
+        deleteBuddy(*node, selectedLine.data().toString());
 }
 
 void BuddyEditor::deleteGroup(BuddyNode& group) {
@@ -364,8 +363,8 @@ void BuddyEditor::paste() {
     if (!pasteable)
         return;
     const BuddyEntry buddy = *pasteable;
-    QTreeWidgetItem* selectedLine = m_tree->selectedLine();
-    if (!selectedLine) {
+    const QModelIndex selectedLine = m_tree->selectedLine();
+    if (!selectedLine.isValid()) {
         show(Text::InternalError);
         return;
     }
@@ -385,10 +384,10 @@ void BuddyEditor::paste() {
     showPlaced(m_list.insert(placed, *target), *target);
 }
 
-void BuddyEditor::drop(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
+void BuddyEditor::drop(const QModelIndex& dragged, const QModelIndex& target) {
     BuddyNode* from = m_tree->nodeFor(dragged);
     BuddyNode* to = m_tree->nodeOf(target);
-    if (from && from->entry.isBuddy() && target) {
+    if (from && from->entry.isBuddy() && target.isValid()) {
         const BuddyEntry buddy = from->entry;
         if (!to || !acceptsBuddy(*to, buddy.id)) {
             show(Text::AddDuplicate);
@@ -436,12 +435,18 @@ void BuddyEditor::placeBackCut() {
     }
 }
 
-// Runs one editing command against the session's tree; nothing while signed out.
-void runOnTree(MainWindow& window, void (BuddyEditor::*command)()) {
-    if (BuddyTree* tree = window.pages().buddyTree()) {
-        BuddyEditor editor(window.sessionContext(), *tree);
-        (editor.*command)();
+// Runs one editing command against the session's list and tree; nothing while signed out.
+template <class Command>
+void runOnTree(const SessionContext& context, BuddyTree* tree, Command&& command) {
+    if (BuddyList* list = context.session.buddyList(); list && tree) {
+        BuddyEditor editor(context, *tree, *list);
+        command(editor);
     }
+}
+
+void runOnTree(MainWindow& window, void (BuddyEditor::*command)()) {
+    runOnTree(window.sessionContext(), window.pages().buddyTree(),
+              [command](BuddyEditor& editor) { (editor.*command)(); });
 }
 
 } // namespace
@@ -458,24 +463,21 @@ void installBuddyCommands(MainWindow& window) {
     };
     for (const auto& [id, command] : commands)
         window.setCommandHandler(id, [&window, command] { runOnTree(window, command); });
-    window.setCommandHandler(kCmdDelete, [&window] {
-        if (BuddyTree* tree = window.pages().buddyTree())
-            BuddyEditor(window.sessionContext(), *tree).deleteSelected(false);
-    });
-    window.setCommandHandler(kCmdDeleteGroup, [&window] {
-        if (BuddyTree* tree = window.pages().buddyTree())
-            BuddyEditor(window.sessionContext(), *tree).deleteSelected(true);
-    });
+    for (const auto& [id, groupsOnly] : {std::pair{kCmdDelete, false}, {kCmdDeleteGroup, true}}) {
+        window.setCommandHandler(id, [&window, groupsOnly] {
+            runOnTree(window.sessionContext(), window.pages().buddyTree(),
+                      [groupsOnly](BuddyEditor& editor) { editor.deleteSelected(groupsOnly); });
+        });
+    }
 }
 
 void placeBackCutBuddy(const SessionContext& context, BuddyTree* tree) {
-    if (tree)
-        BuddyEditor(context, *tree).placeBackCut();
+    runOnTree(context, tree, [](BuddyEditor& editor) { editor.placeBackCut(); });
 }
 
-void dropBuddyLine(const SessionContext& context, BuddyTree& tree, QTreeWidgetItem* dragged,
-                   QTreeWidgetItem* target) {
-    BuddyEditor(context, tree).drop(dragged, target);
+void dropBuddyLine(const SessionContext& context, BuddyTree& tree, const QModelIndex& dragged,
+                   const QModelIndex& target) {
+    runOnTree(context, &tree, [&](BuddyEditor& editor) { editor.drop(dragged, target); });
 }
 
 } // namespace textowl

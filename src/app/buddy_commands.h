@@ -1,6 +1,6 @@
 #pragma once
 
-class QTreeWidgetItem;
+class QModelIndex;
 
 namespace textowl {
 
@@ -19,7 +19,7 @@ void placeBackCutBuddy(const SessionContext& context, BuddyTree* tree);
 
 // The end of a drag in the tree: moves the buddy to target (a group or the root) on the service,
 // then in the list. Empties the clipboard whatever the outcome.
-void dropBuddyLine(const SessionContext& context, BuddyTree& tree, QTreeWidgetItem* dragged,
-                   QTreeWidgetItem* target);
+void dropBuddyLine(const SessionContext& context, BuddyTree& tree, const QModelIndex& dragged,
+                   const QModelIndex& target);
 
 } // namespace textowl

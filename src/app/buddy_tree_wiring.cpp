@@ -40,7 +40,7 @@ void attachBuddyTree(MainWindow& window, BuddyTree& tree) {
         &tree, &BuddyTree::contextMenuRequested, &window,
         [&window](LineKind kind, QPoint globalPos) { window.showContextMenu(kind, globalPos); });
     QObject::connect(&tree, &BuddyTree::lineDropped, &window,
-                     [&window, &tree](QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
+                     [&window, &tree](const QModelIndex& dragged, const QModelIndex& target) {
                          dropBuddyLine(window.sessionContext(), tree, dragged, target);
                      });
     window.surface()->installEventFilter(new ContextMenuAnywhere(window, tree));

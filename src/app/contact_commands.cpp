@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QProgressDialog>
 #include <QSaveFile>
+#include <utility>
 
 namespace textowl {
 
@@ -30,8 +31,8 @@ namespace {
 // and only ask it to stop, so the list and the tree stay while it runs.
 class ContactFiles {
 public:
-    ContactFiles(MainWindow& window, BuddyTree& tree)
-        : m_window(window), m_context(window.sessionContext()), m_tree(tree), m_list(tree.list()) {
+    ContactFiles(MainWindow& window, BuddyTree& tree, BuddyList& list)
+        : m_window(window), m_context(window.sessionContext()), m_tree(tree), m_list(list) {
         m_context.calls.beginBatch();
     }
     ~ContactFiles() { m_context.calls.endBatch(); }
@@ -189,14 +190,15 @@ void ContactFiles::exportFile() {
 } // namespace
 
 void installContactCommands(MainWindow& window) {
-    window.setCommandHandler(kCmdImportContacts, [&window] {
-        if (BuddyTree* tree = window.pages().buddyTree())
-            ContactFiles(window, *tree).importFile();
-    });
-    window.setCommandHandler(kCmdExportContacts, [&window] {
-        if (BuddyTree* tree = window.pages().buddyTree())
-            ContactFiles(window, *tree).exportFile();
-    });
+    for (const auto& [id, command] : {std::pair{kCmdImportContacts, &ContactFiles::importFile},
+                                      {kCmdExportContacts, &ContactFiles::exportFile}}) {
+        window.setCommandHandler(id, [&window, command] {
+            BuddyTree* tree = window.pages().buddyTree();
+            BuddyList* list = window.sessionContext().session.buddyList();
+            if (tree != nullptr && list != nullptr)
+                (ContactFiles(window, *tree, *list).*command)();
+        });
+    }
 }
 
 } // namespace textowl

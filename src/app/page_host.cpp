@@ -207,7 +207,7 @@ void PageHost::destroyPages() {
     delete m_footer.data();
     delete m_panel.data();
     delete m_strip.data();
-    // The tree's lines own their entries, so deleting it releases the whole list.
+    // The tree and its model go; the list they showed stays with the session.
     delete m_tree.data();
     setSending(false);
 }
@@ -218,13 +218,13 @@ void PageHost::openSendPanel() {
         return;
     }
     // A phone line stands for its buddy; the root line (or none) keeps the last recipient.
-    const QTreeWidgetItem* line = m_tree->selectedLine();
-    const BuddyEntry* entry = line != nullptr ? m_tree->entryOf(line) : nullptr;
+    const QModelIndex line = m_tree->selectedLine();
+    const BuddyEntry* entry = m_tree->entryOf(line);
     if (entry != nullptr && entry->isGroup())
         m_panel->openOnGroup(qs(entry->groupName), groupRecipients(m_tree->nodeOf(line)));
     else if (entry != nullptr && entry->isBuddy())
         m_panel->openOnBuddy(qs(entry->cellPhone));
-    if (const QTreeWidgetItem* root = m_tree->rootLine(); root && root->childCount() > 0) {
+    if (!m_tree->list().root().children.empty()) {
         std::vector<std::string> names;
         for (const QString& name : m_tree->groupNames())
             names.push_back(name.toStdString());

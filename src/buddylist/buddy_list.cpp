@@ -54,6 +54,27 @@ std::size_t BuddyNode::indexInParent() const {
 
 BuddyList::BuddyList() : root_(makeRootNode()) {}
 
+void BuddyList::addObserver(BuddyListObserver* observer) {
+    if (observer && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+        observers_.push_back(observer);
+}
+
+void BuddyList::removeObserver(BuddyListObserver* observer) {
+    std::erase(observers_, observer);
+}
+
+template <class Call> void BuddyList::notify(Call&& call) {
+    for (BuddyListObserver* observer : observers_)
+        call(*observer);
+}
+
+void BuddyList::replaceRoot(std::unique_ptr<BuddyNode> root) {
+    notify([](BuddyListObserver& o) { o.listResetting(); });
+    root_ = std::move(root);
+    clipboard_.clear();
+    notify([](BuddyListObserver& o) { o.listReset(); });
+}
+
 void BuddyList::fill(BuddyEntry parsed) {
     auto root = makeRootNode();
     std::vector<BuddyEntry*> buddies;
@@ -80,17 +101,11 @@ void BuddyList::fill(BuddyEntry parsed) {
         }
         adopt(*root, std::move(group), root->children.size());
     }
-    root_ = std::move(root);
-    clipboard_.clear();
-    if (observer_)
-        observer_->listReset();
+    replaceRoot(std::move(root));
 }
 
 void BuddyList::clear() {
-    root_ = makeRootNode();
-    clipboard_.clear();
-    if (observer_)
-        observer_->listReset();
+    replaceRoot(makeRootNode());
 }
 
 std::size_t BuddyList::insertIndex(const BuddyNode& parent, const BuddyNode& line) const {
@@ -117,19 +132,20 @@ BuddyNode* BuddyList::insert(const BuddyEntry& fields, BuddyNode& parent) {
         return nullptr;
     BuddyNode* inserted = line.get();
     const std::size_t index = insertIndex(parent, *line);
+    notify([&](BuddyListObserver& o) { o.nodeInserting(parent, index); });
     adopt(parent, std::move(line), index);
-    if (observer_)
-        observer_->nodeInserted(*inserted, index);
+    notify([&](BuddyListObserver& o) { o.nodeInserted(*inserted); });
     return inserted;
 }
 
 void BuddyList::remove(BuddyNode& node) {
     if (!node.parent)
         return;
-    if (observer_)
-        observer_->nodeRemoving(node);
-    auto& siblings = node.parent->children;
-    siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(node.indexInParent()));
+    notify([&](BuddyListObserver& o) { o.nodeRemoving(node); });
+    BuddyNode& parent = *node.parent;
+    const std::size_t index = node.indexInParent();
+    parent.children.erase(parent.children.begin() + static_cast<std::ptrdiff_t>(index));
+    notify([&](BuddyListObserver& o) { o.nodeRemoved(parent, index); });
 }
 
 void BuddyList::removeGroup(BuddyNode& group) {
@@ -148,20 +164,20 @@ void BuddyList::removeGroup(BuddyNode& group) {
 void BuddyList::sortGroup(BuddyNode& group) {
     if (&group == root_.get() || !group.entry.isGroup())
         return;
+    notify([&](BuddyListObserver& o) { o.childrenReordering(group); });
     std::stable_sort(
         group.children.begin(), group.children.end(),
         [](const auto& a, const auto& b) { return caseInsensitiveLess(a->text, b->text); });
-    if (observer_)
-        observer_->childrenReordered(group);
+    notify([&](BuddyListObserver& o) { o.childrenReordered(group); });
 }
 
 void BuddyList::renameGroup(BuddyNode& group, std::string name) {
     if (!group.entry.isGroup())
         return;
+    notify([&](BuddyListObserver& o) { o.nodeChanging(group, group.entry.cellPhone); });
     group.entry.groupName = name;
     group.text = std::move(name);
-    if (observer_)
-        observer_->nodeChanged(group, group.entry.cellPhone);
+    notify([&](BuddyListObserver& o) { o.nodeChanged(group); });
 }
 
 template <class Visit> void BuddyList::visitAfterChildren(BuddyNode& node, Visit&& visit) {
@@ -177,7 +193,7 @@ int BuddyList::updateBuddy(std::string_view bid, const BuddyEntry& values) {
     const std::string_view name = displayName(values);
     int changed = 0;
     for (BuddyNode* line : placements(bid)) {
-        const std::string oldPhone = line->entry.cellPhone;
+        notify([&](BuddyListObserver& o) { o.nodeChanging(*line, values.cellPhone); });
         if (!name.empty())
             line->text = name;
         BuddyEntry& entry = line->entry;
@@ -188,8 +204,7 @@ int BuddyList::updateBuddy(std::string_view bid, const BuddyEntry& values) {
         entry.email = values.email;
         entry.birthday = values.birthday;
         ++changed;
-        if (observer_)
-            observer_->nodeChanged(*line, oldPhone);
+        notify([&](BuddyListObserver& o) { o.nodeChanged(*line); });
     }
     return changed;
 }

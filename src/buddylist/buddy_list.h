@@ -22,15 +22,23 @@ struct BuddyNode {
     std::size_t indexInParent() const;
 };
 
-// Told of every change, after the list made it (before, for a removal), so a view can follow.
+// Told before and after every change the list makes, so that a model can announce it in step:
+// while a "before" call runs the list is still as it was, and every "after" call sees it changed.
 class BuddyListObserver {
 public:
     virtual ~BuddyListObserver() = default;
+    virtual void listResetting() = 0;
     virtual void listReset() = 0;
-    virtual void nodeInserted(const BuddyNode& node, std::size_t index) = 0;
+    // node is not yet under parent; it will be child `index`.
+    virtual void nodeInserting(const BuddyNode& parent, std::size_t index) = 0;
+    virtual void nodeInserted(const BuddyNode& node) = 0;
     virtual void nodeRemoving(const BuddyNode& node) = 0;
-    // Text or fields changed; oldCellPhone is the number the line showed before.
-    virtual void nodeChanged(const BuddyNode& node, const std::string& oldCellPhone) = 0;
+    virtual void nodeRemoved(const BuddyNode& parent, std::size_t index) = 0;
+    // Text or fields are about to change; newCellPhone is the number the line will carry.
+    virtual void nodeChanging(const BuddyNode& node, const std::string& newCellPhone) = 0;
+    virtual void nodeChanged(const BuddyNode& node) = 0;
+    // The children of parent are about to move among themselves, and have moved.
+    virtual void childrenReordering(const BuddyNode& parent) = 0;
     virtual void childrenReordered(const BuddyNode& parent) = 0;
 };
 
@@ -73,7 +81,9 @@ class BuddyList {
 public:
     BuddyList();
 
-    void setObserver(BuddyListObserver* observer) { observer_ = observer; }
+    // Observers must leave before the list goes; each is told in the order it was added.
+    void addObserver(BuddyListObserver* observer);
+    void removeObserver(BuddyListObserver* observer);
 
     // Replaces everything by the parsed list: top-level buddies in byte order, then the groups in
     // document order with their buddies in document order. Buddies without a display name are
@@ -117,11 +127,13 @@ public:
 
 private:
     template <class Visit> void visitAfterChildren(BuddyNode& node, Visit&& visit);
+    template <class Call> void notify(Call&& call);
+    void replaceRoot(std::unique_ptr<BuddyNode> root);
     std::size_t insertIndex(const BuddyNode& parent, const BuddyNode& line) const;
 
     std::unique_ptr<BuddyNode> root_;
     BuddyClipboard clipboard_;
-    BuddyListObserver* observer_ = nullptr;
+    std::vector<BuddyListObserver*> observers_;
 };
 
 // Whether target may receive buddy bid (by Paste or a drop): it must be the root or a group, and

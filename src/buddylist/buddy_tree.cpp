@@ -2,7 +2,6 @@
 
 #include "base/command_ids.h"
 
-#include <QBitmap>
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QDropEvent>
@@ -11,38 +10,20 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QToolTip>
-#include <memory>
-#include <vector>
 
 namespace textowl {
 
 namespace {
 
-constexpr int kLineType = QTreeWidgetItem::UserType + 1;
-constexpr QRgb kTransparent = qRgb(255, 0, 255);
 // Carries nothing: a drop is accepted only from a drag this tree started.
 const QString kLineDragFormat = QStringLiteral("application/x-textowl-buddy-line");
 
 } // namespace
 
-// A tree line showing one node of the list (none for a phone line).
-class BuddyTree::Line : public QTreeWidgetItem {
-public:
-    Line(LineKind kind, BuddyNode* node) : QTreeWidgetItem(kLineType), m_kind(kind), m_node(node) {}
-
-    LineKind kind() const { return m_kind; }
-    BuddyNode* node() const { return m_node; }
-
-private:
-    LineKind m_kind;
-    BuddyNode* m_node;
-};
-
 BuddyTree::BuddyTree(BuddyList& list, const QPixmap& imageStrip, BuddyTreeTexts texts,
                      QWidget* parent)
-    : QTreeWidget(parent), m_list(list), m_texts(std::move(texts)) {
+    : QTreeView(parent), m_model(new BuddyListModel(list, imageStrip, this)) {
     setObjectName(QStringLiteral("buddyTree"));
-    setColumnCount(1);
     setHeaderHidden(true);
     setRootIsDecorated(true);
     setUniformRowHeights(true);
@@ -55,240 +36,75 @@ BuddyTree::BuddyTree(BuddyList& list, const QPixmap& imageStrip, BuddyTreeTexts 
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDropIndicatorShown(false);
-    m_boldFont = font();
-    m_boldFont.setBold(true);
-    buildImages(imageStrip);
-    m_list.setObserver(this);
-    listReset();
+    m_model->setRootText(texts.rootLine);
+    setModel(m_model);
 
-    connect(this, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem* item) { onExpandedChanged(item, true); });
-    connect(this, &QTreeWidget::itemCollapsed, this,
-            [this](QTreeWidgetItem* item) { onExpandedChanged(item, false); });
-    connect(this, &QTreeWidget::itemSelectionChanged, this, &BuddyTree::onSelectionChanged);
-}
-
-BuddyTree::~BuddyTree() {
-    m_list.setObserver(nullptr);
+    connect(this, &QTreeView::expanded, m_model,
+            [this](const QModelIndex& line) { m_model->setExpandedShown(line, true); });
+    connect(this, &QTreeView::collapsed, m_model,
+            [this](const QModelIndex& line) { m_model->setExpandedShown(line, false); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &BuddyTree::onSelectionChanged);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &BuddyTree::onSelectionChanged);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &BuddyTree::onListReset);
+    onListReset();
 }
 
 void BuddyTree::setTexts(const BuddyTreeTexts& texts) {
-    m_texts = texts;
-    if (QTreeWidgetItem* root = rootLine())
-        root->setText(0, m_texts.rootLine);
+    m_model->setRootText(texts.rootLine);
 }
 
 void BuddyTree::setCommandSink(std::function<void(int)> sink) {
     m_commandSink = std::move(sink);
 }
 
-void BuddyTree::buildImages(const QPixmap& imageStrip) {
-    for (int i = 0; i < kTreeImageCount; ++i) {
-        QPixmap image = imageStrip.copy(i * kTreeImageSize, 0, kTreeImageSize, kTreeImageSize);
-        if (!image.isNull())
-            image.setMask(image.createMaskFromColor(QColor(kTransparent), Qt::MaskInColor));
-        m_images[static_cast<std::size_t>(i)] = image;
-    }
-}
-
-const QIcon& BuddyTree::icon(LineImages images) {
-    const auto normal = static_cast<std::size_t>(images.normal);
-    const auto selected = static_cast<std::size_t>(images.selected);
-    QIcon& icon = m_icons[normal * kTreeImageCount + selected];
-    if (icon.isNull() && !m_images[normal].isNull()) {
-        // Both modes given explicitly, or the style would tint the selected picture.
-        icon.addPixmap(m_images[normal], QIcon::Normal);
-        icon.addPixmap(m_images[selected], QIcon::Selected);
-    }
-    return icon;
-}
-
-BuddyTree::Line* BuddyTree::makeLine(LineKind kind, const QString& text, BuddyNode* node) {
-    auto* line = new Line(kind, node);
-    line->setText(0, text);
-    line->setIcon(0, icon(insertedImages(kind)));
-    if (kind == LineKind::Root || kind == LineKind::Group)
-        line->setFont(0, m_boldFont);
-    if (node)
-        m_lines[node] = line;
-    return line;
-}
-
-BuddyTree::Line* BuddyTree::makeLines(const BuddyNode& node) {
-    auto* own = const_cast<BuddyNode*>(&node);
-    if (node.entry.isRoot())
-        return makeLine(LineKind::Root, m_texts.rootLine, own);
-    if (node.entry.isGroup()) {
-        Line* group = makeLine(LineKind::Group, qs(node.text), own);
-        QList<QTreeWidgetItem*> members;
-        members.reserve(static_cast<qsizetype>(node.children.size()));
-        for (const auto& child : node.children)
-            members.append(makeLines(*child));
-        group->addChildren(members);
-        return group;
-    }
-    Line* buddy = makeLine(LineKind::Buddy, qs(node.text), own);
-    if (!node.entry.cellPhone.empty())
-        buddy->addChild(makeLine(LineKind::Phone, qs(node.entry.cellPhone), nullptr));
-    return buddy;
-}
-
-void BuddyTree::forgetLines(const BuddyNode& node) {
-    m_lines.erase(&node);
-    for (const auto& child : node.children)
-        forgetLines(*child);
-}
-
 void BuddyTree::fill(BuddyEntry parsed) {
-    m_list.fill(std::move(parsed));
+    list().fill(std::move(parsed));
     setEditFlags({true, true, false, false});
 }
 
-void BuddyTree::listReset() {
-    m_dragged = m_dropHighlight = m_dropTarget = nullptr;
-    clear();
-    m_lines.clear();
-    // Lines are built detached and handed to the view in one go per level: a 10,000-buddy list
-    // must not pay for a model notification per line.
-    setUpdatesEnabled(false);
-    const BuddyNode& rootNode = m_list.root();
-    Line* root = makeLines(rootNode);
-    QList<QTreeWidgetItem*> topLevel;
-    topLevel.reserve(static_cast<qsizetype>(rootNode.children.size()));
-    for (const auto& child : rootNode.children)
-        topLevel.append(makeLines(*child));
-    root->addChildren(topLevel);
-    addTopLevelItem(root);
-    expandItem(root);
-    setUpdatesEnabled(true);
+void BuddyTree::onListReset() {
+    expand(rootLine());
     onSelectionChanged();
 }
 
-void BuddyTree::nodeInserted(const BuddyNode& node, std::size_t index) {
-    if (QTreeWidgetItem* parent = lineOf(node.parent))
-        parent->insertChild(static_cast<int>(index), makeLines(node));
-}
-
-void BuddyTree::nodeRemoving(const BuddyNode& node) {
-    QTreeWidgetItem* line = lineOf(&node);
-    forgetLines(node);
-    for (QTreeWidgetItem** kept : {&m_dragged, &m_dropHighlight, &m_dropTarget}) {
-        for (QTreeWidgetItem* at = *kept; at; at = at->parent())
-            if (at == line)
-                *kept = nullptr;
-    }
-    delete line;
-    onSelectionChanged();
-}
-
-void BuddyTree::nodeChanged(const BuddyNode& node, const std::string& oldCellPhone) {
-    QTreeWidgetItem* line = lineOf(&node);
-    if (!line)
-        return;
-    line->setText(0, qs(node.text));
-    if (node.entry.isBuddy())
-        syncPhoneLine(line, oldCellPhone, node.entry.cellPhone);
-}
-
-void BuddyTree::childrenReordered(const BuddyNode& parent) {
-    QTreeWidgetItem* parentLine = lineOf(&parent);
-    if (!parentLine)
-        return;
-    std::vector<const BuddyNode*> expanded;
-    for (const auto& child : parent.children) {
-        if (QTreeWidgetItem* line = lineOf(child.get()); line && line->isExpanded())
-            expanded.push_back(child.get());
-    }
-    const QTreeWidgetItem* current = currentItem();
-    const bool wasSelected = current && current->isSelected();
-    parentLine->takeChildren();
-    QList<QTreeWidgetItem*> ordered;
-    for (const auto& child : parent.children)
-        ordered.append(lineOf(child.get()));
-    parentLine->addChildren(ordered);
-    for (const BuddyNode* node : expanded)
-        lineOf(node)->setExpanded(true);
-    if (wasSelected)
-        selectLine(const_cast<QTreeWidgetItem*>(current));
-}
-
-void BuddyTree::sortGroup(QTreeWidgetItem* groupLine) {
+void BuddyTree::sortGroup(const QModelIndex& groupLine) {
     if (BuddyNode* node = nodeOf(groupLine))
-        m_list.sortGroup(*node);
+        list().sortGroup(*node);
 }
 
-QTreeWidgetItem* BuddyTree::rootLine() const {
-    return topLevelItem(0);
+QModelIndex BuddyTree::rootLine() const {
+    return m_model->index(0, 0);
 }
 
-QTreeWidgetItem* BuddyTree::selectedLine() const {
-    const QList<QTreeWidgetItem*> selected = selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
+QModelIndex BuddyTree::selectedLine() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? QModelIndex() : selected.first();
 }
 
-void BuddyTree::selectLine(QTreeWidgetItem* line) {
-    if (!line) {
+void BuddyTree::selectLine(const QModelIndex& line) {
+    if (!line.isValid()) {
         clearSelection();
         return;
     }
-    setCurrentItem(line);
-    line->setSelected(true);
+    setCurrentIndex(line);
+    selectionModel()->select(line, QItemSelectionModel::ClearAndSelect);
 }
 
-BuddyNode* BuddyTree::nodeOf(const QTreeWidgetItem* line) const {
-    if (!line || line->type() != kLineType)
-        return nullptr;
-    return static_cast<const Line*>(line)->node();
-}
-
-BuddyNode* BuddyTree::nodeFor(const QTreeWidgetItem* line) const {
-    if (!line)
-        return nullptr;
-    if (BuddyNode* own = nodeOf(line))
-        return own;
-    return nodeOf(line->parent());
-}
-
-QTreeWidgetItem* BuddyTree::lineOf(const BuddyNode* node) const {
-    const auto it = m_lines.find(node);
-    return it == m_lines.end() ? nullptr : it->second;
-}
-
-const BuddyEntry* BuddyTree::entryOf(const QTreeWidgetItem* line) const {
+const BuddyEntry* BuddyTree::entryOf(const QModelIndex& line) const {
     const BuddyNode* node = nodeFor(line);
     return node ? &node->entry : nullptr;
 }
 
-LineKind BuddyTree::lineKind(const QTreeWidgetItem* line) const {
-    if (!line || line->type() != kLineType)
-        return LineKind::None;
-    return static_cast<const Line*>(line)->kind();
-}
-
 LineKind BuddyTree::selectedLineKind() const {
-    return lineKind(selectedLine());
+    return m_model->kindOf(selectedLine());
 }
 
 QStringList BuddyTree::groupNames() const {
     QStringList names;
-    for (const std::string& name : m_list.groupNames())
+    for (const std::string& name : list().groupNames())
         names.append(qs(name));
     return names;
-}
-
-void BuddyTree::syncPhoneLine(QTreeWidgetItem* buddyLine, const std::string& oldPhone,
-                              const std::string& newPhone) {
-    if (oldPhone == newPhone)
-        return;
-    QTreeWidgetItem* phone = buddyLine->child(0);
-    // A number added or cleared by an edit gains or loses its line, so the tree never shows a
-    // stale or empty number.
-    if (newPhone.empty())
-        delete phone;
-    else if (phone)
-        phone->setText(0, qs(newPhone));
-    else
-        buddyLine->addChild(makeLine(LineKind::Phone, qs(newPhone), nullptr));
 }
 
 void BuddyTree::setEditFlags(EditFlags flags) {
@@ -302,13 +118,6 @@ void BuddyTree::setPasteEnabled(bool enabled) {
     EditFlags flags = m_flags;
     flags.paste = enabled;
     setEditFlags(flags);
-}
-
-void BuddyTree::onExpandedChanged(QTreeWidgetItem* item, bool expanded) {
-    if (item && item->type() == kLineType) {
-        const auto* line = static_cast<const Line*>(item);
-        item->setIcon(0, icon(toggledImages(line->kind(), expanded)));
-    }
 }
 
 void BuddyTree::onSelectionChanged() {
@@ -326,7 +135,7 @@ void BuddyTree::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
 }
 
 bool BuddyTree::viewportEvent(QEvent* event) {
@@ -342,7 +151,7 @@ bool BuddyTree::viewportEvent(QEvent* event) {
             QToolTip::hideText();
         return true;
     }
-    return QTreeWidget::viewportEvent(event);
+    return QTreeView::viewportEvent(event);
 }
 
 void BuddyTree::keyPressEvent(QKeyEvent* event) {
@@ -356,11 +165,11 @@ void BuddyTree::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
-    QTreeWidget::keyPressEvent(event);
+    QTreeView::keyPressEvent(event);
 }
 
 void BuddyTree::mouseDoubleClickEvent(QMouseEvent* event) {
-    QTreeWidget::mouseDoubleClickEvent(event);
+    QTreeView::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
     // Posted, not called: the handler may replace the page this tree sits on.
@@ -371,14 +180,14 @@ void BuddyTree::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void BuddyTree::startDrag(Qt::DropActions) {
-    QTreeWidgetItem* line = currentItem();
-    if (line && !nodeOf(line))
-        line = line->parent(); // a phone line drags its buddy
-    if (!canDragLine(lineKind(line)))
+    QModelIndex line = currentIndex();
+    if (line.isValid() && !nodeOf(line))
+        line = line.parent(); // a phone line drags its buddy
+    if (!canDragLine(m_model->kindOf(line)))
         return;
-    QPixmap image = viewport()->grab(visualItemRect(line));
+    QPixmap image = viewport()->grab(visualRect(line));
     m_dragged = line;
-    m_dropTarget = nullptr;
+    m_dropTarget = QModelIndex();
     // No line is selected while dragging, so nothing else acts on the dragged buddy meanwhile.
     clearSelection();
     auto* drag = new QDrag(this);
@@ -388,17 +197,18 @@ void BuddyTree::startDrag(Qt::DropActions) {
     drag->setPixmap(image);
     drag->setHotSpot(QPoint(0, 0));
     drag->exec(Qt::MoveAction);
-    QTreeWidgetItem* dragged = m_dragged;
-    QTreeWidgetItem* target = m_dropTarget;
-    m_dragged = m_dropTarget = nullptr;
-    setDropHighlight(nullptr);
+    const QModelIndex dragged = m_dragged;
+    const QModelIndex target = m_dropTarget;
+    m_dragged = m_dropTarget = QModelIndex();
+    setDropHighlight({});
     // Reported after the drag has ended, so that the handler may ask the user or the service.
-    if (dragged)
+    if (dragged.isValid())
         emit lineDropped(dragged, target);
 }
 
 bool BuddyTree::ownsDrag(const QDropEvent* event) const {
-    return m_dragged && event->mimeData() && event->mimeData()->hasFormat(kLineDragFormat);
+    return m_dragged.isValid() && event->mimeData() &&
+           event->mimeData()->hasFormat(kLineDragFormat);
 }
 
 void BuddyTree::dragEnterEvent(QDragEnterEvent* event) {
@@ -414,14 +224,14 @@ void BuddyTree::dragMoveEvent(QDragMoveEvent* event) {
         return;
     }
     clearSelection();
-    QTreeWidgetItem* under = itemAt(event->position().toPoint());
-    setDropHighlight(isDropTarget(lineKind(under)) ? under : nullptr);
+    const QModelIndex under = indexAt(event->position().toPoint());
+    setDropHighlight(isDropTarget(m_model->kindOf(under)) ? under : QModelIndex());
     // Every line takes the drop: the handler explains why one cannot hold the buddy.
     event->acceptProposedAction();
 }
 
 void BuddyTree::dragLeaveEvent(QDragLeaveEvent* event) {
-    setDropHighlight(nullptr);
+    setDropHighlight({});
     event->accept();
 }
 
@@ -430,15 +240,15 @@ void BuddyTree::dropEvent(QDropEvent* event) {
         event->ignore();
         return;
     }
-    m_dropTarget = itemAt(event->position().toPoint());
-    setDropHighlight(nullptr);
+    m_dropTarget = indexAt(event->position().toPoint());
+    setDropHighlight({});
     // The list, not the view, moves the line once the service agreed.
     event->setDropAction(Qt::IgnoreAction);
     event->accept();
 }
 
-void BuddyTree::setDropHighlight(QTreeWidgetItem* line) {
-    if (line == m_dropHighlight)
+void BuddyTree::setDropHighlight(const QModelIndex& line) {
+    if (m_dropHighlight == line)
         return;
     m_dropHighlight = line;
     viewport()->update();
@@ -446,13 +256,13 @@ void BuddyTree::setDropHighlight(QTreeWidgetItem* line) {
 
 void BuddyTree::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const {
-    if (!m_dropHighlight || itemFromIndex(index) != m_dropHighlight) {
-        QTreeWidget::drawRow(painter, option, index);
+    if (!m_dropHighlight.isValid() || m_dropHighlight != index) {
+        QTreeView::drawRow(painter, option, index);
         return;
     }
     QStyleOptionViewItem highlighted(option);
     highlighted.state |= QStyle::State_Selected;
-    QTreeWidget::drawRow(painter, highlighted, index);
+    QTreeView::drawRow(painter, highlighted, index);
 }
 
 } // namespace textowl

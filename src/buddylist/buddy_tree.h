@@ -2,19 +2,16 @@
 
 #include "buddylist/buddy_entry.h"
 #include "buddylist/buddy_list.h"
+#include "buddylist/buddy_list_model.h"
 #include "buddylist/tree_rules.h"
 #include "ui/qt_text.h"
 
-#include <QFont>
-#include <QIcon>
+#include <QPersistentModelIndex>
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
-#include <QTreeWidget>
-#include <array>
+#include <QTreeView>
 #include <functional>
-#include <memory>
-#include <unordered_map>
 
 namespace textowl {
 
@@ -24,21 +21,20 @@ struct BuddyTreeTexts {
 };
 
 // The buddy list as a tree: one root line, group and top-level buddy lines under it, a group's
-// buddies under the group, and a phone line under every buddy that has a cell phone. Every line
-// but the phone lines shows one node of the session's BuddyList, which this view follows and
-// never owns: the list must outlive the view, and deleting the view leaves the data alone.
-// Changes go through the list, never through the lines. Drags of buddy lines are reported, not
-// carried out.
-class BuddyTree : public QTreeWidget, private BuddyListObserver {
+// buddies under the group, and a phone line under every buddy that has a cell phone. It shows a
+// BuddyListModel over the session's BuddyList, which it never owns: the list must outlive the
+// view, and deleting the view leaves the data alone. Changes go through the list, never through
+// the lines. Drags of buddy lines are reported, not carried out.
+class BuddyTree : public QTreeView {
     Q_OBJECT
 
 public:
     // imageStrip: five 16x16 pictures side by side, magenta (255, 0, 255) transparent.
     BuddyTree(BuddyList& list, const QPixmap& imageStrip, BuddyTreeTexts texts = {},
               QWidget* parent = nullptr);
-    ~BuddyTree() override;
 
-    BuddyList& list() const { return m_list; }
+    BuddyList& list() const { return m_model->list(); }
+    BuddyListModel& buddyModel() const { return *m_model; }
 
     void setTexts(const BuddyTreeTexts& texts);
     void setCommandSink(std::function<void(int)> sink);
@@ -48,19 +44,22 @@ public:
     void fill(BuddyEntry parsed);
 
     // Orders a group's lines alphabetically ignoring case; never used on the root line.
-    void sortGroup(QTreeWidgetItem* groupLine);
+    void sortGroup(const QModelIndex& groupLine);
 
-    QTreeWidgetItem* rootLine() const;
-    QTreeWidgetItem* selectedLine() const;
-    void selectLine(QTreeWidgetItem* line);
+    QModelIndex rootLine() const;
+    QModelIndex selectedLine() const;
+    // An invalid line clears the selection.
+    void selectLine(const QModelIndex& line);
 
     // The node a line shows, null for a phone line; nodeFor gives a phone line's buddy instead.
-    BuddyNode* nodeOf(const QTreeWidgetItem* line) const;
-    BuddyNode* nodeFor(const QTreeWidgetItem* line) const;
-    QTreeWidgetItem* lineOf(const BuddyNode* node) const;
+    BuddyNode* nodeOf(const QModelIndex& line) const { return m_model->nodeOf(line); }
+    BuddyNode* nodeFor(const QModelIndex& line) const { return m_model->nodeFor(line); }
+    QModelIndex lineOf(const BuddyNode* node) const { return m_model->indexOf(node); }
+    // The node the selected line stands for (a phone line's buddy), null when none is selected.
+    BuddyNode* selectedNode() const { return nodeFor(selectedLine()); }
 
     // The entry a command acts on: the line's own, else its parent's (a phone line's buddy).
-    const BuddyEntry* entryOf(const QTreeWidgetItem* line) const;
+    const BuddyEntry* entryOf(const QModelIndex& line) const;
     LineKind selectedLineKind() const;
     QStringList groupNames() const;
 
@@ -71,8 +70,9 @@ signals:
     // Chosen by the selected line, not by the line under the pointer.
     void contextMenuRequested(textowl::LineKind kind, QPoint globalPos);
     void editFlagsChanged(textowl::EditFlags flags);
-    // A buddy line was dragged and let go over target (null outside every line); nothing moved.
-    void lineDropped(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
+    // A buddy line was dragged and let go over target (invalid outside every line); nothing
+    // moved.
+    void lineDropped(const QModelIndex& dragged, const QModelIndex& target);
 
 protected:
     bool viewportEvent(QEvent* event) override;
@@ -89,38 +89,17 @@ protected:
                  const QModelIndex& index) const override;
 
 private:
-    class Line;
-
-    void listReset() override;
-    void nodeInserted(const BuddyNode& node, std::size_t index) override;
-    void nodeRemoving(const BuddyNode& node) override;
-    void nodeChanged(const BuddyNode& node, const std::string& oldCellPhone) override;
-    void childrenReordered(const BuddyNode& parent) override;
-
-    void buildImages(const QPixmap& imageStrip);
-    const QIcon& icon(LineImages images);
-    Line* makeLine(LineKind kind, const QString& text, BuddyNode* node);
-    // The node's line with the lines of everything below it, detached.
-    Line* makeLines(const BuddyNode& node);
-    void forgetLines(const BuddyNode& node);
-    LineKind lineKind(const QTreeWidgetItem* line) const;
-    void syncPhoneLine(QTreeWidgetItem* buddyLine, const std::string& oldPhone,
-                       const std::string& newPhone);
-    void setDropHighlight(QTreeWidgetItem* line);
+    void onListReset();
+    void setDropHighlight(const QModelIndex& line);
     bool ownsDrag(const QDropEvent* event) const;
-    void onExpandedChanged(QTreeWidgetItem* item, bool expanded);
     void onSelectionChanged();
 
-    BuddyList& m_list;
-    std::unordered_map<const BuddyNode*, Line*> m_lines;
-    QTreeWidgetItem* m_dragged = nullptr;
-    QTreeWidgetItem* m_dropHighlight = nullptr;
-    QTreeWidgetItem* m_dropTarget = nullptr;
-    BuddyTreeTexts m_texts;
+    BuddyListModel* m_model;
+    // Persistent, so that a line removed while dragging is forgotten rather than left dangling.
+    QPersistentModelIndex m_dragged;
+    QPersistentModelIndex m_dropHighlight;
+    QPersistentModelIndex m_dropTarget;
     std::function<void(int)> m_commandSink;
-    std::array<QPixmap, kTreeImageCount> m_images;
-    std::array<QIcon, kTreeImageCount * kTreeImageCount> m_icons;
-    QFont m_boldFont;
     EditFlags m_flags;
 };
 

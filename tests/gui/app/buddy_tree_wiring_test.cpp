@@ -42,8 +42,8 @@ protected:
         WindowTest::TearDown();
     }
 
-    QTreeWidgetItem* groupLine() { return tree_->lineOf(list_.findGroupByName("Friends")); }
-    QTreeWidgetItem* bertLine() { return tree_->lineOf(list_.findBuddy("2", "0")); }
+    QModelIndex groupLine() { return tree_->lineOf(list_.findGroupByName("Friends")); }
+    QModelIndex bertLine() { return tree_->lineOf(list_.findBuddy("2", "0")); }
 
     // A shown window, signed in, with the tree attached: pop-ups open only then.
     MainWindow& openSignedIn() {
@@ -104,7 +104,7 @@ TEST_F(BuddyTreeWiring, DoubleClickCommandReachesTheWindow) {
     tree_->selectLine(bertLine());
     tree_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(tree_.get()));
-    const QRect r = tree_->visualItemRect(bertLine());
+    const QRect r = tree_->visualRect(bertLine());
     QTest::mouseDClick(tree_->viewport(), Qt::LeftButton, {}, r.center());
     // The tree posts the command and the window posts it on once more.
     QCoreApplication::processEvents();

@@ -167,8 +167,8 @@ void signIn(MainWindow& window, textowl::testing::ScriptedPrompts& prompts) {
 
 void selectFirstBuddy(MainWindow& window) {
     textowl::BuddyTree* tree = window.sessionController().buddyTree();
-    if (tree != nullptr && tree->rootLine()->childCount() > 0)
-        tree->selectLine(tree->rootLine()->child(0));
+    if (tree != nullptr && tree->model()->hasChildren(tree->rootLine()))
+        tree->selectLine(tree->model()->index(0, 0, tree->rootLine()));
 }
 
 // The sign-up page in the real page dialog, as Register shows it before sign-in.

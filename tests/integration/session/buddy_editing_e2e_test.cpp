@@ -10,26 +10,27 @@ namespace {
 // something is added to it, while a fresh load lists them as stored, so members compare as sets.
 QStringList snapshot(const BuddyTree& tree) {
     QStringList lines;
-    const auto describe = [&tree](const QTreeWidgetItem* line) {
+    const QAbstractItemModel& model = *tree.model();
+    const auto describe = [&](const QModelIndex& line) {
         const BuddyEntry* entry = tree.entryOf(line);
-        QString text = line->text(0);
+        QString text = line.data().toString();
         if (entry && entry->isBuddy())
             text +=
                 QStringLiteral(" [%1@%2]")
                     .arg(QString::fromStdString(entry->id), QString::fromStdString(entry->groupId));
         // The one line below a buddy without a node of its own is its phone line.
-        if (line->childCount() == 1 && !tree.nodeOf(line->child(0)))
-            text += QStringLiteral(" (%1)").arg(line->child(0)->text(0));
+        if (model.rowCount(line) == 1 && !tree.nodeOf(model.index(0, 0, line)))
+            text += QStringLiteral(" (%1)").arg(model.index(0, 0, line).data().toString());
         return text;
     };
-    const QTreeWidgetItem* root = tree.rootLine();
-    for (int i = 0; i < root->childCount(); ++i) {
-        const QTreeWidgetItem* line = root->child(i);
+    const QModelIndex root = tree.rootLine();
+    for (int i = 0; i < model.rowCount(root); ++i) {
+        const QModelIndex line = model.index(i, 0, root);
         lines.append(describe(line));
         QStringList members;
         const BuddyNode* node = tree.nodeOf(line);
-        for (int j = 0; node && node->entry.isGroup() && j < line->childCount(); ++j)
-            members.append(QStringLiteral("  ") + describe(line->child(j)));
+        for (int j = 0; node && node->entry.isGroup() && j < model.rowCount(line); ++j)
+            members.append(QStringLiteral("  ") + describe(model.index(j, 0, line)));
         members.sort();
         lines.append(members);
     }
@@ -38,26 +39,28 @@ QStringList snapshot(const BuddyTree& tree) {
 
 class BuddyEditingEndToEnd : public LiveServiceTest {
 protected:
-    QTreeWidgetItem* select(const QString& text, const QString& under = {}) {
+    QModelIndex select(const QString& text, const QString& under = {}) {
         BuddyTree& tree = *application_.window->sessionController().buddyTree();
-        QTreeWidgetItem* parent = under.isEmpty() ? tree.rootLine() : group(under);
-        for (int i = 0; parent && i < parent->childCount(); ++i) {
-            if (parent->child(i)->text(0) == text) {
-                tree.selectLine(parent->child(i));
-                return parent->child(i);
+        const QModelIndex parent = under.isEmpty() ? tree.rootLine() : group(under);
+        for (int i = 0; i < tree.model()->rowCount(parent); ++i) {
+            const QModelIndex line = tree.model()->index(i, 0, parent);
+            if (line.data().toString() == text) {
+                tree.selectLine(line);
+                return line;
             }
         }
         ADD_FAILURE() << "no line " << text.toStdString();
-        return nullptr;
+        return {};
     }
-    QTreeWidgetItem* group(const QString& name) {
+    QModelIndex group(const QString& name) {
         BuddyTree& tree = *application_.window->sessionController().buddyTree();
         return tree.lineOf(tree.list().findGroupByName(utf8(name)));
     }
     QStringList membersOf(const QString& name) {
         QStringList texts;
-        for (int i = 0; group(name) && i < group(name)->childCount(); ++i)
-            texts.append(group(name)->child(i)->text(0));
+        const QModelIndex line = group(name);
+        for (int i = 0; line.isValid() && i < line.model()->rowCount(line); ++i)
+            texts.append(line.model()->index(i, 0, line).data().toString());
         return texts;
     }
 };
@@ -71,7 +74,7 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
 
     prompts_->groups.push_back(Prompts::GroupForm{{}, QStringLiteral("Club")});
     w.runCommand(kCmdAddGroup);
-    ASSERT_NE(group(QStringLiteral("Club")), nullptr);
+    ASSERT_TRUE(group(QStringLiteral("Club")).isValid());
     EXPECT_EQ(tree->selectedLine(), group(QStringLiteral("Club")));
 
     Prompts::ContactForm gina;
@@ -87,9 +90,9 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
     gina.birthday = {0, 3, 1};
     prompts_->contacts.push_back(gina);
     w.runCommand(kCmdEditContact);
-    const QTreeWidgetItem* gigi = select(QStringLiteral("Gigi"), QStringLiteral("Club"));
-    ASSERT_NE(gigi, nullptr);
-    EXPECT_EQ(gigi->child(0)->text(0), QStringLiteral("46709999990"));
+    const QModelIndex gigi = select(QStringLiteral("Gigi"), QStringLiteral("Club"));
+    ASSERT_TRUE(gigi.isValid());
+    EXPECT_EQ(tree->model()->index(0, 0, gigi).data().toString(), QStringLiteral("46709999990"));
     EXPECT_EQ(tree->entryOf(gigi)->birthday.substr(4), "-04-02");
 
     w.runCommand(kCmdCopy);
@@ -97,7 +100,7 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
     w.runCommand(kCmdPaste);
     EXPECT_EQ(tree->entryOf(tree->selectedLine())->groupId, "0");
 
-    QTreeWidgetItem* carl = select(QStringLiteral("Carl"));
+    const QModelIndex carl = select(QStringLiteral("Carl"));
     emit tree->lineDropped(carl, group(QStringLiteral("Club")));
     EXPECT_EQ(membersOf(QStringLiteral("Club")),
               (QStringList{QStringLiteral("Carl"), QStringLiteral("Gigi")}));

@@ -35,10 +35,11 @@ void PrintTo(const RefusalCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-QTreeWidgetItem* line(BuddyTree& tree, const char* text) {
+QModelIndex line(BuddyTree& tree, const char* text) {
     const auto found =
-        tree.findItems(QString::fromUtf8(text), Qt::MatchExactly | Qt::MatchRecursive);
-    return found.isEmpty() ? nullptr : found.first();
+        tree.model()->match(tree.rootLine(), Qt::DisplayRole, QString::fromUtf8(text), 1,
+                            Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? QModelIndex() : found.first();
 }
 
 Prompts::ContactForm contactIn(const char* group) {
@@ -73,7 +74,7 @@ const RefusalCase kCases[] = {
      [](MainWindow& w, BuddyTree& t, ScriptedPrompts&) {
          t.selectLine(line(t, "Alice"));
          w.runCommand(kCmdCopy);
-         t.selectLine(nullptr);
+         t.selectLine({});
          w.runCommand(kCmdPaste);
      },
      nullptr, "Internal Error"},
@@ -124,11 +125,17 @@ const RefusalCase kCases[] = {
 };
 
 // Every line with its parent, so that a moved, added or renamed line shows.
+void picture(const QAbstractItemModel& model, const QModelIndex& parent, QStringList& lines) {
+    for (int row = 0; row < model.rowCount(parent); ++row) {
+        const QModelIndex line = model.index(row, 0, parent);
+        lines.append(parent.data().toString() + u'/' + line.data().toString());
+        picture(model, line, lines);
+    }
+}
+
 QStringList picture(const BuddyTree& tree) {
     QStringList lines;
-    for (QTreeWidgetItemIterator it(const_cast<BuddyTree*>(&tree)); *it; ++it)
-        lines.append(((*it)->parent() ? (*it)->parent()->text(0) : QString()) + u'/' +
-                     (*it)->text(0));
+    picture(*tree.model(), {}, lines);
     return lines;
 }
 

@@ -64,7 +64,7 @@ TEST_F(InterfaceEndToEnd, IconsComeFromTheServiceAndButtonsAndTabsOpenItsPages) 
 
     // Sending, then a click on a web tab: back to the list, tab 0 current.
     BuddyTree* tree = host.buddyTree();
-    tree->selectLine(tree->rootLine()->child(0));
+    tree->selectLine(tree->model()->index(0, 0, tree->rootLine()));
     w.runCommand(kCmdSendMessage);
     ASSERT_TRUE(host.isSending());
     TabStrip* strip = host.tabStrip();

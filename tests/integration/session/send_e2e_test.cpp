@@ -25,9 +25,10 @@ protected:
         SessionEndToEnd::SetUp();
     }
 
-    QTreeWidgetItem* lineNamed(BuddyTree& tree, const QString& text) {
-        const auto found = tree.findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-        return found.isEmpty() ? nullptr : found.first();
+    QModelIndex lineNamed(BuddyTree& tree, const QString& text) {
+        const auto found = tree.model()->match(tree.rootLine(), Qt::DisplayRole, text, 1,
+                                               Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? QModelIndex() : found.first();
     }
 
     // Selects the line and sends the panel-opening command, as a double click does.
@@ -35,7 +36,7 @@ protected:
         BuddyTree* tree = w.sessionController().buddyTree();
         tree->selectLine(lineNamed(*tree, lineText));
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {},
-                           tree->visualItemRect(tree->selectedLine()).center());
+                           tree->visualRect(tree->selectedLine()).center());
         EXPECT_TRUE(QTest::qWaitFor([&w] { return w.commandState().sending; }, 2000));
         return w.pages().sendPanel();
     }

@@ -47,11 +47,11 @@ TEST_F(SessionEndToEnd, DemoSignInShowsTheTreeTheBalanceAndTheUserInTheTitle) {
     EXPECT_EQ(tree->selectedLine(), tree->rootLine());
     // The root line is no buddy: selecting it settles the clipboard flags off.
     EXPECT_FALSE(s.cutEnabled || s.copyEnabled || s.deleteEnabled);
-    EXPECT_NE(tree->lineOf(tree->list().findGroupByName("Family")), nullptr);
-    EXPECT_NE(tree->lineOf(tree->list().findGroupByName("Work")), nullptr);
+    EXPECT_TRUE(tree->lineOf(tree->list().findGroupByName("Family")).isValid());
+    EXPECT_TRUE(tree->lineOf(tree->list().findGroupByName("Work")).isValid());
     QStringList topLevel;
-    for (int i = 0; i < tree->rootLine()->childCount(); ++i)
-        topLevel << tree->rootLine()->child(i)->text(0);
+    for (int i = 0; i < tree->model()->rowCount(tree->rootLine()); ++i)
+        topLevel << tree->model()->index(i, 0, tree->rootLine()).data().toString();
     // The top-level buddies in the order they were placed, then the groups in theirs.
     QStringList expected;
     for (const auto& member : server::demoAccount().buddies) {
@@ -127,7 +127,8 @@ TEST_F(SessionEndToEnd, SigningInAgainAfterSignOutLoadsAFreshSession) {
     EXPECT_TRUE(w.commandState().signedIn);
     EXPECT_NE(w.session().ticket(), first);
     ASSERT_NE(w.sessionController().buddyTree(), nullptr);
-    EXPECT_EQ(w.sessionController().buddyTree()->rootLine()->childCount(), 5);
+    BuddyTree* tree = w.sessionController().buddyTree();
+    EXPECT_EQ(tree->model()->rowCount(tree->rootLine()), 5);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl - demo"));
 }
 
@@ -167,7 +168,7 @@ TEST_F(SessionEndToEnd, SwitchingLanguageWhileSignedInKeepsTheSessionAndItsTexts
     EXPECT_EQ(w.surface()->headerTexts().user, QStringLiteral("demo"));
     EXPECT_EQ(w.surface()->headerTexts().balanceLine, balanceLine);
     ASSERT_NE(w.sessionController().buddyTree(), nullptr);
-    EXPECT_EQ(w.sessionController().buddyTree()->rootLine()->text(0),
+    EXPECT_EQ(w.sessionController().buddyTree()->rootLine().data().toString(),
               QStringLiteral("Min kontaktlista"));
 }
 
