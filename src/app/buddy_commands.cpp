@@ -1,8 +1,9 @@
 #include "app/buddy_commands.h"
 
-#include "app/main_window.h"
+#include "app/command_router.h"
 #include "app/page_host.h"
 #include "app/session_context.h"
+#include "base/clock.h"
 #include "base/command_ids.h"
 #include "buddylist/buddy_operation.h"
 #include "buddylist/buddy_tree.h"
@@ -11,7 +12,9 @@
 #include "service/utf.h"
 #include "session/service_calls.h"
 #include "session/session.h"
+#include "texts/string_catalogue.h"
 #include "texts/text_format.h"
+#include "ui/prompts.h"
 #include "ui/qt_text.h"
 
 #include <QApplication>
@@ -444,14 +447,9 @@ void runOnTree(const SessionContext& context, BuddyTree* tree, Command&& command
     }
 }
 
-void runOnTree(MainWindow& window, void (BuddyEditor::*command)()) {
-    runOnTree(window.sessionContext(), window.pages().buddyTree(),
-              [command](BuddyEditor& editor) { (editor.*command)(); });
-}
-
 } // namespace
 
-void installBuddyCommands(MainWindow& window) {
+void installBuddyCommands(CommandRouter& router, const SessionContext& context, PageHost& pages) {
     const std::pair<int, void (BuddyEditor::*)()> commands[] = {
         {kCmdAddContact, &BuddyEditor::addContact},
         {kCmdEditContact, &BuddyEditor::editContact},
@@ -462,10 +460,13 @@ void installBuddyCommands(MainWindow& window) {
         {kCmdPaste, &BuddyEditor::paste},
     };
     for (const auto& [id, command] : commands)
-        window.setCommandHandler(id, [&window, command] { runOnTree(window, command); });
+        router.setCommandHandler(id, [&context, &pages, command] {
+            runOnTree(context, pages.buddyTree(),
+                      [command](BuddyEditor& editor) { (editor.*command)(); });
+        });
     for (const auto& [id, groupsOnly] : {std::pair{kCmdDelete, false}, {kCmdDeleteGroup, true}}) {
-        window.setCommandHandler(id, [&window, groupsOnly] {
-            runOnTree(window.sessionContext(), window.pages().buddyTree(),
+        router.setCommandHandler(id, [&context, &pages, groupsOnly] {
+            runOnTree(context, pages.buddyTree(),
                       [groupsOnly](BuddyEditor& editor) { editor.deleteSelected(groupsOnly); });
         });
     }

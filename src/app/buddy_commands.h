@@ -5,13 +5,14 @@ class QModelIndex;
 namespace textowl {
 
 class BuddyTree;
-class MainWindow;
+class CommandRouter;
+class PageHost;
 struct SessionContext;
 
-// Takes over the window's editing commands of the buddy list: add and edit a contact, add,
+// Takes over the editing commands of the buddy list: add and edit a contact, add,
 // rename and delete a group, delete a line, and cut, copy and paste. Each asks the service first
 // and changes the session's buddy list only once the service accepted.
-void installBuddyCommands(MainWindow& window);
+void installBuddyCommands(CommandRouter& router, const SessionContext& context, PageHost& pages);
 
 // Before the clipboard goes with the session or the program: a buddy cut and never pasted is put
 // back on the service where it was cut from, so that it is not lost.

@@ -1,21 +1,32 @@
 #include "app/composition.h"
 
+#include "app/buddy_tree_wiring.h"
+#include "app/command_router.h"
+#include "app/contact_commands.h"
+#include "app/delivery_poller.h"
 #include "app/engine_web_view.h"
 #include "app/exit_path.h"
+#include "app/page_host.h"
 #include "app/qt_prompts.h"
+#include "app/session_controller.h"
+#include "app/session_host.h"
 #include "app/tray_controller.h"
+#include "base/clock.h"
 #include "base/command_ids.h"
+#include "buddylist/buddy_tree.h"
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
 #include "session/session.h"
+#include "ui/main_surface.h"
 
 #include <QSettings>
+#include <utility>
 
 namespace textowl {
 
 namespace {
 
-void fillInRealParts(MainWindow::Options& options) {
+void fillInRealParts(ApplicationOptions& options) {
     if (!options.webViews)
         options.webViews = std::make_shared<EngineWebViewFactory>();
     if (!options.prompts) {
@@ -41,30 +52,90 @@ void fillInRealParts(MainWindow::Options& options) {
         options.session = std::make_unique<Session>();
 }
 
-void routeTrayCommands(MainWindow& window, TrayController& tray) {
+void routeTrayCommands(CommandRouter& router, TrayController& tray) {
     for (const int id : {kCmdCancel, kCmdMinimise, kCmdClose})
-        window.setCommandHandler(id, [&tray] { tray.handle(TrayEvent::Minimise); });
-    window.setCommandHandler(kCmdRestore, [&tray] { tray.handle(TrayEvent::RestoreCommand); });
+        router.setCommandHandler(id, [&tray] { tray.handle(TrayEvent::Minimise); });
+    router.setCommandHandler(kCmdRestore, [&tray] { tray.handle(TrayEvent::RestoreCommand); });
+}
+
+// The session's pages and commands go into the window; the window follows the session after
+// them, so that its view changes once they have.
+void showSessionIn(MainWindow& window, SessionHost& host, CommandRouter& router,
+                   const QSettings& settings) {
+    host.showIn({*window.surface(), window.skin(), window.prompts(), window.catalogue(), window},
+                router);
+    PageHost& pages = host.pages();
+    QObject::connect(&window, &MainWindow::skinChanged, &pages, &PageHost::applySkin);
+    QObject::connect(&window, &MainWindow::textsChanged, &pages, &PageHost::applyTexts);
+    window.setBuddyListShown([&pages] { return pages.currentTab() == 0; });
+    // Delivered messages are announced only for those who ask for it.
+    host.controller().deliveryPoller().setAnnounceDelivered(
+        settings.value(QStringLiteral("Preferences/announceDelivered"), false).toBool());
+    window.followSession();
+    QObject::connect(&host.controller(), &SessionController::buddyTreeBuilt, &window,
+                     [&router, &host, &window](BuddyTree* tree) {
+                         attachBuddyTree(router, host.context(), buddyTreeWindowOf(window), *tree);
+                     });
+    installContactCommands(
+        router, host.context(), pages,
+        {[&window] { return window.preferences().importRegion; },
+         [&window](const QString& region) { window.rememberImportRegion(region); }});
 }
 
 } // namespace
 
-Application composeApplication(MainWindow::Options options, std::optional<bool> trayAvailable) {
+BuddyTreeWindow buddyTreeWindowOf(MainWindow& window) {
+    return {*window.surface(),
+            [&window](LineKind kind, QPoint globalPos) { window.showContextMenu(kind, globalPos); },
+            [&window](EditFlags flags) { window.setEditFlags(flags); }};
+}
+
+Application::Application() = default;
+Application::Application(Application&&) noexcept = default;
+Application& Application::operator=(Application&& other) noexcept {
+    if (this != &other) {
+        // The parts held so far end here, in the destructor's order, before the new ones move in.
+        Application gone(std::move(*this));
+        router = std::move(other.router);
+        window = std::move(other.window);
+        session = std::move(other.session);
+        tray = std::exchange(other.tray, nullptr);
+        exitPath = std::exchange(other.exitPath, nullptr);
+    }
+    return *this;
+}
+Application::~Application() = default;
+
+Application composeApplication(ApplicationOptions options, std::optional<bool> trayAvailable) {
     fillInRealParts(options);
     Application app;
-    app.window = std::make_unique<MainWindow>(std::move(options));
+    app.session = std::make_unique<SessionHost>(
+        std::move(options.calls), std::move(options.session), options.webViews, *options.clock);
+    SessionHost& host = *app.session;
+    app.router = std::make_unique<CommandRouter>(host.calls());
+    CommandRouter& router = *app.router;
+    const std::shared_ptr<QSettings> settings = options.settings;
+    app.window = std::make_unique<MainWindow>(
+        MainWindow::Options{std::move(options.settings), std::move(options.prompts)}, router,
+        host.session());
     MainWindow& window = *app.window;
+    showSessionIn(window, host, router, *settings);
     // After the window, which moves to the remembered language as it is built; the tip keeps the
     // application name of start-up.
     const TrayIcon::Texts texts = trayTexts(window.catalogue());
     app.tray = new TrayController(
         window, texts, trayAvailable.value_or(TrayIcon::isAvailable()),
-        [&window](int id) { window.runCommand(id); }, &window);
+        [&router](int id) { router.runCommand(id); }, &window);
     window.setTray(*app.tray);
-    routeTrayCommands(window, *app.tray);
+    // The tray also carries the notices of how sent messages fared.
+    host.controller().deliveryPoller().setNotifier(
+        [tray = app.tray](const QString& title, const QString& text) {
+            return tray->showNotice(title, text);
+        });
+    routeTrayCommands(router, *app.tray);
 
-    app.exitPath = new ExitPath(window, *app.tray, &window);
-    window.setCommandHandler(kCmdExit, [exit = app.exitPath] { exit->exitProgram(); });
+    app.exitPath = new ExitPath(window, host, *app.tray, &window);
+    router.setCommandHandler(kCmdExit, [exit = app.exitPath] { exit->exitProgram(); });
     // Without a notification area there is no tray menu, so File offers Exit.
     if (!app.tray->available()) {
         window.mainMenu().addExitItem(texts.exit);

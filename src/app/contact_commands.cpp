@@ -1,9 +1,10 @@
 #include "app/contact_commands.h"
 
+#include "app/command_router.h"
 #include "app/contact_import_dialog.h"
 #include "app/contact_texts.h"
-#include "app/main_window.h"
 #include "app/page_host.h"
+#include "app/session_context.h"
 #include "base/command_ids.h"
 #include "buddylist/buddy_tree.h"
 #include "contacts/contact_export.h"
@@ -13,7 +14,9 @@
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
 #include "session/session.h"
+#include "texts/string_catalogue.h"
 #include "texts/text_format.h"
+#include "ui/prompts.h"
 #include "ui/qt_text.h"
 
 #include <QCoreApplication>
@@ -31,8 +34,9 @@ namespace {
 // and only ask it to stop, so the list and the tree stay while it runs.
 class ContactFiles {
 public:
-    ContactFiles(MainWindow& window, BuddyTree& tree, BuddyList& list)
-        : m_window(window), m_context(window.sessionContext()), m_tree(tree), m_list(list) {
+    ContactFiles(const SessionContext& context, const ImportRegionMemory& regions, BuddyTree& tree,
+                 BuddyList& list)
+        : m_context(context), m_regions(regions), m_tree(tree), m_list(list) {
         m_context.calls.beginBatch();
     }
     ~ContactFiles() { m_context.calls.endBatch(); }
@@ -56,8 +60,8 @@ private:
     // The region of the user's locale, else the one chosen last time.
     QString startRegion() const;
 
-    MainWindow& m_window;
     const SessionContext& m_context;
+    const ImportRegionMemory& m_regions;
     BuddyTree& m_tree;
     BuddyList& m_list;
 };
@@ -84,7 +88,7 @@ void ContactFiles::importFile() {
                                 &m_context.dialogParent);
     const bool confirmed = m_context.prompts.confirm(preview);
     if (!preview.region().isEmpty())
-        m_window.rememberImportRegion(preview.region());
+        m_regions.remember(preview.region());
     if (!confirmed || preview.region().isEmpty() || stopped())
         return;
     const ImportPlan plan = preview.plan();
@@ -101,7 +105,7 @@ void ContactFiles::importFile() {
 
 QString ContactFiles::startRegion() const {
     const QString system = qs(systemRegion());
-    return system.isEmpty() ? m_window.preferences().importRegion : system;
+    return system.isEmpty() ? m_regions.last() : system;
 }
 
 bool ContactFiles::run(const ImportPlan& plan, const std::vector<bool>& ticked,
@@ -189,14 +193,15 @@ void ContactFiles::exportFile() {
 
 } // namespace
 
-void installContactCommands(MainWindow& window) {
+void installContactCommands(CommandRouter& router, const SessionContext& context, PageHost& pages,
+                            const ImportRegionMemory& regions) {
     for (const auto& [id, command] : {std::pair{kCmdImportContacts, &ContactFiles::importFile},
                                       {kCmdExportContacts, &ContactFiles::exportFile}}) {
-        window.setCommandHandler(id, [&window, command] {
-            BuddyTree* tree = window.pages().buddyTree();
-            BuddyList* list = window.sessionContext().session.buddyList();
+        router.setCommandHandler(id, [&context, &pages, regions, command] {
+            BuddyTree* tree = pages.buddyTree();
+            BuddyList* list = context.session.buddyList();
             if (tree != nullptr && list != nullptr)
-                (ContactFiles(window, *tree, *list).*command)();
+                (ContactFiles(context, regions, *tree, *list).*command)();
         });
     }
 }

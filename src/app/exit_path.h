@@ -3,9 +3,11 @@
 #include <QObject>
 #include <functional>
 
+class QWidget;
+
 namespace textowl {
 
-class MainWindow;
+class SessionHost;
 class TrayController;
 
 // How the program ends. Closing the window never ends it; the Exit command does, in one order:
@@ -15,7 +17,8 @@ class TrayController;
 class ExitPath : public QObject {
     Q_OBJECT
 public:
-    ExitPath(MainWindow& window, TrayController& tray, QObject* parent = nullptr);
+    ExitPath(QWidget& window, SessionHost& session, TrayController& tray,
+             QObject* parent = nullptr);
 
     // The Exit command.
     void exitProgram();
@@ -23,7 +26,8 @@ public:
     void setBeforeExit(std::function<void()> hook) { m_beforeExit = std::move(hook); }
 
 private:
-    MainWindow& m_window;
+    QWidget& m_window;
+    SessionHost& m_session;
     TrayController& m_tray;
     std::function<void()> m_beforeExit;
 };

@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/command_router.h"
 #include "app/composition.h"
 #include "app/data_files.h"
 #include "app/single_instance.h"
@@ -14,16 +15,17 @@ namespace {
 
 // A later start of the program: the running window comes to the front, in the language that
 // start asked for.
-void takeOverStart(textowl::MainWindow& window, const QString& commandLine) {
+void takeOverStart(textowl::MainWindow& window, textowl::CommandRouter& router,
+                   const QString& commandLine) {
     using namespace textowl;
     if (const auto option = languageFromCommandLine(commandLine.toStdString())) {
         const std::vector<std::string>& languages = window.catalogue().languages();
         if (const auto name = languageForOption(*option, languages)) {
             const auto index = std::find(languages.begin(), languages.end(), *name);
-            window.runCommand(kCmdLanguageFirst + static_cast<int>(index - languages.begin()));
+            router.runCommand(kCmdLanguageFirst + static_cast<int>(index - languages.begin()));
         }
     }
-    window.runCommand(kCmdRestore);
+    router.runCommand(kCmdRestore);
     window.raise();
     window.activateWindow();
 }
@@ -64,8 +66,11 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     MainWindow& window = *application.window;
+    CommandRouter& router = *application.router;
     QObject::connect(&instance, &SingleInstance::startedAgain, &window,
-                     [&window](const QString& commandLine) { takeOverStart(window, commandLine); });
+                     [&window, &router](const QString& commandLine) {
+                         takeOverStart(window, router, commandLine);
+                     });
     window.show();
     return QApplication::exec();
 }

@@ -1,7 +1,7 @@
 #include "app/skin_commands.h"
 
+#include "app/command_router.h"
 #include "app/data_files.h"
-#include "app/main_window.h"
 #include "base/command_ids.h"
 
 #include <QApplication>
@@ -22,13 +22,14 @@ Prompts::FileChoice skinFileChoice() {
             QStringLiteral("bmp")};
 }
 
-void installSkinCommands(MainWindow& window) {
-    window.setCommandHandler(kCmdChooseSkin, [&window] {
-        QWidget* owner = QApplication::activeWindow();
+void installSkinCommands(CommandRouter& router, Prompts& prompts, QWidget& owner,
+                         std::function<void(const QString&)> apply) {
+    router.setCommandHandler(kCmdChooseSkin, [&prompts, &owner, apply = std::move(apply)] {
+        QWidget* active = QApplication::activeWindow();
         const std::optional<QString> path =
-            window.prompts().chooseFile(owner != nullptr ? owner : &window, skinFileChoice());
+            prompts.chooseFile(active != nullptr ? active : &owner, skinFileChoice());
         if (path)
-            window.applySkin(*path);
+            apply(*path);
     });
 }
 

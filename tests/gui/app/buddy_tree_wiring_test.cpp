@@ -48,10 +48,10 @@ protected:
     // A shown window, signed in, with the tree attached: pop-ups open only then.
     MainWindow& openSignedIn() {
         MainWindow& w = open();
-        attachBuddyTree(w, *tree_);
+        attachBuddyTree(router(), host().context(), buddyTreeWindowOf(w), *tree_);
         WindowState s;
         s.signedIn = true;
-        enterState(w, s);
+        enterState(w, host().session(), s);
         w.show();
         return w;
     }
@@ -62,7 +62,7 @@ protected:
 
 TEST_F(BuddyTreeWiring, SelectionSetsTheClipboardFlagsOfTheWindow) {
     MainWindow& w = open();
-    attachBuddyTree(w, *tree_);
+    attachBuddyTree(router(), host().context(), buddyTreeWindowOf(w), *tree_);
     tree_->selectLine(bertLine());
     EXPECT_TRUE(w.commandState().cutEnabled);
     EXPECT_TRUE(w.commandState().copyEnabled);
@@ -98,9 +98,9 @@ TEST_F(BuddyTreeWiring, RightClickAnywhereOnTheWindowOpensThePopupOfTheSelectedL
 
 TEST_F(BuddyTreeWiring, DoubleClickCommandReachesTheWindow) {
     MainWindow& w = open();
-    attachBuddyTree(w, *tree_);
+    attachBuddyTree(router(), host().context(), buddyTreeWindowOf(w), *tree_);
     int sends = 0;
-    w.setCommandHandler(kCmdSendMessage, [&sends] { ++sends; });
+    router().setCommandHandler(kCmdSendMessage, [&sends] { ++sends; });
     tree_->selectLine(bertLine());
     tree_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(tree_.get()));
@@ -115,13 +115,13 @@ TEST_F(BuddyTreeWiring, DoubleClickCommandReachesTheWindow) {
 TEST_F(BuddyTreeWiring, ShortcutsAtTheTreeFollowTheSelectedLineAndWhatWasCopied) {
     MainWindow& w = open();
     tree_->setParent(w.surface());
-    attachBuddyTree(w, *tree_);
+    attachBuddyTree(router(), host().context(), buddyTreeWindowOf(w), *tree_);
     std::vector<int> ran;
     for (int id : {kCmdDelete, kCmdCopy, kCmdCut, kCmdPaste})
-        w.setCommandHandler(id, [&ran, id] { ran.push_back(id); });
+        router().setCommandHandler(id, [&ran, id] { ran.push_back(id); });
     WindowState s;
     s.signedIn = true;
-    enterState(w, s);
+    enterState(w, host().session(), s);
     w.show();
     tree_->show();
     tree_->setFocus();

@@ -1,6 +1,7 @@
 // The tests that run the real browser engine: a page of the service, served on loopback, loads
 // into the view the application makes, and the window keeps its native window as the pages come
 // and go. They need an X server (ctest runs them under xvfb-run).
+#include "app/command_router.h"
 #include "app/composition.h"
 #include "app/engine_web_view.h"
 #include "base/command_ids.h"
@@ -62,7 +63,7 @@ TEST(EngineWebView, TheWindowKeepsItsNativeWindowAcrossSignInAndOut) {
     const auto service = test::ServiceProcess::serve(PAGEWRIGHT_SERVICE_EXE,
                                                      dir.file("service.db").string(), {"--demo"});
     ASSERT_TRUE(service->ready()) << service->stderrAll();
-    MainWindow::Options options;
+    ApplicationOptions options;
     options.settings = std::make_shared<QSettings>(
         QString::fromStdString(dir.file("prefs.ini").string()), QSettings::IniFormat);
     auto prompts = std::make_unique<testing::ScriptedPrompts>();
@@ -78,7 +79,7 @@ TEST(EngineWebView, TheWindowKeepsItsNativeWindowAcrossSignInAndOut) {
     const auto signInAndLoad = [&] {
         script.credentials.push_back(
             Prompts::Credentials{QStringLiteral("demo"), QStringLiteral("demo")});
-        window.runCommand(kCmdSignInOut);
+        app.router->runCommand(kCmdSignInOut);
         return QTest::qWaitFor(
             [&] {
                 for (const EngineWebView* view : window.findChildren<EngineWebView*>()) {
@@ -92,7 +93,7 @@ TEST(EngineWebView, TheWindowKeepsItsNativeWindowAcrossSignInAndOut) {
     };
     ASSERT_TRUE(signInAndLoad());
     EXPECT_EQ(window.winId(), before);
-    window.runCommand(kCmdSignInOut);
+    app.router->runCommand(kCmdSignInOut);
     ASSERT_FALSE(window.commandState().signedIn);
     ASSERT_TRUE(signInAndLoad());
     EXPECT_EQ(window.winId(), before);

@@ -96,7 +96,7 @@ TEST_F(WindowTest, MenusOpenWithEnablingOfTheCurrentState) {
     WindowState s;
     s.signedIn = true;
     s.copyEnabled = true;
-    enterState(w, s);
+    enterState(w, host().session(), s);
     EXPECT_TRUE(w.mainMenu().action(kCmdAddContact)->isEnabled());
     EXPECT_TRUE(w.mainMenu().action(kCmdCopy)->isEnabled());
     EXPECT_FALSE(w.mainMenu().action(kCmdPaste)->isEnabled());
@@ -117,7 +117,7 @@ TEST_F(WindowTest, LanguageMenuListsLanguagesAndSwitchingSavesBothPreferences) {
     EXPECT_TRUE(languages->actions()[0]->isChecked()); // the language in use, chosen or not
     EXPECT_FALSE(QFile::exists(settingsPath()));
 
-    w.runCommand(kCmdLanguageFirst + 1);
+    router().runCommand(kCmdLanguageFirst + 1);
     EXPECT_EQ(titles(w.mainMenu())[0], QStringLiteral("&Arkiv"));
     EXPECT_EQ(w.signInButton()->text(), QStringLiteral("Logga in"));
     languages = w.mainMenu().languageMenu();
@@ -135,7 +135,7 @@ TEST_F(WindowTest, LanguageMenuListsLanguagesAndSwitchingSavesBothPreferences) {
 TEST_F(WindowTest, LanguageCommandBeyondTheListDoesNothing) {
     writeStrings();
     MainWindow& w = open();
-    w.runCommand(kCmdLanguageFirst + 2);
+    router().runCommand(kCmdLanguageFirst + 2);
     EXPECT_EQ(titles(w.mainMenu())[0], QStringLiteral("&File"));
     EXPECT_FALSE(QFile::exists(settingsPath()));
 }
@@ -145,8 +145,8 @@ TEST_F(WindowTest, SwitchingLanguageWhileSignedInKeepsTheSignOutText) {
     MainWindow& w = open();
     WindowState s;
     s.signedIn = true;
-    enterState(w, s);
-    w.runCommand(kCmdLanguageFirst + 1);
+    enterState(w, host().session(), s);
+    router().runCommand(kCmdLanguageFirst + 1);
     EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Logga ut"));
 }
 
@@ -156,8 +156,8 @@ TEST_F(WindowTest, SwitchingLanguageWhileSigningInKeepsTheSignOutText) {
     MainWindow& w = open();
     WindowState s;
     s.signingIn = true;
-    enterState(w, s);
-    w.runCommand(kCmdLanguageFirst + 1);
+    enterState(w, host().session(), s);
+    router().runCommand(kCmdLanguageFirst + 1);
     EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Logga ut"));
 }
 
@@ -284,7 +284,7 @@ TEST_F(WindowTest, RestoreFromTheTrayBringsAMaximisedWindowBackToItsNormalSize) 
 TEST_F(WindowTest, TrayDoubleClickShowsTheWindow) {
     MainWindow& w = open(true);
     w.show();
-    w.runCommand(kCmdMinimise);
+    router().runCommand(kCmdMinimise);
     ASSERT_FALSE(w.isVisible());
     emit tray().icon().doubleClicked();
     EXPECT_TRUE(w.isVisible());
@@ -334,14 +334,14 @@ TEST_F(WindowTest, ShortcutKeysPostTheirCommandsOnlyWhenAllowed) {
     w.show();
     std::vector<int> ran;
     for (int id : {kCmdDelete, kCmdCopy, kCmdCut, kCmdPaste})
-        w.setCommandHandler(id, [&ran, id] { ran.push_back(id); });
+        router().setCommandHandler(id, [&ran, id] { ran.push_back(id); });
     QTest::keyClick(w.signInButton(), Qt::Key_Delete);
     processPosted();
     EXPECT_TRUE(ran.empty());
 
     WindowState s;
     s.signedIn = s.cutEnabled = s.copyEnabled = s.pasteEnabled = s.deleteEnabled = true;
-    enterState(w, s);
+    enterState(w, host().session(), s);
     QTest::keyClick(w.signInButton(), Qt::Key_Delete);
     QTest::keyClick(w.signInButton(), Qt::Key_C, Qt::ControlModifier);
     QTest::keyClick(w.signInButton(), Qt::Key_X, Qt::ControlModifier);
@@ -358,10 +358,10 @@ TEST_F(WindowTest, CtrlVWhileSendingReachesTheFocusedTextBox) {
     box->setText(QStringLiteral("abc"));
     box->selectAll();
     bool pasted = false;
-    w.setCommandHandler(kCmdPaste, [&pasted] { pasted = true; });
+    router().setCommandHandler(kCmdPaste, [&pasted] { pasted = true; });
     WindowState s;
     s.signedIn = s.sending = s.pasteEnabled = true;
-    enterState(w, s);
+    enterState(w, host().session(), s);
     QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier); // copy inside the box itself
     QTest::keyClick(box, Qt::Key_End);
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
@@ -397,14 +397,14 @@ TEST_F(WindowTest, CommandsWhileSignedOutAndUnknownIdsAreHarmless) {
     MainWindow& w = open();
     for (int id : std::initializer_list<int>{kCmdAddContact, kCmdFaqs, kCmdAbout, 2000, 2010, 2011,
                                              0, -1, 34001})
-        w.runCommand(id);
+        router().runCommand(id);
     EXPECT_TRUE(prompts_->asked.empty());
 }
 
 TEST_F(WindowTest, SubsystemCanTakeOverACommand) {
     MainWindow& w = open();
     int count = 0;
-    w.setCommandHandler(kCmdSignInOut, [&count] { ++count; });
+    router().setCommandHandler(kCmdSignInOut, [&count] { ++count; });
     w.mainMenu().action(kCmdSignInOut)->trigger();
     EXPECT_EQ(count, 1);
 }
@@ -418,7 +418,7 @@ TEST_F(WindowTest, PopupMenusFollowTheSelectedLineWithTheirTextsAndEnabling) {
     MainWindow& w = open();
     WindowState s;
     s.signedIn = true; // a group line: cut, copy and delete flags clear
-    enterState(w, s);
+    enterState(w, host().session(), s);
     const PopupCase cases[] = {
         {LineKind::None,
          {kCmdAddContact, kCmdAddGroup, 0, kCmdCut, kCmdCopy, kCmdPaste, kCmdDelete, 0,
@@ -451,7 +451,7 @@ TEST_F(WindowTest, PopupMenusFollowTheSelectedLineWithTheirTextsAndEnabling) {
 TEST_F(WindowTest, PopupChoiceArrivesAsACommand) {
     MainWindow& w = open();
     int sent = 0;
-    w.setCommandHandler(kCmdSendMessage, [&sent] { ++sent; });
+    router().setCommandHandler(kCmdSendMessage, [&sent] { ++sent; });
     auto menu = w.contextMenuFor(LineKind::Buddy);
     menu->actions().back()->trigger();
     processPosted();

@@ -25,19 +25,19 @@ protected:
         WindowTest::SetUp();
         window_ = &open();
         window_->show();
-        window_->session().begin("ann", "ab12");
+        host().session().begin("ann", "ab12");
         BuddyEntry root = BuddyEntry::makeRoot();
         root.children.push_back(BuddyEntry::makeGroup("7", "Work"));
-        BuddyList& list = window_->session().adoptList(std::move(root));
+        BuddyList& list = host().session().adoptList(std::move(root));
         auto* tree = new BuddyTree(list, QPixmap(), {}, window_->surface());
-        auto* panel = new SendPanel({window_->session(), window_->serviceCalls(),
-                                     window_->prompts(), window_->catalogue(), window_->clock()},
+        auto* panel = new SendPanel({host().session(), host().calls(), window_->prompts(),
+                                     window_->catalogue(), host().context().clock},
                                     &window_->skin(), window_->surface());
         pages().setPages(tree, panel);
         pages().buildInterface(*readInterfaceDescription(std::string_view(kDescription)));
     }
 
-    PageHost& pages() { return window_->pages(); }
+    PageHost& pages() { return host().pages(); }
     RecordingWebView* webTab(int index) {
         return static_cast<RecordingWebView*>(pages().webTabView(index));
     }
@@ -86,7 +86,7 @@ TEST_F(PageHostTest, ButtonsTabsAndFooterStandWhereTheyBelongAndOpenTheirPages) 
     EXPECT_GT(footer.top(), page.bottom());
     EXPECT_TRUE(window_->surface()->rect().contains(footer));
 
-    window_->runCommand(2002);
+    router().runCommand(2002);
     EXPECT_EQ(webTab(1)->address(),
               QUrl(QStringLiteral("http://pages.test/credit?x=1&ticket=ab12")));
     EXPECT_EQ(pages().currentTab(), 1);
@@ -97,7 +97,7 @@ TEST_F(PageHostTest, ButtonsTabsAndFooterStandWhereTheyBelongAndOpenTheirPages) 
     EXPECT_EQ(pages().currentTab(), 2);
     WindowState signedIn = window_->commandState();
     signedIn.signedIn = true;
-    enterState(*window_, signedIn);
+    enterState(*window_, host().session(), signedIn);
     window_->showContextMenu(LineKind::Root, window_->mapToGlobal(QPoint(150, 200)));
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "no buddy pop-up on a web tab";
     EXPECT_TRUE(webTab(2)->isVisible());
@@ -107,7 +107,7 @@ TEST_F(PageHostTest, ButtonsTabsAndFooterStandWhereTheyBelongAndOpenTheirPages) 
 }
 
 TEST_F(PageHostTest, ATabClickWhileSendingReturnsToTheList) {
-    window_->runCommand(kCmdSendMessage);
+    router().runCommand(kCmdSendMessage);
     ASSERT_TRUE(pages().isSending());
     EXPECT_TRUE(pages().sendPanel()->isVisible());
     const QSize client = window_->surface()->size();
@@ -145,9 +145,9 @@ TEST_F(PageHostTest, FooterLinksOpenInTheFirstWebTabWhoseOwnPageASecondClickBrin
 // then shows its page in the first web tab's place, with the header live again.
 TEST_F(PageHostTest, AHelpOrButtonPageWhileSendingLeavesTheSendingState) {
     for (const int command : {static_cast<int>(kCmdTerms), 2002}) {
-        window_->runCommand(kCmdSendMessage);
+        router().runCommand(kCmdSendMessage);
         ASSERT_TRUE(pages().isSending());
-        window_->runCommand(command);
+        router().runCommand(command);
         EXPECT_FALSE(pages().isSending());
         EXPECT_FALSE(window_->commandState().sending);
         EXPECT_EQ(pages().currentTab(), 1);

@@ -4,11 +4,13 @@
 // resources/ it also shows the slate skin chosen and kept over a restart, and the window without
 // its frame and with it again.
 #include "app/buddy_dialogs.h"
+#include "app/command_router.h"
 #include "app/composition.h"
 #include "app/engine_web_view.h"
 #include "app/page_host.h"
 #include "app/qt_prompts.h"
 #include "app/session_controller.h"
+#include "app/session_host.h"
 #include "app/sign_in_dialog.h"
 #include "base/command_ids.h"
 #include "buddylist/buddy_tree.h"
@@ -82,26 +84,28 @@ void saveSkinAndFrameShots(const QString& out, const QString& suffix) {
     const auto makeWindow = [&settings](std::deque<std::optional<QString>> files) {
         auto prompts = std::make_unique<textowl::testing::ScriptedPrompts>();
         prompts->files = std::move(files);
-        MainWindow::Options options;
+        textowl::ApplicationOptions options;
         options.settings = settings;
         options.prompts = std::move(prompts);
-        return composeApplication(std::move(options), true).window;
+        return composeApplication(std::move(options), true);
     };
     {
-        auto window = makeWindow({QDir::current().filePath(QStringLiteral("skins/slate.bmp"))});
-        window->show();
+        const Application app =
+            makeWindow({QDir::current().filePath(QStringLiteral("skins/slate.bmp"))});
+        app.window->show();
         settle();
-        window->runCommand(textowl::kCmdChooseSkin);
-        save(*window, out, QStringLiteral("skin_chosen"), suffix);
+        app.router->runCommand(textowl::kCmdChooseSkin);
+        save(*app.window, out, QStringLiteral("skin_chosen"), suffix);
     }
-    auto window = makeWindow({});
-    window->show();
+    const Application app = makeWindow({});
+    MainWindow& window = *app.window;
+    window.show();
     settle();
-    save(*window, out, QStringLiteral("skin_after_restart"), suffix);
+    save(window, out, QStringLiteral("skin_after_restart"), suffix);
     for (const char* name : {"frameless", "framed_again"}) {
-        window->runCommand(textowl::kCmdToggleFrame);
+        app.router->runCommand(textowl::kCmdToggleFrame);
         settle();
-        saveShaped(*window, out, QLatin1String(name) + suffix);
+        saveShaped(window, out, QLatin1String(name) + suffix);
     }
 }
 
@@ -136,20 +140,22 @@ void saveBuddyDialogs(const QString& out, const QString& suffix) {
     group.grab().save(out + QStringLiteral("/group_dialog") + suffix + QStringLiteral(".png"));
 }
 
-void fakeSigningIn(MainWindow& window) {
+void fakeSigningIn(const Application& app) {
+    MainWindow& window = *app.window;
     textowl::WindowState state;
     state.signingIn = true;
     window.signInButton()->hide();
     window.registerButton()->hide();
-    enterState(window, state);
+    enterState(window, app.session->session(), state);
 }
 
 // Signs in for real; the signing-in view shows until the load's timer fires. Prints how long the
 // window took from the accepted sign-in to the full interface, web tabs and footer included.
-void signIn(MainWindow& window, textowl::testing::ScriptedPrompts& prompts) {
+void signIn(const Application& app, textowl::testing::ScriptedPrompts& prompts) {
+    MainWindow& window = *app.window;
     prompts.credentials.push_back(
         textowl::Prompts::Credentials{QStringLiteral("demo"), QStringLiteral("demo")});
-    window.runCommand(textowl::kCmdSignInOut);
+    app.router->runCommand(textowl::kCmdSignInOut);
     auto* clock = new QElapsedTimer;
     clock->start();
     auto* poll = new QTimer(&window);
@@ -165,8 +171,8 @@ void signIn(MainWindow& window, textowl::testing::ScriptedPrompts& prompts) {
     poll->start(1);
 }
 
-void selectFirstBuddy(MainWindow& window) {
-    textowl::BuddyTree* tree = window.sessionController().buddyTree();
+void selectFirstBuddy(const textowl::SessionHost& host) {
+    textowl::BuddyTree* tree = host.controller().buddyTree();
     if (tree != nullptr && tree->model()->hasChildren(tree->rootLine()))
         tree->selectLine(tree->model()->index(0, 0, tree->rootLine()));
 }
@@ -196,9 +202,10 @@ void savePageDialog(const QString& out, const QString& suffix) {
 }
 
 // The panel opened on the selected buddy with a message written, then its log after one send.
-void saveSendPanel(MainWindow& window, const QString& out, const QString& suffix) {
-    window.runCommand(textowl::kCmdSendMessage);
-    textowl::SendPanel* panel = window.pages().sendPanel();
+void saveSendPanel(const Application& app, const QString& out, const QString& suffix) {
+    MainWindow& window = *app.window;
+    app.router->runCommand(textowl::kCmdSendMessage);
+    textowl::SendPanel* panel = app.session->pages().sendPanel();
     if (panel == nullptr)
         return;
     panel->messageBox()->setPlainText(QStringLiteral("Running late, see you at eight."));
@@ -208,7 +215,7 @@ void saveSendPanel(MainWindow& window, const QString& out, const QString& suffix
     panel->showLogView();
     QApplication::processEvents();
     save(window, out, QStringLiteral("send_log"), suffix);
-    window.returnToBuddyList();
+    app.session->returnToBuddyList();
 }
 
 } // namespace
@@ -225,7 +232,7 @@ int main(int argc, char** argv) {
 
     auto prompts = std::make_unique<textowl::testing::ScriptedPrompts>();
     textowl::testing::ScriptedPrompts& answers = *prompts;
-    MainWindow::Options options;
+    textowl::ApplicationOptions options;
     options.prompts = std::move(prompts);
     const Application application = composeApplication(std::move(options), true);
     MainWindow& window = *application.window;
@@ -237,9 +244,9 @@ int main(int argc, char** argv) {
         saveBuddyDialogs(out, suffix);
         savePageDialog(out, suffix);
         if (live)
-            signIn(window, answers);
+            signIn(application, answers);
         else
-            fakeSigningIn(window);
+            fakeSigningIn(application);
         save(window, out, QStringLiteral("signing_in"), suffix);
         if (!live) {
             QApplication::quit();
@@ -247,15 +254,15 @@ int main(int argc, char** argv) {
         }
         QTimer::singleShot(4000, &window, [&] {
             save(window, out, QStringLiteral("signed_in"), suffix);
-            window.runCommand(textowl::kCmdTerms);
+            application.router->runCommand(textowl::kCmdTerms);
             settle(2000);
             save(window, out, QStringLiteral("terms_in_first_tab"), suffix);
-            window.pages().showBuddyList();
-            selectFirstBuddy(window);
+            application.session->pages().showBuddyList();
+            selectFirstBuddy(*application.session);
             QTimer::singleShot(200, &window, [&] {
                 save(window, out, QStringLiteral("signed_in_buddy"), suffix);
-                saveSendPanel(window, out, suffix);
-                window.runCommand(textowl::kCmdSignInOut);
+                saveSendPanel(application, out, suffix);
+                application.router->runCommand(textowl::kCmdSignInOut);
                 QApplication::quit();
             });
         });

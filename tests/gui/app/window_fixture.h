@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/command_router.h"
 #include "app/composition.h"
 #include "app/exit_path.h"
+#include "app/session_host.h"
 #include "app/tray_controller.h"
 #include "support/qt/recording_web_view.h"
 #include "support/qt/scripted_prompts.h"
@@ -79,7 +81,7 @@ protected:
     MainWindow& open(std::optional<bool> trayAvailable = false) {
         auto prompts = std::make_unique<ScriptedPrompts>();
         prompts_ = prompts.get();
-        MainWindow::Options options;
+        ApplicationOptions options;
         options.settings = settings();
         options.prompts = std::move(prompts);
         options.serviceEndpoint = endpoint_;
@@ -90,6 +92,8 @@ protected:
         return *application_.window;
     }
 
+    CommandRouter& router() const { return *application_.router; }
+    SessionHost& host() const { return *application_.session; }
     TrayController& tray() const { return *application_.tray; }
     ExitPath& exitPath() const { return *application_.exitPath; }
 

@@ -35,12 +35,12 @@ TEST_F(WindowShapeTest, ChosenSkinRepaintsTheClientAreaAndSurvivesARestart) {
     const QString path = saveWhiteSkin();
     QSignalSpy changed(&w, &MainWindow::skinChanged);
 
-    w.runCommand(kCmdChooseSkin); // cancelled: nothing changes
+    router().runCommand(kCmdChooseSkin); // cancelled: nothing changes
     EXPECT_EQ(changed.count(), 0);
     EXPECT_NE(pagePixel(w), qRgb(255, 255, 255));
 
     prompts_->files.push_back(path);
-    w.runCommand(kCmdChooseSkin);
+    router().runCommand(kCmdChooseSkin);
     const auto asked = prompts_->askedOf(ScriptedPrompts::Kind::File);
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[1].caption, QStringLiteral("Select Textowl Skin"));
@@ -79,7 +79,7 @@ TEST_F(WindowShapeTest, ToggleMakesTheWindowFramelessAndBringsTheFrameBack) {
               QPoint(w.surface()->width() - kCaptionStripOffset.x, kCaptionStripOffset.y));
     EXPECT_EQ(frame.toggleButton()->toolTip(), QStringLiteral("Show window frame"));
 
-    w.runCommand(kCmdToggleFrame);
+    router().runCommand(kCmdToggleFrame);
     EXPECT_FALSE(frame.isFrameless());
     EXPECT_FALSE(w.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(w.mask().isEmpty());
@@ -124,15 +124,15 @@ TEST_F(WindowShapeTest, CaptionStripMaximisesFramedAndClosesToTheTray) {
 TEST_F(WindowShapeTest, TraySingleClickRestoresOnlyWhereNoDoubleClickWasEverReported) {
     MainWindow& w = open(true);
     w.show();
-    w.runCommand(kCmdMinimise);
+    router().runCommand(kCmdMinimise);
     tray().icon().handleActivation(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(w.isVisible()) << "a double click may still follow";
     EXPECT_TRUE(QTest::qWaitFor([&w] { return w.isVisible(); }));
 
-    w.runCommand(kCmdMinimise);
+    router().runCommand(kCmdMinimise);
     tray().icon().handleActivation(QSystemTrayIcon::DoubleClick);
     ASSERT_TRUE(w.isVisible());
-    w.runCommand(kCmdMinimise);
+    router().runCommand(kCmdMinimise);
     tray().icon().handleActivation(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(tray().icon().isClickPending());
     QApplication::processEvents();

@@ -40,7 +40,7 @@ QStringList snapshot(const BuddyTree& tree) {
 class BuddyEditingEndToEnd : public LiveServiceTest {
 protected:
     QModelIndex select(const QString& text, const QString& under = {}) {
-        BuddyTree& tree = *application_.window->sessionController().buddyTree();
+        BuddyTree& tree = *host().controller().buddyTree();
         const QModelIndex parent = under.isEmpty() ? tree.rootLine() : group(under);
         for (int i = 0; i < tree.model()->rowCount(parent); ++i) {
             const QModelIndex line = tree.model()->index(i, 0, parent);
@@ -53,7 +53,7 @@ protected:
         return {};
     }
     QModelIndex group(const QString& name) {
-        BuddyTree& tree = *application_.window->sessionController().buddyTree();
+        BuddyTree& tree = *host().controller().buddyTree();
         return tree.lineOf(tree.list().findGroupByName(utf8(name)));
     }
     QStringList membersOf(const QString& name) {
@@ -69,11 +69,11 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    BuddyTree* tree = w.sessionController().buddyTree();
+    BuddyTree* tree = host().controller().buddyTree();
     ASSERT_NE(tree, nullptr);
 
     prompts_->groups.push_back(Prompts::GroupForm{{}, QStringLiteral("Club")});
-    w.runCommand(kCmdAddGroup);
+    router().runCommand(kCmdAddGroup);
     ASSERT_TRUE(group(QStringLiteral("Club")).isValid());
     EXPECT_EQ(tree->selectedLine(), group(QStringLiteral("Club")));
 
@@ -82,22 +82,22 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
     gina.cellPhone = QStringLiteral("46709999999");
     gina.groupText = QStringLiteral("Club");
     prompts_->contacts.push_back(gina);
-    w.runCommand(kCmdAddContact);
+    router().runCommand(kCmdAddContact);
     EXPECT_EQ(membersOf(QStringLiteral("Club")), QStringList{QStringLiteral("Gina")});
 
     gina.nickname = QStringLiteral("Gigi");
     gina.cellPhone = QStringLiteral("46709999990");
     gina.birthday = {0, 3, 1};
     prompts_->contacts.push_back(gina);
-    w.runCommand(kCmdEditContact);
+    router().runCommand(kCmdEditContact);
     const QModelIndex gigi = select(QStringLiteral("Gigi"), QStringLiteral("Club"));
     ASSERT_TRUE(gigi.isValid());
     EXPECT_EQ(tree->model()->index(0, 0, gigi).data().toString(), QStringLiteral("46709999990"));
     EXPECT_EQ(tree->entryOf(gigi)->birthday.substr(4), "-04-02");
 
-    w.runCommand(kCmdCopy);
+    router().runCommand(kCmdCopy);
     tree->selectLine(tree->rootLine());
-    w.runCommand(kCmdPaste);
+    router().runCommand(kCmdPaste);
     EXPECT_EQ(tree->entryOf(tree->selectedLine())->groupId, "0");
 
     const QModelIndex carl = select(QStringLiteral("Carl"));
@@ -106,17 +106,17 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
               (QStringList{QStringLiteral("Carl"), QStringLiteral("Gigi")}));
 
     select(QStringLiteral("Frida"), QStringLiteral("Work"));
-    w.runCommand(kCmdCut);
+    router().runCommand(kCmdCut);
     tree->selectLine(group(QStringLiteral("Family")));
-    w.runCommand(kCmdPaste);
+    router().runCommand(kCmdPaste);
     EXPECT_TRUE(membersOf(QStringLiteral("Family")).contains(QStringLiteral("Frida")));
 
     select(QStringLiteral("Bobby"), QStringLiteral("Work"));
     prompts_->answers.push_back(Prompts::Answer::Yes);
-    w.runCommand(kCmdDelete);
+    router().runCommand(kCmdDelete);
     select(QStringLiteral("Mum"), QStringLiteral("Family"));
     prompts_->answers.push_back(Prompts::Answer::No);
-    w.runCommand(kCmdDelete);
+    router().runCommand(kCmdDelete);
 
     EXPECT_TRUE(messages().empty()) << messages().front().text.toStdString();
     const QStringList shown = snapshot(*tree);
@@ -137,45 +137,45 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
         expectedLines.append(QString::fromUtf8(line));
     EXPECT_EQ(shown, expectedLines);
 
-    w.runCommand(kCmdSignInOut);
+    router().runCommand(kCmdSignInOut);
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    ASSERT_NE(w.sessionController().buddyTree(), nullptr);
-    EXPECT_EQ(snapshot(*w.sessionController().buddyTree()), shown);
+    ASSERT_NE(host().controller().buddyTree(), nullptr);
+    EXPECT_EQ(snapshot(*host().controller().buddyTree()), shown);
 }
 
 TEST_F(BuddyEditingEndToEnd, ACutBuddyNeverPastedIsPutBackWhereItWas) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    BuddyTree* tree = w.sessionController().buddyTree();
+    BuddyTree* tree = host().controller().buddyTree();
     ASSERT_NE(tree, nullptr);
 
     // Bobby also sits at the top level: a cut from Work that is never pasted stays a removal.
     select(QStringLiteral("Bobby"), QStringLiteral("Work"));
-    w.runCommand(kCmdCut);
+    router().runCommand(kCmdCut);
     select(QStringLiteral("Alice"));
-    w.runCommand(kCmdCopy);
+    router().runCommand(kCmdCopy);
     EXPECT_EQ(membersOf(QStringLiteral("Work")), QStringList{QStringLiteral("Frida")});
     const QStringList kept = snapshot(*tree);
 
     // Frida was only in Work: copying Alice replaces the clipboard and Frida goes back.
     select(QStringLiteral("Frida"), QStringLiteral("Work"));
-    w.runCommand(kCmdCut);
+    router().runCommand(kCmdCut);
     EXPECT_TRUE(membersOf(QStringLiteral("Work")).isEmpty());
     select(QStringLiteral("Alice"));
-    w.runCommand(kCmdCopy);
+    router().runCommand(kCmdCopy);
     EXPECT_EQ(snapshot(*tree), kept);
 
     // A cut replaced by another cut, and a cut still pending when the session ends.
     select(QStringLiteral("Erik"), QStringLiteral("Family"));
-    w.runCommand(kCmdCut);
+    router().runCommand(kCmdCut);
     select(QStringLiteral("Carl"));
-    w.runCommand(kCmdCut);
+    router().runCommand(kCmdCut);
     EXPECT_TRUE(membersOf(QStringLiteral("Family")).contains(QStringLiteral("Erik")));
-    w.runCommand(kCmdSignInOut);
+    router().runCommand(kCmdSignInOut);
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    ASSERT_NE(w.sessionController().buddyTree(), nullptr);
-    EXPECT_EQ(snapshot(*w.sessionController().buddyTree()), kept);
+    ASSERT_NE(host().controller().buddyTree(), nullptr);
+    EXPECT_EQ(snapshot(*host().controller().buddyTree()), kept);
     EXPECT_TRUE(messages().empty());
 }
 

@@ -56,7 +56,7 @@ protected:
         EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
         return path;
     }
-    const BuddyList& list(MainWindow& w) { return *w.session().buddyList(); }
+    const BuddyList& list(MainWindow& w) { return *host().session().buddyList(); }
 };
 
 class ExportAndImport : public ContactFilesEndToEnd,
@@ -66,27 +66,27 @@ TEST_P(ExportAndImport, GiveAnEmptyAccountTheSameTree) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    ASSERT_TRUE(w.session().signedIn());
+    ASSERT_TRUE(host().session().signedIn());
     const auto demo = contents(list(w));
     const QString path = QString::fromStdString(data_.file(GetParam()).string());
     prompts_->files.push_back(path);
-    w.runCommand(kCmdExportContacts);
+    router().runCommand(kCmdExportContacts);
     ASSERT_TRUE(QFile::exists(path));
     EXPECT_EQ(messages().back().text, QStringLiteral("Contacts exported: 6."));
 
-    w.runCommand(kCmdSignInOut);
+    router().runCommand(kCmdSignInOut);
     addAccount("fresh");
     signIn(w, QStringLiteral("fresh"), QStringLiteral("pw"));
-    ASSERT_TRUE(w.session().signedIn());
+    ASSERT_TRUE(host().session().signedIn());
     ASSERT_TRUE(list(w).root().children.empty());
     prompts_->files.push_back(path);
     prompts_->dialogs.push_back(true);
-    w.runCommand(kCmdImportContacts);
+    router().runCommand(kCmdImportContacts);
     EXPECT_EQ(messages().back().text, QStringLiteral("Added: 6. Skipped: 0. Failed: 0."));
     EXPECT_EQ(contents(list(w)), demo);
 
     // What the service keeps, as the next sign-in loads it.
-    w.runCommand(kCmdSignInOut);
+    router().runCommand(kCmdSignInOut);
     signIn(w, QStringLiteral("fresh"), QStringLiteral("pw"));
     EXPECT_EQ(contents(list(w)), demo);
 }
@@ -115,7 +115,7 @@ TEST_F(ContactFilesEndToEnd, CancelStopsAfterTheContactInHand) {
             progress->cancel();
     });
     watcher.start(0);
-    w.runCommand(kCmdImportContacts);
+    router().runCommand(kCmdImportContacts);
     watcher.stop();
 
     const BuddyNode* party = list(w).root().children.empty()
@@ -129,7 +129,7 @@ TEST_F(ContactFilesEndToEnd, CancelStopsAfterTheContactInHand) {
                                                      "Not imported: the import was cancelled: %2")
                                           .arg(added)
                                           .arg(8 - added));
-    w.runCommand(kCmdSignInOut);
+    router().runCommand(kCmdSignInOut);
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     EXPECT_EQ(const_cast<BuddyList&>(list(w)).findGroupByName("Party")->children.size(),
               static_cast<std::size_t>(added));
@@ -142,7 +142,7 @@ TEST_F(ContactFilesEndToEnd, AFileThatIsNoAddressBookIsRefusedAndNothingChanges)
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     const auto before = contents(list(w));
     prompts_->files.push_back(path);
-    w.runCommand(kCmdImportContacts);
+    router().runCommand(kCmdImportContacts);
     ASSERT_FALSE(messages().empty());
     EXPECT_TRUE(messages().back().text.startsWith(
         QStringLiteral("This file cannot be imported: it is not a text file")))
@@ -167,7 +167,7 @@ TEST_F(ContactFilesEndToEnd, AnOutlookAnsiFileImportedTwiceGivesEachContactOnce)
     for (int round = 0; round < 2; ++round) {
         prompts_->files.push_back(path);
         prompts_->dialogs.push_back(true);
-        w.runCommand(kCmdImportContacts);
+        router().runCommand(kCmdImportContacts);
     }
     const std::vector<ScriptedPrompts::Asked> said = messages();
     ASSERT_EQ(said.size(), 2u);
@@ -186,7 +186,7 @@ TEST_F(ContactFilesEndToEnd, AnOutlookAnsiFileImportedTwiceGivesEachContactOnce)
     EXPECT_TRUE(std::any_of(kunder->children.begin(), kunder->children.end(),
                             [](const auto& b) { return b->entry.lastName == "\u00d6hman"; }));
 
-    w.runCommand(kCmdSignInOut);
+    router().runCommand(kCmdSignInOut);
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     EXPECT_EQ(contents(list(w)), shown);
 }
@@ -195,18 +195,18 @@ TEST_F(ContactFilesEndToEnd, AnExportRightAfterAGroupDeleteHoldsWhatTheServiceHo
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    BuddyTree& tree = *w.sessionController().buddyTree();
+    BuddyTree& tree = *host().controller().buddyTree();
     // Mum and Erik are only in Family.
     tree.selectLine(tree.lineOf(const_cast<BuddyList&>(list(w)).findGroupByName("Family")));
     prompts_->answers.push_back(Prompts::Answer::Yes);
-    w.runCommand(kCmdDeleteGroup);
+    router().runCommand(kCmdDeleteGroup);
     const auto shown = contents(list(w));
     EXPECT_EQ(shown.count("group Family"), 0u);
 
     tree.selectLine(tree.rootLine());
     const QString path = QString::fromStdString(data_.file("after-delete.vcf").string());
     prompts_->files.push_back(path);
-    w.runCommand(kCmdExportContacts);
+    router().runCommand(kCmdExportContacts);
     EXPECT_EQ(messages().back().text, QStringLiteral("Contacts exported: 6."));
     const ContactRead exported = readContactFile(QFile::encodeName(path).toStdString());
     ASSERT_TRUE(exported.ok());
@@ -217,7 +217,7 @@ TEST_F(ContactFilesEndToEnd, AnExportRightAfterAGroupDeleteHoldsWhatTheServiceHo
     }
     EXPECT_EQ(topLevel, (std::multiset<std::string>{"Alice", "Bobby", "Carl", "Mum", "Erik"}));
 
-    w.runCommand(kCmdSignInOut);
+    router().runCommand(kCmdSignInOut);
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     EXPECT_EQ(contents(list(w)), shown);
 }

@@ -23,9 +23,9 @@ using namespace std::chrono_literals;
 // Bobby's number in the demo account.
 const std::string kRefused = "46702345678";
 
-void sendFromQuickSend(MainWindow& w, const QString& to) {
-    w.runCommand(kCmdSendMessage);
-    SendPanel* panel = w.pages().sendPanel();
+void sendFromQuickSend(CommandRouter& router, PageHost& pages, const QString& to) {
+    router.runCommand(kCmdSendMessage);
+    SendPanel* panel = pages.sendPanel();
     ASSERT_NE(panel, nullptr);
     panel->toBox()->setText(to);
     panel->messageBox()->setPlainText(QStringLiteral("Are you there?"));
@@ -50,12 +50,12 @@ protected:
 TEST_F(DeliveryNoticeEndToEnd, ARefusedNumberIsAnnouncedOnceAndItsCreditComesBack) {
     MainWindow& w = open();
     w.show();
-    DeliveryPoller& poller = w.sessionController().deliveryPoller();
+    DeliveryPoller& poller = host().controller().deliveryPoller();
     poller.setPace({100ms, 300ms, 600ms});
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    ASSERT_EQ(w.session().balance(), "50");
+    ASSERT_EQ(host().session().balance(), "50");
 
-    sendFromQuickSend(w, QString::fromStdString(kRefused + ", 46701234567"));
+    sendFromQuickSend(router(), host().pages(), QString::fromStdString(kRefused + ", 46701234567"));
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text, QStringLiteral("Message was sent successfully!"));
     // The checks go on until both messages have settled: the refused one at once, the other
@@ -71,7 +71,7 @@ TEST_F(DeliveryNoticeEndToEnd, ARefusedNumberIsAnnouncedOnceAndItsCreditComesBac
               "Your message to Bobby (" + kRefused +
                   ") was not delivered. Credits returned: 1. Reason: HTTP 400: Number(s) "
                   "has/have been denied by white- and/or black-lists.");
-    EXPECT_EQ(w.session().balance(), "49"); // two sent, one returned
+    EXPECT_EQ(host().session().balance(), "49"); // two sent, one returned
     EXPECT_EQ(w.surface()->headerTexts().balanceLine, QStringLiteral("Credits: 49 €"));
 }
 
@@ -99,20 +99,20 @@ TEST_F(SessionTest, AServiceWithoutTheOperationIsAskedOnceAndSaysNothing) {
     endpoint_ = server.url("/pagewright/soapserver.php");
     MainWindow& w = open();
     w.show();
-    DeliveryPoller& poller = w.sessionController().deliveryPoller();
+    DeliveryPoller& poller = host().controller().deliveryPoller();
     poller.setPace({50ms});
     QSignalSpy checked(&poller, &DeliveryPoller::checked);
     signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
 
-    sendFromQuickSend(w, QStringLiteral("46701234567"));
+    sendFromQuickSend(router(), host().pages(), QStringLiteral("46701234567"));
     ASSERT_TRUE(checked.wait(5000));
     EXPECT_FALSE(poller.checkDue());
-    sendFromQuickSend(w, QStringLiteral("46701234567"));
+    sendFromQuickSend(router(), host().pages(), QStringLiteral("46701234567"));
     EXPECT_FALSE(poller.checkDue()) << "not asked again in this session";
     ASSERT_EQ(messages().size(), 2u);
     EXPECT_EQ(messages()[0].text, QStringLiteral("Message was sent successfully!"));
     EXPECT_EQ(messages()[1].text, QStringLiteral("Message was sent successfully!"));
-    EXPECT_TRUE(w.session().signedIn());
+    EXPECT_TRUE(host().session().signedIn());
     EXPECT_NE(server.received(0).find("apiGetMessageStates"), std::string::npos);
 }
 

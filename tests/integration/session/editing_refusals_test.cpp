@@ -26,7 +26,7 @@ const char* const kRefused = R"(<result err="1"/>)";
 struct RefusalCase {
     const char* name;
     // What the user does once signed in; the tree is at hand for selecting and dropping.
-    std::function<void(MainWindow&, BuddyTree&, ScriptedPrompts&)> act;
+    std::function<void(CommandRouter&, BuddyTree&, ScriptedPrompts&)> act;
     const char* call;    // the operation that went out and was refused, or null for none
     const char* message; // what the user is told, or null for nothing
 };
@@ -52,74 +52,74 @@ Prompts::ContactForm contactIn(const char* group) {
 
 const RefusalCase kCases[] = {
     {"GroupExists",
-     [](MainWindow& w, BuddyTree&, ScriptedPrompts& p) {
+     [](CommandRouter& router, BuddyTree&, ScriptedPrompts& p) {
          p.groups.push_back(Prompts::GroupForm{{}, QStringLiteral("Family")});
-         w.runCommand(kCmdAddGroup);
+         router.runCommand(kCmdAddGroup);
      },
      nullptr, "There is already a group by that name!"},
     {"DuplicatePaste",
-     [](MainWindow& w, BuddyTree& t, ScriptedPrompts&) {
+     [](CommandRouter& router, BuddyTree& t, ScriptedPrompts&) {
          t.selectLine(line(t, "Alice"));
-         w.runCommand(kCmdCopy);
+         router.runCommand(kCmdCopy);
          t.selectLine(t.rootLine());
-         w.runCommand(kCmdPaste);
+         router.runCommand(kCmdPaste);
      },
      nullptr, "Cannot paste duplicate"},
     {"DuplicateDrop",
-     [](MainWindow&, BuddyTree& t, ScriptedPrompts&) {
+     [](CommandRouter&, BuddyTree& t, ScriptedPrompts&) {
          emit t.lineDropped(line(t, "Dora"), line(t, "Family"));
      },
      nullptr, "Cannot add duplicate"},
     {"PasteWithoutSelection",
-     [](MainWindow& w, BuddyTree& t, ScriptedPrompts&) {
+     [](CommandRouter& router, BuddyTree& t, ScriptedPrompts&) {
          t.selectLine(line(t, "Alice"));
-         w.runCommand(kCmdCopy);
+         router.runCommand(kCmdCopy);
          t.selectLine({});
-         w.runCommand(kCmdPaste);
+         router.runCommand(kCmdPaste);
      },
      nullptr, "Internal Error"},
     {"CopyFails",
-     [](MainWindow& w, BuddyTree& t, ScriptedPrompts&) {
+     [](CommandRouter& router, BuddyTree& t, ScriptedPrompts&) {
          t.selectLine(line(t, "Alice"));
-         w.runCommand(kCmdCopy);
+         router.runCommand(kCmdCopy);
          t.selectLine(line(t, "Family"));
-         w.runCommand(kCmdPaste);
+         router.runCommand(kCmdPaste);
      },
      "apiCopyBuddy", "Copy failed!"},
     {"MoveFails",
-     [](MainWindow&, BuddyTree& t, ScriptedPrompts&) {
+     [](CommandRouter&, BuddyTree& t, ScriptedPrompts&) {
          emit t.lineDropped(line(t, "Alice"), line(t, "Family"));
      },
      "apiMoveBuddy", "Unable to move buddy at this time.  Please try your request again later..."},
     {"AddContactFails",
-     [](MainWindow& w, BuddyTree& t, ScriptedPrompts& p) {
+     [](CommandRouter& router, BuddyTree& t, ScriptedPrompts& p) {
          t.selectLine(t.rootLine());
          p.contacts.push_back(contactIn(""));
-         w.runCommand(kCmdAddContact);
+         router.runCommand(kCmdAddContact);
      },
      "apiAddBuddy",
      "Unable to add a new buddy at this time.  Please try your request again later."},
     {"GroupOnTheWayFails",
-     [](MainWindow& w, BuddyTree& t, ScriptedPrompts& p) {
+     [](CommandRouter& router, BuddyTree& t, ScriptedPrompts& p) {
          t.selectLine(t.rootLine());
          p.contacts.push_back(contactIn("Club"));
-         w.runCommand(kCmdAddContact);
+         router.runCommand(kCmdAddContact);
      },
      "apiAddBuddyGroup",
      "Unable to add a new group at this time.  Please try your request again later."},
     {"RenameGroupFails",
-     [](MainWindow& w, BuddyTree& t, ScriptedPrompts& p) {
+     [](CommandRouter& router, BuddyTree& t, ScriptedPrompts& p) {
          t.selectLine(line(t, "Family"));
          p.groups.push_back(Prompts::GroupForm{{}, QStringLiteral("Clan")});
-         w.runCommand(kCmdEditGroup);
+         router.runCommand(kCmdEditGroup);
      },
      "apiUpdateBuddyGroup",
      "Unable to add a new group at this time.  Please try your request again later."},
     {"DeleteGroupFails",
-     [](MainWindow& w, BuddyTree& t, ScriptedPrompts& p) {
+     [](CommandRouter& router, BuddyTree& t, ScriptedPrompts& p) {
          t.selectLine(line(t, "Family"));
          p.answers.push_back(Prompts::Answer::Yes);
-         w.runCommand(kCmdDeleteGroup);
+         router.runCommand(kCmdDeleteGroup);
      },
      "apiDeleteBuddyGroup", nullptr},
 };
@@ -155,12 +155,12 @@ TEST_P(EditingRefusals, TellTheUserAndLeaveTheTreeAsItWas) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
-    BuddyTree* tree = w.sessionController().buddyTree();
+    BuddyTree* tree = host().controller().buddyTree();
     ASSERT_NE(tree, nullptr);
     const QStringList before = picture(*tree);
     const std::size_t sentBefore = server.received(0).size();
 
-    c.act(w, *tree, *prompts_);
+    c.act(router(), *tree, *prompts_);
 
     const std::string sent = server.received(0).substr(sentBefore);
     if (c.call != nullptr)

@@ -46,32 +46,32 @@ TEST_F(InterfaceEndToEnd, IconsComeFromTheServiceAndButtonsAndTabsOpenItsPages) 
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    PageHost& host = w.pages();
-    ASSERT_EQ(host.tabCount(), 3);
+    PageHost& pageHost = host().pages();
+    ASSERT_EQ(pageHost.tabCount(), 3);
     const QImage fallback = fallbackIconPair().active.toImage();
     for (int tab : {1, 2})
-        EXPECT_NE(host.tabStrip()->tab(tab).icons.active.toImage(), fallback) << tab;
-    ASSERT_NE(host.interfaceButton(2002), nullptr);
-    EXPECT_EQ(host.interfaceButton(2001), nullptr);
-    ASSERT_NE(host.footerView(), nullptr);
+        EXPECT_NE(pageHost.tabStrip()->tab(tab).icons.active.toImage(), fallback) << tab;
+    ASSERT_NE(pageHost.interfaceButton(2002), nullptr);
+    EXPECT_EQ(pageHost.interfaceButton(2001), nullptr);
+    ASSERT_NE(pageHost.footerView(), nullptr);
 
-    w.runCommand(2002);
-    const auto* first = static_cast<RecordingWebView*>(host.webTabView(1));
-    const std::string ticket = w.session().ticket();
+    router().runCommand(2002);
+    const auto* first = static_cast<RecordingWebView*>(pageHost.webTabView(1));
+    const std::string ticket = host().session().ticket();
     EXPECT_EQ(first->address().toString().toStdString(),
               pages() + "buttons/credit?ticket=" + ticket);
-    EXPECT_EQ(host.currentTab(), 1);
+    EXPECT_EQ(pageHost.currentTab(), 1);
 
     // Sending, then a click on a web tab: back to the list, tab 0 current.
-    BuddyTree* tree = host.buddyTree();
+    BuddyTree* tree = pageHost.buddyTree();
     tree->selectLine(tree->model()->index(0, 0, tree->rootLine()));
-    w.runCommand(kCmdSendMessage);
-    ASSERT_TRUE(host.isSending());
-    TabStrip* strip = host.tabStrip();
+    router().runCommand(kCmdSendMessage);
+    ASSERT_TRUE(pageHost.isSending());
+    TabStrip* strip = pageHost.tabStrip();
     QTest::mouseClick(strip, Qt::LeftButton, {},
                       strip->tabRect(2).center() - QPoint(0, TabStrip::kTop));
-    EXPECT_FALSE(host.isSending());
-    EXPECT_EQ(host.currentTab(), 0);
+    EXPECT_FALSE(pageHost.isSending());
+    EXPECT_EQ(pageHost.currentTab(), 0);
     EXPECT_TRUE(tree->isVisible());
 }
 

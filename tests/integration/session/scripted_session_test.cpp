@@ -91,7 +91,7 @@ TEST_P(RefusedSignIn, ShowsTheFailureAndKeepsTheSessionEmpty) {
     signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
 
     ASSERT_EQ(messages().size(), 1u);
-    EXPECT_TRUE(w.session().ticket().empty());
+    EXPECT_TRUE(host().session().ticket().empty());
     EXPECT_FALSE(w.commandState().signingIn || w.commandState().signedIn);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl 2006 v.1.0"));
     EXPECT_FALSE(w.signInButton()->isHidden());
@@ -136,7 +136,7 @@ TEST_F(SessionTest, CancelledDialogCallsNothingAndChangesNothing) {
     EXPECT_EQ(prompts_->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
     EXPECT_EQ(server.acceptedCount(), 0u);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl 2006 v.1.0"));
-    EXPECT_FALSE(w.sessionController().loadTimer().isActive());
+    EXPECT_FALSE(host().controller().loadTimer().isActive());
     EXPECT_TRUE(messages().empty());
 }
 
@@ -147,13 +147,13 @@ TEST_F(SessionTest, SessionCommandWhileTheLoadIsPendingSignsOutInsteadOfSigningI
     MainWindow& w = open();
     prompts_->credentials.push_back(
         Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
-    w.runCommand(kCmdSignInOut);
+    router().runCommand(kCmdSignInOut);
     ASSERT_TRUE(w.commandState().signingIn);
     EXPECT_EQ(w.surface()->view(), ViewKind::SigningIn);
-    EXPECT_TRUE(w.sessionController().loadTimer().isActive());
-    EXPECT_EQ(w.sessionController().loadTimer().interval(), 100);
+    EXPECT_TRUE(host().controller().loadTimer().isActive());
+    EXPECT_EQ(host().controller().loadTimer().interval(), 100);
 
-    w.runCommand(kCmdSignInOut);
+    router().runCommand(kCmdSignInOut);
 
     EXPECT_EQ(prompts_->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
     expectSignedOutView(w, QStringLiteral("Textowl"));
@@ -169,12 +169,12 @@ TEST_F(SessionTest, ExitWhileTheLoadIsPendingGivesTheTicketBack) {
     w.show();
     prompts_->credentials.push_back(
         Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
-    w.runCommand(kCmdSignInOut);
-    ASSERT_TRUE(w.sessionController().loadTimer().isActive());
+    router().runCommand(kCmdSignInOut);
+    ASSERT_TRUE(host().controller().loadTimer().isActive());
     QTimer::singleShot(0, &w, [&w] { w.mainMenu().action(kCmdExit)->trigger(); });
     EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
-    EXPECT_FALSE(w.sessionController().loadTimer().isActive());
-    EXPECT_TRUE(w.session().ticket().empty());
+    EXPECT_FALSE(host().controller().loadTimer().isActive());
+    EXPECT_TRUE(host().session().ticket().empty());
     const std::string sent = server.received(0);
     EXPECT_NE(sent.find("apiLogout"), std::string::npos);
     EXPECT_EQ(sent.find("apiGetBuddyList"), std::string::npos);
@@ -200,24 +200,26 @@ TEST_P(PendingCall, EndsWithoutEffectWhenTheSessionEnds) {
     w.show();
     prompts_->credentials.push_back(
         Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
-    w.runCommand(kCmdSignInOut);
+    router().runCommand(kCmdSignInOut);
     ASSERT_TRUE(w.commandState().signingIn);
     const int command = GetParam();
     QObject::connect(
-        &w.serviceCalls(), &ServiceCalls::busyChanged, &w,
-        [&w, command] { QTimer::singleShot(0, &w, [&w, command] { w.runCommand(command); }); },
+        &host().calls(), &ServiceCalls::busyChanged, &w,
+        [&w, &router = router(), command] {
+            QTimer::singleShot(0, &w, [&router, command] { router.runCommand(command); });
+        },
         Qt::SingleShotConnection);
 
-    w.sessionController().loadAfterSignIn();
+    host().controller().loadAfterSignIn();
     if (command == kCmdExit)
         EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
     else
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 
-    EXPECT_EQ(w.sessionController().buddyTree(), nullptr);
+    EXPECT_EQ(host().controller().buddyTree(), nullptr);
     EXPECT_TRUE(messages().empty());
     EXPECT_FALSE(w.commandState().signedIn);
-    EXPECT_TRUE(w.session().ticket().empty());
+    EXPECT_TRUE(host().session().ticket().empty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     const std::string sent = server.received(0);
     const std::size_t list = sent.find("apiGetBuddyList");
@@ -257,15 +259,15 @@ TEST_F(SessionTest, TheWindowRepaintsWhileASlowCallRuns) {
     endpoint_ = server.url("/pagewright/soapserver.php");
     MainWindow& w = open();
     w.show();
-    PaintCounter counter(*w.surface(), w.serviceCalls());
+    PaintCounter counter(*w.surface(), host().calls());
     // A resize while sign-in waits for its answer, as a user dragging the window's edge would.
     QObject::connect(
-        &w.serviceCalls(), &ServiceCalls::busyChanged, &w,
+        &host().calls(), &ServiceCalls::busyChanged, &w,
         [&w] { QTimer::singleShot(0, &w, [&w] { w.resize(w.width() + 40, w.height()); }); },
         Qt::SingleShotConnection);
     prompts_->credentials.push_back(
         Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
-    w.runCommand(kCmdSignInOut);
+    router().runCommand(kCmdSignInOut);
 
     EXPECT_GT(counter.paintsDuringCalls, 0);
     EXPECT_TRUE(w.commandState().signingIn);
@@ -273,7 +275,7 @@ TEST_F(SessionTest, TheWindowRepaintsWhileASlowCallRuns) {
 
 TEST_F(SessionTest, SignInDialogTextsComeFromTheCatalogue) {
     MainWindow& w = open();
-    w.runCommand(kCmdSignInOut);
+    router().runCommand(kCmdSignInOut);
     const auto asked = prompts_->askedOf(ScriptedPrompts::Kind::SignIn);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].caption, QStringLiteral("Textowl Sign In"));

@@ -33,12 +33,12 @@ protected:
 
     // Selects the line and sends the panel-opening command, as a double click does.
     SendPanel* openOn(MainWindow& w, const QString& lineText) {
-        BuddyTree* tree = w.sessionController().buddyTree();
+        BuddyTree* tree = host().controller().buddyTree();
         tree->selectLine(lineNamed(*tree, lineText));
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {},
                            tree->visualRect(tree->selectedLine()).center());
         EXPECT_TRUE(QTest::qWaitFor([&w] { return w.commandState().sending; }, 2000));
-        return w.pages().sendPanel();
+        return host().pages().sendPanel();
     }
 
     // The demo account's cell phones: of the buddy called so, or of everyone in the group.
@@ -60,12 +60,12 @@ TEST_F(SendEndToEnd, ABuddyGetsTheMessageTheLogTellsAndTheCreditGoesDown) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    const QString balanceBefore = QString::fromStdString(w.session().balance());
+    const QString balanceBefore = QString::fromStdString(host().session().balance());
 
     SendPanel* panel = openOn(w, QStringLiteral("Alice"));
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_FALSE(w.sessionController().buddyTree()->isVisible());
+    EXPECT_FALSE(host().controller().buddyTree()->isVisible());
     const std::string alice = phonesOf("Alice").at(0);
     EXPECT_EQ(panel->toBox()->text().toStdString(), alice);
     EXPECT_TRUE(panel->messageBox()->hasFocus());
@@ -84,8 +84,8 @@ TEST_F(SendEndToEnd, ABuddyGetsTheMessageTheLogTellsAndTheCreditGoesDown) {
     QTest::mouseClick(panel->returnButton(), Qt::LeftButton);
     EXPECT_FALSE(w.commandState().sending);
     EXPECT_FALSE(panel->isVisible());
-    EXPECT_TRUE(w.sessionController().buddyTree()->isVisible());
-    EXPECT_EQ(QString::fromStdString(w.session().balance()).toDouble(),
+    EXPECT_TRUE(host().controller().buddyTree()->isVisible());
+    EXPECT_EQ(QString::fromStdString(host().session().balance()).toDouble(),
               balanceBefore.toDouble() - 1);
 }
 

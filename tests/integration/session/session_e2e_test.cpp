@@ -32,7 +32,7 @@ TEST_F(SessionEndToEnd, DemoSignInShowsTheTreeTheBalanceAndTheUserInTheTitle) {
     for (int id : {kCmdAddContact, kCmdEditContact, kCmdAddGroup, kCmdTerms, kCmdAbout})
         EXPECT_TRUE(w.mainMenu().action(id)->isEnabled()) << id;
 
-    BuddyTree* tree = w.sessionController().buddyTree();
+    BuddyTree* tree = host().controller().buddyTree();
     ASSERT_NE(tree, nullptr);
     EXPECT_TRUE(tree->isVisible());
     // The service's interface names a footer, so the page leaves room for it and the links.
@@ -64,14 +64,14 @@ TEST_F(SessionEndToEnd, DemoSignInShowsTheTreeTheBalanceAndTheUserInTheTitle) {
         expected << QString::fromStdString(group);
     EXPECT_EQ(topLevel, expected);
 
-    const std::string balance = askService("balance", w.session().ticket(), "balance");
+    const std::string balance = askService("balance", host().session().ticket(), "balance");
     ASSERT_FALSE(balance.empty());
-    EXPECT_EQ(QString::fromStdString(w.session().balance()), QString::fromStdString(balance));
+    EXPECT_EQ(QString::fromStdString(host().session().balance()), QString::fromStdString(balance));
     EXPECT_EQ(w.surface()->headerTexts().user, QStringLiteral("demo"));
     EXPECT_EQ(w.surface()->headerTexts().balanceLine, QStringLiteral("Credits: ") +
                                                           QString::fromStdString(balance) +
                                                           QStringLiteral(" \u20ac"));
-    EXPECT_TRUE(w.session().interfaceDescription().has_value());
+    EXPECT_TRUE(host().session().interfaceDescription().has_value());
     EXPECT_TRUE(messages().empty());
 }
 
@@ -89,8 +89,8 @@ TEST_F(SessionEndToEnd, WrongPasswordShowsTheFailureAndChangesNothing) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl 2006 v.1.0"));
     EXPECT_EQ(w.surface()->view(), ViewKind::SignedOut);
     EXPECT_FALSE(w.signInButton()->isHidden());
-    EXPECT_TRUE(w.session().ticket().empty());
-    EXPECT_FALSE(w.sessionController().loadTimer().isActive());
+    EXPECT_TRUE(host().session().ticket().empty());
+    EXPECT_FALSE(host().controller().loadTimer().isActive());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "no busy cursor left behind";
 
     // The user may simply try again.
@@ -102,32 +102,32 @@ TEST_F(SessionEndToEnd, SignOutReleasesTheTicketAndDestroysTheTree) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    const std::string ticket = w.session().ticket();
+    const std::string ticket = host().session().ticket();
     ASSERT_TRUE(ticketWorks(ticket));
-    QPointer<BuddyTree> tree = w.sessionController().buddyTree();
+    QPointer<BuddyTree> tree = host().controller().buddyTree();
     ASSERT_FALSE(tree.isNull());
 
-    w.runCommand(kCmdSignInOut);
+    router().runCommand(kCmdSignInOut);
 
     EXPECT_TRUE(tree.isNull());
     expectSignedOutView(w, kAppTitle);
     EXPECT_EQ(w.surface()->view(), ViewKind::SignedOut);
     EXPECT_FALSE(ticketWorks(ticket)) << "the service still honours the ticket";
-    EXPECT_FALSE(w.session().interfaceDescription().has_value());
+    EXPECT_FALSE(host().session().interfaceDescription().has_value());
 }
 
 TEST_F(SessionEndToEnd, SigningInAgainAfterSignOutLoadsAFreshSession) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    const std::string first = w.session().ticket();
-    w.runCommand(kCmdSignInOut);
+    const std::string first = host().session().ticket();
+    router().runCommand(kCmdSignInOut);
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
 
     EXPECT_TRUE(w.commandState().signedIn);
-    EXPECT_NE(w.session().ticket(), first);
-    ASSERT_NE(w.sessionController().buddyTree(), nullptr);
-    BuddyTree* tree = w.sessionController().buddyTree();
+    EXPECT_NE(host().session().ticket(), first);
+    ASSERT_NE(host().controller().buddyTree(), nullptr);
+    BuddyTree* tree = host().controller().buddyTree();
     EXPECT_EQ(tree->model()->rowCount(tree->rootLine()), 5);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl - demo"));
 }
@@ -136,24 +136,24 @@ TEST_F(SessionEndToEnd, ReturningToTheListRefreshesTheBalance) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    const QString before = QString::fromStdString(w.session().balance());
+    const QString before = QString::fromStdString(host().session().balance());
     // Spend a credit from another client of the same session.
     ServiceProxy other(endpoint_);
     ServiceText result;
-    const ServiceText t = utf8ToUtf16(w.session().ticket());
+    const ServiceText t = utf8ToUtf16(host().session().ticket());
     ASSERT_EQ(other.apiSendSms(t, utf8ToUtf16("demo"), utf8ToUtf16("46701234567"),
                                utf8ToUtf16("hi"), utf8ToUtf16("text"), utf8ToUtf16("0"),
                                utf8ToUtf16(""), &result),
               S_OK);
 
-    w.returnToBuddyList();
+    host().returnToBuddyList();
 
-    EXPECT_NE(QString::fromStdString(w.session().balance()), before);
-    EXPECT_EQ(QString::fromStdString(w.session().balance()).toStdString(),
-              askService("balance", w.session().ticket(), "balance"));
+    EXPECT_NE(QString::fromStdString(host().session().balance()), before);
+    EXPECT_EQ(QString::fromStdString(host().session().balance()).toStdString(),
+              askService("balance", host().session().ticket(), "balance"));
     EXPECT_TRUE(w.surface()->headerTexts().balanceLine.contains(
-        QString::fromStdString(w.session().balance())));
-    EXPECT_TRUE(w.sessionController().buddyTree()->isVisible());
+        QString::fromStdString(host().session().balance())));
+    EXPECT_TRUE(host().controller().buddyTree()->isVisible());
 }
 
 TEST_F(SessionEndToEnd, SwitchingLanguageWhileSignedInKeepsTheSessionAndItsTexts) {
@@ -161,14 +161,14 @@ TEST_F(SessionEndToEnd, SwitchingLanguageWhileSignedInKeepsTheSessionAndItsTexts
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     const QString balanceLine = w.surface()->headerTexts().balanceLine;
-    w.runCommand(kCmdLanguageFirst + 1); // Svenska
+    router().runCommand(kCmdLanguageFirst + 1); // Svenska
 
     EXPECT_TRUE(w.commandState().signedIn);
     EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Logga ut"));
     EXPECT_EQ(w.surface()->headerTexts().user, QStringLiteral("demo"));
     EXPECT_EQ(w.surface()->headerTexts().balanceLine, balanceLine);
-    ASSERT_NE(w.sessionController().buddyTree(), nullptr);
-    EXPECT_EQ(w.sessionController().buddyTree()->rootLine().data().toString(),
+    ASSERT_NE(host().controller().buddyTree(), nullptr);
+    EXPECT_EQ(host().controller().buddyTree()->rootLine().data().toString(),
               QStringLiteral("Min kontaktlista"));
 }
 
@@ -176,18 +176,18 @@ TEST_F(SessionEndToEnd, ExitSignsOutOnTheServiceBeforeTheLoopEnds) {
     MainWindow& w = open(true);
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    const std::string ticket = w.session().ticket();
+    const std::string ticket = host().session().ticket();
     QTimer::singleShot(0, &w, [this] { tray().icon().menu()->actions().at(1)->trigger(); });
     EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
     EXPECT_FALSE(ticketWorks(ticket));
-    EXPECT_EQ(w.sessionController().buddyTree(), nullptr);
+    EXPECT_EQ(host().controller().buddyTree(), nullptr);
 }
 
 TEST_F(SessionEndToEnd, FileExitSignsOutWhereThereIsNoTray) {
     MainWindow& w = open(false);
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    const std::string ticket = w.session().ticket();
+    const std::string ticket = host().session().ticket();
     QTimer::singleShot(0, &w, [&w] { w.mainMenu().action(kCmdExit)->trigger(); });
     EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
     EXPECT_FALSE(ticketWorks(ticket));

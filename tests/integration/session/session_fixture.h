@@ -27,7 +27,7 @@ protected:
     // Answers the sign-in dialog, runs the session command and waits for the load to finish.
     void signIn(MainWindow& w, const QString& user, const QString& password) {
         prompts_->credentials.push_back(Prompts::Credentials{user, password});
-        w.runCommand(kCmdSignInOut);
+        router().runCommand(kCmdSignInOut);
         EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.commandState().signingIn; }, 5000));
     }
 
@@ -40,15 +40,15 @@ protected:
         const WindowState& s = w.commandState();
         EXPECT_FALSE(s.signingIn || s.signedIn || s.sending);
         EXPECT_FALSE(s.cutEnabled || s.copyEnabled || s.pasteEnabled || s.deleteEnabled);
-        EXPECT_EQ(w.sessionController().buddyTree(), nullptr);
+        EXPECT_EQ(host().controller().buddyTree(), nullptr);
         EXPECT_FALSE(w.signInButton()->isHidden());
         EXPECT_FALSE(w.registerButton()->isHidden());
         EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Sign In"));
         EXPECT_EQ(w.windowTitle(), title);
-        EXPECT_TRUE(w.session().ticket().empty());
-        EXPECT_TRUE(w.session().user().empty());
+        EXPECT_TRUE(host().session().ticket().empty());
+        EXPECT_TRUE(host().session().user().empty());
         EXPECT_FALSE(w.mainMenu().action(kCmdAddContact)->isEnabled());
-        EXPECT_FALSE(w.sessionController().loadTimer().isActive());
+        EXPECT_FALSE(host().controller().loadTimer().isActive());
     }
 };
 

@@ -7,8 +7,7 @@ namespace textowl {
 
 // Puts the window in a state as the session and the buddy tree would, for tests of what a state
 // enables; no service is involved, so there is no ticket to give back.
-inline void enterState(MainWindow& window, const WindowState& state) {
-    Session& session = window.session();
+inline void enterState(MainWindow& window, Session& session, const WindowState& state) {
     if (!state.signingIn && !state.signedIn)
         session.end();
     else if (session.stage() == Session::Stage::SignedOut)
