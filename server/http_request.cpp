@@ -4,6 +4,10 @@
 
 namespace textowl::server {
 
+bool isWildcardHost(std::string_view host) {
+    return host == "0.0.0.0" || host == "::";
+}
+
 std::string decodeUrl(std::string_view text, bool plusIsSpace) {
     std::string out;
     out.reserve(text.size());

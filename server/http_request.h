@@ -30,6 +30,9 @@ struct HttpReply {
     std::vector<std::pair<std::string, std::string>> headers;
 };
 
+// "0.0.0.0" or "::": a listening address that names no one host clients could use.
+bool isWildcardHost(std::string_view host);
+
 // %XX sequences decoded; with plusIsSpace, '+' too (form values, not paths). A '%' not
 // followed by two hex digits stays as it is.
 std::string decodeUrl(std::string_view text, bool plusIsSpace);

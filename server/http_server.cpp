@@ -8,14 +8,10 @@
 namespace textowl::server {
 namespace {
 
-bool isWildcard(const std::string& host) {
-    return host == "0.0.0.0" || host == "::";
-}
-
 // An IPv6 literal goes in brackets; a wildcard address is no place to connect to, so the image
 // host named to clients is the loopback address instead.
 std::string hostForUrl(const std::string& host, bool connectable) {
-    if (connectable && isWildcard(host)) {
+    if (connectable && isWildcardHost(host)) {
         return "127.0.0.1";
     }
     return host.find(':') != std::string::npos ? "[" + host + "]" : host;

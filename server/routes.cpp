@@ -25,10 +25,6 @@ HttpReply fault(std::string_view code, std::string_view why) {
     return HttpReply{500, kXmlType, soapFault(code, why), {}};
 }
 
-bool isWildcard(const std::string& host) {
-    return host == "0.0.0.0" || host == "::";
-}
-
 // The host name of a Host header without its port: a DNS name, an IPv4 address or a bracketed
 // IPv6 address. Anything else names no host a client could be sent to.
 std::optional<std::string> hostName(const std::string& header) {
@@ -150,7 +146,7 @@ HttpReply PagewrightRoutes::soap(const HttpRequest& request) {
 // A server listening on every address has no one address to name to its clients; each is told
 // the host name it used itself, which is how it reached this server.
 std::string PagewrightRoutes::reachedHost(const HttpRequest& request) const {
-    if (!isWildcard(listenHost_)) {
+    if (!isWildcardHost(listenHost_)) {
         return {};
     }
     const auto name = hostName(request.host);
