@@ -7,6 +7,7 @@
 #include "contacts/import_run.h"
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
+#include "session/session.h"
 
 #include <QApplication>
 #include <QProgressDialog>
@@ -40,7 +41,8 @@ int main(int argc, char** argv) {
     list.fill(BuddyEntry::makeRoot());
     const ImportPlan plan = planImport(list, book, "");
 
-    ServiceCalls calls(std::make_unique<ServiceProxy>(target.endpoint()));
+    Session session;
+    ServiceCalls calls(std::make_unique<ServiceProxy>(target.endpoint()), session);
     int callCount = 0;
     ImportRun import(list, plan, {}, target.ticket(),
                      [&](OperationId operation, std::span<const ServiceText> parameters,

@@ -7,6 +7,7 @@
 #include "canned_server.h"
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
+#include "session/session.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -31,7 +32,8 @@ int main(int argc, char** argv) {
     textowl::bench::CannedServer server(textowl::bench::buddyListReply(50),
                                         std::chrono::milliseconds(delayMs));
     QApplication app(argc, argv);
-    textowl::ServiceCalls calls(std::make_unique<textowl::ServiceProxy>(server.url()));
+    textowl::Session session;
+    textowl::ServiceCalls calls(std::make_unique<textowl::ServiceProxy>(server.url()), session);
 
     QElapsedTimer clock;
     qint64 lastTick = 0;

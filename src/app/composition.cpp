@@ -45,11 +45,8 @@ void fillInRealParts(ApplicationOptions& options) {
             std::make_shared<QSettings>(QStringLiteral("Varnel"), QStringLiteral("Textowl"));
     if (options.clock == nullptr)
         options.clock = &systemClock();
-    if (!options.calls)
-        options.calls = std::make_unique<ServiceCalls>(std::make_unique<ServiceProxy>(
-            options.serviceEndpoint.empty() ? serviceEndpoint() : options.serviceEndpoint));
-    if (!options.session)
-        options.session = std::make_unique<Session>();
+    if (options.serviceEndpoint.empty())
+        options.serviceEndpoint = serviceEndpoint();
 }
 
 void routeTrayCommands(CommandRouter& router, TrayController& tray) {
@@ -110,7 +107,7 @@ Application composeApplication(ApplicationOptions options, std::optional<bool> t
     fillInRealParts(options);
     Application app;
     app.session = std::make_unique<SessionHost>(
-        std::move(options.calls), std::move(options.session), options.webViews, *options.clock);
+        std::make_unique<ServiceProxy>(options.serviceEndpoint), options.webViews, *options.clock);
     SessionHost& host = *app.session;
     app.router = std::make_unique<CommandRouter>(host.calls());
     CommandRouter& router = *app.router;

@@ -2,8 +2,6 @@
 
 #include "app/buddy_tree_wiring.h"
 #include "app/main_window.h"
-#include "session/service_calls.h"
-#include "session/session.h"
 
 #include <memory>
 #include <optional>
@@ -30,9 +28,6 @@ struct ApplicationOptions {
     const Clock* clock = nullptr;
     // Makes the service's web pages.
     std::shared_ptr<WebViewFactory> webViews;
-    // The service calls, for the address above, and the session they serve.
-    std::unique_ptr<ServiceCalls> calls;
-    std::unique_ptr<Session> session;
 };
 
 // The program's objects, built and wired in the order start-up needs.
@@ -56,9 +51,8 @@ struct Application {
 BuddyTreeWindow buddyTreeWindowOf(MainWindow& window);
 
 // Fills in the real parts for whatever the options leave empty (the user's settings, the real
-// dialogs, the browser engine, the machine's clock, the service calls for the options' address and
-// the session). trayAvailable overrides the desktop's answer to whether a notification area
-// exists.
+// dialogs, the browser engine, the machine's clock and the service's address). trayAvailable
+// overrides the desktop's answer to whether a notification area exists.
 Application composeApplication(ApplicationOptions options = {},
                                std::optional<bool> trayAvailable = std::nullopt);
 

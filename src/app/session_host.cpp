@@ -14,10 +14,11 @@
 
 namespace textowl {
 
-SessionHost::SessionHost(std::unique_ptr<ServiceCalls> calls, std::unique_ptr<Session> session,
+SessionHost::SessionHost(std::unique_ptr<ServiceProxy> proxy,
                          std::shared_ptr<WebViewFactory> webViews, const Clock& clock,
                          QObject* parent)
-    : QObject(parent), m_calls(std::move(calls)), m_session(std::move(session)),
+    : QObject(parent), m_session(std::make_unique<Session>()),
+      m_calls(std::make_unique<ServiceCalls>(std::move(proxy), *m_session)),
       m_webViews(std::move(webViews)), m_clock(clock) {}
 
 SessionHost::~SessionHost() = default;

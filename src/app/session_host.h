@@ -39,9 +39,8 @@ public:
         QWidget& dialogParent;
     };
 
-    SessionHost(std::unique_ptr<ServiceCalls> calls, std::unique_ptr<Session> session,
-                std::shared_ptr<WebViewFactory> webViews, const Clock& clock,
-                QObject* parent = nullptr);
+    SessionHost(std::unique_ptr<ServiceProxy> proxy, std::shared_ptr<WebViewFactory> webViews,
+                const Clock& clock, QObject* parent = nullptr);
     ~SessionHost() override;
 
     // Builds the pages and the controller inside the window and takes over the session's
@@ -63,9 +62,10 @@ private:
     void installCommands(CommandRouter& router);
     void showPageInFirstWebTab(const char* urlKey);
 
-    std::unique_ptr<ServiceCalls> m_calls;
-    // Before the pages and the controller: the views they hold show its list.
+    // Before the calls, whose answers it counts, and before the pages and the controller: the
+    // views they hold show its list.
     std::unique_ptr<Session> m_session;
+    std::unique_ptr<ServiceCalls> m_calls;
     std::shared_ptr<WebViewFactory> m_webViews;
     const Clock& m_clock;
     std::optional<SessionContext> m_context;

@@ -27,11 +27,10 @@ bool hasResultValue(const ResultDocument& document, std::string_view name) {
 
 } // namespace
 
-Status runBuddyOperation(std::string_view ticket, const ServiceCall& call,
-                         std::string_view requiredElement, std::string* elementValue) {
+Status buddyOperationOutcome(std::string_view ticket, Status status, const ServiceText& result,
+                             std::string_view requiredElement, std::string* elementValue) {
     try {
-        ServiceText result;
-        if (failed(callWithTicket(ticket, call, result)))
+        if (ticket.empty() || failed(status) || !result)
             return E_FAIL;
         ResultDocument document;
         if (failed(checkResult(result, document)))
@@ -51,15 +50,28 @@ Status runBuddyOperation(std::string_view ticket, const ServiceCall& call,
     }
 }
 
-Status fetchBuddyList(std::string_view ticket, const ServiceCall& call, BuddyEntry& root) {
+Status buddyListOutcome(std::string_view ticket, Status status, const ServiceText& result,
+                        BuddyEntry& root) {
     try {
-        ServiceText result;
-        if (failed(callWithTicket(ticket, call, result)))
+        if (ticket.empty() || failed(status) || !result)
             return E_FAIL;
         return parseBuddyListResult(result, root);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
+}
+
+Status runBuddyOperation(std::string_view ticket, const ServiceCall& call,
+                         std::string_view requiredElement, std::string* elementValue) {
+    ServiceText result;
+    const Status status = callWithTicket(ticket, call, result);
+    return buddyOperationOutcome(ticket, status, result, requiredElement, elementValue);
+}
+
+Status fetchBuddyList(std::string_view ticket, const ServiceCall& call, BuddyEntry& root) {
+    ServiceText result;
+    const Status status = callWithTicket(ticket, call, result);
+    return buddyListOutcome(ticket, status, result, root);
 }
 
 } // namespace textowl

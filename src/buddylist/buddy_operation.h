@@ -22,6 +22,14 @@ Status runBuddyOperation(std::string_view ticket, const ServiceCall& call,
                          std::string_view requiredElement = {},
                          std::string* elementValue = nullptr);
 
+// The same outcome for an answer already in hand: the call's status and its result.
+Status buddyOperationOutcome(std::string_view ticket, Status status, const ServiceText& result,
+                             std::string_view requiredElement = {},
+                             std::string* elementValue = nullptr);
+// apiGetBuddyList's answer in hand, parsed into root on success.
+Status buddyListOutcome(std::string_view ticket, Status status, const ServiceText& result,
+                        BuddyEntry& root);
+
 // apiGetBuddyList through the same outcome, parsed into root on success.
 Status fetchBuddyList(std::string_view ticket, const ServiceCall& call, BuddyEntry& root);
 

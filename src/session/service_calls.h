@@ -1,10 +1,12 @@
 #pragma once
 
+#include "service/operation_map.h"
 #include "service/status.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QThread>
+#include <QThreadPool>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -12,30 +14,58 @@
 namespace textowl {
 
 class ServiceProxy;
+class Session;
 
 // What run() returns for a call that sign-out or exit abandoned: the caller changes nothing.
 inline constexpr Status kCallAbandoned = static_cast<Status>(0x80004004); // E_ABORT
 
-// Runs the service calls, and the icon downloads, on a worker thread, one at a time and in the
-// order asked. The caller waits for the answer, which comes back by a queued call, so effects
-// keep their order; meanwhile the window repaints, moves and resizes, and input waits until the
-// call is over, as it did while the call blocked the thread. The proxy belongs to the worker
-// while a call runs.
+// Runs the service calls on a worker thread, one at a time and in the order asked, so the
+// service sees them as the user made them. Each answer comes back as a queued call on this
+// thread, bound to a context object: it is dropped when the context is gone, or when the session
+// ended after the call was asked for. Nothing waits: the window keeps taking input, and the
+// session's pending-call count tells the commands that need the service to stand aside.
 class ServiceCalls : public QObject {
     Q_OBJECT
 public:
     using Call = std::function<Status(ServiceProxy&)>;
+    // One operation: its status and the result text it filled in.
+    struct Answer {
+        Status status = E_FAIL;
+        ServiceText result;
+    };
+    using Request = std::function<Status(ServiceProxy&, ServiceText* result)>;
 
-    explicit ServiceCalls(std::unique_ptr<ServiceProxy> proxy, QObject* parent = nullptr);
-    // Lets a call under way finish (the transport's time-outs bound it), then stops the worker.
+    ServiceCalls(std::unique_ptr<ServiceProxy> proxy, Session& session, QObject* parent = nullptr);
+    // Lets a call under way finish (the transport's time-outs bound it), then stops the worker;
+    // answers not yet handled are dropped.
     ~ServiceCalls() override;
 
+    void call(Request request, QObject* context, std::function<void(const Answer&)> answered);
+    // Work on the worker beyond one operation, such as reading the answer into what it describes.
+    template <class Result>
+    void call(std::function<Result(ServiceProxy&)> work, QObject* context,
+              std::function<void(Result&)> answered) {
+        auto result = std::make_shared<Result>();
+        post([work = std::move(work), result](ServiceProxy& proxy) { *result = work(proxy); },
+             context, [answered = std::move(answered), result] { answered(*result); }, Lane::Proxy);
+    }
+    // Work that needs no proxy, such as an icon download: it runs beside the calls and beside
+    // other such work, and counts as pending like a call.
+    template <class Result>
+    void runAside(std::function<Result()> work, QObject* context,
+                  std::function<void(Result&)> done) {
+        auto result = std::make_shared<Result>();
+        post([work = std::move(work), result](ServiceProxy&) { *result = work(); }, context,
+             [done = std::move(done), result] { done(*result); }, Lane::Aside);
+    }
+
+    // The blocking forms, on their way out: the caller waits in a nested loop that holds input.
     // The call's status, or kCallAbandoned.
     Status run(const Call& call);
     // Any other blocking job, such as an icon download; false when abandoned.
     bool runJob(const std::function<void()>& job);
 
-    bool isRunning() const { return !m_waits.empty() || m_batches > 0; }
+    bool isRunning() const;
     // Calls that belong together, such as an import: the program counts as busy from the first
     // to the last, so that sign-out or exit wait for the batch and only ask it to stop.
     void beginBatch();
@@ -48,7 +78,7 @@ public:
     // returned; nothing if `context` is gone by then.
     void whenIdle(QObject* context, std::function<void()> action);
 
-    // The proxy's settings and session texts; change them only while no call runs.
+    // The proxy's settings and session texts; change or read them only while no call runs.
     ServiceProxy& proxy() const { return *m_proxy; }
 
 signals:
@@ -56,12 +86,17 @@ signals:
 
 private:
     struct Wait;
+    enum class Lane { Proxy, Aside };
 
+    void post(std::function<void(ServiceProxy&)> work, QObject* context,
+              std::function<void()> deliver, Lane lane);
     void becameIdle();
 
     std::unique_ptr<ServiceProxy> m_proxy;
+    Session& m_session;
     QThread m_thread;
     QObject* m_worker = nullptr; // lives on m_thread
+    QThreadPool m_aside;
     std::vector<Wait*> m_waits;
     int m_batches = 0;
     bool m_batchAbandoned = false;

@@ -43,6 +43,7 @@ void Session::setSending(bool sending) {
 }
 
 void Session::end() {
+    ++m_epoch;
     setSending(false);
     m_user.clear();
     m_ticket.clear();
@@ -51,6 +52,16 @@ void Session::end() {
     setStage(Stage::SignedOut);
     // After the signal: views that mirror the list let go of it first.
     m_list.reset();
+}
+
+void Session::callStarted() {
+    if (m_pendingCalls++ == 0)
+        emit callPendingChanged(true);
+}
+
+void Session::callFinished() {
+    if (m_pendingCalls > 0 && --m_pendingCalls == 0)
+        emit callPendingChanged(false);
 }
 
 void Session::setStage(Stage stage) {

@@ -36,6 +36,13 @@ public:
     // The loaded list; null before the load and after the end.
     BuddyList* buddyList() const { return m_list.get(); }
     bool sending() const { return m_sending; }
+    // Service calls asked for and not yet answered. While any is pending the commands that call
+    // the service are unavailable: input is never held back to act later on a changed window.
+    int pendingCalls() const { return m_pendingCalls; }
+    bool callPending() const { return m_pendingCalls > 0; }
+    // Changes whenever the session ends, so that an answer asked for before does not act on the
+    // session after.
+    quint64 epoch() const { return m_epoch; }
 
     // A ticket was issued; the load follows.
     void begin(std::string user, std::string ticket);
@@ -48,11 +55,16 @@ public:
     void setSending(bool sending);
     // Signed out, exited or a load abandoned: ticket, list and all go together.
     void end();
+    // Kept by ServiceCalls as calls are asked for and their answers are handled.
+    void callStarted();
+    void callFinished();
 
 signals:
     void stageChanged(textowl::Session::Stage stage);
     void balanceChanged();
     void sendingChanged(bool sending);
+    // The first call is asked for, or the last answer is handled.
+    void callPendingChanged(bool pending);
 
 private:
     void setStage(Stage stage);
@@ -64,6 +76,8 @@ private:
     std::optional<std::string> m_interface;
     std::unique_ptr<BuddyList> m_list;
     bool m_sending = false;
+    int m_pendingCalls = 0;
+    quint64 m_epoch = 0;
 };
 
 } // namespace textowl

@@ -149,8 +149,8 @@ TEST(QtPrompts, FileChooserShowsTheFilterTextsAndAllFilesTakesNamesWithoutADot) 
 TEST(QtPrompts, APanelDestroyedUnderItsMessageBoxTakesTheBoxAlong) {
     QtPrompts prompts;
     StringCatalogue catalogue("no-such-strings.xml", "English");
-    ServiceCalls calls(std::make_unique<ServiceProxy>("http://127.0.0.1:9/soap"));
     Session session;
+    ServiceCalls calls(std::make_unique<ServiceProxy>("http://127.0.0.1:9/soap"), session);
     QPointer<SendPanel> panel = new SendPanel({session, calls, prompts, catalogue}, nullptr);
     panel->show();
     panel->setGroupNames({});

@@ -36,7 +36,7 @@ class SendPanelTest : public ::testing::Test {
 protected:
     SendPanelTest()
         : catalogue_("no-such-strings.xml", "English"),
-          calls_(std::make_unique<ServiceProxy>("http://127.0.0.1:9/soap")),
+          calls_(std::make_unique<ServiceProxy>("http://127.0.0.1:9/soap"), session_),
           clock_({2006, 3, 7, 14, 5, 9}),
           panel_({session_, calls_, prompts_, catalogue_, clock_}, &skin_) {
         panel_.resize(265, 361);
