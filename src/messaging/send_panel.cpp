@@ -2,12 +2,10 @@
 
 #include "messaging/limited_text_edit.h"
 #include "messaging/message_log.h"
-#include "messaging/message_send.h"
 #include "messaging/panel_frame.h"
 #include "messaging/schedule_text.h"
 #include "messaging/send_rules.h"
 #include "messaging/sms_estimate_label.h"
-#include "session/service_calls.h"
 #include "session/session.h"
 #include "texts/string_catalogue.h"
 #include "texts/text_format.h"
@@ -20,7 +18,6 @@
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -91,7 +88,7 @@ CivilTime toCivilTime(const QDateTime& t) {
 } // namespace
 
 SendPanel::SendPanel(Context context, const Skin* skin, QWidget* parent)
-    : QWidget(parent), m_context(context), m_skin(skin) {
+    : QWidget(parent), m_context(context), m_sender(context.calls, context.session), m_skin(skin) {
     setAutoFillBackground(false);
     createControls();
     relocalise();
@@ -139,6 +136,10 @@ void SendPanel::createControls() {
     connect(m_send, &QPushButton::clicked, this, &SendPanel::pressSend);
     connect(m_logs, &QPushButton::clicked, this, &SendPanel::showLogView);
     connect(m_return, &QPushButton::clicked, this, &SendPanel::returnToList);
+    // One message at a time, and none while any other call is on its way.
+    m_send->setEnabled(!m_context.session.callPending());
+    connect(&m_context.session, &Session::callPendingChanged, m_send,
+            [this](bool pending) { m_send->setEnabled(!pending); });
 }
 
 void SendPanel::placeControls() {
@@ -268,9 +269,6 @@ void SendPanel::pressSend() {
 }
 
 void SendPanel::send() {
-    // Clicks that queue up while the call runs must not send the message again.
-    if (m_busy)
-        return;
     const CivilTime sentAt = m_context.clock.localNow();
     const std::string to = m_to->text().toStdString();
     const std::string text = m_message->toPlainText().toStdString();
@@ -283,39 +281,30 @@ void SendPanel::send() {
     if (m_picker->isEnabled())
         picked = toCivilTime(m_picker->dateTime());
 
-    m_busy = true;
-    m_send->setEnabled(false);
-    const OutgoingMessage message{m_context.session.ticket(),
-                                  m_context.session.user(),
-                                  to,
-                                  text,
-                                  scheduleText(picked, m_context.clock.localNow()),
-                                  m_groupMode,
-                                  m_flash,
-                                  m_unicode};
-    const Status status = m_context.calls.run(
-        [&](ServiceProxy& proxy) { return sendMessage(proxy, message) ? S_OK : E_FAIL; });
-    // Sign-out or exit dropped the answer: the panel goes with the session, untouched.
-    if (status == kCallAbandoned) {
-        m_send->setEnabled(true);
-        m_busy = false;
-        return;
-    }
-    const bool sent = succeeded(status);
+    OutgoingMessage message;
+    message.to = to;
+    message.text = text;
+    message.schedule = scheduleText(picked, m_context.clock.localNow());
+    message.groupMode = m_groupMode;
+    message.flash = m_flash;
+    message.unicode = m_unicode;
+    m_sender.send(std::move(message), this,
+                  [this, sentAt, to, text](bool sent) { answered(sentAt, to, text, sent); });
+}
+
+void SendPanel::answered(const CivilTime& sentAt, const std::string& to, const std::string& text,
+                         bool sent) {
     appendLog(sentAt, to, text, sent);
-    // A failed send keeps the text, so the user can send it again once the service answers.
+    // A failed send keeps the text, so the user can send it again once the service answers; a
+    // text written anew while the call ran is not the one sent, and stays too.
     if (sent) {
-        m_message->clear();
+        if (m_message->toPlainText().toStdString() == text)
+            m_message->clear();
         emit messageAccepted();
     }
     update();
-    m_send->setEnabled(true);
-    // Exit from the tray or the end of the session may destroy the panel while its box is open.
-    const QPointer<SendPanel> alive(this);
+    // Last: exit from the tray or the end of the session may destroy the panel while it is open.
     showMessage(sent ? Text::MessageSent : Text::SendFailed, !sent);
-    if (alive == nullptr)
-        return;
-    m_busy = false;
 }
 
 void SendPanel::appendLog(const CivilTime& sentAt, const std::string& to, const std::string& text,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/clock.h"
+#include "messaging/message_sender.h"
 #include "texts/text_table.h"
 
 #include <QString>
@@ -107,12 +108,16 @@ private:
     void updateRecipients();
     void returnToList();
     void send();
+    // The service's answer to a send of `text` to `to`, asked at `sentAt`.
+    void answered(const CivilTime& sentAt, const std::string& to, const std::string& text,
+                  bool sent);
     void appendLog(const CivilTime& sentAt, const std::string& to, const std::string& text,
                    bool sent);
     void showMessage(Text message, bool isError);
     void paintSendLabels(QPainter& painter) const;
 
     Context m_context;
+    MessageSender m_sender;
     const Skin* m_skin = nullptr;
     Texts m_texts;
     std::vector<std::string> m_groupNames;
@@ -120,7 +125,6 @@ private:
     bool m_unicode = false;
     bool m_flash = false;
     bool m_groupMode = false;
-    bool m_busy = false;
     int m_groupRecipients = 1;
 
     QLineEdit* m_to = nullptr;

@@ -4,6 +4,7 @@
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
 #include "session/session.h"
+#include "support/qt/session_state.h"
 #include "texts/string_catalogue.h"
 
 #include <QApplication>
@@ -162,6 +163,7 @@ TEST(QtPrompts, APanelDestroyedUnderItsMessageBoxTakesTheBoxAlong) {
         delete panel.data();
     });
     panel->pressSend(); // no session: fails, and says so in a box
+    ASSERT_TRUE(waitForAnswers(session));
     EXPECT_TRUE(boxWasOpen);
     EXPECT_TRUE(panel.isNull());
 }

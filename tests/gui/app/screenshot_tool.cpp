@@ -212,6 +212,7 @@ void saveSendPanel(const Application& app, const QString& out, const QString& su
     QApplication::processEvents();
     save(window, out, QStringLiteral("send_panel"), suffix);
     panel->pressSend();
+    textowl::waitForAnswers(app.session->session());
     panel->showLogView();
     QApplication::processEvents();
     save(window, out, QStringLiteral("send_log"), suffix);

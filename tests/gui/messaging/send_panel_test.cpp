@@ -4,6 +4,7 @@
 #include "session/service_calls.h"
 #include "session/session.h"
 #include "support/qt/scripted_prompts.h"
+#include "support/qt/session_state.h"
 #include "texts/string_catalogue.h"
 #include "ui/skin.h"
 
@@ -118,6 +119,7 @@ TEST_F(SendPanelTest, RefusalsLogNothingAndAFailedSendIsLoggedAndAnnounced) {
     prompts_.asked.clear();
     write(QStringLiteral("4670123"), QStringLiteral("Hello"));
     panel_.pressSend();
+    ASSERT_TRUE(waitForAnswers(session_));
     EXPECT_EQ(panel_.logText(),
               QStringLiteral("03/07/06 14:05:09, 4670123\nHello\nStatus: Failed\n\n"));
     ASSERT_EQ(messages().size(), 1u);
@@ -131,6 +133,7 @@ TEST_F(SendPanelTest, RefusalsLogNothingAndAFailedSendIsLoggedAndAnnounced) {
     // A stopped service: the call is made and fails, and the text is still there to send again.
     session_.begin("demo", "ticket");
     panel_.pressSend();
+    ASSERT_TRUE(waitForAnswers(session_));
     EXPECT_TRUE(panel_.logText().endsWith(QStringLiteral("Hello\nStatus: Failed\n\n")));
     EXPECT_EQ(messages().back().text, QStringLiteral("Send message failed!"));
     EXPECT_EQ(panel_.messageBox()->toPlainText(), QStringLiteral("Hello"));

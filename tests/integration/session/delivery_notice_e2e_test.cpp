@@ -5,6 +5,7 @@
 #include "messaging/send_panel.h"
 #include "scripted_replies.h"
 #include "service_session_fixture.h"
+#include "support/qt/session_state.h"
 #include "support/require_kannel.h"
 #include "support/scripted_server.h"
 #include "ui/main_surface.h"
@@ -23,13 +24,14 @@ using namespace std::chrono_literals;
 // Bobby's number in the demo account.
 const std::string kRefused = "46702345678";
 
-void sendFromQuickSend(CommandRouter& router, PageHost& pages, const QString& to) {
+void sendFromQuickSend(CommandRouter& router, SessionHost& host, const QString& to) {
     router.runCommand(kCmdSendMessage);
-    SendPanel* panel = pages.sendPanel();
+    SendPanel* panel = host.pages().sendPanel();
     ASSERT_NE(panel, nullptr);
     panel->toBox()->setText(to);
     panel->messageBox()->setPlainText(QStringLiteral("Are you there?"));
     panel->pressSend();
+    ASSERT_TRUE(waitForAnswers(host.session()));
 }
 
 class DeliveryNoticeEndToEnd : public SessionEndToEnd {
@@ -55,7 +57,7 @@ TEST_F(DeliveryNoticeEndToEnd, ARefusedNumberIsAnnouncedOnceAndItsCreditComesBac
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     ASSERT_EQ(host().session().balance(), "50");
 
-    sendFromQuickSend(router(), host().pages(), QString::fromStdString(kRefused + ", 46701234567"));
+    sendFromQuickSend(router(), host(), QString::fromStdString(kRefused + ", 46701234567"));
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text, QStringLiteral("Message was sent successfully!"));
     // The checks go on until both messages have settled: the refused one at once, the other
@@ -104,10 +106,10 @@ TEST_F(SessionTest, AServiceWithoutTheOperationIsAskedOnceAndSaysNothing) {
     QSignalSpy checked(&poller, &DeliveryPoller::checked);
     signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
 
-    sendFromQuickSend(router(), host().pages(), QStringLiteral("46701234567"));
+    sendFromQuickSend(router(), host(), QStringLiteral("46701234567"));
     ASSERT_TRUE(checked.wait(5000));
     EXPECT_FALSE(poller.checkDue());
-    sendFromQuickSend(router(), host().pages(), QStringLiteral("46701234567"));
+    sendFromQuickSend(router(), host(), QStringLiteral("46701234567"));
     EXPECT_FALSE(poller.checkDue()) << "not asked again in this session";
     ASSERT_EQ(messages().size(), 2u);
     EXPECT_EQ(messages()[0].text, QStringLiteral("Message was sent successfully!"));

@@ -3,6 +3,7 @@
 #include "messaging/send_panel.h"
 #include "server/demo_account.h"
 #include "service_session_fixture.h"
+#include "support/qt/session_state.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
@@ -72,6 +73,7 @@ TEST_F(SendEndToEnd, ABuddyGetsTheMessageTheLogTellsAndTheCreditGoesDown) {
     QTest::keyClicks(panel->messageBox(), QStringLiteral("Hej då"));
     panel->flashBox()->click();
     QTest::mouseClick(panel->sendButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitForAnswers(host().session()));
 
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text, QStringLiteral("Message was sent successfully!"));
@@ -102,6 +104,7 @@ TEST_F(SendEndToEnd, AGroupOpenedFromItsLineIsSentToTheGroupAtTheScheduledTime) 
     panel->schedulePicker()->setDateTime(QDateTime(QDate(2027, 1, 2), QTime(8, 0)));
     panel->messageBox()->setPlainText(QStringLiteral("Dinner at eight"));
     panel->pressSend();
+    ASSERT_TRUE(waitForAnswers(host().session()));
 
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text, QStringLiteral("Message was sent successfully!"));
@@ -133,6 +136,7 @@ TEST_F(SendEndToEnd, AScheduleChosenUnderAnArabicLocaleGoesOutInAsciiDigits) {
         << "the picker shows the locale's own digits";
     panel->messageBox()->setPlainText(QStringLiteral("Dinner at eight"));
     panel->pressSend();
+    ASSERT_TRUE(waitForAnswers(host().session()));
 
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text, QStringLiteral("Message was sent successfully!"));
