@@ -4,7 +4,10 @@
 
 namespace textowl {
 
-bool isCommandEnabled(int id, const WindowState& state) {
+namespace {
+
+// What the command would be without a call pending.
+bool enabledWhenIdle(int id, const WindowState& state) {
     switch (id) {
     case kCmdAddContact:
     case kCmdEditContact:
@@ -29,6 +32,31 @@ bool isCommandEnabled(int id, const WindowState& state) {
     default:
         return true;
     }
+}
+
+// The commands that call the service. One at a time: an answer still to come may change the list
+// they would act on. Copy and export only read the list as it is.
+bool callsTheService(int id) {
+    switch (id) {
+    case kCmdAddContact:
+    case kCmdEditContact:
+    case kCmdAddGroup:
+    case kCmdEditGroup:
+    case kCmdDeleteGroup:
+    case kCmdCut:
+    case kCmdPaste:
+    case kCmdDelete:
+    case kCmdImportContacts:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool isCommandEnabled(int id, const WindowState& state) {
+    return enabledWhenIdle(id, state) && !(state.callPending && callsTheService(id));
 }
 
 } // namespace textowl

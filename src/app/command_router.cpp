@@ -1,22 +1,23 @@
 #include "app/command_router.h"
 
+#include "app/command_enabling.h"
 #include "base/command_ids.h"
-#include "session/service_calls.h"
+
+#include <QApplication>
 
 namespace textowl {
 
-CommandRouter::CommandRouter(ServiceCalls& calls, QObject* parent)
-    : QObject(parent), m_calls(calls) {}
+CommandRouter::CommandRouter(QObject* parent) : QObject(parent) {}
+
+void CommandRouter::setWindowState(std::function<WindowState()> state) {
+    m_state = std::move(state);
+}
 
 void CommandRouter::runCommand(int id) {
-    if (m_calls.isRunning()) {
-        // A call is pending. Sign-out and exit drop its answer and follow once its caller has
-        // returned; any other command waits its turn, as it did while the call blocked.
-        if (id == kCmdExit && m_exitWhilePending)
-            m_exitWhilePending();
-        if (id == kCmdExit || id == kCmdSignInOut)
-            m_calls.abandon();
-        m_calls.whenIdle(this, [this, id] { runCommand(id); });
+    // Nothing is kept for later: once enabled again the command would act on whatever the window
+    // then shows.
+    if (m_state && !isCommandEnabled(id, m_state())) {
+        QApplication::beep();
         return;
     }
     if (isLanguageCommand(id)) {
@@ -49,10 +50,6 @@ void CommandRouter::setLanguageHandler(std::function<void(int index)> handler) {
 
 void CommandRouter::setInterfaceButtonHandler(std::function<void(int id)> handler) {
     m_interfaceButton = std::move(handler);
-}
-
-void CommandRouter::setExitWhilePending(std::function<void()> action) {
-    m_exitWhilePending = std::move(action);
 }
 
 } // namespace textowl

@@ -109,13 +109,14 @@ Application composeApplication(ApplicationOptions options, std::optional<bool> t
     app.session = std::make_unique<SessionHost>(
         std::make_unique<ServiceProxy>(options.serviceEndpoint), options.webViews, *options.clock);
     SessionHost& host = *app.session;
-    app.router = std::make_unique<CommandRouter>(host.calls());
+    app.router = std::make_unique<CommandRouter>();
     CommandRouter& router = *app.router;
     const std::shared_ptr<QSettings> settings = options.settings;
     app.window = std::make_unique<MainWindow>(
         MainWindow::Options{std::move(options.settings), std::move(options.prompts)}, router,
         host.session());
     MainWindow& window = *app.window;
+    router.setWindowState([&window] { return window.commandState(); });
     showSessionIn(window, host, router, *settings);
     // After the window, which moves to the remembered language as it is built; the tip keeps the
     // application name of start-up.

@@ -138,7 +138,6 @@ void MainWindow::installHandlers() {
     m_router.setCommandHandler(kCmdRegister, [this] { showServicePage("url/signup"); });
     m_router.setCommandHandler(kCmdForgotPassword, [this] { showServicePage("url/forgotpwd"); });
     m_router.setLanguageHandler([this](int index) { switchLanguage(index); });
-    m_router.setExitWhilePending([this] { hide(); });
 }
 
 WindowState MainWindow::commandState() const {
@@ -146,6 +145,7 @@ WindowState MainWindow::commandState() const {
     state.signingIn = m_session.signingIn();
     state.signedIn = m_session.signedIn();
     state.sending = m_session.sending();
+    state.callPending = m_session.callPending();
     state.cutEnabled = m_editFlags.cut;
     state.copyEnabled = m_editFlags.copy;
     state.pasteEnabled = m_editFlags.paste;
@@ -173,6 +173,9 @@ void MainWindow::followSession() {
         applyCommandState();
     });
     connect(&m_session, &Session::sendingChanged, this, [this] { applyCommandState(); });
+    // Also a menu already open greys its items that call the service.
+    connect(&m_session, &Session::callPendingChanged, this,
+            [this] { m_menu->applyEnabling(commandState()); });
     // After the state, so that the view has changed when the buttons and header follow.
     m_display = new SessionDisplay(m_session, *m_catalogue,
                                    {*this, *m_menu, *m_surface, *m_signIn, *m_register}, this);

@@ -58,8 +58,8 @@ public:
     // Where closing and minimising the window go from now on.
     void setTray(TrayController& tray) { m_tray = &tray; }
 
-    // What decides the view, the enabled commands and the keys: the session's stage and the
-    // buddy tree's edit flags.
+    // What decides the view, the enabled commands and the keys: the session's stage, its pending
+    // calls and the buddy tree's edit flags.
     WindowState commandState() const;
     void setEditFlags(EditFlags flags);
 

@@ -119,6 +119,7 @@ TEST_F(SendPanelTest, RefusalsLogNothingAndAFailedSendIsLoggedAndAnnounced) {
     prompts_.asked.clear();
     write(QStringLiteral("4670123"), QStringLiteral("Hello"));
     panel_.pressSend();
+    EXPECT_FALSE(panel_.sendButton()->isEnabled()) << "no second send while the first is out";
     ASSERT_TRUE(waitForAnswers(session_));
     EXPECT_EQ(panel_.logText(),
               QStringLiteral("03/07/06 14:05:09, 4670123\nHello\nStatus: Failed\n\n"));

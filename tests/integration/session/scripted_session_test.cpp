@@ -1,8 +1,11 @@
 // Replies the real service never gives, from a scripted server: a load that fails after an
 // accepted sign-in, and sign-in answers that are accepted but carry no usable ticket.
+#include "buddylist/buddy_tree.h"
 #include "scripted_replies.h"
+#include "service/service_proxy.h"
 #include "session/service_calls.h"
 #include "session_fixture.h"
+#include "support/qt/session_state.h"
 #include "support/scripted_server.h"
 #include "support/tls_test_server.h"
 #include "ui/main_surface.h"
@@ -271,6 +274,49 @@ TEST_F(SessionTest, TheWindowRepaintsWhileASlowCallRuns) {
 
     EXPECT_GT(counter.paintsDuringCalls, 0);
     EXPECT_TRUE(w.commandState().signingIn);
+}
+
+// Keys of commands that call the service, pressed on a buddy while another call is on its way:
+// they are refused then, and nothing is left over to act once the answer is in.
+TEST_F(SessionTest, KeysPressedWhileACallIsOnItsWayDoNothingThenOrAfter) {
+    using namespace std::chrono_literals;
+    const char* const kAlice =
+        R"(<result err="0"><buddylist><buddy id="1" firstname="" lastname="" nickname="Alice" )"
+        R"(cellphone="46701234567" email="" birthday=""/></buddylist></result>)";
+    writeStrings();
+    ConnectionScript script;
+    // Sign-in, the list, the balance, no interface; then a call slow to be answered.
+    for (const char* result : {kTicketAccepted, kAlice, kBalance, kRefused})
+        script.readRequest().send(answer(result));
+    script.readRequest().pause(2s).send(answer(kAlice));
+    ScriptedServer server({script.answerEveryRequest(answer(kAccepted))});
+    endpoint_ = server.url("/pagewright/soapserver.php");
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
+    BuddyTree* tree = host().controller().buddyTree();
+    ASSERT_NE(tree, nullptr);
+    tree->selectLine(tree->model()->index(0, 0, tree->rootLine()));
+    ASSERT_TRUE(w.commandState().deleteEnabled && w.commandState().cutEnabled);
+    prompts_->answers.assign(2, Prompts::Answer::Yes);
+    host().calls().call(
+        [](ServiceProxy& proxy, ServiceText* result) {
+            return proxy.apiGetBuddyList(ServiceText(u"T-17"), result);
+        },
+        nullptr, [](const ServiceCalls::Answer&) {});
+
+    QTest::keyClick(tree, Qt::Key_Delete);
+    QTest::keyClick(tree, Qt::Key_X, Qt::ControlModifier);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    ASSERT_TRUE(host().session().callPending()) << "the keys came after the answer";
+    ASSERT_TRUE(waitForAnswers(host().session()));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+
+    EXPECT_EQ(prompts_->asked.size(), 1u) << "the sign-in and no question";
+    const std::string sent = server.received(0);
+    const std::string lastCall = sent.substr(sent.rfind("SOAPAction: "));
+    EXPECT_EQ(lastCall.rfind("SOAPAction: \"urn:Pagewright#apiGetBuddyList\"", 0), 0u) << lastCall;
+    EXPECT_EQ(tree->model()->rowCount(tree->rootLine()), 1);
 }
 
 TEST_F(SessionTest, SignInDialogTextsComeFromTheCatalogue) {

@@ -43,5 +43,41 @@ TEST(CommandEnabling, EachClipboardCommandFollowsItsOwnFlag) {
     }
 }
 
+TEST(CommandEnabling, APendingCallGreysOnlyTheCommandsThatCallTheService) {
+    WindowState idle;
+    idle.signedIn = idle.cutEnabled = idle.copyEnabled = idle.pasteEnabled = idle.deleteEnabled =
+        true;
+    WindowState pending = idle;
+    pending.callPending = true;
+    const struct {
+        int id;
+        bool whilePending;
+    } cases[] = {
+        {kCmdAddContact, false},
+        {kCmdEditContact, false},
+        {kCmdAddGroup, false},
+        {kCmdEditGroup, false},
+        {kCmdDeleteGroup, false},
+        {kCmdCut, false},
+        {kCmdPaste, false},
+        {kCmdDelete, false},
+        {kCmdImportContacts, false},
+        {kCmdSignInOut, true},
+        {kCmdExit, true},
+        {kCmdLanguageFirst, true},
+        {kCmdMinimise, true},
+        {kCmdRestore, true},
+        {kCmdSendMessage, true},
+        {kCmdTerms, true},
+        {kCmdCopy, true},
+        {kCmdExportContacts, true},
+        {kCmdInterfaceButtonFirst, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(isCommandEnabled(c.id, idle)) << c.id;
+        EXPECT_EQ(isCommandEnabled(c.id, pending), c.whilePending) << c.id;
+    }
+}
+
 } // namespace
 } // namespace textowl
