@@ -1,6 +1,7 @@
 // Runs one apiGetBuddyList against a loopback service that answers after a delay, and prints the
 // longest gap between two ticks of a 10 ms timer on the window's thread while the call runs:
-// through the worker thread (what the program does) and, with --blocking, on the thread itself.
+// asked of the worker thread with its answer by callback (what the program does) and, with
+// --blocking, made on the window's thread itself, to show what the worker spares it.
 //
 //   textowl_tick_gap [--delay-ms N] [--blocking]
 #include "canned_replies.h"
@@ -48,20 +49,27 @@ int main(int argc, char** argv) {
     });
 
     textowl::Status status = textowl::E_FAIL;
-    QTimer::singleShot(0, [&] {
-        clock.start();
-        ticker.start();
-        const textowl::ServiceText ticket = u"T-1";
-        textowl::ServiceText result;
-        const auto call = [&](textowl::ServiceProxy& proxy) {
-            return proxy.apiGetBuddyList(ticket, &result);
-        };
-        status = blocking ? call(calls.proxy()) : calls.run(call);
-        // The tick that ends the wait counts too.
+    // The tick that comes with the answer counts too.
+    const auto answered = [&](textowl::Status answer) {
+        status = answer;
         const qint64 now = clock.elapsed();
         longestGap = std::max(longestGap, now - lastTick);
         ticker.stop();
         QCoreApplication::quit();
+    };
+    const auto request = [](textowl::ServiceProxy& proxy, textowl::ServiceText* result) {
+        return proxy.apiGetBuddyList(u"T-1", result);
+    };
+    QTimer::singleShot(0, [&] {
+        clock.start();
+        ticker.start();
+        if (blocking) {
+            textowl::ServiceText result;
+            answered(request(calls.proxy(), &result));
+            return;
+        }
+        calls.call(request, nullptr,
+                   [&](const textowl::ServiceCalls::Answer& answer) { answered(answer.status); });
     });
     app.exec();
     std::printf("%s call of %d ms: status 0x%08x, longest gap between 10 ms ticks %lld ms\n",

@@ -24,4 +24,14 @@ inline std::string answer(std::string_view resultDocument) {
     return test::httpReply("200 OK", body, "Content-Type: text/xml; charset=utf-8\r\n");
 }
 
+// The answers to a sign-in and the load after it: a ticket, the list, a balance and no interface.
+inline test::ConnectionScript loadedWith(const char* buddyList) {
+    test::ConnectionScript script;
+    for (const char* result :
+         {R"(<result err="0"><ticket>T-17</ticket></result>)", buddyList,
+          R"(<result err="0"><balance>12</balance></result>)", R"(<result err="1"/>)"})
+        script.readRequest().send(answer(result));
+    return script;
+}
+
 } // namespace textowl::testing

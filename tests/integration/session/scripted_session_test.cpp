@@ -284,16 +284,10 @@ TEST_F(SessionTest, KeysPressedWhileACallIsOnItsWayDoNothingThenOrAfter) {
         R"(<result err="0"><buddylist><buddy id="1" firstname="" lastname="" nickname="Alice" )"
         R"(cellphone="46701234567" email="" birthday=""/></buddylist></result>)";
     writeStrings();
-    ConnectionScript script;
-    // Sign-in, the list, the balance, no interface; then a call slow to be answered.
-    for (const char* result : {kTicketAccepted, kAlice, kBalance, kRefused})
-        script.readRequest().send(answer(result));
-    script.readRequest().pause(2s).send(answer(kAlice));
+    ConnectionScript script = loadedWith(kAlice);
+    script.readRequest().pause(2s).send(answer(kAlice)); // slow to be answered
     ScriptedServer server({script.answerEveryRequest(answer(kAccepted))});
-    endpoint_ = server.url("/pagewright/soapserver.php");
-    MainWindow& w = open();
-    w.show();
-    signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
+    MainWindow& w = openSignedIn(server.url("/pagewright/soapserver.php"));
     BuddyTree* tree = host().controller().buddyTree();
     ASSERT_NE(tree, nullptr);
     tree->selectLine(tree->model()->index(0, 0, tree->rootLine()));

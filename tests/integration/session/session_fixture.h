@@ -31,6 +31,15 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.commandState().signingIn; }, 5000));
     }
 
+    // The window on the service at `endpoint`, shown and signed in.
+    MainWindow& openSignedIn(std::string endpoint) {
+        endpoint_ = std::move(endpoint);
+        MainWindow& w = open();
+        w.show();
+        signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
+        return w;
+    }
+
     std::vector<ScriptedPrompts::Asked> messages() const {
         return prompts_->askedOf(ScriptedPrompts::Kind::Message);
     }
