@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -30,6 +31,17 @@ namespace {
 ServiceText wire(std::string_view text) {
     return utf8ToUtf16(std::string(text));
 }
+
+// A cut asked of the service and not answered yet, kept beside the tree. Sign-out and exit drop
+// its answer, so the put-back at the end of the session learns of it here; the worker notes
+// whether the service removed the buddy, and the put-back, queued behind the cut, reads that.
+class CutOnItsWay : public QObject {
+public:
+    CutOnItsWay(BuddyEntry buddy, QObject* tree) : QObject(tree), entry(std::move(buddy)) {}
+
+    const BuddyEntry entry;
+    const std::shared_ptr<std::atomic<bool>> removed = std::make_shared<std::atomic<bool>>(false);
+};
 
 // One command or one drop, from the gesture to the last answer it waits for. The callbacks share
 // it, so it lives as long as an answer is due; the tree is the context of every call, so that the
@@ -82,6 +94,10 @@ private:
     void deleteGroup(BuddyNode& group);
     void deleteBuddy(BuddyNode& buddy, const QString& lineText);
     void endDrop();
+    CutOnItsWay* cutOnItsWay() const;
+    // Puts buddy back on the service, at home or else at the top level, then in the list; only
+    // once the service removed it, when that is still to be learnt.
+    void putBack(const BuddyEntry& buddy, std::shared_ptr<const std::atomic<bool>> removed);
 
     const SessionContext& m_context;
     QPointer<BuddyTree> m_tree;
@@ -392,17 +408,31 @@ void BuddyEditor::cut() {
     placeBackCut();
     const BuddyEntry entry = node->entry;
     m_list.clipboard().cut(entry);
-    call(
-        [entry](ServiceProxy& p, const ServiceText& t, ServiceText* r) {
-            return p.apiRemoveBuddy(t, wire(entry.id), wire(entry.groupId), r);
+    const std::string ticket = m_context.session.ticket();
+    if (ticket.empty())
+        return;
+    const QPointer<CutOnItsWay> onItsWay = new CutOnItsWay(entry, m_tree);
+    m_context.calls.call<bool>(
+        [ticket, entry, removed = onItsWay->removed](ServiceProxy& p) {
+            ServiceText result;
+            const Status status =
+                p.apiRemoveBuddy(wire(ticket), wire(entry.id), wire(entry.groupId), &result);
+            removed->store(succeeded(buddyOperationOutcome(ticket, status, result)));
+            return removed->load();
         },
-        [this, entry](bool accepted, const std::string&) {
-            if (!accepted)
+        m_tree,
+        [self = shared_from_this(), entry, onItsWay](bool& removed) {
+            // Gone when the session began to end meanwhile: the buddy is being put back.
+            const bool puttingBack = onItsWay.isNull();
+            delete onItsWay.data();
+            if (!removed)
                 return;
-            if (BuddyNode* line = placementOf(entry))
-                m_list.remove(*line);
-            m_list.clipboard().cutAccepted();
-            refreshPasteFlag();
+            if (BuddyNode* line = self->placementOf(entry))
+                self->m_list.remove(*line);
+            if (!puttingBack) {
+                self->m_list.clipboard().cutAccepted();
+                self->refreshPasteFlag();
+            }
         });
 }
 
@@ -484,16 +514,39 @@ void BuddyEditor::endDrop() {
     m_list.clipboard().dropped();
 }
 
+CutOnItsWay* BuddyEditor::cutOnItsWay() const {
+    for (QObject* child : m_tree->children()) {
+        if (auto* cut = dynamic_cast<CutOnItsWay*>(child))
+            return cut;
+    }
+    return nullptr;
+}
+
 // The cut removed the buddy on the service at once; if nothing placed it since, forgetting the
 // clipboard would lose it for good. It goes back where it was cut from, with the same call a
-// paste there makes, or to the top level when that group is gone. Both tries are one job on the
-// worker: at sign-out and exit the answer is dropped, but the buddy is back on the service.
+// paste there makes, or to the top level when that group is gone. A cut whose answer is still
+// on its way goes back too, unless the buddy has another place in the list.
 void BuddyEditor::placeBackCut() {
+    if (CutOnItsWay* onItsWay = cutOnItsWay()) {
+        const BuddyEntry buddy = onItsWay->entry;
+        const auto removed = onItsWay->removed;
+        delete onItsWay;
+        if (m_list.placements(buddy.id).size() == 1)
+            putBack(buddy, removed);
+        return;
+    }
     const BuddyEntry* pending = m_list.unplacedCut();
     if (!pending)
         return;
     const BuddyEntry buddy = *pending;
     m_list.clipboard().cutSettled();
+    putBack(buddy, nullptr);
+}
+
+// Both tries, and the look at the cut before them, are one job on the worker: at sign-out and
+// exit the answer is dropped, but the buddy is back on the service.
+void BuddyEditor::putBack(const BuddyEntry& buddy,
+                          std::shared_ptr<const std::atomic<bool>> removed) {
     std::string ticket = m_context.session.ticket();
     if (ticket.empty())
         return;
@@ -502,7 +555,10 @@ void BuddyEditor::placeBackCut() {
         places.push_back(placedUnder(buddy, *home));
     places.push_back(placedUnder(buddy, m_list.root()));
     m_context.calls.call<std::optional<BuddyEntry>>(
-        [ticket, buddy, places = std::move(places)](ServiceProxy& p) -> std::optional<BuddyEntry> {
+        [ticket, buddy, places = std::move(places),
+         removed = std::move(removed)](ServiceProxy& p) -> std::optional<BuddyEntry> {
+            if (removed && !removed->load())
+                return std::nullopt; // the service kept it where it was
             const ServiceText wireTicket = wire(ticket);
             for (const BuddyEntry& placed : places) {
                 ServiceText result;

@@ -186,6 +186,15 @@ TEST_F(BuddyEditingEndToEnd, ACutBuddyNeverPastedIsPutBackWhereItWas) {
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     ASSERT_NE(host().controller().buddyTree(), nullptr);
     EXPECT_EQ(snapshot(*host().controller().buddyTree()), kept);
+
+    // A cut whose answer is still on its way when the session ends.
+    select(QStringLiteral("Alice"));
+    router().runCommand(kCmdCut);
+    ASSERT_TRUE(host().session().callPending());
+    host().controller().signOut();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    ASSERT_NE(host().controller().buddyTree(), nullptr);
+    EXPECT_EQ(snapshot(*host().controller().buddyTree()), kept);
     EXPECT_TRUE(messages().empty());
 }
 
