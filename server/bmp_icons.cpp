@@ -80,16 +80,16 @@ void drawGlyph(Canvas& c, Glyph glyph, const Palette& p) {
 } // namespace
 
 Canvas::Canvas(int width, int height, Rgb background)
-    : width_(width), height_(height),
-      pixels_(static_cast<std::size_t>(width * height), background) {}
+    : m_width(width), m_height(height),
+      m_pixels(static_cast<std::size_t>(width * height), background) {}
 
 Rgb Canvas::pixel(int x, int y) const {
-    return pixels_[static_cast<std::size_t>(y * width_ + x)];
+    return m_pixels[static_cast<std::size_t>(y * m_width + x)];
 }
 
 void Canvas::set(int x, int y, Rgb colour) {
-    if (x >= 0 && y >= 0 && x < width_ && y < height_) {
-        pixels_[static_cast<std::size_t>(y * width_ + x)] = colour;
+    if (x >= 0 && y >= 0 && x < m_width && y < m_height) {
+        m_pixels[static_cast<std::size_t>(y * m_width + x)] = colour;
     }
 }
 
@@ -102,8 +102,8 @@ void Canvas::fillRect(int x, int y, int w, int h, Rgb colour) {
 }
 
 void Canvas::fillEllipse(double cx, double cy, double rx, double ry, Rgb colour) {
-    for (int y = 0; y < height_; ++y) {
-        for (int x = 0; x < width_; ++x) {
+    for (int y = 0; y < m_height; ++y) {
+        for (int x = 0; x < m_width; ++x) {
             const double dx = (x - cx) / rx;
             const double dy = (y - cy) / ry;
             if (dx * dx + dy * dy <= 1.0) {
@@ -122,8 +122,8 @@ void Canvas::blit(const Canvas& source, int x, int y) {
 }
 
 std::string Canvas::toBmp() const {
-    const int rowBytes = (width_ * 3 + 3) & ~3;
-    const std::uint32_t imageSize = static_cast<std::uint32_t>(rowBytes * height_);
+    const int rowBytes = (m_width * 3 + 3) & ~3;
+    const std::uint32_t imageSize = static_cast<std::uint32_t>(rowBytes * m_height);
     std::string out;
     out.reserve(54 + imageSize);
     out += "BM";
@@ -131,8 +131,8 @@ std::string Canvas::toBmp() const {
     putLe(out, 0, 4);
     putLe(out, 54, 4);
     putLe(out, 40, 4); // BITMAPINFOHEADER
-    putLe(out, static_cast<std::uint32_t>(width_), 4);
-    putLe(out, static_cast<std::uint32_t>(height_), 4);
+    putLe(out, static_cast<std::uint32_t>(m_width), 4);
+    putLe(out, static_cast<std::uint32_t>(m_height), 4);
     putLe(out, 1, 2);
     putLe(out, 24, 2);
     putLe(out, 0, 4); // BI_RGB
@@ -141,14 +141,14 @@ std::string Canvas::toBmp() const {
     putLe(out, 2835, 4);
     putLe(out, 0, 4);
     putLe(out, 0, 4);
-    for (int y = height_ - 1; y >= 0; --y) {
-        for (int x = 0; x < width_; ++x) {
+    for (int y = m_height - 1; y >= 0; --y) {
+        for (int x = 0; x < m_width; ++x) {
             const Rgb p = pixel(x, y);
             out += static_cast<char>(p.b);
             out += static_cast<char>(p.g);
             out += static_cast<char>(p.r);
         }
-        out.append(static_cast<std::size_t>(rowBytes - width_ * 3), '\0');
+        out.append(static_cast<std::size_t>(rowBytes - m_width * 3), '\0');
     }
     return out;
 }

@@ -20,8 +20,8 @@ class Canvas {
 public:
     Canvas(int width, int height, Rgb background = kMagenta);
 
-    int width() const { return width_; }
-    int height() const { return height_; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
     Rgb pixel(int x, int y) const;
     void set(int x, int y, Rgb colour);
     void fillRect(int x, int y, int w, int h, Rgb colour);
@@ -32,8 +32,8 @@ public:
     std::string toBmp() const;
 
 private:
-    int width_, height_;
-    std::vector<Rgb> pixels_;
+    int m_width, m_height;
+    std::vector<Rgb> m_pixels;
 };
 
 // A pair image: the active look on the left, the inactive (grey) look on the right, each

@@ -9,62 +9,62 @@ int defaultDatabaseConnections() {
 }
 
 ConnectionPool::ConnectionPool(std::string location, DatabaseOptions options)
-    : location_(std::move(location)), options_(options),
-      dialect_(isPostgresLocation(location_) ? SqlDialect::Postgres : SqlDialect::Sqlite) {
-    if (options_.connections <= 0) {
-        options_.connections = defaultDatabaseConnections();
+    : m_location(std::move(location)), m_options(options),
+      m_dialect(isPostgresLocation(m_location) ? SqlDialect::Postgres : SqlDialect::Sqlite) {
+    if (m_options.connections <= 0) {
+        m_options.connections = defaultDatabaseConnections();
     }
-    single_ = dialect_ == SqlDialect::Sqlite &&
-              (location_.empty() || location_ == ":memory:" || location_.rfind("file:", 0) == 0);
+    m_single = m_dialect == SqlDialect::Sqlite && (m_location.empty() || m_location == ":memory:" ||
+                                                   m_location.rfind("file:", 0) == 0);
     // Opened at once, so that a database that cannot be opened fails the start, not a call.
-    if (dialect_ == SqlDialect::Sqlite) {
-        writer_ = open();
+    if (m_dialect == SqlDialect::Sqlite) {
+        m_writer = open();
     } else {
-        idle_.push_back(open());
-        opened_ = 1;
+        m_idle.push_back(open());
+        m_opened = 1;
     }
 }
 
 ConnectionPool::~ConnectionPool() = default;
 
 std::unique_ptr<SqlDatabase> ConnectionPool::open() {
-    return openDatabase(location_, options_.timeout);
+    return openDatabase(m_location, m_options.timeout);
 }
 
 int ConnectionPool::capacity() const {
-    if (single_) {
+    if (m_single) {
         return 1;
     }
-    return options_.connections + (dialect_ == SqlDialect::Sqlite ? 1 : 0);
+    return m_options.connections + (m_dialect == SqlDialect::Sqlite ? 1 : 0);
 }
 
 ConnectionPool::Lease ConnectionPool::lease(SqlDatabase::Kind kind) {
     const bool wantsWriter =
-        dialect_ == SqlDialect::Sqlite && (single_ || kind != SqlDatabase::Kind::Read);
-    const auto deadline = std::chrono::steady_clock::now() + options_.timeout;
-    std::unique_lock lock(mutex_);
+        m_dialect == SqlDialect::Sqlite && (m_single || kind != SqlDatabase::Kind::Read);
+    const auto deadline = std::chrono::steady_clock::now() + m_options.timeout;
+    std::unique_lock lock(m_mutex);
     for (;;) {
-        if (wantsWriter && writer_) {
-            return Lease(*this, std::move(writer_), true);
+        if (wantsWriter && m_writer) {
+            return Lease(*this, std::move(m_writer), true);
         }
-        if (!wantsWriter && !idle_.empty()) {
-            std::unique_ptr<SqlDatabase> db = std::move(idle_.back());
-            idle_.pop_back();
+        if (!wantsWriter && !m_idle.empty()) {
+            std::unique_ptr<SqlDatabase> db = std::move(m_idle.back());
+            m_idle.pop_back();
             return Lease(*this, std::move(db), false);
         }
-        if (!wantsWriter && opened_ < options_.connections) {
-            ++opened_;
+        if (!wantsWriter && m_opened < m_options.connections) {
+            ++m_opened;
             lock.unlock();
             try {
                 return Lease(*this, open(), false);
             } catch (...) {
                 lock.lock();
-                --opened_;
-                returned_.notify_one();
+                --m_opened;
+                m_returned.notify_one();
                 throw;
             }
         }
-        if (returned_.wait_until(lock, deadline) == std::cv_status::timeout) {
+        if (m_returned.wait_until(lock, deadline) == std::cv_status::timeout) {
             throw SqlError("no database connection came free in time");
         }
     }
@@ -72,20 +72,20 @@ ConnectionPool::Lease ConnectionPool::lease(SqlDatabase::Kind kind) {
 
 void ConnectionPool::giveBack(std::unique_ptr<SqlDatabase> db, bool writer) {
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(m_mutex);
         if (writer) {
-            writer_ = std::move(db);
+            m_writer = std::move(db);
         } else {
-            idle_.push_back(std::move(db));
+            m_idle.push_back(std::move(db));
         }
     }
     // Writers and readers wait on one condition; each looks again for its own kind.
-    returned_.notify_all();
+    m_returned.notify_all();
 }
 
 ConnectionPool::Lease::~Lease() {
-    if (pool_ && db_) {
-        pool_->giveBack(std::move(db_), writer_);
+    if (m_pool && m_db) {
+        m_pool->giveBack(std::move(m_db), m_writer);
     }
 }
 

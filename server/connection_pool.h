@@ -32,22 +32,22 @@ public:
     class Lease {
     public:
         Lease(ConnectionPool& pool, std::unique_ptr<SqlDatabase> db, bool writer)
-            : pool_(&pool), db_(std::move(db)), writer_(writer) {}
+            : m_pool(&pool), m_db(std::move(db)), m_writer(writer) {}
         Lease(Lease&& other) noexcept = default;
         Lease& operator=(Lease&&) = delete;
         ~Lease();
-        SqlDatabase& operator*() const { return *db_; }
-        SqlDatabase* operator->() const { return db_.get(); }
+        SqlDatabase& operator*() const { return *m_db; }
+        SqlDatabase* operator->() const { return m_db.get(); }
 
     private:
-        ConnectionPool* pool_;
-        std::unique_ptr<SqlDatabase> db_;
-        bool writer_;
+        ConnectionPool* m_pool;
+        std::unique_ptr<SqlDatabase> m_db;
+        bool m_writer;
     };
 
     // Waits up to the timeout for a connection; throws SqlError past it.
     Lease lease(SqlDatabase::Kind kind);
-    SqlDialect dialect() const { return dialect_; }
+    SqlDialect dialect() const { return m_dialect; }
     // The most connections this pool opens, which is how much work can touch the database at
     // once.
     int capacity() const;
@@ -56,16 +56,16 @@ private:
     void giveBack(std::unique_ptr<SqlDatabase> db, bool writer);
     std::unique_ptr<SqlDatabase> open();
 
-    std::string location_;
-    DatabaseOptions options_;
-    SqlDialect dialect_;
+    std::string m_location;
+    DatabaseOptions m_options;
+    SqlDialect m_dialect;
     // An SQLite database only in memory exists once per connection, so it keeps to one.
-    bool single_ = false;
-    std::mutex mutex_;
-    std::condition_variable returned_;
-    std::unique_ptr<SqlDatabase> writer_; // SQLite only; null while lent
-    std::vector<std::unique_ptr<SqlDatabase>> idle_;
-    int opened_ = 0; // besides the writer
+    bool m_single = false;
+    std::mutex m_mutex;
+    std::condition_variable m_returned;
+    std::unique_ptr<SqlDatabase> m_writer; // SQLite only; null while lent
+    std::vector<std::unique_ptr<SqlDatabase>> m_idle;
+    int m_opened = 0; // besides the writer
 };
 
 int defaultDatabaseConnections();

@@ -29,20 +29,20 @@ ConnectionRegistry::Admission ConnectionRegistry::admit(const std::string& addre
                                                         Id& id) {
     std::shared_ptr<Closable> evicted;
     {
-        std::lock_guard lock(mutex_);
-        const auto count = perAddress_.find(addressKey);
-        if (count != perAddress_.end() && count->second >= limits_.perAddress) {
+        std::lock_guard lock(m_mutex);
+        const auto count = m_perAddress.find(addressKey);
+        if (count != m_perAddress.end() && count->second >= m_limits.perAddress) {
             return Admission::AddressFull;
         }
-        if (std::ssize(entries_) >= limits_.total) {
+        if (std::ssize(m_entries) >= m_limits.total) {
             evicted = takeLongestIdle();
             if (!evicted) {
                 return Admission::Full;
             }
         }
-        id = next_++;
-        entries_.emplace(id, Entry{addressKey, std::move(connection), false, {}});
-        ++perAddress_[addressKey];
+        id = m_next++;
+        m_entries.emplace(id, Entry{addressKey, std::move(connection), false, {}});
+        ++m_perAddress[addressKey];
     }
     if (evicted) {
         evicted->close();
@@ -52,39 +52,39 @@ ConnectionRegistry::Admission ConnectionRegistry::admit(const std::string& addre
 
 void ConnectionRegistry::forget(std::map<Id, Entry>::iterator it) {
     if (it->second.idle) {
-        idle_.erase(it->second.idlePosition);
+        m_idle.erase(it->second.idlePosition);
     }
-    const auto count = perAddress_.find(it->second.address);
-    if (count != perAddress_.end() && --count->second <= 0) {
-        perAddress_.erase(count);
+    const auto count = m_perAddress.find(it->second.address);
+    if (count != m_perAddress.end() && --count->second <= 0) {
+        m_perAddress.erase(count);
     }
-    entries_.erase(it);
+    m_entries.erase(it);
 }
 
 void ConnectionRegistry::release(Id id) {
-    std::lock_guard lock(mutex_);
-    if (const auto it = entries_.find(id); it != entries_.end()) {
+    std::lock_guard lock(m_mutex);
+    if (const auto it = m_entries.find(id); it != m_entries.end()) {
         forget(it);
     }
 }
 
 void ConnectionRegistry::setIdle(Id id, bool idle) {
-    std::lock_guard lock(mutex_);
-    const auto it = entries_.find(id);
-    if (it == entries_.end() || it->second.idle == idle) {
+    std::lock_guard lock(m_mutex);
+    const auto it = m_entries.find(id);
+    if (it == m_entries.end() || it->second.idle == idle) {
         return;
     }
     if (idle) {
-        it->second.idlePosition = idle_.insert(idle_.end(), id);
+        it->second.idlePosition = m_idle.insert(m_idle.end(), id);
     } else {
-        idle_.erase(it->second.idlePosition);
+        m_idle.erase(it->second.idlePosition);
     }
     it->second.idle = idle;
 }
 
 std::shared_ptr<Closable> ConnectionRegistry::takeLongestIdle() {
-    while (!idle_.empty()) {
-        const auto it = entries_.find(idle_.front());
+    while (!m_idle.empty()) {
+        const auto it = m_entries.find(m_idle.front());
         std::shared_ptr<Closable> connection = it->second.connection.lock();
         forget(it);
         if (connection) {
@@ -97,7 +97,7 @@ std::shared_ptr<Closable> ConnectionRegistry::takeLongestIdle() {
 bool ConnectionRegistry::closeLongestIdle() {
     std::shared_ptr<Closable> connection;
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(m_mutex);
         connection = takeLongestIdle();
     }
     if (connection) {
@@ -109,8 +109,8 @@ bool ConnectionRegistry::closeLongestIdle() {
 void ConnectionRegistry::closeAll() {
     std::vector<std::shared_ptr<Closable>> all;
     {
-        std::lock_guard lock(mutex_);
-        for (auto& [id, entry] : entries_) {
+        std::lock_guard lock(m_mutex);
+        for (auto& [id, entry] : m_entries) {
             if (auto c = entry.connection.lock()) {
                 all.push_back(std::move(c));
             }
@@ -122,8 +122,8 @@ void ConnectionRegistry::closeAll() {
 }
 
 int ConnectionRegistry::open() const {
-    std::lock_guard lock(mutex_);
-    return static_cast<int>(entries_.size());
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_entries.size());
 }
 
 } // namespace textowl::server

@@ -32,7 +32,7 @@ public:
     enum class Admission { Admitted, AddressFull, Full };
     using Id = std::uint64_t;
 
-    explicit ConnectionRegistry(Limits limits) : limits_(limits) {}
+    explicit ConnectionRegistry(Limits limits) : m_limits(limits) {}
 
     // Full only when no idle connection could be closed to make room; the one closed for it
     // goes at once from the counts.
@@ -43,7 +43,7 @@ public:
     bool closeLongestIdle();
     void closeAll();
     int open() const;
-    int limitTotal() const { return limits_.total; }
+    int limitTotal() const { return m_limits.total; }
 
 private:
     struct Entry {
@@ -56,12 +56,12 @@ private:
     std::shared_ptr<Closable> takeLongestIdle();
     void forget(std::map<Id, Entry>::iterator it);
 
-    Limits limits_;
-    mutable std::mutex mutex_;
-    std::map<Id, Entry> entries_;
-    std::map<std::string, int, std::less<>> perAddress_;
-    std::list<Id> idle_; // oldest at the front
-    Id next_ = 1;
+    Limits m_limits;
+    mutable std::mutex m_mutex;
+    std::map<Id, Entry> m_entries;
+    std::map<std::string, int, std::less<>> m_perAddress;
+    std::list<Id> m_idle; // oldest at the front
+    Id m_next = 1;
 };
 
 } // namespace textowl::server

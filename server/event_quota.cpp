@@ -3,56 +3,56 @@
 namespace textowl::server {
 
 EventQuota::EventQuota(Limits limits, Clock clock)
-    : limits_(limits), clock_(clock ? std::move(clock) : Clock(steadyMilliseconds)) {}
+    : m_limits(limits), m_clock(clock ? std::move(clock) : Clock(steadyMilliseconds)) {}
 
 void EventQuota::expire(std::deque<Milliseconds>& times, Milliseconds now) const {
-    while (!times.empty() && now - times.front() >= limits_.window) {
+    while (!times.empty() && now - times.front() >= m_limits.window) {
         times.pop_front();
     }
 }
 
 void EventQuota::sweep(Milliseconds now) {
-    for (auto it = byKey_.begin(); it != byKey_.end();) {
+    for (auto it = m_byKey.begin(); it != m_byKey.end();) {
         expire(it->second, now);
-        it = it->second.empty() ? byKey_.erase(it) : std::next(it);
+        it = it->second.empty() ? m_byKey.erase(it) : std::next(it);
     }
 }
 
 bool EventQuota::take(const std::string& key) {
-    std::lock_guard lock(mutex_);
-    const Milliseconds now = clock_();
-    expire(all_, now);
-    if (limits_.inAll > 0 && std::ssize(all_) >= limits_.inAll) {
+    std::lock_guard lock(m_mutex);
+    const Milliseconds now = m_clock();
+    expire(m_all, now);
+    if (m_limits.inAll > 0 && std::ssize(m_all) >= m_limits.inAll) {
         return false;
     }
-    auto it = byKey_.find(key);
-    if (it == byKey_.end() && limits_.perKey > 0) {
-        if (byKey_.size() >= limits_.maxKeys) {
+    auto it = m_byKey.find(key);
+    if (it == m_byKey.end() && m_limits.perKey > 0) {
+        if (m_byKey.size() >= m_limits.maxKeys) {
             sweep(now);
         }
-        if (byKey_.size() >= limits_.maxKeys) {
+        if (m_byKey.size() >= m_limits.maxKeys) {
             return false;
         }
-        it = byKey_.emplace(key, std::deque<Milliseconds>{}).first;
+        it = m_byKey.emplace(key, std::deque<Milliseconds>{}).first;
     }
-    if (it != byKey_.end()) {
+    if (it != m_byKey.end()) {
         expire(it->second, now);
-        if (std::ssize(it->second) >= limits_.perKey) {
+        if (std::ssize(it->second) >= m_limits.perKey) {
             return false;
         }
         it->second.push_back(now);
     }
-    all_.push_back(now);
+    m_all.push_back(now);
     return true;
 }
 
 void EventQuota::giveBack(const std::string& key) {
-    std::lock_guard lock(mutex_);
-    if (const auto it = byKey_.find(key); it != byKey_.end() && !it->second.empty()) {
+    std::lock_guard lock(m_mutex);
+    if (const auto it = m_byKey.find(key); it != m_byKey.end() && !it->second.empty()) {
         it->second.pop_back();
     }
-    if (!all_.empty()) {
-        all_.pop_back();
+    if (!m_all.empty()) {
+        m_all.pop_back();
     }
 }
 

@@ -36,11 +36,11 @@ private:
     void expire(std::deque<Milliseconds>& times, Milliseconds now) const;
     void sweep(Milliseconds now);
 
-    Limits limits_;
-    Clock clock_;
-    std::mutex mutex_;
-    std::unordered_map<std::string, std::deque<Milliseconds>> byKey_;
-    std::deque<Milliseconds> all_;
+    Limits m_limits;
+    Clock m_clock;
+    std::mutex m_mutex;
+    std::unordered_map<std::string, std::deque<Milliseconds>> m_byKey;
+    std::deque<Milliseconds> m_all;
 };
 
 // Monotonic milliseconds, the default clock of the limits.

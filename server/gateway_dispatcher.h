@@ -65,13 +65,13 @@ private:
                              const std::string& detail, std::int64_t now);
     bool idle(std::unique_lock<std::mutex>& lock);
 
-    Store& store_;
-    DispatcherOptions options_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool stopping_ = false;
-    std::uint64_t wakes_ = 0;
-    std::vector<std::thread> workers_;
+    Store& m_store;
+    DispatcherOptions m_options;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stopping = false;
+    std::uint64_t m_wakes = 0;
+    std::vector<std::thread> m_workers;
 };
 
 } // namespace textowl::server

@@ -40,29 +40,29 @@ class Connection : public Closable,
 public:
     template <class... Layer>
     Connection(FrontCore& front, Loop& loop, tcp::socket&& socket, Layer&... layer)
-        : front_(front), loop_(loop), stream_(std::move(socket), layer...),
-          buffer_(front.options.limits.headerBytes + kReadSize),
-          executor_(socketOf(stream_).get_executor()) {}
+        : m_front(front), m_loop(loop), m_stream(std::move(socket), layer...),
+          m_buffer(front.options.limits.headerBytes + kReadSize),
+          m_executor(socketOf(m_stream).get_executor()) {}
 
-    ~Connection() override { front_.registry.release(id_); }
+    ~Connection() override { m_front.registry.release(m_id); }
 
     void start(ConnectionRegistry::Id id, std::string address) {
-        id_ = id;
-        address_ = std::move(address);
-        net::dispatch(executor_, [self = this->shared_from_this()] { self->begin(); });
+        m_id = id;
+        m_address = std::move(address);
+        net::dispatch(m_executor, [self = this->shared_from_this()] { self->begin(); });
     }
 
     void close() override {
-        net::post(executor_, [self = this->shared_from_this()] { self->finish(); });
+        net::post(m_executor, [self = this->shared_from_this()] { self->finish(); });
     }
 
     void checkDeadline(std::chrono::steady_clock::time_point now) override {
-        if (now < deadline_) {
+        if (now < m_deadline) {
             return;
         }
         disarm();
-        if (phase_ == Phase::Reading) {
-            timedOut_ = true;
+        if (m_phase == Phase::Reading) {
+            m_timedOut = true;
             beast::error_code ignored;
             lowest().socket().cancel(ignored);
         } else {
@@ -75,8 +75,8 @@ private:
     // (waiting, writing, closing) just ends the connection.
     enum class Phase { Reading, Closing };
 
-    const FrontLimits& limits() const { return front_.options.limits; }
-    beast::tcp_stream& lowest() { return beast::get_lowest_layer(stream_); }
+    const FrontLimits& limits() const { return m_front.options.limits; }
+    beast::tcp_stream& lowest() { return beast::get_lowest_layer(m_stream); }
 
     template <class Next> auto then(Next next) {
         return [self = this->shared_from_this(), next](beast::error_code ec, auto&&...) {
@@ -97,18 +97,19 @@ private:
     // The stream's own deadlines close the socket, which leaves no way to say 408; this one
     // only cancels what waits, so the handler can still answer.
     void arm(std::chrono::steady_clock::duration after, Phase phase) {
-        timedOut_ = false;
-        deadline_ = std::chrono::steady_clock::now() + after;
-        phase_ = phase;
+        m_timedOut = false;
+        m_deadline = std::chrono::steady_clock::now() + after;
+        m_phase = phase;
     }
 
-    void disarm() { deadline_ = std::chrono::steady_clock::time_point::max(); }
+    void disarm() { m_deadline = std::chrono::steady_clock::time_point::max(); }
 
     void begin() {
-        loop_.watched.push_back(this->weak_from_this());
+        m_loop.watched.push_back(this->weak_from_this());
         if constexpr (std::is_same_v<Stream, TlsStream>) {
             arm(limits().headerTime, Phase::Closing);
-            stream_.async_handshake(net::ssl::stream_base::server, then(&Connection::awaitRequest));
+            m_stream.async_handshake(net::ssl::stream_base::server,
+                                     then(&Connection::awaitRequest));
         } else {
             awaitRequest();
         }
@@ -116,40 +117,40 @@ private:
 
     // Waiting for a request's first byte is the idle time; the header deadline starts with it.
     void awaitRequest() {
-        if (front_.stopping) {
+        if (m_front.stopping) {
             finish();
             return;
         }
-        parser_.reset();
-        if (buffer_.size() > 0) {
+        m_parser.reset();
+        if (m_buffer.size() > 0) {
             readHeader();
             return;
         }
-        if (buffer_.capacity() > 4 * kReadSize) {
-            buffer_.shrink_to_fit();
+        if (m_buffer.capacity() > 4 * kReadSize) {
+            m_buffer.shrink_to_fit();
         }
-        front_.registry.setIdle(id_, true);
+        m_front.registry.setIdle(m_id, true);
         arm(limits().idleTime, Phase::Closing);
-        stream_.async_read_some(
-            buffer_.prepare(kReadSize),
+        m_stream.async_read_some(
+            m_buffer.prepare(kReadSize),
             [self = this->shared_from_this()](beast::error_code ec, std::size_t n) {
-                self->front_.registry.setIdle(self->id_, false);
+                self->m_front.registry.setIdle(self->m_id, false);
                 if (ec) {
                     self->finish();
                     return;
                 }
-                self->buffer_.commit(n);
+                self->m_buffer.commit(n);
                 self->readHeader();
             });
     }
 
     void readHeader() {
-        parser_.emplace();
-        parser_->header_limit(static_cast<std::uint32_t>(limits().headerBytes));
-        parser_->body_limit(limits().bodyBytes);
+        m_parser.emplace();
+        m_parser->header_limit(static_cast<std::uint32_t>(limits().headerBytes));
+        m_parser->body_limit(limits().bodyBytes);
         arm(limits().headerTime, Phase::Reading);
         http::async_read_header(
-            stream_, buffer_, *parser_,
+            m_stream, m_buffer, *m_parser,
             [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
                 if (ec) {
                     self->failRead(ec);
@@ -160,22 +161,23 @@ private:
     }
 
     void onHeader() {
-        const auto& head = parser_->get();
+        const auto& head = m_parser->get();
         if (std::distance(head.begin(), head.end()) > limits().headerFields) {
             refuse(431);
             return;
         }
-        if (const auto length = parser_->content_length(); length && *length > limits().bodyBytes) {
+        if (const auto length = m_parser->content_length();
+            length && *length > limits().bodyBytes) {
             refuse(413);
             return;
         }
-        if (parser_->is_done()) {
+        if (m_parser->is_done()) {
             dispatch();
             return;
         }
         if (beast::iequals(head[http::field::expect], "100-continue")) {
             static const std::string kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
-            net::async_write(stream_, net::buffer(kContinue), then(&Connection::readBody));
+            net::async_write(m_stream, net::buffer(kContinue), then(&Connection::readBody));
             return;
         }
         readBody();
@@ -183,7 +185,7 @@ private:
 
     void readBody() {
         arm(limits().bodyTime, Phase::Reading);
-        http::async_read(stream_, buffer_, *parser_,
+        http::async_read(m_stream, m_buffer, *m_parser,
                          [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
                              if (ec) {
                                  self->failRead(ec);
@@ -196,7 +198,7 @@ private:
     // A request the limits refuse gets its status; a client that went away or sent something
     // unreadable gets what it can still take.
     void failRead(beast::error_code ec) {
-        if (timedOut_) {
+        if (m_timedOut) {
             refuse(408);
         } else if (ec == http::error::header_limit || ec == http::error::buffer_overflow) {
             refuse(431);
@@ -210,7 +212,7 @@ private:
     }
 
     void dispatch() {
-        auto& message = parser_->get();
+        auto& message = m_parser->get();
         HttpRequest request;
         request.method = std::string(message.method_string());
         const std::string_view target(message.target().data(), message.target().size());
@@ -225,21 +227,21 @@ private:
             request.hasSoapAction = true;
             request.soapAction = std::string(action->value());
         }
-        request.remoteAddress = address_;
+        request.remoteAddress = m_address;
         request.body = std::move(message.body());
-        keepAlive_ = message.keep_alive();
-        head_ = message.method() == http::verb::head;
-        version_ = message.version();
-        parser_.reset();
+        m_keepAlive = message.keep_alive();
+        m_head = message.method() == http::verb::head;
+        m_version = message.version();
+        m_parser.reset();
         // The client waits for the worker; no deadline runs meanwhile.
         disarm();
         auto job = [self = this->shared_from_this(), request = std::move(request)]() mutable {
-            HttpReply reply = self->front_.handle(request);
-            net::post(self->executor_, [self, reply = std::move(reply)]() mutable {
+            HttpReply reply = self->m_front.handle(request);
+            net::post(self->m_executor, [self, reply = std::move(reply)]() mutable {
                 self->respond(std::move(reply));
             });
         };
-        if (!front_.workers.trySubmit(std::move(job))) {
+        if (!m_front.workers.trySubmit(std::move(job))) {
             respond(HttpReply{503,
                               "text/plain; charset=utf-8",
                               "Busy, try again shortly\n",
@@ -248,10 +250,10 @@ private:
     }
 
     void respond(HttpReply reply) {
-        keepAlive_ = keepAlive_ && !front_.stopping;
-        auto& res = response_;
+        m_keepAlive = m_keepAlive && !m_front.stopping;
+        auto& res = m_response;
         res = {};
-        res.version(version_);
+        res.version(m_version);
         res.result(static_cast<unsigned>(reply.status));
         if (!reply.contentType.empty()) {
             res.set(http::field::content_type, reply.contentType);
@@ -260,23 +262,23 @@ private:
             res.set(name, value);
         }
         res.body() = std::move(reply.body);
-        res.keep_alive(keepAlive_);
+        res.keep_alive(m_keepAlive);
         res.prepare_payload();
-        if (head_) {
+        if (m_head) {
             const std::size_t length = res.body().size();
             res.body().clear();
             res.content_length(length);
         }
-        write(keepAlive_ ? &Connection::awaitRequest : &Connection::linger);
+        write(m_keepAlive ? &Connection::awaitRequest : &Connection::linger);
     }
 
     // An error reply, then the connection closes: the rest of what the client sends is not
     // worth reading.
     void refuse(int status) {
-        keepAlive_ = false;
-        parser_.reset();
-        buffer_.clear();
-        auto& res = response_;
+        m_keepAlive = false;
+        m_parser.reset();
+        m_buffer.clear();
+        auto& res = m_response;
         res = {};
         res.version(11);
         res.result(static_cast<unsigned>(status));
@@ -290,9 +292,9 @@ private:
     void write(void (Connection::*next)()) {
         arm(limits().bodyTime, Phase::Closing);
         http::async_write(
-            stream_, response_,
+            m_stream, m_response,
             [self = this->shared_from_this(), next](beast::error_code ec, std::size_t) {
-                self->response_ = {};
+                self->m_response = {};
                 if (ec) {
                     self->finish();
                 } else {
@@ -310,17 +312,17 @@ private:
             beast::error_code ignored;
             lowest().socket().shutdown(tcp::socket::shutdown_send, ignored);
             arm(kLingerTime, Phase::Closing);
-            lingered_ = 0;
+            m_lingered = 0;
             drain();
         }
     }
 
     void drain() {
         lowest().socket().async_read_some(
-            net::buffer(discard_),
+            net::buffer(m_discard),
             [self = this->shared_from_this()](beast::error_code ec, std::size_t n) {
-                self->lingered_ += n;
-                if (ec || self->lingered_ >= kLingerBytes) {
+                self->m_lingered += n;
+                if (ec || self->m_lingered >= kLingerBytes) {
                     self->finish();
                 } else {
                     self->drain();
@@ -328,23 +330,23 @@ private:
             });
     }
 
-    FrontCore& front_;
-    Loop& loop_;
-    Stream stream_;
-    beast::flat_buffer buffer_;
-    net::any_io_executor executor_;
-    std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
-    Phase phase_ = Phase::Closing;
-    bool timedOut_ = false;
-    std::optional<http::request_parser<http::string_body>> parser_;
-    http::response<http::string_body> response_;
-    ConnectionRegistry::Id id_ = 0;
-    std::string address_;
-    bool keepAlive_ = true;
-    bool head_ = false;
-    unsigned version_ = 11;
-    std::size_t lingered_ = 0;
-    char discard_[4096];
+    FrontCore& m_front;
+    Loop& m_loop;
+    Stream m_stream;
+    beast::flat_buffer m_buffer;
+    net::any_io_executor m_executor;
+    std::chrono::steady_clock::time_point m_deadline = std::chrono::steady_clock::time_point::max();
+    Phase m_phase = Phase::Closing;
+    bool m_timedOut = false;
+    std::optional<http::request_parser<http::string_body>> m_parser;
+    http::response<http::string_body> m_response;
+    ConnectionRegistry::Id m_id = 0;
+    std::string m_address;
+    bool m_keepAlive = true;
+    bool m_head = false;
+    unsigned m_version = 11;
+    std::size_t m_lingered = 0;
+    char m_discard[4096];
 };
 
 } // namespace textowl::server::front

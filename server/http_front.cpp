@@ -97,20 +97,20 @@ int ceilingFor(const FrontLimits& limits) {
 
 HttpFront::HttpFront(FrontOptions options, Handler handler) {
     const int ceiling = ceilingFor(options.limits);
-    impl_ = std::make_shared<Impl>(std::move(options), std::move(handler), ceiling);
+    m_impl = std::make_shared<Impl>(std::move(options), std::move(handler), ceiling);
 }
 
 HttpFront::~HttpFront() {
     stop();
-    if (impl_->background.joinable()) {
-        impl_->background.join();
+    if (m_impl->background.joinable()) {
+        m_impl->background.join();
     }
 }
 
 bool HttpFront::bind() {
     // A client that hangs up mid-reply must cost one connection, not the process.
     std::signal(SIGPIPE, SIG_IGN);
-    Impl& d = *impl_;
+    Impl& d = *m_impl;
     if (!d.options.tlsCertificate.empty() || !d.options.tlsKey.empty()) {
         try {
             d.tls.emplace(net::ssl::context::tls_server);
@@ -154,19 +154,19 @@ bool HttpFront::bind() {
 }
 
 int HttpFront::port() const {
-    return impl_->port;
+    return m_impl->port;
 }
 
 bool HttpFront::secure() const {
-    return impl_->tls.has_value();
+    return m_impl->tls.has_value();
 }
 
 int HttpFront::connectionCeiling() const {
-    return impl_->ceiling;
+    return m_impl->ceiling;
 }
 
 void HttpFront::run() {
-    Impl& d = *impl_;
+    Impl& d = *m_impl;
     {
         std::lock_guard lock(d.runMutex);
         if (d.stopping || d.running) {
@@ -193,14 +193,14 @@ void HttpFront::run() {
 }
 
 void HttpFront::start() {
-    impl_->background = std::thread([this] {
+    m_impl->background = std::thread([this] {
         pthread_setname_np(pthread_self(), "http-io");
         run();
     });
 }
 
 void HttpFront::stop() {
-    Impl& d = *impl_;
+    Impl& d = *m_impl;
     if (d.stopping.exchange(true)) {
         return;
     }

@@ -63,7 +63,7 @@ public:
 
 private:
     struct Impl;
-    std::shared_ptr<Impl> impl_;
+    std::shared_ptr<Impl> m_impl;
 };
 
 // Raises the open-files limit to its hard limit; returns the limit then in force.

@@ -51,14 +51,14 @@ struct PagewrightServer::Impl {
 };
 
 PagewrightServer::PagewrightServer(PagewrightService& service, Store& store, ServerOptions options)
-    : impl_(std::make_unique<Impl>(service, store, std::move(options))) {}
+    : m_impl(std::make_unique<Impl>(service, store, std::move(options))) {}
 
 PagewrightServer::~PagewrightServer() {
-    impl_->front.stop();
+    m_impl->front.stop();
 }
 
 bool PagewrightServer::bind() {
-    Impl& d = *impl_;
+    Impl& d = *m_impl;
     if (!d.front.bind()) {
         return false;
     }
@@ -71,34 +71,34 @@ bool PagewrightServer::bind() {
 }
 
 std::string PagewrightServer::baseUrl() const {
-    return std::string(impl_->front.secure() ? "https://" : "http://") +
-           hostForUrl(impl_->options.host, true) + ":" + std::to_string(port());
+    return std::string(m_impl->front.secure() ? "https://" : "http://") +
+           hostForUrl(m_impl->options.host, true) + ":" + std::to_string(port());
 }
 
 int PagewrightServer::port() const {
-    return impl_->front.port();
+    return m_impl->front.port();
 }
 
 std::string PagewrightServer::endpointUrl() const {
-    return std::string(impl_->front.secure() ? "https://" : "http://") +
-           hostForUrl(impl_->options.host, false) + ":" + std::to_string(port()) +
+    return std::string(m_impl->front.secure() ? "https://" : "http://") +
+           hostForUrl(m_impl->options.host, false) + ":" + std::to_string(port()) +
            std::string(kSoapPath);
 }
 
 int PagewrightServer::connectionCeiling() const {
-    return impl_->front.connectionCeiling();
+    return m_impl->front.connectionCeiling();
 }
 
 void PagewrightServer::run() {
-    impl_->front.run();
+    m_impl->front.run();
 }
 
 void PagewrightServer::start() {
-    impl_->front.start();
+    m_impl->front.start();
 }
 
 void PagewrightServer::stop() {
-    impl_->front.stop();
+    m_impl->front.stop();
 }
 
 } // namespace textowl::server

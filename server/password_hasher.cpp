@@ -24,50 +24,50 @@ Limits limitsFor(HashCost cost) {
 
 class PasswordHasher::Slot {
 public:
-    Slot(const PasswordHasher& h, const std::string& address) : h_(h), address_(address) {
-        std::unique_lock lock(h_.mutex_);
+    Slot(const PasswordHasher& h, const std::string& address) : m_h(h), m_address(address) {
+        std::unique_lock lock(m_h.m_mutex);
         if (!holdPlace()) {
             return;
         }
-        if (h_.running_ >= h_.concurrent_) {
-            if (h_.waiting_ >= h_.maxWaiting_) {
+        if (m_h.m_running >= m_h.m_concurrent) {
+            if (m_h.m_waiting >= m_h.m_maxWaiting) {
                 releasePlace();
                 return;
             }
-            ++h_.waiting_;
-            h_.freed_.wait(lock, [this] { return h_.running_ < h_.concurrent_; });
-            --h_.waiting_;
+            ++m_h.m_waiting;
+            m_h.m_freed.wait(lock, [this] { return m_h.m_running < m_h.m_concurrent; });
+            --m_h.m_waiting;
         }
-        ++h_.running_;
-        taken_ = true;
+        ++m_h.m_running;
+        m_taken = true;
     }
     ~Slot() {
-        if (!taken_) {
+        if (!m_taken) {
             return;
         }
-        ++h_.computed_;
+        ++m_h.m_computed;
         {
-            std::lock_guard lock(h_.mutex_);
-            --h_.running_;
+            std::lock_guard lock(m_h.m_mutex);
+            --m_h.m_running;
             releasePlace();
         }
-        h_.freed_.notify_one();
+        m_h.m_freed.notify_one();
     }
     Slot(const Slot&) = delete;
     Slot& operator=(const Slot&) = delete;
 
-    bool taken() const { return taken_; }
+    bool taken() const { return m_taken; }
 
 private:
-    bool limited() const { return h_.perAddress_ > 0 && !address_.empty(); }
+    bool limited() const { return m_h.m_perAddress > 0 && !m_address.empty(); }
 
     // Called with the mutex held.
     bool holdPlace() {
         if (!limited()) {
             return true;
         }
-        int& held = h_.held_[address_];
-        if (held >= h_.perAddress_) {
+        int& held = m_h.m_held[m_address];
+        if (held >= m_h.m_perAddress) {
             return false;
         }
         ++held;
@@ -77,26 +77,27 @@ private:
         if (!limited()) {
             return;
         }
-        if (const auto it = h_.held_.find(address_); it != h_.held_.end() && --it->second <= 0) {
-            h_.held_.erase(it);
+        if (const auto it = m_h.m_held.find(m_address);
+            it != m_h.m_held.end() && --it->second <= 0) {
+            m_h.m_held.erase(it);
         }
     }
 
-    const PasswordHasher& h_;
-    const std::string& address_;
-    bool taken_ = false;
+    const PasswordHasher& m_h;
+    const std::string& m_address;
+    bool m_taken = false;
 };
 
 const char* const kDemoPasswordHash = "$argon2id$v=19$m=65536,t=2,p=1$TNWeL/KW+XyG2rxFcHbFdA$"
                                       "nCBjVWYjcFyaPRiEOXXt69UjZh39cnXkzllKwMEdtek";
 
 PasswordHasher::PasswordHasher(HashCost cost, HashLimits limits)
-    : cost_(cost),
-      concurrent_(limits.concurrent > 0
-                      ? limits.concurrent
-                      : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))),
-      maxWaiting_(limits.waiting >= 0 ? limits.waiting : 16 * concurrent_),
-      perAddress_(limits.perAddress) {
+    : m_cost(cost),
+      m_concurrent(limits.concurrent > 0
+                       ? limits.concurrent
+                       : std::max(1, static_cast<int>(std::thread::hardware_concurrency()))),
+      m_maxWaiting(limits.waiting >= 0 ? limits.waiting : 16 * m_concurrent),
+      m_perAddress(limits.perAddress) {
     if (sodium_init() < 0) {
         throw std::runtime_error("libsodium cannot be initialised");
     }
@@ -105,7 +106,7 @@ PasswordHasher::PasswordHasher(HashCost cost, HashLimits limits)
 HashStatus PasswordHasher::hash(const std::string& password, std::string& out,
                                 const std::string& address) const {
     char text[crypto_pwhash_STRBYTES];
-    const Limits limits = limitsFor(cost_);
+    const Limits limits = limitsFor(m_cost);
     const Slot slot(*this, address);
     if (!slot.taken()) {
         return HashStatus::Busy;

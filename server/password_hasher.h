@@ -50,21 +50,21 @@ public:
     HashStatus verifyDummy(const std::string& password, const std::string& address = {}) const;
 
     // Hashes and verifications computed so far.
-    std::uint64_t computed() const { return computed_; }
+    std::uint64_t computed() const { return m_computed; }
 
 private:
     class Slot;
 
-    HashCost cost_;
-    int concurrent_;
-    int maxWaiting_;
-    int perAddress_;
-    mutable std::mutex mutex_;
-    mutable std::condition_variable freed_;
-    mutable int running_ = 0;
-    mutable int waiting_ = 0;
-    mutable std::unordered_map<std::string, int> held_; // places per address
-    mutable std::atomic<std::uint64_t> computed_{0};
+    HashCost m_cost;
+    int m_concurrent;
+    int m_maxWaiting;
+    int m_perAddress;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_freed;
+    mutable int m_running = 0;
+    mutable int m_waiting = 0;
+    mutable std::unordered_map<std::string, int> m_held; // places per address
+    mutable std::atomic<std::uint64_t> m_computed{0};
 };
 
 // A precomputed interactive-cost hash of "demo", so that creating the demo account costs no

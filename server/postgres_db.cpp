@@ -47,8 +47,8 @@ std::string withDollarParameters(std::string_view sql, int& count) {
 
 class PostgresCursor : public SqlCursor {
 public:
-    PostgresCursor(PostgresDb& db, const char* sql) : db_(db), sql_(sql) {}
-    ~PostgresCursor() override { PQclear(result_); }
+    PostgresCursor(PostgresDb& db, const char* sql) : m_db(db), m_sql(sql) {}
+    ~PostgresCursor() override { PQclear(m_result); }
     PostgresCursor(const PostgresCursor&) = delete;
     PostgresCursor& operator=(const PostgresCursor&) = delete;
 
@@ -65,85 +65,85 @@ public:
         slot(index) = std::move(text);
     }
     bool step() override {
-        if (result_ == nullptr) {
+        if (m_result == nullptr) {
             std::vector<const char*> values;
-            for (const auto& v : params_) {
+            for (const auto& v : m_params) {
                 values.push_back(v ? v->c_str() : nullptr);
             }
-            result_ = db_.run(sql_.c_str(), static_cast<int>(values.size()), values.data());
-            row_ = -1;
+            m_result = m_db.run(m_sql.c_str(), static_cast<int>(values.size()), values.data());
+            m_row = -1;
         }
-        return ++row_ < PQntuples(result_);
+        return ++m_row < PQntuples(m_result);
     }
     std::int64_t integer(int column) const override {
-        return std::strtoll(PQgetvalue(result_, row_, column), nullptr, 10);
+        return std::strtoll(PQgetvalue(m_result, m_row, column), nullptr, 10);
     }
     std::string text(int column) const override {
-        return std::string(PQgetvalue(result_, row_, column),
-                           static_cast<std::size_t>(PQgetlength(result_, row_, column)));
+        return std::string(PQgetvalue(m_result, m_row, column),
+                           static_cast<std::size_t>(PQgetlength(m_result, m_row, column)));
     }
-    bool isNull(int column) const override { return PQgetisnull(result_, row_, column) != 0; }
+    bool isNull(int column) const override { return PQgetisnull(m_result, m_row, column) != 0; }
 
 private:
     std::optional<std::string>& slot(int index) {
-        if (params_.size() < static_cast<std::size_t>(index)) {
-            params_.resize(index);
+        if (m_params.size() < static_cast<std::size_t>(index)) {
+            m_params.resize(index);
         }
-        return params_[index - 1];
+        return m_params[index - 1];
     }
 
-    PostgresDb& db_;
-    std::string sql_; // the caller's text may be a temporary
-    std::vector<std::optional<std::string>> params_;
-    PGresult* result_ = nullptr;
-    int row_ = -1;
+    PostgresDb& m_db;
+    std::string m_sql; // the caller's text may be a temporary
+    std::vector<std::optional<std::string>> m_params;
+    PGresult* m_result = nullptr;
+    int m_row = -1;
 };
 
 } // namespace
 
 PostgresDb::PostgresDb(const std::string& location, std::chrono::milliseconds timeout)
-    : location_(location), redacted_(redactedLocation(location)), timeout_(timeout) {
+    : m_location(location), m_redacted(redactedLocation(location)), m_timeout(timeout) {
     connect();
-    if (conn_ == nullptr) {
-        throw SqlError("cannot reach the database " + redacted_ + ": " + lastError_);
+    if (m_conn == nullptr) {
+        throw SqlError("cannot reach the database " + m_redacted + ": " + m_lastError);
     }
 }
 
 PostgresDb::~PostgresDb() {
-    PQfinish(conn_);
+    PQfinish(m_conn);
 }
 
 // A server that accepts the connection but never answers (stopped, or a network that drops
 // packets) must not hold the caller beyond the timeout, so the wait is bounded from this side.
 void PostgresDb::connect() {
-    PQfinish(conn_);
-    conn_ = nullptr;
-    prepared_.clear();
+    PQfinish(m_conn);
+    m_conn = nullptr;
+    m_prepared.clear();
     const std::string seconds =
-        std::to_string(std::max<long long>(1, (timeout_.count() + 999) / 1000));
+        std::to_string(std::max<long long>(1, (m_timeout.count() + 999) / 1000));
     const char* keys[] = {"dbname", "connect_timeout", nullptr};
-    const char* values[] = {location_.c_str(), seconds.c_str(), nullptr};
+    const char* values[] = {m_location.c_str(), seconds.c_str(), nullptr};
     PGconn* conn = PQconnectdbParams(keys, values, 1);
     if (PQstatus(conn) != CONNECTION_OK) {
-        lastError_ = conn ? firstLine(PQerrorMessage(conn)) : "out of memory";
+        m_lastError = conn ? firstLine(PQerrorMessage(conn)) : "out of memory";
         PQfinish(conn);
         return;
     }
     // Notices (such as "relation already exists, skipping") are not for the operator.
     PQsetNoticeProcessor(
         conn, [](void*, const char*) {}, nullptr);
-    const std::string limit = "SET statement_timeout = " + std::to_string(timeout_.count());
+    const std::string limit = "SET statement_timeout = " + std::to_string(m_timeout.count());
     PQclear(PQexec(conn, limit.c_str()));
-    conn_ = conn;
+    m_conn = conn;
 }
 
 void PostgresDb::ensureConnected() {
-    if (conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK) {
+    if (m_conn != nullptr && PQstatus(m_conn) == CONNECTION_OK) {
         return;
     }
     connect();
-    if (conn_ == nullptr) {
-        throw SqlError("database " + redacted_ + " unreachable: " + lastError_);
+    if (m_conn == nullptr) {
+        throw SqlError("database " + m_redacted + " unreachable: " + m_lastError);
     }
 }
 
@@ -153,11 +153,11 @@ PGresult* PostgresDb::await(bool sent, const char* what) {
     }
     // The server's own statement_timeout answers first; this margin only catches a server that
     // answers nothing.
-    const auto deadline = std::chrono::steady_clock::now() + timeout_ + std::chrono::seconds(1);
+    const auto deadline = std::chrono::steady_clock::now() + m_timeout + std::chrono::seconds(1);
     PGresult* result = nullptr;
     for (;;) {
-        while (PQisBusy(conn_) == 0) {
-            PGresult* next = PQgetResult(conn_);
+        while (PQisBusy(m_conn) == 0) {
+            PGresult* next = PQgetResult(m_conn);
             if (next == nullptr) {
                 return checked(result, what);
             }
@@ -166,15 +166,15 @@ PGresult* PostgresDb::await(bool sent, const char* what) {
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        pollfd p{PQsocket(conn_), POLLIN, 0};
+        pollfd p{PQsocket(m_conn), POLLIN, 0};
         const int ready = left.count() > 0 ? poll(&p, 1, static_cast<int>(left.count())) : 0;
-        if (ready <= 0 || PQconsumeInput(conn_) == 0) {
+        if (ready <= 0 || PQconsumeInput(m_conn) == 0) {
             PQclear(result);
             const std::string why = ready <= 0 ? "no answer from the database in time"
-                                               : firstLine(PQerrorMessage(conn_));
+                                               : firstLine(PQerrorMessage(m_conn));
             // The connection is in an unknown state; the next call opens a fresh one.
-            PQfinish(conn_);
-            conn_ = nullptr;
+            PQfinish(m_conn);
+            m_conn = nullptr;
             throw SqlError(std::string(what) + ": " + why);
         }
     }
@@ -188,7 +188,7 @@ PGresult* PostgresDb::checked(PGresult* result, const char* what) {
     const bool conflict = isConflict(PQresultErrorField(result, PG_DIAG_SQLSTATE));
     const std::string message =
         std::string(what) + ": " +
-        firstLine(result ? PQresultErrorMessage(result) : PQerrorMessage(conn_));
+        firstLine(result ? PQresultErrorMessage(result) : PQerrorMessage(m_conn));
     PQclear(result);
     if (conflict) {
         throw SqlConflict(message);
@@ -198,28 +198,28 @@ PGresult* PostgresDb::checked(PGresult* result, const char* what) {
 
 void PostgresDb::exec(const char* sql) {
     ensureConnected();
-    PQclear(await(PQsendQuery(conn_, sql) == 1, sql));
+    PQclear(await(PQsendQuery(m_conn, sql) == 1, sql));
 }
 
 PGresult* PostgresDb::run(const char* sql, int count, const char* const* values) {
     ensureConnected();
-    auto it = prepared_.find(std::string_view(sql));
-    if (it == prepared_.end()) {
+    auto it = m_prepared.find(std::string_view(sql));
+    if (it == m_prepared.end()) {
         int parameters = 0;
         const std::string text = withDollarParameters(sql, parameters);
-        std::string name = "s" + std::to_string(prepared_.size());
-        PQclear(await(PQsendPrepare(conn_, name.c_str(), text.c_str(), 0, nullptr) == 1, sql));
-        it = prepared_.emplace(sql, PreparedStatement{std::move(name), parameters}).first;
+        std::string name = "s" + std::to_string(m_prepared.size());
+        PQclear(await(PQsendPrepare(m_conn, name.c_str(), text.c_str(), 0, nullptr) == 1, sql));
+        it = m_prepared.emplace(sql, PreparedStatement{std::move(name), parameters}).first;
     }
     // Parameters never bound are NULL.
     std::vector<const char*> all(values, values + count);
     all.resize(static_cast<std::size_t>(std::max(count, it->second.parameters)), nullptr);
     PGresult* result =
-        await(PQsendQueryPrepared(conn_, it->second.name.c_str(), static_cast<int>(all.size()),
+        await(PQsendQueryPrepared(m_conn, it->second.name.c_str(), static_cast<int>(all.size()),
                                   all.data(), nullptr, nullptr, 0) == 1,
               sql);
     const char* tuples = PQcmdTuples(result);
-    changes_ = tuples && *tuples ? std::atoi(tuples) : 0;
+    m_changes = tuples && *tuples ? std::atoi(tuples) : 0;
     return result;
 }
 
@@ -228,11 +228,11 @@ std::unique_ptr<SqlCursor> PostgresDb::prepare(const char* sql) {
 }
 
 std::int64_t PostgresDb::lastInsertId() {
-    const int changes = changes_;
+    const int changes = m_changes;
     PGresult* result = run("SELECT lastval()", 0, nullptr);
     const std::int64_t id = std::strtoll(PQgetvalue(result, 0, 0), nullptr, 10);
     PQclear(result);
-    changes_ = changes;
+    m_changes = changes;
     return id;
 }
 
@@ -258,7 +258,7 @@ void PostgresDb::commit() {
 }
 
 void PostgresDb::rollback() noexcept {
-    if (conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK) {
+    if (m_conn != nullptr && PQstatus(m_conn) == CONNECTION_OK) {
         try {
             exec("ROLLBACK");
         } catch (const SqlError&) {

@@ -28,7 +28,7 @@ public:
     void exec(const char* sql) override;
     std::unique_ptr<SqlCursor> prepare(const char* sql) override;
     std::int64_t lastInsertId() override;
-    int changes() const override { return changes_; }
+    int changes() const override { return m_changes; }
     void begin(Kind kind) override;
     void commit() override;
     void rollback() noexcept override;
@@ -46,18 +46,18 @@ private:
     // Throws unless the result is a success; frees it when throwing.
     pg_result* checked(pg_result* result, const char* what);
 
-    std::string location_;
-    std::string redacted_;
-    std::chrono::milliseconds timeout_;
-    pg_conn* conn_ = nullptr;
-    std::string lastError_;
-    int changes_ = 0;
+    std::string m_location;
+    std::string m_redacted;
+    std::chrono::milliseconds m_timeout;
+    pg_conn* m_conn = nullptr;
+    std::string m_lastError;
+    int m_changes = 0;
     struct PreparedStatement {
         std::string name;
         int parameters = 0;
     };
     // Statements by SQL text on this connection; forgotten when it is opened again.
-    std::map<std::string, PreparedStatement, std::less<>> prepared_;
+    std::map<std::string, PreparedStatement, std::less<>> m_prepared;
 };
 
 } // namespace textowl::server

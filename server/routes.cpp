@@ -74,20 +74,20 @@ bool isFormPath(const std::string& path) {
 } // namespace
 
 PagewrightRoutes::PagewrightRoutes(PagewrightService& service, Store& store, Notice notice)
-    : service_(service), store_(store), notice_(notice), pages_(service, store, notice),
-      icons_(buildInterfaceIcons()) {}
+    : m_service(service), m_store(store), m_notice(notice), m_pages(service, store, notice),
+      m_icons(buildInterfaceIcons()) {}
 
 void PagewrightRoutes::setListenAddress(std::string listenHost, int port) {
-    listenHost_ = std::move(listenHost);
-    port_ = port;
+    m_listenHost = std::move(listenHost);
+    m_port = port;
 }
 
 HttpReply PagewrightRoutes::handle(const HttpRequest& request) {
     try {
         return route(request);
     } catch (const std::exception& e) {
-        if (notice_) {
-            notice_("internal error at " + request.path + ": " + e.what());
+        if (m_notice) {
+            m_notice("internal error at " + request.path + ": " + e.what());
         }
         return fault("Server", "internal error");
     }
@@ -104,21 +104,21 @@ HttpReply PagewrightRoutes::route(const HttpRequest& request) {
     }
     if (get && path == kDeliveryReportPath) {
         const ReportReply reply =
-            receiveDeliveryReport(store_, formFields(request), service_.now());
+            receiveDeliveryReport(m_store, formFields(request), m_service.now());
         return HttpReply{reply.status, "text/plain; charset=utf-8", reply.body, {}};
     }
     if (get && isPagePath(path)) {
-        return page(pages_.get(path, formFields(request)));
+        return page(m_pages.get(path, formFields(request)));
     }
     if (request.method == "POST" && isFormPath(path)) {
-        return page(pages_.post(path, formFields(request), request.remoteAddress));
+        return page(m_pages.post(path, formFields(request), request.remoteAddress));
     }
     return HttpReply{404, {}, {}, {}};
 }
 
 HttpReply PagewrightRoutes::icon(const std::string& name) const {
-    const auto it = validIconName(name) ? icons_.find(name) : icons_.end();
-    if (it == icons_.end()) {
+    const auto it = validIconName(name) ? m_icons.find(name) : m_icons.end();
+    if (it == m_icons.end()) {
         return HttpReply{404, {}, {}, {}};
     }
     return HttpReply{200, "image/bmp", it->second, {}};
@@ -136,7 +136,7 @@ HttpReply PagewrightRoutes::soap(const HttpRequest& request) {
             return fault("Client", "the SOAPAction header names another operation");
         }
     }
-    const CallReply reply = service_.call(call, reachedHost(request), request.remoteAddress);
+    const CallReply reply = m_service.call(call, reachedHost(request), request.remoteAddress);
     if (reply.faultCode) {
         return fault(*reply.faultCode, reply.faultString);
     }
@@ -146,11 +146,11 @@ HttpReply PagewrightRoutes::soap(const HttpRequest& request) {
 // A server listening on every address has no one address to name to its clients; each is told
 // the host name it used itself, which is how it reached this server.
 std::string PagewrightRoutes::reachedHost(const HttpRequest& request) const {
-    if (!isWildcardHost(listenHost_)) {
+    if (!isWildcardHost(m_listenHost)) {
         return {};
     }
     const auto name = hostName(request.host);
-    return name ? *name + ":" + std::to_string(port_) : std::string();
+    return name ? *name + ":" + std::to_string(m_port) : std::string();
 }
 
 } // namespace textowl::server

@@ -30,13 +30,13 @@ private:
     HttpReply icon(const std::string& name) const;
     std::string reachedHost(const HttpRequest& request) const;
 
-    PagewrightService& service_;
-    Store& store_;
-    Notice notice_;
-    WebPages pages_;
-    std::map<std::string, std::string> icons_;
-    std::string listenHost_;
-    int port_ = 0;
+    PagewrightService& m_service;
+    Store& m_store;
+    Notice m_notice;
+    WebPages m_pages;
+    std::map<std::string, std::string> m_icons;
+    std::string m_listenHost;
+    int m_port = 0;
 };
 
 } // namespace textowl::server

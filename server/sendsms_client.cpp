@@ -166,12 +166,12 @@ struct SendsmsClient::Impl {
 };
 
 SendsmsClient::SendsmsClient(GatewayUrl gateway, SendsmsTimeouts timeouts)
-    : impl_(std::make_unique<Impl>(std::move(gateway), timeouts)) {}
+    : m_impl(std::make_unique<Impl>(std::move(gateway), timeouts)) {}
 
 SendsmsClient::~SendsmsClient() = default;
 
 GatewayAnswer SendsmsClient::submit(const SmsSubmission& sms, std::string& detail) {
-    const httplib::Result result = impl_->http.Get(sendsmsTarget(impl_->gateway, sms).c_str());
+    const httplib::Result result = m_impl->http.Get(sendsmsTarget(m_impl->gateway, sms).c_str());
     if (!result) {
         const httplib::Error error = result.error();
         detail = httplib::to_string(error);

@@ -253,20 +253,20 @@ const PagewrightService::Operation* PagewrightService::findOperation(const std::
 }
 
 PagewrightService::PagewrightService(ServiceConfig config, Store& store)
-    : config_(std::move(config)), hasher_(config_.hashCost, config_.hashing),
-      throttle_(config_.signIn, config_.steadyClock ? config_.steadyClock
-                                                    : SignInThrottle::Clock(steadyMilliseconds)),
-      signUps_({config_.signUp.perAddressPerHour, config_.signUp.perHour}, config_.steadyClock),
-      store_(store) {
-    if (!config_.diagnostics) {
-        config_.diagnostics = [](const std::string& line) {
+    : m_config(std::move(config)), m_hasher(m_config.hashCost, m_config.hashing),
+      m_throttle(m_config.signIn, m_config.steadyClock ? m_config.steadyClock
+                                                       : SignInThrottle::Clock(steadyMilliseconds)),
+      m_signUps({m_config.signUp.perAddressPerHour, m_config.signUp.perHour}, m_config.steadyClock),
+      m_store(store) {
+    if (!m_config.diagnostics) {
+        m_config.diagnostics = [](const std::string& line) {
             static std::mutex mutex;
             std::lock_guard lock(mutex);
             std::cerr << "pagewright-service: " << line << std::endl;
         };
     }
-    if (!config_.clock) {
-        config_.clock = [] {
+    if (!m_config.clock) {
+        m_config.clock = [] {
             return std::chrono::duration_cast<std::chrono::seconds>(
                        std::chrono::system_clock::now().time_since_epoch())
                 .count();
@@ -303,27 +303,27 @@ CallReply PagewrightService::call(const SoapRequest& request, const std::string&
         return {{}, "Server", "out of memory"};
     } catch (const std::exception& e) {
         // Storage messages can name paths and tables: the operator reads them, the caller not.
-        config_.diagnostics("internal error in " + request.operation + ": " + e.what());
+        m_config.diagnostics("internal error in " + request.operation + ": " + e.what());
         return {{}, "Server", "internal error"};
     }
 }
 
 void PagewrightService::setPublicHost(std::string hostAndPort) {
-    std::lock_guard lock(hostMutex_);
-    publicHost_ = std::move(hostAndPort);
+    std::lock_guard lock(m_hostMutex);
+    m_publicHost = std::move(hostAndPort);
 }
 
 std::string PagewrightService::publicHost() const {
-    std::lock_guard lock(hostMutex_);
-    return publicHost_;
+    std::lock_guard lock(m_hostMutex);
+    return m_publicHost;
 }
 
 std::int64_t PagewrightService::now() const {
-    return config_.clock();
+    return m_config.clock();
 }
 
 Milliseconds PagewrightService::steadyNow() const {
-    return config_.steadyClock ? config_.steadyClock() : steadyMilliseconds();
+    return m_config.steadyClock ? m_config.steadyClock() : steadyMilliseconds();
 }
 
 std::string PagewrightService::run(const Operation& op, const Params& p) {
@@ -343,14 +343,14 @@ Err PagewrightService::createAccount(const std::string& name, const std::string&
     if (!validAccountName(name) || password.empty() || balanceCents < 0) {
         return Err::BadArgument;
     }
-    if (store_.findAccount(name)) {
+    if (m_store.findAccount(name)) {
         return Err::Duplicate;
     }
     std::string hash;
-    if (hasher_.hash(password, hash, address) == HashStatus::Busy) {
+    if (m_hasher.hash(password, hash, address) == HashStatus::Busy) {
         return Err::Busy;
     }
-    return store_.createAccount(name, hash, balanceCents);
+    return m_store.createAccount(name, hash, balanceCents);
 }
 
 SignUpOutcome PagewrightService::signUp(const std::string& name, const std::string& password,
@@ -358,14 +358,14 @@ SignUpOutcome PagewrightService::signUp(const std::string& name, const std::stri
     const std::string address = addressKey(clientAddress);
     // The place is taken before hashing, so that sign-ups sent side by side cannot all pass,
     // and given back when no account came of it.
-    if (!signUps_.take(address)) {
-        config_.diagnostics("sign-up refused for " + printableForLog(address) +
-                            ": too many accounts created lately");
+    if (!m_signUps.take(address)) {
+        m_config.diagnostics("sign-up refused for " + printableForLog(address) +
+                             ": too many accounts created lately");
         return SignUpOutcome::TryLater;
     }
-    const Err err = createAccount(name, password, config_.signupCreditsCents, address);
+    const Err err = createAccount(name, password, m_config.signupCreditsCents, address);
     if (err != Err::Ok) {
-        signUps_.giveBack(address);
+        m_signUps.giveBack(address);
     }
     switch (err) {
     case Err::Ok:
@@ -382,14 +382,14 @@ SignUpOutcome PagewrightService::signUp(const std::string& name, const std::stri
 // Written in one transaction, so that a server stopped while setting it up leaves either no
 // demo account (and the next start creates it) or the whole one.
 void PagewrightService::ensureDemoAccount() {
-    store_.createSeededAccount(demoAccount());
+    m_store.createSeededAccount(demoAccount());
 }
 
 std::optional<AccountId> PagewrightService::accountForTicket(const std::string& ticket) {
     if (ticket.size() != kTicketBytes * 2) {
         return std::nullopt;
     }
-    return store_.touchSession(ticketDigest(ticket), now(), config_.sessionIdleSeconds);
+    return m_store.touchSession(ticketDigest(ticket), now(), m_config.sessionIdleSeconds);
 }
 
 std::string PagewrightService::validateLogin(const Params& p) {
@@ -399,20 +399,20 @@ std::string PagewrightService::validateLogin(const Params& p) {
     const std::string address = param(p, kClientAddressParam).value_or(kEmpty);
     const std::string where = address.empty() ? std::string() : addressKey(address);
     // Only an account under attack asks the store whether this address is its owner's.
-    const bool known = !where.empty() && throttle_.besieged(name) &&
-                       store_.signedInFrom(name, where, now() - config_.knownAddressSeconds);
+    const bool known = !where.empty() && m_throttle.besieged(name) &&
+                       m_store.signedInFrom(name, where, now() - m_config.knownAddressSeconds);
     // Refused as a wrong password is, and before any hashing: a guesser learns nothing from the
     // right password during a back-off, and a flood of guesses costs no hashes.
-    auto attempt = throttle_.admit(name, address, known);
+    auto attempt = m_throttle.admit(name, address, known);
     if (!attempt) {
         return result(Err::BadLogin);
     }
-    const std::optional<Account> account = user ? store_.findAccount(*user) : std::nullopt;
+    const std::optional<Account> account = user ? m_store.findAccount(*user) : std::nullopt;
     HashStatus verdict = HashStatus::Mismatch;
     if (!account) {
-        verdict = hasher_.verifyDummy(password.value_or(kEmpty), where);
+        verdict = m_hasher.verifyDummy(password.value_or(kEmpty), where);
     } else if (password) {
-        verdict = hasher_.verify(account->passwordHash, *password, where);
+        verdict = m_hasher.verify(account->passwordHash, *password, where);
     }
     if (verdict == HashStatus::Busy) {
         return result(Err::Busy);
@@ -423,8 +423,8 @@ std::string PagewrightService::validateLogin(const Params& p) {
     }
     attempt->succeeded();
     const std::string ticket = newTicket();
-    store_.createSession(account->id, ticketDigest(ticket), now(), config_.sessionIdleSeconds,
-                         where);
+    m_store.createSession(account->id, ticketDigest(ticket), now(), m_config.sessionIdleSeconds,
+                          where);
     return withValue("ticket", ticket);
 }
 
@@ -432,29 +432,29 @@ std::string PagewrightService::validateLogin(const Params& p) {
 void PagewrightService::noteFailedSignIn(const std::string& user, const std::string& address,
                                          const std::vector<BackOffStart>& backOffs) {
     const std::string who = "\"" + printableForLog(user) + "\" from " + printableForLog(address);
-    config_.diagnostics("sign-in failed for " + who);
+    m_config.diagnostics("sign-in failed for " + who);
     for (const BackOffStart& start : backOffs) {
         const auto ms = start.length.count();
         const std::string length =
             ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
-        config_.diagnostics(start.perAddress
-                                ? "sign-in back-off for " + printableForLog(addressKey(address)) +
-                                      " across accounts: " + length
-                                : "sign-in back-off for " + who + ": " + length);
+        m_config.diagnostics(start.perAddress
+                                 ? "sign-in back-off for " + printableForLog(addressKey(address)) +
+                                       " across accounts: " + length
+                                 : "sign-in back-off for " + who + ": " + length);
     }
 }
 
 std::string PagewrightService::logout(AccountId, const Params& p) {
-    store_.deleteSession(ticketDigest(*param(p, "ticket")));
+    m_store.deleteSession(ticketDigest(*param(p, "ticket")));
     return result(Err::Ok);
 }
 
 std::string PagewrightService::balance(AccountId account, const Params&) {
-    return withValue("balance", formatCredits(store_.balanceCents(account)));
+    return withValue("balance", formatCredits(m_store.balanceCents(account)));
 }
 
 std::string PagewrightService::getBuddyList(AccountId account, const Params&) {
-    const BuddyList list = store_.buddyList(account);
+    const BuddyList list = m_store.buddyList(account);
     return result(Err::Ok, [&](XmlBuilder& xml) {
         xml.open("buddylist");
         for (const Buddy& b : list.topLevel) {
@@ -477,7 +477,7 @@ std::string PagewrightService::addBuddy(AccountId account, const Params& p) {
         return result(Err::BadArgument);
     }
     return withIds(p, {"bgid"}, [&](std::int64_t group) {
-        return withNewId("bid", store_.addBuddy(account, group, *fields));
+        return withNewId("bid", m_store.addBuddy(account, group, *fields));
     });
 }
 
@@ -487,18 +487,18 @@ std::string PagewrightService::updateBuddy(AccountId account, const Params& p) {
         return result(Err::BadArgument);
     }
     return withIds(p, {"bid"}, [&](std::int64_t buddy) {
-        return result(store_.updateBuddy(account, buddy, *fields));
+        return result(m_store.updateBuddy(account, buddy, *fields));
     });
 }
 
 std::string PagewrightService::deleteBuddy(AccountId account, const Params& p) {
     return withIds(p, {"bid"},
-                   [&](std::int64_t buddy) { return result(store_.deleteBuddy(account, buddy)); });
+                   [&](std::int64_t buddy) { return result(m_store.deleteBuddy(account, buddy)); });
 }
 
 std::string PagewrightService::removeBuddy(AccountId account, const Params& p) {
     return withIds(p, {"bid", "bgid"}, [&](std::int64_t buddy, std::int64_t group) {
-        return result(store_.removePlacement(account, buddy, group));
+        return result(m_store.removePlacement(account, buddy, group));
     });
 }
 
@@ -507,14 +507,14 @@ std::string PagewrightService::removeBuddy(AccountId account, const Params& p) {
 std::string PagewrightService::copyBuddy(AccountId account, const Params& p) {
     return withIds(p, {"bid", "bgid_from", "bgid_to"},
                    [&](std::int64_t buddy, std::int64_t /*from*/, std::int64_t to) {
-                       return result(store_.copyPlacement(account, buddy, to));
+                       return result(m_store.copyPlacement(account, buddy, to));
                    });
 }
 
 std::string PagewrightService::moveBuddy(AccountId account, const Params& p) {
     return withIds(p, {"bid", "bgid_from", "bgid_to"},
                    [&](std::int64_t buddy, std::int64_t from, std::int64_t to) {
-                       return result(store_.movePlacement(account, buddy, from, to));
+                       return result(m_store.movePlacement(account, buddy, from, to));
                    });
 }
 
@@ -523,7 +523,7 @@ std::string PagewrightService::addBuddyGroup(AccountId account, const Params& p)
     if (!name) {
         return result(Err::BadArgument);
     }
-    return withNewId("bgid", store_.addGroup(account, *name));
+    return withNewId("bgid", m_store.addGroup(account, *name));
 }
 
 std::string PagewrightService::updateBuddyGroup(AccountId account, const Params& p) {
@@ -532,13 +532,13 @@ std::string PagewrightService::updateBuddyGroup(AccountId account, const Params&
         return result(Err::BadArgument);
     }
     return withIds(p, {"bgid"}, [&](std::int64_t group) {
-        return result(store_.renameGroup(account, group, *name));
+        return result(m_store.renameGroup(account, group, *name));
     });
 }
 
 std::string PagewrightService::deleteBuddyGroup(AccountId account, const Params& p) {
     return withIds(p, {"bgid"},
-                   [&](std::int64_t group) { return result(store_.deleteGroup(account, group)); });
+                   [&](std::int64_t group) { return result(m_store.deleteGroup(account, group)); });
 }
 
 std::string PagewrightService::sendSms(AccountId account, const Params& p) {
@@ -576,7 +576,7 @@ std::string PagewrightService::send(AccountId account, const Params& p, bool toG
         return result(Err::BadArgument);
     }
     // sms_from is not trusted: an account sends in its own name only.
-    const std::string sender = store_.accountName(account).value_or(kEmpty);
+    const std::string sender = m_store.accountName(account).value_or(kEmpty);
     std::vector<OutboxMessage> messages;
     for (const std::string& recipient : numbers.value) {
         messages.push_back(
@@ -589,15 +589,15 @@ std::string PagewrightService::send(AccountId account, const Params& p, bool toG
                           *when,
                           size.parts,
                           *text,
-                          config_.gatewayConfigured ? MessageState::Queued : MessageState::Held,
+                          m_config.gatewayConfigured ? MessageState::Queued : MessageState::Held,
                           0,
                           *due,
                           newReportSecret()});
     }
     const std::int64_t cost = std::int64_t{size.parts} * std::ssize(numbers.value) * 100;
-    const Err err = store_.queueMessages(account, messages, cost, now());
-    if (err == Err::Ok && config_.gatewayConfigured && config_.messagesQueued) {
-        config_.messagesQueued();
+    const Err err = m_store.queueMessages(account, messages, cost, now());
+    if (err == Err::Ok && m_config.gatewayConfigured && m_config.messagesQueued) {
+        m_config.messagesQueued();
     }
     return result(err);
 }
@@ -609,7 +609,7 @@ PagewrightService::recipients(AccountId account, const std::string& to, bool toG
     if (!toGroup) {
         return {Err::Ok, parseRecipients(to).value_or(std::vector<std::string>{})};
     }
-    const auto phones = store_.groupPhones(account, to);
+    const auto phones = m_store.groupPhones(account, to);
     std::vector<std::string> numbers;
     std::unordered_set<std::string> seen;
     for (const std::string& phone : phones.value) {
@@ -624,7 +624,7 @@ PagewrightService::recipients(AccountId account, const std::string& to, bool toG
 std::string PagewrightService::getMessageStates(AccountId account, const Params& p) {
     constexpr int kMaxMessages = 100;
     return withIds(p, {"since"}, [&](std::int64_t since) {
-        const std::vector<HistoryEntry> rows = store_.messagesAfter(account, since, kMaxMessages);
+        const std::vector<HistoryEntry> rows = m_store.messagesAfter(account, since, kMaxMessages);
         return result(Err::Ok, [&](XmlBuilder& xml) {
             for (const HistoryEntry& m : rows) {
                 writeMessageState(xml, m);
@@ -635,8 +635,8 @@ std::string PagewrightService::getMessageStates(AccountId account, const Params&
 
 std::string PagewrightService::getInterface(AccountId, const Params& p) {
     const std::string host = param(p, kReachedHostParam).value_or(publicHost());
-    if (config_.interfaceDescription) {
-        std::string text = *config_.interfaceDescription;
+    if (m_config.interfaceDescription) {
+        std::string text = *m_config.interfaceDescription;
         static constexpr std::string_view kHost = "{host}";
         for (std::size_t at = text.find(kHost); at != std::string::npos;
              at = text.find(kHost, at + host.size()))

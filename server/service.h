@@ -86,8 +86,8 @@ public:
                          const std::string& clientAddress);
     std::optional<AccountId> accountForTicket(const std::string& ticket);
     void ensureDemoAccount();
-    std::int64_t signupCreditsCents() const { return config_.signupCreditsCents; }
-    std::uint64_t passwordHashesComputed() const { return hasher_.computed(); }
+    std::int64_t signupCreditsCents() const { return m_config.signupCreditsCents; }
+    std::uint64_t passwordHashesComputed() const { return m_hasher.computed(); }
     std::int64_t now() const;       // Unix seconds by the configured clock
     Milliseconds steadyNow() const; // monotonic, by the configured clock
 
@@ -125,13 +125,13 @@ private:
     Outcome<std::vector<std::string>> recipients(AccountId account, const std::string& to,
                                                  bool toGroup);
 
-    ServiceConfig config_;
-    PasswordHasher hasher_;
-    SignInThrottle throttle_;
-    EventQuota signUps_;
-    Store& store_;
-    mutable std::mutex hostMutex_;
-    std::string publicHost_ = "127.0.0.1";
+    ServiceConfig m_config;
+    PasswordHasher m_hasher;
+    SignInThrottle m_throttle;
+    EventQuota m_signUps;
+    Store& m_store;
+    mutable std::mutex m_hostMutex;
+    std::string m_publicHost = "127.0.0.1";
 };
 
 // Account names: 1 to 32 characters from letters, digits, ".", "_" and "-".

@@ -4,25 +4,25 @@
 
 namespace textowl::server {
 
-ServiceHost::ServiceHost(HostConfig config) : config_(std::move(config)) {
-    store_ = std::make_unique<Store>(config_.database, config_.databaseOptions);
-    ServiceConfig service = config_.service;
-    if (config_.gateway) {
+ServiceHost::ServiceHost(HostConfig config) : m_config(std::move(config)) {
+    m_store = std::make_unique<Store>(m_config.database, m_config.databaseOptions);
+    ServiceConfig service = m_config.service;
+    if (m_config.gateway) {
         service.gatewayConfigured = true;
         // Requests arrive only once bind() has made the dispatcher, and stop before it goes.
         service.messagesQueued = [this] {
-            if (dispatcher_) {
-                dispatcher_->wake();
+            if (m_dispatcher) {
+                m_dispatcher->wake();
             }
         };
     }
-    service_ = std::make_unique<PagewrightService>(std::move(service), *store_);
-    config_.server.takesReports = !config_.reportsServer;
-    server_ = std::make_unique<PagewrightServer>(*service_, *store_, config_.server);
-    if (config_.reportsServer) {
-        ServerOptions reports = *config_.reportsServer;
+    m_service = std::make_unique<PagewrightService>(std::move(service), *m_store);
+    m_config.server.takesReports = !m_config.reportsServer;
+    m_server = std::make_unique<PagewrightServer>(*m_service, *m_store, m_config.server);
+    if (m_config.reportsServer) {
+        ServerOptions reports = *m_config.reportsServer;
         reports.reportsOnly = true;
-        reports_ = std::make_unique<PagewrightServer>(*service_, *store_, reports);
+        m_reports = std::make_unique<PagewrightServer>(*m_service, *m_store, reports);
     }
 }
 
@@ -31,57 +31,57 @@ ServiceHost::~ServiceHost() {
 }
 
 bool ServiceHost::bind() {
-    if (!server_->bind() || (reports_ && !reports_->bind())) {
+    if (!m_server->bind() || (m_reports && !m_reports->bind())) {
         return false;
     }
-    if (config_.gateway) {
-        DispatcherOptions dispatch = *config_.gateway;
+    if (m_config.gateway) {
+        DispatcherOptions dispatch = *m_config.gateway;
         if (dispatch.publicUrl.empty()) {
-            dispatch.publicUrl = reports_ ? reports_->baseUrl() : server_->baseUrl();
+            dispatch.publicUrl = m_reports ? m_reports->baseUrl() : m_server->baseUrl();
         }
         while (!dispatch.publicUrl.empty() && dispatch.publicUrl.back() == '/') {
             dispatch.publicUrl.pop_back();
         }
         if (!dispatch.clock) {
-            dispatch.clock = [this] { return service_->now(); };
+            dispatch.clock = [this] { return m_service->now(); };
         }
-        config_.gateway = dispatch;
-        dispatcher_ = std::make_unique<GatewayDispatcher>(*store_, dispatch);
-        dispatcher_->start();
+        m_config.gateway = dispatch;
+        m_dispatcher = std::make_unique<GatewayDispatcher>(*m_store, dispatch);
+        m_dispatcher->start();
     }
     return true;
 }
 
 void ServiceHost::start() {
-    server_->start();
-    if (reports_) {
-        reports_->start();
+    m_server->start();
+    if (m_reports) {
+        m_reports->start();
     }
 }
 
 void ServiceHost::run() {
-    if (reports_) {
-        reports_->start();
+    if (m_reports) {
+        m_reports->start();
     }
-    server_->run();
+    m_server->run();
 }
 
 void ServiceHost::stop() {
-    server_->stop();
-    if (reports_) {
-        reports_->stop();
+    m_server->stop();
+    if (m_reports) {
+        m_reports->stop();
     }
-    if (dispatcher_) {
-        dispatcher_->stop();
+    if (m_dispatcher) {
+        m_dispatcher->stop();
     }
 }
 
 std::string ServiceHost::gatewayLine() const {
-    if (!config_.gateway || !dispatcher_) {
+    if (!m_config.gateway || !m_dispatcher) {
         return {};
     }
-    return "gateway " + config_.gateway->gateway.redacted() + ", delivery reports to " +
-           config_.gateway->publicUrl + std::string(kDeliveryReportPath);
+    return "gateway " + m_config.gateway->gateway.redacted() + ", delivery reports to " +
+           m_config.gateway->publicUrl + std::string(kDeliveryReportPath);
 }
 
 } // namespace textowl::server

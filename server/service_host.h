@@ -41,19 +41,19 @@ public:
     void run();   // serves until stop()
     void stop();  // safe from any thread
 
-    Store& store() { return *store_; }
-    PagewrightService& service() { return *service_; }
-    PagewrightServer& server() { return *server_; }
+    Store& store() { return *m_store; }
+    PagewrightService& service() { return *m_service; }
+    PagewrightServer& server() { return *m_server; }
     // The dispatcher's line for the operator, or empty without a gateway.
     std::string gatewayLine() const;
 
 private:
-    HostConfig config_;
-    std::unique_ptr<Store> store_;
-    std::unique_ptr<PagewrightService> service_;
-    std::unique_ptr<PagewrightServer> server_;
-    std::unique_ptr<PagewrightServer> reports_;
-    std::unique_ptr<GatewayDispatcher> dispatcher_;
+    HostConfig m_config;
+    std::unique_ptr<Store> m_store;
+    std::unique_ptr<PagewrightService> m_service;
+    std::unique_ptr<PagewrightServer> m_server;
+    std::unique_ptr<PagewrightServer> m_reports;
+    std::unique_ptr<GatewayDispatcher> m_dispatcher;
 };
 
 } // namespace textowl::server

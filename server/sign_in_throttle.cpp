@@ -58,18 +58,18 @@ struct AddressEntry {
 class UnderWay {
 public:
     int of(const std::string& key) const {
-        const auto it = counts_.find(key);
-        return it == counts_.end() ? 0 : it->second;
+        const auto it = m_counts.find(key);
+        return it == m_counts.end() ? 0 : it->second;
     }
-    void add(const std::string& key) { ++counts_[key]; }
+    void add(const std::string& key) { ++m_counts[key]; }
     void remove(const std::string& key) {
-        if (const auto it = counts_.find(key); it != counts_.end() && --it->second <= 0) {
-            counts_.erase(it);
+        if (const auto it = m_counts.find(key); it != m_counts.end() && --it->second <= 0) {
+            m_counts.erase(it);
         }
     }
 
 private:
-    std::unordered_map<std::string, int> counts_;
+    std::unordered_map<std::string, int> m_counts;
 };
 
 // One account's failures from any addresses, per hour.
@@ -80,40 +80,40 @@ struct SiegeEntry {
 // Entries in order of their last failure; the oldest go first once the table is full.
 template <typename Value> class RecentTable {
 public:
-    explicit RecentTable(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {}
+    explicit RecentTable(std::size_t capacity) : m_capacity(std::max<std::size_t>(capacity, 1)) {}
 
     Value* find(const std::string& key) {
-        const auto it = index_.find(key);
-        return it == index_.end() ? nullptr : &it->second->second;
+        const auto it = m_index.find(key);
+        return it == m_index.end() ? nullptr : &it->second->second;
     }
 
     Value& touch(const std::string& key) {
-        if (const auto it = index_.find(key); it != index_.end()) {
-            order_.splice(order_.begin(), order_, it->second);
+        if (const auto it = m_index.find(key); it != m_index.end()) {
+            m_order.splice(m_order.begin(), m_order, it->second);
             return it->second->second;
         }
-        if (index_.size() >= capacity_) {
-            index_.erase(order_.back().first);
-            order_.pop_back();
+        if (m_index.size() >= m_capacity) {
+            m_index.erase(m_order.back().first);
+            m_order.pop_back();
         }
-        order_.emplace_front(key, Value{});
-        index_.emplace(order_.front().first, order_.begin());
-        return order_.front().second;
+        m_order.emplace_front(key, Value{});
+        m_index.emplace(m_order.front().first, m_order.begin());
+        return m_order.front().second;
     }
 
     void erase(const std::string& key) {
-        if (const auto it = index_.find(key); it != index_.end()) {
-            order_.erase(it->second);
-            index_.erase(it);
+        if (const auto it = m_index.find(key); it != m_index.end()) {
+            m_order.erase(it->second);
+            m_index.erase(it);
         }
     }
 
 private:
     using Item = std::pair<std::string, Value>;
-    std::size_t capacity_;
-    std::list<Item> order_; // most recent first
+    std::size_t m_capacity;
+    std::list<Item> m_order; // most recent first
     // Keys point into the list's nodes, which never move.
-    std::unordered_map<std::string_view, typename std::list<Item>::iterator> index_;
+    std::unordered_map<std::string_view, typename std::list<Item>::iterator> m_index;
 };
 
 std::string cut(std::string_view text) {
@@ -213,18 +213,18 @@ struct SignInThrottle::State {
 };
 
 SignInThrottle::SignInThrottle(SignInLimits limits, Clock clock)
-    : state_(std::make_unique<State>(limits, std::move(clock))) {}
+    : m_state(std::make_unique<State>(limits, std::move(clock))) {}
 
 SignInThrottle::~SignInThrottle() = default;
 
 bool SignInThrottle::besieged(std::string_view account) {
-    std::lock_guard lock(state_->mutex);
-    return state_->besieged(cut(account), state_->clock());
+    std::lock_guard lock(m_state->mutex);
+    return m_state->besieged(cut(account), m_state->clock());
 }
 
 std::optional<SignInThrottle::Attempt>
 SignInThrottle::admit(std::string_view account, std::string_view address, bool signedInBefore) {
-    State& s = *state_;
+    State& s = *m_state;
     std::string name = cut(account);
     std::string where = addressKey(address);
     std::string key = State::accountKey(where, name);
@@ -247,12 +247,12 @@ SignInThrottle::admit(std::string_view account, std::string_view address, bool s
 
 SignInThrottle::Attempt::Attempt(State& state, std::string address, std::string accountKey,
                                  std::string account)
-    : state_(&state), address_(std::move(address)), accountKey_(std::move(accountKey)),
-      account_(std::move(account)) {}
+    : m_state(&state), m_address(std::move(address)), m_accountKey(std::move(accountKey)),
+      m_account(std::move(account)) {}
 
 SignInThrottle::Attempt::Attempt(Attempt&& other) noexcept
-    : state_(std::exchange(other.state_, nullptr)), address_(std::move(other.address_)),
-      accountKey_(std::move(other.accountKey_)), account_(std::move(other.account_)) {}
+    : m_state(std::exchange(other.m_state, nullptr)), m_address(std::move(other.m_address)),
+      m_accountKey(std::move(other.m_accountKey)), m_account(std::move(other.m_account)) {}
 
 SignInThrottle::Attempt::~Attempt() {
     end(End::Abandoned);
@@ -267,20 +267,20 @@ void SignInThrottle::Attempt::succeeded() {
 }
 
 std::vector<BackOffStart> SignInThrottle::Attempt::end(End how) {
-    State* s = std::exchange(state_, nullptr);
+    State* s = std::exchange(m_state, nullptr);
     if (!s) {
         return {};
     }
     std::lock_guard lock(s->mutex);
     const Milliseconds now = s->clock();
-    s->accountsUnderWay.remove(accountKey_);
-    s->addressesUnderWay.remove(address_);
+    s->accountsUnderWay.remove(m_accountKey);
+    s->addressesUnderWay.remove(m_address);
     if (how == End::Failed) {
-        s->countSiege(account_, now);
-        return s->fail(s->accounts.touch(accountKey_), s->addresses.touch(address_), now);
+        s->countSiege(m_account, now);
+        return s->fail(s->accounts.touch(m_accountKey), s->addresses.touch(m_address), now);
     }
     if (how == End::Succeeded) {
-        s->accounts.erase(accountKey_);
+        s->accounts.erase(m_accountKey);
     }
     return {};
 }

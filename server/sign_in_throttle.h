@@ -69,10 +69,10 @@ public:
         enum class End { Failed, Succeeded, Abandoned };
         std::vector<BackOffStart> end(End how);
 
-        State* state_;
-        std::string address_;
-        std::string accountKey_;
-        std::string account_;
+        State* m_state;
+        std::string m_address;
+        std::string m_accountKey;
+        std::string m_account;
     };
 
     SignInThrottle(SignInLimits limits, Clock clock);
@@ -89,7 +89,7 @@ public:
                                  bool signedInBefore = false);
 
 private:
-    std::unique_ptr<State> state_;
+    std::unique_ptr<State> m_state;
 };
 
 // The address as the throttle counts it (see connectionAddressKey), from at most 64 bytes of

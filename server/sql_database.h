@@ -73,62 +73,62 @@ std::string redactedLocation(const std::string& location);
 
 class Statement {
 public:
-    Statement(SqlDatabase& db, const char* sql) : cursor_(db.prepare(sql)) {}
+    Statement(SqlDatabase& db, const char* sql) : m_cursor(db.prepare(sql)) {}
     Statement& bind(int index, std::int64_t value) {
-        cursor_->bind(index, value);
+        m_cursor->bind(index, value);
         return *this;
     }
     Statement& bind(int index, std::string_view value) {
-        cursor_->bind(index, value);
+        m_cursor->bind(index, value);
         return *this;
     }
     Statement& bindBlob(int index, std::string_view bytes) {
-        cursor_->bindBlob(index, bytes);
+        m_cursor->bindBlob(index, bytes);
         return *this;
     }
-    bool step() { return cursor_->step(); }
+    bool step() { return m_cursor->step(); }
     void run() {
         while (step()) {
         }
     }
-    std::int64_t integer(int column) const { return cursor_->integer(column); }
-    std::string text(int column) const { return cursor_->text(column); }
-    bool isNull(int column) const { return cursor_->isNull(column); }
+    std::int64_t integer(int column) const { return m_cursor->integer(column); }
+    std::string text(int column) const { return m_cursor->text(column); }
+    bool isNull(int column) const { return m_cursor->isNull(column); }
 
 private:
-    std::unique_ptr<SqlCursor> cursor_;
+    std::unique_ptr<SqlCursor> m_cursor;
 };
 
 // Rolled back unless committed.
 class Transaction {
 public:
     using Kind = SqlDatabase::Kind;
-    explicit Transaction(SqlDatabase& db, Kind kind = Kind::Write) : db_(db) { db_.begin(kind); }
+    explicit Transaction(SqlDatabase& db, Kind kind = Kind::Write) : m_db(db) { m_db.begin(kind); }
     ~Transaction() {
-        if (!done_) {
-            db_.rollback();
+        if (!m_done) {
+            m_db.rollback();
         }
     }
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
     void commit() {
-        db_.commit();
-        done_ = true;
+        m_db.commit();
+        m_done = true;
     }
 
 private:
-    SqlDatabase& db_;
-    bool done_ = false;
+    SqlDatabase& m_db;
+    bool m_done = false;
 };
 
 // Commits made while it lives may be lost with the machine (not with the process, for SQLite in
 // WAL mode); the next durable commit covers them.
 class UnflushedCommits {
 public:
-    explicit UnflushedCommits(SqlDatabase& db) : db_(db) { db_.relaxDurability(true); }
+    explicit UnflushedCommits(SqlDatabase& db) : m_db(db) { m_db.relaxDurability(true); }
     ~UnflushedCommits() {
         try {
-            db_.relaxDurability(false);
+            m_db.relaxDurability(false);
         } catch (const SqlError&) {
         }
     }
@@ -136,7 +136,7 @@ public:
     UnflushedCommits& operator=(const UnflushedCommits&) = delete;
 
 private:
-    SqlDatabase& db_;
+    SqlDatabase& m_db;
 };
 
 } // namespace textowl::server

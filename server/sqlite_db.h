@@ -23,7 +23,7 @@ public:
     SqliteDb(const SqliteDb&) = delete;
     SqliteDb& operator=(const SqliteDb&) = delete;
 
-    sqlite3* handle() const { return db_; }
+    sqlite3* handle() const { return m_db; }
     SqlDialect dialect() const override { return SqlDialect::Sqlite; }
     void exec(const char* sql) override;
     std::unique_ptr<SqlCursor> prepare(const char* sql) override;
@@ -47,10 +47,10 @@ private:
         }
     };
 
-    sqlite3* db_ = nullptr;
-    std::mutex cacheMutex_;
+    sqlite3* m_db = nullptr;
+    std::mutex m_cacheMutex;
     // A statement not in use for each SQL text seen; a null entry while that one is in use.
-    std::unordered_map<std::string, sqlite3_stmt*, SqlHash, std::equal_to<>> idle_;
+    std::unordered_map<std::string, sqlite3_stmt*, SqlHash, std::equal_to<>> m_idle;
 };
 
 } // namespace textowl::server

@@ -40,10 +40,10 @@ thread_local SqlDatabase* tLeased = nullptr;
 } // namespace
 
 Store::Use::Use(ConnectionPool& pool, SqlDatabase::Kind kind)
-    : lease_(pool.lease(kind)), previous_(std::exchange(tLeased, &*lease_)) {}
+    : m_lease(pool.lease(kind)), m_previous(std::exchange(tLeased, &*m_lease)) {}
 
 Store::Use::~Use() {
-    tLeased = previous_;
+    tLeased = m_previous;
 }
 
 SqlDatabase& Store::db() {
@@ -54,7 +54,7 @@ SqlDatabase& Store::db() {
 }
 
 template <typename Body> auto Store::write(Body&& body) {
-    Use use(pool_, Kind::Write);
+    Use use(m_pool, Kind::Write);
     return retryingConflicts([&] {
         Transaction t(db());
         auto outcome = body();
@@ -66,7 +66,7 @@ template <typename Body> auto Store::write(Body&& body) {
 }
 
 template <typename Body> auto Store::read(Body&& body) {
-    Use use(pool_, Kind::Read);
+    Use use(m_pool, Kind::Read);
     return retryingConflicts([&] {
         Transaction t(db(), Kind::Read);
         auto outcome = body();
@@ -75,12 +75,12 @@ template <typename Body> auto Store::read(Body&& body) {
     });
 }
 
-Store::Store(const std::string& location, DatabaseOptions options) : pool_(location, options) {
+Store::Store(const std::string& location, DatabaseOptions options) : m_pool(location, options) {
     prepareSchema();
 }
 
 bool Store::sharedByInstances() const {
-    return pool_.dialect() == SqlDialect::Postgres;
+    return m_pool.dialect() == SqlDialect::Postgres;
 }
 
 Err Store::changedOrNotFound() {
@@ -127,7 +127,7 @@ Err Store::createSeededAccount(const AccountSeed& seed) {
 }
 
 std::optional<Account> Store::findAccount(const std::string& name) {
-    Use use(pool_, Kind::Read);
+    Use use(m_pool, Kind::Read);
     Statement s(db(), "SELECT id, name, password_hash FROM accounts WHERE name = ?1");
     if (!s.bind(1, name).step()) {
         return std::nullopt;
@@ -136,7 +136,7 @@ std::optional<Account> Store::findAccount(const std::string& name) {
 }
 
 std::optional<std::string> Store::accountName(AccountId account) {
-    Use use(pool_, Kind::Read);
+    Use use(m_pool, Kind::Read);
     Statement s(db(), "SELECT name FROM accounts WHERE id = ?1");
     if (!s.bind(1, account).step()) {
         return std::nullopt;
@@ -145,7 +145,7 @@ std::optional<std::string> Store::accountName(AccountId account) {
 }
 
 std::int64_t Store::balanceCents(AccountId account) {
-    Use use(pool_, Kind::Read);
+    Use use(m_pool, Kind::Read);
     Statement s(db(), "SELECT balance_cents FROM accounts WHERE id = ?1");
     return s.bind(1, account).step() ? s.integer(0) : 0;
 }
@@ -178,7 +178,7 @@ void Store::createSession(AccountId account, const std::string& tokenHash, std::
 
 bool Store::signedInFrom(const std::string& accountName, const std::string& address,
                          std::int64_t since) {
-    Use use(pool_, Kind::Read);
+    Use use(m_pool, Kind::Read);
     Statement s(db(), "SELECT 1 FROM sign_in_addresses t JOIN accounts a ON a.id = t.account_id"
                       " WHERE a.name = ?1 AND t.address = ?2 AND t.last_success >= ?3");
     return s.bind(1, accountName).bind(2, address).bind(3, since).step();
@@ -189,7 +189,7 @@ std::optional<AccountId> Store::touchSession(const std::string& tokenHash, std::
     AccountId account = 0;
     std::int64_t lastUsed = 0;
     {
-        Use use(pool_, Kind::Read);
+        Use use(m_pool, Kind::Read);
         Statement find(db(), "SELECT account_id, last_used FROM sessions WHERE token_hash = ?1");
         if (!find.bindBlob(1, tokenHash).step()) {
             return std::nullopt;
@@ -211,7 +211,7 @@ std::optional<AccountId> Store::touchSession(const std::string& tokenHash, std::
     if (lastUsed < now) {
         // Losing this write in a crash only ends the session a little early; it is not worth a
         // flush to disk that every other call would queue behind once a second.
-        Use use(pool_, Kind::Write);
+        Use use(m_pool, Kind::Write);
         UnflushedCommits unflushed(db());
         retryingConflicts([&] {
             Transaction t(db());
@@ -490,7 +490,7 @@ Err Store::queueMessages(AccountId account, const std::vector<OutboxMessage>& me
 }
 
 std::vector<OutboxMessage> Store::outbox(const std::optional<std::string>& user) {
-    Use use(pool_, Kind::Read);
+    Use use(m_pool, Kind::Read);
     Statement s(
         db(),
         "SELECT o.id, a.name, o.sender, o.recipient, o.type, o.unicode, o.schedule,"

@@ -191,7 +191,7 @@ public:
     };
     Totals totals(AccountId account);
     // How many transactions can run at once.
-    int concurrency() const { return pool_.capacity(); }
+    int concurrency() const { return m_pool.capacity(); }
 
 private:
     // Leases a connection for the calling thread while it lives; db() is that connection, so the
@@ -204,8 +204,8 @@ private:
         Use& operator=(const Use&) = delete;
 
     private:
-        ConnectionPool::Lease lease_;
-        SqlDatabase* previous_;
+        ConnectionPool::Lease m_lease;
+        SqlDatabase* m_previous;
     };
     static SqlDatabase& db();
 
@@ -237,7 +237,7 @@ private:
     // NotFound when the last statement changed no row.
     Err changedOrNotFound();
 
-    ConnectionPool pool_;
+    ConnectionPool m_pool;
 };
 
 } // namespace textowl::server

@@ -32,8 +32,8 @@ std::vector<ClaimedMessage> Store::claimDue(std::int64_t now, int limit) {
                                           " text, report_token, attempts, first_try";
     static const std::string kSqlite = kClaim + kReturning;
     static const std::string kPostgres = kClaim + " FOR UPDATE SKIP LOCKED" + kReturning;
-    const char* sql = (pool_.dialect() == SqlDialect::Postgres ? kPostgres : kSqlite).c_str();
-    Use use(pool_, Kind::Claim);
+    const char* sql = (m_pool.dialect() == SqlDialect::Postgres ? kPostgres : kSqlite).c_str();
+    Use use(m_pool, Kind::Claim);
     return retryingConflicts([&] {
         Transaction t(db(), Transaction::Kind::Claim);
         Statement claim(db(), sql);
@@ -61,7 +61,7 @@ void Store::refund(std::int64_t messageId) {
 // Durable like every other write: a final state that refunds credit must not be lost with the
 // machine.
 void Store::recordAnswers(const std::vector<DispatchAnswer>& answers, std::int64_t now) {
-    Use use(pool_, Kind::Write);
+    Use use(m_pool, Kind::Write);
     retryingConflicts([&] { recordAnswersOnce(answers, now); });
 }
 
@@ -103,7 +103,7 @@ void Store::recordAnswersOnce(const std::vector<DispatchAnswer>& answers, std::i
 }
 
 int Store::settleUnanswered(std::int64_t claimedBefore, std::int64_t now) {
-    Use use(pool_, Kind::Write);
+    Use use(m_pool, Kind::Write);
     return retryingConflicts([&] {
         Transaction t(db());
         Statement(db(), "UPDATE outbox SET state = 'unknown', state_at = ?2"
@@ -118,7 +118,7 @@ int Store::settleUnanswered(std::int64_t claimedBefore, std::int64_t now) {
 }
 
 SettleOutcome Store::settle(std::int64_t id, MessageState state, std::int64_t now) {
-    Use use(pool_, Kind::Write);
+    Use use(m_pool, Kind::Write);
     return retryingConflicts([&] {
         Transaction t(db());
         Statement find(db(), "SELECT state FROM outbox WHERE id = ?1");
@@ -144,7 +144,7 @@ SettleOutcome Store::settle(std::int64_t id, MessageState state, std::int64_t no
 ReportOutcome Store::applyReport(std::int64_t id, std::string_view secret, int reportType,
                                  std::int64_t now, std::string_view reason) {
     // Committed durably before the gateway is told it arrived, since it will not send it again.
-    Use use(pool_, Kind::Write);
+    Use use(m_pool, Kind::Write);
     return retryingConflicts([&] { return applyReportOnce(id, secret, reportType, now, reason); });
 }
 
@@ -182,7 +182,7 @@ ReportOutcome Store::applyReportOnce(std::int64_t id, std::string_view secret, i
 }
 
 std::vector<HistoryEntry> Store::history(AccountId account, int offset, int limit) {
-    Use use(pool_, Kind::Read);
+    Use use(m_pool, Kind::Read);
     Statement s(db(), "SELECT id, due_at, recipient, text, parts, state, state_at, reason"
                       " FROM outbox WHERE account_id = ?1 ORDER BY id DESC LIMIT ?2 OFFSET ?3");
     s.bind(1, account).bind(2, std::int64_t{limit}).bind(3, std::int64_t{offset});

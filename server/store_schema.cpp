@@ -133,7 +133,7 @@ void recordVersion(SqlDatabase& db, std::int64_t found) {
 // Instances starting together on one PostgreSQL database take turns through an advisory lock,
 // since concurrent CREATE ... IF NOT EXISTS can still collide.
 void Store::prepareSchema() {
-    Use use(pool_, SqlDatabase::Kind::Write);
+    Use use(m_pool, SqlDatabase::Kind::Write);
     retryingConflicts([&] {
         Transaction t(db());
         if (db().dialect() == SqlDialect::Postgres) {

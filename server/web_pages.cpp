@@ -120,8 +120,8 @@ constexpr std::string_view kForgotForm =
 } // namespace
 
 WebPages::WebPages(PagewrightService& service, Store& store, Notice notice)
-    : service_(service), store_(store), notice_(std::move(notice)),
-      notices_({kNoticesPerAddress, 0}, [&service] { return service.steadyNow(); }) {}
+    : m_service(service), m_store(store), m_notice(std::move(notice)),
+      m_notices({kNoticesPerAddress, 0}, [&service] { return service.steadyNow(); }) {}
 
 WebPages::~WebPages() {
     writeLeftOutNotices(true);
@@ -173,16 +173,16 @@ std::optional<WebResponse> WebPages::post(const std::string& path, const FormFie
 // Only an existing account's name reaches the operator, so the notice carries no text a visitor
 // chose freely; and only a few an hour from one address, so that no one can flood the log.
 void WebPages::forgottenPassword(const std::string& name, const std::string& clientAddress) {
-    if (!notice_ || !validAccountName(name) || !store_.findAccount(name)) {
+    if (!m_notice || !validAccountName(name) || !m_store.findAccount(name)) {
         return;
     }
-    if (notices_.take(addressKey(clientAddress))) {
-        notice_("a new password was asked for the user " + name);
+    if (m_notices.take(addressKey(clientAddress))) {
+        m_notice("a new password was asked for the user " + name);
         return;
     }
     {
-        std::lock_guard lock(leftOutMutex_);
-        ++leftOut_;
+        std::lock_guard lock(m_leftOutMutex);
+        ++m_leftOut;
     }
     writeLeftOutNotices(false);
 }
@@ -190,20 +190,20 @@ void WebPages::forgottenPassword(const std::string& name, const std::string& cli
 void WebPages::writeLeftOutNotices(bool evenWithinTheMinute) {
     std::int64_t count = 0;
     {
-        std::lock_guard lock(leftOutMutex_);
-        const auto now = service_.steadyNow();
-        if (leftOut_ == 0 ||
-            (!evenWithinTheMinute && lastSummary_ && now - *lastSummary_ < kSummaryEvery)) {
+        std::lock_guard lock(m_leftOutMutex);
+        const auto now = m_service.steadyNow();
+        if (m_leftOut == 0 ||
+            (!evenWithinTheMinute && m_lastSummary && now - *m_lastSummary < kSummaryEvery)) {
             return;
         }
-        count = std::exchange(leftOut_, 0);
-        lastSummary_ = now;
+        count = std::exchange(m_leftOut, 0);
+        m_lastSummary = now;
     }
-    if (notice_) {
-        notice_(std::to_string(count) +
-                " more request(s) for a new password came from addresses "
-                "over their limit of " +
-                std::to_string(kNoticesPerAddress) + " an hour; they were not written");
+    if (m_notice) {
+        m_notice(std::to_string(count) +
+                 " more request(s) for a new password came from addresses "
+                 "over their limit of " +
+                 std::to_string(kNoticesPerAddress) + " an hour; they were not written");
     }
 }
 
@@ -237,7 +237,7 @@ WebResponse WebPages::signup(const FormFields& form, const std::string& clientAd
     if (password != field(form, "password2")) {
         return signupForm("The two passwords differ.", name);
     }
-    switch (service_.signUp(name, password, clientAddress)) {
+    switch (m_service.signUp(name, password, clientAddress)) {
     case SignUpOutcome::Created:
         break;
     case SignUpOutcome::NameTaken:
@@ -270,19 +270,19 @@ WebResponse WebPages::buttonPage(const std::string& slug, const FormFields& quer
 }
 
 WebResponse WebPages::accountPage(const std::string& slug, const FormFields& query) {
-    const auto account = service_.accountForTicket(field(query, "ticket"));
-    const auto name = account ? store_.accountName(*account) : std::nullopt;
+    const auto account = m_service.accountForTicket(field(query, "ticket"));
+    const auto name = account ? m_store.accountName(*account) : std::nullopt;
     if (!name) {
         return page("Signed out", "<p>Your session has ended. Sign in again in Textowl.</p>", 403);
     }
     const std::string greeting = "<p>Hello, " + html(*name) + "!</p>";
     if (slug == "buttons/account") {
         return page("My account",
-                    greeting + "<p>Your balance: " + formatCredits(store_.balanceCents(*account)) +
+                    greeting + "<p>Your balance: " + formatCredits(m_store.balanceCents(*account)) +
                         " credits.</p>");
     }
     if (slug == "buttons/sent") {
-        return sentMessagesPage(store_, *account, field(query, "ticket"), field(query, "page"));
+        return sentMessagesPage(m_store, *account, field(query, "ticket"), field(query, "page"));
     }
     return page("Buy credit", greeting +
                                   "<p>To add credit to your account, contact the operator of this "

@@ -49,13 +49,13 @@ private:
     void forgottenPassword(const std::string& name, const std::string& clientAddress);
     void writeLeftOutNotices(bool evenWithinTheMinute);
 
-    PagewrightService& service_;
-    Store& store_;
-    Notice notice_;
-    EventQuota notices_;
-    std::mutex leftOutMutex_;
-    std::int64_t leftOut_ = 0;
-    std::optional<EventQuota::Milliseconds> lastSummary_;
+    PagewrightService& m_service;
+    Store& m_store;
+    Notice m_notice;
+    EventQuota m_notices;
+    std::mutex m_leftOutMutex;
+    std::int64_t m_leftOut = 0;
+    std::optional<EventQuota::Milliseconds> m_lastSummary;
 };
 
 } // namespace textowl::server

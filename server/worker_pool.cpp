@@ -5,9 +5,9 @@
 
 namespace textowl::server {
 
-WorkerPool::WorkerPool(int threads, std::size_t queueLimit) : queueLimit_(queueLimit) {
+WorkerPool::WorkerPool(int threads, std::size_t queueLimit) : m_queueLimit(queueLimit) {
     for (int i = 0; i < std::max(1, threads); ++i) {
-        threads_.emplace_back([this] {
+        m_threads.emplace_back([this] {
             pthread_setname_np(pthread_self(), "db-worker");
             work();
         });
@@ -20,23 +20,23 @@ WorkerPool::~WorkerPool() {
 
 bool WorkerPool::trySubmit(std::function<void()> job) {
     {
-        std::lock_guard lock(mutex_);
-        if (stopping_ || jobs_.size() >= queueLimit_) {
+        std::lock_guard lock(m_mutex);
+        if (m_stopping || m_jobs.size() >= m_queueLimit) {
             return false;
         }
-        jobs_.push_back(std::move(job));
+        m_jobs.push_back(std::move(job));
     }
-    wake_.notify_one();
+    m_wake.notify_one();
     return true;
 }
 
 void WorkerPool::stop() {
     {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
     }
-    wake_.notify_all();
-    for (std::thread& t : threads_) {
+    m_wake.notify_all();
+    for (std::thread& t : m_threads) {
         if (t.joinable()) {
             t.join();
         }
@@ -44,14 +44,14 @@ void WorkerPool::stop() {
 }
 
 void WorkerPool::work() {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(m_mutex);
     for (;;) {
-        wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
-        if (jobs_.empty()) {
+        m_wake.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
+        if (m_jobs.empty()) {
             return;
         }
-        std::function<void()> job = std::move(jobs_.front());
-        jobs_.pop_front();
+        std::function<void()> job = std::move(m_jobs.front());
+        m_jobs.pop_front();
         lock.unlock();
         job();
         job = nullptr;

@@ -28,12 +28,12 @@ public:
 private:
     void work();
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::function<void()>> jobs_;
-    std::size_t queueLimit_;
-    bool stopping_ = false;
-    std::vector<std::thread> threads_;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_jobs;
+    std::size_t m_queueLimit;
+    bool m_stopping = false;
+    std::vector<std::thread> m_threads;
 };
 
 } // namespace textowl::server

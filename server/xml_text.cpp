@@ -31,32 +31,32 @@ std::string escapeXml(std::string_view text, bool attribute) {
 }
 
 void XmlBuilder::start(std::string_view name, const Attributes& attributes) {
-    out_ += '<';
-    out_ += name;
+    m_out += '<';
+    m_out += name;
     for (const auto& [key, value] : attributes) {
-        out_ += ' ';
-        out_ += key;
-        out_ += "=\"";
-        out_ += escapeXml(value, true);
-        out_ += '"';
+        m_out += ' ';
+        m_out += key;
+        m_out += "=\"";
+        m_out += escapeXml(value, true);
+        m_out += '"';
     }
 }
 
 XmlBuilder& XmlBuilder::open(std::string_view name, const Attributes& attributes) {
     start(name, attributes);
-    out_ += '>';
-    open_.emplace_back(name);
+    m_out += '>';
+    m_open.emplace_back(name);
     return *this;
 }
 
 XmlBuilder& XmlBuilder::empty(std::string_view name, const Attributes& attributes) {
     start(name, attributes);
-    out_ += "/>";
+    m_out += "/>";
     return *this;
 }
 
 XmlBuilder& XmlBuilder::text(std::string_view content) {
-    out_ += escapeXml(content, false);
+    m_out += escapeXml(content, false);
     return *this;
 }
 
@@ -65,18 +65,18 @@ XmlBuilder& XmlBuilder::element(std::string_view name, std::string_view content)
 }
 
 XmlBuilder& XmlBuilder::close() {
-    out_ += "</";
-    out_ += open_.back();
-    out_ += '>';
-    open_.pop_back();
+    m_out += "</";
+    m_out += m_open.back();
+    m_out += '>';
+    m_open.pop_back();
     return *this;
 }
 
 std::string XmlBuilder::finish() {
-    while (!open_.empty()) {
+    while (!m_open.empty()) {
         close();
     }
-    return std::move(out_);
+    return std::move(m_out);
 }
 
 } // namespace textowl::server

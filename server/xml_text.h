@@ -26,8 +26,8 @@ public:
 private:
     void start(std::string_view name, const Attributes& attributes);
 
-    std::string out_;
-    std::vector<std::string> open_;
+    std::string m_out;
+    std::vector<std::string> m_open;
 };
 
 } // namespace textowl::server

@@ -1,6 +1,6 @@
 // Imports 1,000 contacts into the stand-in service on loopback, as Contacts > Import Contacts does
-// it: one row at a time through the worker thread, with a progress dialog updated after each, and
-// prints the time from the first call to the last.
+// it: one call at a time through the worker thread, the next asked when an answer comes back, with
+// a progress dialog updated after each, and prints the time from the first call to the last.
 //
 //   textowl_import_time [--contacts N]
 #include "balance_load.h"
@@ -10,9 +10,11 @@
 #include "session/session.h"
 
 #include <QApplication>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -43,24 +45,36 @@ int main(int argc, char** argv) {
 
     Session session;
     ServiceCalls calls(std::make_unique<ServiceProxy>(target.endpoint()), session);
-    int callCount = 0;
-    ImportRun import(list, plan, {}, target.ticket(),
-                     [&](OperationId operation, std::span<const ServiceText> parameters,
-                         ServiceText* result) {
-                         ++callCount;
-                         return calls.run([&](ServiceProxy& proxy) {
-                             return proxy.call(operation, parameters, result);
-                         });
-                     });
+    ImportRun import(list, plan, {}, target.ticket());
     QProgressDialog progress(QStringLiteral("Importing contacts..."), QStringLiteral("Cancel"), 0,
                              static_cast<int>(import.rowsToImport()));
-    progress.setMinimumDuration(0);
+    auto* bar = new QProgressBar;
+    progress.setBar(bar);
+    progress.setRange(0, static_cast<int>(import.rowsToImport()));
     progress.show();
+    int callCount = 0;
+    std::function<void()> askNext = [&] {
+        const ImportCall* next = import.nextCall();
+        if (!next) {
+            QCoreApplication::quit();
+            return;
+        }
+        ++callCount;
+        calls.call(
+            [call = *next](ServiceProxy& proxy, ServiceText* result) {
+                return proxy.call(call.operation, call.parameters, result);
+            },
+            &progress,
+            [&](const ServiceCalls::Answer& answer) {
+                import.answer(answer.status, answer.result);
+                bar->setValue(static_cast<int>(import.rowsImported()));
+                askNext();
+            });
+    };
     const auto start = bench::Clock::now();
-    while (import.runNextRow()) {
-        progress.setValue(static_cast<int>(import.rowsImported()));
-        QCoreApplication::processEvents();
-    }
+    askNext();
+    if (!import.finished())
+        QApplication::exec();
     const std::chrono::duration<double> took = bench::Clock::now() - start;
     const ImportReport& report = import.report();
     std::printf("imported %d of %d contacts (%d calls, %d groups) in %.2f s, %.1f ms a contact\n",

@@ -3,6 +3,7 @@
 #include "app/command_router.h"
 #include "app/contact_import_dialog.h"
 #include "app/contact_texts.h"
+#include "app/import_job.h"
 #include "app/page_host.h"
 #include "app/session_context.h"
 #include "base/command_ids.h"
@@ -10,19 +11,15 @@
 #include "contacts/contact_export.h"
 #include "contacts/contact_file.h"
 #include "contacts/contact_writer.h"
-#include "contacts/import_run.h"
-#include "service/service_proxy.h"
-#include "session/service_calls.h"
 #include "session/session.h"
 #include "texts/string_catalogue.h"
 #include "texts/text_format.h"
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProgressDialog>
+#include <QPointer>
 #include <QSaveFile>
 #include <utility>
 
@@ -30,18 +27,13 @@ namespace textowl {
 
 namespace {
 
-// One import or export, from the file dialog to the last message. Sign-out and exit wait for it
-// and only ask it to stop, so the list and the tree stay while it runs.
+// One import up to the start of its calls, or one export, from the file dialog to the last
+// message.
 class ContactFiles {
 public:
     ContactFiles(const SessionContext& context, const ImportRegionMemory& regions, BuddyTree& tree,
                  BuddyList& list)
-        : m_context(context), m_regions(regions), m_tree(tree), m_list(list) {
-        m_context.calls.beginBatch();
-    }
-    ~ContactFiles() { m_context.calls.endBatch(); }
-    ContactFiles(const ContactFiles&) = delete;
-    ContactFiles& operator=(const ContactFiles&) = delete;
+        : m_context(context), m_regions(regions), m_tree(tree), m_list(list), m_treeAlive(&tree) {}
 
     void importFile();
     void exportFile();
@@ -52,10 +44,8 @@ private:
         m_context.prompts.message(&m_context.dialogParent, message,
                                   qs(m_context.catalogue.dialogTitle()), icon);
     }
-    // Sign-out or exit asked for the session to end: nothing more happens.
-    bool stopped() const { return m_context.calls.batchAbandoned(); }
-    // False when sign-out or exit stopped the import; the session ends right after.
-    bool run(const ImportPlan& plan, const std::vector<bool>& ticked, ImportReport& report);
+    // The session ended while a dialog was open, and the tree and the list with it.
+    bool stopped() const { return m_treeAlive.isNull(); }
 
     // The region of the user's locale, else the one chosen last time.
     QString startRegion() const;
@@ -64,6 +54,7 @@ private:
     const ImportRegionMemory& m_regions;
     BuddyTree& m_tree;
     BuddyList& m_list;
+    QPointer<BuddyTree> m_treeAlive;
 };
 
 void ContactFiles::importFile() {
@@ -86,59 +77,19 @@ void ContactFiles::importFile() {
     }
     ContactImportDialog preview(m_list, std::move(read.book), startRegion(), m_context.catalogue,
                                 &m_context.dialogParent);
+    // The preview plans against the list: it closes when the session takes the list away.
+    QObject::connect(&m_tree, &QObject::destroyed, &preview, &QDialog::reject);
     const bool confirmed = m_context.prompts.confirm(preview);
     if (!preview.region().isEmpty())
         m_regions.remember(preview.region());
     if (!confirmed || preview.region().isEmpty() || stopped())
         return;
-    const ImportPlan plan = preview.plan();
-    const std::vector<bool> ticked = preview.ticked();
-    ImportReport report;
-    if (!run(plan, ticked, report))
-        return;
-    m_tree.selectLine(m_tree.rootLine());
-    m_tree.setFocus();
-    tell(qs(importSummaryText(m_context.catalogue, plan, ticked, report)),
-         report.count(RowOutcome::Failed) > 0 ? Prompts::Icon::Warning
-                                              : Prompts::Icon::Information);
+    ImportJob::start(m_context, m_tree, m_list, preview.plan(), preview.ticked());
 }
 
 QString ContactFiles::startRegion() const {
     const QString system = qs(systemRegion());
     return system.isEmpty() ? m_regions.last() : system;
-}
-
-bool ContactFiles::run(const ImportPlan& plan, const std::vector<bool>& ticked,
-                       ImportReport& report) {
-    ServiceCalls& calls = m_context.calls;
-    ImportRun import(m_list, plan, ticked, m_context.session.ticket(),
-                     [&calls](OperationId operation, std::span<const ServiceText> parameters,
-                              ServiceText* result) {
-                         return calls.run([&](ServiceProxy& proxy) {
-                             return proxy.call(operation, parameters, result);
-                         });
-                     });
-    QProgressDialog progress(text(Text::ImportProgress), text(Text::Cancel), 0,
-                             static_cast<int>(import.rowsToImport()), &m_context.dialogParent);
-    progress.setWindowTitle(text(Text::ImportTitle));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.setAutoReset(false);
-    progress.setValue(0);
-    bool abandoned = false;
-    while (import.runNextRow()) {
-        abandoned = stopped();
-        if (abandoned)
-            break;
-        progress.setValue(static_cast<int>(import.rowsImported()));
-        // Input waits while a call runs; a click on Cancel arrives here, after the row in hand.
-        QCoreApplication::processEvents();
-        if (progress.wasCanceled())
-            import.cancel();
-    }
-    progress.reset();
-    report = import.report();
-    return !abandoned;
 }
 
 void ContactFiles::exportFile() {

@@ -28,13 +28,13 @@ const Clock& systemClock();
 // A clock that shows one moment until told otherwise; local and UTC are the same.
 class FixedClock : public Clock {
 public:
-    explicit FixedClock(CivilTime now) : now_(now) {}
-    void set(CivilTime now) { now_ = now; }
-    CivilTime localNow() const override { return now_; }
-    CivilTime utcNow() const override { return now_; }
+    explicit FixedClock(CivilTime now) : m_now(now) {}
+    void set(CivilTime now) { m_now = now; }
+    CivilTime localNow() const override { return m_now; }
+    CivilTime utcNow() const override { return m_now; }
 
 private:
-    CivilTime now_;
+    CivilTime m_now;
 };
 
 } // namespace textowl

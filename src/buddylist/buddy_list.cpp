@@ -52,26 +52,27 @@ std::size_t BuddyNode::indexInParent() const {
     return static_cast<std::size_t>(it - siblings.begin());
 }
 
-BuddyList::BuddyList() : root_(makeRootNode()) {}
+BuddyList::BuddyList() : m_root(makeRootNode()) {}
 
 void BuddyList::addObserver(BuddyListObserver* observer) {
-    if (observer && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
-        observers_.push_back(observer);
+    if (observer &&
+        std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end())
+        m_observers.push_back(observer);
 }
 
 void BuddyList::removeObserver(BuddyListObserver* observer) {
-    std::erase(observers_, observer);
+    std::erase(m_observers, observer);
 }
 
 template <class Call> void BuddyList::notify(Call&& call) {
-    for (BuddyListObserver* observer : observers_)
+    for (BuddyListObserver* observer : m_observers)
         call(*observer);
 }
 
 void BuddyList::replaceRoot(std::unique_ptr<BuddyNode> root) {
     notify([](BuddyListObserver& o) { o.listResetting(); });
-    root_ = std::move(root);
-    clipboard_.clear();
+    m_root = std::move(root);
+    m_clipboard.clear();
     notify([](BuddyListObserver& o) { o.listReset(); });
 }
 
@@ -110,7 +111,7 @@ void BuddyList::clear() {
 
 std::size_t BuddyList::insertIndex(const BuddyNode& parent, const BuddyNode& line) const {
     const std::size_t count = parent.children.size();
-    if (&parent != root_.get() || !line.entry.isBuddy())
+    if (&parent != m_root.get() || !line.entry.isBuddy())
         return count;
     const auto lineAt = [&](std::size_t i) {
         const BuddyNode& child = *parent.children[i];
@@ -121,7 +122,7 @@ std::size_t BuddyList::insertIndex(const BuddyNode& parent, const BuddyNode& lin
 
 BuddyNode* BuddyList::insert(const BuddyEntry& fields, BuddyNode& parent) {
     // Groups sit only under the root, buddies only under the root or a group.
-    if (parent.entry.isBuddy() || (fields.isGroup() && &parent != root_.get()))
+    if (parent.entry.isBuddy() || (fields.isGroup() && &parent != m_root.get()))
         return nullptr;
     std::unique_ptr<BuddyNode> line;
     if (fields.isGroup())
@@ -154,15 +155,15 @@ void BuddyList::removeGroup(BuddyNode& group) {
     std::vector<BuddyEntry> lone;
     for (const auto& member : group.children) {
         if (member->entry.isBuddy() && placements(member->entry.id).size() == 1)
-            lone.push_back(placedUnder(member->entry, *root_));
+            lone.push_back(placedUnder(member->entry, *m_root));
     }
     remove(group);
     for (const BuddyEntry& entry : lone)
-        insert(entry, *root_);
+        insert(entry, *m_root);
 }
 
 void BuddyList::sortGroup(BuddyNode& group) {
-    if (&group == root_.get() || !group.entry.isGroup())
+    if (&group == m_root.get() || !group.entry.isGroup())
         return;
     notify([&](BuddyListObserver& o) { o.childrenReordering(group); });
     std::stable_sort(
@@ -211,25 +212,25 @@ int BuddyList::updateBuddy(std::string_view bid, const BuddyEntry& values) {
 
 int BuddyList::removeBuddyEverywhere(std::string_view bid) {
     int removed = 0;
-    visitAfterChildren(*root_, [&](BuddyNode& node) {
+    visitAfterChildren(*m_root, [&](BuddyNode& node) {
         if (node.entry.isBuddy() && node.entry.id == bid) {
             remove(node);
             ++removed;
         }
     });
     // Deleted from the whole list on purpose: nothing is left to put back.
-    if (const BuddyEntry* cut = clipboard_.pendingCut(); cut && cut->id == bid)
-        clipboard_.cutSettled();
+    if (const BuddyEntry* cut = m_clipboard.pendingCut(); cut && cut->id == bid)
+        m_clipboard.cutSettled();
     return removed;
 }
 
 const BuddyEntry* BuddyList::unplacedCut() {
-    const BuddyEntry* cut = clipboard_.pendingCut();
+    const BuddyEntry* cut = m_clipboard.pendingCut();
     return cut && placements(cut->id).empty() ? cut : nullptr;
 }
 
 BuddyNode* BuddyList::findGroupByName(std::string_view name) {
-    for (auto& child : root_->children) {
+    for (auto& child : m_root->children) {
         if (child->entry.isGroup() && child->text == name)
             return child.get();
     }
@@ -237,7 +238,7 @@ BuddyNode* BuddyList::findGroupByName(std::string_view name) {
 }
 
 BuddyNode* BuddyList::findGroup(std::string_view bgid) {
-    for (auto& child : root_->children) {
+    for (auto& child : m_root->children) {
         if (child->entry.isGroup() && child->entry.groupId == bgid)
             return child.get();
     }
@@ -254,7 +255,7 @@ BuddyNode* BuddyList::findBuddy(std::string_view bid, std::string_view bgid) {
 
 std::vector<BuddyNode*> BuddyList::placements(std::string_view bid) {
     std::vector<BuddyNode*> lines;
-    for (auto& child : root_->children) {
+    for (auto& child : m_root->children) {
         if (child->entry.isBuddy() && child->entry.id == bid)
             lines.push_back(child.get());
         for (auto& member : child->children) {
@@ -267,7 +268,7 @@ std::vector<BuddyNode*> BuddyList::placements(std::string_view bid) {
 
 std::vector<std::string> BuddyList::groupNames() const {
     std::vector<std::string> names;
-    for (const auto& child : root_->children) {
+    for (const auto& child : m_root->children) {
         if (child->entry.isGroup())
             names.push_back(child->entry.groupName);
     }

@@ -47,32 +47,32 @@ public:
 class BuddyClipboard {
 public:
     void cut(const BuddyEntry& entry) {
-        entry_ = entry;
-        cutPending_ = false;
+        m_entry = entry;
+        m_cutPending = false;
     }
-    void cutAccepted() { pasteEnabled_ = cutPending_ = true; }
+    void cutAccepted() { m_pasteEnabled = m_cutPending = true; }
     void copy(const BuddyEntry& entry) {
-        entry_ = entry;
-        pasteEnabled_ = true;
-        cutPending_ = false;
+        m_entry = entry;
+        m_pasteEnabled = true;
+        m_cutPending = false;
     }
     // The cut buddy has a place again (pasted, put back, or deleted for good).
-    void cutSettled() { cutPending_ = false; }
+    void cutSettled() { m_cutPending = false; }
     void dropped() {
-        entry_.reset();
-        cutPending_ = false;
+        m_entry.reset();
+        m_cutPending = false;
     }
     void clear() { *this = {}; }
-    bool pasteEnabled() const { return pasteEnabled_; }
+    bool pasteEnabled() const { return m_pasteEnabled; }
     // The entry to paste, or null while Paste has nothing to do.
-    const BuddyEntry* pasteable() const { return pasteEnabled_ && entry_ ? &*entry_ : nullptr; }
+    const BuddyEntry* pasteable() const { return m_pasteEnabled && m_entry ? &*m_entry : nullptr; }
     // The buddy the service removed at the last cut, while no paste has placed it since.
-    const BuddyEntry* pendingCut() const { return cutPending_ && entry_ ? &*entry_ : nullptr; }
+    const BuddyEntry* pendingCut() const { return m_cutPending && m_entry ? &*m_entry : nullptr; }
 
 private:
-    std::optional<BuddyEntry> entry_;
-    bool pasteEnabled_ = false;
-    bool cutPending_ = false;
+    std::optional<BuddyEntry> m_entry;
+    bool m_pasteEnabled = false;
+    bool m_cutPending = false;
 };
 
 // The live buddy list of a session: filled once from the parsed list, then changed only after the
@@ -91,8 +91,8 @@ public:
     void fill(BuddyEntry parsed);
     void clear();
 
-    BuddyNode& root() { return *root_; }
-    const BuddyNode& root() const { return *root_; }
+    BuddyNode& root() { return *m_root; }
+    const BuddyNode& root() const { return *m_root; }
 
     // A group line (last under the root) or a buddy line under parent, which must be the root or
     // a group: top-level buddies go to their sorted place, group members last. Null when nothing
@@ -120,7 +120,7 @@ public:
     std::vector<BuddyNode*> placements(std::string_view bid);
     std::vector<std::string> groupNames() const;
 
-    BuddyClipboard& clipboard() { return clipboard_; }
+    BuddyClipboard& clipboard() { return m_clipboard; }
     // The pending cut when the list holds no placement of that buddy: forgetting the clipboard
     // would lose it from the list for good.
     const BuddyEntry* unplacedCut();
@@ -131,9 +131,9 @@ private:
     void replaceRoot(std::unique_ptr<BuddyNode> root);
     std::size_t insertIndex(const BuddyNode& parent, const BuddyNode& line) const;
 
-    std::unique_ptr<BuddyNode> root_;
-    BuddyClipboard clipboard_;
-    std::vector<BuddyListObserver*> observers_;
+    std::unique_ptr<BuddyNode> m_root;
+    BuddyClipboard m_clipboard;
+    std::vector<BuddyListObserver*> m_observers;
 };
 
 // Whether target may receive buddy bid (by Paste or a drop): it must be the root or a group, and

@@ -35,26 +35,26 @@ bool parseStoredBirthday(std::string_view text, Birthday& birthday) {
 }
 
 void FirstPreferred::offer(std::string_view value, bool wanted) {
-    if (value.empty() || haveWanted_)
+    if (value.empty() || m_haveWanted)
         return;
-    if (wanted || value_.empty()) {
-        value_ = value;
-        haveWanted_ = wanted;
+    if (wanted || m_value.empty()) {
+        m_value = value;
+        m_haveWanted = wanted;
     }
 }
 
 void PhoneChoice::offer(std::string_view number, bool mobile, bool preferred) {
     if (number.empty())
         return;
-    for (const auto& known : ranked_) {
+    for (const auto& known : m_ranked) {
         if (known.second == number)
             return;
     }
-    ranked_.emplace_back(mobile ? (preferred ? 0 : 1) : 2, number);
+    m_ranked.emplace_back(mobile ? (preferred ? 0 : 1) : 2, number);
 }
 
 void PhoneChoice::fill(Contact& contact) const {
-    std::vector<std::pair<int, std::string>> ranked = ranked_;
+    std::vector<std::pair<int, std::string>> ranked = m_ranked;
     std::stable_sort(ranked.begin(), ranked.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     contact.cellPhone.clear();

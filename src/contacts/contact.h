@@ -90,11 +90,11 @@ bool parseStoredBirthday(std::string_view text, Birthday& birthday);
 class FirstPreferred {
 public:
     void offer(std::string_view value, bool wanted);
-    const std::string& value() const { return value_; }
+    const std::string& value() const { return m_value; }
 
 private:
-    std::string value_;
-    bool haveWanted_ = false;
+    std::string m_value;
+    bool m_haveWanted = false;
 };
 
 // Orders a contact's numbers as the import tries them: mobiles marked preferred, then other
@@ -107,7 +107,7 @@ public:
     void fill(Contact& contact) const;
 
 private:
-    std::vector<std::pair<int, std::string>> ranked_;
+    std::vector<std::pair<int, std::string>> m_ranked;
 };
 
 // Adds name to names unless it is empty or already there.

@@ -23,20 +23,20 @@ Contact contactOf(const BuddyEntry& buddy) {
 class ContactCollector {
 public:
     void add(const BuddyEntry& buddy, const std::string& group) {
-        const auto [at, added] = index_.emplace(buddy.id, book_.contacts.size());
+        const auto [at, added] = m_index.emplace(buddy.id, m_book.contacts.size());
         if (added)
-            book_.contacts.push_back(contactOf(buddy));
-        Contact& contact = book_.contacts[at->second];
+            m_book.contacts.push_back(contactOf(buddy));
+        Contact& contact = m_book.contacts[at->second];
         if (group.empty())
             contact.topLevel = true;
         addUnique(contact.groups, group);
     }
-    void addGroup(const std::string& group) { addUnique(book_.groups, group); }
-    ContactBook take() { return std::move(book_); }
+    void addGroup(const std::string& group) { addUnique(m_book.groups, group); }
+    ContactBook take() { return std::move(m_book); }
 
 private:
-    ContactBook book_;
-    std::unordered_map<std::string, std::size_t> index_;
+    ContactBook m_book;
+    std::unordered_map<std::string, std::size_t> m_index;
 };
 
 void collectGroup(ContactCollector& collector, const BuddyNode& group) {

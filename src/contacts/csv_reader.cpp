@@ -18,38 +18,38 @@ class CsvRecords {
 public:
     enum class Result { Record, End, UnbalancedQuote };
 
-    CsvRecords(std::string_view text, char separator) : text_(text), separator_(separator) {}
+    CsvRecords(std::string_view text, char separator) : m_text(text), m_separator(separator) {}
 
     Result next(std::vector<std::string>& fields, std::size_t& recordLine) {
         fields.clear();
-        if (at_ >= text_.size())
+        if (m_at >= m_text.size())
             return Result::End;
-        recordLine = line_;
+        recordLine = m_line;
         std::string field;
         while (true) {
-            if (at_ < text_.size() && text_[at_] == '"') {
-                const std::size_t opened = line_;
+            if (m_at < m_text.size() && m_text[m_at] == '"') {
+                const std::size_t opened = m_line;
                 if (!readQuoted(field)) {
                     recordLine = opened;
                     return Result::UnbalancedQuote;
                 }
             }
             // Unquoted text, or whatever follows a closing quote, runs to the next separator.
-            const std::size_t end = std::min(text_.find_first_of(stops_, at_), text_.size());
-            field.append(text_.substr(at_, end - at_));
-            at_ = end;
-            if (at_ < text_.size() && text_[at_] == separator_) {
+            const std::size_t end = std::min(m_text.find_first_of(m_stops, m_at), m_text.size());
+            field.append(m_text.substr(m_at, end - m_at));
+            m_at = end;
+            if (m_at < m_text.size() && m_text[m_at] == m_separator) {
                 fields.push_back(std::move(field));
                 field.clear();
-                ++at_;
+                ++m_at;
                 continue;
             }
             if (!field.empty() && field.back() == '\r')
                 field.pop_back();
             fields.push_back(std::move(field));
-            if (at_ < text_.size()) {
-                ++at_; // the line feed
-                ++line_;
+            if (m_at < m_text.size()) {
+                ++m_at; // the line feed
+                ++m_line;
             }
             return Result::Record;
         }
@@ -57,29 +57,29 @@ public:
 
 private:
     bool readQuoted(std::string& field) {
-        ++at_;
+        ++m_at;
         while (true) {
-            const std::size_t quote = text_.find('"', at_);
+            const std::size_t quote = m_text.find('"', m_at);
             if (quote == std::string_view::npos)
                 return false;
-            const std::string_view part = text_.substr(at_, quote - at_);
-            line_ += static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n'));
+            const std::string_view part = m_text.substr(m_at, quote - m_at);
+            m_line += static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n'));
             field.append(part);
-            at_ = quote + 1;
-            if (at_ < text_.size() && text_[at_] == '"') {
+            m_at = quote + 1;
+            if (m_at < m_text.size() && m_text[m_at] == '"') {
                 field += '"';
-                ++at_;
+                ++m_at;
                 continue;
             }
             return true;
         }
     }
 
-    std::string_view text_;
-    char separator_;
-    char stops_[3] = {separator_, '\n', '\0'};
-    std::size_t at_ = 0;
-    std::size_t line_ = 1;
+    std::string_view m_text;
+    char m_separator;
+    char m_stops[3] = {m_separator, '\n', '\0'};
+    std::size_t m_at = 0;
+    std::size_t m_line = 1;
 };
 
 // The separator the header row uses most, outside quotes.

@@ -14,9 +14,9 @@ int ImportReport::count(RowOutcome outcome) const {
 }
 
 ImportRun::ImportRun(BuddyList& list, const ImportPlan& plan, const std::vector<bool>& ticked,
-                     std::string ticket, Call call)
-    : m_list(list), m_plan(plan), m_ticket(std::move(ticket)), m_call(std::move(call)),
-      m_steps(importSteps(plan, ticked)), m_addedIds(plan.rows.size()) {
+                     std::string ticket)
+    : m_list(list), m_plan(plan), m_ticket(std::move(ticket)), m_steps(importSteps(plan, ticked)),
+      m_addedIds(plan.rows.size()) {
     m_report.rows.assign(plan.rows.size(), RowOutcome::Skipped);
     for (const ImportStep& step : m_steps) {
         if (step.row < plan.rows.size() && (m_rowOrder.empty() || m_rowOrder.back() != step.row)) {
@@ -24,117 +24,176 @@ ImportRun::ImportRun(BuddyList& list, const ImportPlan& plan, const std::vector<
             m_report.rows[step.row] = RowOutcome::NotReached;
         }
     }
+    advance();
 }
 
-bool ImportRun::runNextRow() {
-    if (m_next >= m_rowOrder.size()) {
-        // The file's empty groups come last, after every contact.
-        if (m_emptyGroupsDone)
-            return false;
-        for (; m_stepAt < m_steps.size(); ++m_stepAt)
-            groupFor(m_steps[m_stepAt].group);
-        m_emptyGroupsDone = true;
-        return true;
-    }
-    const std::size_t row = m_rowOrder[m_next++];
-    bool ok = true;
-    for (; m_stepAt < m_steps.size() && m_steps[m_stepAt].row == row; ++m_stepAt) {
-        const ImportStep& step = m_steps[m_stepAt];
-        if (!ok)
-            continue;
-        switch (step.operation) {
-        case OperationId::apiAddBuddyGroup:
-            ok = groupFor(step.group) != nullptr;
-            break;
-        case OperationId::apiAddBuddy:
-            ok = addBuddy(row, step.group);
-            break;
-        case OperationId::apiCopyBuddy:
-            ok = copyBuddy(row, step.fromGroup, step.group);
-            break;
-        default:
-            ok = false;
-        }
-    }
-    m_report.rows[row] = ok ? RowOutcome::Added : RowOutcome::Failed;
-    return true;
+void ImportRun::answer(Status status, const ServiceText& result) {
+    if (!m_call)
+        return;
+    take(status, result);
+    advance();
 }
 
 void ImportRun::cancel() {
-    m_next = m_rowOrder.size();
-    m_stepAt = m_steps.size();
-    m_emptyGroupsDone = true;
-}
-
-// The group line of that name, created on the service when the list has none; the root for "".
-BuddyNode* ImportRun::groupFor(const std::string& name) {
-    if (name.empty())
-        return &m_list.root();
-    if (BuddyNode* group = m_list.findGroupByName(name))
-        return group;
-    std::string bgid;
-    if (!run(OperationId::apiAddBuddyGroup, {name}, "bgid", &bgid)) {
-        ++m_report.groupsFailed;
-        return nullptr;
+    m_cancelled = true;
+    if (m_call && !m_rowBegun) {
+        m_call.reset();
+        m_stepAt = m_steps.size();
     }
-    ++m_report.groupsCreated;
-    return m_list.insert(BuddyEntry::makeGroup(bgid, name), m_list.root());
 }
 
-bool ImportRun::addBuddy(std::size_t row, const std::string& group) {
-    BuddyNode* parent = groupFor(group);
-    if (!parent)
+void ImportRun::advance() {
+    for (;;) {
+        if (m_call) {
+            // Without a session nothing is asked, and every call fails.
+            if (!m_ticket.empty())
+                return;
+            take(E_FAIL, std::nullopt);
+        } else if (!stepOnce()) {
+            return;
+        }
+    }
+}
+
+// The steps of each row in turn, then the file's empty groups, which come after every contact.
+bool ImportRun::stepOnce() {
+    if (m_stepAt >= m_steps.size())
         return false;
-    const Contact& c = m_plan.rows[row].contact;
-    BuddyEntry values;
-    values.kind = EntryKind::Buddy;
-    values.firstName = c.firstName;
-    values.lastName = c.lastName;
-    values.nickname = c.nickname;
-    values.cellPhone = c.cellPhone;
-    values.email = c.email;
-    values.birthday = c.birthday;
-    values.groupId =
-        parent->entry.isGroup() ? parent->entry.groupId : std::string(kTopLevelGroupId);
-    values.groupName = group;
-    if (!run(OperationId::apiAddBuddy,
-             {values.groupId, values.firstName, values.lastName, values.nickname, values.cellPhone,
-              values.email, values.birthday},
-             "bid", &values.id))
+    const ImportStep& step = m_steps[m_stepAt];
+    const bool rowStep = step.row < m_plan.rows.size();
+    if (rowStep && !m_rowOk) {
+        endStep(false); // the rest of a row that failed
+        return true;
+    }
+    // The groups the step needs, made when missing; a copy tries both even if the first fails.
+    const bool copy = step.operation == OperationId::apiCopyBuddy;
+    const std::size_t needs = copy ? 2 : 1;
+    if (m_groupsSeen < needs) {
+        const std::string& name = copy && m_groupsSeen == 0 ? step.fromGroup : step.group;
+        if (groupLine(name)) {
+            ++m_groupsSeen;
+        } else {
+            m_pendingGroup = name;
+            ask(Awaiting::Group, OperationId::apiAddBuddyGroup, {name});
+        }
+        return true;
+    }
+    if (!m_groupsOk)
+        endStep(false);
+    else if (!askForStep(step))
+        endStep(step.operation == OperationId::apiAddBuddyGroup || !rowStep);
+    return true;
+}
+
+// False when the step needs no call, or cannot make it.
+bool ImportRun::askForStep(const ImportStep& step) {
+    switch (step.operation) {
+    case OperationId::apiAddBuddy: {
+        const BuddyNode* parent = groupLine(step.group);
+        const Contact& c = m_plan.rows[step.row].contact;
+        BuddyEntry values;
+        values.kind = EntryKind::Buddy;
+        values.firstName = c.firstName;
+        values.lastName = c.lastName;
+        values.nickname = c.nickname;
+        values.cellPhone = c.cellPhone;
+        values.email = c.email;
+        values.birthday = c.birthday;
+        values.groupId =
+            parent->entry.isGroup() ? parent->entry.groupId : std::string(kTopLevelGroupId);
+        values.groupName = step.group;
+        m_pendingEntry = values;
+        m_pendingGroup = step.group;
+        ask(Awaiting::Buddy, OperationId::apiAddBuddy,
+            {values.groupId, values.firstName, values.lastName, values.nickname, values.cellPhone,
+             values.email, values.birthday});
+        return true;
+    }
+    case OperationId::apiCopyBuddy: {
+        const BuddyNode* source = groupLine(step.fromGroup);
+        const BuddyNode* target = groupLine(step.group);
+        if (!source || !target || m_addedIds[step.row].empty())
+            return false;
+        const BuddyNode* placed = m_list.findBuddy(
+            m_addedIds[step.row],
+            source->entry.isGroup() ? source->entry.groupId : std::string(kTopLevelGroupId));
+        if (!placed)
+            return false;
+        m_pendingEntry = placedUnder(placed->entry, *target);
+        m_pendingGroup = step.group;
+        ask(Awaiting::Copy, OperationId::apiCopyBuddy,
+            {m_pendingEntry.id, placed->entry.groupId, m_pendingEntry.groupId});
+        return true;
+    }
+    default:
         return false;
-    m_addedIds[row] = values.id;
-    if (m_list.insert(values, *parent))
+    }
+}
+
+void ImportRun::take(Status status, const ServiceText& result) {
+    m_call.reset();
+    m_rowBegun = true;
+    const char* element = m_awaiting == Awaiting::Group   ? "bgid"
+                          : m_awaiting == Awaiting::Buddy ? "bid"
+                                                          : "";
+    std::string value;
+    const bool ok = succeeded(buddyOperationOutcome(m_ticket, status, result, element, &value));
+    switch (m_awaiting) {
+    case Awaiting::Group: {
+        ++m_groupsSeen;
+        const BuddyNode* group =
+            ok ? m_list.insert(BuddyEntry::makeGroup(value, m_pendingGroup), m_list.root())
+               : nullptr;
+        ++(ok ? m_report.groupsCreated : m_report.groupsFailed);
+        m_groupsOk = m_groupsOk && group;
+        return;
+    }
+    case Awaiting::Buddy:
+        if (ok) {
+            m_pendingEntry.id = value;
+            m_addedIds[m_steps[m_stepAt].row] = value;
+        }
+        break;
+    case Awaiting::Copy:
+        break;
+    }
+    if (BuddyNode* parent = ok ? groupLine(m_pendingGroup) : nullptr;
+        parent && m_list.insert(m_pendingEntry, *parent))
         m_list.sortGroup(*parent);
-    return true;
+    endStep(ok);
 }
 
-bool ImportRun::copyBuddy(std::size_t row, const std::string& from, const std::string& to) {
-    BuddyNode* source = groupFor(from);
-    BuddyNode* target = groupFor(to);
-    if (!source || !target || m_addedIds[row].empty())
-        return false;
-    BuddyNode* placed =
-        m_list.findBuddy(m_addedIds[row], source->entry.isGroup() ? source->entry.groupId
-                                                                  : std::string(kTopLevelGroupId));
-    if (!placed)
-        return false;
-    const BuddyEntry copy = placedUnder(placed->entry, *target);
-    if (!run(OperationId::apiCopyBuddy, {copy.id, placed->entry.groupId, copy.groupId}))
-        return false;
-    if (m_list.insert(copy, *target))
-        m_list.sortGroup(*target);
-    return true;
+void ImportRun::endStep(bool ok) {
+    const std::size_t row = m_steps[m_stepAt].row;
+    ++m_stepAt;
+    m_groupsSeen = 0;
+    m_groupsOk = true;
+    if (row < m_plan.rows.size()) {
+        m_rowOk = m_rowOk && ok;
+        if (m_stepAt < m_steps.size() && m_steps[m_stepAt].row == row)
+            return;
+        m_report.rows[row] = m_rowOk ? RowOutcome::Added : RowOutcome::Failed;
+        ++m_rowsDone;
+        m_rowOk = true;
+        m_rowBegun = false;
+        if (m_cancelled)
+            m_stepAt = m_steps.size();
+    }
 }
 
-bool ImportRun::run(OperationId operation, std::vector<std::string> parameters,
-                    std::string_view element, std::string* value) {
-    std::vector<ServiceText> wire;
-    wire.reserve(parameters.size() + 1);
-    wire.push_back(utf8ToUtf16(m_ticket));
+void ImportRun::ask(Awaiting awaiting, OperationId operation,
+                    const std::vector<std::string>& parameters) {
+    ImportCall call{operation, {}};
+    call.parameters.reserve(parameters.size() + 1);
+    call.parameters.push_back(utf8ToUtf16(m_ticket));
     for (const std::string& parameter : parameters)
-        wire.push_back(utf8ToUtf16(parameter));
-    const ServiceCall call = [&](ServiceText& result) { return m_call(operation, wire, &result); };
-    return succeeded(runBuddyOperation(m_ticket, call, element, value));
+        call.parameters.push_back(utf8ToUtf16(parameter));
+    m_awaiting = awaiting;
+    m_call = std::move(call);
+}
+
+BuddyNode* ImportRun::groupLine(const std::string& name) {
+    return name.empty() ? &m_list.root() : m_list.findGroupByName(name);
 }
 
 } // namespace textowl

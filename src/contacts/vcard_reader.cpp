@@ -275,16 +275,16 @@ Contact Card::contact() const {
 // break of vCard 2.1, whose continuation need not be indented).
 class LineUnfolder {
 public:
-    explicit LineUnfolder(std::string_view text) : text_(text) {}
+    explicit LineUnfolder(std::string_view text) : m_text(text) {}
 
     // The next content line and the number of its first physical line; false at the end.
     bool next(std::string& line, std::size_t& lineNumber) {
         line.clear();
         bool started = false;
         bool quotedPrintable = false;
-        while (at_ < text_.size()) {
-            const std::size_t end = std::min(text_.find('\n', at_), text_.size());
-            std::string_view physical = text_.substr(at_, end - at_);
+        while (m_at < m_text.size()) {
+            const std::size_t end = std::min(m_text.find('\n', m_at), m_text.size());
+            std::string_view physical = m_text.substr(m_at, end - m_at);
             if (physical.ends_with('\r'))
                 physical.remove_suffix(1);
             const bool indented =
@@ -292,13 +292,13 @@ public:
             const bool softBreak = quotedPrintable && line.ends_with('=');
             if (started && !indented && !softBreak)
                 return true;
-            at_ = end + 1;
-            ++physicalLine_;
+            m_at = end + 1;
+            ++m_physicalLine;
             if (!started) {
                 if (physical.empty())
                     continue;
                 started = true;
-                lineNumber = physicalLine_;
+                lineNumber = m_physicalLine;
                 const std::string_view head = physical.substr(0, physical.find(':'));
                 quotedPrintable = containsIgnoringCase(head, "QUOTED-PRINTABLE");
                 line.append(physical);
@@ -314,9 +314,9 @@ public:
     }
 
 private:
-    std::string_view text_;
-    std::size_t at_ = 0;
-    std::size_t physicalLine_ = 0;
+    std::string_view m_text;
+    std::size_t m_at = 0;
+    std::size_t m_physicalLine = 0;
 };
 
 // The property's value as UTF-8 text, or the problem that stops the read. In a file that was

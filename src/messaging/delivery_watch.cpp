@@ -127,34 +127,35 @@ std::optional<std::vector<MessageStatus>> readMessageStates(const ServiceText& r
 
 std::vector<DeliveryNotice> DeliveryWatch::take(const std::vector<MessageStatus>& answer,
                                                 std::int64_t sessionSeconds) {
-    if (!sessionStart_ && !answer.empty()) {
+    if (!m_sessionStart && !answer.empty()) {
         const auto newest = std::max_element(
             answer.begin(), answer.end(),
             [](const MessageStatus& a, const MessageStatus& b) { return a.updated < b.updated; });
-        sessionStart_ = newest->updated - sessionSeconds - kClockSlackSeconds;
+        m_sessionStart = newest->updated - sessionSeconds - kClockSlackSeconds;
     }
     std::vector<DeliveryNotice> notices;
     for (const MessageStatus& m : answer) {
-        newestId_ = std::max(newestId_, m.id);
-        if (settled_.count(m.id) != 0 || (m.updated < *sessionStart_ && pending_.count(m.id) == 0))
+        m_newestId = std::max(m_newestId, m.id);
+        if (m_settled.count(m.id) != 0 ||
+            (m.updated < *m_sessionStart && m_pending.count(m.id) == 0))
             continue;
         if (among(m.state, kUnderWayStates)) {
-            pending_.insert(m.id);
+            m_pending.insert(m.id);
             continue;
         }
         if (!among(m.state, kFinalStates))
             continue;
-        pending_.erase(m.id);
-        settled_.insert(m.id);
+        m_pending.erase(m.id);
+        m_settled.insert(m.id);
         const bool failed = among(m.state, kFailedStates);
-        if (failed || (announceDelivered_ && m.state == "delivered"))
+        if (failed || (m_announceDelivered && m.state == "delivered"))
             notices.push_back({failed, m});
     }
     return notices;
 }
 
 std::int64_t DeliveryWatch::since() const {
-    return pending_.empty() ? newestId_ : *pending_.begin() - 1;
+    return m_pending.empty() ? m_newestId : *m_pending.begin() - 1;
 }
 
 } // namespace textowl

@@ -42,7 +42,7 @@ struct DeliveryNotice {
 class DeliveryWatch {
 public:
     explicit DeliveryWatch(bool announceDelivered = false)
-        : announceDelivered_(announceDelivered) {}
+        : m_announceDelivered(announceDelivered) {}
 
     // sessionSeconds: how long the session has lasted, by our clock.
     std::vector<DeliveryNotice> take(const std::vector<MessageStatus>& answer,
@@ -50,14 +50,14 @@ public:
     // The since parameter of the next check: before the oldest message still under way.
     std::int64_t since() const;
     // Whether a message of the session may still change.
-    bool waiting() const { return !pending_.empty(); }
+    bool waiting() const { return !m_pending.empty(); }
 
 private:
-    bool announceDelivered_;
-    std::optional<std::int64_t> sessionStart_; // by the service's clock
-    std::int64_t newestId_ = 0;
-    std::set<std::int64_t> pending_;
-    std::set<std::int64_t> settled_;
+    bool m_announceDelivered;
+    std::optional<std::int64_t> m_sessionStart; // by the service's clock
+    std::int64_t m_newestId = 0;
+    std::set<std::int64_t> m_pending;
+    std::set<std::int64_t> m_settled;
 };
 
 } // namespace textowl

@@ -6,16 +6,17 @@
 namespace textowl {
 
 MemoryByteSource::MemoryByteSource(std::string data, std::size_t pieceSize, bool failAtEnd)
-    : data_(std::move(data)), pieceSize_(pieceSize == 0 ? 1 : pieceSize), failAtEnd_(failAtEnd) {}
+    : m_data(std::move(data)), m_pieceSize(pieceSize == 0 ? 1 : pieceSize), m_failAtEnd(failAtEnd) {
+}
 
 long MemoryByteSource::receive(char* buf, std::size_t n) {
-    ++receives_;
-    std::size_t count = std::min({n, pieceSize_, data_.size() - offset_});
+    ++m_receives;
+    std::size_t count = std::min({n, m_pieceSize, m_data.size() - m_offset});
     if (count == 0) {
-        return failAtEnd_ ? -1 : 0;
+        return m_failAtEnd ? -1 : 0;
     }
-    std::memcpy(buf, data_.data() + offset_, count);
-    offset_ += count;
+    std::memcpy(buf, m_data.data() + m_offset, count);
+    m_offset += count;
     return static_cast<long>(count);
 }
 

@@ -26,15 +26,15 @@ public:
 
     long receive(char* buf, std::size_t n) override;
 
-    std::size_t consumed() const { return offset_; }
-    std::size_t receiveCount() const { return receives_; }
+    std::size_t consumed() const { return m_offset; }
+    std::size_t receiveCount() const { return m_receives; }
 
 private:
-    std::string data_;
-    std::size_t pieceSize_;
-    bool failAtEnd_;
-    std::size_t offset_ = 0;
-    std::size_t receives_ = 0;
+    std::string m_data;
+    std::size_t m_pieceSize;
+    bool m_failAtEnd;
+    std::size_t m_offset = 0;
+    std::size_t m_receives = 0;
 };
 
 } // namespace textowl

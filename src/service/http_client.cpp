@@ -175,49 +175,49 @@ bool HttpClient::Impl::sendBody(const NavigationSettings& settings) {
     return true;
 }
 
-HttpClient::HttpClient() : impl_(std::make_unique<Impl>()) {}
+HttpClient::HttpClient() : m_impl(std::make_unique<Impl>()) {}
 HttpClient::~HttpClient() = default;
 
 bool HttpClient::sendRequest(const Url& url, const NavigationSettings& settings) {
-    impl_->response.reset();
-    impl_->certificateProblem = CertificateProblem::None;
+    m_impl->response.reset();
+    m_impl->certificateProblem = CertificateProblem::None;
     try {
-        return impl_->run(url, settings);
+        return m_impl->run(url, settings);
     } catch (const std::exception&) {
-        return impl_->fail(); // nothing is thrown across to the proxy
+        return m_impl->fail(); // nothing is thrown across to the proxy
     }
 }
 
 int HttpClient::statusCode() const {
-    return impl_->response.status;
+    return m_impl->response.status;
 }
 
 std::string_view HttpClient::body() const {
-    return impl_->response.body;
+    return m_impl->response.body;
 }
 
 std::optional<std::string_view> HttpClient::header(std::string_view name) const {
-    return impl_->response.headers.find(name);
+    return m_impl->response.headers.find(name);
 }
 
 ReadOutcome HttpClient::readOutcome() const {
-    return impl_->response.outcome;
+    return m_impl->response.outcome;
 }
 
 CertificateProblem HttpClient::certificateProblem() const {
-    return impl_->certificateProblem;
+    return m_impl->certificateProblem;
 }
 
 bool HttpClient::isConnected() const {
-    return impl_->connection.isOpen();
+    return m_impl->connection.isOpen();
 }
 
 int HttpClient::lastSocketError() const {
-    return impl_->connection.lastError();
+    return m_impl->connection.lastError();
 }
 
 void HttpClient::close() {
-    impl_->connection.close();
+    m_impl->connection.close();
 }
 
 } // namespace textowl

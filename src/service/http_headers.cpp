@@ -26,7 +26,7 @@ bool headerNamesEqual(std::string_view a, std::string_view b) {
 }
 
 void HeaderTable::add(std::string_view name, std::string_view value) {
-    auto [it, inserted] = entries_.try_emplace(std::string(name), value);
+    auto [it, inserted] = m_entries.try_emplace(std::string(name), value);
     if (!inserted) {
         it->second += ',';
         it->second += value;
@@ -34,8 +34,8 @@ void HeaderTable::add(std::string_view name, std::string_view value) {
 }
 
 std::optional<std::string_view> HeaderTable::find(std::string_view name) const {
-    auto it = entries_.find(std::string(name));
-    if (it == entries_.end()) {
+    auto it = m_entries.find(std::string(name));
+    if (it == m_entries.end()) {
         return std::nullopt;
     }
     return std::string_view(it->second);

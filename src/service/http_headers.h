@@ -19,8 +19,8 @@ class HeaderTable {
 public:
     void add(std::string_view name, std::string_view value);
     std::optional<std::string_view> find(std::string_view name) const;
-    void clear() { entries_.clear(); }
-    std::size_t size() const { return entries_.size(); }
+    void clear() { m_entries.clear(); }
+    std::size_t size() const { return m_entries.size(); }
 
 private:
     struct Hash {
@@ -31,7 +31,7 @@ private:
             return headerNamesEqual(a, b);
         }
     };
-    std::unordered_map<std::string, std::string, Hash, Equal> entries_;
+    std::unordered_map<std::string, std::string, Hash, Equal> m_entries;
 };
 
 } // namespace textowl

@@ -67,7 +67,7 @@ bool hasNoBody(int status) {
 class ResponseReader {
 public:
     ResponseReader(ByteSource& source, HttpResponse& response, const ResponseLimits& limits)
-        : source_(source), response_(response), limits_(normalized(limits)) {}
+        : m_source(source), m_response(response), m_limits(normalized(limits)) {}
 
     ReadOutcome run() {
         ReadOutcome outcome = readHead();
@@ -92,9 +92,9 @@ private:
     bool expectLineEnd();
     bool readTrailers();
 
-    // Appends one receive to buf_; false when it yielded nothing.
+    // Appends one receive to m_buf; false when it yielded nothing.
     bool fill();
-    std::size_t available() const { return buf_.size() - pos_; }
+    std::size_t available() const { return m_buf.size() - m_pos; }
     bool need(std::size_t n);
 
     // A receive of zero bytes could not tell a closed peer from a full buffer.
@@ -104,11 +104,11 @@ private:
         return limits;
     }
 
-    ByteSource& source_;
-    HttpResponse& response_;
-    const ResponseLimits limits_;
-    std::string buf_;
-    std::size_t pos_ = 0;
+    ByteSource& m_source;
+    HttpResponse& m_response;
+    const ResponseLimits m_limits;
+    std::string m_buf;
+    std::size_t m_pos = 0;
 };
 
 ReadOutcome ResponseReader::readHead() {
@@ -116,34 +116,34 @@ ReadOutcome ResponseReader::readHead() {
     std::size_t searchFrom = 0;
     int emptyReceives = 0;
     for (;;) {
-        std::size_t end = buf_.find(kHeadEnd, searchFrom);
+        std::size_t end = m_buf.find(kHeadEnd, searchFrom);
         if (end != std::string::npos) {
             end += kHeadEnd.size();
-            std::string_view head(buf_.data() + headStart, end - headStart);
+            std::string_view head(m_buf.data() + headStart, end - headStart);
             std::size_t linesStart = 0;
             if (!parseStatusLine(head, linesStart)) {
                 return ReadOutcome::StatusLineInvalid;
             }
-            if (response_.status == 100) {
-                response_.status = -1;
-                response_.headers.clear();
-                response_.authSchemes.clear();
+            if (m_response.status == 100) {
+                m_response.status = -1;
+                m_response.headers.clear();
+                m_response.authSchemes.clear();
                 headStart = searchFrom = end;
                 continue;
             }
             parseHeaderLines(head.substr(linesStart, head.size() - linesStart - 2));
-            pos_ = end;
+            m_pos = end;
             return ReadOutcome::Complete;
         }
-        if (buf_.size() >= limits_.maxHead) {
+        if (m_buf.size() >= m_limits.maxHead) {
             return ReadOutcome::ReceiveFailed;
         }
-        searchFrom = std::max(headStart, buf_.size() < 3 ? 0 : buf_.size() - 3);
-        std::size_t piece = std::min(limits_.headPiece, limits_.maxHead - buf_.size());
-        std::size_t old = buf_.size();
-        buf_.resize(old + piece);
-        long n = source_.receive(buf_.data() + old, piece);
-        buf_.resize(old + static_cast<std::size_t>(std::max(n, 0L)));
+        searchFrom = std::max(headStart, m_buf.size() < 3 ? 0 : m_buf.size() - 3);
+        std::size_t piece = std::min(m_limits.headPiece, m_limits.maxHead - m_buf.size());
+        std::size_t old = m_buf.size();
+        m_buf.resize(old + piece);
+        long n = m_source.receive(m_buf.data() + old, piece);
+        m_buf.resize(old + static_cast<std::size_t>(std::max(n, 0L)));
         if (n < 0) {
             return ReadOutcome::ReceiveFailed;
         }
@@ -171,7 +171,7 @@ bool ResponseReader::parseStatusLine(std::string_view head, std::size_t& linesSt
     for (; i < head.size() && isDigit(head[i]); ++i) {
         status = std::min<long long>(status * 10 + (head[i] - '0'), INT_MAX);
     }
-    response_.status = static_cast<int>(status);
+    m_response.status = static_cast<int>(status);
     linesStart = head.find('\n', i) + 1; // the head ends in CR LF CR LF, so there is one
     return true;
 }
@@ -204,25 +204,25 @@ void ResponseReader::addHeaderLine(std::string_view line) {
     if (name.size() >= kMaxHeaderField || value.size() >= kMaxHeaderField) {
         return;
     }
-    response_.headers.add(name, value);
+    m_response.headers.add(name, value);
     if (headerNamesEqual(name, "www-authenticate") ||
         headerNamesEqual(name, "proxy-authenticate")) {
-        response_.authSchemes.emplace_back(value.substr(0, value.find(' ')));
+        m_response.authSchemes.emplace_back(value.substr(0, value.find(' ')));
     }
 }
 
 ReadOutcome ResponseReader::readBody() {
-    if (hasNoBody(response_.status)) {
+    if (hasNoBody(m_response.status)) {
         return ReadOutcome::Complete;
     }
-    if (response_.headers.find("Transfer-Encoding") == "chunked") {
+    if (m_response.headers.find("Transfer-Encoding") == "chunked") {
         return readChunked() ? ReadOutcome::Complete : ReadOutcome::ChunkedUndecodable;
     }
-    auto lengthText = response_.headers.find("Content-Length");
+    auto lengthText = m_response.headers.find("Content-Length");
     if (!lengthText) {
         return readToClose();
     }
-    auto length = parseContentLength(*lengthText, limits_.maxBody);
+    auto length = parseContentLength(*lengthText, m_limits.maxBody);
     if (!length) {
         return ReadOutcome::BodyUnreadable;
     }
@@ -230,16 +230,16 @@ ReadOutcome ResponseReader::readBody() {
 }
 
 ReadOutcome ResponseReader::readSizedBody(std::size_t length) {
-    std::string& body = response_.body;
+    std::string& body = m_response.body;
     // Reserving maps address space only; pages become resident as the bytes arrive.
-    body.reserve(std::max(length, available()) + limits_.bodyPiece);
-    body.assign(buf_, pos_);
-    buf_.clear();
-    pos_ = 0;
+    body.reserve(std::max(length, available()) + m_limits.bodyPiece);
+    body.assign(m_buf, m_pos);
+    m_buf.clear();
+    m_pos = 0;
     while (body.size() < length) {
         std::size_t old = body.size();
-        body.resize(old + limits_.bodyPiece);
-        long n = source_.receive(body.data() + old, limits_.bodyPiece);
+        body.resize(old + m_limits.bodyPiece);
+        long n = m_source.receive(body.data() + old, m_limits.bodyPiece);
         body.resize(old + static_cast<std::size_t>(std::max(n, 0L)));
         if (n <= 0) {
             return ReadOutcome::BodyUnreadable;
@@ -249,16 +249,16 @@ ReadOutcome ResponseReader::readSizedBody(std::size_t length) {
 }
 
 ReadOutcome ResponseReader::readToClose() {
-    std::string& body = response_.body;
-    body.assign(buf_, pos_);
-    buf_.clear();
-    pos_ = 0;
-    while (body.size() <= limits_.maxBody) {
-        std::size_t piece = std::min(limits_.bodyPiece, limits_.maxBody + 1 - body.size());
+    std::string& body = m_response.body;
+    body.assign(m_buf, m_pos);
+    m_buf.clear();
+    m_pos = 0;
+    while (body.size() <= m_limits.maxBody) {
+        std::size_t piece = std::min(m_limits.bodyPiece, m_limits.maxBody + 1 - body.size());
         std::size_t old = body.size();
-        reserveFor(body, old + piece, limits_.maxBody);
+        reserveFor(body, old + piece, m_limits.maxBody);
         body.resize(old + piece);
-        long n = source_.receive(body.data() + old, piece);
+        long n = m_source.receive(body.data() + old, piece);
         body.resize(old + static_cast<std::size_t>(std::max(n, 0L)));
         if (n <= 0) {
             // Without a length, the end of the data is the end of the body.
@@ -269,14 +269,14 @@ ReadOutcome ResponseReader::readToClose() {
 }
 
 bool ResponseReader::fill() {
-    if (pos_ > 0 && pos_ >= buf_.size() / 2) {
-        buf_.erase(0, pos_);
-        pos_ = 0;
+    if (m_pos > 0 && m_pos >= m_buf.size() / 2) {
+        m_buf.erase(0, m_pos);
+        m_pos = 0;
     }
-    std::size_t old = buf_.size();
-    buf_.resize(old + limits_.bodyPiece);
-    long n = source_.receive(buf_.data() + old, limits_.bodyPiece);
-    buf_.resize(old + static_cast<std::size_t>(std::max(n, 0L)));
+    std::size_t old = m_buf.size();
+    m_buf.resize(old + m_limits.bodyPiece);
+    long n = m_source.receive(m_buf.data() + old, m_limits.bodyPiece);
+    m_buf.resize(old + static_cast<std::size_t>(std::max(n, 0L)));
     return n > 0;
 }
 
@@ -290,7 +290,7 @@ bool ResponseReader::need(std::size_t n) {
 }
 
 bool ResponseReader::readChunked() {
-    response_.body.clear();
+    m_response.body.clear();
     for (;;) {
         std::uint32_t size = 0;
         if (!readChunkSize(size)) {
@@ -303,12 +303,12 @@ bool ResponseReader::readChunked() {
             return false;
         }
     }
-    if (response_.headers.find("Trailer")) {
+    if (m_response.headers.find("Trailer")) {
         return readTrailers();
     }
     // The final CR LF is taken if it is already here, never waited for.
-    if (available() >= 2 && buf_.compare(pos_, 2, "\r\n") == 0) {
-        pos_ += 2;
+    if (available() >= 2 && m_buf.compare(m_pos, 2, "\r\n") == 0) {
+        m_pos += 2;
     }
     return true;
 }
@@ -324,7 +324,7 @@ bool ResponseReader::readChunkSize(std::uint32_t& size) {
             }
             continue;
         }
-        char c = buf_[pos_ + offset];
+        char c = m_buf[m_pos + offset];
         if (c == '\r') {
             break;
         }
@@ -341,15 +341,15 @@ bool ResponseReader::readChunkSize(std::uint32_t& size) {
     if (offset == 0) {
         return false;
     }
-    pos_ += offset;
+    m_pos += offset;
     size = static_cast<std::uint32_t>(value);
     return expectLineEnd();
 }
 
 // The decoded body grows only as chunk data actually arrives, whatever size was announced.
 bool ResponseReader::readChunkData(std::size_t size) {
-    std::string& body = response_.body;
-    if (size > limits_.maxBody - body.size()) {
+    std::string& body = m_response.body;
+    if (size > m_limits.maxBody - body.size()) {
         return false;
     }
     while (size > 0) {
@@ -357,37 +357,37 @@ bool ResponseReader::readChunkData(std::size_t size) {
             return false;
         }
         std::size_t take = std::min(size, available());
-        reserveFor(body, body.size() + take, limits_.maxBody);
-        body.append(buf_, pos_, take);
-        pos_ += take;
+        reserveFor(body, body.size() + take, m_limits.maxBody);
+        body.append(m_buf, m_pos, take);
+        m_pos += take;
         size -= take;
     }
     return true;
 }
 
 bool ResponseReader::expectLineEnd() {
-    if (!need(2) || buf_.compare(pos_, 2, "\r\n") != 0) {
+    if (!need(2) || m_buf.compare(m_pos, 2, "\r\n") != 0) {
         return false;
     }
-    pos_ += 2;
+    m_pos += 2;
     return true;
 }
 
 bool ResponseReader::readTrailers() {
-    std::size_t budget = limits_.maxHead;
+    std::size_t budget = m_limits.maxHead;
     for (;;) {
         std::size_t eol;
-        while ((eol = buf_.find("\r\n", pos_)) == std::string::npos) {
+        while ((eol = m_buf.find("\r\n", m_pos)) == std::string::npos) {
             if (available() > budget || !fill()) {
                 return false;
             }
         }
-        std::string_view line(buf_.data() + pos_, eol - pos_);
+        std::string_view line(m_buf.data() + m_pos, eol - m_pos);
         if (line.size() + 2 > budget) {
             return false;
         }
         budget -= line.size() + 2;
-        pos_ = eol + 2;
+        m_pos = eol + 2;
         if (line.empty()) {
             return true;
         }

@@ -13,11 +13,11 @@ namespace textowl {
 // A "return" string that passed the result check, kept as a DOM for the Part that reads it.
 class ResultDocument {
 public:
-    pugi::xml_node documentElement() const { return doc_.document_element(); }
-    pugi::xml_document& document() { return doc_; }
+    pugi::xml_node documentElement() const { return m_doc.document_element(); }
+    pugi::xml_document& document() { return m_doc; }
 
 private:
-    pugi::xml_document doc_;
+    pugi::xml_document m_doc;
 };
 
 // Passes only when the text parses and its document element carries err exactly "0".

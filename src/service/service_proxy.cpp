@@ -33,15 +33,15 @@ std::string serviceEndpoint() {
     return env && *env ? std::string(env) : std::string(kDefaultEndpoint);
 }
 
-ServiceProxy::ServiceProxy(const std::string& endpoint) : url_(Url::parse(endpoint)) {
-    settings_.method = "POST";
-    settings_.contentType = "text/xml; charset=utf-8";
+ServiceProxy::ServiceProxy(const std::string& endpoint) : m_url(Url::parse(endpoint)) {
+    m_settings.method = "POST";
+    m_settings.contentType = "text/xml; charset=utf-8";
 }
 
 ServiceProxy::~ServiceProxy() = default;
 
 CertificateProblem ServiceProxy::certificateProblem() const {
-    return http_.certificateProblem();
+    return m_http.certificateProblem();
 }
 
 Status ServiceProxy::call(OperationId id, std::span<const ServiceText> inParams,
@@ -64,8 +64,8 @@ Status ServiceProxy::invoke(OperationId id, std::span<const ServiceText* const> 
     if (!isInvoked(id) || in.size() != operationMap(id).inCount()) {
         return E_INVALIDARG;
     }
-    if (const Status st = reader_.prepare(); failed(st)) {
-        errorState_ = kReaderSetup;
+    if (const Status st = m_reader.prepare(); failed(st)) {
+        m_errorState = kReaderSetup;
         return st;
     }
     Status st = E_OUTOFMEMORY;
@@ -74,31 +74,31 @@ Status ServiceProxy::invoke(OperationId id, std::span<const ServiceText* const> 
     } catch (const std::bad_alloc&) {
         st = E_OUTOFMEMORY;
     }
-    reader_.end();
+    m_reader.end();
     return st;
 }
 
 Status ServiceProxy::run(OperationId id, std::span<const ServiceText* const> in,
                          ServiceText* result) {
-    request_.clear();
-    fault_.clear();
-    errorState_ = kNoError;
+    m_request.clear();
+    m_fault.clear();
+    m_errorState = kNoError;
     const OperationMap& op = operationMap(id);
     ParameterRecord record{in, std::nullopt};
-    if (const Status st = reader_.begin(op, headerMap(id), record); failed(st)) {
-        errorState_ = kRecordMemory;
+    if (const Status st = m_reader.begin(op, headerMap(id), record); failed(st)) {
+        m_errorState = kRecordMemory;
         return st;
     }
-    if (const Status st = writeRequest(op, headerMap(id), in, request_); failed(st)) {
-        errorState_ = kWriteFailed;
+    if (const Status st = writeRequest(op, headerMap(id), in, m_request); failed(st)) {
+        m_errorState = kWriteFailed;
         return st;
     }
     std::string_view body;
     if (const Status st = send(op, body); failed(st)) {
         return st;
     }
-    if (const Status st = reader_.parseReply(body); failed(st)) {
-        errorState_ = kReplyUnparsable;
+    if (const Status st = m_reader.parseReply(body); failed(st)) {
+        m_errorState = kReplyUnparsable;
         return st; // the record, and any partial result in it, dies here
     }
     *result = std::move(record.result);
@@ -106,26 +106,26 @@ Status ServiceProxy::run(OperationId id, std::span<const ServiceText* const> in,
 }
 
 Status ServiceProxy::send(const OperationMap& op, std::string_view& body) {
-    if (!url_) {
-        errorState_ = kNotSent;
+    if (!m_url) {
+        m_errorState = kNotSent;
         return E_FAIL;
     }
-    settings_.extraHeaders.assign(op.soapActionLine);
-    settings_.extraHeaders.append(kAcceptLine);
-    settings_.body = request_.data();
-    settings_.bodyLength = request_.size();
-    settings_.port = url_->port != 0 ? url_->port : defaultPort(url_->scheme);
-    settings_.timeoutMs = timeoutOverride_ > 0 ? timeoutOverride_ : 10000;
+    m_settings.extraHeaders.assign(op.soapActionLine);
+    m_settings.extraHeaders.append(kAcceptLine);
+    m_settings.body = m_request.data();
+    m_settings.bodyLength = m_request.size();
+    m_settings.port = m_url->port != 0 ? m_url->port : defaultPort(m_url->scheme);
+    m_settings.timeoutMs = m_timeoutOverride > 0 ? m_timeoutOverride : 10000;
     // A server that drips a byte just inside every time-out would otherwise hold the window.
-    settings_.deadlineMs = deadlineOverride_ > 0 ? deadlineOverride_ : 60000;
+    m_settings.deadlineMs = m_deadlineOverride > 0 ? m_deadlineOverride : 60000;
 
-    const bool completed = http_.sendRequest(*url_, settings_);
-    const int status = http_.statusCode();
+    const bool completed = m_http.sendRequest(*m_url, m_settings);
+    const int status = m_http.statusCode();
     if (completed) {
         if (status == 200) {
-            body = http_.body();
+            body = m_http.body();
             if (body.empty()) {
-                errorState_ = kEmptyBody;
+                m_errorState = kEmptyBody;
                 return E_FAIL;
             }
             return S_OK;
@@ -134,18 +134,18 @@ Status ServiceProxy::send(const OperationMap& op, std::string_view& body) {
             body = {}; // nothing to read: the parse step reports the failure
             return S_OK;
         }
-        errorState_ = kUnexpectedStatus;
+        m_errorState = kUnexpectedStatus;
         return E_FAIL;
     }
     if (status == 500) {
-        errorState_ = kSoapFault;
-        if (failed(reader_.parseFault(http_.body(), fault_))) {
-            errorState_ = kFaultUnparsable;
-            fault_.clear(); // a half-read fault would only mislead
+        m_errorState = kSoapFault;
+        if (failed(m_reader.parseFault(m_http.body(), m_fault))) {
+            m_errorState = kFaultUnparsable;
+            m_fault.clear(); // a half-read fault would only mislead
         }
         return E_FAIL;
     }
-    errorState_ = kNotSent;
+    m_errorState = kNotSent;
     return E_FAIL;
 }
 

@@ -55,32 +55,32 @@ public:
     Status call(OperationId id, std::span<const ServiceText> inParams, ServiceText* result);
 
     // State of the last call: 0 none, 1..10 where it failed (4 is never produced).
-    int clientErrorState() const { return errorState_; }
-    const FaultRecord& fault() const { return fault_; }
+    int clientErrorState() const { return m_errorState; }
+    const FaultRecord& fault() const { return m_fault; }
     // Why the last call's service certificate was refused, if it was.
     CertificateProblem certificateProblem() const;
     // "https" or "http"; empty when the endpoint is no valid address.
-    std::string_view scheme() const { return url_ ? std::string_view(url_->scheme) : ""; }
+    std::string_view scheme() const { return m_url ? std::string_view(m_url->scheme) : ""; }
 
     // Tests shorten the socket time-out; 0 keeps the transport's default of 10000 ms.
-    void setTimeoutForTesting(int ms) { timeoutOverride_ = ms; }
+    void setTimeoutForTesting(int ms) { m_timeoutOverride = ms; }
     // Tests shorten the whole-call deadline; 0 keeps the default of 60000 ms.
-    void setDeadlineForTesting(int ms) { deadlineOverride_ = ms; }
+    void setDeadlineForTesting(int ms) { m_deadlineOverride = ms; }
 
 private:
     Status invoke(OperationId id, std::span<const ServiceText* const> in, ServiceText* result);
     Status run(OperationId id, std::span<const ServiceText* const> in, ServiceText* result);
     Status send(const OperationMap& op, std::string_view& body);
 
-    std::optional<Url> url_;
-    HttpClient http_;
-    NavigationSettings settings_;
-    SoapResponseReader reader_;
-    std::string request_;
-    FaultRecord fault_;
-    int errorState_ = 0;
-    int timeoutOverride_ = 0;
-    int deadlineOverride_ = 0;
+    std::optional<Url> m_url;
+    HttpClient m_http;
+    NavigationSettings m_settings;
+    SoapResponseReader m_reader;
+    std::string m_request;
+    FaultRecord m_fault;
+    int m_errorState = 0;
+    int m_timeoutOverride = 0;
+    int m_deadlineOverride = 0;
 };
 
 } // namespace textowl

@@ -47,10 +47,10 @@ XmlName splitName(std::string_view raw) {
 // Attributes as expat reports them: name/value pairs closed by a null name.
 class Attributes {
 public:
-    explicit Attributes(const char** atts) : atts_(atts) {}
+    explicit Attributes(const char** atts) : m_atts(atts) {}
 
     const char* find(std::string_view uri, std::string_view local) const {
-        for (const char** a = atts_; *a; a += 2) {
+        for (const char** a = m_atts; *a; a += 2) {
             const XmlName name = splitName(*a);
             if (name.uri == uri && name.local == local) {
                 return a[1];
@@ -60,7 +60,7 @@ public:
     }
     const char* findQualified(std::string_view qname) const {
         std::string buffer;
-        for (const char** a = atts_; *a; a += 2) {
+        for (const char** a = m_atts; *a; a += 2) {
             buffer.clear();
             splitName(*a).appendQualified(buffer);
             if (buffer == qname) {
@@ -69,10 +69,10 @@ public:
         }
         return nullptr;
     }
-    const char** raw() const { return atts_; }
+    const char** raw() const { return m_atts; }
 
 private:
-    const char** atts_;
+    const char** m_atts;
 };
 
 enum class Boolean { False, True, Invalid };
@@ -125,99 +125,99 @@ constexpr std::size_t kMaxValueBytes = 8u << 20;
 // Reads one string value whole: its text plus any markup inside it, re-serialised.
 class StringCollector : public ContentHandler {
 public:
-    explicit StringCollector(HandlerSwitch& reader) : reader_(reader) {}
+    explicit StringCollector(HandlerSwitch& reader) : m_reader(reader) {}
 
     void begin(ContentHandler* back) {
-        buffer_.clear();
-        depth_ = 0;
-        back_ = back;
-        reader_.install(this);
+        m_buffer.clear();
+        m_depth = 0;
+        m_back = back;
+        m_reader.install(this);
     }
     void reset() {
-        buffer_.clear();
-        depth_ = 0;
-        back_ = nullptr;
+        m_buffer.clear();
+        m_depth = 0;
+        m_back = nullptr;
     }
 
     Status startElement(const XmlName& name, const Attributes& atts) override {
-        buffer_.push_back('<');
-        name.appendQualified(buffer_);
+        m_buffer.push_back('<');
+        name.appendQualified(m_buffer);
         for (const char** a = atts.raw(); *a; a += 2) {
-            buffer_.push_back(' ');
-            splitName(*a).appendQualified(buffer_);
-            buffer_.append("=\"");
-            buffer_.append(a[1]);
-            buffer_.push_back('"');
+            m_buffer.push_back(' ');
+            splitName(*a).appendQualified(m_buffer);
+            m_buffer.append("=\"");
+            m_buffer.append(a[1]);
+            m_buffer.push_back('"');
         }
-        buffer_.push_back('>');
-        ++depth_;
-        return buffer_.size() > kMaxValueBytes ? E_OUTOFMEMORY : S_OK;
+        m_buffer.push_back('>');
+        ++m_depth;
+        return m_buffer.size() > kMaxValueBytes ? E_OUTOFMEMORY : S_OK;
     }
     Status endElement(const XmlName& name) override {
-        if (depth_ > 0) {
-            buffer_.append("</");
-            name.appendQualified(buffer_);
-            buffer_.push_back('>');
-            --depth_;
+        if (m_depth > 0) {
+            m_buffer.append("</");
+            name.appendQualified(m_buffer);
+            m_buffer.push_back('>');
+            --m_depth;
             return S_OK;
         }
-        ContentHandler* back = back_;
-        reader_.install(back);
-        const Status st = back->characters(buffer_);
+        ContentHandler* back = m_back;
+        m_reader.install(back);
+        const Status st = back->characters(m_buffer);
         return failed(st) ? st : back->endElement(name);
     }
     Status characters(std::string_view text) override {
-        if (text.size() > kMaxValueBytes - std::min(buffer_.size(), kMaxValueBytes)) {
+        if (text.size() > kMaxValueBytes - std::min(m_buffer.size(), kMaxValueBytes)) {
             return E_OUTOFMEMORY;
         }
-        buffer_.append(text);
+        m_buffer.append(text);
         return S_OK;
     }
 
 private:
-    HandlerSwitch& reader_;
-    ContentHandler* back_ = nullptr;
-    std::string buffer_;
-    int depth_ = 0;
+    HandlerSwitch& m_reader;
+    ContentHandler* m_back = nullptr;
+    std::string m_buffer;
+    int m_depth = 0;
 };
 
 // Swallows one element with its subtree; its start tag has already been seen.
 class SkipHandler : public ContentHandler {
 public:
-    explicit SkipHandler(HandlerSwitch& reader) : reader_(reader) {}
+    explicit SkipHandler(HandlerSwitch& reader) : m_reader(reader) {}
 
     void begin(ContentHandler* back) {
-        depth_ = 0;
-        back_ = back;
-        reader_.install(this);
+        m_depth = 0;
+        m_back = back;
+        m_reader.install(this);
     }
     Status startElement(const XmlName&, const Attributes&) override {
-        ++depth_;
+        ++m_depth;
         return S_OK;
     }
     Status endElement(const XmlName&) override {
-        if (depth_-- == 0) {
-            reader_.install(back_);
+        if (m_depth-- == 0) {
+            m_reader.install(m_back);
         }
         return S_OK;
     }
     Status characters(std::string_view) override { return S_OK; }
 
 private:
-    HandlerSwitch& reader_;
-    ContentHandler* back_ = nullptr;
-    int depth_ = 0;
+    HandlerSwitch& m_reader;
+    ContentHandler* m_back = nullptr;
+    int m_depth = 0;
 };
 
 // Which entries of a map were received: one bit per entry, 64 per word, grown as needed.
 class ReceivedSet {
 public:
     void clear() {
-        first_ = 0;
-        more_.clear();
+        m_first = 0;
+        m_more.clear();
     }
     bool testAndSet(std::size_t bit) {
-        std::uint64_t& word = bit < 64 ? first_ : wordFor(bit);
+        std::uint64_t& word = bit < 64 ? m_first : wordFor(bit);
         const std::uint64_t mask = std::uint64_t{1} << (bit % 64);
         const bool was = (word & mask) != 0;
         word |= mask;
@@ -225,22 +225,22 @@ public:
     }
     bool test(std::size_t bit) const {
         if (bit < 64) {
-            return (first_ >> bit) & 1u;
+            return (m_first >> bit) & 1u;
         }
         const std::size_t index = bit / 64 - 1;
-        return index < more_.size() && ((more_[index] >> (bit % 64)) & 1u);
+        return index < m_more.size() && ((m_more[index] >> (bit % 64)) & 1u);
     }
 
 private:
     std::uint64_t& wordFor(std::size_t bit) {
         const std::size_t index = bit / 64 - 1;
-        if (index >= more_.size()) {
-            more_.resize(index + 1);
+        if (index >= m_more.size()) {
+            m_more.resize(index + 1);
         }
-        return more_[index];
+        return m_more[index];
     }
-    std::uint64_t first_ = 0;
-    std::vector<std::uint64_t> more_;
+    std::uint64_t m_first = 0;
+    std::vector<std::uint64_t> m_more;
 };
 
 enum class LevelKind { Header, Operation, Value, Nil };
@@ -261,36 +261,36 @@ enum class HandlerState { Start, Envelope, Header, Body, Response, HeaderDone };
 class ResponseHandler : public ContentHandler {
 public:
     ResponseHandler(StringCollector& collector, SkipHandler& skip)
-        : collector_(collector), skip_(skip) {}
+        : m_collector(collector), m_skip(skip) {}
 
     Status begin(const OperationMap& op, const OperationMap& header, ParameterRecord& record) {
-        op_ = &op;
-        record_ = &record;
-        stack_.clear();
+        m_op = &op;
+        m_record = &record;
+        m_stack.clear();
         return push(LevelKind::Header, &header, nullptr, header.resultCount);
     }
     void end() {
-        stack_.clear();
-        record_ = nullptr;
-        op_ = nullptr;
-        state_ = HandlerState::Start;
+        m_stack.clear();
+        m_record = nullptr;
+        m_op = nullptr;
+        m_state = HandlerState::Start;
     }
-    bool bound() const { return record_ != nullptr && !stack_.empty(); }
+    bool bound() const { return m_record != nullptr && !m_stack.empty(); }
     // A clean handler for the next document; the header level pushed by begin() stays.
     void restart() {
-        state_ = HandlerState::Start;
-        leafOpen_ = false;
-        valuePending_ = false;
-        if (stack_.size() > 1) {
-            stack_.resize(1);
+        m_state = HandlerState::Start;
+        m_leafOpen = false;
+        m_valuePending = false;
+        if (m_stack.size() > 1) {
+            m_stack.resize(1);
         }
     }
 
     Status startElement(const XmlName& name, const Attributes& atts) override {
-        if (leafOpen_ || valuePending_) {
+        if (m_leafOpen || m_valuePending) {
             return E_FAIL;
         }
-        switch (state_) {
+        switch (m_state) {
         case HandlerState::Start:
         case HandlerState::Envelope:
         case HandlerState::HeaderDone:
@@ -298,7 +298,7 @@ public:
         case HandlerState::Header:
             return headerEntry(atts);
         case HandlerState::Body:
-            state_ = HandlerState::Response;
+            m_state = HandlerState::Response;
             return enterResponse();
         case HandlerState::Response:
             return childElement(name, atts);
@@ -307,44 +307,44 @@ public:
     }
 
     Status endElement(const XmlName& name) override {
-        if (state_ == HandlerState::Header) {
-            if (stack_.size() == 1 && name.uri == kEnvelopeNamespace &&
+        if (m_state == HandlerState::Header) {
+            if (m_stack.size() == 1 && name.uri == kEnvelopeNamespace &&
                 sameName(name.local, kHeaderHash, u"Header")) {
-                state_ = HandlerState::HeaderDone;
+                m_state = HandlerState::HeaderDone;
                 return S_OK;
             }
             return E_FAIL;
         }
-        if (stack_.empty()) {
+        if (m_stack.empty()) {
             return S_OK;
         }
-        if (valuePending_) {
+        if (m_valuePending) {
             return E_FAIL;
         }
-        leafOpen_ = false;
-        const Status st = checkLevel(stack_.back());
+        m_leafOpen = false;
+        const Status st = checkLevel(m_stack.back());
         if (failed(st)) {
             return st;
         }
-        if (stack_.back().kind == LevelKind::Value || stack_.back().kind == LevelKind::Nil) {
-            stack_.pop_back();
+        if (m_stack.back().kind == LevelKind::Value || m_stack.back().kind == LevelKind::Nil) {
+            m_stack.pop_back();
         }
         return S_OK;
     }
 
     Status characters(std::string_view text) override {
-        if (stack_.empty() || stack_.back().kind != LevelKind::Value ||
-            !stack_.back().valueExpected) {
+        if (m_stack.empty() || m_stack.back().kind != LevelKind::Value ||
+            !m_stack.back().valueExpected) {
             return S_OK;
         }
         try {
-            ServiceText& slot = record_->result;
+            ServiceText& slot = m_record->result;
             slot.emplace();
             appendUtf8ToUtf16(text, *slot);
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }
-        stack_.back().valueExpected = false;
+        m_stack.back().valueExpected = false;
         return S_OK;
     }
 
@@ -352,10 +352,10 @@ private:
     Status push(LevelKind kind, const OperationMap* map, const ParameterEntry* entry,
                 int expected) {
         try {
-            if (stack_.size() == stack_.capacity()) {
-                stack_.reserve(stack_.capacity() + 16);
+            if (m_stack.size() == m_stack.capacity()) {
+                m_stack.reserve(m_stack.capacity() + 16);
             }
-            ParseState& s = stack_.emplace_back();
+            ParseState& s = m_stack.emplace_back();
             s.kind = kind;
             s.map = map;
             s.entry = entry;
@@ -374,14 +374,15 @@ private:
             return E_FAIL;
         }
         if (sameName(name.local, kEnvelopeHash, u"Envelope")) {
-            return state_ == HandlerState::Start ? (state_ = HandlerState::Envelope, S_OK) : E_FAIL;
+            return m_state == HandlerState::Start ? (m_state = HandlerState::Envelope, S_OK)
+                                                  : E_FAIL;
         }
         if (sameName(name.local, kHeaderHash, u"Header")) {
-            return state_ == HandlerState::Envelope ? (state_ = HandlerState::Header, S_OK)
-                                                    : E_FAIL;
+            return m_state == HandlerState::Envelope ? (m_state = HandlerState::Header, S_OK)
+                                                     : E_FAIL;
         }
         if (sameName(name.local, kBodyHash, u"Body")) {
-            return state_ == HandlerState::Start ? E_FAIL : (state_ = HandlerState::Body, S_OK);
+            return m_state == HandlerState::Start ? E_FAIL : (m_state = HandlerState::Body, S_OK);
         }
         return S_OK;
     }
@@ -392,18 +393,18 @@ private:
                 return E_FAIL;
             }
         }
-        skip_.begin(this);
+        m_skip.begin(this);
         return S_OK;
     }
 
     Status enterResponse() {
-        const Status st = checkLevel(stack_.front());
+        const Status st = checkLevel(m_stack.front());
         if (failed(st)) {
             return st;
         }
-        record_->result.reset();
-        stack_.clear();
-        return push(LevelKind::Operation, op_, nullptr, op_->resultCount);
+        m_record->result.reset();
+        m_stack.clear();
+        return push(LevelKind::Operation, m_op, nullptr, m_op->resultCount);
     }
 
     const ParameterEntry* findReceived(const OperationMap& map, std::string_view local,
@@ -420,7 +421,7 @@ private:
     }
 
     Status childElement(const XmlName& name, const Attributes& atts) {
-        ParseState& level = stack_.back();
+        ParseState& level = m_stack.back();
         std::size_t index = 0;
         const ParameterEntry* entry =
             level.map ? findReceived(*level.map, name.local, index) : nullptr;
@@ -433,16 +434,16 @@ private:
             if (!entry->isNullable()) {
                 return E_FAIL;
             }
-            leafOpen_ = true;
+            m_leafOpen = true;
             return push(LevelKind::Nil, nullptr, entry, 0);
         }
         if (atts.findQualified("href")) {
             return E_FAIL; // a string is never sent by reference in this contract
         }
-        leafOpen_ = true;
+        m_leafOpen = true;
         const Status st = push(LevelKind::Value, nullptr, entry, 0);
         if (succeeded(st)) {
-            collector_.begin(this);
+            m_collector.begin(this);
         }
         return st;
     }
@@ -461,14 +462,14 @@ private:
         return S_OK;
     }
 
-    StringCollector& collector_;
-    SkipHandler& skip_;
-    const OperationMap* op_ = nullptr;
-    ParameterRecord* record_ = nullptr;
-    std::vector<ParseState> stack_;
-    HandlerState state_ = HandlerState::Start;
-    bool leafOpen_ = false;
-    bool valuePending_ = false; // no simple value other than strings exists in this contract
+    StringCollector& m_collector;
+    SkipHandler& m_skip;
+    const OperationMap* m_op = nullptr;
+    ParameterRecord* m_record = nullptr;
+    std::vector<ParseState> m_stack;
+    HandlerState m_state = HandlerState::Start;
+    bool m_leafOpen = false;
+    bool m_valuePending = false; // no simple value other than strings exists in this contract
 };
 
 struct FaultName {
@@ -504,64 +505,64 @@ constexpr std::array<FaultCodeName, 4> kFaultCodes{{
 class FaultHandler : public ContentHandler {
 public:
     FaultHandler(StringCollector& collector, SkipHandler& skip)
-        : collector_(collector), skip_(skip) {}
+        : m_collector(collector), m_skip(skip) {}
 
     void begin(FaultRecord& record) {
-        record_ = &record;
+        m_record = &record;
         record.clear();
-        level_ = 0;
-        envelopePrefix_.reset();
-        codeKnown_ = false;
-        collecting_ = false;
+        m_level = 0;
+        m_envelopePrefix.reset();
+        m_codeKnown = false;
+        m_collecting = false;
     }
 
     void startPrefixMapping(std::string_view prefix, std::string_view uri) override {
         if (uri == kEnvelopeNamespace) {
-            envelopePrefix_ = std::string(prefix);
+            m_envelopePrefix = std::string(prefix);
         }
     }
 
     Status startElement(const XmlName& name, const Attributes&) override {
-        collecting_ = false;
+        m_collecting = false;
         for (const FaultName& known : kFaultNames) {
             if (known.name != name.local) {
                 continue;
             }
             if (known.structural) {
-                if (name.uri != kEnvelopeNamespace || known.level <= level_) {
+                if (name.uri != kEnvelopeNamespace || known.level <= m_level) {
                     return E_FAIL;
                 }
-                level_ = known.level;
+                m_level = known.level;
                 return S_OK;
             }
-            level_ = known.level;
-            collecting_ = true;
-            collector_.begin(this);
+            m_level = known.level;
+            m_collecting = true;
+            m_collector.begin(this);
             return S_OK;
         }
-        if (level_ <= 4) {
+        if (m_level <= 4) {
             return E_FAIL;
         }
-        skip_.begin(this);
+        m_skip.begin(this);
         return S_OK;
     }
 
     Status endElement(const XmlName&) override { return S_OK; }
 
     Status characters(std::string_view text) override {
-        if (!collecting_) {
+        if (!m_collecting) {
             return S_OK; // only a fault field's own text counts, once
         }
-        collecting_ = false;
-        switch (level_) {
+        m_collecting = false;
+        switch (m_level) {
         case 8:
             return faultCode(text);
         case 16:
-            return store(record_->string, text);
+            return store(m_record->string, text);
         case 32:
-            return store(record_->actor, text);
+            return store(m_record->actor, text);
         case 64:
-            return store(record_->detail, text);
+            return store(m_record->detail, text);
         default:
             return S_OK;
         }
@@ -570,19 +571,19 @@ public:
 private:
     Status faultCode(std::string_view text) {
         const std::size_t colon = text.find(':');
-        if (codeKnown_ || colon == std::string_view::npos || !envelopePrefix_ ||
-            text.substr(0, colon) != *envelopePrefix_) {
+        if (m_codeKnown || colon == std::string_view::npos || !m_envelopePrefix ||
+            text.substr(0, colon) != *m_envelopePrefix) {
             return E_FAIL;
         }
         const std::string_view local = text.substr(colon + 1);
         for (const FaultCodeName& known : kFaultCodes) {
             if (known.local == local) {
-                record_->code = known.code;
-                codeKnown_ = true;
+                m_record->code = known.code;
+                m_codeKnown = true;
             }
         }
-        if (record_->string.empty()) {
-            record_->codeText = std::string(local);
+        if (m_record->string.empty()) {
+            m_record->codeText = std::string(local);
         }
         return S_OK;
     }
@@ -595,13 +596,13 @@ private:
         return S_OK;
     }
 
-    StringCollector& collector_;
-    SkipHandler& skip_;
-    FaultRecord* record_ = nullptr;
-    int level_ = 0;
-    std::optional<std::string> envelopePrefix_;
-    bool codeKnown_ = false;
-    bool collecting_ = false;
+    StringCollector& m_collector;
+    SkipHandler& m_skip;
+    FaultRecord* m_record = nullptr;
+    int m_level = 0;
+    std::optional<std::string> m_envelopePrefix;
+    bool m_codeKnown = false;
+    bool m_collecting = false;
 };
 
 } // namespace
@@ -723,13 +724,13 @@ struct SoapResponseReader::Impl : HandlerSwitch {
     }
 };
 
-SoapResponseReader::SoapResponseReader() : impl_(std::make_unique<Impl>()) {}
+SoapResponseReader::SoapResponseReader() : m_impl(std::make_unique<Impl>()) {}
 SoapResponseReader::~SoapResponseReader() = default;
 
 Status SoapResponseReader::prepare() {
-    if (!impl_->parser) {
-        impl_->parser = XML_ParserCreateNS(nullptr, kNameSeparator);
-        if (!impl_->parser) {
+    if (!m_impl->parser) {
+        m_impl->parser = XML_ParserCreateNS(nullptr, kNameSeparator);
+        if (!m_impl->parser) {
             return E_OUTOFMEMORY;
         }
     }
@@ -738,24 +739,24 @@ Status SoapResponseReader::prepare() {
 
 Status SoapResponseReader::begin(const OperationMap& op, const OperationMap& header,
                                  ParameterRecord& record) {
-    return impl_->response.begin(op, header, record);
+    return m_impl->response.begin(op, header, record);
 }
 
 Status SoapResponseReader::parseReply(std::string_view body) {
-    if (!impl_->response.bound()) {
+    if (!m_impl->response.bound()) {
         return E_FAIL;
     }
-    impl_->response.restart();
-    return impl_->run(body, &impl_->response);
+    m_impl->response.restart();
+    return m_impl->run(body, &m_impl->response);
 }
 
 void SoapResponseReader::end() {
-    impl_->response.end();
+    m_impl->response.end();
 }
 
 Status SoapResponseReader::parseFault(std::string_view body, FaultRecord& fault) {
-    impl_->fault.begin(fault);
-    return impl_->run(body, &impl_->fault);
+    m_impl->fault.begin(fault);
+    return m_impl->run(body, &m_impl->fault);
 }
 
 } // namespace textowl

@@ -24,15 +24,15 @@ SocketConnection::~SocketConnection() {
 
 bool SocketConnection::open(const std::string& host, std::uint16_t port, int timeoutMs) {
     close();
-    timeoutMs_ = timeoutMs;
-    tlsProblem_ = CertificateProblem::None;
-    tlsFailure_.clear();
+    m_timeoutMs = timeoutMs;
+    m_tlsProblem = CertificateProblem::None;
+    m_tlsFailure.clear();
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
-        lastError_ = EHOSTUNREACH;
+        m_lastError = EHOSTUNREACH;
         return false;
     }
     std::unique_ptr<addrinfo, AddrInfoDeleter> list(found);
@@ -40,7 +40,7 @@ bool SocketConnection::open(const std::string& host, std::uint16_t port, int tim
         if (connectTo(a->ai_addr, a->ai_addrlen, a->ai_family, a->ai_socktype, a->ai_protocol)) {
             return true;
         }
-        if (lastError_ == ETIMEDOUT) {
+        if (m_lastError == ETIMEDOUT) {
             break; // one full wait is all a connect may cost
         }
     }
@@ -49,26 +49,26 @@ bool SocketConnection::open(const std::string& host, std::uint16_t port, int tim
 
 bool SocketConnection::connectTo(const void* address, unsigned addressLength, int family, int type,
                                  int protocol) {
-    fd_ = ::socket(family, type | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol);
-    if (fd_ < 0) {
-        lastError_ = errno;
+    m_fd = ::socket(family, type | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol);
+    if (m_fd < 0) {
+        m_lastError = errno;
         return false;
     }
     // Head and body go out as separate writes; Nagle would hold the body back for an ACK.
     int one = 1;
-    setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    if (::connect(fd_, static_cast<const sockaddr*>(address), addressLength) != 0) {
+    setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    if (::connect(m_fd, static_cast<const sockaddr*>(address), addressLength) != 0) {
         if (errno != EINPROGRESS) {
-            lastError_ = errno;
+            m_lastError = errno;
             close();
             return false;
         }
         int error = 0;
         socklen_t length = sizeof error;
-        if (!waitFor(POLLOUT) || getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0 ||
+        if (!waitFor(POLLOUT) || getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 ||
             error != 0) {
             if (error != 0) {
-                lastError_ = error;
+                m_lastError = error;
             }
             close();
             return false;
@@ -80,30 +80,30 @@ bool SocketConnection::connectTo(const void* address, unsigned addressLength, in
 bool SocketConnection::startTls(TlsContext& context, const std::string& host) {
     RawLink& link = *this;
     auto channel = std::make_unique<TlsChannel>(context, host, link);
-    if (fd_ >= 0 && channel->handshake()) {
-        tls_ = std::move(channel);
+    if (m_fd >= 0 && channel->handshake()) {
+        m_tls = std::move(channel);
         return true;
     }
-    tlsProblem_ = channel->certificateProblem();
-    tlsFailure_ = fd_ >= 0 ? channel->failure() : "not connected";
+    m_tlsProblem = channel->certificateProblem();
+    m_tlsFailure = m_fd >= 0 ? channel->failure() : "not connected";
     close();
     return false;
 }
 
 // No close_notify is sent: the closed socket tells the server enough, and it may be gone already.
 void SocketConnection::close() {
-    tls_.reset();
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    m_tls.reset();
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
     }
 }
 
 bool SocketConnection::isReusable() const {
-    if (fd_ < 0 || (tls_ && tls_->holdsUnreadBytes())) {
+    if (m_fd < 0 || (m_tls && m_tls->holdsUnreadBytes())) {
         return false;
     }
-    pollfd p{fd_, POLLIN, 0};
+    pollfd p{m_fd, POLLIN, 0};
     int ready = ::poll(&p, 1, 0);
     if (ready == 0) {
         return true;
@@ -113,20 +113,20 @@ bool SocketConnection::isReusable() const {
 }
 
 int SocketConnection::allowedWaitMs() {
-    if (deadline_ == Clock::time_point::max()) {
-        return timeoutMs_;
+    if (m_deadline == Clock::time_point::max()) {
+        return m_timeoutMs;
     }
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_deadline - Clock::now());
     if (left.count() <= 0) {
-        deadlinePassed_ = true;
-        lastError_ = ETIMEDOUT;
+        m_deadlinePassed = true;
+        m_lastError = ETIMEDOUT;
         return -1;
     }
-    return left.count() < timeoutMs_ ? static_cast<int>(left.count()) : timeoutMs_;
+    return left.count() < m_timeoutMs ? static_cast<int>(left.count()) : m_timeoutMs;
 }
 
 bool SocketConnection::waitFor(short events) {
-    pollfd p{fd_, events, 0};
+    pollfd p{m_fd, events, 0};
     for (;;) {
         const int waitMs = allowedWaitMs();
         if (waitMs < 0) {
@@ -137,32 +137,32 @@ bool SocketConnection::waitFor(short events) {
             return true;
         }
         if (ready == 0) {
-            lastError_ = ETIMEDOUT;
-            deadlinePassed_ = Clock::now() >= deadline_;
+            m_lastError = ETIMEDOUT;
+            m_deadlinePassed = Clock::now() >= m_deadline;
             return false;
         }
         if (errno != EINTR) {
-            lastError_ = errno;
+            m_lastError = errno;
             return false;
         }
     }
 }
 
 bool SocketConnection::sendAll(const char* data, std::size_t length) {
-    return tls_ ? tls_->write(data, length) : sendRaw(data, length);
+    return m_tls ? m_tls->write(data, length) : sendRaw(data, length);
 }
 
 long SocketConnection::receive(char* buf, std::size_t n) {
-    return tls_ ? tls_->read(buf, n) : receiveRaw(buf, n);
+    return m_tls ? m_tls->read(buf, n) : receiveRaw(buf, n);
 }
 
 bool SocketConnection::sendRaw(const char* data, std::size_t length) {
-    if (fd_ < 0) {
-        lastError_ = ENOTCONN;
+    if (m_fd < 0) {
+        m_lastError = ENOTCONN;
         return false;
     }
     while (length > 0) {
-        ssize_t sent = ::send(fd_, data, length, MSG_NOSIGNAL);
+        ssize_t sent = ::send(m_fd, data, length, MSG_NOSIGNAL);
         if (sent > 0) {
             data += sent;
             length -= static_cast<std::size_t>(sent);
@@ -177,15 +177,15 @@ bool SocketConnection::sendRaw(const char* data, std::size_t length) {
             }
             continue;
         }
-        lastError_ = sent < 0 ? errno : EPIPE;
+        m_lastError = sent < 0 ? errno : EPIPE;
         return false;
     }
     return true;
 }
 
 long SocketConnection::receiveRaw(char* buf, std::size_t n) {
-    if (fd_ < 0) {
-        lastError_ = ENOTCONN;
+    if (m_fd < 0) {
+        m_lastError = ENOTCONN;
         return -1;
     }
     for (;;) {
@@ -193,7 +193,7 @@ long SocketConnection::receiveRaw(char* buf, std::size_t n) {
         if (allowedWaitMs() < 0) {
             return -1;
         }
-        ssize_t got = ::recv(fd_, buf, n, 0);
+        ssize_t got = ::recv(m_fd, buf, n, 0);
         if (got >= 0) {
             return static_cast<long>(got);
         }
@@ -201,7 +201,7 @@ long SocketConnection::receiveRaw(char* buf, std::size_t n) {
             continue;
         }
         if (errno != EAGAIN && errno != EWOULDBLOCK) {
-            lastError_ = errno;
+            m_lastError = errno;
             return -1;
         }
         if (!waitFor(POLLIN)) {

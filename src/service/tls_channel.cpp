@@ -97,16 +97,16 @@ struct TlsContext::Impl {
     ~Impl() { SSL_CTX_free(ctx); }
 };
 
-TlsContext::TlsContext() : impl_(std::make_unique<Impl>()) {
+TlsContext::TlsContext() : m_impl(std::make_unique<Impl>()) {
     SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
     if (ctx == nullptr) {
         return;
     }
-    impl_->ctx = ctx;
+    m_impl->ctx = ctx;
     if (SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION) != 1 ||
         SSL_CTX_set_default_verify_paths(ctx) != 1) {
         SSL_CTX_free(ctx);
-        impl_->ctx = nullptr;
+        m_impl->ctx = nullptr;
         return;
     }
     SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
@@ -122,7 +122,7 @@ TlsContext::TlsContext() : impl_(std::make_unique<Impl>()) {
 TlsContext::~TlsContext() = default;
 
 bool TlsContext::isUsable() const {
-    return impl_->ctx != nullptr;
+    return m_impl->ctx != nullptr;
 }
 
 struct TlsChannel::Impl {
@@ -132,22 +132,22 @@ struct TlsChannel::Impl {
 };
 
 TlsChannel::TlsChannel(TlsContext& context, const std::string& host, RawLink& link)
-    : impl_(std::make_unique<Impl>()) {
-    impl_->state.link = &link;
+    : m_impl(std::make_unique<Impl>()) {
+    m_impl->state.link = &link;
     BIO_METHOD* method = linkMethod();
     if (!context.isUsable() || method == nullptr) {
         return;
     }
-    SSL* ssl = SSL_new(context.impl_->ctx);
+    SSL* ssl = SSL_new(context.m_impl->ctx);
     BIO* bio = BIO_new(method);
     if (ssl == nullptr || bio == nullptr) {
         SSL_free(ssl);
         BIO_free(bio);
         return;
     }
-    BIO_set_data(bio, &impl_->state);
+    BIO_set_data(bio, &m_impl->state);
     SSL_set_bio(ssl, bio, bio);
-    impl_->ssl = ssl;
+    m_impl->ssl = ssl;
     bool named = false;
     if (isIpLiteral(host)) {
         named = X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), host.c_str()) == 1;
@@ -157,19 +157,19 @@ TlsChannel::TlsChannel(TlsContext& context, const std::string& host, RawLink& li
     }
     if (!named) {
         SSL_free(ssl); // without the name to check, any certificate would pass
-        impl_->ssl = nullptr;
+        m_impl->ssl = nullptr;
     }
 }
 
 TlsChannel::~TlsChannel() = default;
 
 bool TlsChannel::handshake() {
-    if (impl_->ssl == nullptr) {
-        failure_ = "no TLS context";
+    if (m_impl->ssl == nullptr) {
+        m_failure = "no TLS context";
         return false;
     }
     ERR_clear_error();
-    if (SSL_connect(impl_->ssl) == 1) {
+    if (SSL_connect(m_impl->ssl) == 1) {
         return true;
     }
     noteFailure();
@@ -177,50 +177,50 @@ bool TlsChannel::handshake() {
 }
 
 void TlsChannel::noteFailure() {
-    const long verify = SSL_get_verify_result(impl_->ssl);
-    problem_ = classify(verify);
-    if (problem_ != CertificateProblem::None) {
-        failure_ = std::string("certificate refused: ") + X509_verify_cert_error_string(verify);
+    const long verify = SSL_get_verify_result(m_impl->ssl);
+    m_problem = classify(verify);
+    if (m_problem != CertificateProblem::None) {
+        m_failure = std::string("certificate refused: ") + X509_verify_cert_error_string(verify);
         return;
     }
-    if (impl_->state.lastReceive <= 0) {
-        failure_ = impl_->state.lastReceive == 0 ? "closed during the handshake"
-                                                 : "no answer during the handshake";
+    if (m_impl->state.lastReceive <= 0) {
+        m_failure = m_impl->state.lastReceive == 0 ? "closed during the handshake"
+                                                   : "no answer during the handshake";
         return;
     }
     char text[256] = "handshake failed";
     if (const unsigned long error = ERR_peek_last_error(); error != 0) {
         ERR_error_string_n(error, text, sizeof text);
     }
-    failure_ = text;
+    m_failure = text;
 }
 
 bool TlsChannel::write(const char* data, std::size_t length) {
-    if (impl_->ssl == nullptr) {
+    if (m_impl->ssl == nullptr) {
         return false;
     }
     ERR_clear_error();
     std::size_t written = 0;
     return length == 0 ||
-           (SSL_write_ex(impl_->ssl, data, length, &written) == 1 && written == length);
+           (SSL_write_ex(m_impl->ssl, data, length, &written) == 1 && written == length);
 }
 
 long TlsChannel::read(char* buf, std::size_t n) {
-    if (impl_->ssl == nullptr) {
+    if (m_impl->ssl == nullptr) {
         return -1;
     }
     ERR_clear_error();
     std::size_t got = 0;
-    if (SSL_read_ex(impl_->ssl, buf, n, &got) == 1) {
+    if (SSL_read_ex(m_impl->ssl, buf, n, &got) == 1) {
         return static_cast<long>(got);
     }
     // The server's close_notify, or the connection closed under it: the end, as in plain HTTP.
-    const int error = SSL_get_error(impl_->ssl, 0);
-    return error == SSL_ERROR_ZERO_RETURN || impl_->state.lastReceive == 0 ? 0 : -1;
+    const int error = SSL_get_error(m_impl->ssl, 0);
+    return error == SSL_ERROR_ZERO_RETURN || m_impl->state.lastReceive == 0 ? 0 : -1;
 }
 
 bool TlsChannel::holdsUnreadBytes() const {
-    return impl_->ssl != nullptr && SSL_has_pending(impl_->ssl) == 1;
+    return m_impl->ssl != nullptr && SSL_has_pending(m_impl->ssl) == 1;
 }
 
 } // namespace textowl

@@ -34,7 +34,7 @@ public:
 private:
     friend class TlsChannel;
     struct Impl;
-    std::unique_ptr<Impl> impl_;
+    std::unique_ptr<Impl> m_impl;
 };
 
 // One TLS session over a connected socket. OpenSSL reads and writes through the socket's own
@@ -57,17 +57,17 @@ public:
     // Bytes the server sent that nobody asked for, decrypted or not yet.
     bool holdsUnreadBytes() const;
 
-    CertificateProblem certificateProblem() const { return problem_; }
+    CertificateProblem certificateProblem() const { return m_problem; }
     // Why the handshake failed, in OpenSSL's words.
-    const std::string& failure() const { return failure_; }
+    const std::string& failure() const { return m_failure; }
 
 private:
     void noteFailure();
 
     struct Impl;
-    std::unique_ptr<Impl> impl_;
-    CertificateProblem problem_ = CertificateProblem::None;
-    std::string failure_;
+    std::unique_ptr<Impl> m_impl;
+    CertificateProblem m_problem = CertificateProblem::None;
+    std::string m_failure;
 };
 
 } // namespace textowl

@@ -51,30 +51,30 @@ char32_t decodeUtf8(std::string_view text, std::size_t& i) {
 // would zero-fill it first, which costs as much as the conversion of mostly-ASCII text.
 template <typename CharT> class ChunkWriter {
 public:
-    explicit ChunkWriter(std::basic_string<CharT>& out) : out_(out) {}
+    explicit ChunkWriter(std::basic_string<CharT>& out) : m_out(out) {}
     ~ChunkWriter() { flush(); }
     ChunkWriter(const ChunkWriter&) = delete;
     ChunkWriter& operator=(const ChunkWriter&) = delete;
 
     // Room for n more units.
     CharT* reserve(std::size_t n) {
-        if (used_ + n > kSize) {
+        if (m_used + n > kSize) {
             flush();
         }
-        return buffer_ + used_;
+        return m_buffer + m_used;
     }
-    void commit(std::size_t n) { used_ += n; }
-    void put(CharT c) { *reserve(1) = c, ++used_; }
+    void commit(std::size_t n) { m_used += n; }
+    void put(CharT c) { *reserve(1) = c, ++m_used; }
     void flush() {
-        out_.append(buffer_, used_);
-        used_ = 0;
+        m_out.append(m_buffer, m_used);
+        m_used = 0;
     }
 
 private:
     static constexpr std::size_t kSize = 512;
-    std::basic_string<CharT>& out_;
-    CharT buffer_[kSize];
-    std::size_t used_ = 0;
+    std::basic_string<CharT>& m_out;
+    CharT m_buffer[kSize];
+    std::size_t m_used = 0;
 };
 
 // Large replies are almost all ASCII: blocks of 16 are checked and converted together.

@@ -96,19 +96,19 @@ bool loadStrings(pugi::xml_document& document, const std::string& path) {
 
 StringCatalogue::StringCatalogue(const std::string& path, std::string_view languageName) {
     try {
-        loaded_ = loadStrings(document_, path);
+        m_loaded = loadStrings(m_document, path);
     } catch (const std::bad_alloc&) {
-        loaded_ = false;
+        m_loaded = false;
     }
-    if (loaded_) {
-        for (pugi::xml_node lang : document_.document_element().children("language")) {
+    if (m_loaded) {
+        for (pugi::xml_node lang : m_document.document_element().children("language")) {
             if (pugi::xml_attribute display = lang.attribute("display"))
-                languages_.emplace_back(display.value());
+                m_languages.emplace_back(display.value());
         }
     }
     selectLanguage(languageName);
-    applicationName_ = lookUp(*this, Text::ApplicationName);
-    dialogTitle_ = lookUp(*this, Text::DialogTitle);
+    m_applicationName = lookUp(*this, Text::ApplicationName);
+    m_dialogTitle = lookUp(*this, Text::DialogTitle);
 }
 
 std::shared_ptr<StringCatalogue> StringCatalogue::obtain() {
@@ -158,12 +158,12 @@ std::string StringCatalogue::currentLanguageName() {
 }
 
 bool StringCatalogue::selectLanguage(std::string_view name) {
-    if (!loaded_)
+    if (!m_loaded)
         return false;
-    for (pugi::xml_node lang : document_.document_element().children("language")) {
+    for (pugi::xml_node lang : m_document.document_element().children("language")) {
         pugi::xml_attribute display = lang.attribute("display");
         if (display && name == display.value()) {
-            language_ = lang;
+            m_language = lang;
             return true;
         }
     }
@@ -171,19 +171,19 @@ bool StringCatalogue::selectLanguage(std::string_view name) {
 }
 
 std::string StringCatalogue::selectedLanguage() const {
-    return language_.attribute("display").value();
+    return m_language.attribute("display").value();
 }
 
 pugi::xml_node StringCatalogue::findElement(std::string_view key) const {
-    if (!language_)
+    if (!m_language)
         return {};
-    return findPath(language_, splitKey(key), 0);
+    return findPath(m_language, splitKey(key), 0);
 }
 
 Status StringCatalogue::attribute(std::string_view key, std::string_view attr, std::string& out,
                                   std::string_view defaultText) const {
     out.assign(defaultText);
-    pugi::xml_node element = key.empty() ? language_ : findElement(key);
+    pugi::xml_node element = key.empty() ? m_language : findElement(key);
     if (!element)
         return E_FAIL;
     out.clear();

@@ -49,20 +49,20 @@ public:
     // The display name of the selected language; empty when the file offers none.
     std::string selectedLanguage() const;
 
-    bool hasDocument() const { return loaded_; }
-    const std::vector<std::string>& languages() const { return languages_; }
-    const std::string& applicationName() const { return applicationName_; }
-    const std::string& dialogTitle() const { return dialogTitle_; }
+    bool hasDocument() const { return m_loaded; }
+    const std::vector<std::string>& languages() const { return m_languages; }
+    const std::string& applicationName() const { return m_applicationName; }
+    const std::string& dialogTitle() const { return m_dialogTitle; }
 
 private:
     pugi::xml_node findElement(std::string_view key) const;
 
-    pugi::xml_document document_;
-    bool loaded_ = false;
-    pugi::xml_node language_;
-    std::vector<std::string> languages_;
-    std::string applicationName_;
-    std::string dialogTitle_;
+    pugi::xml_document m_document;
+    bool m_loaded = false;
+    pugi::xml_node m_language;
+    std::vector<std::string> m_languages;
+    std::string m_applicationName;
+    std::string m_dialogTitle;
 };
 
 } // namespace textowl

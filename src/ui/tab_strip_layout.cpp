@@ -6,28 +6,28 @@
 namespace textowl {
 
 void TabStripLayout::layout(int tabCount, int clientHeight) {
-    count_ = std::max(tabCount, 0);
+    m_count = std::max(tabCount, 0);
     // A position is there when its threshold, 57 pixels apart from 178, fits above the buttons.
     int fitting = 0;
-    while (fitting < count_ && 178 + 57 * fitting <= clientHeight - 51)
+    while (fitting < m_count && 178 + 57 * fitting <= clientHeight - 51)
         ++fitting;
-    n_ = std::max(0, std::min(fitting + 1, count_ - 1));
-    last_ = n_;
+    m_n = std::max(0, std::min(fitting + 1, m_count - 1));
+    m_last = m_n;
 }
 
 void TabStripLayout::scrollUp() {
-    last_ = std::max(last_ - 1, n_);
+    m_last = std::max(m_last - 1, m_n);
 }
 
 void TabStripLayout::scrollDown() {
-    last_ = std::max(n_, std::min(last_ + 1, count_ - 1));
+    m_last = std::max(m_n, std::min(m_last + 1, m_count - 1));
 }
 
 std::vector<TabStripLayout::Slot> TabStripLayout::paintOrder(int current) const {
     std::vector<Slot> order;
     std::optional<Slot> raised;
-    for (int k = 0; k < n_; ++k) {
-        const Slot slot{last_ - k, webTabRect(n_ - k)};
+    for (int k = 0; k < m_n; ++k) {
+        const Slot slot{m_last - k, webTabRect(m_n - k)};
         if (slot.index == current)
             raised = slot;
         else

@@ -15,14 +15,14 @@ public:
     void scrollUp();
     void scrollDown();
 
-    int tabCount() const { return count_; }
+    int tabCount() const { return m_count; }
     // Web-tab positions on screen.
-    int visiblePositions() const { return n_; }
+    int visiblePositions() const { return m_n; }
     // The highest-numbered web tab on screen.
-    int lastVisible() const { return last_; }
-    bool scrollButtonsShown() const { return n_ < count_ - 1; }
-    bool canScrollUp() const { return last_ > n_; }
-    bool canScrollDown() const { return last_ < count_ - 1; }
+    int lastVisible() const { return m_last; }
+    bool scrollButtonsShown() const { return m_n < m_count - 1; }
+    bool canScrollUp() const { return m_last > m_n; }
+    bool canScrollDown() const { return m_last < m_count - 1; }
 
     struct Slot {
         int index;
@@ -42,9 +42,9 @@ public:
     static PixelPoint scrollDownButtonPos(int clientHeight) { return {8, clientHeight - 30}; }
 
 private:
-    int count_ = 0;
-    int n_ = 0;
-    int last_ = 0;
+    int m_count = 0;
+    int m_n = 0;
+    int m_last = 0;
 };
 
 } // namespace textowl

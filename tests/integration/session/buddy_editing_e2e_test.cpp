@@ -1,5 +1,6 @@
 #include "buddylist/buddy_tree.h"
 #include "session_fixture.h"
+#include "support/qt/session_state.h"
 
 #include <algorithm>
 
@@ -39,6 +40,15 @@ QStringList snapshot(const BuddyTree& tree) {
 
 class BuddyEditingEndToEnd : public LiveServiceTest {
 protected:
+    // A command, with the answers of the calls it makes.
+    void run(int command) {
+        router().runCommand(command);
+        ASSERT_TRUE(waitForAnswers(host().session()));
+    }
+    void drop(BuddyTree& tree, const QModelIndex& dragged, const QModelIndex& target) {
+        emit tree.lineDropped(dragged, target);
+        ASSERT_TRUE(waitForAnswers(host().session()));
+    }
     QModelIndex select(const QString& text, const QString& under = {}) {
         BuddyTree& tree = *host().controller().buddyTree();
         const QModelIndex parent = under.isEmpty() ? tree.rootLine() : group(under);
@@ -73,7 +83,7 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
     ASSERT_NE(tree, nullptr);
 
     prompts_->groups.push_back(Prompts::GroupForm{{}, QStringLiteral("Club")});
-    router().runCommand(kCmdAddGroup);
+    run(kCmdAddGroup);
     ASSERT_TRUE(group(QStringLiteral("Club")).isValid());
     EXPECT_EQ(tree->selectedLine(), group(QStringLiteral("Club")));
 
@@ -82,41 +92,41 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
     gina.cellPhone = QStringLiteral("46709999999");
     gina.groupText = QStringLiteral("Club");
     prompts_->contacts.push_back(gina);
-    router().runCommand(kCmdAddContact);
+    run(kCmdAddContact);
     EXPECT_EQ(membersOf(QStringLiteral("Club")), QStringList{QStringLiteral("Gina")});
 
     gina.nickname = QStringLiteral("Gigi");
     gina.cellPhone = QStringLiteral("46709999990");
     gina.birthday = {0, 3, 1};
     prompts_->contacts.push_back(gina);
-    router().runCommand(kCmdEditContact);
+    run(kCmdEditContact);
     const QModelIndex gigi = select(QStringLiteral("Gigi"), QStringLiteral("Club"));
     ASSERT_TRUE(gigi.isValid());
     EXPECT_EQ(tree->model()->index(0, 0, gigi).data().toString(), QStringLiteral("46709999990"));
     EXPECT_EQ(tree->entryOf(gigi)->birthday.substr(4), "-04-02");
 
-    router().runCommand(kCmdCopy);
+    run(kCmdCopy);
     tree->selectLine(tree->rootLine());
-    router().runCommand(kCmdPaste);
+    run(kCmdPaste);
     EXPECT_EQ(tree->entryOf(tree->selectedLine())->groupId, "0");
 
     const QModelIndex carl = select(QStringLiteral("Carl"));
-    emit tree->lineDropped(carl, group(QStringLiteral("Club")));
+    drop(*tree, carl, group(QStringLiteral("Club")));
     EXPECT_EQ(membersOf(QStringLiteral("Club")),
               (QStringList{QStringLiteral("Carl"), QStringLiteral("Gigi")}));
 
     select(QStringLiteral("Frida"), QStringLiteral("Work"));
-    router().runCommand(kCmdCut);
+    run(kCmdCut);
     tree->selectLine(group(QStringLiteral("Family")));
-    router().runCommand(kCmdPaste);
+    run(kCmdPaste);
     EXPECT_TRUE(membersOf(QStringLiteral("Family")).contains(QStringLiteral("Frida")));
 
     select(QStringLiteral("Bobby"), QStringLiteral("Work"));
     prompts_->answers.push_back(Prompts::Answer::Yes);
-    router().runCommand(kCmdDelete);
+    run(kCmdDelete);
     select(QStringLiteral("Mum"), QStringLiteral("Family"));
     prompts_->answers.push_back(Prompts::Answer::No);
-    router().runCommand(kCmdDelete);
+    run(kCmdDelete);
 
     EXPECT_TRUE(messages().empty()) << messages().front().text.toStdString();
     const QStringList shown = snapshot(*tree);
@@ -152,27 +162,36 @@ TEST_F(BuddyEditingEndToEnd, ACutBuddyNeverPastedIsPutBackWhereItWas) {
 
     // Bobby also sits at the top level: a cut from Work that is never pasted stays a removal.
     select(QStringLiteral("Bobby"), QStringLiteral("Work"));
-    router().runCommand(kCmdCut);
+    run(kCmdCut);
     select(QStringLiteral("Alice"));
-    router().runCommand(kCmdCopy);
+    run(kCmdCopy);
     EXPECT_EQ(membersOf(QStringLiteral("Work")), QStringList{QStringLiteral("Frida")});
     const QStringList kept = snapshot(*tree);
 
     // Frida was only in Work: copying Alice replaces the clipboard and Frida goes back.
     select(QStringLiteral("Frida"), QStringLiteral("Work"));
-    router().runCommand(kCmdCut);
+    run(kCmdCut);
     EXPECT_TRUE(membersOf(QStringLiteral("Work")).isEmpty());
     select(QStringLiteral("Alice"));
-    router().runCommand(kCmdCopy);
+    run(kCmdCopy);
     EXPECT_EQ(snapshot(*tree), kept);
 
     // A cut replaced by another cut, and a cut still pending when the session ends.
     select(QStringLiteral("Erik"), QStringLiteral("Family"));
-    router().runCommand(kCmdCut);
+    run(kCmdCut);
     select(QStringLiteral("Carl"));
-    router().runCommand(kCmdCut);
+    run(kCmdCut);
     EXPECT_TRUE(membersOf(QStringLiteral("Family")).contains(QStringLiteral("Erik")));
     router().runCommand(kCmdSignInOut);
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    ASSERT_NE(host().controller().buddyTree(), nullptr);
+    EXPECT_EQ(snapshot(*host().controller().buddyTree()), kept);
+
+    // A cut whose answer is still on its way when the session ends.
+    select(QStringLiteral("Alice"));
+    router().runCommand(kCmdCut);
+    ASSERT_TRUE(host().session().callPending());
+    host().controller().signOut();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     ASSERT_NE(host().controller().buddyTree(), nullptr);
     EXPECT_EQ(snapshot(*host().controller().buddyTree()), kept);

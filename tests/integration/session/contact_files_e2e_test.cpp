@@ -1,13 +1,15 @@
 // Contacts > Export and Import against the service: an export carried into an empty account,
-// an import cancelled midway, a file the import refuses, an Outlook file imported twice, and an
-// export right after a group delete.
+// an import cancelled midway, an import cut short by sign-out, a file the import refuses, an
+// Outlook file imported twice, and an export right after a group delete.
 #include "buddylist/buddy_list.h"
 #include "buddylist/buddy_tree.h"
 #include "contacts/contact_file.h"
 #include "session_fixture.h"
+#include "support/qt/session_state.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QTimer>
 #include <algorithm>
@@ -56,6 +58,14 @@ protected:
         EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
         return path;
     }
+    // Eight guests, all in Party.
+    QString guestsFile() {
+        QByteArray csv = "name,phone,group\n";
+        for (int i = 0; i < 8; ++i)
+            csv += QByteArray("Guest ") + QByteArray::number(i) + ",+4673000000" +
+                   QByteArray::number(i) + ",Party\n";
+        return writeFile("guests.csv", csv);
+    }
     const BuddyList& list(MainWindow& w) { return *host().session().buddyList(); }
 };
 
@@ -82,6 +92,7 @@ TEST_P(ExportAndImport, GiveAnEmptyAccountTheSameTree) {
     prompts_->files.push_back(path);
     prompts_->dialogs.push_back(true);
     router().runCommand(kCmdImportContacts);
+    ASSERT_TRUE(waitForAnswers(host().session()));
     EXPECT_EQ(messages().back().text, QStringLiteral("Added: 6. Skipped: 0. Failed: 0."));
     EXPECT_EQ(contents(list(w)), demo);
 
@@ -97,11 +108,7 @@ INSTANTIATE_TEST_SUITE_P(Session, ExportAndImport, ::testing::Values("list.vcf",
                          });
 
 TEST_F(ContactFilesEndToEnd, CancelStopsAfterTheContactInHand) {
-    QByteArray csv = "name,phone,group\n";
-    for (int i = 0; i < 8; ++i)
-        csv += QByteArray("Guest ") + QByteArray::number(i) + ",+4673000000" +
-               QByteArray::number(i) + ",Party\n";
-    const QString path = writeFile("guests.csv", csv);
+    const QString path = guestsFile();
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
@@ -116,6 +123,7 @@ TEST_F(ContactFilesEndToEnd, CancelStopsAfterTheContactInHand) {
     });
     watcher.start(0);
     router().runCommand(kCmdImportContacts);
+    ASSERT_TRUE(waitForAnswers(host().session()));
     watcher.stop();
 
     const BuddyNode* party = list(w).root().children.empty()
@@ -133,6 +141,36 @@ TEST_F(ContactFilesEndToEnd, CancelStopsAfterTheContactInHand) {
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     EXPECT_EQ(const_cast<BuddyList&>(list(w)).findGroupByName("Party")->children.size(),
               static_cast<std::size_t>(added));
+}
+
+TEST_F(ContactFilesEndToEnd, SignOutHalfwayEndsTheImportQuietlyAndKeepsWhatWasAccepted) {
+    const QString path = guestsFile();
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    prompts_->files.push_back(path);
+    prompts_->dialogs.push_back(true);
+    router().runCommand(kCmdImportContacts);
+    auto* progress = w.findChild<QProgressDialog*>();
+    ASSERT_NE(progress, nullptr);
+    // The user signs out once two guests are in, with the third on its way.
+    QObject::connect(
+        progress->findChild<QProgressBar*>(), &QProgressBar::valueChanged, &w,
+        [this](int value) {
+            if (value == 2)
+                host().controller().signOut();
+        },
+        Qt::QueuedConnection);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !host().session().signedIn(); }));
+    ASSERT_TRUE(waitForAnswers(host().session()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.findChild<QProgressDialog*>() == nullptr; }));
+    EXPECT_TRUE(messages().empty());
+
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    const BuddyNode* party = const_cast<BuddyList&>(list(w)).findGroupByName("Party");
+    ASSERT_NE(party, nullptr);
+    EXPECT_GE(party->children.size(), 2u);
+    EXPECT_LE(party->children.size(), 3u);
 }
 
 TEST_F(ContactFilesEndToEnd, AFileThatIsNoAddressBookIsRefusedAndNothingChanges) {
@@ -168,6 +206,7 @@ TEST_F(ContactFilesEndToEnd, AnOutlookAnsiFileImportedTwiceGivesEachContactOnce)
         prompts_->files.push_back(path);
         prompts_->dialogs.push_back(true);
         router().runCommand(kCmdImportContacts);
+        ASSERT_TRUE(waitForAnswers(host().session()));
     }
     const std::vector<ScriptedPrompts::Asked> said = messages();
     ASSERT_EQ(said.size(), 2u);
@@ -200,6 +239,7 @@ TEST_F(ContactFilesEndToEnd, AnExportRightAfterAGroupDeleteHoldsWhatTheServiceHo
     tree.selectLine(tree.lineOf(const_cast<BuddyList&>(list(w)).findGroupByName("Family")));
     prompts_->answers.push_back(Prompts::Answer::Yes);
     router().runCommand(kCmdDeleteGroup);
+    ASSERT_TRUE(waitForAnswers(host().session()));
     const auto shown = contents(list(w));
     EXPECT_EQ(shown.count("group Family"), 0u);
 

@@ -3,6 +3,7 @@
 #include "buddylist/buddy_tree.h"
 #include "scripted_replies.h"
 #include "session_fixture.h"
+#include "support/qt/session_state.h"
 #include "support/scripted_server.h"
 
 #include <functional>
@@ -161,6 +162,7 @@ TEST_P(EditingRefusals, TellTheUserAndLeaveTheTreeAsItWas) {
     const std::size_t sentBefore = server.received(0).size();
 
     c.act(router(), *tree, *prompts_);
+    ASSERT_TRUE(waitForAnswers(host().session()));
 
     const std::string sent = server.received(0).substr(sentBefore);
     if (c.call != nullptr)

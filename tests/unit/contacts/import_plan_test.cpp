@@ -1,4 +1,5 @@
 #include "buddylist/buddy_list_document.h"
+#include "contact_rows.h"
 #include "contacts/contact_export.h"
 #include "contacts/import_plan.h"
 #include "service/utf.h"
@@ -26,14 +27,6 @@ BuddyList sampleList() {
     BuddyList list;
     list.fill(std::move(root));
     return list;
-}
-
-Contact contact(std::string nickname, std::string cell, std::vector<std::string> groups) {
-    Contact c;
-    c.nickname = std::move(nickname);
-    c.cellPhone = std::move(cell);
-    c.groups = std::move(groups);
-    return c;
 }
 
 TEST(ImportPlan, DecidesEachRowAndOrdersTheCalls) {
