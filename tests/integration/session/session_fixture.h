@@ -24,11 +24,18 @@ namespace textowl::testing {
 // post-sign-in load from the service behind endpoint_.
 class SessionTest : public WindowTest {
 protected:
-    // Answers the sign-in dialog, runs the session command and waits for the load to finish.
+    // Answers the sign-in dialog, runs the session command and waits for the sign-in, its load
+    // and the answers they asked for to finish.
     void signIn(MainWindow& w, const QString& user, const QString& password) {
         prompts_->credentials.push_back(Prompts::Credentials{user, password});
         router().runCommand(kCmdSignInOut);
-        EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.commandState().signingIn; }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [this] {
+                return host().controller().signInStage() == SessionController::SignInStage::Idle &&
+                       !host().session().callPending();
+            },
+            5000));
+        EXPECT_FALSE(w.commandState().signingIn);
     }
 
     std::vector<ScriptedPrompts::Asked> messages() const {
