@@ -5,6 +5,7 @@
 // out between rounds.
 //
 //   textowl_sign_in_time [--rounds N]     (needs a display for the engine: xvfb-run -a)
+#include "app/command_router.h"
 #include "app/composition.h"
 #include "app/page_host.h"
 #include "app/qt_prompts.h"
