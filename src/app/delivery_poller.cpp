@@ -38,11 +38,18 @@ const BuddyNode* buddyWithNumber(const BuddyNode& node, const std::string& wante
 
 } // namespace
 
-DeliveryPoller::DeliveryPoller(const SessionContext& context,
-                               std::function<Status()> refreshBalance, QObject* parent)
+// apiGetMessageStates' answer, and whether the proxy saw a fault, read on the worker right after.
+struct DeliveryPoller::StatesAnswer {
+    Status status = E_FAIL;
+    ServiceText result;
+    bool faulted = false;
+};
+
+DeliveryPoller::DeliveryPoller(const SessionContext& context, std::function<void()> refreshBalance,
+                               QObject* parent)
     : QObject(parent), m_context(context), m_refreshBalance(std::move(refreshBalance)) {
     m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &DeliveryPoller::checkWhenIdle);
+    connect(&m_timer, &QTimer::timeout, this, &DeliveryPoller::check);
     connect(&m_context.session, &Session::stageChanged, this, &DeliveryPoller::followStage);
 }
 
@@ -77,33 +84,33 @@ void DeliveryPoller::scheduleNext() {
     ++m_step;
 }
 
-// A check never cuts into a command's calls: it waits until they are over.
-void DeliveryPoller::checkWhenIdle() {
-    m_context.calls.whenIdle(this, [this] { check(); });
-}
-
+// A check asked while a command's calls are pending goes to the service after them, in turn.
 void DeliveryPoller::check() {
-    if (m_unsupported || !m_context.session.signedIn() || m_timer.isActive())
+    if (m_unsupported || !m_context.session.signedIn())
         return;
     const std::string ticket = m_context.session.ticket();
-    const std::array<ServiceText, 2> in{utf8ToUtf16(ticket),
-                                        utf8ToUtf16(std::to_string(m_watch.since()))};
-    ServiceText result;
-    bool faulted = false;
-    const Status status = m_context.calls.run([&](ServiceProxy& proxy) {
-        const Status st = proxy.call(OperationId::apiGetMessageStates, in, &result);
-        faulted =
-            std::ranges::find(kFaultStates, proxy.clientErrorState()) != std::end(kFaultStates);
-        return st;
-    });
-    if (status == kCallAbandoned || m_context.session.ticket() != ticket)
+    m_context.calls.call<StatesAnswer>(
+        [in = std::array<ServiceText, 2>{utf8ToUtf16(ticket),
+                                         utf8ToUtf16(std::to_string(m_watch.since()))}](
+            ServiceProxy& proxy) {
+            StatesAnswer answer;
+            answer.status = proxy.call(OperationId::apiGetMessageStates, in, &answer.result);
+            answer.faulted =
+                std::ranges::find(kFaultStates, proxy.clientErrorState()) != std::end(kFaultStates);
+            return answer;
+        },
+        this, [this, ticket](StatesAnswer& answer) { statesAnswered(ticket, answer); });
+}
+
+void DeliveryPoller::statesAnswered(const std::string& ticket, const StatesAnswer& states) {
+    if (m_context.session.ticket() != ticket)
         return;
-    if (failed(status) && faulted) {
+    if (failed(states.status) && states.faulted) {
         m_unsupported = true; // a service without the operation: not asked again this session
         emit checked();
         return;
     }
-    const auto answer = succeeded(status) ? readMessageStates(result) : std::nullopt;
+    const auto answer = succeeded(states.status) ? readMessageStates(states.result) : std::nullopt;
     std::vector<DeliveryNotice> notices;
     if (answer)
         notices = m_watch.take(*answer, m_sessionAge.isValid() ? m_sessionAge.elapsed() / 1000 : 0);
@@ -114,8 +121,9 @@ void DeliveryPoller::check() {
         return;
     if (std::ranges::any_of(notices, [](const DeliveryNotice& n) { return n.failed; }))
         m_refreshBalance();
-    // An answer that could not be read leaves the messages where they were: ask again.
-    if (m_watch.waiting() || !answer)
+    // An answer that could not be read leaves the messages where they were: ask again, unless a
+    // send accepted meanwhile already set the next check.
+    if ((m_watch.waiting() || !answer) && !m_timer.isActive())
         scheduleNext();
     emit checked();
 }

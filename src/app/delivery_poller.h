@@ -2,7 +2,6 @@
 
 #include "app/session_context.h"
 #include "messaging/delivery_watch.h"
-#include "service/status.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -10,6 +9,7 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace textowl {
@@ -17,15 +17,15 @@ namespace textowl {
 // After a send the service accepted, asks the service at a modest pace how the session's messages
 // fared, until each has settled, and tells the user of every one that did not reach its phone:
 // by a notice from the notification area, or by a message box where there is none. A service
-// without the operation is not asked again in the session; checks wait for any call under way and
-// are dropped, like any call, at sign-out or exit.
+// without the operation is not asked again in the session; checks go to the service in turn after
+// any call under way, and their answers are dropped, like any call's, at sign-out or exit.
 class DeliveryPoller : public QObject {
     Q_OBJECT
 public:
     // Shows a notice; false where there is no notification area to show it in.
     using Notifier = std::function<bool(const QString& title, const QString& text)>;
 
-    DeliveryPoller(const SessionContext& context, std::function<Status()> refreshBalance,
+    DeliveryPoller(const SessionContext& context, std::function<void()> refreshBalance,
                    QObject* parent = nullptr);
 
     void setNotifier(Notifier notifier) { m_notifier = std::move(notifier); }
@@ -43,14 +43,16 @@ signals:
 
 private:
     void followStage();
-    void checkWhenIdle();
+    struct StatesAnswer;
+
     void check();
+    void statesAnswered(const std::string& ticket, const StatesAnswer& states);
     void announce(const DeliveryNotice& notice);
     QString recipient(const std::string& number) const;
     void scheduleNext();
 
     SessionContext m_context;
-    std::function<Status()> m_refreshBalance;
+    std::function<void()> m_refreshBalance;
     Notifier m_notifier;
     bool m_announceDelivered = false;
     std::vector<std::chrono::milliseconds> m_pace{std::chrono::seconds(5), std::chrono::seconds(15),

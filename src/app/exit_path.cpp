@@ -6,6 +6,7 @@
 #include "app/session_host.h"
 #include "app/tray_controller.h"
 #include "base/command_ids.h"
+#include "session/session.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -20,12 +21,25 @@ ExitPath::ExitPath(QWidget& window, SessionHost& session, TrayController& tray, 
 }
 
 void ExitPath::exitProgram() {
+    if (m_exiting)
+        return;
+    m_exiting = true;
     m_window.hide();
     m_session.controller().endSession();
     if (m_beforeExit)
         m_beforeExit();
     m_tray.removeIcon();
-    QCoreApplication::exit(kExitCodeNormal);
+    // The ticket given back, and whatever else is on its way, reach the service before the loop
+    // ends; their answers change nothing any more.
+    const Session& session = m_session.session();
+    if (!session.callPending()) {
+        QCoreApplication::exit(kExitCodeNormal);
+        return;
+    }
+    connect(&session, &Session::callPendingChanged, this, [](bool pending) {
+        if (!pending)
+            QCoreApplication::exit(kExitCodeNormal);
+    });
 }
 
 } // namespace textowl

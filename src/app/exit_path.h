@@ -12,7 +12,8 @@ class TrayController;
 
 // How the program ends. Closing the window never ends it; the Exit command does, in one order:
 // the window goes, the session signs out (a cut buddy goes back to its group first), the tray
-// icon goes, and the event loop ends. A desktop session that ends on its own still gets the cut
+// icon goes, and the event loop ends once no service call is pending. A second Exit meanwhile does
+// nothing more. A desktop session that ends on its own still gets the cut
 // buddy put back.
 class ExitPath : public QObject {
     Q_OBJECT
@@ -30,6 +31,7 @@ private:
     SessionHost& m_session;
     TrayController& m_tray;
     std::function<void()> m_beforeExit;
+    bool m_exiting = false;
 };
 
 } // namespace textowl

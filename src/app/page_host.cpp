@@ -131,34 +131,72 @@ void PageHost::setPages(BuddyTree* tree, SendPanel* panel) {
     layout();
 }
 
-bool PageHost::buildInterface(const InterfaceDescription& description) {
-    if (m_strip == nullptr)
-        return true;
+// The interface of one load: its description and the icons downloaded so far, in the order of
+// its buttons and then its tabs.
+struct PageHost::IconRound {
+    InterfaceDescription description;
+    std::vector<std::string> icons;
+    std::size_t awaited = 0;
+    std::function<void()> built;
+};
+
+void PageHost::buildInterface(const InterfaceDescription& description,
+                              std::function<void()> built) {
+    if (m_strip == nullptr) {
+        built();
+        return;
+    }
+    auto round = std::make_shared<IconRound>();
+    round->description = description;
+    round->built = std::move(built);
+    std::vector<const InterfaceElement*> elements;
+    for (const auto* group : {&description.buttons, &description.tabs})
+        for (const InterfaceElement& element : *group)
+            elements.push_back(&element);
+    round->icons.resize(elements.size());
+    round->awaited = elements.size();
+    if (elements.empty()) {
+        addInterface(*round);
+        return;
+    }
     ServiceCalls& calls = m_context.calls;
-    IconFetcher icons(
-        m_context.catalogue.applicationName(),
-        [&calls](const std::function<void()>& job) { return calls.runJob(job); },
-        std::string(calls.proxy().scheme()));
-    addButtons(description.buttons, icons);
-    addWebTabs(description.tabs, icons);
-    if (icons.abandoned())
-        return false;
-    addFooter(description.footerUrl);
-    layout();
-    return true;
+    // The downloads share the fetcher, and with it the hosts that did not answer.
+    auto fetcher = std::make_shared<IconFetcher>(m_context.catalogue.applicationName(),
+                                                 std::string(calls.proxy().scheme()));
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        calls.runAside<std::string>(
+            [fetcher, element = *elements[i]] { return fetcher->download(element); }, this,
+            [this, round, i](std::string& bytes) {
+                round->icons[i] = std::move(bytes);
+                if (--round->awaited == 0)
+                    addInterface(*round);
+            });
+    }
 }
 
-void PageHost::addButtons(const std::vector<InterfaceElement>& buttons, IconFetcher& fetcher) {
+void PageHost::addInterface(const IconRound& round) {
+    // The controller's end takes the pages without ending the session.
+    if (m_strip == nullptr)
+        return;
+    const InterfaceDescription& description = round.description;
+    addButtons(description.buttons, round.icons.data());
+    addWebTabs(description.tabs, round.icons.data() + description.buttons.size());
+    addFooter(description.footerUrl);
+    layout();
+    round.built();
+}
+
+void PageHost::addButtons(const std::vector<InterfaceElement>& buttons, const std::string* icons) {
     for (const InterfaceElement& element : buttons) {
         auto* widget = new ImageButton(&m_context.surface);
         widget->hide();
         widget->setCursor(Qt::PointingHandCursor);
         widget->setToolTip(qs(element.tooltip));
-        const IconPair icons = fetcher.fetch(element, kButtonIconSize);
+        const IconPair pair = iconPairOrFallback(*icons++, kButtonIconSize);
         // The fallback pictures are tab-sized; a button shows them shrunk rather than cut off.
-        widget->setImages(sideBySide(icons).scaled(kButtonIconSize.width() * 2,
-                                                   kButtonIconSize.height(), Qt::IgnoreAspectRatio,
-                                                   Qt::SmoothTransformation),
+        widget->setImages(sideBySide(pair).scaled(kButtonIconSize.width() * 2,
+                                                  kButtonIconSize.height(), Qt::IgnoreAspectRatio,
+                                                  Qt::SmoothTransformation),
                           2, kButtonIconSize);
         const int id = kCmdInterfaceButtonFirst + element.elementIndex;
         connect(widget, &ImageButton::clicked, this, [this, id] { m_context.commandSink(id); });
@@ -166,9 +204,10 @@ void PageHost::addButtons(const std::vector<InterfaceElement>& buttons, IconFetc
     }
 }
 
-void PageHost::addWebTabs(const std::vector<InterfaceElement>& tabs, IconFetcher& fetcher) {
+void PageHost::addWebTabs(const std::vector<InterfaceElement>& tabs, const std::string* icons) {
     std::vector<TabStrip::Tab> strip{{buddyListTabIcons(), {}}};
     for (const InterfaceElement& element : tabs) {
+        const std::string& icon = *icons++;
         WebView* view = m_context.webViews.create(&m_context.surface);
         view->hide();
         // A page that cannot even start loading makes no tab.
@@ -177,7 +216,7 @@ void PageHost::addWebTabs(const std::vector<InterfaceElement>& tabs, IconFetcher
             continue;
         }
         m_webTabs.push_back({view, element.url});
-        strip.push_back({fetcher.fetch(element, kTabIconSize), qs(element.tooltip)});
+        strip.push_back({iconPairOrFallback(icon, kTabIconSize), qs(element.tooltip)});
     }
     m_strip->setTabs(std::move(strip));
     applyTexts();
@@ -251,9 +290,12 @@ void PageHost::openWebPage(const std::string& address) {
         return;
     first->navigate(toUrl(address));
     m_firstTabLent = true;
-    // The panel gives its place up as at a click on a tab, so the sending state ends with it.
-    if (isSending())
+    // The panel gives its place up as at a click on a tab, so the sending state ends with it;
+    // the list that comes back with the balance does not take the page from the web tab.
+    if (isSending()) {
+        setSending(false);
         emit returnRequested();
+    }
     m_strip->setCurrent(1);
     layout();
 }

@@ -11,7 +11,6 @@
 namespace textowl {
 
 class BuddyTree;
-class IconFetcher;
 class ImageButton;
 class MainSurface;
 class SendPanel;
@@ -48,9 +47,10 @@ public:
 
     // Takes the pages the load built; the tree shows first, under tab 0.
     void setPages(BuddyTree* tree, SendPanel* panel);
-    // Adds the service's buttons, web tabs and footer, fetching their icons.
-    // False when sign-out or exit abandoned an icon download; what was built stays until then.
-    bool buildInterface(const InterfaceDescription& description);
+    // Fetches the icons of the service's buttons and web tabs side by side, then adds the
+    // buttons, tabs and footer and calls `built`. Sign-out or exit meanwhile drops the round:
+    // nothing is added and `built` is not called.
+    void buildInterface(const InterfaceDescription& description, std::function<void()> built);
     // Sign-out: everything goes, with the buddy entries and the message log.
     void destroyPages();
 
@@ -99,8 +99,11 @@ private:
 
     void setSending(bool sending);
     void onTabClicked(int index);
-    void addButtons(const std::vector<InterfaceElement>& buttons, IconFetcher& fetcher);
-    void addWebTabs(const std::vector<InterfaceElement>& tabs, IconFetcher& fetcher);
+    struct IconRound;
+
+    void addInterface(const IconRound& round);
+    void addButtons(const std::vector<InterfaceElement>& buttons, const std::string* icons);
+    void addWebTabs(const std::vector<InterfaceElement>& tabs, const std::string* icons);
     void addFooter(const std::string& url);
     void placeButtons(int clientWidth);
     QWidget* currentPage() const;

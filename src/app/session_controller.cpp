@@ -25,8 +25,14 @@ ServiceText wire(const QString& text) {
 
 } // namespace
 
+// apiGetBuddyList's answer, read on the worker: a long list is parsed off the window's thread.
+struct LoadedList {
+    Status status = E_FAIL;
+    BuddyEntry root = BuddyEntry::makeRoot();
+};
+
 SessionController::SessionController(const SessionContext& context, Views views)
-    : m_context(context), m_views(views), m_delivery(context, [this] { return refreshBalance(); }) {
+    : m_context(context), m_views(views), m_delivery(context, [this] { refreshBalance(); }) {
     m_loadTimer.setSingleShot(true);
     m_loadTimer.setInterval(kLoadDelayMs);
     connect(&m_loadTimer, &QTimer::timeout, this, &SessionController::loadAfterSignIn);
@@ -40,10 +46,18 @@ BuddyTree* SessionController::buddyTree() const {
     return m_views.pages.buddyTree();
 }
 
+void SessionController::setStage(SignInStage stage) {
+    if (m_stage == stage)
+        return;
+    m_stage = stage;
+    emit signInStageChanged(stage);
+}
+
 void SessionController::signInOrOut() {
     // While the load is pending the session item already reads "Sign Out": a second sign-in
-    // would orphan the ticket just issued.
-    if (m_context.session.stage() != Session::Stage::SignedOut)
+    // would orphan the ticket just issued. While the sign-in is validated it cancels it.
+    if (m_stage == SignInStage::Validating ||
+        m_context.session.stage() != Session::Stage::SignedOut)
         signOut();
     else
         signIn();
@@ -61,49 +75,63 @@ void SessionController::signIn() {
     if (!credentials)
         return;
 
-    ServiceText result;
-    const Status status = m_context.calls.run([&](ServiceProxy& proxy) {
-        return proxy.apiValidateLogin(wire(credentials->user), wire(credentials->password),
-                                      &result);
-    });
-    if (status == kCallAbandoned)
-        return;
+    const int attempt = ++m_attempt;
+    setStage(SignInStage::Validating);
+    m_context.calls.call(
+        [user = wire(credentials->user),
+         password = wire(credentials->password)](ServiceProxy& proxy, ServiceText* result) {
+            return proxy.apiValidateLogin(user, password, result);
+        },
+        this,
+        [this, attempt, user = utf8(credentials->user)](const ServiceCalls::Answer& answer) {
+            validated(attempt, user, answer.status, answer.result);
+        });
+}
+
+void SessionController::validated(int attempt, const std::string& user, Status status,
+                                  const ServiceText& result) {
     const std::optional<std::string> ticket = ticketFromSignIn(status, result);
+    if (attempt != m_attempt || m_stage != SignInStage::Validating) {
+        // Cancelled while on its way: a ticket issued all the same must not stay alive.
+        if (ticket)
+            giveTicketBack(*ticket);
+        return;
+    }
     if (!ticket) {
+        setStage(SignInStage::Idle);
         showSignInFailure();
         return;
     }
-    m_context.session.begin(utf8(credentials->user), *ticket);
+    m_context.session.begin(user, *ticket);
+    setStage(SignInStage::Waiting);
     m_loadTimer.start();
 }
 
 void SessionController::loadAfterSignIn() {
     m_loadTimer.stop();
-    if (!m_context.session.signingIn())
+    if (!m_context.session.signingIn() || m_stage != SignInStage::Waiting)
         return;
-    const std::string ticket = m_context.session.ticket();
-    BuddyEntry root = BuddyEntry::makeRoot();
-    const ServiceText wireTicket = utf8ToUtf16(ticket);
-    bool abandoned = false;
-    const Status list = fetchBuddyList(
-        ticket,
-        [this, &wireTicket, &abandoned](ServiceText& result) {
-            const Status status = m_context.calls.run(
-                [&](ServiceProxy& proxy) { return proxy.apiGetBuddyList(wireTicket, &result); });
-            abandoned = status == kCallAbandoned;
-            return status;
+    setStage(SignInStage::List);
+    m_context.calls.call<LoadedList>(
+        [ticket = m_context.session.ticket()](ServiceProxy& proxy) {
+            LoadedList list;
+            ServiceText result;
+            const Status status = proxy.apiGetBuddyList(utf8ToUtf16(ticket), &result);
+            list.status = buddyListOutcome(ticket, status, result, list.root);
+            return list;
         },
-        root);
-    if (abandoned)
-        return;
-    const Status balance = refreshBalance();
-    if (balance == kCallAbandoned)
-        return;
-    if (judgeLoad(list, balance) == LoadOutcome::Abandon) {
-        abandonSignIn();
-        return;
-    }
-    buildSignedInView(std::move(root));
+        this, [this](LoadedList& list) { listLoaded(list.status, list.root); });
+}
+
+void SessionController::listLoaded(Status list, BuddyEntry& root) {
+    setStage(SignInStage::Balance);
+    refreshBalance(
+        [this, list, root = std::make_shared<BuddyEntry>(std::move(root))](Status balance) {
+            if (judgeLoad(list, balance) == LoadOutcome::Abandon)
+                abandonSignIn();
+            else
+                buildSignedInView(std::move(*root));
+        });
 }
 
 // A load that failed would leave a window that reads signed in but has nothing to show, and a
@@ -125,47 +153,66 @@ void SessionController::buildSignedInView(BuddyEntry root) {
     connect(panel, &SendPanel::returnRequested, this, &SessionController::returnRequested);
     connect(panel, &SendPanel::messageAccepted, &m_delivery, &DeliveryPoller::messageAccepted);
     m_views.pages.setPages(tree, panel);
-    if (!fetchInterface())
-        return;
-
-    tree->setEditFlags({true, true, false, false});
-    m_context.session.complete();
-    tree->selectLine(tree->rootLine());
-    tree->setFocus();
+    fetchInterface();
 }
 
-bool SessionController::fetchInterface() {
-    ServiceText result;
-    const ServiceText ticket = utf8ToUtf16(m_context.session.ticket());
-    const Status status = m_context.calls.run(
-        [&](ServiceProxy& proxy) { return proxy.apiGetInterface(ticket, &result); });
-    if (status == kCallAbandoned)
-        return false;
+void SessionController::fetchInterface() {
+    setStage(SignInStage::Interface);
+    m_context.calls.call([ticket = utf8ToUtf16(m_context.session.ticket())](
+                             ServiceProxy& proxy,
+                             ServiceText* result) { return proxy.apiGetInterface(ticket, result); },
+                         this,
+                         [this](const ServiceCalls::Answer& answer) {
+                             interfaceAnswered(answer.status, answer.result);
+                         });
+}
+
+void SessionController::interfaceAnswered(Status status, const ServiceText& result) {
     ResultDocument document;
-    if (failed(status) || failed(checkResult(result, document)))
-        return true; // no interface buttons and no web tabs, nothing more
+    if (failed(status) || failed(checkResult(result, document))) {
+        completeSignIn(); // no interface buttons and no web tabs, nothing more
+        return;
+    }
     m_context.session.setInterfaceDescription(utf16ToUtf8(*result));
-    if (const std::optional<InterfaceDescription> description = readInterfaceDescription(result))
-        return m_views.pages.buildInterface(*description);
-    return true;
+    const std::optional<InterfaceDescription> description = readInterfaceDescription(result);
+    if (!description) {
+        completeSignIn();
+        return;
+    }
+    setStage(SignInStage::Icons);
+    m_views.pages.buildInterface(*description, [this] { completeSignIn(); });
 }
 
-Status SessionController::refreshBalance() {
+void SessionController::completeSignIn() {
+    if (BuddyTree* tree = buddyTree()) {
+        tree->setEditFlags({true, true, false, false});
+        m_context.session.complete();
+        tree->selectLine(tree->rootLine());
+        tree->setFocus();
+    }
+    setStage(SignInStage::Idle);
+}
+
+void SessionController::refreshBalance(std::function<void(Status)> done) {
     const std::string& ticket = m_context.session.ticket();
-    if (ticket.empty())
-        return E_FAIL;
-    ServiceText result;
-    const Status status =
-        m_context.calls.run([&, wireTicket = utf8ToUtf16(ticket)](ServiceProxy& proxy) {
-            return proxy.apiBalanceSms(wireTicket, &result);
+    if (ticket.empty()) {
+        if (done)
+            done(E_FAIL);
+        return;
+    }
+    m_context.calls.call(
+        [wireTicket = utf8ToUtf16(ticket)](ServiceProxy& proxy, ServiceText* result) {
+            return proxy.apiBalanceSms(wireTicket, result);
+        },
+        this,
+        [this, done = std::move(done)](const ServiceCalls::Answer& answer) {
+            const std::optional<std::string> balance =
+                balanceFromResult(answer.status, answer.result);
+            if (balance)
+                m_context.session.setBalance(*balance);
+            if (done)
+                done(balance ? S_OK : E_FAIL);
         });
-    if (status == kCallAbandoned)
-        return status;
-    const std::optional<std::string> balance = balanceFromResult(status, result);
-    if (!balance)
-        return E_FAIL;
-    m_context.session.setBalance(*balance);
-    return S_OK;
 }
 
 void SessionController::signOut() {
@@ -174,6 +221,11 @@ void SessionController::signOut() {
 
 void SessionController::endSession() {
     m_loadTimer.stop();
+    if (m_stage == SignInStage::Validating) {
+        // No ticket yet, so nothing to end: the answer gives back any ticket it brings.
+        setStage(SignInStage::Idle);
+        return;
+    }
     placeBackCutBuddy(m_context, buddyTree());
     finish();
 }
@@ -181,26 +233,36 @@ void SessionController::endSession() {
 // The views go before the list they show, and the ticket is given back last: while that call
 // runs the window already shows the session as ended.
 void SessionController::finish() {
+    setStage(SignInStage::Idle);
     m_views.pages.destroyPages();
     const std::string ticket = m_context.session.ticket();
     m_context.session.end();
-    if (!ticket.empty()) {
-        // The outcome does not matter: the session ends here either way.
-        m_context.calls.run([wire = utf8ToUtf16(ticket)](ServiceProxy& proxy) {
-            ServiceText result;
-            return proxy.apiLogout(wire, &result);
-        });
-    }
+    if (!ticket.empty())
+        giveTicketBack(ticket);
+}
+
+void SessionController::giveTicketBack(const std::string& ticket) {
+    // The outcome does not matter: the session ends here either way.
+    m_context.calls.call(
+        [wireTicket = utf8ToUtf16(ticket)](ServiceProxy& proxy, ServiceText* result) {
+            return proxy.apiLogout(wireTicket, result);
+        },
+        nullptr, [](const ServiceCalls::Answer&) {});
 }
 
 void SessionController::showSignInFailure() {
+    // The proxy is only read while no call of the worker uses it: the failure shows once the
+    // calls under way, such as the ticket given back, are answered.
+    if (m_context.session.callPending()) {
+        connect(
+            &m_context.session, &Session::callPendingChanged, this, [this] { showSignInFailure(); },
+            Qt::SingleShotConnection);
+        return;
+    }
     const StringCatalogue& catalogue = m_context.catalogue;
     QString text = localised(catalogue, Text::SignInFailed);
-    // The proxy is only read while no call of the worker uses it.
-    if (!m_context.calls.isRunning()) {
-        if (const auto reason = certificateReason(m_context.calls.proxy().certificateProblem()))
-            text += QStringLiteral("\n\n") + localised(catalogue, *reason);
-    }
+    if (const auto reason = certificateReason(m_context.calls.proxy().certificateProblem()))
+        text += QStringLiteral("\n\n") + localised(catalogue, *reason);
     m_context.prompts.message(&m_context.dialogParent, text, qs(catalogue.dialogTitle()),
                               Prompts::Icon::Error);
 }

@@ -2,10 +2,13 @@
 
 #include "app/delivery_poller.h"
 #include "app/session_context.h"
+#include "service/operation_map.h"
 #include "service/status.h"
 
 #include <QObject>
 #include <QTimer>
+#include <functional>
+#include <string>
 
 class QWidget;
 
@@ -17,13 +20,16 @@ class Skin;
 struct BuddyEntry;
 
 // Takes the session through its stages: sign-in, the load that follows it, the balance, and
-// sign-out. What the session holds lives in Session, whose signals the window follows; the views
-// the load builds (the buddy tree over the session's list, the send panel) go to the page host
-// until the session ends.
+// sign-out. Each stage asks its call and goes on from the answer; nothing waits. What the session
+// holds lives in Session, whose signals the window follows; the views the load builds (the buddy
+// tree over the session's list, the send panel) go to the page host until the session ends.
 class SessionController : public QObject {
     Q_OBJECT
 public:
     static constexpr int kLoadDelayMs = 100;
+
+    // Where a sign-in stands; Idle when none is under way (signed out, or signed in and loaded).
+    enum class SignInStage { Idle, Validating, Waiting, List, Balance, Interface, Icons };
 
     // Where the load puts what it builds.
     struct Views {
@@ -41,34 +47,47 @@ public:
     void signOut();
     // The one-shot load after sign-in; runs from the timer.
     void loadAfterSignIn();
-    // Reads the balance into the session; fails without a ticket or a sound answer.
-    Status refreshBalance();
-    // Exit: releases the ticket on the service and destroys what the load built.
+    // Reads the balance into the session, then tells `done` (when given) whether it could:
+    // at once without a ticket, never when the session ends first.
+    void refreshBalance(std::function<void(Status)> done = {});
+    // Sign-out and exit: releases the ticket on the service and destroys what the load built.
+    // While the sign-in is still being validated, cancels it instead.
     void endSession();
+
+    SignInStage signInStage() const { return m_stage; }
 
     BuddyTree* buddyTree() const;
     const QTimer& loadTimer() const { return m_loadTimer; }
     DeliveryPoller& deliveryPoller() { return m_delivery; }
 
 signals:
+    void signInStageChanged(textowl::SessionController::SignInStage stage);
     // The load built the tree; the window wires its commands, pop-ups and drops.
     void buddyTreeBuilt(textowl::BuddyTree* tree);
     // The send panel's return button.
     void returnRequested();
 
 private:
+    void validated(int attempt, const std::string& user, Status status, const ServiceText& result);
+    void listLoaded(Status list, BuddyEntry& root);
     void abandonSignIn();
     void buildSignedInView(BuddyEntry root);
-    // False when sign-out or exit abandoned the call.
-    bool fetchInterface();
+    void fetchInterface();
+    void interfaceAnswered(Status status, const ServiceText& result);
+    void completeSignIn();
     // Ends the session's views, state and ticket, in that order.
     void finish();
+    void giveTicketBack(const std::string& ticket);
     void showSignInFailure();
+    void setStage(SignInStage stage);
 
     SessionContext m_context;
     Views m_views;
     QTimer m_loadTimer;
     DeliveryPoller m_delivery;
+    SignInStage m_stage = SignInStage::Idle;
+    // Counts the sign-ins asked for, so that a validation's answer knows whether it was cancelled.
+    int m_attempt = 0;
 };
 
 } // namespace textowl

@@ -59,9 +59,12 @@ void SessionHost::installCommands(CommandRouter& router) {
 void SessionHost::returnToBuddyList() {
     if (!m_pages->hasTabs())
         return;
-    // The balance is only a courtesy here: the list comes back whether or not it could be read.
-    m_controller->refreshBalance();
-    m_pages->showBuddyList();
+    // The balance is only a courtesy here: the list comes back whether or not it could be read,
+    // unless a web page took the panel's place meanwhile.
+    m_controller->refreshBalance([this](Status) {
+        if (m_pages->isSending())
+            m_pages->showBuddyList();
+    });
 }
 
 void SessionHost::showPageInFirstWebTab(const char* urlKey) {

@@ -51,19 +51,27 @@ IconPair fallbackIconPair() {
     return splitPair(fallback, kTabIconSize);
 }
 
-IconFetcher::IconFetcher(std::string userAgent, JobRunner runJob, std::string scheme)
-    : m_http(std::make_unique<HttpClient>()), m_userAgent(std::move(userAgent)),
-      m_runJob(std::move(runJob)), m_scheme(std::move(scheme)) {}
+IconPair iconPairOrFallback(std::string_view bytes, QSize size) {
+    return decodeIconPair(bytes, size).value_or(fallbackIconPair());
+}
+
+IconFetcher::IconFetcher(std::string userAgent, std::string scheme)
+    : m_userAgent(std::move(userAgent)), m_scheme(std::move(scheme)) {}
 
 IconFetcher::~IconFetcher() = default;
 
-IconPair IconFetcher::fetch(const InterfaceElement& element, QSize size) {
+bool IconFetcher::unanswered(const std::pair<std::string, int>& host) const {
+    const std::lock_guard lock(m_mutex);
+    return m_unanswered.contains(host);
+}
+
+std::string IconFetcher::download(const InterfaceElement& element) {
     const std::optional<ImageRequest> request = imageRequest(element, defaultPort(m_scheme));
-    if (!request || m_abandoned)
-        return fallbackIconPair();
+    if (!request)
+        return {};
     const std::pair<std::string, int> host{request->host, request->port};
-    if (m_unanswered.contains(host))
-        return fallbackIconPair();
+    if (unanswered(host))
+        return {};
     Url url;
     url.scheme = m_scheme;
     url.host = request->host;
@@ -76,27 +84,19 @@ IconPair IconFetcher::fetch(const InterfaceElement& element, QSize size) {
     // Whatever the status, a body that is a picture is used; anything else falls back.
     settings.processResult = false;
     settings.autoRedirect = false;
-    bool sent = false;
-    int statusCode = 0;
-    std::string body;
-    const auto download = [&] {
-        sent = m_http->sendRequest(url, settings);
-        statusCode = m_http->statusCode();
-        if (sent)
-            body = m_http->body();
-    };
-    if (!m_runJob)
-        download();
-    else if (!m_runJob(download))
-        m_abandoned = true;
-    if (m_abandoned)
-        return fallbackIconPair();
-    if (!sent) {
-        if (statusCode < 0)
-            m_unanswered.insert(host);
-        return fallbackIconPair();
+    // One client per download: downloads of one fetcher run side by side.
+    HttpClient http;
+    if (http.sendRequest(url, settings))
+        return std::string(http.body());
+    if (http.statusCode() < 0) {
+        const std::lock_guard lock(m_mutex);
+        m_unanswered.insert(host);
     }
-    return decodeIconPair(body, size).value_or(fallbackIconPair());
+    return {};
+}
+
+IconPair IconFetcher::fetch(const InterfaceElement& element, QSize size) {
+    return iconPairOrFallback(download(element), size);
 }
 
 } // namespace textowl

@@ -34,7 +34,8 @@ protected:
                                      window_->catalogue(), host().context().clock},
                                     &window_->skin(), window_->surface());
         pages().setPages(tree, panel);
-        pages().buildInterface(*readInterfaceDescription(std::string_view(kDescription)));
+        pages().buildInterface(*readInterfaceDescription(std::string_view(kDescription)), [] {});
+        ASSERT_TRUE(waitForAnswers(host().session()));
     }
 
     PageHost& pages() { return host().pages(); }
@@ -119,6 +120,7 @@ TEST_F(PageHostTest, ATabClickWhileSendingReturnsToTheList) {
     EXPECT_TRUE(atFrame == pages().sendPanel() || pages().sendPanel()->isAncestorOf(atFrame));
 
     clickTab(2);
+    ASSERT_TRUE(waitForAnswers(host().session())); // the balance, then the list
     EXPECT_FALSE(pages().isSending());
     EXPECT_FALSE(window_->commandState().sending);
     EXPECT_EQ(pages().currentTab(), 0);
@@ -149,6 +151,7 @@ TEST_F(PageHostTest, AHelpOrButtonPageWhileSendingLeavesTheSendingState) {
         router().runCommand(kCmdSendMessage);
         ASSERT_TRUE(pages().isSending());
         router().runCommand(command);
+        ASSERT_TRUE(waitForAnswers(host().session()));
         EXPECT_FALSE(pages().isSending());
         EXPECT_FALSE(window_->commandState().sending);
         EXPECT_EQ(pages().currentTab(), 1);

@@ -3,6 +3,7 @@
 #include "buddylist/buddy_tree.h"
 #include "service_session_fixture.h"
 #include "support/qt/recording_web_view.h"
+#include "support/qt/session_state.h"
 #include "ui/interface_icons.h"
 #include "ui/tab_strip.h"
 
@@ -70,6 +71,7 @@ TEST_F(InterfaceEndToEnd, IconsComeFromTheServiceAndButtonsAndTabsOpenItsPages) 
     TabStrip* strip = pageHost.tabStrip();
     QTest::mouseClick(strip, Qt::LeftButton, {},
                       strip->tabRect(2).center() - QPoint(0, TabStrip::kTop));
+    ASSERT_TRUE(waitForAnswers(host().session())); // the balance, then the list
     EXPECT_FALSE(pageHost.isSending());
     EXPECT_EQ(pageHost.currentTab(), 0);
     EXPECT_TRUE(tree->isVisible());

@@ -1,5 +1,6 @@
 // Replies the real service never gives, from a scripted server: a load that fails after an
 // accepted sign-in, and sign-in answers that are accepted but carry no usable ticket.
+#include "app/page_host.h"
 #include "buddylist/buddy_tree.h"
 #include "scripted_replies.h"
 #include "session/service_calls.h"
@@ -8,6 +9,7 @@
 #include "support/scripted_server.h"
 #include "support/tls_test_server.h"
 #include "ui/main_surface.h"
+#include "ui/tab_strip.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -61,7 +63,7 @@ TEST_P(FailedLoad, GivesTheTicketBackAndRestoresTheSignedOutView) {
     EXPECT_TRUE(messages()[0].text.startsWith(QStringLiteral("Unable to login")));
     ASSERT_EQ(server.acceptedCount(), 1u);
     const std::string sent = server.received(0);
-    const std::size_t logout = sent.find("apiLogout");
+    const std::size_t logout = sent.find("#apiLogout");
     ASSERT_NE(logout, std::string::npos) << sent;
     EXPECT_NE(sent.find("<ticket>T-17</ticket>", logout), std::string::npos);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -150,7 +152,7 @@ TEST_F(SessionTest, SessionCommandWhileTheLoadIsPendingSignsOutInsteadOfSigningI
     prompts_->credentials.push_back(
         Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
     router().runCommand(kCmdSignInOut);
-    ASSERT_TRUE(w.commandState().signingIn);
+    ASSERT_TRUE(QTest::qWaitFor([&w] { return w.commandState().signingIn; }));
     EXPECT_EQ(w.surface()->view(), ViewKind::SigningIn);
     EXPECT_TRUE(host().controller().loadTimer().isActive());
     EXPECT_EQ(host().controller().loadTimer().interval(), 100);
@@ -159,6 +161,7 @@ TEST_F(SessionTest, SessionCommandWhileTheLoadIsPendingSignsOutInsteadOfSigningI
 
     EXPECT_EQ(prompts_->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
     expectSignedOutView(w, QStringLiteral("Textowl"));
+    ASSERT_TRUE(waitForAnswers(host().session()));
     const std::string sent = server.received(0);
     EXPECT_NE(sent.find("apiLogout"), std::string::npos);
     EXPECT_EQ(sent.find("apiGetBuddyList"), std::string::npos);
@@ -172,7 +175,7 @@ TEST_F(SessionTest, ExitWhileTheLoadIsPendingGivesTheTicketBack) {
     prompts_->credentials.push_back(
         Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
     router().runCommand(kCmdSignInOut);
-    ASSERT_TRUE(host().controller().loadTimer().isActive());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return host().controller().loadTimer().isActive(); }));
     QTimer::singleShot(0, &w, [&w] { w.mainMenu().action(kCmdExit)->trigger(); });
     EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
     EXPECT_FALSE(host().controller().loadTimer().isActive());
@@ -182,58 +185,103 @@ TEST_F(SessionTest, ExitWhileTheLoadIsPendingGivesTheTicketBack) {
     EXPECT_EQ(sent.find("apiGetBuddyList"), std::string::npos);
 }
 
-// While the buddy list is on its way the user signs out, or exits from the tray: the answer,
-// when it comes, changes nothing, and the session ends as usual with the ticket given back.
-class PendingCall : public SessionTest, public ::testing::WithParamInterface<int> {};
+using Stage = SessionController::SignInStage;
+constexpr int kSwedish = kCmdLanguageFirst + 1;
 
-TEST_P(PendingCall, EndsWithoutEffectWhenTheSessionEnds) {
-    using namespace std::chrono_literals;
-    ScriptedServer server({ConnectionScript()
-                               .readRequest()
-                               .send(answer(kTicketAccepted))
-                               .readRequest()
-                               .pause(200ms)
-                               .send(answer(kEmptyList))
-                               .readRequest()
-                               .send(answer(kAccepted))
-                               .staySilent()});
+// An interface whose one tab and one button take their icons from iconHost.
+std::string interfaceWithIcons(const test::ScriptedServer& iconHost) {
+    const std::string host = "127.0.0.1:" + std::to_string(iconHost.port());
+    const std::string element = "url=\"http://pages.test/x\" imageURI=\"" + host +
+                                "\" location=\"i\" file=\"a.bmp\" tooltip=\"X\"";
+    return R"(<result err="0"><interface><tabs><tab )" + element + "/></tabs><buttons><button " +
+           element + "/></buttons></interface></result>";
+}
+
+// Sign-out, exit or another language while each stage of the sign-in waits for its answer. The
+// commands go straight to their handlers, whatever the menus offer while a call is pending.
+// Sign-out and exit end the session with its answers unused and any ticket given back, exit also
+// ends the loop; a language change lets the sign-in complete in the new language.
+class PendingCall : public SessionTest,
+                    public ::testing::WithParamInterface<std::tuple<Stage, int>> {};
+
+TEST_P(PendingCall, EndsTheSessionOrCompletesItInTheNewLanguage) {
+    const auto [stage, command] = GetParam();
+    writeStrings();
+    ScriptedServer icons({}, ConnectionScript::serveForever(test::httpReply("404 Not Found", "")));
+    const std::string interface = interfaceWithIcons(icons);
+    ScriptedServer server =
+        serverAnswering({kTicketAccepted, kEmptyList, kBalance, interface.c_str(), kAccepted});
     endpoint_ = server.url("/pagewright/soapserver.php");
     MainWindow& w = open(false);
     w.show();
+    bool commanded = false;
+    // Posted as the stage asks its call, so it runs before the answer can be handled.
+    QObject::connect(&host().controller(), &SessionController::signInStageChanged, &w,
+                     [&, stage, command](Stage now) {
+                         if (now != stage || commanded)
+                             return;
+                         commanded = true;
+                         QTimer::singleShot(0, &w, [this, command] {
+                             if (command == kCmdExit)
+                                 exitPath().exitProgram();
+                             else if (command == kCmdSignInOut)
+                                 host().controller().signInOrOut();
+                             else
+                                 router().runCommand(command);
+                         });
+                     });
     prompts_->credentials.push_back(
         Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
     router().runCommand(kCmdSignInOut);
-    ASSERT_TRUE(w.commandState().signingIn);
-    const int command = GetParam();
-    QObject::connect(
-        &host().calls(), &ServiceCalls::busyChanged, &w,
-        [&w, &router = router(), command] {
-            QTimer::singleShot(0, &w, [&router, command] { router.runCommand(command); });
-        },
-        Qt::SingleShotConnection);
 
-    host().controller().loadAfterSignIn();
-    if (command == kCmdExit)
+    if (command == kCmdExit) {
         EXPECT_EQ(QApplication::exec(), kExitCodeNormal);
-    else
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-
+    }
+    const auto settled = [&] {
+        return commanded && host().controller().signInStage() == Stage::Idle &&
+               !host().session().callPending();
+    };
+    if (command == kSwedish) {
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return settled() && w.commandState().signedIn &&
+                   w.mainMenu().action(kCmdSignInOut)->text() == QStringLiteral("&Logga ut");
+        }));
+        EXPECT_EQ(host().pages().tabStrip()->tab(0).tooltip, QStringLiteral("Min kontaktlista"));
+        EXPECT_EQ(host().controller().buddyTree()->rootLine().data().toString(),
+                  QStringLiteral("Min kontaktlista"));
+        EXPECT_EQ(host().pages().tabCount(), 2);
+        EXPECT_EQ(server.received(0).find("#apiLogout"), std::string::npos);
+        return;
+    }
+    ASSERT_TRUE(QTest::qWaitFor(settled));
     EXPECT_EQ(host().controller().buddyTree(), nullptr);
     EXPECT_TRUE(messages().empty());
-    EXPECT_FALSE(w.commandState().signedIn);
+    EXPECT_FALSE(w.commandState().signedIn || w.commandState().signingIn);
     EXPECT_TRUE(host().session().ticket().empty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     const std::string sent = server.received(0);
-    const std::size_t list = sent.find("apiGetBuddyList");
-    ASSERT_NE(list, std::string::npos) << sent;
-    EXPECT_NE(sent.find("apiLogout", list), std::string::npos);
-    EXPECT_EQ(sent.find("apiBalanceSms"), std::string::npos);
+    const std::size_t logout = sent.find("#apiLogout");
+    ASSERT_NE(logout, std::string::npos) << sent;
+    EXPECT_NE(sent.find("<ticket>T-17</ticket>", logout), std::string::npos);
+    EXPECT_EQ(sent.find("#apiLogout", logout + 1), std::string::npos) << "one ticket, one logout";
 }
 
-INSTANTIATE_TEST_SUITE_P(Session, PendingCall, ::testing::Values(kCmdSignInOut, kCmdExit),
-                         [](const auto& info) {
-                             return std::string(info.param == kCmdExit ? "Exit" : "SignOut");
-                         });
+std::string pendingCallName(const ::testing::TestParamInfo<std::tuple<Stage, int>>& info) {
+    static const char* const stages[] = {"Idle",    "Validating", "Waiting", "List",
+                                         "Balance", "Interface",  "Icons"};
+    const int command = std::get<1>(info.param);
+    return std::string(stages[static_cast<int>(std::get<0>(info.param))]) +
+           (command == kCmdExit        ? "Exit"
+            : command == kCmdSignInOut ? "SignOut"
+                                       : "Language");
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, PendingCall,
+                         ::testing::Combine(::testing::Values(Stage::Validating, Stage::List,
+                                                              Stage::Balance, Stage::Interface,
+                                                              Stage::Icons),
+                                            ::testing::Values(kCmdSignInOut, kCmdExit, kSwedish)),
+                         pendingCallName);
 
 // Counts the paints of a widget while a service call is pending.
 class PaintCounter : public QObject {
@@ -270,6 +318,7 @@ TEST_F(SessionTest, TheWindowRepaintsWhileASlowCallRuns) {
     prompts_->credentials.push_back(
         Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
     router().runCommand(kCmdSignInOut);
+    ASSERT_TRUE(QTest::qWaitFor([&w] { return w.commandState().signingIn; }));
 
     EXPECT_GT(counter.paintsDuringCalls, 0);
     EXPECT_TRUE(w.commandState().signingIn);

@@ -84,6 +84,7 @@ TEST_F(SendEndToEnd, ABuddyGetsTheMessageTheLogTellsAndTheCreditGoesDown) {
     EXPECT_EQ(outbox(), "1\tdemo\tdemo\t" + alice + "\tflash\t0\t2026-12-07 09:30:15\t1\tHej då\n");
 
     QTest::mouseClick(panel->returnButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitForAnswers(host().session())); // the balance, then the list
     EXPECT_FALSE(w.commandState().sending);
     EXPECT_FALSE(panel->isVisible());
     EXPECT_TRUE(host().controller().buddyTree()->isVisible());

@@ -4,6 +4,7 @@
 #include "service/service_proxy.h"
 #include "service/utf.h"
 #include "service_session_fixture.h"
+#include "support/qt/session_state.h"
 #include "ui/main_surface.h"
 #include "ui/tray_icon.h"
 
@@ -108,6 +109,7 @@ TEST_F(SessionEndToEnd, SignOutReleasesTheTicketAndDestroysTheTree) {
     ASSERT_FALSE(tree.isNull());
 
     router().runCommand(kCmdSignInOut);
+    ASSERT_TRUE(waitForAnswers(host().session()));
 
     EXPECT_TRUE(tree.isNull());
     expectSignedOutView(w, kAppTitle);
@@ -147,6 +149,7 @@ TEST_F(SessionEndToEnd, ReturningToTheListRefreshesTheBalance) {
               S_OK);
 
     host().returnToBuddyList();
+    ASSERT_TRUE(waitForAnswers(host().session()));
 
     EXPECT_NE(QString::fromStdString(host().session().balance()), before);
     EXPECT_EQ(QString::fromStdString(host().session().balance()).toStdString(),

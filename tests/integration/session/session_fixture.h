@@ -4,6 +4,7 @@
 #include "base/command_ids.h"
 #include "service/service_proxy.h"
 #include "session/session.h"
+#include "support/qt/session_state.h"
 #include "support/service_process.h"
 #include "support/temp_dir.h"
 #include "window_fixture.h"
@@ -24,11 +25,20 @@ namespace textowl::testing {
 // post-sign-in load from the service behind endpoint_.
 class SessionTest : public WindowTest {
 protected:
-    // Answers the sign-in dialog, runs the session command and waits for the load to finish.
+    // Answers the sign-in dialog, runs the session command and waits for the sign-in, its load
+    // and the answers they asked for to finish.
     void signIn(MainWindow& w, const QString& user, const QString& password) {
+        // As a user would, after the answers to the last command (a sign-out's logout) are in.
+        ASSERT_TRUE(waitForAnswers(host().session()));
         prompts_->credentials.push_back(Prompts::Credentials{user, password});
         router().runCommand(kCmdSignInOut);
-        EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.commandState().signingIn; }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [this] {
+                return host().controller().signInStage() == SessionController::SignInStage::Idle &&
+                       !host().session().callPending();
+            },
+            5000));
+        EXPECT_FALSE(w.commandState().signingIn);
     }
 
     // The window on the service at `endpoint`, shown and signed in.
