@@ -4,20 +4,15 @@
 #include "service/status.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QThread>
 #include <QThreadPool>
 #include <functional>
 #include <memory>
-#include <vector>
 
 namespace textowl {
 
 class ServiceProxy;
 class Session;
-
-// What run() returns for a call that sign-out or exit abandoned: the caller changes nothing.
-inline constexpr Status kCallAbandoned = static_cast<Status>(0x80004004); // E_ABORT
 
 // Runs the service calls on a worker thread, one at a time and in the order asked, so the
 // service sees them as the user made them. Each answer comes back as a queued call on this
@@ -27,7 +22,6 @@ inline constexpr Status kCallAbandoned = static_cast<Status>(0x80004004); // E_A
 class ServiceCalls : public QObject {
     Q_OBJECT
 public:
-    using Call = std::function<Status(ServiceProxy&)>;
     // One operation: its status and the result text it filled in.
     struct Answer {
         Status status = E_FAIL;
@@ -59,48 +53,20 @@ public:
              [done = std::move(done), result] { done(*result); }, Lane::Aside);
     }
 
-    // The blocking forms, on their way out: the caller waits in a nested loop that holds input.
-    // The call's status, or kCallAbandoned.
-    Status run(const Call& call);
-    // Any other blocking job, such as an icon download; false when abandoned.
-    bool runJob(const std::function<void()>& job);
-
-    bool isRunning() const;
-    // Calls that belong together, such as an import: the program counts as busy from the first
-    // to the last, so that sign-out or exit wait for the batch and only ask it to stop.
-    void beginBatch();
-    void endBatch();
-    bool batchAbandoned() const { return m_batchAbandoned; }
-    // Sign-out or exit while a call or a batch is pending: the call's answer is dropped and its
-    // caller sees kCallAbandoned; the batch reads as abandoned.
-    void abandon();
-    // Runs `action` now when no call is pending, else once the pending call's caller has
-    // returned; nothing if `context` is gone by then.
-    void whenIdle(QObject* context, std::function<void()> action);
-
-    // The proxy's settings and session texts; change or read them only while no call runs.
+    // The proxy's settings and session texts; change or read them only while no call is pending.
     ServiceProxy& proxy() const { return *m_proxy; }
 
-signals:
-    void busyChanged(bool busy);
-
 private:
-    struct Wait;
     enum class Lane { Proxy, Aside };
 
     void post(std::function<void(ServiceProxy&)> work, QObject* context,
               std::function<void()> deliver, Lane lane);
-    void becameIdle();
 
     std::unique_ptr<ServiceProxy> m_proxy;
     Session& m_session;
     QThread m_thread;
     QObject* m_worker = nullptr; // lives on m_thread
     QThreadPool m_aside;
-    std::vector<Wait*> m_waits;
-    int m_batches = 0;
-    bool m_batchAbandoned = false;
-    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_whenIdle;
 };
 
 } // namespace textowl

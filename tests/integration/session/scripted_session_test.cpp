@@ -286,20 +286,20 @@ INSTANTIATE_TEST_SUITE_P(Session, PendingCall,
 // Counts the paints of a widget while a service call is pending.
 class PaintCounter : public QObject {
 public:
-    PaintCounter(QWidget& widget, const ServiceCalls& calls) : m_calls(calls) {
+    PaintCounter(QWidget& widget, const Session& session) : m_session(session) {
         widget.installEventFilter(this);
     }
     int paintsDuringCalls = 0;
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint && m_calls.isRunning())
+        if (event->type() == QEvent::Paint && m_session.callPending())
             ++paintsDuringCalls;
         return false;
     }
 
 private:
-    const ServiceCalls& m_calls;
+    const Session& m_session;
 };
 
 TEST_F(SessionTest, TheWindowRepaintsWhileASlowCallRuns) {
@@ -309,10 +309,10 @@ TEST_F(SessionTest, TheWindowRepaintsWhileASlowCallRuns) {
     endpoint_ = server.url("/pagewright/soapserver.php");
     MainWindow& w = open();
     w.show();
-    PaintCounter counter(*w.surface(), host().calls());
+    PaintCounter counter(*w.surface(), host().session());
     // A resize while sign-in waits for its answer, as a user dragging the window's edge would.
     QObject::connect(
-        &host().calls(), &ServiceCalls::busyChanged, &w,
+        &host().session(), &Session::callPendingChanged, &w,
         [&w] { QTimer::singleShot(0, &w, [&w] { w.resize(w.width() + 40, w.height()); }); },
         Qt::SingleShotConnection);
     prompts_->credentials.push_back(
