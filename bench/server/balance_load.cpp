@@ -29,27 +29,27 @@ std::string signIn(const std::string& endpoint) {
 LoadTarget::LoadTarget(server::HostConfig config) {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "pagewright-load-XXXXXX").string();
-    dir_ = mkdtemp(pattern.data());
+    m_dir = mkdtemp(pattern.data());
     if (config.database.empty()) {
-        config.database = (dir_ / "service.db").string();
+        config.database = (m_dir / "service.db").string();
     }
-    host_ = std::make_unique<server::ServiceHost>(std::move(config));
-    host_->service().createAccount("bench", "bench", 1000 * 100);
-    if (!host_->bind()) {
+    m_host = std::make_unique<server::ServiceHost>(std::move(config));
+    m_host->service().createAccount("bench", "bench", 1000 * 100);
+    if (!m_host->bind()) {
         std::fprintf(stderr, "cannot listen on loopback\n");
         return;
     }
-    host_->start();
-    ticket_ = signIn(endpoint());
-    if (ticket_.empty()) {
+    m_host->start();
+    m_ticket = signIn(endpoint());
+    if (m_ticket.empty()) {
         std::fprintf(stderr, "sign-in failed\n");
     }
 }
 
 LoadTarget::~LoadTarget() {
-    host_.reset();
+    m_host.reset();
     std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
+    std::filesystem::remove_all(m_dir, ignored);
 }
 
 std::optional<std::string> optionValue(int argc, char** argv, std::string_view name) {

@@ -27,11 +27,11 @@ public:
     LoadTarget& operator=(const LoadTarget&) = delete;
 
     // Whether the server listens and the account signed in; the reason went to standard error.
-    bool ready() const { return !ticket_.empty(); }
-    std::string endpoint() const { return host_->server().endpointUrl(); }
-    const std::string& ticket() const { return ticket_; }
-    server::PagewrightService& service() { return host_->service(); }
-    server::Store& store() { return host_->store(); }
+    bool ready() const { return !m_ticket.empty(); }
+    std::string endpoint() const { return m_host->server().endpointUrl(); }
+    const std::string& ticket() const { return m_ticket; }
+    server::PagewrightService& service() { return m_host->service(); }
+    server::Store& store() { return m_host->store(); }
 
 private:
     static server::HostConfig hostFor(server::ServiceConfig config) {
@@ -40,9 +40,9 @@ private:
         return host;
     }
 
-    std::filesystem::path dir_;
-    std::unique_ptr<server::ServiceHost> host_;
-    std::string ticket_;
+    std::filesystem::path m_dir;
+    std::unique_ptr<server::ServiceHost> m_host;
+    std::string m_ticket;
 };
 
 struct Round {

@@ -38,32 +38,32 @@ using namespace textowl::server;
 class SendsmsDouble {
 public:
     explicit SendsmsDouble(std::chrono::milliseconds pause) {
-        server_.Get("/cgi-bin/sendsms",
-                    [this, pause](const httplib::Request& req, httplib::Response& res) {
-                        ++inFlight_;
-                        {
-                            std::lock_guard lock(mutex_);
-                            ++received_[req.get_param_value("to")];
-                        }
-                        std::this_thread::sleep_for(pause);
-                        res.status = 202;
-                        res.set_content("0: Accepted for delivery\n", "text/plain");
-                        --inFlight_;
-                    });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        m_server.Get("/cgi-bin/sendsms",
+                     [this, pause](const httplib::Request& req, httplib::Response& res) {
+                         ++m_inFlight;
+                         {
+                             std::lock_guard lock(m_mutex);
+                             ++m_received[req.get_param_value("to")];
+                         }
+                         std::this_thread::sleep_for(pause);
+                         res.status = 202;
+                         res.set_content("0: Accepted for delivery\n", "text/plain");
+                         --m_inFlight;
+                     });
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
     }
     ~SendsmsDouble() {
-        server_.stop();
-        thread_.join();
+        m_server.stop();
+        m_thread.join();
     }
     std::string url() const {
-        return "http://u:p@127.0.0.1:" + std::to_string(port_) + "/cgi-bin/sendsms";
+        return "http://u:p@127.0.0.1:" + std::to_string(m_port) + "/cgi-bin/sendsms";
     }
-    int inFlight() const { return inFlight_; }
+    int inFlight() const { return m_inFlight; }
     std::map<std::string, int> received() {
-        std::lock_guard lock(mutex_);
-        return received_;
+        std::lock_guard lock(m_mutex);
+        return m_received;
     }
     long requests() {
         long n = 0;
@@ -74,12 +74,12 @@ public:
     }
 
 private:
-    httplib::Server server_;
-    int port_ = 0;
-    std::thread thread_;
-    std::atomic<int> inFlight_{0};
-    std::mutex mutex_;
-    std::map<std::string, int> received_;
+    httplib::Server m_server;
+    int m_port = 0;
+    std::thread m_thread;
+    std::atomic<int> m_inFlight{0};
+    std::mutex m_mutex;
+    std::map<std::string, int> m_received;
 };
 
 int option(int argc, char** argv, const std::string& name, int fallback) {

@@ -194,7 +194,7 @@ public:
         bind(probeFd, reinterpret_cast<const sockaddr*>(&any), sizeof any);
         socklen_t size = sizeof any;
         getsockname(probeFd, reinterpret_cast<sockaddr*>(&any), &size);
-        port_ = ntohs(any.sin_port);
+        m_port = ntohs(any.sin_port);
         close(probeFd);
         std::string escaped;
         for (char c : body) {
@@ -206,39 +206,39 @@ public:
                             << "events { worker_connections 4096; }\nhttp {\n access_log off;\n"
                             << " keepalive_requests 100000000;\n keepalive_timeout 60s;\n"
                             << " client_body_temp_path " << dir.path().string() << ";\n"
-                            << " server {\n  listen 127.0.0.1:" << port_ << ";\n"
+                            << " server {\n  listen 127.0.0.1:" << m_port << ";\n"
                             << "  location / {\n   default_type '" << contentType << "';\n"
                             << "   return 200 '" << escaped << "';\n  }\n }\n}\n";
-        pid_ = fork();
-        if (pid_ == 0) {
+        m_pid = fork();
+        if (m_pid == 0) {
             execl(kNginx, kNginx, "-p", dir.path().c_str(), "-c", conf.c_str(), "-g", "daemon off;",
                   nullptr);
             _exit(127);
         }
         for (int i = 0; i < 200; ++i) {
-            const int fd = connectFrom("127.0.0.1", port_);
+            const int fd = connectFrom("127.0.0.1", m_port);
             if (fd >= 0) {
                 close(fd);
                 return;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
         }
-        port_ = 0;
+        m_port = 0;
     }
     ~Nginx() {
-        if (pid_ > 0) {
-            kill(pid_, SIGQUIT);
-            waitpid(pid_, nullptr, 0);
+        if (m_pid > 0) {
+            kill(m_pid, SIGQUIT);
+            waitpid(m_pid, nullptr, 0);
         }
     }
-    bool ready() const { return port_ != 0; }
+    bool ready() const { return m_port != 0; }
     std::string endpoint() const {
-        return "http://127.0.0.1:" + std::to_string(port_) + "/pagewright/soapserver.php";
+        return "http://127.0.0.1:" + std::to_string(m_port) + "/pagewright/soapserver.php";
     }
 
 private:
-    pid_t pid_ = -1;
-    int port_ = 0;
+    pid_t m_pid = -1;
+    int m_port = 0;
 };
 
 int compareWithNginx(double seconds, int rounds) {

@@ -56,30 +56,30 @@ class Flood {
 public:
     Flood(const std::string& endpoint, int connections, int accounts) {
         for (int c = 0; c < connections; ++c) {
-            threads_.emplace_back([this, endpoint, accounts, c] {
+            m_threads.emplace_back([this, endpoint, accounts, c] {
                 ServiceProxy proxy(endpoint);
                 ServiceText result;
-                for (int i = c; !stop_; ++i) {
+                for (int i = c; !m_stop; ++i) {
                     const int k = i % accounts;
                     const std::string name = k == 0 ? "bench" : "guess" + std::to_string(k);
                     proxy.apiValidateLogin(utf8ToUtf16(name), u"wrong", &result);
-                    ++attempts_;
+                    ++m_attempts;
                 }
             });
         }
     }
     ~Flood() {
-        stop_ = true;
-        for (std::thread& t : threads_) {
+        m_stop = true;
+        for (std::thread& t : m_threads) {
             t.join();
         }
     }
-    long attempts() const { return attempts_; }
+    long attempts() const { return m_attempts; }
 
 private:
-    std::atomic<bool> stop_{false};
-    std::atomic<long> attempts_{0};
-    std::vector<std::thread> threads_;
+    std::atomic<bool> m_stop{false};
+    std::atomic<long> m_attempts{0};
+    std::vector<std::thread> m_threads;
 };
 
 // Waits until a tenth of a second of flood passes without a hash; returns the seconds waited.

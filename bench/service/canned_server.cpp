@@ -94,7 +94,7 @@ template <typename ServeConnection>
 
 CannedServer::CannedServer(std::string reply, std::chrono::milliseconds delay,
                            const test::TlsIdentity* tls)
-    : tls_(tls != nullptr) {
+    : m_tls(tls != nullptr) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -104,29 +104,29 @@ CannedServer::CannedServer(std::string reply, std::chrono::milliseconds delay,
         ::listen(fd, 8) != 0 || ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
         throw std::runtime_error("cannot listen on loopback");
     }
-    port_ = ntohs(addr.sin_port);
-    child_ = ::fork();
-    if (child_ == 0) {
+    m_port = ntohs(addr.sin_port);
+    m_child = ::fork();
+    if (m_child == 0) {
         if (tls != nullptr) {
             serveTls(fd, reply, *tls);
         }
         serve(fd, reply, delay);
     }
     ::close(fd);
-    if (child_ < 0) {
+    if (m_child < 0) {
         throw std::runtime_error("cannot start the canned server");
     }
 }
 
 CannedServer::~CannedServer() {
-    if (child_ > 0) {
-        ::kill(child_, SIGTERM);
-        ::waitpid(child_, nullptr, 0);
+    if (m_child > 0) {
+        ::kill(m_child, SIGTERM);
+        ::waitpid(m_child, nullptr, 0);
     }
 }
 
 std::string CannedServer::url() const {
-    return (tls_ ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(port_) +
+    return (m_tls ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(m_port) +
            "/pagewright/soapserver.php";
 }
 

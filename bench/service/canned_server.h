@@ -24,9 +24,9 @@ public:
     std::string url() const;
 
 private:
-    std::uint16_t port_ = 0;
-    bool tls_ = false;
-    pid_t child_ = -1;
+    std::uint16_t m_port = 0;
+    bool m_tls = false;
+    pid_t m_child = -1;
 };
 
 } // namespace textowl::bench

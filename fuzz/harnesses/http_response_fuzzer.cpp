@@ -21,37 +21,37 @@ constexpr std::size_t kMaxReceivesAfterEnd = 64;
 class ScheduledSource : public textowl::ByteSource {
 public:
     ScheduledSource(std::string_view data, const std::uint8_t* schedule, bool failAtEnd)
-        : data_(data), failAtEnd_(failAtEnd) {
-        std::copy(schedule, schedule + kScheduleLength, schedule_.begin());
+        : m_data(data), m_failAtEnd(failAtEnd) {
+        std::copy(schedule, schedule + kScheduleLength, m_schedule.begin());
     }
 
     long receive(char* buf, std::size_t n) override {
         if (n == 0) {
             __builtin_trap(); // a zero-sized receive cannot tell "closed" from "no room"
         }
-        if (offset_ == data_.size()) {
-            if (++receivesAfterEnd_ > kMaxReceivesAfterEnd) {
+        if (m_offset == m_data.size()) {
+            if (++m_receivesAfterEnd > kMaxReceivesAfterEnd) {
                 __builtin_trap();
             }
-            return failAtEnd_ ? -1 : 0;
+            return m_failAtEnd ? -1 : 0;
         }
-        const std::uint8_t planned = schedule_[step_++ % kScheduleLength];
+        const std::uint8_t planned = m_schedule[m_step++ % kScheduleLength];
         if (planned == 0) {
             return 0; // an empty receive while the peer is still there
         }
-        const std::size_t count = std::min({n, std::size_t{planned}, data_.size() - offset_});
-        std::memcpy(buf, data_.data() + offset_, count);
-        offset_ += count;
+        const std::size_t count = std::min({n, std::size_t{planned}, m_data.size() - m_offset});
+        std::memcpy(buf, m_data.data() + m_offset, count);
+        m_offset += count;
         return static_cast<long>(count);
     }
 
 private:
-    std::string_view data_;
-    std::array<std::uint8_t, kScheduleLength> schedule_{};
-    bool failAtEnd_;
-    std::size_t offset_ = 0;
-    std::size_t step_ = 0;
-    std::size_t receivesAfterEnd_ = 0;
+    std::string_view m_data;
+    std::array<std::uint8_t, kScheduleLength> m_schedule{};
+    bool m_failAtEnd;
+    std::size_t m_offset = 0;
+    std::size_t m_step = 0;
+    std::size_t m_receivesAfterEnd = 0;
 };
 
 textowl::ResponseLimits limitsFor(std::uint8_t mode, std::uint8_t pieces) {

@@ -155,19 +155,19 @@ std::string KannelGateway::missingPrograms() {
 }
 
 KannelGateway::KannelGateway(const std::filesystem::path& dir, const std::string& refusedNumbers)
-    : dir_(dir) {
+    : m_dir(dir) {
     std::ifstream in(TEXTOWL_KANNEL_CONF_TEMPLATE);
     std::stringstream text;
     text << in.rdbuf();
     if (!in) {
-        failure_ = "cannot read " TEXTOWL_KANNEL_CONF_TEMPLATE;
+        m_failure = "cannot read " TEXTOWL_KANNEL_CONF_TEMPLATE;
         return;
     }
     const std::vector<int> ports = freePorts(4);
-    adminPort_ = ports[0];
-    sendsmsPort_ = ports[3];
+    m_adminPort = ports[0];
+    m_sendsmsPort = ports[3];
     std::string config = text.str();
-    for (const auto& [word, value] : {std::pair<std::string, std::string>{"@DIR@", dir_.string()},
+    for (const auto& [word, value] : {std::pair<std::string, std::string>{"@DIR@", m_dir.string()},
                                       {"@ADMIN_PORT@", std::to_string(ports[0])},
                                       {"@BOX_PORT@", std::to_string(ports[1])},
                                       {"@SMSC_PORT@", std::to_string(ports[2])},
@@ -179,30 +179,31 @@ KannelGateway::KannelGateway(const std::filesystem::path& dir, const std::string
     // The sendsms-user group comes last, so the line joins it.
     if (!refusedNumbers.empty())
         config += "black-list-regex = \"" + refusedNumbers + "\"\n";
-    const std::filesystem::path conf = dir_ / "kannel.conf";
+    const std::filesystem::path conf = m_dir / "kannel.conf";
     std::ofstream(conf) << config;
     // -v 4 keeps the consoles to panics; the boxes log to their own files.
-    children_.push_back(
-        spawn({kBearerbox, "-v", "4", conf.string()}, dir_ / "bearerbox.out", dir_));
+    m_children.push_back(
+        spawn({kBearerbox, "-v", "4", conf.string()}, m_dir / "bearerbox.out", m_dir));
     // smsbox and the fake operator give up at once when bearerbox is not listening yet.
     if (!waitForPort(ports[1])) {
-        failure_ = "bearerbox did not listen within 10 s; see " + (dir_ / "bearerbox.log").string();
+        m_failure =
+            "bearerbox did not listen within 10 s; see " + (m_dir / "bearerbox.log").string();
         return;
     }
-    children_.push_back(spawn({kSmsbox, "-v", "4", conf.string()}, dir_ / "smsbox.out", dir_));
-    children_.push_back(spawn({kFakesmsc, "-H", "127.0.0.1", "-r", std::to_string(ports[2]), "-m",
-                               "0", "0 0 text unused"},
-                              operatorLog(), dir_));
+    m_children.push_back(spawn({kSmsbox, "-v", "4", conf.string()}, m_dir / "smsbox.out", m_dir));
+    m_children.push_back(spawn({kFakesmsc, "-H", "127.0.0.1", "-r", std::to_string(ports[2]), "-m",
+                                "0", "0 0 text unused"},
+                               operatorLog(), m_dir));
     if (!waitUntilOnline()) {
-        failure_ = "Kannel did not come up within 20 s; see the logs in " + dir_.string();
+        m_failure = "Kannel did not come up within 20 s; see the logs in " + m_dir.string();
     }
 }
 
 KannelGateway::~KannelGateway() {
-    for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it) {
         kill(*it, SIGTERM);
     }
-    for (pid_t pid : children_) {
+    for (pid_t pid : m_children) {
         int status = 0;
         for (int i = 0; i < 100 && waitpid(pid, &status, WNOHANG) == 0; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -218,9 +219,9 @@ KannelGateway::~KannelGateway() {
 bool KannelGateway::waitUntilOnline() {
     const std::string status = "/status.txt?password=" + std::string(kPassword);
     for (int i = 0; i < 200; ++i) {
-        const std::string smscs = localGet(adminPort_, status);
+        const std::string smscs = localGet(m_adminPort, status);
         const bool operatorOnline = smscs.find("(online") != std::string::npos;
-        if (operatorOnline && !localGet(sendsmsPort_, "/cgi-bin/sendsms").empty()) {
+        if (operatorOnline && !localGet(m_sendsmsPort, "/cgi-bin/sendsms").empty()) {
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -230,7 +231,7 @@ bool KannelGateway::waitUntilOnline() {
 
 std::string KannelGateway::sendsmsUrl() const {
     return "http://" + std::string(kUser) + ":" + kPassword +
-           "@127.0.0.1:" + std::to_string(sendsmsPort_) + "/cgi-bin/sendsms";
+           "@127.0.0.1:" + std::to_string(m_sendsmsPort) + "/cgi-bin/sendsms";
 }
 
 std::vector<FakeDelivery> KannelGateway::deliveries() const {

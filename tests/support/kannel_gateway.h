@@ -38,12 +38,12 @@ public:
     KannelGateway(const KannelGateway&) = delete;
     KannelGateway& operator=(const KannelGateway&) = delete;
 
-    bool ready() const { return failure_.empty(); }
-    const std::string& failure() const { return failure_; }
+    bool ready() const { return m_failure.empty(); }
+    const std::string& failure() const { return m_failure; }
 
     // The sendsms address with its user and password, as --gateway takes it.
     std::string sendsmsUrl() const;
-    std::filesystem::path operatorLog() const { return dir_ / "fake-operator.log"; }
+    std::filesystem::path operatorLog() const { return m_dir / "fake-operator.log"; }
     std::vector<FakeDelivery> deliveries() const;
     // Waits until the operator has logged at least count messages; false when time runs out.
     bool waitForDeliveries(std::size_t count, std::chrono::milliseconds limit) const;
@@ -51,10 +51,10 @@ public:
 private:
     bool waitUntilOnline();
 
-    std::filesystem::path dir_;
-    int adminPort_ = 0, sendsmsPort_ = 0;
-    std::vector<pid_t> children_;
-    std::string failure_;
+    std::filesystem::path m_dir;
+    int m_adminPort = 0, m_sendsmsPort = 0;
+    std::vector<pid_t> m_children;
+    std::string m_failure;
 };
 
 } // namespace textowl::test

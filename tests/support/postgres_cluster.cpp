@@ -65,46 +65,46 @@ std::string PostgresCluster::binDir() {
 }
 
 // The server refuses to run as root, so as root the cluster belongs to nobody.
-PostgresCluster::PostgresCluster() : bin_(binDir()), port_(freePort()) {
-    if (bin_.empty()) {
-        failure_ = "PostgreSQL is not installed";
+PostgresCluster::PostgresCluster() : m_bin(binDir()), m_port(freePort()) {
+    if (m_bin.empty()) {
+        m_failure = "PostgreSQL is not installed";
         return;
     }
     if (geteuid() == 0) {
         const passwd* nobody = getpwnam("nobody");
-        if (nobody == nullptr || chown(dir_.path().c_str(), nobody->pw_uid, nobody->pw_gid) != 0) {
-            failure_ = "cannot hand the cluster directory to the user nobody";
+        if (nobody == nullptr || chown(m_dir.path().c_str(), nobody->pw_uid, nobody->pw_gid) != 0) {
+            m_failure = "cannot hand the cluster directory to the user nobody";
             return;
         }
-        owner_ = "runuser -u nobody -- ";
+        m_owner = "runuser -u nobody -- ";
     }
-    if (!run("'" + bin_ + "/initdb' -D '" + dir_.file("data").string() +
+    if (!run("'" + m_bin + "/initdb' -D '" + m_dir.file("data").string() +
              "' -U pagewright --auth=trust --no-sync -E UTF8 --locale=C")) {
-        failure_ = "initdb failed, see " + dir_.file("setup.log").string();
+        m_failure = "initdb failed, see " + m_dir.file("setup.log").string();
         return;
     }
     start();
 }
 
 PostgresCluster::~PostgresCluster() {
-    if (running_) {
-        run("'" + bin_ + "/pg_ctl' -D '" + dir_.file("data").string() + "' -m immediate -w stop");
+    if (m_running) {
+        run("'" + m_bin + "/pg_ctl' -D '" + m_dir.file("data").string() + "' -m immediate -w stop");
     }
 }
 
 bool PostgresCluster::run(const std::string& command) {
-    const std::string log = dir_.file("setup.log").string();
-    return std::system((owner_ + command + " >>'" + log + "' 2>&1").c_str()) == 0;
+    const std::string log = m_dir.file("setup.log").string();
+    return std::system((m_owner + command + " >>'" + log + "' 2>&1").c_str()) == 0;
 }
 
 std::string PostgresCluster::location(const std::string& database) const {
-    return "postgresql://pagewright@127.0.0.1:" + std::to_string(port_) + "/" + database;
+    return "postgresql://pagewright@127.0.0.1:" + std::to_string(m_port) + "/" + database;
 }
 
 bool PostgresCluster::createDatabase(const std::string& name) {
-    if (!run("'" + bin_ + "/createdb' -h 127.0.0.1 -p " + std::to_string(port_) +
+    if (!run("'" + m_bin + "/createdb' -h 127.0.0.1 -p " + std::to_string(m_port) +
              " -U pagewright '" + name + "'")) {
-        failure_ = "createdb " + name + " failed";
+        m_failure = "createdb " + name + " failed";
         return false;
     }
     return true;
@@ -112,20 +112,20 @@ bool PostgresCluster::createDatabase(const std::string& name) {
 
 // Durability is not under test: fsync off keeps the cluster quick on a shared machine.
 bool PostgresCluster::start() {
-    running_ = run("'" + bin_ + "/pg_ctl' -D '" + dir_.file("data").string() + "' -l '" +
-                   dir_.file("server.log").string() + "' -w -t 60 -o \"-p " +
-                   std::to_string(port_) + " -k '" + dir_.path().string() +
-                   "' -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200\" start");
-    if (!running_) {
-        failure_ = "the PostgreSQL server did not start, see " + dir_.file("server.log").string();
+    m_running = run("'" + m_bin + "/pg_ctl' -D '" + m_dir.file("data").string() + "' -l '" +
+                    m_dir.file("server.log").string() + "' -w -t 60 -o \"-p " +
+                    std::to_string(m_port) + " -k '" + m_dir.path().string() +
+                    "' -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200\" start");
+    if (!m_running) {
+        m_failure = "the PostgreSQL server did not start, see " + m_dir.file("server.log").string();
     }
-    return running_;
+    return m_running;
 }
 
 bool PostgresCluster::stop(bool immediately) {
-    running_ = !run("'" + bin_ + "/pg_ctl' -D '" + dir_.file("data").string() + "' -m " +
-                    (immediately ? "immediate" : "fast") + " -w stop");
-    return !running_;
+    m_running = !run("'" + m_bin + "/pg_ctl' -D '" + m_dir.file("data").string() + "' -m " +
+                     (immediately ? "immediate" : "fast") + " -w stop");
+    return !m_running;
 }
 
 } // namespace textowl::test

@@ -26,9 +26,9 @@ public:
     PostgresCluster(const PostgresCluster&) = delete;
     PostgresCluster& operator=(const PostgresCluster&) = delete;
 
-    bool ready() const { return failure_.empty(); }
-    const std::string& failure() const { return failure_; }
-    int port() const { return port_; }
+    bool ready() const { return m_failure.empty(); }
+    const std::string& failure() const { return m_failure; }
+    int port() const { return m_port; }
 
     // "postgresql://USER@127.0.0.1:PORT/NAME".
     std::string location(const std::string& database) const;
@@ -42,11 +42,11 @@ public:
 private:
     bool run(const std::string& command);
 
-    TempDir dir_;
-    std::string bin_, owner_;
-    int port_ = 0;
-    bool running_ = false;
-    std::string failure_;
+    TempDir m_dir;
+    std::string m_bin, m_owner;
+    int m_port = 0;
+    bool m_running = false;
+    std::string m_failure;
 };
 
 } // namespace textowl::test

@@ -31,7 +31,7 @@ std::size_t findContentLength(const std::string& head) {
 } // namespace
 
 ConnectionScript& ConnectionScript::send(std::string bytes) {
-    steps_.push_back({Step::Kind::Send, std::move(bytes), 0, {}});
+    m_steps.push_back({Step::Kind::Send, std::move(bytes), 0, {}});
     return *this;
 }
 
@@ -48,42 +48,42 @@ ConnectionScript& ConnectionScript::sendInPieces(std::string bytes, std::size_t 
 }
 
 ConnectionScript& ConnectionScript::sendRepeated(std::string piece, std::size_t count) {
-    steps_.push_back({Step::Kind::Repeat, std::move(piece), count, {}});
+    m_steps.push_back({Step::Kind::Repeat, std::move(piece), count, {}});
     return *this;
 }
 
 ConnectionScript& ConnectionScript::sendForever(std::string piece) {
-    steps_.push_back({Step::Kind::Forever, std::move(piece), 0, {}});
+    m_steps.push_back({Step::Kind::Forever, std::move(piece), 0, {}});
     return *this;
 }
 
 ConnectionScript& ConnectionScript::pause(std::chrono::milliseconds delay) {
-    steps_.push_back({Step::Kind::Pause, {}, 0, delay});
+    m_steps.push_back({Step::Kind::Pause, {}, 0, delay});
     return *this;
 }
 
 ConnectionScript& ConnectionScript::readBytes(std::size_t n) {
-    steps_.push_back({Step::Kind::ReadBytes, {}, n, {}});
+    m_steps.push_back({Step::Kind::ReadBytes, {}, n, {}});
     return *this;
 }
 
 ConnectionScript& ConnectionScript::readRequest() {
-    steps_.push_back({Step::Kind::ReadRequest, {}, 0, {}});
+    m_steps.push_back({Step::Kind::ReadRequest, {}, 0, {}});
     return *this;
 }
 
 ConnectionScript& ConnectionScript::staySilent() {
-    steps_.push_back({Step::Kind::Silent, {}, 0, {}});
+    m_steps.push_back({Step::Kind::Silent, {}, 0, {}});
     return *this;
 }
 
 ConnectionScript& ConnectionScript::answerEveryRequest(std::string reply) {
-    steps_.push_back({Step::Kind::Answer, std::move(reply), 0, {}});
+    m_steps.push_back({Step::Kind::Answer, std::move(reply), 0, {}});
     return *this;
 }
 
 ConnectionScript& ConnectionScript::close() {
-    steps_.push_back({Step::Kind::Close, {}, 0, {}});
+    m_steps.push_back({Step::Kind::Close, {}, 0, {}});
     return *this;
 }
 
@@ -104,12 +104,12 @@ class ScriptRunner {
 public:
     ScriptRunner(int fd, int wakeFd, std::string& received, std::size_t& consumed,
                  std::mutex& mutex, const bool& stopping)
-        : fd_(fd), wakeFd_(wakeFd), received_(received), consumed_(consumed), mutex_(mutex),
-          stopping_(stopping) {}
+        : m_fd(fd), m_wakeFd(wakeFd), m_received(received), m_consumed(consumed), m_mutex(mutex),
+          m_stopping(stopping) {}
 
     bool stopped() const {
-        std::lock_guard lock(mutex_);
-        return stopping_;
+        std::lock_guard lock(m_mutex);
+        return m_stopping;
     }
 
     // Waits for the socket; false when the server stops first.
@@ -117,7 +117,7 @@ public:
 
     // > 0 ready, 0 timed out, < 0 stopped or failed.
     int waitFor(short events, int timeoutMs) {
-        pollfd p[2] = {{fd_, events, 0}, {wakeFd_, POLLIN, 0}};
+        pollfd p[2] = {{m_fd, events, 0}, {m_wakeFd, POLLIN, 0}};
         for (;;) {
             int ready = ::poll(p, 2, timeoutMs);
             if (ready < 0 && errno == EINTR) {
@@ -133,7 +133,7 @@ public:
     bool sendBytes(const std::string& bytes) {
         std::size_t at = 0;
         while (at < bytes.size()) {
-            ssize_t sent = ::send(fd_, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
+            ssize_t sent = ::send(m_fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
             if (sent > 0) {
                 at += static_cast<std::size_t>(sent);
             } else if (sent < 0 && (errno == EAGAIN || errno == EINTR)) {
@@ -153,20 +153,20 @@ public:
             return -1;
         }
         char buffer[65536];
-        ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
+        ssize_t got = ::recv(m_fd, buffer, sizeof buffer, 0);
         if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
             return readSome();
         }
         if (got > 0) {
-            std::lock_guard lock(mutex_);
-            received_.append(buffer, static_cast<std::size_t>(got));
+            std::lock_guard lock(m_mutex);
+            m_received.append(buffer, static_cast<std::size_t>(got));
         }
         return got;
     }
 
     std::size_t receivedSize() {
-        std::lock_guard lock(mutex_);
-        return received_.size();
+        std::lock_guard lock(m_mutex);
+        return m_received.size();
     }
 
     bool readUntil(std::size_t total) {
@@ -182,8 +182,8 @@ public:
         std::size_t headEnd;
         for (;;) {
             {
-                std::lock_guard lock(mutex_);
-                headEnd = received_.find("\r\n\r\n", consumed_);
+                std::lock_guard lock(m_mutex);
+                headEnd = m_received.find("\r\n\r\n", m_consumed);
             }
             if (headEnd != std::string::npos) {
                 break;
@@ -194,24 +194,24 @@ public:
         }
         std::string head;
         {
-            std::lock_guard lock(mutex_);
-            head = received_.substr(consumed_, headEnd + 2 - consumed_);
+            std::lock_guard lock(m_mutex);
+            head = m_received.substr(m_consumed, headEnd + 2 - m_consumed);
         }
         std::size_t end = headEnd + 4 + findContentLength(head);
         bool whole = readUntil(end);
-        consumed_ = std::min(end, receivedSize());
+        m_consumed = std::min(end, receivedSize());
         return whole;
     }
 
     void pause(std::chrono::milliseconds delay) {
-        pollfd p{wakeFd_, POLLIN, 0};
+        pollfd p{m_wakeFd, POLLIN, 0};
         ::poll(&p, 1, static_cast<int>(delay.count()));
     }
 
     // Sends FIN first and reads what is still coming, so that the client sees the bytes sent
     // before the close rather than a reset.
     void lingeringClose() {
-        ::shutdown(fd_, SHUT_WR);
+        ::shutdown(m_fd, SHUT_WR);
         auto until = std::chrono::steady_clock::now() + kLingerOnClose;
         for (;;) {
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -220,12 +220,12 @@ public:
                 return;
             }
             char buffer[4096];
-            ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
+            ssize_t got = ::recv(m_fd, buffer, sizeof buffer, 0);
             if (got <= 0) {
                 return;
             }
-            std::lock_guard lock(mutex_);
-            received_.append(buffer, static_cast<std::size_t>(got));
+            std::lock_guard lock(m_mutex);
+            m_received.append(buffer, static_cast<std::size_t>(got));
         }
     }
 
@@ -250,9 +250,9 @@ public:
             pause(step.delay);
             return !stopped();
         case Kind::ReadBytes: {
-            std::size_t target = consumed_ + step.count;
+            std::size_t target = m_consumed + step.count;
             bool whole = readUntil(target);
-            consumed_ = std::min(target, receivedSize());
+            m_consumed = std::min(target, receivedSize());
             return whole;
         }
         case Kind::ReadRequest:
@@ -272,38 +272,38 @@ public:
     }
 
 private:
-    int fd_;
-    int wakeFd_;
-    std::string& received_;
-    std::size_t& consumed_;
-    std::mutex& mutex_;
-    const bool& stopping_;
+    int m_fd;
+    int m_wakeFd;
+    std::string& m_received;
+    std::size_t& m_consumed;
+    std::mutex& m_mutex;
+    const bool& m_stopping;
 };
 
 ScriptedServer::ScriptedServer(std::vector<ConnectionScript> scripts,
                                std::optional<ConnectionScript> fallback)
-    : scripts_(std::move(scripts)), fallback_(std::move(fallback)) {
-    if (::pipe2(wakePipe_, O_CLOEXEC) != 0) {
+    : m_scripts(std::move(scripts)), m_fallback(std::move(fallback)) {
+    if (::pipe2(m_wakePipe, O_CLOEXEC) != 0) {
         throw std::runtime_error("the scripted server cannot create its wake-up pipe");
     }
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
-    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
     socklen_t length = sizeof address;
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 16) != 0 ||
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(listenFd_);
-        ::close(wakePipe_[0]);
-        ::close(wakePipe_[1]);
+    if (::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(m_listenFd, 16) != 0 ||
+        ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(m_listenFd);
+        ::close(m_wakePipe[0]);
+        ::close(m_wakePipe[1]);
         throw std::runtime_error("the scripted server cannot listen on loopback");
     }
-    port_ = ntohs(address.sin_port);
-    acceptThread_ = std::thread([this] { acceptLoop(); });
+    m_port = ntohs(address.sin_port);
+    m_acceptThread = std::thread([this] { acceptLoop(); });
 }
 
 ScriptedServer::~ScriptedServer() {
@@ -312,46 +312,47 @@ ScriptedServer::~ScriptedServer() {
 
 void ScriptedServer::stop() {
     {
-        std::lock_guard lock(mutex_);
-        if (stopping_) {
+        std::lock_guard lock(m_mutex);
+        if (m_stopping) {
             return;
         }
-        stopping_ = true;
+        m_stopping = true;
     }
-    changed_.notify_all();
+    m_changed.notify_all();
     char wake = 1;
-    [[maybe_unused]] auto written = ::write(wakePipe_[1], &wake, 1);
-    acceptThread_.join();
-    ::close(listenFd_);
-    for (auto& connection : connections_) {
+    [[maybe_unused]] auto written = ::write(m_wakePipe[1], &wake, 1);
+    m_acceptThread.join();
+    ::close(m_listenFd);
+    for (auto& connection : m_connections) {
         connection->thread.join();
     }
-    ::close(wakePipe_[0]);
-    ::close(wakePipe_[1]);
+    ::close(m_wakePipe[0]);
+    ::close(m_wakePipe[1]);
 }
 
 std::string ScriptedServer::url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
+    return "http://127.0.0.1:" + std::to_string(m_port) + path;
 }
 
 std::string ScriptedServer::received(std::size_t index) const {
-    std::lock_guard lock(mutex_);
-    return index < connections_.size() ? connections_[index]->received : std::string();
+    std::lock_guard lock(m_mutex);
+    return index < m_connections.size() ? m_connections[index]->received : std::string();
 }
 
 std::size_t ScriptedServer::acceptedCount() const {
-    std::lock_guard lock(mutex_);
-    return connections_.size();
+    std::lock_guard lock(m_mutex);
+    return m_connections.size();
 }
 
 bool ScriptedServer::waitForScriptEnd(std::size_t index, std::chrono::milliseconds limit) const {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(
-        lock, limit, [&] { return index < connections_.size() && connections_[index]->finished; });
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, limit, [&] {
+        return index < m_connections.size() && m_connections[index]->finished;
+    });
 }
 
 void ScriptedServer::acceptLoop() {
-    pollfd p[2] = {{listenFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+    pollfd p[2] = {{m_listenFd, POLLIN, 0}, {m_wakePipe[0], POLLIN, 0}};
     for (;;) {
         int ready = ::poll(p, 2, -1);
         if (p[1].revents != 0) {
@@ -360,37 +361,37 @@ void ScriptedServer::acceptLoop() {
         if (ready <= 0) {
             continue;
         }
-        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             continue;
         }
         int one = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        std::lock_guard lock(mutex_);
-        std::size_t index = connections_.size();
+        std::lock_guard lock(m_mutex);
+        std::size_t index = m_connections.size();
         auto connection = std::make_unique<Connection>();
         connection->fd = fd;
-        const ConnectionScript* script = index < scripts_.size() ? &scripts_[index]
-                                         : fallback_             ? &*fallback_
-                                                                 : nullptr;
+        const ConnectionScript* script = index < m_scripts.size() ? &m_scripts[index]
+                                         : m_fallback             ? &*m_fallback
+                                                                  : nullptr;
         Connection& ref = *connection;
-        connections_.push_back(std::move(connection));
+        m_connections.push_back(std::move(connection));
         ref.thread = std::thread([this, &ref, script] {
             if (script != nullptr) {
                 run(ref, *script);
             }
             {
-                std::lock_guard done(mutex_);
+                std::lock_guard done(m_mutex);
                 ref.finished = true;
             }
-            changed_.notify_all();
+            m_changed.notify_all();
         });
     }
 }
 
 void ScriptedServer::run(Connection& connection, const ConnectionScript& script) {
-    ScriptRunner runner(connection.fd, wakePipe_[0], connection.received, connection.consumed,
-                        mutex_, stopping_);
+    ScriptRunner runner(connection.fd, m_wakePipe[0], connection.received, connection.consumed,
+                        m_mutex, m_stopping);
     for (const auto& step : script.steps()) {
         if (!runner.runStep(step)) {
             break;

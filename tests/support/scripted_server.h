@@ -70,10 +70,10 @@ public:
         std::size_t count = 0;
         std::chrono::milliseconds delay{0};
     };
-    const std::vector<Step>& steps() const { return steps_; }
+    const std::vector<Step>& steps() const { return m_steps; }
 
 private:
-    std::vector<Step> steps_;
+    std::vector<Step> m_steps;
 };
 
 class ScriptedServer {
@@ -84,7 +84,7 @@ public:
     ScriptedServer(const ScriptedServer&) = delete;
     ScriptedServer& operator=(const ScriptedServer&) = delete;
 
-    std::uint16_t port() const { return port_; }
+    std::uint16_t port() const { return m_port; }
     // "http://127.0.0.1:<port>" followed by path.
     std::string url(const std::string& path = "/") const;
 
@@ -101,16 +101,16 @@ private:
     void acceptLoop();
     void run(Connection& connection, const ConnectionScript& script);
 
-    std::vector<ConnectionScript> scripts_;
-    std::optional<ConnectionScript> fallback_;
-    int listenFd_ = -1;
-    int wakePipe_[2] = {-1, -1}; // readable once the server stops; every wait also polls it
-    std::uint16_t port_ = 0;
-    std::thread acceptThread_;
-    mutable std::mutex mutex_;
-    mutable std::condition_variable changed_;
-    std::vector<std::unique_ptr<Connection>> connections_;
-    bool stopping_ = false;
+    std::vector<ConnectionScript> m_scripts;
+    std::optional<ConnectionScript> m_fallback;
+    int m_listenFd = -1;
+    int m_wakePipe[2] = {-1, -1}; // readable once the server stops; every wait also polls it
+    std::uint16_t m_port = 0;
+    std::thread m_acceptThread;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    std::vector<std::unique_ptr<Connection>> m_connections;
+    bool m_stopping = false;
 };
 
 // "HTTP/1.1 <status line>\r\nContent-Length: <n>\r\n<extra>\r\n<body>"

@@ -38,8 +38,8 @@ ServiceProcess::ServiceProcess(const std::string& executable, std::vector<std::s
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    pid_ = fork();
-    if (pid_ == 0) {
+    m_pid = fork();
+    if (m_pid == 0) {
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
         execv(argv[0], argv.data());
@@ -47,19 +47,19 @@ ServiceProcess::ServiceProcess(const std::string& executable, std::vector<std::s
     }
     close(out[1]);
     close(err[1]);
-    out_ = out[0];
-    err_ = err[0];
+    m_out = out[0];
+    m_err = err[0];
 }
 
 ServiceProcess::~ServiceProcess() {
-    if (pid_ > 0 && !waited_) {
-        kill(pid_, SIGKILL);
+    if (m_pid > 0 && !m_waited) {
+        kill(m_pid, SIGKILL);
         wait();
     }
-    if (out_ >= 0)
-        close(out_);
-    if (err_ >= 0)
-        close(err_);
+    if (m_out >= 0)
+        close(m_out);
+    if (m_err >= 0)
+        close(m_err);
 }
 
 std::unique_ptr<ServiceProcess> ServiceProcess::serve(const std::string& executable,
@@ -70,16 +70,16 @@ std::unique_ptr<ServiceProcess> ServiceProcess::serve(const std::string& executa
     auto process = std::make_unique<ServiceProcess>(executable, std::move(args));
     const std::string line = process->readLine();
     if (line.rfind(kListening, 0) == 0)
-        process->endpoint_ = line.substr(kListening.size());
+        process->m_endpoint = line.substr(kListening.size());
     return process;
 }
 
 std::string ServiceProcess::readLine(int timeoutMs) {
     std::string line;
     char c = 0;
-    while (out_ >= 0) {
-        pollfd p{out_, POLLIN, 0};
-        if (poll(&p, 1, timeoutMs) <= 0 || read(out_, &c, 1) != 1 || c == '\n')
+    while (m_out >= 0) {
+        pollfd p{m_out, POLLIN, 0};
+        if (poll(&p, 1, timeoutMs) <= 0 || read(m_out, &c, 1) != 1 || c == '\n')
             break;
         line += c;
     }
@@ -87,24 +87,24 @@ std::string ServiceProcess::readLine(int timeoutMs) {
 }
 
 std::string ServiceProcess::stdoutRest() {
-    return out_ >= 0 ? readAll(out_) : std::string();
+    return m_out >= 0 ? readAll(m_out) : std::string();
 }
 
 std::string ServiceProcess::stderrAll() {
-    return err_ >= 0 ? readAll(err_) : std::string();
+    return m_err >= 0 ? readAll(m_err) : std::string();
 }
 
 void ServiceProcess::signal(int sig) {
-    if (pid_ > 0 && !waited_)
-        kill(pid_, sig);
+    if (m_pid > 0 && !m_waited)
+        kill(m_pid, sig);
 }
 
 int ServiceProcess::wait() {
-    if (pid_ <= 0)
+    if (m_pid <= 0)
         return -1;
     int status = 0;
-    waitpid(pid_, &status, 0);
-    waited_ = true;
+    waitpid(m_pid, &status, 0);
+    m_waited = true;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 

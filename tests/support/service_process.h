@@ -34,16 +34,16 @@ public:
     int wait();
 
     // After serve(): whether the service printed its address, and that address.
-    bool ready() const { return !endpoint_.empty(); }
-    const std::string& endpoint() const { return endpoint_; }
-    pid_t pid() const { return pid_; }
+    bool ready() const { return !m_endpoint.empty(); }
+    const std::string& endpoint() const { return m_endpoint; }
+    pid_t pid() const { return m_pid; }
 
 private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-    int err_ = -1;
-    bool waited_ = false;
-    std::string endpoint_;
+    pid_t m_pid = -1;
+    int m_out = -1;
+    int m_err = -1;
+    bool m_waited = false;
+    std::string m_endpoint;
 };
 
 } // namespace textowl::test

@@ -108,11 +108,11 @@ TlsIdentity makeCertificate(const std::string& name, bool authority, bool expire
 } // namespace
 
 ThrowawayCa::ThrowawayCa()
-    : root_(makeCertificate("Throwaway Test CA", true, false, nullptr, nullptr)) {}
+    : m_root(makeCertificate("Throwaway Test CA", true, false, nullptr, nullptr)) {}
 
 TlsIdentity ThrowawayCa::issue(const std::string& name, bool expired) const {
-    const Cert root = readCert(root_.certificate);
-    const Key rootKey = readKey(root_.key);
+    const Cert root = readCert(m_root.certificate);
+    const Key rootKey = readKey(m_root.key);
     return makeCertificate(name, false, expired, root.get(), rootKey.get());
 }
 

@@ -16,7 +16,7 @@ class ThrowawayCa {
 public:
     ThrowawayCa();
 
-    const std::string& rootPem() const { return root_.certificate; }
+    const std::string& rootPem() const { return m_root.certificate; }
 
     // A server certificate for name (a DNS name, or an IP literal as an IP entry). An expired one
     // ended a day ago.
@@ -25,7 +25,7 @@ public:
     static TlsIdentity selfSigned(const std::string& name);
 
 private:
-    TlsIdentity root_;
+    TlsIdentity m_root;
 };
 
 } // namespace textowl::test

@@ -106,53 +106,53 @@ void serveTlsConnection(SSL_CTX* context, int fd, const std::string& reply,
 }
 
 TlsTestServer::TlsTestServer(const TlsIdentity& identity, std::string reply, bool tls10Only)
-    : context_(makeServerContext(identity, tls10Only)), reply_(std::move(reply)) {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    : m_context(makeServerContext(identity, tls10Only)), m_reply(std::move(reply)) {
+    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (listenFd_ < 0 ||
-        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 8) != 0 ||
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    if (m_listenFd < 0 ||
+        ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(m_listenFd, 8) != 0 ||
+        ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         throw std::runtime_error("TLS test server: cannot listen on loopback");
     }
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { acceptLoop(); });
+    m_port = ntohs(address.sin_port);
+    m_thread = std::thread([this] { acceptLoop(); });
 }
 
 TlsTestServer::~TlsTestServer() {
-    stop_ = true;
-    thread_.join();
-    ::close(listenFd_);
-    SSL_CTX_free(context_);
+    m_stop = true;
+    m_thread.join();
+    ::close(m_listenFd);
+    SSL_CTX_free(m_context);
 }
 
 void TlsTestServer::acceptLoop() {
-    while (waitReadable(listenFd_, stop_)) {
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    while (waitReadable(m_listenFd, m_stop)) {
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) {
             continue;
         }
-        const TlsConnectionEvents events{[this] { ++handshakes_; },
+        const TlsConnectionEvents events{[this] { ++m_handshakes; },
                                          [this](std::string_view bytes) {
-                                             const std::lock_guard lock(mutex_);
-                                             received_ += bytes;
+                                             const std::lock_guard lock(m_mutex);
+                                             m_received += bytes;
                                          }};
-        serveTlsConnection(context_, fd, reply_, events, stop_);
+        serveTlsConnection(m_context, fd, m_reply, events, m_stop);
         ::close(fd);
     }
 }
 
 std::string TlsTestServer::url(const std::string& host, const std::string& path) const {
     const std::string authority = host.find(':') != std::string::npos ? "[" + host + "]" : host;
-    return "https://" + authority + ":" + std::to_string(port_) + path;
+    return "https://" + authority + ":" + std::to_string(m_port) + path;
 }
 
 std::string TlsTestServer::received() const {
-    const std::lock_guard lock(mutex_);
-    return received_;
+    const std::lock_guard lock(m_mutex);
+    return m_received;
 }
 
 } // namespace textowl::test

@@ -48,20 +48,20 @@ public:
     std::string url(const std::string& host, const std::string& path = "/") const;
     // Every byte that arrived after a finished handshake, over all connections so far.
     std::string received() const;
-    int handshakes() const { return handshakes_; }
+    int handshakes() const { return m_handshakes; }
 
 private:
     void acceptLoop();
 
-    SSL_CTX* context_ = nullptr;
-    std::string reply_;
-    int listenFd_ = -1;
-    std::uint16_t port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> handshakes_{0};
-    mutable std::mutex mutex_;
-    std::string received_;
-    std::thread thread_;
+    SSL_CTX* m_context = nullptr;
+    std::string m_reply;
+    int m_listenFd = -1;
+    std::uint16_t m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_handshakes{0};
+    mutable std::mutex m_mutex;
+    std::string m_received;
+    std::thread m_thread;
 };
 
 } // namespace textowl::test

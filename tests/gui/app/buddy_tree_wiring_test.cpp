@@ -34,21 +34,21 @@ protected:
         group.children.push_back(buddy("1", "Anna", "7"));
         root.children.push_back(std::move(group));
         root.children.push_back(buddy("2", "Bert", "0"));
-        tree_ = std::make_unique<BuddyTree>(list_, QPixmap());
-        tree_->fill(std::move(root));
+        m_tree = std::make_unique<BuddyTree>(m_list, QPixmap());
+        m_tree->fill(std::move(root));
     }
     void TearDown() override {
-        tree_.reset();
+        m_tree.reset();
         WindowTest::TearDown();
     }
 
-    QModelIndex groupLine() { return tree_->lineOf(list_.findGroupByName("Friends")); }
-    QModelIndex bertLine() { return tree_->lineOf(list_.findBuddy("2", "0")); }
+    QModelIndex groupLine() { return m_tree->lineOf(m_list.findGroupByName("Friends")); }
+    QModelIndex bertLine() { return m_tree->lineOf(m_list.findBuddy("2", "0")); }
 
     // A shown window, signed in, with the tree attached: pop-ups open only then.
     MainWindow& openSignedIn() {
         MainWindow& w = open();
-        attachBuddyTree(router(), host().context(), buddyTreeWindowOf(w), *tree_);
+        attachBuddyTree(router(), host().context(), buddyTreeWindowOf(w), *m_tree);
         WindowState s;
         s.signedIn = true;
         enterState(w, host().session(), s);
@@ -56,18 +56,18 @@ protected:
         return w;
     }
 
-    BuddyList list_;
-    std::unique_ptr<BuddyTree> tree_;
+    BuddyList m_list;
+    std::unique_ptr<BuddyTree> m_tree;
 };
 
 TEST_F(BuddyTreeWiring, SelectionSetsTheClipboardFlagsOfTheWindow) {
     MainWindow& w = open();
-    attachBuddyTree(router(), host().context(), buddyTreeWindowOf(w), *tree_);
-    tree_->selectLine(bertLine());
+    attachBuddyTree(router(), host().context(), buddyTreeWindowOf(w), *m_tree);
+    m_tree->selectLine(bertLine());
     EXPECT_TRUE(w.commandState().cutEnabled);
     EXPECT_TRUE(w.commandState().copyEnabled);
     EXPECT_TRUE(w.commandState().deleteEnabled);
-    tree_->selectLine(groupLine());
+    m_tree->selectLine(groupLine());
     EXPECT_FALSE(w.commandState().cutEnabled);
     EXPECT_FALSE(w.commandState().copyEnabled);
     EXPECT_FALSE(w.commandState().deleteEnabled);
@@ -76,7 +76,7 @@ TEST_F(BuddyTreeWiring, SelectionSetsTheClipboardFlagsOfTheWindow) {
 
 TEST_F(BuddyTreeWiring, ContextRequestOpensThePopupOfTheSelectedLine) {
     MainWindow& w = openSignedIn();
-    emit tree_->contextMenuRequested(LineKind::Group, w.mapToGlobal(QPoint(40, 120)));
+    emit m_tree->contextMenuRequested(LineKind::Group, w.mapToGlobal(QPoint(40, 120)));
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->actions().at(1)->data().toInt(), kCmdEditGroup);
@@ -85,8 +85,8 @@ TEST_F(BuddyTreeWiring, ContextRequestOpensThePopupOfTheSelectedLine) {
 
 TEST_F(BuddyTreeWiring, RightClickAnywhereOnTheWindowOpensThePopupOfTheSelectedLine) {
     MainWindow& w = openSignedIn();
-    tree_->selectLine(groupLine());
-    ASSERT_EQ(tree_->selectedLineKind(), LineKind::Group);
+    m_tree->selectLine(groupLine());
+    ASSERT_EQ(m_tree->selectedLineKind(), LineKind::Group);
     const QPoint inHeader(150, 30);
     QContextMenuEvent click(QContextMenuEvent::Mouse, inHeader, w.surface()->mapToGlobal(inHeader));
     QApplication::sendEvent(w.surface(), &click);
@@ -98,14 +98,14 @@ TEST_F(BuddyTreeWiring, RightClickAnywhereOnTheWindowOpensThePopupOfTheSelectedL
 
 TEST_F(BuddyTreeWiring, DoubleClickCommandReachesTheWindow) {
     MainWindow& w = open();
-    attachBuddyTree(router(), host().context(), buddyTreeWindowOf(w), *tree_);
+    attachBuddyTree(router(), host().context(), buddyTreeWindowOf(w), *m_tree);
     int sends = 0;
     router().setCommandHandler(kCmdSendMessage, [&sends] { ++sends; });
-    tree_->selectLine(bertLine());
-    tree_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(tree_.get()));
-    const QRect r = tree_->visualRect(bertLine());
-    QTest::mouseDClick(tree_->viewport(), Qt::LeftButton, {}, r.center());
+    m_tree->selectLine(bertLine());
+    m_tree->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_tree.get()));
+    const QRect r = m_tree->visualRect(bertLine());
+    QTest::mouseDClick(m_tree->viewport(), Qt::LeftButton, {}, r.center());
     // The tree posts the command and the window posts it on once more.
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
@@ -114,8 +114,8 @@ TEST_F(BuddyTreeWiring, DoubleClickCommandReachesTheWindow) {
 
 TEST_F(BuddyTreeWiring, ShortcutsAtTheTreeFollowTheSelectedLineAndWhatWasCopied) {
     MainWindow& w = open();
-    tree_->setParent(w.surface());
-    attachBuddyTree(router(), host().context(), buddyTreeWindowOf(w), *tree_);
+    m_tree->setParent(w.surface());
+    attachBuddyTree(router(), host().context(), buddyTreeWindowOf(w), *m_tree);
     std::vector<int> ran;
     for (int id : {kCmdDelete, kCmdCopy, kCmdCut, kCmdPaste})
         router().setCommandHandler(id, [&ran, id] { ran.push_back(id); });
@@ -123,24 +123,24 @@ TEST_F(BuddyTreeWiring, ShortcutsAtTheTreeFollowTheSelectedLineAndWhatWasCopied)
     s.signedIn = true;
     enterState(w, host().session(), s);
     w.show();
-    tree_->show();
-    tree_->setFocus();
+    m_tree->show();
+    m_tree->setFocus();
     const auto press = [this](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::keyClick(tree_.get(), key, modifiers);
+        QTest::keyClick(m_tree.get(), key, modifiers);
         QCoreApplication::processEvents();
     };
 
-    tree_->selectLine(groupLine());
+    m_tree->selectLine(groupLine());
     press(Qt::Key_Delete);
     press(Qt::Key_C, Qt::ControlModifier);
     press(Qt::Key_V, Qt::ControlModifier);
     EXPECT_TRUE(ran.empty()) << "a group is deleted through its menu only, and nothing was copied";
 
-    tree_->selectLine(bertLine());
+    m_tree->selectLine(bertLine());
     press(Qt::Key_V, Qt::ControlModifier);
     press(Qt::Key_Delete);
     press(Qt::Key_C, Qt::ControlModifier);
-    tree_->setPasteEnabled(true);
+    m_tree->setPasteEnabled(true);
     press(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(ran, (std::vector<int>{kCmdDelete, kCmdCopy, kCmdPaste}));
 }

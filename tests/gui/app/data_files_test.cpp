@@ -34,12 +34,12 @@ const LookupCase kCases[] = {
 class ProcessStateGuard {
 public:
     ProcessStateGuard()
-        : directory_(QDir::currentPath()), home_(qgetenv("XDG_DATA_HOME")),
-          dirs_(qgetenv("XDG_DATA_DIRS")) {}
+        : m_directory(QDir::currentPath()), m_home(qgetenv("XDG_DATA_HOME")),
+          m_dirs(qgetenv("XDG_DATA_DIRS")) {}
     ~ProcessStateGuard() {
-        QDir::setCurrent(directory_);
-        qputenv("XDG_DATA_HOME", home_);
-        qputenv("XDG_DATA_DIRS", dirs_);
+        QDir::setCurrent(m_directory);
+        qputenv("XDG_DATA_HOME", m_home);
+        qputenv("XDG_DATA_DIRS", m_dirs);
         QCoreApplication::setOrganizationName(QString());
         QCoreApplication::setApplicationName(QString());
     }
@@ -47,8 +47,8 @@ public:
     ProcessStateGuard& operator=(const ProcessStateGuard&) = delete;
 
 private:
-    QString directory_;
-    QByteArray home_, dirs_;
+    QString m_directory;
+    QByteArray m_home, m_dirs;
 };
 
 TEST(DataFiles, LookInTheCurrentDirectoryThenTheDataDirectories) {

@@ -377,7 +377,7 @@ TEST_F(WindowTest, RegisterAndForgottenPasswordOpenThePageDialog) {
     QTest::mouseClick(w.registerButton(), Qt::LeftButton);
     QTest::mouseClick(w.surface(), Qt::LeftButton, {}, QPoint(150, 225));
     processPosted();
-    const auto pages = prompts_->askedOf(ScriptedPrompts::Kind::Page);
+    const auto pages = m_prompts->askedOf(ScriptedPrompts::Kind::Page);
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(pages[0].text, QStringLiteral("http://pages.test/signup"));
     EXPECT_EQ(pages[1].text, QStringLiteral("http://pages.test/forgot?x=1"));
@@ -390,7 +390,7 @@ TEST_F(WindowTest, ClickBesideTheForgottenPasswordSpotDoesNothing) {
     QTest::mouseClick(w.surface(), Qt::LeftButton, {}, QPoint(99, 225));
     QTest::mouseClick(w.surface(), Qt::LeftButton, {}, QPoint(150, 232));
     processPosted();
-    EXPECT_TRUE(prompts_->asked.empty());
+    EXPECT_TRUE(m_prompts->asked.empty());
 }
 
 TEST_F(WindowTest, CommandsWhileSignedOutAndUnknownIdsAreHarmless) {
@@ -398,7 +398,7 @@ TEST_F(WindowTest, CommandsWhileSignedOutAndUnknownIdsAreHarmless) {
     for (int id : std::initializer_list<int>{kCmdAddContact, kCmdFaqs, kCmdAbout, 2000, 2010, 2011,
                                              0, -1, 34001})
         router().runCommand(id);
-    EXPECT_TRUE(prompts_->asked.empty());
+    EXPECT_TRUE(m_prompts->asked.empty());
 }
 
 TEST_F(WindowTest, SubsystemCanTakeOverACommand) {

@@ -23,16 +23,16 @@ class PageHostTest : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        window_ = &open();
-        window_->show();
+        m_window = &open();
+        m_window->show();
         host().session().begin("ann", "ab12");
         BuddyEntry root = BuddyEntry::makeRoot();
         root.children.push_back(BuddyEntry::makeGroup("7", "Work"));
         BuddyList& list = host().session().adoptList(std::move(root));
-        auto* tree = new BuddyTree(list, QPixmap(), {}, window_->surface());
-        auto* panel = new SendPanel({host().session(), host().calls(), window_->prompts(),
-                                     window_->catalogue(), host().context().clock},
-                                    &window_->skin(), window_->surface());
+        auto* tree = new BuddyTree(list, QPixmap(), {}, m_window->surface());
+        auto* panel = new SendPanel({host().session(), host().calls(), m_window->prompts(),
+                                     m_window->catalogue(), host().context().clock},
+                                    &m_window->skin(), m_window->surface());
         pages().setPages(tree, panel);
         pages().buildInterface(*readInterfaceDescription(std::string_view(kDescription)), [] {});
         ASSERT_TRUE(waitForAnswers(host().session()));
@@ -62,12 +62,12 @@ protected:
       <footer url="http://pages.test/footer"/>
     </interface></r>)";
 
-    MainWindow* window_ = nullptr;
+    MainWindow* m_window = nullptr;
 };
 
 TEST_F(PageHostTest, ButtonsTabsAndFooterStandWhereTheyBelongAndOpenTheirPages) {
-    const int w = window_->surface()->width();
-    const int h = window_->surface()->height();
+    const int w = m_window->surface()->width();
+    const int h = m_window->surface()->height();
     ASSERT_NE(pages().interfaceButton(2000), nullptr);
     EXPECT_EQ(pages().interfaceButton(2001), nullptr) << "the element without a tooltip";
     // The first element's button at the left of the header, the others from its right edge.
@@ -76,7 +76,7 @@ TEST_F(PageHostTest, ButtonsTabsAndFooterStandWhereTheyBelongAndOpenTheirPages) 
     EXPECT_EQ(first.top(), third.top());
     EXPECT_LT(first.right(), w / 2);
     EXPECT_GT(third.left(), w / 2);
-    EXPECT_TRUE(window_->surface()->rect().contains(third));
+    EXPECT_TRUE(m_window->surface()->rect().contains(third));
     EXPECT_EQ(pages().tabCount(), 3);
     EXPECT_EQ(webTab(1)->visited, QList<QUrl>{QUrl(QStringLiteral("http://pages.test/news"))});
     ASSERT_NE(pages().footerView(), nullptr);
@@ -85,7 +85,7 @@ TEST_F(PageHostTest, ButtonsTabsAndFooterStandWhereTheyBelongAndOpenTheirPages) 
     EXPECT_EQ(page, area(pageArea(w, h, true)));
     EXPECT_FALSE(footer.intersects(page));
     EXPECT_GT(footer.top(), page.bottom());
-    EXPECT_TRUE(window_->surface()->rect().contains(footer));
+    EXPECT_TRUE(m_window->surface()->rect().contains(footer));
 
     router().runCommand(2002);
     EXPECT_EQ(webTab(1)->address(),
@@ -96,10 +96,10 @@ TEST_F(PageHostTest, ButtonsTabsAndFooterStandWhereTheyBelongAndOpenTheirPages) 
 
     clickTab(2);
     EXPECT_EQ(pages().currentTab(), 2);
-    WindowState signedIn = window_->commandState();
+    WindowState signedIn = m_window->commandState();
     signedIn.signedIn = true;
-    enterState(*window_, host().session(), signedIn);
-    window_->showContextMenu(LineKind::Root, window_->mapToGlobal(QPoint(150, 200)));
+    enterState(*m_window, host().session(), signedIn);
+    m_window->showContextMenu(LineKind::Root, m_window->mapToGlobal(QPoint(150, 200)));
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "no buddy pop-up on a web tab";
     EXPECT_TRUE(webTab(2)->isVisible());
     EXPECT_FALSE(webTab(1)->isVisible());
@@ -111,18 +111,18 @@ TEST_F(PageHostTest, ATabClickWhileSendingReturnsToTheList) {
     router().runCommand(kCmdSendMessage);
     ASSERT_TRUE(pages().isSending());
     EXPECT_TRUE(pages().sendPanel()->isVisible());
-    const QSize client = window_->surface()->size();
+    const QSize client = m_window->surface()->size();
     const QRect panel = pages().sendPanel()->geometry();
     EXPECT_EQ(panel, area(sendingPageArea(client.width(), client.height())));
     // The panel's frame lies over the tabs' right edge, and stays in sight there.
     const QPoint frameLine(panel.left() + 1, pages().tabStrip()->tabRect(0).center().y());
-    const QWidget* atFrame = window_->surface()->childAt(frameLine);
+    const QWidget* atFrame = m_window->surface()->childAt(frameLine);
     EXPECT_TRUE(atFrame == pages().sendPanel() || pages().sendPanel()->isAncestorOf(atFrame));
 
     clickTab(2);
     ASSERT_TRUE(waitForAnswers(host().session())); // the balance, then the list
     EXPECT_FALSE(pages().isSending());
-    EXPECT_FALSE(window_->commandState().sending);
+    EXPECT_FALSE(m_window->commandState().sending);
     EXPECT_EQ(pages().currentTab(), 0);
     EXPECT_TRUE(pages().buddyTree()->isVisible());
     EXPECT_FALSE(pages().sendPanel()->isVisible());
@@ -153,11 +153,11 @@ TEST_F(PageHostTest, AHelpOrButtonPageWhileSendingLeavesTheSendingState) {
         router().runCommand(command);
         ASSERT_TRUE(waitForAnswers(host().session()));
         EXPECT_FALSE(pages().isSending());
-        EXPECT_FALSE(window_->commandState().sending);
+        EXPECT_FALSE(m_window->commandState().sending);
         EXPECT_EQ(pages().currentTab(), 1);
         EXPECT_FALSE(pages().sendPanel()->isVisible());
         EXPECT_TRUE(webTab(1)->isVisible());
-        const QSize client = window_->surface()->size();
+        const QSize client = m_window->surface()->size();
         EXPECT_EQ(webTab(1)->geometry(), area(pageArea(client.width(), client.height(), true)));
     }
 }

@@ -10,9 +10,9 @@ namespace {
 
 class PreferencesTest : public ::testing::Test {
 protected:
-    QString path() const { return dir_.filePath(QStringLiteral("prefs.ini")); }
+    QString path() const { return m_dir.filePath(QStringLiteral("prefs.ini")); }
     QSettings settings() const { return QSettings(path(), QSettings::IniFormat); }
-    QTemporaryDir dir_;
+    QTemporaryDir m_dir;
 };
 
 TEST_F(PreferencesTest, FirstRunGivesEmptyChoicesAndCreatesNothing) {

@@ -55,57 +55,57 @@ inline const char* kStringsTwoLanguages = R"(<?xml version="1.0" encoding="utf-8
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        previousDir_ = QDir::currentPath();
-        QDir::setCurrent(dir_.path());
+        ASSERT_TRUE(m_dir.isValid());
+        m_previousDir = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
         StringCatalogue::setCurrentLanguageName("English");
     }
 
     void TearDown() override {
-        application_ = {};
+        m_application = {};
         StringCatalogue::setCurrentLanguageName("English");
-        QDir::setCurrent(previousDir_);
+        QDir::setCurrent(m_previousDir);
     }
 
     void writeStrings(const char* xml = kStringsTwoLanguages) {
-        QFile file(dir_.filePath(QStringLiteral("strings.xml")));
+        QFile file(m_dir.filePath(QStringLiteral("strings.xml")));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(xml);
     }
 
-    QString settingsPath() const { return dir_.filePath(QStringLiteral("prefs.ini")); }
+    QString settingsPath() const { return m_dir.filePath(QStringLiteral("prefs.ini")); }
     std::shared_ptr<QSettings> settings() const {
         return std::make_shared<QSettings>(settingsPath(), QSettings::IniFormat);
     }
 
     MainWindow& open(std::optional<bool> trayAvailable = false) {
         auto prompts = std::make_unique<ScriptedPrompts>();
-        prompts_ = prompts.get();
+        m_prompts = prompts.get();
         ApplicationOptions options;
         options.settings = settings();
         options.prompts = std::move(prompts);
-        options.serviceEndpoint = endpoint_;
-        options.clock = clock_;
-        webViews_ = std::make_shared<RecordingWebViewFactory>();
-        options.webViews = webViews_;
-        application_ = composeApplication(std::move(options), trayAvailable);
-        return *application_.window;
+        options.serviceEndpoint = m_endpoint;
+        options.clock = m_clock;
+        m_webViews = std::make_shared<RecordingWebViewFactory>();
+        options.webViews = m_webViews;
+        m_application = composeApplication(std::move(options), trayAvailable);
+        return *m_application.window;
     }
 
-    CommandRouter& router() const { return *application_.router; }
-    SessionHost& host() const { return *application_.session; }
-    TrayController& tray() const { return *application_.tray; }
-    ExitPath& exitPath() const { return *application_.exitPath; }
+    CommandRouter& router() const { return *m_application.router; }
+    SessionHost& host() const { return *m_application.session; }
+    TrayController& tray() const { return *m_application.tray; }
+    ExitPath& exitPath() const { return *m_application.exitPath; }
 
-    QTemporaryDir dir_;
-    QString previousDir_;
+    QTemporaryDir m_dir;
+    QString m_previousDir;
     // The service the window talks to; empty for the usual address (nothing answers there).
-    std::string endpoint_;
+    std::string m_endpoint;
     // The window's clock; the machine's when null.
-    const Clock* clock_ = nullptr;
-    std::shared_ptr<RecordingWebViewFactory> webViews_;
-    Application application_;
-    ScriptedPrompts* prompts_ = nullptr;
+    const Clock* m_clock = nullptr;
+    std::shared_ptr<RecordingWebViewFactory> m_webViews;
+    Application m_application;
+    ScriptedPrompts* m_prompts = nullptr;
 };
 
 } // namespace textowl::testing

@@ -21,7 +21,7 @@ protected:
         QImage skin(150, 125, QImage::Format_RGB32);
         skin.fill(qRgb(20, 30, 40));
         skin.setPixel(50, 20, qRgb(255, 255, 255));
-        const QString path = dir_.filePath(QStringLiteral("white.bmp"));
+        const QString path = m_dir.filePath(QStringLiteral("white.bmp"));
         EXPECT_TRUE(skin.save(path, "BMP"));
         return path;
     }
@@ -39,9 +39,9 @@ TEST_F(WindowShapeTest, ChosenSkinRepaintsTheClientAreaAndSurvivesARestart) {
     EXPECT_EQ(changed.count(), 0);
     EXPECT_NE(pagePixel(w), qRgb(255, 255, 255));
 
-    prompts_->files.push_back(path);
+    m_prompts->files.push_back(path);
     router().runCommand(kCmdChooseSkin);
-    const auto asked = prompts_->askedOf(ScriptedPrompts::Kind::File);
+    const auto asked = m_prompts->askedOf(ScriptedPrompts::Kind::File);
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[1].caption, QStringLiteral("Select Textowl Skin"));
     EXPECT_EQ(asked[1].text, QDir::current().filePath(QStringLiteral("skins")));
@@ -49,7 +49,7 @@ TEST_F(WindowShapeTest, ChosenSkinRepaintsTheClientAreaAndSurvivesARestart) {
     EXPECT_EQ(pagePixel(w), qRgb(255, 255, 255));
     EXPECT_EQ(settings()->value(QStringLiteral("Preferences/skin")).toString(), path);
 
-    application_ = {};
+    m_application = {};
     MainWindow& again = open();
     EXPECT_EQ(again.skin().path(), path);
     EXPECT_EQ(pagePixel(again), qRgb(255, 255, 255));
@@ -99,7 +99,7 @@ TEST_F(WindowShapeTest, FramelessWindowIsDraggedByItsBackgroundButNotByItsButton
 
     QTest::mouseClick(w.signInButton(), Qt::LeftButton); // a control keeps its press
     EXPECT_EQ(w.pos(), start + QPoint(20, 30));
-    EXPECT_EQ(prompts_->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
+    EXPECT_EQ(m_prompts->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
 }
 
 TEST_F(WindowShapeTest, CaptionStripMaximisesFramedAndClosesToTheTray) {

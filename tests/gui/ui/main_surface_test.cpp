@@ -31,7 +31,7 @@ QImage makeSkin(int scale, QRgb background) {
 class SurfaceTest : public ::testing::Test {
 protected:
     QString saveSkin(const QImage& image, const QString& name = QStringLiteral("skin.bmp")) {
-        const QString path = dir_.filePath(name);
+        const QString path = m_dir.filePath(name);
         EXPECT_TRUE(image.save(path, "BMP"));
         return path;
     }
@@ -41,7 +41,7 @@ protected:
         return surface.grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
 
-    QTemporaryDir dir_;
+    QTemporaryDir m_dir;
 };
 
 TEST_F(SurfaceTest, BackgroundComesFromSkinPixelAndFrameFromItsColours) {
@@ -103,7 +103,7 @@ TEST_F(SurfaceTest, SkinDeclaringEnormousDimensionsIsRefusedBeforeDecoding) {
     out << quint32(54) << quint32(0) << quint32(54) << quint32(40) << qint32(100000)
         << qint32(100000) << quint16(1) << quint16(24) << quint32(0) << quint32(0) << qint32(0)
         << qint32(0) << quint32(0) << quint32(0);
-    const QString path = dir_.filePath(QStringLiteral("huge.bmp"));
+    const QString path = m_dir.filePath(QStringLiteral("huge.bmp"));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(header);
@@ -119,7 +119,7 @@ TEST_F(SurfaceTest, SkinDeclaringEnormousDimensionsIsRefusedBeforeDecoding) {
 TEST_F(SurfaceTest, UnreadableSkinFallsBackToBuiltInButKeepsThePath) {
     Skin builtIn;
     Skin skin;
-    const QString path = dir_.filePath(QStringLiteral("broken.bmp"));
+    const QString path = m_dir.filePath(QStringLiteral("broken.bmp"));
     skin.load(path);
     EXPECT_EQ(skin.path(), path);
     EXPECT_EQ(skin.image(), builtIn.image());
@@ -192,18 +192,18 @@ TEST_F(SurfaceTest, ForgottenPasswordSpotShowsHandAndPostsItsCommand) {
 class SignedInSurface : public SurfaceTest {
 protected:
     void SetUp() override {
-        skin_.load(saveSkin(makeSkin(1, qRgb(255, 255, 255))));
-        surface_.setSkin(&skin_);
-        surface_.setCommandSink([this](int id) { posted_.push_back(id); });
-        surface_.setView(ViewKind::SignedIn);
-        surface_.setHasTabs(true);
-        surface_.setHeaderTexts(
+        m_skin.load(saveSkin(makeSkin(1, qRgb(255, 255, 255))));
+        m_surface.setSkin(&m_skin);
+        m_surface.setCommandSink([this](int id) { m_posted.push_back(id); });
+        m_surface.setView(ViewKind::SignedIn);
+        m_surface.setHasTabs(true);
+        m_surface.setHeaderTexts(
             {QStringLiteral("demo"),
              QStringLiteral("Credits: 50 \u20ac"),
              {QStringLiteral("Add A Contact"), QStringLiteral("Add A Group"),
               QStringLiteral("Quick Send")},
              {QStringLiteral("tip 1"), QStringLiteral("tip 2"), QStringLiteral("tip 3")}});
-        surface_.resize(292, 456);
+        m_surface.resize(292, 456);
     }
 
     // Text pixels: dark, and not the header band's own dark colour.
@@ -216,56 +216,56 @@ protected:
         return dark;
     }
 
-    Skin skin_;
-    MainSurface surface_;
-    std::vector<int> posted_;
+    Skin m_skin;
+    MainSurface m_surface;
+    std::vector<int> m_posted;
 };
 
 TEST_F(SignedInSurface, HeaderShowsUserBalanceAndTheLinkBoxInFrameColourTwo) {
-    const QImage shot = paint(surface_);
+    const QImage shot = paint(m_surface);
     EXPECT_GT(darkPixels(shot, QRect(25, 24, 60, 16)), 0);  // user name
     EXPECT_GT(darkPixels(shot, QRect(37, 50, 100, 14)), 0); // balance line
     const int h = 456;
     EXPECT_EQ(shot.pixel(34, h - 94), qRgb(0, 255, 0));            // box, top left
     EXPECT_EQ(shot.pixel(34 + 254, h - 94 + 19), qRgb(0, 255, 0)); // box, bottom right
-    for (const QRect& link : surface_.linkRects())
+    for (const QRect& link : m_surface.linkRects())
         EXPECT_GT(darkPixels(shot, link.adjusted(15, 0, 0, 0)), 0);
 }
 
 TEST_F(SignedInSurface, WithoutTabsTheHeaderIsNotPainted) {
-    surface_.setHasTabs(false);
-    const QImage shot = paint(surface_);
+    m_surface.setHasTabs(false);
+    const QImage shot = paint(m_surface);
     EXPECT_EQ(darkPixels(shot, QRect(37, 50, 100, 14)), 0);
-    for (const QRect& link : surface_.linkRects())
+    for (const QRect& link : m_surface.linkRects())
         EXPECT_TRUE(link.isEmpty());
 }
 
 TEST_F(SignedInSurface, EachLinkArmsUnderThePointerAndPostsItsCommand) {
-    surface_.show();
-    const auto links = surface_.linkRects();
+    m_surface.show();
+    const auto links = m_surface.linkRects();
     ASSERT_EQ(links[0].left(), 40);
     for (std::size_t i = 0; i < links.size(); ++i) {
-        QTest::mouseMove(&surface_, links[i].center());
-        EXPECT_EQ(surface_.armedLink(), static_cast<int>(i));
-        EXPECT_EQ(surface_.cursor().shape(), Qt::PointingHandCursor);
-        EXPECT_EQ(surface_.toolTip(), QStringLiteral("tip %1").arg(i + 1));
-        QTest::mouseClick(&surface_, Qt::LeftButton, {}, links[i].center());
+        QTest::mouseMove(&m_surface, links[i].center());
+        EXPECT_EQ(m_surface.armedLink(), static_cast<int>(i));
+        EXPECT_EQ(m_surface.cursor().shape(), Qt::PointingHandCursor);
+        EXPECT_EQ(m_surface.toolTip(), QStringLiteral("tip %1").arg(i + 1));
+        QTest::mouseClick(&m_surface, Qt::LeftButton, {}, links[i].center());
     }
-    QTest::mouseMove(&surface_, QPoint(150, 200));
-    EXPECT_EQ(surface_.armedLink(), -1);
-    EXPECT_EQ(surface_.cursor().shape(), Qt::ArrowCursor);
-    QTest::mouseClick(&surface_, Qt::LeftButton, {}, QPoint(150, 200));
-    EXPECT_EQ(posted_, (std::vector<int>{32779, 32783, 32782}));
+    QTest::mouseMove(&m_surface, QPoint(150, 200));
+    EXPECT_EQ(m_surface.armedLink(), -1);
+    EXPECT_EQ(m_surface.cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseClick(&m_surface, Qt::LeftButton, {}, QPoint(150, 200));
+    EXPECT_EQ(m_posted, (std::vector<int>{32779, 32783, 32782}));
 }
 
 TEST_F(SignedInSurface, ALinksTipShowsOnlyOverTheLink) {
-    surface_.show();
-    const QPoint onLink = surface_.linkRects()[1].center();
+    m_surface.show();
+    const QPoint onLink = m_surface.linkRects()[1].center();
     const auto askTip = [this](QPoint at) {
-        QHelpEvent help(QEvent::ToolTip, at, surface_.mapToGlobal(at));
-        QApplication::sendEvent(&surface_, &help);
+        QHelpEvent help(QEvent::ToolTip, at, m_surface.mapToGlobal(at));
+        QApplication::sendEvent(&m_surface, &help);
     };
-    QTest::mouseMove(&surface_, onLink);
+    QTest::mouseMove(&m_surface, onLink);
     askTip(onLink);
     EXPECT_EQ(QToolTip::text(), QStringLiteral("tip 2"));
     // The pointer went straight on into a page, which passes up the request it does not answer.
@@ -274,10 +274,10 @@ TEST_F(SignedInSurface, ALinksTipShowsOnlyOverTheLink) {
 }
 
 TEST_F(SignedInSurface, ATabAnswersTheTipRequestOverItAndTheHeaderHidesItElsewhere) {
-    TabStrip strip(&skin_, &surface_);
+    TabStrip strip(&m_skin, &m_surface);
     strip.setTabs({{{}, QStringLiteral("My Buddy List")}, {{}, QStringLiteral("News")}});
-    strip.layoutStrip(surface_.size());
-    surface_.show();
+    strip.layoutStrip(m_surface.size());
+    m_surface.show();
     const QPoint onTab = strip.tabRect(1).center() - QPoint(0, TabStrip::kTop);
     QTest::mouseMove(&strip, onTab);
     QHelpEvent overTab(QEvent::ToolTip, onTab, strip.mapToGlobal(onTab));
@@ -287,18 +287,18 @@ TEST_F(SignedInSurface, ATabAnswersTheTipRequestOverItAndTheHeaderHidesItElsewhe
     EXPECT_TRUE(QToolTip::isVisible());
     EXPECT_EQ(QToolTip::text(), QStringLiteral("News"));
     const QPoint header(150, 30);
-    QHelpEvent overHeader(QEvent::ToolTip, header, surface_.mapToGlobal(header));
-    QApplication::sendEvent(&surface_, &overHeader);
+    QHelpEvent overHeader(QEvent::ToolTip, header, m_surface.mapToGlobal(header));
+    QApplication::sendEvent(&m_surface, &overHeader);
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
 }
 
 TEST_F(SignedInSurface, LinkArmedBeforeTheSendPanelOpenedNoLongerActs) {
-    surface_.show();
-    const QPoint onLink = surface_.linkRects()[0].center();
-    QTest::mouseMove(&surface_, onLink);
-    surface_.setSending(true);
-    QTest::mouseClick(&surface_, Qt::LeftButton, {}, onLink);
-    EXPECT_TRUE(posted_.empty());
+    m_surface.show();
+    const QPoint onLink = m_surface.linkRects()[0].center();
+    QTest::mouseMove(&m_surface, onLink);
+    m_surface.setSending(true);
+    QTest::mouseClick(&m_surface, Qt::LeftButton, {}, onLink);
+    EXPECT_TRUE(m_posted.empty());
 }
 
 } // namespace

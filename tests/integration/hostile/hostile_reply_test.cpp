@@ -23,8 +23,8 @@ class Figures : public testing::Environment {
 public:
     static void record(const std::string& path, const std::string& name,
                        std::chrono::milliseconds time, std::size_t memory) {
-        std::lock_guard lock(mutex_);
-        Worst& worst = worst_[path];
+        std::lock_guard lock(m_mutex);
+        Worst& worst = m_worst[path];
         ++worst.runs;
         if (time >= worst.time) {
             worst.time = time;
@@ -37,7 +37,7 @@ public:
     }
 
     void TearDown() override {
-        for (const auto& [path, worst] : worst_) {
+        for (const auto& [path, worst] : m_worst) {
             std::printf("hostile replies via %s: %zu cases, worst time %lld ms (%s), worst peak "
                         "memory growth %.1f MiB (%s)\n",
                         path.c_str(), worst.runs, static_cast<long long>(worst.time.count()),
@@ -54,8 +54,8 @@ private:
         std::string timeCase;
         std::string memoryCase;
     };
-    static inline std::mutex mutex_;
-    static inline std::map<std::string, Worst> worst_;
+    static inline std::mutex m_mutex;
+    static inline std::map<std::string, Worst> m_worst;
 };
 
 const auto* const kFigures = testing::AddGlobalTestEnvironment(new Figures);
@@ -68,8 +68,8 @@ protected:
         if (GetParam().completed) {
             script.answerEveryRequest(goodReply());
         }
-        server_ = std::make_unique<ScriptedServer>(std::vector{script},
-                                                   ConnectionScript::serveForever(goodReply()));
+        m_server = std::make_unique<ScriptedServer>(std::vector{script},
+                                                    ConnectionScript::serveForever(goodReply()));
     }
 
     // Runs work, checks it stayed within the time and memory bounds and records the figures.
@@ -86,7 +86,7 @@ protected:
         EXPECT_LE(memory, memoryBound);
     }
 
-    std::unique_ptr<ScriptedServer> server_;
+    std::unique_ptr<ScriptedServer> m_server;
 };
 
 TEST_P(HostileReply, HttpClientEndsInTheNamedOutcomeAndStaysUsable) {
@@ -99,7 +99,7 @@ TEST_P(HostileReply, HttpClientEndsInTheNamedOutcomeAndStaysUsable) {
     settings.body = request.data();
     settings.bodyLength = request.size();
     settings.timeoutMs = c.timeoutMs;
-    Url url = *Url::parse(server_->url("/svc"));
+    Url url = *Url::parse(m_server->url("/svc"));
     measured("http", kMemoryBound, [&] {
         EXPECT_EQ(client.sendRequest(url, settings), c.completed);
         EXPECT_EQ(client.statusCode(), c.status);
@@ -113,7 +113,7 @@ TEST_P(HostileReply, HttpClientEndsInTheNamedOutcomeAndStaysUsable) {
 
 TEST_P(HostileReply, ProxyCallFailsCleanlyAndTheNextCallSucceeds) {
     const HostileCase& c = GetParam();
-    ServiceProxy proxy(server_->url("/svc"));
+    ServiceProxy proxy(m_server->url("/svc"));
     proxy.setTimeoutForTesting(c.timeoutMs);
     const ServiceText ticket = u"ticket";
     measured("proxy", c.proxyMemoryBound, [&] {

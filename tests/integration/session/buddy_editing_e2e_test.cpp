@@ -82,7 +82,7 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
     BuddyTree* tree = host().controller().buddyTree();
     ASSERT_NE(tree, nullptr);
 
-    prompts_->groups.push_back(Prompts::GroupForm{{}, QStringLiteral("Club")});
+    m_prompts->groups.push_back(Prompts::GroupForm{{}, QStringLiteral("Club")});
     run(kCmdAddGroup);
     ASSERT_TRUE(group(QStringLiteral("Club")).isValid());
     EXPECT_EQ(tree->selectedLine(), group(QStringLiteral("Club")));
@@ -91,14 +91,14 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
     gina.nickname = QStringLiteral("Gina");
     gina.cellPhone = QStringLiteral("46709999999");
     gina.groupText = QStringLiteral("Club");
-    prompts_->contacts.push_back(gina);
+    m_prompts->contacts.push_back(gina);
     run(kCmdAddContact);
     EXPECT_EQ(membersOf(QStringLiteral("Club")), QStringList{QStringLiteral("Gina")});
 
     gina.nickname = QStringLiteral("Gigi");
     gina.cellPhone = QStringLiteral("46709999990");
     gina.birthday = {0, 3, 1};
-    prompts_->contacts.push_back(gina);
+    m_prompts->contacts.push_back(gina);
     run(kCmdEditContact);
     const QModelIndex gigi = select(QStringLiteral("Gigi"), QStringLiteral("Club"));
     ASSERT_TRUE(gigi.isValid());
@@ -122,10 +122,10 @@ TEST_F(BuddyEditingEndToEnd, EveryEditReachesTheServiceAndTheNextSignInShowsTheS
     EXPECT_TRUE(membersOf(QStringLiteral("Family")).contains(QStringLiteral("Frida")));
 
     select(QStringLiteral("Bobby"), QStringLiteral("Work"));
-    prompts_->answers.push_back(Prompts::Answer::Yes);
+    m_prompts->answers.push_back(Prompts::Answer::Yes);
     run(kCmdDelete);
     select(QStringLiteral("Mum"), QStringLiteral("Family"));
-    prompts_->answers.push_back(Prompts::Answer::No);
+    m_prompts->answers.push_back(Prompts::Answer::No);
     run(kCmdDelete);
 
     EXPECT_TRUE(messages().empty()) << messages().front().text.toStdString();

@@ -48,12 +48,12 @@ protected:
     }
     void addAccount(const std::string& user) {
         test::ServiceProcess add(PAGEWRIGHT_SERVICE_EXE,
-                                 {"add-user", "--db", data_.file("service.db").string(),
+                                 {"add-user", "--db", m_data.file("service.db").string(),
                                   "--hash-cost", "min", user, "pw", "10"});
         ASSERT_EQ(add.wait(), 0);
     }
     QString writeFile(const char* name, const QByteArray& bytes) {
-        const QString path = QString::fromStdString(data_.file(name).string());
+        const QString path = QString::fromStdString(m_data.file(name).string());
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
         return path;
@@ -78,8 +78,8 @@ TEST_P(ExportAndImport, GiveAnEmptyAccountTheSameTree) {
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     ASSERT_TRUE(host().session().signedIn());
     const auto demo = contents(list(w));
-    const QString path = QString::fromStdString(data_.file(GetParam()).string());
-    prompts_->files.push_back(path);
+    const QString path = QString::fromStdString(m_data.file(GetParam()).string());
+    m_prompts->files.push_back(path);
     router().runCommand(kCmdExportContacts);
     ASSERT_TRUE(QFile::exists(path));
     EXPECT_EQ(messages().back().text, QStringLiteral("Contacts exported: 6."));
@@ -89,8 +89,8 @@ TEST_P(ExportAndImport, GiveAnEmptyAccountTheSameTree) {
     signIn(w, QStringLiteral("fresh"), QStringLiteral("pw"));
     ASSERT_TRUE(host().session().signedIn());
     ASSERT_TRUE(list(w).root().children.empty());
-    prompts_->files.push_back(path);
-    prompts_->dialogs.push_back(true);
+    m_prompts->files.push_back(path);
+    m_prompts->dialogs.push_back(true);
     router().runCommand(kCmdImportContacts);
     ASSERT_TRUE(waitForAnswers(host().session()));
     EXPECT_EQ(messages().back().text, QStringLiteral("Added: 6. Skipped: 0. Failed: 0."));
@@ -112,8 +112,8 @@ TEST_F(ContactFilesEndToEnd, CancelStopsAfterTheContactInHand) {
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    prompts_->files.push_back(path);
-    prompts_->dialogs.push_back(true);
+    m_prompts->files.push_back(path);
+    m_prompts->dialogs.push_back(true);
     // The user presses Cancel once two guests are in.
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
@@ -148,8 +148,8 @@ TEST_F(ContactFilesEndToEnd, SignOutHalfwayEndsTheImportQuietlyAndKeepsWhatWasAc
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    prompts_->files.push_back(path);
-    prompts_->dialogs.push_back(true);
+    m_prompts->files.push_back(path);
+    m_prompts->dialogs.push_back(true);
     router().runCommand(kCmdImportContacts);
     auto* progress = w.findChild<QProgressDialog*>();
     ASSERT_NE(progress, nullptr);
@@ -179,14 +179,14 @@ TEST_F(ContactFilesEndToEnd, AFileThatIsNoAddressBookIsRefusedAndNothingChanges)
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     const auto before = contents(list(w));
-    prompts_->files.push_back(path);
+    m_prompts->files.push_back(path);
     router().runCommand(kCmdImportContacts);
     ASSERT_FALSE(messages().empty());
     EXPECT_TRUE(messages().back().text.startsWith(
         QStringLiteral("This file cannot be imported: it is not a text file")))
         << messages().back().text.toStdString();
     EXPECT_EQ(messages().back().icon, Prompts::Icon::Error);
-    EXPECT_TRUE(prompts_->askedOf(ScriptedPrompts::Kind::Dialog).empty());
+    EXPECT_TRUE(m_prompts->askedOf(ScriptedPrompts::Kind::Dialog).empty());
     EXPECT_EQ(contents(list(w)), before);
 }
 
@@ -203,8 +203,8 @@ TEST_F(ContactFilesEndToEnd, AnOutlookAnsiFileImportedTwiceGivesEachContactOnce)
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     for (int round = 0; round < 2; ++round) {
-        prompts_->files.push_back(path);
-        prompts_->dialogs.push_back(true);
+        m_prompts->files.push_back(path);
+        m_prompts->dialogs.push_back(true);
         router().runCommand(kCmdImportContacts);
         ASSERT_TRUE(waitForAnswers(host().session()));
     }
@@ -237,15 +237,15 @@ TEST_F(ContactFilesEndToEnd, AnExportRightAfterAGroupDeleteHoldsWhatTheServiceHo
     BuddyTree& tree = *host().controller().buddyTree();
     // Mum and Erik are only in Family.
     tree.selectLine(tree.lineOf(const_cast<BuddyList&>(list(w)).findGroupByName("Family")));
-    prompts_->answers.push_back(Prompts::Answer::Yes);
+    m_prompts->answers.push_back(Prompts::Answer::Yes);
     router().runCommand(kCmdDeleteGroup);
     ASSERT_TRUE(waitForAnswers(host().session()));
     const auto shown = contents(list(w));
     EXPECT_EQ(shown.count("group Family"), 0u);
 
     tree.selectLine(tree.rootLine());
-    const QString path = QString::fromStdString(data_.file("after-delete.vcf").string());
-    prompts_->files.push_back(path);
+    const QString path = QString::fromStdString(m_data.file("after-delete.vcf").string());
+    m_prompts->files.push_back(path);
     router().runCommand(kCmdExportContacts);
     EXPECT_EQ(messages().back().text, QStringLiteral("Contacts exported: 6."));
     const ContactRead exported = readContactFile(QFile::encodeName(path).toStdString());

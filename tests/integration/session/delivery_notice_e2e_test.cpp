@@ -38,15 +38,15 @@ class DeliveryNoticeEndToEnd : public SessionEndToEnd {
 protected:
     void SetUp() override {
         REQUIRE_KANNEL();
-        kannel_ =
-            std::make_unique<test::KannelGateway>(kannelDir_.path(), "^[+]?" + kRefused + "$");
-        ASSERT_TRUE(kannel_->ready()) << kannel_->failure();
-        serviceArgs_ = {"--demo", "--gateway", kannel_->sendsmsUrl()};
+        m_kannel =
+            std::make_unique<test::KannelGateway>(m_kannelDir.path(), "^[+]?" + kRefused + "$");
+        ASSERT_TRUE(m_kannel->ready()) << m_kannel->failure();
+        m_serviceArgs = {"--demo", "--gateway", m_kannel->sendsmsUrl()};
         SessionEndToEnd::SetUp();
     }
 
-    test::TempDir kannelDir_;
-    std::unique_ptr<test::KannelGateway> kannel_;
+    test::TempDir m_kannelDir;
+    std::unique_ptr<test::KannelGateway> m_kannel;
 };
 
 TEST_F(DeliveryNoticeEndToEnd, ARefusedNumberIsAnnouncedOnceAndItsCreditComesBack) {
@@ -64,7 +64,7 @@ TEST_F(DeliveryNoticeEndToEnd, ARefusedNumberIsAnnouncedOnceAndItsCreditComesBac
     // with the operator's delivery report.
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return messages().size() > 1 && !poller.checkDue(); }, 60000));
-    ASSERT_TRUE(kannel_->waitForDeliveries(1, 10s));
+    ASSERT_TRUE(m_kannel->waitForDeliveries(1, 10s));
 
     ASSERT_EQ(messages().size(), 2u) << "exactly one notice, and none for the delivered message";
     EXPECT_EQ(messages()[1].caption, QStringLiteral("Message not delivered"));
@@ -98,7 +98,7 @@ TEST_F(SessionTest, AServiceWithoutTheOperationIsAskedOnceAndSaysNothing) {
     test::ScriptedServer server(
         {script.close(),
          test::ConnectionScript().readRequest().send(answer(R"(<result err="0"/>)")).staySilent()});
-    endpoint_ = server.url("/pagewright/soapserver.php");
+    m_endpoint = server.url("/pagewright/soapserver.php");
     MainWindow& w = open();
     w.show();
     DeliveryPoller& poller = host().controller().deliveryPoller();

@@ -152,7 +152,7 @@ TEST_P(EditingRefusals, TellTheUserAndLeaveTheTreeAsItWas) {
           R"(<result err="0"><balance>12</balance></result>)", kRefused, kRefused, kRefused})
         script.readRequest().send(answer(result));
     ScriptedServer server({script.staySilent()});
-    endpoint_ = server.url("/pagewright/soapserver.php");
+    m_endpoint = server.url("/pagewright/soapserver.php");
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
@@ -161,7 +161,7 @@ TEST_P(EditingRefusals, TellTheUserAndLeaveTheTreeAsItWas) {
     const QStringList before = picture(*tree);
     const std::size_t sentBefore = server.received(0).size();
 
-    c.act(router(), *tree, *prompts_);
+    c.act(router(), *tree, *m_prompts);
     ASSERT_TRUE(waitForAnswers(host().session()));
 
     const std::string sent = server.received(0).substr(sentBefore);

@@ -18,7 +18,7 @@ namespace {
 class InterfaceEndToEnd : public SessionEndToEnd {
 protected:
     void SetUp() override {
-        const std::string file = data_.file("interface.xml").string();
+        const std::string file = m_data.file("interface.xml").string();
         std::ofstream(file) << R"(<result err="0"><interface>
   <tabs>
     <tab url="http://{host}/pagewright/tabs/news" imageURI="{host}" location="/pagewright/images"
@@ -36,11 +36,11 @@ protected:
   </buttons>
   <footer url="http://{host}/pagewright/footer"/>
 </interface></result>)";
-        serviceArgs_ = {"--demo", "--interface", file};
+        m_serviceArgs = {"--demo", "--interface", file};
         SessionEndToEnd::SetUp();
     }
 
-    std::string pages() const { return endpoint_.substr(0, endpoint_.rfind('/') + 1); }
+    std::string pages() const { return m_endpoint.substr(0, m_endpoint.rfind('/') + 1); }
 };
 
 TEST_F(InterfaceEndToEnd, IconsComeFromTheServiceAndButtonsAndTabsOpenItsPages) {

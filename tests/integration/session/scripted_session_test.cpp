@@ -51,7 +51,7 @@ TEST_P(FailedLoad, GivesTheTicketBackAndRestoresTheSignedOutView) {
     writeStrings();
     ScriptedServer server =
         serverAnswering({kTicketAccepted, GetParam().buddyList, GetParam().balance, kAccepted});
-    endpoint_ = server.url("/pagewright/soapserver.php");
+    m_endpoint = server.url("/pagewright/soapserver.php");
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
@@ -90,7 +90,7 @@ class RefusedSignIn : public SessionTest,
 
 TEST_P(RefusedSignIn, ShowsTheFailureAndKeepsTheSessionEmpty) {
     ScriptedServer server = serverAnswering({GetParam().result});
-    endpoint_ = server.url("/pagewright/soapserver.php");
+    m_endpoint = server.url("/pagewright/soapserver.php");
     MainWindow& w = open();
     signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
 
@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SessionTest, UntrustedCertificateSaysWhyAndTheRequestNeverLeaves) {
     test::TlsTestServer server(test::ThrowawayCa::selfSigned("localhost"), answer(kTicketAccepted));
-    endpoint_ = server.url("localhost", "/pagewright/soapserver.php");
+    m_endpoint = server.url("localhost", "/pagewright/soapserver.php");
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
@@ -133,11 +133,11 @@ TEST_F(SessionTest, UntrustedCertificateSaysWhyAndTheRequestNeverLeaves) {
 
 TEST_F(SessionTest, CancelledDialogCallsNothingAndChangesNothing) {
     ScriptedServer server({ConnectionScript().readRequest().send(answer(kTicketAccepted))});
-    endpoint_ = server.url("/pagewright/soapserver.php");
+    m_endpoint = server.url("/pagewright/soapserver.php");
     MainWindow& w = open();
     w.show();
     w.signInButton()->click(); // the scripted dialog is cancelled
-    EXPECT_EQ(prompts_->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
+    EXPECT_EQ(m_prompts->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
     EXPECT_EQ(server.acceptedCount(), 0u);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Textowl 2006 v.1.0"));
     EXPECT_FALSE(host().controller().loadTimer().isActive());
@@ -147,9 +147,9 @@ TEST_F(SessionTest, CancelledDialogCallsNothingAndChangesNothing) {
 TEST_F(SessionTest, SessionCommandWhileTheLoadIsPendingSignsOutInsteadOfSigningInTwice) {
     writeStrings();
     ScriptedServer server = serverAnswering({kTicketAccepted, kAccepted});
-    endpoint_ = server.url("/pagewright/soapserver.php");
+    m_endpoint = server.url("/pagewright/soapserver.php");
     MainWindow& w = open();
-    prompts_->credentials.push_back(
+    m_prompts->credentials.push_back(
         Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
     router().runCommand(kCmdSignInOut);
     ASSERT_TRUE(QTest::qWaitFor([&w] { return w.commandState().signingIn; }));
@@ -159,7 +159,7 @@ TEST_F(SessionTest, SessionCommandWhileTheLoadIsPendingSignsOutInsteadOfSigningI
 
     router().runCommand(kCmdSignInOut);
 
-    EXPECT_EQ(prompts_->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
+    EXPECT_EQ(m_prompts->askedOf(ScriptedPrompts::Kind::SignIn).size(), 1u);
     expectSignedOutView(w, QStringLiteral("Textowl"));
     ASSERT_TRUE(waitForAnswers(host().session()));
     const std::string sent = server.received(0);
@@ -169,10 +169,10 @@ TEST_F(SessionTest, SessionCommandWhileTheLoadIsPendingSignsOutInsteadOfSigningI
 
 TEST_F(SessionTest, ExitWhileTheLoadIsPendingGivesTheTicketBack) {
     ScriptedServer server = serverAnswering({kTicketAccepted, kAccepted});
-    endpoint_ = server.url("/pagewright/soapserver.php");
+    m_endpoint = server.url("/pagewright/soapserver.php");
     MainWindow& w = open(false);
     w.show();
-    prompts_->credentials.push_back(
+    m_prompts->credentials.push_back(
         Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
     router().runCommand(kCmdSignInOut);
     ASSERT_TRUE(QTest::qWaitFor([this] { return host().controller().loadTimer().isActive(); }));
@@ -211,7 +211,7 @@ TEST_P(PendingCall, EndsTheSessionOrCompletesItInTheNewLanguage) {
     const std::string interface = interfaceWithIcons(icons);
     ScriptedServer server =
         serverAnswering({kTicketAccepted, kEmptyList, kBalance, interface.c_str(), kAccepted});
-    endpoint_ = server.url("/pagewright/soapserver.php");
+    m_endpoint = server.url("/pagewright/soapserver.php");
     MainWindow& w = open(false);
     w.show();
     bool commanded = false;
@@ -230,7 +230,7 @@ TEST_P(PendingCall, EndsTheSessionOrCompletesItInTheNewLanguage) {
                                  router().runCommand(command);
                          });
                      });
-    prompts_->credentials.push_back(
+    m_prompts->credentials.push_back(
         Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
     router().runCommand(kCmdSignInOut);
 
@@ -306,7 +306,7 @@ TEST_F(SessionTest, TheWindowRepaintsWhileASlowCallRuns) {
     using namespace std::chrono_literals;
     ScriptedServer server(
         {ConnectionScript().readRequest().pause(300ms).send(answer(kTicketAccepted)).staySilent()});
-    endpoint_ = server.url("/pagewright/soapserver.php");
+    m_endpoint = server.url("/pagewright/soapserver.php");
     MainWindow& w = open();
     w.show();
     PaintCounter counter(*w.surface(), host().session());
@@ -315,7 +315,7 @@ TEST_F(SessionTest, TheWindowRepaintsWhileASlowCallRuns) {
         &host().session(), &Session::callPendingChanged, &w,
         [&w] { QTimer::singleShot(0, &w, [&w] { w.resize(w.width() + 40, w.height()); }); },
         Qt::SingleShotConnection);
-    prompts_->credentials.push_back(
+    m_prompts->credentials.push_back(
         Prompts::Credentials{QStringLiteral("ann"), QStringLiteral("pw")});
     router().runCommand(kCmdSignInOut);
     ASSERT_TRUE(QTest::qWaitFor([&w] { return w.commandState().signingIn; }));
@@ -339,7 +339,7 @@ TEST_F(SessionTest, KeysPressedWhileACallIsOnItsWayDoNothingThenOrAfter) {
     BuddyTree* tree = host().controller().buddyTree();
     ASSERT_NE(tree, nullptr);
     tree->selectLine(tree->model()->index(0, 0, tree->rootLine()));
-    prompts_->answers.assign(3, Prompts::Answer::Yes);
+    m_prompts->answers.assign(3, Prompts::Answer::Yes);
     QTest::keyClick(tree, Qt::Key_Delete);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     ASSERT_TRUE(host().session().callPending());
@@ -353,7 +353,7 @@ TEST_F(SessionTest, KeysPressedWhileACallIsOnItsWayDoNothingThenOrAfter) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     EXPECT_TRUE(w.mainMenu().action(kCmdAddContact)->isEnabled());
 
-    EXPECT_EQ(prompts_->asked.size(), 2u) << "the sign-in and one question";
+    EXPECT_EQ(m_prompts->asked.size(), 2u) << "the sign-in and one question";
     // The removal went out once and was the last call.
     const std::string sent = server.received(0);
     const std::string removeCall = "SOAPAction: \"urn:Pagewright#apiRemoveBuddy\"";
@@ -364,7 +364,7 @@ TEST_F(SessionTest, KeysPressedWhileACallIsOnItsWayDoNothingThenOrAfter) {
 TEST_F(SessionTest, SignInDialogTextsComeFromTheCatalogue) {
     MainWindow& w = open();
     router().runCommand(kCmdSignInOut);
-    const auto asked = prompts_->askedOf(ScriptedPrompts::Kind::SignIn);
+    const auto asked = m_prompts->askedOf(ScriptedPrompts::Kind::SignIn);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].caption, QStringLiteral("Textowl Sign In"));
 }

@@ -22,7 +22,7 @@ namespace {
 class SendEndToEnd : public SessionEndToEnd {
 protected:
     void SetUp() override {
-        clock_ = &clock;
+        m_clock = &clock;
         SessionEndToEnd::SetUp();
     }
 

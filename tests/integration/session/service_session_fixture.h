@@ -22,7 +22,7 @@ protected:
     // Asks the service through a second client; the window's own connection plays no part.
     std::string askService(std::string_view operation, const std::string& ticket,
                            const char* element) {
-        ServiceProxy other(endpoint_);
+        ServiceProxy other(m_endpoint);
         ServiceText result;
         const ServiceText t = utf8ToUtf16(ticket);
         const Status status = operation == "balance" ? other.apiBalanceSms(t, &result)
@@ -35,7 +35,7 @@ protected:
     // The service's outbox, one line a queued message, as the operator's command prints it.
     std::string outbox() {
         test::ServiceProcess listing(PAGEWRIGHT_SERVICE_EXE,
-                                     {"outbox", "--db", data_.file("service.db").string()});
+                                     {"outbox", "--db", m_data.file("service.db").string()});
         const std::string rows = listing.stdoutRest();
         EXPECT_EQ(listing.wait(), 0) << listing.stderrAll();
         // The messages as accepted: without the delivery state and its time, the last two

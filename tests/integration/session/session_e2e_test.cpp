@@ -140,7 +140,7 @@ TEST_F(SessionEndToEnd, ReturningToTheListRefreshesTheBalance) {
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
     const QString before = QString::fromStdString(host().session().balance());
     // Spend a credit from another client of the same session.
-    ServiceProxy other(endpoint_);
+    ServiceProxy other(m_endpoint);
     ServiceText result;
     const ServiceText t = utf8ToUtf16(host().session().ticket());
     ASSERT_EQ(other.apiSendSms(t, utf8ToUtf16("demo"), utf8ToUtf16("46701234567"),

@@ -22,7 +22,7 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 namespace textowl::testing {
 
 // A window whose session runs for real: the sign-in answers come from the scripted prompts, the
-// post-sign-in load from the service behind endpoint_.
+// post-sign-in load from the service behind m_endpoint.
 class SessionTest : public WindowTest {
 protected:
     // Answers the sign-in dialog, runs the session command and waits for the sign-in, its load
@@ -30,7 +30,7 @@ protected:
     void signIn(MainWindow& w, const QString& user, const QString& password) {
         // As a user would, after the answers to the last command (a sign-out's logout) are in.
         ASSERT_TRUE(waitForAnswers(host().session()));
-        prompts_->credentials.push_back(Prompts::Credentials{user, password});
+        m_prompts->credentials.push_back(Prompts::Credentials{user, password});
         router().runCommand(kCmdSignInOut);
         EXPECT_TRUE(QTest::qWaitFor(
             [this] {
@@ -43,7 +43,7 @@ protected:
 
     // The window on the service at `endpoint`, shown and signed in.
     MainWindow& openSignedIn(std::string endpoint) {
-        endpoint_ = std::move(endpoint);
+        m_endpoint = std::move(endpoint);
         MainWindow& w = open();
         w.show();
         signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
@@ -51,7 +51,7 @@ protected:
     }
 
     std::vector<ScriptedPrompts::Asked> messages() const {
-        return prompts_->askedOf(ScriptedPrompts::Kind::Message);
+        return m_prompts->askedOf(ScriptedPrompts::Kind::Message);
     }
 
     // Everything a signed-out window shows: nothing of the last session is left.
@@ -76,22 +76,22 @@ class LiveServiceTest : public SessionTest {
 protected:
     void SetUp() override {
         SessionTest::SetUp();
-        service_ = test::ServiceProcess::serve(PAGEWRIGHT_SERVICE_EXE,
-                                               data_.file("service.db").string(), serviceArgs_);
-        ASSERT_TRUE(service_->ready()) << service_->stderrAll();
-        endpoint_ = service_->endpoint();
+        m_service = test::ServiceProcess::serve(PAGEWRIGHT_SERVICE_EXE,
+                                                m_data.file("service.db").string(), m_serviceArgs);
+        ASSERT_TRUE(m_service->ready()) << m_service->stderrAll();
+        m_endpoint = m_service->endpoint();
         writeStrings();
     }
 
     void TearDown() override {
         SessionTest::TearDown();
-        service_.reset();
+        m_service.reset();
     }
 
     // What the service starts with besides its database and address; set before SetUp.
-    std::vector<std::string> serviceArgs_{"--demo"};
-    test::TempDir data_;
-    std::unique_ptr<test::ServiceProcess> service_;
+    std::vector<std::string> m_serviceArgs{"--demo"};
+    test::TempDir m_data;
+    std::unique_ptr<test::ServiceProcess> m_service;
 };
 
 } // namespace textowl::testing

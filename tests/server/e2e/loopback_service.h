@@ -17,23 +17,23 @@ class LoopbackService {
 public:
     explicit LoopbackService(ServiceConfig config) {
         HostConfig host;
-        host.database = dir_.file("service.db").string();
+        host.database = m_dir.file("service.db").string();
         host.service = std::move(config);
         host.service.hashCost = HashCost::Minimum;
-        host_ = std::make_unique<ServiceHost>(std::move(host));
-        EXPECT_TRUE(host_->bind());
-        host_->start();
-        proxy_ = std::make_unique<ServiceProxy>(host_->server().endpointUrl());
+        m_host = std::make_unique<ServiceHost>(std::move(host));
+        EXPECT_TRUE(m_host->bind());
+        m_host->start();
+        m_proxy = std::make_unique<ServiceProxy>(m_host->server().endpointUrl());
     }
 
-    PagewrightService& service() { return host_->service(); }
-    Store& store() { return host_->store(); }
-    ServiceProxy& proxy() { return *proxy_; }
+    PagewrightService& service() { return m_host->service(); }
+    Store& store() { return m_host->store(); }
+    ServiceProxy& proxy() { return *m_proxy; }
 
 private:
-    test::TempDir dir_;
-    std::unique_ptr<ServiceHost> host_;
-    std::unique_ptr<ServiceProxy> proxy_;
+    test::TempDir m_dir;
+    std::unique_ptr<ServiceHost> m_host;
+    std::unique_ptr<ServiceProxy> m_proxy;
 };
 
 } // namespace textowl::server

@@ -47,42 +47,42 @@ public:
     explicit ServiceWithGateway(const std::string& gatewayUrl, int workers = 4,
                                 const std::string& database = {}) {
         HostConfig host;
-        host.database = database.empty() ? dir_.file("service.db").string() : database;
+        host.database = database.empty() ? m_dir.file("service.db").string() : database;
         host.service.hashCost = HashCost::Minimum;
         DispatcherOptions& options = host.gateway.emplace();
         options.gateway = *GatewayUrl::parse(gatewayUrl);
         options.diagnostics = [this](const std::string& line) {
-            std::lock_guard lock(diagnosticsMutex_);
-            diagnostics_ += line + "\n";
+            std::lock_guard lock(m_diagnosticsMutex);
+            m_diagnostics += line + "\n";
         };
         options.workers = workers;
-        host_ = std::make_unique<ServiceHost>(std::move(host));
-        host_->service().ensureDemoAccount();
-        EXPECT_TRUE(host_->bind());
-        host_->start();
-        proxy_ = std::make_unique<ServiceProxy>(host_->server().endpointUrl());
+        m_host = std::make_unique<ServiceHost>(std::move(host));
+        m_host->service().ensureDemoAccount();
+        EXPECT_TRUE(m_host->bind());
+        m_host->start();
+        m_proxy = std::make_unique<ServiceProxy>(m_host->server().endpointUrl());
         ServiceText reply;
-        proxy_->apiValidateLogin(u("demo"), u("demo"), &reply);
+        m_proxy->apiValidateLogin(u("demo"), u("demo"), &reply);
         ResultDocument doc;
         if (succeeded(checkResult(reply, doc))) {
-            ticket_ = resultElement(doc, "ticket").value_or("");
+            m_ticket = resultElement(doc, "ticket").value_or("");
         }
     }
 
     ~ServiceWithGateway() {
-        proxy_.reset();
-        host_.reset();
+        m_proxy.reset();
+        m_host.reset();
     }
 
     // The err of the reply to one send, "0" when accepted.
     std::string send(const std::string& to, const std::string& text, bool group = false,
                      const std::string& type = "text", const std::string& schedule = "") {
         ServiceText reply;
-        const Status status = group
-                                  ? proxy_->apiSendSmsToGroup(u(ticket_), u("demo"), u(to), u(text),
-                                                              u(type), u("0"), u(schedule), &reply)
-                                  : proxy_->apiSendSms(u(ticket_), u("demo"), u(to), u(text),
-                                                       u(type), u("0"), u(schedule), &reply);
+        const Status status =
+            group ? m_proxy->apiSendSmsToGroup(u(m_ticket), u("demo"), u(to), u(text), u(type),
+                                               u("0"), u(schedule), &reply)
+                  : m_proxy->apiSendSms(u(m_ticket), u("demo"), u(to), u(text), u(type), u("0"),
+                                        u(schedule), &reply);
         ResultDocument doc;
         if (failed(status) || !reply) {
             return "no reply";
@@ -91,27 +91,27 @@ public:
         return doc.documentElement().attribute("err").value();
     }
 
-    std::vector<OutboxMessage> messages() { return host_->store().outbox("demo"); }
+    std::vector<OutboxMessage> messages() { return m_host->store().outbox("demo"); }
     bool allIn(MessageState state) {
         const auto rows = messages();
         return !rows.empty() && std::all_of(rows.begin(), rows.end(),
                                             [&](const auto& m) { return m.state == state; });
     }
-    PagewrightService& service() { return host_->service(); }
-    Store& store() { return host_->store(); }
+    PagewrightService& service() { return m_host->service(); }
+    Store& store() { return m_host->store(); }
     std::string diagnostics() {
-        std::lock_guard lock(diagnosticsMutex_);
-        return diagnostics_;
+        std::lock_guard lock(m_diagnosticsMutex);
+        return m_diagnostics;
     }
-    int port() const { return host_->server().port(); }
+    int port() const { return m_host->server().port(); }
 
 private:
-    test::TempDir dir_;
-    std::unique_ptr<ServiceHost> host_;
-    std::unique_ptr<ServiceProxy> proxy_;
-    std::string ticket_;
-    std::mutex diagnosticsMutex_;
-    std::string diagnostics_;
+    test::TempDir m_dir;
+    std::unique_ptr<ServiceHost> m_host;
+    std::unique_ptr<ServiceProxy> m_proxy;
+    std::string m_ticket;
+    std::mutex m_diagnosticsMutex;
+    std::string m_diagnostics;
 };
 
 } // namespace textowl::server::gateway_test

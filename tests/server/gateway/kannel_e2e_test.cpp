@@ -21,30 +21,30 @@ class KannelEndToEnd : public testing::Test {
 protected:
     void SetUp() override {
         REQUIRE_KANNEL();
-        kannel_ = std::make_unique<KannelGateway>(kannelDir_.path());
-        ASSERT_TRUE(kannel_->ready()) << kannel_->failure();
-        service_ = std::make_unique<ServiceWithGateway>(kannel_->sendsmsUrl());
+        m_kannel = std::make_unique<KannelGateway>(m_kannelDir.path());
+        ASSERT_TRUE(m_kannel->ready()) << m_kannel->failure();
+        m_service = std::make_unique<ServiceWithGateway>(m_kannel->sendsmsUrl());
     }
 
     // smsbox keeps its report connections open; once it is gone the service stops at once.
     void TearDown() override {
-        kannel_.reset();
-        service_.reset();
+        m_kannel.reset();
+        m_service.reset();
     }
 
-    TempDir kannelDir_;
-    std::unique_ptr<KannelGateway> kannel_;
-    std::unique_ptr<ServiceWithGateway> service_;
+    TempDir m_kannelDir;
+    std::unique_ptr<KannelGateway> m_kannel;
+    std::unique_ptr<ServiceWithGateway> m_service;
 };
 
 TEST_F(KannelEndToEnd, TextsArriveAsWrittenAndAreDelivered) {
     const std::string gsm = "Hello {team}, 5 \xE2\x82\xAC each";
     const std::string unicode = "Hej \xC3\xA5 \xF0\x9F\x98\x80";
-    ASSERT_EQ(service_->send("46700000001", gsm), "0");
-    ASSERT_EQ(service_->send("46700000002", unicode), "0");
-    ASSERT_TRUE(kannel_->waitForDeliveries(2, std::chrono::seconds(20)));
+    ASSERT_EQ(m_service->send("46700000001", gsm), "0");
+    ASSERT_EQ(m_service->send("46700000002", unicode), "0");
+    ASSERT_TRUE(m_kannel->waitForDeliveries(2, std::chrono::seconds(20)));
     std::map<std::string, FakeDelivery> byRecipient;
-    for (const FakeDelivery& d : kannel_->deliveries()) {
+    for (const FakeDelivery& d : m_kannel->deliveries()) {
         byRecipient[d.to] = d;
     }
     EXPECT_EQ(byRecipient["46700000001"].type, "text");
@@ -52,29 +52,29 @@ TEST_F(KannelEndToEnd, TextsArriveAsWrittenAndAreDelivered) {
     EXPECT_EQ(byRecipient["46700000002"].type, "ucs-2");
     EXPECT_EQ(byRecipient["46700000002"].text, unicode);
     EXPECT_EQ(byRecipient["46700000002"].from, "demo");
-    EXPECT_TRUE(waitFor([&] { return service_->allIn(MessageState::Delivered); }));
+    EXPECT_TRUE(waitFor([&] { return m_service->allIn(MessageState::Delivered); }));
 }
 
 TEST_F(KannelEndToEnd, AGroupSendGivesOneDeliveryPerMember) {
-    ASSERT_EQ(service_->send("Family", "Dinner at six", true), "0");
-    ASSERT_TRUE(waitFor([&] { return service_->allIn(MessageState::Delivered); }));
+    ASSERT_EQ(m_service->send("Family", "Dinner at six", true), "0");
+    ASSERT_TRUE(waitFor([&] { return m_service->allIn(MessageState::Delivered); }));
     std::multiset<std::string> recipients;
-    for (const FakeDelivery& d : kannel_->deliveries()) {
+    for (const FakeDelivery& d : m_kannel->deliveries()) {
         recipients.insert(d.to);
     }
     EXPECT_EQ(recipients, (std::multiset<std::string>{"46704567890", "46705678901"}));
 }
 
 TEST_F(KannelEndToEnd, AScheduledMessageGoesOutOnceAtItsTime) {
-    const std::int64_t dueAt = service_->service().now() + 2;
+    const std::int64_t dueAt = m_service->service().now() + 2;
     const std::string due = formatLocalTimestamp(dueAt);
-    ASSERT_EQ(service_->send("46700000003", "Later", false, "text", due), "0");
-    ASSERT_TRUE(kannel_->waitForDeliveries(1, std::chrono::seconds(20)));
+    ASSERT_EQ(m_service->send("46700000003", "Later", false, "text", due), "0");
+    ASSERT_TRUE(m_kannel->waitForDeliveries(1, std::chrono::seconds(20)));
     // Both clocks are this machine's, logged to the second; Kannel reads the coarse clock, which
     // may still show the second before for a few milliseconds after it has turned.
-    EXPECT_GE(kannel_->deliveries().at(0).loggedAt, formatLocalTimestamp(dueAt - 1));
-    ASSERT_TRUE(waitFor([&] { return service_->allIn(MessageState::Delivered); }));
-    EXPECT_EQ(kannel_->deliveries().size(), 1u);
+    EXPECT_GE(m_kannel->deliveries().at(0).loggedAt, formatLocalTimestamp(dueAt - 1));
+    ASSERT_TRUE(waitFor([&] { return m_service->allIn(MessageState::Delivered); }));
+    EXPECT_EQ(m_kannel->deliveries().size(), 1u);
 }
 
 // States of the outbox as pagewright-service prints them, by message id.

@@ -35,7 +35,7 @@ protected:
 };
 
 TEST_F(DemoAccount, SignsInWithFiftyCreditsThreeTopLevelBuddiesAndTwoGroups) {
-    service_->ensureDemoAccount();
+    m_service->ensureDemoAccount();
     const std::string ticket = login("demo", "demo");
     EXPECT_EQ(balance(ticket), "50");
     const Reply list = call("apiGetBuddyList", {{"ticket", ticket}});
@@ -54,21 +54,21 @@ TEST_F(DemoAccount, SignsInWithFiftyCreditsThreeTopLevelBuddiesAndTwoGroups) {
 }
 
 TEST_F(DemoAccount, SettingUpAgainAddsNothing) {
-    service_->ensureDemoAccount();
-    service_->ensureDemoAccount();
+    m_service->ensureDemoAccount();
+    m_service->ensureDemoAccount();
     expectComplete(demoTotals());
 }
 
 TEST_F(DemoAccount, InterruptedSetUpLeavesNoAccountAndTheNextStartCompletesIt) {
-    SqliteDb other(dir_.file("service.db"));
+    SqliteDb other(m_dir.file("service.db"));
     other.exec("CREATE TRIGGER stop_halfway BEFORE INSERT ON placements"
                " WHEN (SELECT count(*) FROM placements) >= 4"
                " BEGIN SELECT RAISE(ABORT, 'stopped halfway'); END");
-    EXPECT_THROW(service_->ensureDemoAccount(), SqlError);
+    EXPECT_THROW(m_service->ensureDemoAccount(), SqlError);
     EXPECT_FALSE(demoTotals());
 
     other.exec("DROP TRIGGER stop_halfway");
-    service_->ensureDemoAccount();
+    m_service->ensureDemoAccount();
     expectComplete(demoTotals());
 }
 

@@ -11,29 +11,29 @@ namespace {
 // A raw client connection from a chosen loopback address, for what no well-behaved client sends.
 class RawClient {
 public:
-    RawClient(int port, const char* from = "127.0.0.1") : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    RawClient(int port, const char* from = "127.0.0.1") : m_fd(socket(AF_INET, SOCK_STREAM, 0)) {
         sockaddr_in source{};
         source.sin_family = AF_INET;
         inet_pton(AF_INET, from, &source.sin_addr);
-        ::bind(fd_, reinterpret_cast<const sockaddr*>(&source), sizeof source);
+        ::bind(m_fd, reinterpret_cast<const sockaddr*>(&source), sizeof source);
         sockaddr_in to{};
         to.sin_family = AF_INET;
         to.sin_port = htons(static_cast<std::uint16_t>(port));
         to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connected_ = connect(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
+        m_connected = connect(m_fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
         // Bounds a test that would otherwise hang on a server that never answers.
         timeval timeout{30, 0};
-        setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     }
-    ~RawClient() { close(fd_); }
+    ~RawClient() { close(m_fd); }
     RawClient(const RawClient&) = delete;
     RawClient& operator=(const RawClient&) = delete;
 
-    bool connected() const { return connected_; }
+    bool connected() const { return m_connected; }
     // Sends what it can; a server that closed early may refuse the rest.
     void send(const std::string& bytes) {
         for (std::size_t at = 0; at < bytes.size();) {
-            const ssize_t n = ::send(fd_, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
+            const ssize_t n = ::send(m_fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
             if (n <= 0) {
                 return;
             }
@@ -44,7 +44,7 @@ public:
     bool readToClose(std::string& received) {
         char buffer[4096];
         for (;;) {
-            const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+            const ssize_t n = recv(m_fd, buffer, sizeof buffer, 0);
             if (n == 0 || (n < 0 && errno == ECONNRESET)) {
                 return true;
             }
@@ -58,15 +58,15 @@ public:
     int status() {
         std::string head;
         char c = 0;
-        while (head.find("\r\n\r\n") == std::string::npos && recv(fd_, &c, 1, 0) == 1) {
+        while (head.find("\r\n\r\n") == std::string::npos && recv(m_fd, &c, 1, 0) == 1) {
             head += c;
         }
         return head.rfind("HTTP/1.1 ", 0) == 0 ? std::atoi(head.c_str() + 9) : 0;
     }
 
 private:
-    int fd_;
-    bool connected_ = false;
+    int m_fd;
+    bool m_connected = false;
 };
 
 std::string soapHead(const std::string& extra) {
@@ -103,7 +103,7 @@ class HostileRequest : public testing_support::ServiceTest,
 TEST_P(HostileRequest, IsRefusedWithItsStatusAndTheConnectionClosed) {
     ServerOptions options;
     options.limits = tightLimits();
-    PagewrightServer server(*service_, store(), options);
+    PagewrightServer server(*m_service, store(), options);
     ASSERT_TRUE(server.bind());
     server.start();
     RawClient client(server.port());
@@ -155,7 +155,7 @@ class ConnectionCaps : public testing_support::ServiceTest {};
 TEST_F(ConnectionCaps, AnAddressOverItsCapLeavesOtherAddressesServed) {
     ServerOptions options;
     options.limits.connectionsPerAddress = 4;
-    PagewrightServer server(*service_, store(), options);
+    PagewrightServer server(*m_service, store(), options);
     ASSERT_TRUE(server.bind());
     server.start();
     const std::string request = "GET /pagewright/terms HTTP/1.1\r\nHost: localhost\r\n\r\n";

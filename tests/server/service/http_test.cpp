@@ -26,9 +26,9 @@ class Protocol : public ServiceTest {};
 
 TEST_F(Protocol, ReplyIsUtf8XmlWithReturnForTheOperation) {
     const auto res =
-        client_->Post("/pagewright/soapserver.php",
-                      requestBody("apiValidateLogin", {{"user", "x"}, {"password", "y"}}),
-                      "text/xml; charset=utf-8");
+        m_client->Post("/pagewright/soapserver.php",
+                       requestBody("apiValidateLogin", {{"user", "x"}, {"password", "y"}}),
+                       "text/xml; charset=utf-8");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 200);
     EXPECT_EQ(res->get_header_value("Content-Type"), "text/xml; charset=utf-8");
@@ -82,7 +82,7 @@ TEST_F(Protocol, SoapActionMayBeAbsentOrEmpty) {
 
 TEST_F(Protocol, BodyOverOneMebibyteIsRefusedWith413) {
     const std::string big = requestBody("apiLogout", {{"ticket", std::string(1024 * 1024, 'a')}});
-    const auto res = client_->Post("/pagewright/soapserver.php", big, "text/xml; charset=utf-8");
+    const auto res = m_client->Post("/pagewright/soapserver.php", big, "text/xml; charset=utf-8");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 413);
 }
@@ -93,7 +93,7 @@ TEST_F(Protocol, ConnectionStaysOpenBetweenCalls) {
     ASSERT_GE(fd, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(server_->port()));
+    addr.sin_port = htons(static_cast<uint16_t>(m_server->port()));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     timeval timeout{5, 0};
@@ -126,14 +126,14 @@ TEST_F(Protocol, ConnectionStaysOpenBetweenCalls) {
 TEST_F(Protocol, IdleKeptAliveConnectionsBeyondTheWorkersLeaveNewClientsServed) {
     std::vector<std::unique_ptr<httplib::Client>> idle;
     for (int i = 0; i < store().concurrency() + 4; ++i) {
-        auto c = std::make_unique<httplib::Client>("127.0.0.1", server_->port());
+        auto c = std::make_unique<httplib::Client>("127.0.0.1", m_server->port());
         c->set_keep_alive(true);
         const auto res = c->Get("/pagewright/terms");
         ASSERT_TRUE(res);
         EXPECT_EQ(res->status, 200);
         idle.push_back(std::move(c));
     }
-    httplib::Client fresh("127.0.0.1", server_->port());
+    httplib::Client fresh("127.0.0.1", m_server->port());
     fresh.set_read_timeout(10, 0);
     const auto res = fresh.Get("/pagewright/about");
     ASSERT_TRUE(res) << "no answer while idle connections hold the starting workers";
@@ -155,7 +155,7 @@ TEST_F(Protocol, ThousandIdleKeptAliveConnectionsDoNotMakeANewClientWaitForThemT
     ServerOptions options;
     options.limits.idleTime = std::chrono::hours(1);
     options.limits.connectionsPerAddress = kIdle + 1;
-    PagewrightServer longLived(*service_, store(), options);
+    PagewrightServer longLived(*m_service, store(), options);
     ASSERT_TRUE(longLived.bind());
     longLived.start();
     std::vector<std::unique_ptr<httplib::Client>> idle;
@@ -177,7 +177,7 @@ TEST_F(Protocol, ThousandIdleKeptAliveConnectionsDoNotMakeANewClientWaitForThemT
 TEST_F(Protocol, IdleKeptAliveConnectionIsClosedAfterTheKeepAliveTime) {
     ServerOptions options;
     options.limits.idleTime = std::chrono::seconds(1);
-    PagewrightServer shortLived(*service_, store(), options);
+    PagewrightServer shortLived(*m_service, store(), options);
     ASSERT_TRUE(shortLived.bind());
     shortLived.start();
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -196,7 +196,7 @@ TEST_F(Protocol, IdleKeptAliveConnectionIsClosedAfterTheKeepAliveTime) {
 // While every worker and the accepting thread are busy (a burst of sign-ins hashing their
 // passwords), new connections wait in the listen queue; a short queue drops them instead.
 TEST_F(Protocol, ListenQueueHoldsABurstOfConnectionsUntilTheyAreAccepted) {
-    PagewrightServer notAccepting(*service_, store(), ServerOptions{});
+    PagewrightServer notAccepting(*m_service, store(), ServerOptions{});
     ASSERT_TRUE(notAccepting.bind());
     constexpr int kClients = 64;
     std::vector<pollfd> sockets;
@@ -224,8 +224,8 @@ TEST_F(Protocol, ListenQueueHoldsABurstOfConnectionsUntilTheyAreAccepted) {
 }
 
 TEST_F(Protocol, WrongMethodOrPathIsNotServed) {
-    EXPECT_EQ(client_->Get("/pagewright/soapserver.php")->status, 404);
-    EXPECT_EQ(client_->Post("/soapserver.php", "x", "text/xml")->status, 404);
+    EXPECT_EQ(m_client->Get("/pagewright/soapserver.php")->status, 404);
+    EXPECT_EQ(m_client->Post("/soapserver.php", "x", "text/xml")->status, 404);
 }
 
 class WebPagesTest : public ServiceTest {};
@@ -236,31 +236,31 @@ public:
     NoticedServer(PagewrightService& service, Store& store) {
         ServerOptions options;
         options.notice = [this](const std::string& line) {
-            std::lock_guard lock(mutex_);
-            notices_.push_back(line);
+            std::lock_guard lock(m_mutex);
+            m_notices.push_back(line);
         };
-        server_ = std::make_unique<PagewrightServer>(service, store, options);
-        EXPECT_TRUE(server_->bind());
-        server_->start();
+        m_server = std::make_unique<PagewrightServer>(service, store, options);
+        EXPECT_TRUE(m_server->bind());
+        m_server->start();
     }
-    int port() const { return server_->port(); }
+    int port() const { return m_server->port(); }
     // Stops the server first, so that what it writes as it goes is there too.
     std::vector<std::string> noticesAfterStop() {
-        server_.reset();
-        std::lock_guard lock(mutex_);
-        return notices_;
+        m_server.reset();
+        std::lock_guard lock(m_mutex);
+        return m_notices;
     }
 
 private:
-    std::mutex mutex_;
-    std::vector<std::string> notices_;
-    std::unique_ptr<PagewrightServer> server_;
+    std::mutex m_mutex;
+    std::vector<std::string> m_notices;
+    std::unique_ptr<PagewrightServer> m_server;
 };
 
 TEST_F(WebPagesTest, SignUpCreatesAnAccountThatCanSignIn) {
-    const auto res = client_->Post("/pagewright/signup.php",
-                                   "name=carol&password=longenough&password2=longenough",
-                                   "application/x-www-form-urlencoded");
+    const auto res = m_client->Post("/pagewright/signup.php",
+                                    "name=carol&password=longenough&password2=longenough",
+                                    "application/x-www-form-urlencoded");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 200);
     EXPECT_NE(res->body.find("carol"), std::string::npos);
@@ -272,7 +272,7 @@ TEST_F(WebPagesTest, SignUpCreatesAnAccountThatCanSignIn) {
 // request reaches the operator.
 TEST_F(WebPagesTest, ForgottenPasswordOfAnAccountReachesTheOperator) {
     addUser("carol", "secret", 0);
-    NoticedServer server(*service_, store());
+    NoticedServer server(*m_service, store());
     httplib::Client client("127.0.0.1", server.port());
     std::vector<std::string> pages;
     for (const char* name : {"carol", "nobody", "carol\nforged line"}) {
@@ -294,7 +294,7 @@ TEST_F(WebPagesTest, SignUpRefusesTakenNamesBadNamesAndMismatchedPasswords) {
                              "name=dave&password=short&password2=short",
                              "name=dave&password=longenough&password2=different"}) {
         const auto res =
-            client_->Post("/pagewright/signup", form, "application/x-www-form-urlencoded");
+            m_client->Post("/pagewright/signup", form, "application/x-www-form-urlencoded");
         ASSERT_TRUE(res);
         EXPECT_EQ(res->status, 400) << form;
     }
@@ -306,12 +306,12 @@ TEST_F(WebPagesTest, PublicPagesArePlainHtml) {
          {"/pagewright/", "/pagewright/signup", "/pagewright/forgotpwd.php", "/pagewright/terms",
           "/pagewright/faqs", "/pagewright/contactus.php?lang=sv", "/pagewright/about",
           "/pagewright/tabs/news", "/pagewright/tabs/help", "/pagewright/footer"}) {
-        const auto res = client_->Get(path);
+        const auto res = m_client->Get(path);
         ASSERT_TRUE(res) << path;
         EXPECT_EQ(res->status, 200) << path;
         EXPECT_EQ(res->body.find("<script"), std::string::npos) << path;
     }
-    EXPECT_EQ(client_->Get("/pagewright/nothing")->status, 404);
+    EXPECT_EQ(m_client->Get("/pagewright/nothing")->status, 404);
 }
 
 TEST_F(WebPagesTest, ButtonPagesGreetTheTicketsUserAndEscapeTheirData) {
@@ -323,15 +323,15 @@ TEST_F(WebPagesTest, ButtonPagesGreetTheTicketsUserAndEscapeTheirData) {
                         {"msg_type", "text"},
                         {"unicode", "0"},
                         {"schedule", "2006-3-7 14:05:00"}});
-    const auto account = client_->Get("/pagewright/buttons/account?ticket=" + ticket);
+    const auto account = m_client->Get("/pagewright/buttons/account?ticket=" + ticket);
     ASSERT_TRUE(account);
     EXPECT_NE(account->body.find("Hello, alice!"), std::string::npos);
     EXPECT_NE(account->body.find("11.50"), std::string::npos);
-    const auto sent = client_->Get("/pagewright/buttons/sent?ticket=" + ticket);
+    const auto sent = m_client->Get("/pagewright/buttons/sent?ticket=" + ticket);
     EXPECT_NE(sent->body.find("&lt;b&gt;bold"), std::string::npos);
     EXPECT_EQ(sent->body.find("<b>bold"), std::string::npos);
-    EXPECT_EQ(client_->Get("/pagewright/buttons/account")->status, 403);
-    EXPECT_EQ(client_->Get("/pagewright/buttons/credit?ticket=" + std::string(64, 'f'))->status,
+    EXPECT_EQ(m_client->Get("/pagewright/buttons/account")->status, 403);
+    EXPECT_EQ(m_client->Get("/pagewright/buttons/credit?ticket=" + std::string(64, 'f'))->status,
               403);
 }
 
@@ -354,7 +354,7 @@ class PageLimits : public ServiceTest, public testing::WithParamInterface<PageLi
 
 TEST_P(PageLimits, HoldRequestAfterRequest) {
     const std::string ticket = signedIn("carol");
-    NoticedServer server(*service_, store());
+    NoticedServer server(*m_service, store());
     {
         httplib::Client client("127.0.0.1", server.port());
         const PageLimitCase& c = GetParam();
@@ -442,7 +442,7 @@ TEST_F(WebPagesTest, SentMessagesShowFiftyToAPageNewestFirst) {
         }
         return n;
     };
-    const auto newest = client_->Get("/pagewright/buttons/sent?ticket=" + ticket)->body;
+    const auto newest = m_client->Get("/pagewright/buttons/sent?ticket=" + ticket)->body;
     EXPECT_EQ(entries(newest), 50u);
     EXPECT_LT(newest.find("46700000150"), newest.find("46700000149"));
     EXPECT_EQ(newest.find("46700000100"), std::string::npos);
@@ -451,11 +451,11 @@ TEST_F(WebPagesTest, SentMessagesShowFiftyToAPageNewestFirst) {
     EXPECT_NE(newest.find("http-equiv=\"refresh\" content=\"10\""), std::string::npos);
     EXPECT_NE(newest.find("page=1\">Older"), std::string::npos);
     EXPECT_EQ(newest.find("Newer"), std::string::npos);
-    const auto older = client_->Get("/pagewright/buttons/sent?ticket=" + ticket + "&page=1")->body;
+    const auto older = m_client->Get("/pagewright/buttons/sent?ticket=" + ticket + "&page=1")->body;
     EXPECT_EQ(entries(older), 1u);
     EXPECT_NE(older.find("46700000100"), std::string::npos);
     EXPECT_NE(older.find("page=0\">&larr; Newer"), std::string::npos);
-    EXPECT_EQ(client_->Get("/pagewright/buttons/sent?page=1")->status, 403);
+    EXPECT_EQ(m_client->Get("/pagewright/buttons/sent?page=1")->status, 403);
 }
 
 TEST_F(WebPagesTest, InterfaceIconsArePairsOf24BitBitmapsOnMagenta) {
@@ -469,7 +469,7 @@ TEST_F(WebPagesTest, InterfaceIconsArePairsOf24BitBitmapsOnMagenta) {
         for (pugi::xml_node item : ui.root().child("interface").child(e.element).children()) {
             const std::string path = std::string(item.attribute("location").value()) + "/" +
                                      item.attribute("file").value();
-            const auto res = client_->Get(path);
+            const auto res = m_client->Get(path);
             ASSERT_TRUE(res) << path;
             ASSERT_EQ(res->status, 200) << path;
             const std::string& bmp = res->body;
@@ -505,9 +505,9 @@ TEST_P(Concurrency, MixedClientsLeaveConsistentCountsAndBalances) {
     PagewrightServer* second = nullptr;
     if (GetParam() == testing_support::StoreKind::Postgres) {
         HostConfig config;
-        config.database = database_;
+        config.database = m_database;
         config.service.hashCost = HashCost::Minimum;
-        config.service.clock = [this] { return now_.load(); }; // instances share one clock
+        config.service.clock = [this] { return m_now.load(); }; // instances share one clock
         secondHost = std::make_unique<ServiceHost>(std::move(config));
         ASSERT_TRUE(secondHost->bind());
         secondHost->start();
@@ -528,7 +528,7 @@ TEST_P(Concurrency, MixedClientsLeaveConsistentCountsAndBalances) {
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
             httplib::Client client("127.0.0.1",
-                                   second && t % 4 >= 2 ? second->port() : server_->port());
+                                   second && t % 4 >= 2 ? second->port() : m_server->port());
             auto rpc = [&](const std::string& op, const testing_support::Params& params) {
                 const auto res = client.Post("/pagewright/soapserver.php", requestBody(op, params),
                                              "text/xml; charset=utf-8");

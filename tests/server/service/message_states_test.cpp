@@ -26,12 +26,12 @@ protected:
                             "hi",
                             MessageState::Queued,
                             0,
-                            now_.load(),
+                            m_now.load(),
                             "secret-" + to};
-            EXPECT_EQ(store().queueMessages(account, {m}, parts * 100, now_), Err::Ok);
+            EXPECT_EQ(store().queueMessages(account, {m}, parts * 100, m_now), Err::Ok);
         }
         std::vector<std::int64_t> ids;
-        for (const ClaimedMessage& c : store().claimDue(now_, 100)) {
+        for (const ClaimedMessage& c : store().claimDue(m_now, 100)) {
             ids.push_back(c.id);
         }
         std::sort(ids.begin(), ids.end()); // claims come back in no particular order
@@ -70,11 +70,11 @@ TEST_P(MessageStates, SinceOwnershipStatesAndReasonsThroughTheOperation) {
          {ids[2], DispatchAnswer::Kind::HandedOver, 0, {}, {}},
          {ids[3], DispatchAnswer::Kind::HandedOver, 0, {}, {}},
          {ids[4], DispatchAnswer::Kind::HandedOver, 0, {}, {}}},
-        now_);
+        m_now);
     const std::pair<int, int> reports[] = {{1, 16}, {2, 2}, {3, 1}, {3, 2}, {4, 8}};
     for (const auto& [index, type] : reports) {
         const std::string to = std::to_string((index + 1) * 111);
-        store().applyReport(ids[index], "secret-" + to, type, now_, "said <no> & " + to);
+        store().applyReport(ids[index], "secret-" + to, type, m_now, "said <no> & " + to);
     }
     // 2023-11-14 22:13:20 is the fixture's clock.
     const std::string all = "111 failed 'HTTP 400: Number(s) has/have been denied by white- and/or "

@@ -33,9 +33,9 @@ std::multiset<std::string> placements(const Reply& list) {
 
 class Operations : public EveryStoreTest {
 protected:
-    Reply list() { return call("apiGetBuddyList", {{"ticket", ticket_}}); }
+    Reply list() { return call("apiGetBuddyList", {{"ticket", m_ticket}}); }
     Reply ticketCall(const std::string& op, Params params) {
-        params.insert(params.begin(), {"ticket", ticket_});
+        params.insert(params.begin(), {"ticket", m_ticket});
         return call(op, params);
     }
     // apiAddBuddy (id named "bgid") or apiUpdateBuddy ("bid") with every field given, in the
@@ -61,7 +61,7 @@ protected:
                                {"schedule", schedule}});
     }
 
-    std::string ticket_;
+    std::string m_ticket;
 };
 
 TEXTOWL_ON_EVERY_STORE(Operations);
@@ -91,7 +91,7 @@ TEST_P(Operations, LoginRefusesWrongPasswordUnknownUserAndNulls) {
 }
 
 TEST_P(Operations, LogoutEndsTheTicketOnce) {
-    ticket_ = signedIn();
+    m_ticket = signedIn();
     EXPECT_EQ(ticketCall("apiLogout", {}).err, "0");
     EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "1");
     EXPECT_EQ(ticketCall("apiLogout", {}).err, "1");
@@ -99,25 +99,25 @@ TEST_P(Operations, LogoutEndsTheTicketOnce) {
 
 // The client cannot renew a ticket, so a lunch break must not end the session.
 TEST_P(Operations, TicketExpiresAfterADayIdleButUseKeepsItAlive) {
-    ticket_ = signedIn();
-    now_ += 23 * 3600;
+    m_ticket = signedIn();
+    m_now += 23 * 3600;
     EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "0");
-    now_ += 23 * 3600;
+    m_now += 23 * 3600;
     EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "0");
-    now_ += 24 * 3600 + 1;
+    m_now += 24 * 3600 + 1;
     EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "1");
 }
 
 TEST_P(Operations, IdleTimeSetByTheOperatorCountsFromTheLastUseToTheSecond) {
     stopServer();
-    ticketIdleSeconds_ = 30 * 60;
+    m_ticketIdleSeconds = 30 * 60;
     startServer();
-    ticket_ = signedIn();
-    now_ += 59;
+    m_ticket = signedIn();
+    m_now += 59;
     EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "0");
-    now_ += 30 * 60;
+    m_now += 30 * 60;
     EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "0") << "idle for exactly thirty minutes";
-    now_ += 30 * 60 + 1;
+    m_now += 30 * 60 + 1;
     EXPECT_EQ(ticketCall("apiBalanceSms", {}).err, "1");
 }
 
@@ -140,11 +140,11 @@ TEST_P(Operations, BalanceIsDecimalText) {
 }
 
 TEST_P(Operations, BuddyListHasTopLevelBuddiesThenGroupsWithEveryAttribute) {
-    ticket_ = signedIn();
-    const std::string family = addGroup(ticket_, "Family");
-    const std::string empty = addGroup(ticket_, "Empty");
-    const std::string ann = addBuddy(ticket_, "0", "Ann");
-    const std::string bo = addBuddy(ticket_, family, "Bo");
+    m_ticket = signedIn();
+    const std::string family = addGroup(m_ticket, "Family");
+    const std::string empty = addGroup(m_ticket, "Empty");
+    const std::string ann = addBuddy(m_ticket, "0", "Ann");
+    const std::string bo = addBuddy(m_ticket, family, "Bo");
     ASSERT_EQ(
         ticketCall("apiCopyBuddy", {{"bid", ann}, {"bgid_from", "0"}, {"bgid_to", family}}).err,
         "0");
@@ -169,9 +169,9 @@ TEST_P(Operations, BuddyListHasTopLevelBuddiesThenGroupsWithEveryAttribute) {
 }
 
 TEST_P(Operations, TextsWithMarkupAndNonAsciiSurviveTheRoundTrip) {
-    ticket_ = signedIn();
-    const std::string group = addGroup(ticket_, "Fam & \"friends\" <3> \xC3\xA9");
-    addBuddy(ticket_, group, "tab\there\nline \xF0\x9F\x98\x80");
+    m_ticket = signedIn();
+    const std::string group = addGroup(m_ticket, "Fam & \"friends\" <3> \xC3\xA9");
+    addBuddy(m_ticket, group, "tab\there\nline \xF0\x9F\x98\x80");
     const Reply r = list();
     const pugi::xml_node g = r.root().child("buddylist").child("buddygroup");
     EXPECT_STREQ(g.attribute("name").value(), "Fam & \"friends\" <3> \xC3\xA9");
@@ -180,7 +180,7 @@ TEST_P(Operations, TextsWithMarkupAndNonAsciiSurviveTheRoundTrip) {
 }
 
 TEST_P(Operations, AddBuddyRefusesUnknownGroupBadIdsAndNamelessBuddies) {
-    ticket_ = signedIn();
+    m_ticket = signedIn();
     auto add = [&](const std::string& group, const std::string& nick, const std::string& first,
                    const std::string& phone) {
         return buddyCall("apiAddBuddy", {"bgid", group}, {first, "", nick, phone, "", ""});
@@ -196,9 +196,9 @@ TEST_P(Operations, AddBuddyRefusesUnknownGroupBadIdsAndNamelessBuddies) {
 }
 
 TEST_P(Operations, UpdateBuddyChangesItInEveryPlace) {
-    ticket_ = signedIn();
-    const std::string group = addGroup(ticket_, "G");
-    const std::string bid = addBuddy(ticket_, "0", "Old");
+    m_ticket = signedIn();
+    const std::string group = addGroup(m_ticket, "G");
+    const std::string bid = addBuddy(m_ticket, "0", "Old");
     ticketCall("apiCopyBuddy", {{"bid", bid}, {"bgid_from", "0"}, {"bgid_to", group}});
     EXPECT_EQ(
         buddyCall("apiUpdateBuddy", {"bid", bid}, {"F", "L", "New", "46799999999", "e", "0-00-00"}),
@@ -212,10 +212,10 @@ TEST_P(Operations, UpdateBuddyChangesItInEveryPlace) {
 }
 
 TEST_P(Operations, RemoveTakesOnePlacementAndDeleteTakesAll) {
-    ticket_ = signedIn();
-    const std::string group = addGroup(ticket_, "G");
-    const std::string a = addBuddy(ticket_, "0", "A");
-    const std::string b = addBuddy(ticket_, "0", "B");
+    m_ticket = signedIn();
+    const std::string group = addGroup(m_ticket, "G");
+    const std::string a = addBuddy(m_ticket, "0", "A");
+    const std::string b = addBuddy(m_ticket, "0", "B");
     ticketCall("apiCopyBuddy", {{"bid", a}, {"bgid_from", "0"}, {"bgid_to", group}});
     ticketCall("apiCopyBuddy", {{"bid", b}, {"bgid_from", "0"}, {"bgid_to", group}});
 
@@ -228,9 +228,9 @@ TEST_P(Operations, RemoveTakesOnePlacementAndDeleteTakesAll) {
 }
 
 TEST_P(Operations, CopyAddsAPlacementOnceAndPastesBackAfterACut) {
-    ticket_ = signedIn();
-    const std::string group = addGroup(ticket_, "G");
-    const std::string a = addBuddy(ticket_, group, "A");
+    m_ticket = signedIn();
+    const std::string group = addGroup(m_ticket, "G");
+    const std::string a = addBuddy(m_ticket, group, "A");
     auto copy = [&](const std::string& from, const std::string& to) {
         return ticketCall("apiCopyBuddy", {{"bid", a}, {"bgid_from", from}, {"bgid_to", to}}).err;
     };
@@ -245,10 +245,10 @@ TEST_P(Operations, CopyAddsAPlacementOnceAndPastesBackAfterACut) {
 }
 
 TEST_P(Operations, MoveShiftsOnePlacement) {
-    ticket_ = signedIn();
-    const std::string g1 = addGroup(ticket_, "G1");
-    const std::string g2 = addGroup(ticket_, "G2");
-    const std::string a = addBuddy(ticket_, g1, "A");
+    m_ticket = signedIn();
+    const std::string g1 = addGroup(m_ticket, "G1");
+    const std::string g2 = addGroup(m_ticket, "G2");
+    const std::string a = addBuddy(m_ticket, g1, "A");
     auto move = [&](const std::string& from, const std::string& to) {
         return ticketCall("apiMoveBuddy", {{"bid", a}, {"bgid_from", from}, {"bgid_to", to}}).err;
     };
@@ -260,12 +260,12 @@ TEST_P(Operations, MoveShiftsOnePlacement) {
 }
 
 TEST_P(Operations, GroupsAreNamedUniquelyRenamedAndDeletedKeepingTheirLoneMembers) {
-    ticket_ = signedIn();
-    const std::string family = addGroup(ticket_, "Family");
+    m_ticket = signedIn();
+    const std::string family = addGroup(m_ticket, "Family");
     EXPECT_EQ(ticketCall("apiAddBuddyGroup", {{"name", "Family"}}).err, "5");
     EXPECT_EQ(ticketCall("apiAddBuddyGroup", {{"name", " "}}).err, "3");
     EXPECT_EQ(ticketCall("apiAddBuddyGroup", {{"name", std::nullopt}}).err, "3");
-    const std::string lower = addGroup(ticket_, "family");
+    const std::string lower = addGroup(m_ticket, "family");
     EXPECT_NE(family, lower);
 
     EXPECT_EQ(ticketCall("apiUpdateBuddyGroup", {{"bgid", lower}, {"name", "Family"}}).err, "5");
@@ -273,11 +273,11 @@ TEST_P(Operations, GroupsAreNamedUniquelyRenamedAndDeletedKeepingTheirLoneMember
     EXPECT_EQ(ticketCall("apiUpdateBuddyGroup", {{"bgid", "0"}, {"name", "Top"}}).err, "4");
 
     // a also sits at the top level, b also in Friends; only lone goes to the top level.
-    const std::string a = addBuddy(ticket_, family, "A");
+    const std::string a = addBuddy(m_ticket, family, "A");
     ticketCall("apiCopyBuddy", {{"bid", a}, {"bgid_from", family}, {"bgid_to", "0"}});
-    const std::string b = addBuddy(ticket_, family, "B");
+    const std::string b = addBuddy(m_ticket, family, "B");
     ticketCall("apiCopyBuddy", {{"bid", b}, {"bgid_from", family}, {"bgid_to", lower}});
-    const std::string lone = addBuddy(ticket_, family, "Lone");
+    const std::string lone = addBuddy(m_ticket, family, "Lone");
     EXPECT_EQ(ticketCall("apiDeleteBuddyGroup", {{"bgid", family}}).err, "0");
     EXPECT_EQ(ticketCall("apiDeleteBuddyGroup", {{"bgid", family}}).err, "4");
     EXPECT_EQ(ticketCall("apiDeleteBuddyGroup", {{"bgid", "0"}}).err, "4");
@@ -288,13 +288,13 @@ TEST_P(Operations, GroupsAreNamedUniquelyRenamedAndDeletedKeepingTheirLoneMember
 }
 
 TEST_P(Operations, SendChargesOneCreditPerPartAndRecipient) {
-    ticket_ = signedIn("alice", 1000);
+    m_ticket = signedIn("alice", 1000);
     EXPECT_EQ(send("apiSendSms", "46700000001", "hi").err, "0");
-    EXPECT_EQ(balance(ticket_), "9");
+    EXPECT_EQ(balance(m_ticket), "9");
     EXPECT_EQ(send("apiSendSms", "46700000001,46700000002", std::string(161, 'a')).err, "0");
-    EXPECT_EQ(balance(ticket_), "5");
+    EXPECT_EQ(balance(m_ticket), "5");
     EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "1").err, "0");
-    EXPECT_EQ(balance(ticket_), "4");
+    EXPECT_EQ(balance(m_ticket), "4");
 
     const auto rows = store().outbox("alice");
     ASSERT_EQ(rows.size(), 4u);
@@ -306,15 +306,15 @@ TEST_P(Operations, SendChargesOneCreditPerPartAndRecipient) {
 
 // The charge is the part count the client estimates with: every text of its table costs its parts.
 TEST_P(Operations, SendChargesWhatThePartCountSays) {
-    ticket_ = signedIn("alice", 100000);
+    m_ticket = signedIn("alice", 100000);
     for (const sms_table::SmsPartsCase& c : sms_table::kSmsPartsCases) {
         if (c.text.empty()) {
             continue; // refused before any charge
         }
         SCOPED_TRACE(c.name);
-        const long long before = std::stoll(balance(ticket_));
+        const long long before = std::stoll(balance(m_ticket));
         ASSERT_EQ(send("apiSendSms", "46700000001", c.text, c.forceUcs2 ? "1" : "0").err, "0");
-        EXPECT_EQ(before - std::stoll(balance(ticket_)), c.parts);
+        EXPECT_EQ(before - std::stoll(balance(m_ticket)), c.parts);
         const auto rows = store().outbox("alice");
         EXPECT_EQ(rows.back().unicode, c.encoding == SmsEncoding::Ucs2);
     }
@@ -322,7 +322,7 @@ TEST_P(Operations, SendChargesWhatThePartCountSays) {
 
 // One account must not send in another's name, whatever the request says.
 TEST_P(Operations, SenderIsAlwaysTheAccountsOwnName) {
-    ticket_ = signedIn("alice", 1000);
+    m_ticket = signedIn("alice", 1000);
     for (const std::string& from : {std::string("bob"), std::string(), std::string(300, 'x')}) {
         EXPECT_EQ(ticketCall("apiSendSms", {{"sms_from", from},
                                             {"sms_to", "46700000001"},
@@ -341,33 +341,33 @@ TEST_P(Operations, SenderIsAlwaysTheAccountsOwnName) {
 }
 
 TEST_P(Operations, SendToGroupReachesEveryMemberWithAPhone) {
-    ticket_ = signedIn("alice", 1000);
-    const std::string group = addGroup(ticket_, "Family");
-    addBuddy(ticket_, group, "A", "46700000001");
-    addBuddy(ticket_, group, "B", "+46 700 000 002");
-    addBuddy(ticket_, "0", "C", "46700000003");
+    m_ticket = signedIn("alice", 1000);
+    const std::string group = addGroup(m_ticket, "Family");
+    addBuddy(m_ticket, group, "A", "46700000001");
+    addBuddy(m_ticket, group, "B", "+46 700 000 002");
+    addBuddy(m_ticket, "0", "C", "46700000003");
     EXPECT_EQ(send("apiSendSmsToGroup", "Family", "hello", "0", "flash").err, "0");
-    EXPECT_EQ(balance(ticket_), "8");
+    EXPECT_EQ(balance(m_ticket), "8");
     const auto rows = store().outbox("alice");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1].recipient, "46700000002");
     EXPECT_EQ(rows[1].type, "flash");
     EXPECT_EQ(send("apiSendSmsToGroup", "family", "hello").err, "4");
-    addGroup(ticket_, "Nobody");
+    addGroup(m_ticket, "Nobody");
     EXPECT_EQ(send("apiSendSmsToGroup", "Nobody", "hello").err, "3");
 }
 
 TEST_P(Operations, SendWithoutEnoughCreditChargesAndStoresNothing) {
-    ticket_ = signedIn("alice", 200);
+    m_ticket = signedIn("alice", 200);
     EXPECT_EQ(send("apiSendSms", "46700000001,46700000002,46700000003", "hi").err, "6");
-    EXPECT_EQ(balance(ticket_), "2");
+    EXPECT_EQ(balance(m_ticket), "2");
     EXPECT_TRUE(store().outbox("alice").empty());
     EXPECT_EQ(send("apiSendSms", "46700000001,46700000002", "hi").err, "0");
-    EXPECT_EQ(balance(ticket_), "0");
+    EXPECT_EQ(balance(m_ticket), "0");
 }
 
 TEST_P(Operations, SendRefusesMalformedArguments) {
-    ticket_ = signedIn("alice", 1000);
+    m_ticket = signedIn("alice", 1000);
     EXPECT_EQ(send("apiSendSms", "", "hi").err, "3");
     EXPECT_EQ(send("apiSendSms", "123", "hi").err, "3");
     EXPECT_EQ(send("apiSendSms", "Family", "hi").err, "3");
@@ -375,7 +375,7 @@ TEST_P(Operations, SendRefusesMalformedArguments) {
     EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "2").err, "3");
     EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "0", "fax").err, "3");
     EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "0", "text", "2006-02-30 10:00:00").err, "3");
-    EXPECT_EQ(balance(ticket_), "10");
+    EXPECT_EQ(balance(m_ticket), "10");
     // Without a schedule the message is due now.
     EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "0", "text", std::nullopt).err, "0");
     EXPECT_EQ(store().outbox("alice").at(0).schedule, "2023-11-14 22:13:20");
@@ -386,7 +386,7 @@ TEST_P(Operations, OneAccountCannotReachAnotherAccountsData) {
     const std::string group = addGroup(alice, "Family");
     const std::string bid = addBuddy(alice, group, "A");
     const std::string mallory = signedIn("mallory", 100);
-    ticket_ = mallory;
+    m_ticket = mallory;
 
     EXPECT_EQ(buddyCall("apiUpdateBuddy", {"bid", bid}, {"x", "", "x", "1", "", ""}), "4");
     EXPECT_EQ(ticketCall("apiRemoveBuddy", {{"bid", bid}, {"bgid", group}}).err, "4");
@@ -408,17 +408,17 @@ TEST_P(Operations, OneAccountCannotReachAnotherAccountsData) {
 
     EXPECT_EQ(placements(list()), std::multiset<std::string>{own + "@0"});
     EXPECT_EQ(balance(mallory), "1");
-    ticket_ = alice;
+    m_ticket = alice;
     EXPECT_EQ(placements(list()), std::multiset<std::string>{bid + "@" + group});
     EXPECT_EQ(balance(alice), "10");
 }
 
 TEST_P(Operations, InterfaceNamesTabsButtonsFooterAndThisServerAsImageHost) {
-    ticket_ = signedIn();
+    m_ticket = signedIn();
     const Reply r = ticketCall("apiGetInterface", {});
     ASSERT_EQ(r.err, "0");
     const pugi::xml_node ui = r.root().child("interface");
-    const std::string host = "127.0.0.1:" + std::to_string(server_->port());
+    const std::string host = "127.0.0.1:" + std::to_string(m_server->port());
     int tabs = 0;
     for (pugi::xml_node tab : ui.child("tabs").children("tab")) {
         ++tabs;
@@ -442,10 +442,10 @@ TEST_P(Operations, InterfaceNamesTabsButtonsFooterAndThisServerAsImageHost) {
 // A server listening on every address names each client the host it reached the server by;
 // a Host header that names no host falls back to the loopback address.
 TEST_P(Operations, WildcardListenerNamesTheHostTheClientUsedAsImageHost) {
-    ticket_ = signedIn();
+    m_ticket = signedIn();
     ServerOptions everyAddress;
     everyAddress.host = "0.0.0.0";
-    PagewrightServer wide(*service_, store(), everyAddress);
+    PagewrightServer wide(*m_service, store(), everyAddress);
     ASSERT_TRUE(wide.bind());
     wide.start();
     httplib::Client client("127.0.0.1", wide.port());
@@ -460,7 +460,7 @@ TEST_P(Operations, WildcardListenerNamesTheHostTheClientUsedAsImageHost) {
     for (const auto& [hostHeader, expected] : cases) {
         const auto res = client.Post(
             "/pagewright/soapserver.php", {{"Host", hostHeader}},
-            testing_support::requestBody("apiGetInterface", {{"ticket", ticket_}}), "text/xml");
+            testing_support::requestBody("apiGetInterface", {{"ticket", m_ticket}}), "text/xml");
         ASSERT_TRUE(res);
         const Reply r = testing_support::readReply(res->status, res->body);
         ASSERT_EQ(r.err, "0") << r.body;
@@ -478,22 +478,22 @@ INSTANTIATE_TEST_SUITE_P(Sqlite, OperationsOnSqlite, testing::Values(StoreKind::
                          testing_support::storeName);
 
 TEST_P(OperationsOnSqlite, DatabaseHoldsNeitherPasswordsNorTickets) {
-    ticket_ = signedIn("alice", 100);
+    m_ticket = signedIn("alice", 100);
     std::string bytes;
     for (const char* suffix : {"", "-wal"}) {
-        std::ifstream file(dir_.file("service.db") + suffix, std::ios::binary);
+        std::ifstream file(m_dir.file("service.db") + suffix, std::ios::binary);
         std::ostringstream content;
         content << file.rdbuf();
         bytes += content.str();
     }
     EXPECT_NE(bytes.find("alice"), std::string::npos);
     EXPECT_EQ(bytes.find("secret"), std::string::npos);
-    EXPECT_EQ(bytes.find(ticket_), std::string::npos);
+    EXPECT_EQ(bytes.find(m_ticket), std::string::npos);
 }
 
 TEST_P(OperationsOnSqlite, StorageFailureIsAServerFault) {
-    ticket_ = signedIn();
-    SqliteDb other(dir_.file("service.db"));
+    m_ticket = signedIn();
+    SqliteDb other(m_dir.file("service.db"));
     other.exec("DROP TABLE placements");
     const Reply r = list();
     EXPECT_EQ(r.status, 500);

@@ -88,16 +88,16 @@ public:
     TempDir() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "pagewright-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
+        m_path = mkdtemp(pattern.data());
     }
     ~TempDir() {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(m_path, ignored);
     }
-    std::string file(const char* name) const { return (path_ / name).string(); }
+    std::string file(const char* name) const { return (m_path / name).string(); }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path m_path;
 };
 
 // A real server on 127.0.0.1 and an ephemeral port, with a temporary database and a clock
@@ -110,28 +110,28 @@ protected:
 
     void startServer() {
         HostConfig host;
-        host.database = database_.empty() ? dir_.file("service.db") : database_;
+        host.database = m_database.empty() ? m_dir.file("service.db") : m_database;
         ServiceConfig& config = host.service;
         config.hashCost = HashCost::Minimum;
-        config.clock = [this] { return now_.load(); };
-        config.sessionIdleSeconds = ticketIdleSeconds_;
+        config.clock = [this] { return m_now.load(); };
+        config.sessionIdleSeconds = m_ticketIdleSeconds;
         config.diagnostics = [this](const std::string& line) {
-            std::lock_guard lock(diagnosticsMutex_);
-            diagnostics_ += line + "\n";
+            std::lock_guard lock(m_diagnosticsMutex);
+            m_diagnostics += line + "\n";
         };
-        host_ = std::make_unique<ServiceHost>(std::move(host));
-        service_ = &host_->service();
-        server_ = &host_->server();
-        ASSERT_TRUE(host_->bind());
-        host_->start();
-        client_ = std::make_unique<httplib::Client>("127.0.0.1", server_->port());
+        m_host = std::make_unique<ServiceHost>(std::move(host));
+        m_service = &m_host->service();
+        m_server = &m_host->server();
+        ASSERT_TRUE(m_host->bind());
+        m_host->start();
+        m_client = std::make_unique<httplib::Client>("127.0.0.1", m_server->port());
     }
 
     void stopServer() {
-        client_.reset();
-        server_ = nullptr;
-        service_ = nullptr;
-        host_.reset();
+        m_client.reset();
+        m_server = nullptr;
+        m_service = nullptr;
+        m_host.reset();
     }
 
     Reply call(const std::string& operation, const Params& params) {
@@ -144,7 +144,7 @@ protected:
             headers.emplace("SOAPAction", *soapAction);
         }
         const auto res =
-            client_->Post("/pagewright/soapserver.php", headers, body, "text/xml; charset=utf-8");
+            m_client->Post("/pagewright/soapserver.php", headers, body, "text/xml; charset=utf-8");
         if (!res) {
             ADD_FAILURE() << "no HTTP response";
             return {};
@@ -153,7 +153,7 @@ protected:
     }
 
     void addUser(const std::string& name, const std::string& password, std::int64_t cents) {
-        ASSERT_EQ(service_->createAccount(name, password, cents), Err::Ok);
+        ASSERT_EQ(m_service->createAccount(name, password, cents), Err::Ok);
     }
 
     std::string login(const std::string& name, const std::string& password) {
@@ -193,22 +193,22 @@ protected:
     }
 
     std::string diagnostics() {
-        std::lock_guard lock(diagnosticsMutex_);
-        return diagnostics_;
+        std::lock_guard lock(m_diagnosticsMutex);
+        return m_diagnostics;
     }
 
-    TempDir dir_;
-    std::string database_; // an SQLite file in dir_ unless set before SetUp
-    std::atomic<std::int64_t> now_{1'700'000'000};
-    std::int64_t ticketIdleSeconds_ = ServiceConfig{}.sessionIdleSeconds;
-    std::mutex diagnosticsMutex_;
-    std::string diagnostics_;
-    Store& store() { return host_->store(); }
+    TempDir m_dir;
+    std::string m_database; // an SQLite file in m_dir unless set before SetUp
+    std::atomic<std::int64_t> m_now{1'700'000'000};
+    std::int64_t m_ticketIdleSeconds = ServiceConfig{}.sessionIdleSeconds;
+    std::mutex m_diagnosticsMutex;
+    std::string m_diagnostics;
+    Store& store() { return m_host->store(); }
 
-    std::unique_ptr<ServiceHost> host_;
-    PagewrightService* service_ = nullptr;
-    PagewrightServer* server_ = nullptr;
-    std::unique_ptr<httplib::Client> client_;
+    std::unique_ptr<ServiceHost> m_host;
+    PagewrightService* m_service = nullptr;
+    PagewrightServer* m_server = nullptr;
+    std::unique_ptr<httplib::Client> m_client;
 };
 
 enum class StoreKind { Sqlite, Postgres };
@@ -223,14 +223,14 @@ protected:
     void SetUp() override {
         if (GetParam() == StoreKind::Postgres) {
             REQUIRE_POSTGRES();
-            postgres_ = std::make_unique<test::PostgresCluster>();
-            ASSERT_TRUE(postgres_->ready()) << postgres_->failure();
-            database_ = postgres_->location("postgres");
+            m_postgres = std::make_unique<test::PostgresCluster>();
+            ASSERT_TRUE(m_postgres->ready()) << m_postgres->failure();
+            m_database = m_postgres->location("postgres");
         }
         ServiceTest::SetUp();
     }
 
-    std::unique_ptr<test::PostgresCluster> postgres_;
+    std::unique_ptr<test::PostgresCluster> m_postgres;
 };
 
 #define TEXTOWL_ON_EVERY_STORE(Suite)                                                              \

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#define TEXTOWL_HARNESS(name) extern "C" int textowlReplay_##name(const std::uint8_t*, std::size_t);
+#define TEXTOWL_HARNESS(name)                                                                      \
+    extern "C" int textowlReplay_##name(const std::uint8_t*, std::size_t);
 TEXTOWL_HARNESS(http_response)
 TEXTOWL_HARNESS(soap_response)
 TEXTOWL_HARNESS(soap_fault)

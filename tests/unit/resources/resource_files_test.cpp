@@ -46,42 +46,42 @@ class Bitmap {
 public:
     static std::optional<Bitmap> load(const std::filesystem::path& path) {
         Bitmap bmp;
-        bmp.bytes_ = readFile(path);
-        if (bmp.bytes_.size() < 54 || bmp.bytes_[0] != 'B' || bmp.bytes_[1] != 'M') {
+        bmp.m_bytes = readFile(path);
+        if (bmp.m_bytes.size() < 54 || bmp.m_bytes[0] != 'B' || bmp.m_bytes[1] != 'M') {
             return std::nullopt;
         }
-        bmp.width_ = static_cast<std::int32_t>(littleEndian(bmp.bytes_, 18, 4));
-        bmp.height_ = static_cast<std::int32_t>(littleEndian(bmp.bytes_, 22, 4));
-        bmp.bitCount_ = static_cast<int>(littleEndian(bmp.bytes_, 28, 2));
-        bmp.compression_ = littleEndian(bmp.bytes_, 30, 4);
-        bmp.pixels_ = littleEndian(bmp.bytes_, 10, 4);
-        const std::size_t stride = (static_cast<std::size_t>(bmp.width_) * 3 + 3) / 4 * 4;
-        if (bmp.width_ <= 0 || bmp.height_ <= 0 ||
-            bmp.pixels_ + stride * static_cast<std::size_t>(bmp.height_) > bmp.bytes_.size()) {
+        bmp.m_width = static_cast<std::int32_t>(littleEndian(bmp.m_bytes, 18, 4));
+        bmp.m_height = static_cast<std::int32_t>(littleEndian(bmp.m_bytes, 22, 4));
+        bmp.m_bitCount = static_cast<int>(littleEndian(bmp.m_bytes, 28, 2));
+        bmp.m_compression = littleEndian(bmp.m_bytes, 30, 4);
+        bmp.m_pixels = littleEndian(bmp.m_bytes, 10, 4);
+        const std::size_t stride = (static_cast<std::size_t>(bmp.m_width) * 3 + 3) / 4 * 4;
+        if (bmp.m_width <= 0 || bmp.m_height <= 0 ||
+            bmp.m_pixels + stride * static_cast<std::size_t>(bmp.m_height) > bmp.m_bytes.size()) {
             return std::nullopt;
         }
         return bmp;
     }
 
-    int width() const { return width_; }
-    int height() const { return height_; }
-    int bitCount() const { return bitCount_; }
-    std::uint32_t compression() const { return compression_; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    int bitCount() const { return m_bitCount; }
+    std::uint32_t compression() const { return m_compression; }
 
     Rgb at(int x, int y) const {
-        const std::size_t stride = (static_cast<std::size_t>(width_) * 3 + 3) / 4 * 4;
-        const std::size_t row = static_cast<std::size_t>(height_ - 1 - y); // stored bottom-up
-        const std::size_t at = pixels_ + row * stride + static_cast<std::size_t>(x) * 3;
-        return {bytes_.at(at + 2), bytes_.at(at + 1), bytes_.at(at)};
+        const std::size_t stride = (static_cast<std::size_t>(m_width) * 3 + 3) / 4 * 4;
+        const std::size_t row = static_cast<std::size_t>(m_height - 1 - y); // stored bottom-up
+        const std::size_t at = m_pixels + row * stride + static_cast<std::size_t>(x) * 3;
+        return {m_bytes.at(at + 2), m_bytes.at(at + 1), m_bytes.at(at)};
     }
 
 private:
-    std::vector<unsigned char> bytes_;
-    std::int32_t width_ = 0;
-    std::int32_t height_ = 0;
-    int bitCount_ = 0;
-    std::uint32_t compression_ = 0;
-    std::size_t pixels_ = 0;
+    std::vector<unsigned char> m_bytes;
+    std::int32_t m_width = 0;
+    std::int32_t m_height = 0;
+    int m_bitCount = 0;
+    std::uint32_t m_compression = 0;
+    std::size_t m_pixels = 0;
 };
 
 struct BitmapSize {
@@ -148,10 +148,10 @@ TEST(ResourceBitmaps, EveryImageOfAStripHasAPicture) {
 class SkinBitmap : public ::testing::Test {
 protected:
     void SetUp() override {
-        skin_ = Bitmap::load(kResources / "bitmaps/skin.bmp");
-        ASSERT_TRUE(skin_);
+        m_skin = Bitmap::load(kResources / "bitmaps/skin.bmp");
+        ASSERT_TRUE(m_skin);
     }
-    std::optional<Bitmap> skin_;
+    std::optional<Bitmap> m_skin;
 };
 
 TEST_F(SkinBitmap, HeaderMiddleStretchesWithoutSeams) {
@@ -159,28 +159,28 @@ TEST_F(SkinBitmap, HeaderMiddleStretchesWithoutSeams) {
     // row must be one colour.
     for (int y = 0; y < 70; ++y) {
         for (int x = 17; x < 60; ++x) {
-            EXPECT_EQ(skin_->at(x, y), skin_->at(17, y)) << "row " << y << " column " << x;
+            EXPECT_EQ(m_skin->at(x, y), m_skin->at(17, y)) << "row " << y << " column " << x;
         }
     }
 }
 
 TEST_F(SkinBitmap, BordersAndPanelBodyStretchWithoutSeams) {
     for (int y = 70; y < 80; ++y) {
-        EXPECT_EQ(skin_->at(0, y), skin_->at(0, 70)) << "left border row " << y;
-        EXPECT_EQ(skin_->at(74, y), skin_->at(74, 70)) << "right border row " << y;
+        EXPECT_EQ(m_skin->at(0, y), m_skin->at(0, 70)) << "left border row " << y;
+        EXPECT_EQ(m_skin->at(74, y), m_skin->at(74, 70)) << "right border row " << y;
     }
     for (int x = 0; x < 75; ++x) {
-        EXPECT_EQ(skin_->at(x, 79), skin_->at(0, 79)) << "bottom border column " << x;
+        EXPECT_EQ(m_skin->at(x, 79), m_skin->at(0, 79)) << "bottom border column " << x;
     }
     // Panel frame at (133, 0): body source x 2..13 and the bar middles x 6..10 are stretched.
     for (int y = 23; y < 27; ++y) {
         for (int x = 2; x < 14; ++x) {
-            EXPECT_EQ(skin_->at(133 + x, y), skin_->at(135, y)) << "panel body " << x << "," << y;
+            EXPECT_EQ(m_skin->at(133 + x, y), m_skin->at(135, y)) << "panel body " << x << "," << y;
         }
     }
     for (int y : {0, 11, 21, 27, 38, 49}) {
         for (int x = 6; x < 11; ++x) {
-            EXPECT_EQ(skin_->at(133 + x, y), skin_->at(139, y)) << "panel bar " << x << "," << y;
+            EXPECT_EQ(m_skin->at(133 + x, y), m_skin->at(139, y)) << "panel bar " << x << "," << y;
         }
     }
 }
@@ -188,11 +188,11 @@ TEST_F(SkinBitmap, BordersAndPanelBodyStretchWithoutSeams) {
 TEST_F(SkinBitmap, ColoursReadFromFixedPixelsAreOpaque) {
     // Background colour at (50, 20); frame colours 1 to 3 at (83, 57..59), the top edge of the
     // selected tab background.
-    EXPECT_NE(skin_->at(50, 20), kMagenta);
-    std::array<Rgb, 3> frame{skin_->at(83, 57), skin_->at(83, 58), skin_->at(83, 59)};
+    EXPECT_NE(m_skin->at(50, 20), kMagenta);
+    std::array<Rgb, 3> frame{m_skin->at(83, 57), m_skin->at(83, 58), m_skin->at(83, 59)};
     for (const auto& colour : frame) {
         EXPECT_NE(colour, kMagenta);
-        EXPECT_NE(colour, skin_->at(50, 20));
+        EXPECT_NE(colour, m_skin->at(50, 20));
     }
     EXPECT_NE(frame[0], frame[1]);
     EXPECT_NE(frame[1], frame[2]);
@@ -200,10 +200,10 @@ TEST_F(SkinBitmap, ColoursReadFromFixedPixelsAreOpaque) {
 
 TEST_F(SkinBitmap, TransparentPiecesKeepMagentaOutsideTheirShape) {
     // Tab backgrounds (75, 57, 68, 57) and the panel frame's corners are copied transparently.
-    EXPECT_EQ(skin_->at(75, 57 + 56), kMagenta) << "selected tab, bottom left";
-    EXPECT_EQ(skin_->at(75 + 34 + 33, 57 + 20), kMagenta) << "idle tab, over the page frame";
-    EXPECT_EQ(skin_->at(133, 0), kMagenta) << "panel frame, top left corner";
-    EXPECT_EQ(skin_->at(149, 49), kMagenta) << "panel frame, bottom right corner";
+    EXPECT_EQ(m_skin->at(75, 57 + 56), kMagenta) << "selected tab, bottom left";
+    EXPECT_EQ(m_skin->at(75 + 34 + 33, 57 + 20), kMagenta) << "idle tab, over the page frame";
+    EXPECT_EQ(m_skin->at(133, 0), kMagenta) << "panel frame, top left corner";
+    EXPECT_EQ(m_skin->at(149, 49), kMagenta) << "panel frame, bottom right corner";
 }
 
 std::optional<std::pair<std::uint32_t, std::uint32_t>> pngSize(const std::filesystem::path& path) {

@@ -23,11 +23,11 @@ struct FormatRule {
 };
 
 constexpr FormatRule kFormats[] = {
-    {textowl::Text::BalanceFormat, "%s"},   {textowl::Text::DeleteBuddy, "%s"},
-    {textowl::Text::DeleteGroup, "%s"},     {textowl::Text::GroupEditTitle, "%s"},
-    {textowl::Text::RemainingFormat, "%d"}, {textowl::Text::EstimatePart, "%d"},
-    {textowl::Text::EstimateParts, "%d"},   {textowl::Text::EstimateCredit, "%d"},
-    {textowl::Text::EstimateCredits, "%d"}, {textowl::Text::EstimateUnicodeTip, "%s"},
+    {textowl::Text::BalanceFormat, "%s"},       {textowl::Text::DeleteBuddy, "%s"},
+    {textowl::Text::DeleteGroup, "%s"},         {textowl::Text::GroupEditTitle, "%s"},
+    {textowl::Text::RemainingFormat, "%d"},     {textowl::Text::EstimatePart, "%d"},
+    {textowl::Text::EstimateParts, "%d"},       {textowl::Text::EstimateCredit, "%d"},
+    {textowl::Text::EstimateCredits, "%d"},     {textowl::Text::EstimateUnicodeTip, "%s"},
     {textowl::Text::ImportNoValidNumber, "%s"}, {textowl::Text::ImportSummary, "%d%d%d"},
     {textowl::Text::FileUnreadable, "%s"},      {textowl::Text::ReadAtLine, "%s%d"},
     {textowl::Text::ExportGroupQuestion, "%s"}, {textowl::Text::ExportDone, "%d"},
@@ -79,10 +79,10 @@ std::vector<Lookup> everyLookup() {
 class StringsXml : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto result = doc_.load_file(TEXTOWL_RESOURCES_DIR "/strings.xml");
+        const auto result = m_doc.load_file(TEXTOWL_RESOURCES_DIR "/strings.xml");
         ASSERT_TRUE(result) << result.description() << " at offset " << result.offset;
-        for (auto language : doc_.document_element().children("language")) {
-            languages_.push_back(language);
+        for (auto language : m_doc.document_element().children("language")) {
+            m_languages.push_back(language);
         }
     }
 
@@ -211,22 +211,22 @@ protected:
         return found;
     }
 
-    pugi::xml_document doc_;
-    std::vector<pugi::xml_node> languages_;
+    pugi::xml_document m_doc;
+    std::vector<pugi::xml_node> m_languages;
 };
 
 TEST_F(StringsXml, OffersEnglishAndSwedishByDisplayName) {
-    ASSERT_EQ(languages_.size(), 2u);
-    EXPECT_STREQ(languages_[0].attribute("display").value(), "English");
-    EXPECT_STREQ(languages_[1].attribute("display").value(), "Svenska");
-    for (auto language : languages_) {
+    ASSERT_EQ(m_languages.size(), 2u);
+    EXPECT_STREQ(m_languages[0].attribute("display").value(), "English");
+    EXPECT_STREQ(m_languages[1].attribute("display").value(), "Svenska");
+    for (auto language : m_languages) {
         EXPECT_FALSE(std::string_view(language.attribute("appname").value()).empty());
         EXPECT_FALSE(std::string_view(language.attribute("dialogtitle").value()).empty());
     }
 }
 
 TEST_F(StringsXml, EveryLookupFindsATextInEveryLanguage) {
-    for (auto language : languages_) {
+    for (auto language : m_languages) {
         for (const Lookup& use : everyLookup()) {
             EXPECT_FALSE(lookup(language, use.key, use.attribute).empty())
                 << language.attribute("display").value() << ": " << use.key << " @"
@@ -236,10 +236,10 @@ TEST_F(StringsXml, EveryLookupFindsATextInEveryLanguage) {
 }
 
 TEST_F(StringsXml, LanguagesCarryTheSameKeysAndAttributes) {
-    ASSERT_EQ(languages_.size(), 2u);
+    ASSERT_EQ(m_languages.size(), 2u);
     std::set<std::string> english, swedish;
-    collect(languages_[0], "", english);
-    collect(languages_[1], "", swedish);
+    collect(m_languages[0], "", english);
+    collect(m_languages[1], "", swedish);
     EXPECT_EQ(english, swedish);
 }
 
@@ -249,7 +249,7 @@ TEST_F(StringsXml, EachMenuGivesItsItemsDistinctAccessLetters) {
         popup.insert(popup.end(), std::begin(kPopupCommon), std::end(kPopupCommon));
         menus.push_back(popup);
     }
-    for (auto language : languages_) {
+    for (auto language : m_languages) {
         for (const auto& menu : menus) {
             EXPECT_EQ(collisions(language, menu), std::vector<std::string>{})
                 << language.attribute("display").value() << ": menu of "
@@ -259,7 +259,7 @@ TEST_F(StringsXml, EachMenuGivesItsItemsDistinctAccessLetters) {
 }
 
 TEST_F(StringsXml, FormatsKeepExactlyTheirConversions) {
-    for (auto language : languages_) {
+    for (auto language : m_languages) {
         for (const auto& rule : kFormats) {
             const textowl::TextEntry& entry = textowl::textEntry(rule.text);
             EXPECT_EQ(conversionsOf(lookup(language, entry.key, entry.attribute)), rule.conversions)
@@ -271,14 +271,14 @@ TEST_F(StringsXml, FormatsKeepExactlyTheirConversions) {
 }
 
 TEST_F(StringsXml, BalanceEndsInTheEuroSign) {
-    for (auto language : languages_) {
+    for (auto language : m_languages) {
         const auto balance = lookup(language, "main/format/balance", {});
         EXPECT_TRUE(balance.ends_with("\xE2\x82\xAC")) << balance;
     }
 }
 
 TEST_F(StringsXml, PageAddressesPointAtTheServicePages) {
-    for (auto language : languages_) {
+    for (auto language : m_languages) {
         for (const char* key : kPageKeys) {
             EXPECT_TRUE(lookup(language, key, {}).starts_with("http://localhost/pagewright/"))
                 << key;
@@ -288,7 +288,7 @@ TEST_F(StringsXml, PageAddressesPointAtTheServicePages) {
 
 TEST_F(StringsXml, TextsAreUtf8WithoutStrayWhitespace) {
     // Leading or trailing blanks would shift painted labels and break exact comparisons.
-    for (auto language : languages_) {
+    for (auto language : m_languages) {
         for (const Lookup& use : everyLookup()) {
             const auto text = lookup(language, use.key, use.attribute);
             ASSERT_FALSE(text.empty());

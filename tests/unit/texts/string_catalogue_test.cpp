@@ -13,21 +13,21 @@ namespace fs = std::filesystem;
 class StringCatalogueTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("textowl-catalogue-" +
-                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
+        m_dir = fs::temp_directory_path() /
+                ("textowl-catalogue-" +
+                 std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_dir);
     }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override { fs::remove_all(m_dir); }
 
     std::string write(const std::string& xml) {
-        const fs::path path = dir_ / "strings.xml";
+        const fs::path path = m_dir / "strings.xml";
         std::ofstream(path, std::ios::binary) << xml;
         return path.string();
     }
 
-    fs::path dir_;
+    fs::path m_dir;
 };
 
 const char* kTwoLanguages = R"(<?xml version="1.0" encoding="utf-8"?>
@@ -47,7 +47,7 @@ const char* kTwoLanguages = R"(<?xml version="1.0" encoding="utf-8"?>
 </strings>)";
 
 TEST_F(StringCatalogueTest, MissingFileGivesEveryDefaultAndNoLanguages) {
-    StringCatalogue catalogue((dir_ / "absent.xml").string(), "English");
+    StringCatalogue catalogue((m_dir / "absent.xml").string(), "English");
     EXPECT_FALSE(catalogue.hasDocument());
     EXPECT_TRUE(catalogue.languages().empty());
     EXPECT_EQ(catalogue.applicationName(), "Varnel Textowl 2006");
@@ -159,7 +159,7 @@ TEST_F(StringCatalogueTest, ApplicationNameAndDialogTitleAreReadOnlyAtCreation) 
 }
 
 TEST_F(StringCatalogueTest, TextsOfTheTableFallBackToTheirEnglishDefaults) {
-    StringCatalogue absent((dir_ / "absent.xml").string(), "English");
+    StringCatalogue absent((m_dir / "absent.xml").string(), "English");
     EXPECT_EQ(absent.applicationName(), "Varnel Textowl 2006");
     EXPECT_EQ(absent.dialogTitle(), "Textowl Message");
     EXPECT_EQ(lookUp(absent, Text::SignOutItem), "&Sign Out...");
@@ -172,7 +172,7 @@ TEST_F(StringCatalogueTest, TextsOfTheTableFallBackToTheirEnglishDefaults) {
 TEST_F(StringCatalogueTest, SharedCatalogueIsCountedAndFollowsTheCurrentLanguage) {
     write(kTwoLanguages);
     const fs::path previous = fs::current_path();
-    fs::current_path(dir_);
+    fs::current_path(m_dir);
     StringCatalogue::setCurrentLanguageName("English");
     {
         auto first = StringCatalogue::obtain();

@@ -11,16 +11,16 @@ namespace {
 class PieceSource : public ByteSource {
 public:
     explicit PieceSource(std::vector<std::string> pieces, bool failAtEnd = false)
-        : pieces_(std::move(pieces)), failAtEnd_(failAtEnd) {}
+        : m_pieces(std::move(pieces)), m_failAtEnd(failAtEnd) {}
 
     long receive(char* buf, std::size_t n) override {
-        while (index_ < pieces_.size() && pieces_[index_].empty()) {
-            ++index_;
+        while (m_index < m_pieces.size() && m_pieces[m_index].empty()) {
+            ++m_index;
         }
-        if (index_ == pieces_.size()) {
-            return failAtEnd_ ? -1 : 0;
+        if (m_index == m_pieces.size()) {
+            return m_failAtEnd ? -1 : 0;
         }
-        std::string& piece = pieces_[index_];
+        std::string& piece = m_pieces[m_index];
         std::size_t count = std::min(n, piece.size());
         piece.copy(buf, count);
         piece.erase(0, count);
@@ -28,9 +28,9 @@ public:
     }
 
 private:
-    std::vector<std::string> pieces_;
-    bool failAtEnd_;
-    std::size_t index_ = 0;
+    std::vector<std::string> m_pieces;
+    bool m_failAtEnd;
+    std::size_t m_index = 0;
 };
 
 HttpResponse readAll(const std::string& bytes, const ResponseLimits& limits = {}) {

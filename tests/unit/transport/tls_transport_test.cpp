@@ -44,17 +44,17 @@ void PrintTo(const TlsCase& c, std::ostream* out) {
 class TlsTransport : public testing::TestWithParam<TlsCase> {
 protected:
     static void SetUpTestSuite() {
-        ca_ = std::make_unique<ThrowawayCa>();
-        dir_ = std::make_unique<test::TempDir>();
-        std::ofstream(dir_->file("ca.pem")) << ca_->rootPem();
-        setenv("SSL_CERT_FILE", dir_->file("ca.pem").c_str(), 1);
-        setenv("SSL_CERT_DIR", dir_->path().c_str(), 1);
+        m_ca = std::make_unique<ThrowawayCa>();
+        m_dir = std::make_unique<test::TempDir>();
+        std::ofstream(m_dir->file("ca.pem")) << m_ca->rootPem();
+        setenv("SSL_CERT_FILE", m_dir->file("ca.pem").c_str(), 1);
+        setenv("SSL_CERT_DIR", m_dir->path().c_str(), 1);
     }
     static void TearDownTestSuite() {
         unsetenv("SSL_CERT_FILE");
         unsetenv("SSL_CERT_DIR");
-        dir_.reset();
-        ca_.reset();
+        m_dir.reset();
+        m_ca.reset();
     }
 
     bool send(const std::string& address) {
@@ -65,20 +65,20 @@ protected:
         return client.sendRequest(*Url::parse(address), settings);
     }
 
-    static std::unique_ptr<ThrowawayCa> ca_;
-    static std::unique_ptr<test::TempDir> dir_;
+    static std::unique_ptr<ThrowawayCa> m_ca;
+    static std::unique_ptr<test::TempDir> m_dir;
     HttpClient client;
     NavigationSettings settings;
 };
 
-std::unique_ptr<ThrowawayCa> TlsTransport::ca_;
-std::unique_ptr<test::TempDir> TlsTransport::dir_;
+std::unique_ptr<ThrowawayCa> TlsTransport::m_ca;
+std::unique_ptr<test::TempDir> TlsTransport::m_dir;
 
 TEST_P(TlsTransport, NothingLeavesTheClientUnlessTheServerIsVerified) {
     const TlsCase& c = GetParam();
     std::string arrived; // what the server read past the handshake, or at all when plain
     if (c.identity) {
-        TlsTestServer server(c.identity(*ca_), kReply, c.tls10Only);
+        TlsTestServer server(c.identity(*m_ca), kReply, c.tls10Only);
         EXPECT_EQ(send(server.url(c.host, "/svc")), c.completes);
         if (c.completes) {
             // A kept-alive connection carries the next call without a second handshake.
