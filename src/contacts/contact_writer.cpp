@@ -131,6 +131,14 @@ std::string csvDate(std::string_view stored) {
     return date;
 }
 
+// The group column separates names with ":::", so a name that holds it (an Outlook category may)
+// has it spaced out: the name comes back as one group, nearly as written, not as none.
+std::string csvGroupName(std::string name) {
+    for (std::size_t at; (at = name.find(":::")) != std::string::npos;)
+        name.replace(at, 3, ": : :");
+    return name;
+}
+
 } // namespace
 
 std::string writeVCards(const ContactBook& book) {
@@ -156,7 +164,7 @@ std::string writeCsv(const ContactBook& book) {
     for (const Contact& c : book.contacts) {
         std::string groups;
         for (std::size_t i = 0; i < c.groups.size(); ++i)
-            groups += (i ? " ::: " : "") + c.groups[i];
+            groups += (i ? " ::: " : "") + csvGroupName(c.groups[i]);
         appendCsvRow(out,
                      {c.firstName, c.lastName, c.nickname, csvDate(c.birthday), groups,
                       c.email.empty() ? "" : "Other", c.email, c.cellPhone.empty() ? "" : "Mobile",
@@ -164,7 +172,7 @@ std::string writeCsv(const ContactBook& book) {
     }
     for (const std::string& group : book.groups) {
         if (!hasMembers(book, group))
-            appendCsvRow(out, {"", "", "", "", group, "", "", "", "", ""});
+            appendCsvRow(out, {"", "", "", "", csvGroupName(group), "", "", "", "", ""});
     }
     return out;
 }
