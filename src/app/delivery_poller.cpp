@@ -84,7 +84,8 @@ void DeliveryPoller::scheduleNext() {
     ++m_step;
 }
 
-// A check asked while a command's calls are pending goes to the service after them, in turn.
+// A check asked while a command's calls are pending goes to the service after them, in turn. It
+// is the program's own errand, so it greys nothing while it is out.
 void DeliveryPoller::check() {
     if (m_unsupported || !m_context.session.signedIn())
         return;
@@ -99,7 +100,8 @@ void DeliveryPoller::check() {
                 std::ranges::find(kFaultStates, proxy.clientErrorState()) != std::end(kFaultStates);
             return answer;
         },
-        this, [this, ticket](StatesAnswer& answer) { statesAnswered(ticket, answer); });
+        this, [this, ticket](StatesAnswer& answer) { statesAnswered(ticket, answer); },
+        ServiceCalls::Asked::InBackground);
 }
 
 void DeliveryPoller::statesAnswered(const std::string& ticket, const StatesAnswer& states) {

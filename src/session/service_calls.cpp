@@ -42,16 +42,19 @@ ServiceCalls::~ServiceCalls() {
 }
 
 void ServiceCalls::post(std::function<void(ServiceProxy&)> work, QObject* context,
-                        std::function<void()> deliver, Lane lane) {
-    m_session.callStarted();
+                        std::function<void()> deliver, Lane lane, Asked asked) {
+    const bool counted = asked == Asked::ByUser;
+    if (counted)
+        m_session.callStarted();
     const quint64 epoch = m_session.epoch();
-    auto answered = [this, epoch, bound = context != nullptr, alive = QPointer<QObject>(context),
-                     deliver = std::move(deliver)] {
+    auto answered = [this, epoch, counted, bound = context != nullptr,
+                     alive = QPointer<QObject>(context), deliver = std::move(deliver)] {
         // The count drops after the answer is handled, so that a call the answer asks for next
         // keeps the session busy without a gap.
         if ((!bound || alive) && m_session.epoch() == epoch)
             deliver();
-        m_session.callFinished();
+        if (counted)
+            m_session.callFinished();
     };
     auto job = [this, work = std::move(work), answered = std::move(answered)] {
         work(*m_proxy);

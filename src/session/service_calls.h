@@ -28,6 +28,10 @@ public:
         ServiceText result;
     };
     using Request = std::function<Status(ServiceProxy&, ServiceText* result)>;
+    // Who a call is for. What the user asked for counts as pending, and greys the commands that
+    // need the service until it is answered; a check the program makes on its own, such as how
+    // sent messages fared, greys nothing, and exit does not wait for it.
+    enum class Asked { ByUser, InBackground };
 
     ServiceCalls(std::unique_ptr<ServiceProxy> proxy, Session& session, QObject* parent = nullptr);
     // Lets a call under way finish (the transport's time-outs bound it), then stops the worker;
@@ -38,10 +42,11 @@ public:
     // Work on the worker beyond one operation, such as reading the answer into what it describes.
     template <class Result>
     void call(std::function<Result(ServiceProxy&)> work, QObject* context,
-              std::function<void(Result&)> answered) {
+              std::function<void(Result&)> answered, Asked asked = Asked::ByUser) {
         auto result = std::make_shared<Result>();
         post([work = std::move(work), result](ServiceProxy& proxy) { *result = work(proxy); },
-             context, [answered = std::move(answered), result] { answered(*result); }, Lane::Proxy);
+             context, [answered = std::move(answered), result] { answered(*result); }, Lane::Proxy,
+             asked);
     }
     // Work that needs no proxy, such as an icon download: it runs beside the calls and beside
     // other such work, and counts as pending like a call.
@@ -50,7 +55,7 @@ public:
                   std::function<void(Result&)> done) {
         auto result = std::make_shared<Result>();
         post([work = std::move(work), result](ServiceProxy&) { *result = work(); }, context,
-             [done = std::move(done), result] { done(*result); }, Lane::Aside);
+             [done = std::move(done), result] { done(*result); }, Lane::Aside, Asked::ByUser);
     }
 
     // The proxy's settings and session texts; change or read them only while no call is pending.
@@ -60,7 +65,7 @@ private:
     enum class Lane { Proxy, Aside };
 
     void post(std::function<void(ServiceProxy&)> work, QObject* context,
-              std::function<void()> deliver, Lane lane);
+              std::function<void()> deliver, Lane lane, Asked asked);
 
     std::unique_ptr<ServiceProxy> m_proxy;
     Session& m_session;

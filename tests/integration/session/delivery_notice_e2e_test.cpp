@@ -107,7 +107,9 @@ TEST_F(SessionTest, AServiceWithoutTheOperationIsAskedOnceAndSaysNothing) {
     signIn(w, QStringLiteral("ann"), QStringLiteral("pw"));
 
     sendFromQuickSend(router(), host(), QStringLiteral("46701234567"));
+    QSignalSpy greyed(&host().session(), &Session::callPendingChanged);
     ASSERT_TRUE(checked.wait(5000));
+    EXPECT_EQ(greyed.count(), 0) << "the program's own check greys no command";
     EXPECT_FALSE(poller.checkDue());
     sendFromQuickSend(router(), host(), QStringLiteral("46701234567"));
     EXPECT_FALSE(poller.checkDue()) << "not asked again in this session";
