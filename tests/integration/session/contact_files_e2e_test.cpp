@@ -66,6 +66,17 @@ protected:
                    QByteArray::number(i) + ",Party\n";
         return writeFile("guests.csv", csv);
     }
+    // Signs in as demo and starts importing the eight guests, with the preview confirmed.
+    MainWindow& startImportingGuests() {
+        const QString path = guestsFile();
+        MainWindow& w = open();
+        w.show();
+        signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+        m_prompts->files.push_back(path);
+        m_prompts->dialogs.push_back(true);
+        router().runCommand(kCmdImportContacts);
+        return w;
+    }
     const BuddyList& list(MainWindow& w) { return *host().session().buddyList(); }
 };
 
@@ -108,12 +119,7 @@ INSTANTIATE_TEST_SUITE_P(Session, ExportAndImport, ::testing::Values("list.vcf",
                          });
 
 TEST_F(ContactFilesEndToEnd, CancelStopsAfterTheContactInHand) {
-    const QString path = guestsFile();
-    MainWindow& w = open();
-    w.show();
-    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    m_prompts->files.push_back(path);
-    m_prompts->dialogs.push_back(true);
+    MainWindow& w = startImportingGuests();
     // The user presses Cancel once two guests are in.
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
@@ -122,7 +128,6 @@ TEST_F(ContactFilesEndToEnd, CancelStopsAfterTheContactInHand) {
             progress->cancel();
     });
     watcher.start(0);
-    router().runCommand(kCmdImportContacts);
     ASSERT_TRUE(waitForAnswers(host().session()));
     watcher.stop();
 
@@ -144,13 +149,7 @@ TEST_F(ContactFilesEndToEnd, CancelStopsAfterTheContactInHand) {
 }
 
 TEST_F(ContactFilesEndToEnd, SignOutHalfwayEndsTheImportQuietlyAndKeepsWhatWasAccepted) {
-    const QString path = guestsFile();
-    MainWindow& w = open();
-    w.show();
-    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
-    m_prompts->files.push_back(path);
-    m_prompts->dialogs.push_back(true);
-    router().runCommand(kCmdImportContacts);
+    MainWindow& w = startImportingGuests();
     auto* progress = w.findChild<QProgressDialog*>();
     ASSERT_NE(progress, nullptr);
     // The user signs out once two guests are in, with the third on its way.
