@@ -1,8 +1,8 @@
 #pragma once
 
-#include "server/http_server.h"
-#include "server/service.h"
-#include "server/service_host.h"
+#include "server/host/http_server.h"
+#include "server/host/service_host.h"
+#include "server/service/service.h"
 
 #include <chrono>
 #include <filesystem>

@@ -8,9 +8,9 @@
 // more than those), the recipients that got a message twice (0), and whether the credits
 // balance: what the account had, less what was charged, plus what failed messages gave back.
 
-#include "server/message_state.h"
-#include "server/password_hasher.h"
-#include "server/store.h"
+#include "server/service/password_hasher.h"
+#include "server/store/message_state.h"
+#include "server/store/store.h"
 #include "service/result_document.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"

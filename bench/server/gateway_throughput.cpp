@@ -8,11 +8,11 @@
 // request to the moment the fake operator has logged every message. The service should reach at
 // least 0.8 of the plain loop: then Kannel, not the service, sets the pace.
 
-#include "server/gateway_dispatcher.h"
-#include "server/http_server.h"
-#include "server/sendsms_client.h"
-#include "server/service.h"
-#include "server/service_host.h"
+#include "server/gateway/gateway_dispatcher.h"
+#include "server/gateway/sendsms_client.h"
+#include "server/host/http_server.h"
+#include "server/host/service_host.h"
+#include "server/service/service.h"
 #include "service/result_document.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"

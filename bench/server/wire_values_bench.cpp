@@ -1,4 +1,4 @@
-#include "server/wire_values.h"
+#include "server/soap/wire_values.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "app/page_host.h"
 #include "buddylist/buddy_tree.h"
 #include "messaging/send_panel.h"
-#include "server/demo_account.h"
+#include "server/service/demo_account.h"
 #include "service_session_fixture.h"
 #include "support/qt/session_state.h"
 

@@ -1,5 +1,5 @@
 #include "buddylist/buddy_tree.h"
-#include "server/demo_account.h"
+#include "server/service/demo_account.h"
 #include "service/result_document.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"

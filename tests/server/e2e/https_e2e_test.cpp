@@ -1,4 +1,4 @@
-#include "server/service_host.h"
+#include "server/host/service_host.h"
 #include "service/result_document.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "server/gateway_dispatcher.h"
-#include "server/http_server.h"
-#include "server/service.h"
-#include "server/service_host.h"
+#include "server/gateway/gateway_dispatcher.h"
+#include "server/host/http_server.h"
+#include "server/host/service_host.h"
+#include "server/service/service.h"
 #include "service/result_document.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"

@@ -1,6 +1,6 @@
 // The client's proxy, the service and real Kannel with its fake operator.
 #include "gateway_harness.h"
-#include "server/wire_values.h"
+#include "server/soap/wire_values.h"
 #include "support/service_process.h"
 
 #include <csignal>

@@ -1,4 +1,4 @@
-#include "server/sqlite_db.h"
+#include "server/store/sqlite/sqlite_db.h"
 #include "service_fixture.h"
 #include "support/sms_parts_table.h"
 

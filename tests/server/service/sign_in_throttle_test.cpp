@@ -1,4 +1,4 @@
-#include "server/sign_in_throttle.h"
+#include "server/service/sign_in_throttle.h"
 
 #include <deque>
 #include <gtest/gtest.h>

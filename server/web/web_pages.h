@@ -1,0 +1,61 @@
+#pragma once
+
+#include "server/front/http_request.h"
+#include "server/service/event_quota.h"
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace textowl::server {
+
+class PagewrightService;
+class Store;
+
+struct WebResponse {
+    int status = 200;
+    std::string contentType = "text/html; charset=utf-8";
+    std::string body;
+    std::vector<std::pair<std::string, std::string>> headers; // beyond the content type
+};
+
+// The service's plain HTML pages (no scripts): sign-up, password help, the help pages, the web
+// tabs, the interface buttons' pages and the footer. Paths are below /pagewright/.
+class WebPages {
+public:
+    // notice receives one line for the operator per request that needs a person, such as a
+    // forgotten password: at most five an hour per address, and beyond those one line a minute
+    // that counts the ones left out.
+    using Notice = std::function<void(const std::string&)>;
+    WebPages(PagewrightService& service, Store& store, Notice notice = {});
+    ~WebPages();
+    WebPages(const WebPages&) = delete;
+    WebPages& operator=(const WebPages&) = delete;
+
+    std::optional<WebResponse> get(const std::string& path, const FormFields& query);
+    // clientAddress is where the form came from, which the sign-up and notice limits count by.
+    std::optional<WebResponse> post(const std::string& path, const FormFields& form,
+                                    const std::string& clientAddress = {});
+
+private:
+    WebResponse signupForm(const std::string& message, const std::string& name);
+    WebResponse signup(const FormFields& form, const std::string& clientAddress);
+    WebResponse buttonPage(const std::string& slug, const FormFields& query);
+    WebResponse accountPage(const std::string& slug, const FormFields& query);
+    void forgottenPassword(const std::string& name, const std::string& clientAddress);
+    void writeLeftOutNotices(bool evenWithinTheMinute);
+
+    PagewrightService& m_service;
+    Store& m_store;
+    Notice m_notice;
+    EventQuota m_notices;
+    std::mutex m_leftOutMutex;
+    std::int64_t m_leftOut = 0;
+    std::optional<EventQuota::Milliseconds> m_lastSummary;
+};
+
+} // namespace textowl::server
