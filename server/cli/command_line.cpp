@@ -5,6 +5,7 @@
 #include "server/host/service_host.h"
 #include "server/service/service.h"
 #include "server/soap/wire_values.h"
+#include "server/store/open_database.h"
 
 #include <algorithm>
 #include <atomic>
@@ -348,25 +349,6 @@ int settle(const Arguments& a, std::ostream& out, std::ostream& err) {
 }
 
 } // namespace
-
-std::optional<std::int64_t> parseDurationSeconds(std::string_view text) {
-    static constexpr std::pair<char, std::int64_t> kUnits[] = {
-        {'s', 1}, {'m', 60}, {'h', 3600}, {'d', 86400}};
-    std::int64_t unit = 1;
-    for (const auto& [suffix, seconds] : kUnits) {
-        if (!text.empty() && text.back() == suffix) {
-            unit = seconds;
-            text.remove_suffix(1);
-            break;
-        }
-    }
-    const auto count = parseId(text);
-    constexpr std::int64_t kTenYears = 3650 * std::int64_t{86400};
-    if (!count || *count == 0 || *count > kTenYears / unit) {
-        return std::nullopt;
-    }
-    return *count * unit;
-}
 
 std::string escapeOutboxField(const std::string& text) {
     std::string out;

@@ -12,10 +12,6 @@ namespace textowl::server {
 // pagewright-service's commands: serve, add-user, outbox, migrate. Returns the process exit status.
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-// "90s", "30m", "24h", "7d" or plain seconds, as --ticket-idle takes it: a positive whole
-// number of at most ten years.
-std::optional<std::int64_t> parseDurationSeconds(std::string_view text);
-
 // One outbox row as a tab-separated line; tabs, line breaks and backslashes in texts escaped.
 std::string escapeOutboxField(const std::string& text);
 

@@ -1,6 +1,5 @@
 #include "server/cli/limit_options.h"
 
-#include "server/cli/command_line.h"
 #include "server/soap/wire_values.h"
 
 #include <algorithm>
@@ -108,6 +107,25 @@ std::optional<std::string> applyLimitOptions(const std::map<std::string, std::st
         o.apply(config, *n);
     }
     return std::nullopt;
+}
+
+std::optional<std::int64_t> parseDurationSeconds(std::string_view text) {
+    static constexpr std::pair<char, std::int64_t> kUnits[] = {
+        {'s', 1}, {'m', 60}, {'h', 3600}, {'d', 86400}};
+    std::int64_t unit = 1;
+    for (const auto& [suffix, seconds] : kUnits) {
+        if (!text.empty() && text.back() == suffix) {
+            unit = seconds;
+            text.remove_suffix(1);
+            break;
+        }
+    }
+    const auto count = parseId(text);
+    constexpr std::int64_t kTenYears = 3650 * std::int64_t{86400};
+    if (!count || *count == 0 || *count > kTenYears / unit) {
+        return std::nullopt;
+    }
+    return *count * unit;
 }
 
 } // namespace textowl::server

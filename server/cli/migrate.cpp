@@ -1,5 +1,6 @@
 #include "server/cli/migrate.h"
 
+#include "server/store/open_database.h"
 #include "server/store/sql_database.h"
 #include "server/store/store.h"
 

@@ -3,7 +3,7 @@
 // The front's shared state and its event loops; only the front's own files include this.
 
 #include "server/front/connection_registry.h"
-#include "server/front/http_front.h"
+#include "server/front/front_options.h"
 #include "server/front/worker_pool.h"
 
 #include <atomic>
@@ -75,7 +75,7 @@ inline int ioThreadsFor(const FrontOptions& options) {
 }
 
 struct FrontCore {
-    using Handler = HttpFront::Handler;
+    using Handler = FrontHandler;
     FrontOptions options;
     Handler handler;
     int ceiling = 0;

@@ -49,12 +49,12 @@ bool validIconName(const std::string& name) {
                                   "0123456789_.") == std::string::npos;
 }
 
-HttpReply page(const std::optional<WebResponse>& page) {
+HttpReply page(std::optional<HttpReply> page) {
     if (!page) {
         return HttpReply{
             404, kHtmlType, "<!DOCTYPE html><title>Not found</title><p>Not found.</p>", {}};
     }
-    return HttpReply{page->status, page->contentType, page->body, page->headers};
+    return std::move(*page);
 }
 
 bool isPagePath(const std::string& path) {

@@ -1,5 +1,7 @@
 #include "server/store/connection_pool.h"
 
+#include "server/store/open_database.h"
+
 #include <thread>
 
 namespace textowl::server {

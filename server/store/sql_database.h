@@ -61,16 +61,6 @@ public:
     virtual void relaxDurability(bool relaxed) = 0;
 };
 
-// "postgresql://USER@HOST:PORT/DB" (or "postgres://") opens PostgreSQL, anything else is an
-// SQLite file. A statement or lock wait longer than timeout fails with SqlError. Throws SqlError,
-// whose message never carries a password.
-std::unique_ptr<SqlDatabase>
-openDatabase(const std::string& location,
-             std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
-bool isPostgresLocation(std::string_view location);
-// The location with any password in it replaced, for messages.
-std::string redactedLocation(const std::string& location);
-
 class Statement {
 public:
     Statement(SqlDatabase& db, const char* sql) : m_cursor(db.prepare(sql)) {}

@@ -60,8 +60,8 @@ std::string link(const std::string& ticket, std::int64_t page, const char* label
 
 } // namespace
 
-WebResponse sentMessagesPage(Store& store, AccountId account, const std::string& ticket,
-                             const std::string& pageText) {
+HttpReply sentMessagesPage(Store& store, AccountId account, const std::string& ticket,
+                           const std::string& pageText) {
     const std::int64_t page = std::min(parseId(pageText).value_or(0), kLastPage);
     std::vector<HistoryEntry> rows =
         store.history(account, static_cast<int>(page * kPerPage), kPerPage + 1);
@@ -98,7 +98,7 @@ WebResponse sentMessagesPage(Store& store, AccountId account, const std::string&
         body += link(ticket, page + 1, "Older &rarr;");
     }
     body += "</span></nav>\n</body></html>\n";
-    return WebResponse{200, "text/html; charset=utf-8", std::move(body), {}};
+    return HttpReply{200, "text/html; charset=utf-8", std::move(body), {}};
 }
 
 } // namespace textowl::server

@@ -21,7 +21,7 @@ std::string field(const FormFields& fields, const std::string& name) {
     return it == fields.end() ? std::string() : it->second;
 }
 
-WebResponse page(std::string_view title, const std::string& body, int status = 200) {
+HttpReply page(std::string_view title, const std::string& body, int status = 200) {
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>";
     out += html(title);
     out += "</title><style>body{font-family:sans-serif;margin:1em;max-width:40em}"
@@ -31,7 +31,7 @@ WebResponse page(std::string_view title, const std::string& body, int status = 2
     out += "</h1>\n";
     out += body;
     out += "\n</body></html>\n";
-    return WebResponse{status, "text/html; charset=utf-8", std::move(out), {}};
+    return HttpReply{status, "text/html; charset=utf-8", std::move(out), {}};
 }
 
 struct StaticPage {
@@ -72,8 +72,8 @@ constexpr std::array kStaticPages{
 };
 
 // The footer is shown in a strip about 236 by 62 pixels: no heading, no margins to speak of.
-WebResponse footerPage() {
-    return WebResponse{
+HttpReply footerPage() {
+    return HttpReply{
         200,
         "text/html; charset=utf-8",
         "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Pagewright</title>"
@@ -127,7 +127,7 @@ WebPages::~WebPages() {
     writeLeftOutNotices(true);
 }
 
-std::optional<WebResponse> WebPages::get(const std::string& path, const FormFields& query) {
+std::optional<HttpReply> WebPages::get(const std::string& path, const FormFields& query) {
     const std::string slug = stripPrefix(path);
     if (path == "/pagewright" || path == "/pagewright/") {
         return page("Pagewright", indexBody());
@@ -154,8 +154,8 @@ std::optional<WebResponse> WebPages::get(const std::string& path, const FormFiel
     return std::nullopt;
 }
 
-std::optional<WebResponse> WebPages::post(const std::string& path, const FormFields& form,
-                                          const std::string& clientAddress) {
+std::optional<HttpReply> WebPages::post(const std::string& path, const FormFields& form,
+                                        const std::string& clientAddress) {
     const std::string slug = stripPrefix(path);
     if (slug == "signup") {
         return signup(form, clientAddress);
@@ -207,7 +207,7 @@ void WebPages::writeLeftOutNotices(bool evenWithinTheMinute) {
     }
 }
 
-WebResponse WebPages::signupForm(const std::string& message, const std::string& name) {
+HttpReply WebPages::signupForm(const std::string& message, const std::string& name) {
     std::string body;
     if (!message.empty()) {
         body += "<p><strong>" + html(message) + "</strong></p>";
@@ -223,7 +223,7 @@ WebResponse WebPages::signupForm(const std::string& message, const std::string& 
     return page("Sign up", body, message.empty() ? 200 : 400);
 }
 
-WebResponse WebPages::signup(const FormFields& form, const std::string& clientAddress) {
+HttpReply WebPages::signup(const FormFields& form, const std::string& clientAddress) {
     const std::string name = field(form, "name");
     const std::string password = field(form, "password");
     if (!validAccountName(name)) {
@@ -245,10 +245,10 @@ WebResponse WebPages::signup(const FormFields& form, const std::string& clientAd
     case SignUpOutcome::Busy:
         return signupForm("The service is busy; try again in a moment.", name);
     case SignUpOutcome::TryLater: {
-        WebResponse refused = page("Sign up",
-                                   "<p>Too many accounts were created lately. Try "
-                                   "again later.</p>",
-                                   429);
+        HttpReply refused = page("Sign up",
+                                 "<p>Too many accounts were created lately. Try "
+                                 "again later.</p>",
+                                 429);
         refused.headers.emplace_back("Retry-After", "3600");
         return refused;
     }
@@ -261,15 +261,15 @@ WebResponse WebPages::signup(const FormFields& form, const std::string& clientAd
 
 // Their address carries the ticket: no cache may keep them, no link may pass the address on,
 // and no browser may read them as anything but HTML.
-WebResponse WebPages::buttonPage(const std::string& slug, const FormFields& query) {
-    WebResponse response = accountPage(slug, query);
+HttpReply WebPages::buttonPage(const std::string& slug, const FormFields& query) {
+    HttpReply response = accountPage(slug, query);
     response.headers.emplace_back("Cache-Control", "no-store");
     response.headers.emplace_back("Referrer-Policy", "no-referrer");
     response.headers.emplace_back("X-Content-Type-Options", "nosniff");
     return response;
 }
 
-WebResponse WebPages::accountPage(const std::string& slug, const FormFields& query) {
+HttpReply WebPages::accountPage(const std::string& slug, const FormFields& query) {
     const auto account = m_service.accountForTicket(field(query, "ticket"));
     const auto name = account ? m_store.accountName(*account) : std::nullopt;
     if (!name) {

@@ -16,13 +16,6 @@ namespace textowl::server {
 class PagewrightService;
 class Store;
 
-struct WebResponse {
-    int status = 200;
-    std::string contentType = "text/html; charset=utf-8";
-    std::string body;
-    std::vector<std::pair<std::string, std::string>> headers; // beyond the content type
-};
-
 // The service's plain HTML pages (no scripts): sign-up, password help, the help pages, the web
 // tabs, the interface buttons' pages and the footer. Paths are below /pagewright/.
 class WebPages {
@@ -36,16 +29,16 @@ public:
     WebPages(const WebPages&) = delete;
     WebPages& operator=(const WebPages&) = delete;
 
-    std::optional<WebResponse> get(const std::string& path, const FormFields& query);
+    std::optional<HttpReply> get(const std::string& path, const FormFields& query);
     // clientAddress is where the form came from, which the sign-up and notice limits count by.
-    std::optional<WebResponse> post(const std::string& path, const FormFields& form,
-                                    const std::string& clientAddress = {});
+    std::optional<HttpReply> post(const std::string& path, const FormFields& form,
+                                  const std::string& clientAddress = {});
 
 private:
-    WebResponse signupForm(const std::string& message, const std::string& name);
-    WebResponse signup(const FormFields& form, const std::string& clientAddress);
-    WebResponse buttonPage(const std::string& slug, const FormFields& query);
-    WebResponse accountPage(const std::string& slug, const FormFields& query);
+    HttpReply signupForm(const std::string& message, const std::string& name);
+    HttpReply signup(const FormFields& form, const std::string& clientAddress);
+    HttpReply buttonPage(const std::string& slug, const FormFields& query);
+    HttpReply accountPage(const std::string& slug, const FormFields& query);
     void forgottenPassword(const std::string& name, const std::string& clientAddress);
     void writeLeftOutNotices(bool evenWithinTheMinute);
 

@@ -1,5 +1,7 @@
 #include "server/store/postgres/postgres_db.h"
 
+#include "server/store/database_location.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <libpq-fe.h>
