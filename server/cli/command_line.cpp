@@ -193,8 +193,8 @@ std::optional<HostConfig> hostConfigFor(const Arguments& a, std::ostream& err) {
         return std::nullopt;
     }
     if (cert != a.options.end()) {
-        host.server.tlsCertificate = cert->second;
-        host.server.tlsKey = key->second;
+        host.server.front.tlsCertificate = cert->second;
+        host.server.front.tlsKey = key->second;
     }
     if (const auto reports = a.options.find("--reports-listen"); reports != a.options.end()) {
         const auto address = parseListen(reports->second);
@@ -204,8 +204,8 @@ std::optional<HostConfig> hostConfigFor(const Arguments& a, std::ostream& err) {
             return std::nullopt;
         }
         ServerOptions& listener = host.reportsServer.emplace();
-        listener.host = address->first;
-        listener.port = address->second;
+        listener.front.host = address->first;
+        listener.front.port = address->second;
     }
     return host;
 }
@@ -233,9 +233,9 @@ int serve(const Arguments& a, std::ostream& out, std::ostream& err) {
         err << "pagewright-service: " << line << std::endl;
     };
     config->service.diagnostics = notice;
-    config->server.host = listen->first;
-    config->server.port = listen->second;
-    config->server.notice = notice;
+    config->server.front.host = listen->first;
+    config->server.front.port = listen->second;
+    config->server.front.notice = notice;
     if (config->gateway) {
         config->gateway->diagnostics = notice;
     }

@@ -53,27 +53,30 @@ const LimitOption kLimits[] = {
      [](HostConfig& c, std::int64_t n) { c.service.hashing.waiting = asInt(n); }},
     {"--max-header-bytes", 1024, 1024 * 1024,
      [](HostConfig& c, std::int64_t n) {
-         c.server.limits.headerBytes = static_cast<std::size_t>(n);
+         c.server.front.limits.headerBytes = static_cast<std::size_t>(n);
      }},
     {"--max-header-fields", 1, 10'000,
-     [](HostConfig& c, std::int64_t n) { c.server.limits.headerFields = asInt(n); }},
+     [](HostConfig& c, std::int64_t n) { c.server.front.limits.headerFields = asInt(n); }},
     {"--max-body-bytes", 1024, 1024 * 1024 * 1024,
      [](HostConfig& c, std::int64_t n) {
-         c.server.limits.bodyBytes = static_cast<std::size_t>(n);
+         c.server.front.limits.bodyBytes = static_cast<std::size_t>(n);
      }},
     {"--header-timeout", 1, kHour,
-     [](HostConfig& c, std::int64_t n) { c.server.limits.headerTime = seconds(n); }, true},
+     [](HostConfig& c, std::int64_t n) { c.server.front.limits.headerTime = seconds(n); }, true},
     {"--body-timeout", 1, kHour,
-     [](HostConfig& c, std::int64_t n) { c.server.limits.bodyTime = seconds(n); }, true},
+     [](HostConfig& c, std::int64_t n) { c.server.front.limits.bodyTime = seconds(n); }, true},
     {"--idle-timeout", 1, 24 * kHour,
-     [](HostConfig& c, std::int64_t n) { c.server.limits.idleTime = seconds(n); }, true},
+     [](HostConfig& c, std::int64_t n) { c.server.front.limits.idleTime = seconds(n); }, true},
     {"--connections-per-address", 1, 1'000'000,
-     [](HostConfig& c, std::int64_t n) { c.server.limits.connectionsPerAddress = asInt(n); }},
+     [](HostConfig& c, std::int64_t n) { c.server.front.limits.connectionsPerAddress = asInt(n); }},
     {"--max-connections", 1, 1'000'000,
-     [](HostConfig& c, std::int64_t n) { c.server.limits.connections = asInt(n); }},
-    {"--io-threads", 1, 256, [](HostConfig& c, std::int64_t n) { c.server.ioThreads = asInt(n); }},
+     [](HostConfig& c, std::int64_t n) { c.server.front.limits.connections = asInt(n); }},
+    {"--io-threads", 1, 256,
+     [](HostConfig& c, std::int64_t n) { c.server.front.ioThreads = asInt(n); }},
     {"--request-queue", 0, 1'000'000,
-     [](HostConfig& c, std::int64_t n) { c.server.queueLimit = static_cast<std::size_t>(n); }},
+     [](HostConfig& c, std::int64_t n) {
+         c.server.front.queueLimit = static_cast<std::size_t>(n);
+     }},
     {"--db-connections", 1, 1024,
      [](HostConfig& c, std::int64_t n) { c.databaseOptions.connections = asInt(n); }},
     {"--db-timeout", 1, kHour,

@@ -17,18 +17,9 @@ std::string hostForUrl(const std::string& host, bool connectable) {
     return host.find(':') != std::string::npos ? "[" + host + "]" : host;
 }
 
-FrontOptions frontOptions(const ServerOptions& options, int workers) {
-    FrontOptions front;
-    front.host = options.host;
-    front.port = options.port;
-    front.limits = options.limits;
-    front.ioThreads = options.ioThreads;
-    front.workers = workers;
-    front.queueLimit = options.queueLimit;
-    front.tlsCertificate = options.tlsCertificate;
-    front.tlsKey = options.tlsKey;
-    front.notice = options.notice;
-    return front;
+FrontOptions withWorkers(FrontOptions options, int workers) {
+    options.workers = workers;
+    return options;
 }
 
 } // namespace
@@ -40,14 +31,15 @@ struct PagewrightServer::Impl {
     HttpFront front;
 
     Impl(PagewrightService& s, Store& store, ServerOptions o)
-        : service(s), options(std::move(o)), routes(s, store, options.notice),
-          front(frontOptions(options, store.concurrency()), [this](const HttpRequest& request) {
-              const bool report = request.path == kDeliveryReportPath;
-              if (options.reportsOnly ? !report : report && !options.takesReports) {
-                  return HttpReply{404, {}, {}, {}};
-              }
-              return routes.handle(request);
-          }) {}
+        : service(s), options(std::move(o)), routes(s, store, options.front.notice),
+          front(withWorkers(options.front, store.concurrency()),
+                [this](const HttpRequest& request) {
+                    const bool report = request.path == kDeliveryReportPath;
+                    if (options.reportsOnly ? !report : report && !options.takesReports) {
+                        return HttpReply{404, {}, {}, {}};
+                    }
+                    return routes.handle(request);
+                }) {}
 };
 
 PagewrightServer::PagewrightServer(PagewrightService& service, Store& store, ServerOptions options)
@@ -63,8 +55,8 @@ bool PagewrightServer::bind() {
         return false;
     }
     if (!d.options.reportsOnly) {
-        d.routes.setListenAddress(d.options.host, d.front.port());
-        d.service.setPublicHost(hostForUrl(d.options.host, true) + ":" +
+        d.routes.setListenAddress(d.options.front.host, d.front.port());
+        d.service.setPublicHost(hostForUrl(d.options.front.host, true) + ":" +
                                 std::to_string(d.front.port()));
     }
     return true;
@@ -72,7 +64,7 @@ bool PagewrightServer::bind() {
 
 std::string PagewrightServer::baseUrl() const {
     return std::string(m_impl->front.secure() ? "https://" : "http://") +
-           hostForUrl(m_impl->options.host, true) + ":" + std::to_string(port());
+           hostForUrl(m_impl->options.front.host, true) + ":" + std::to_string(port());
 }
 
 int PagewrightServer::port() const {
@@ -81,7 +73,7 @@ int PagewrightServer::port() const {
 
 std::string PagewrightServer::endpointUrl() const {
     return std::string(m_impl->front.secure() ? "https://" : "http://") +
-           hostForUrl(m_impl->options.host, false) + ":" + std::to_string(port()) +
+           hostForUrl(m_impl->options.front.host, false) + ":" + std::to_string(port()) +
            std::string(kSoapPath);
 }
 

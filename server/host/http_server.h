@@ -12,21 +12,14 @@ class PagewrightService;
 class Store;
 
 struct ServerOptions {
-    std::string host = "127.0.0.1";
-    int port = 0; // 0 picks a free port
-    FrontLimits limits;
-    int ioThreads = 0; // 0: one per processor core
-    // Requests wait this deep for a worker before they are answered 503.
-    std::size_t queueLimit = 256;
-    // PEM files; with both, the server answers HTTPS only.
-    std::string tlsCertificate, tlsKey;
+    // The front's workers are as many as the store can run transactions at once, whatever
+    // front.workers says. Its notice also receives a line whenever a visitor asks for something
+    // only a person can do, such as setting a new password.
+    FrontOptions front;
     // Only the gateway's delivery reports, for a plain listener on loopback beside an HTTPS one;
     // the other listener then takes none.
     bool reportsOnly = false;
     bool takesReports = true;
-    // Receives a line for the operator whenever a visitor asks for something only a person can
-    // do, such as setting a new password; may be called from several threads at once.
-    std::function<void(const std::string&)> notice;
 };
 
 // The service on HTTP: its routes behind the event-driven front, with as many workers as the

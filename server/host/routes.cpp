@@ -136,7 +136,8 @@ HttpReply PagewrightRoutes::soap(const HttpRequest& request) {
             return fault("Client", "the SOAPAction header names another operation");
         }
     }
-    const CallReply reply = m_service.call(call, reachedHost(request), request.remoteAddress);
+    const CallReply reply =
+        m_service.call(call, m_service.contextNow(request.remoteAddress, reachedHost(request)));
     if (reply.faultCode) {
         return fault(*reply.faultCode, reply.faultString);
     }

@@ -30,10 +30,6 @@ namespace {
 constexpr std::size_t kMaxFieldBytes = 256;
 constexpr std::size_t kMaxMessageChars = 1600;
 constexpr std::size_t kTicketBytes = 32;
-// Carries the address a client reached the server by to the handlers; "#" cannot start an
-// element name, so no parameter of a request can take this place.
-constexpr const char* kReachedHostParam = "#host";
-constexpr const char* kClientAddressParam = "#client";
 
 const std::string kEmpty;
 
@@ -278,8 +274,7 @@ bool PagewrightService::knowsOperation(const std::string& name) const {
     return findOperation(name) != nullptr;
 }
 
-CallReply PagewrightService::call(const SoapRequest& request, const std::string& reachedHost,
-                                  const std::string& clientAddress) {
+CallReply PagewrightService::call(const SoapRequest& request, const RequestContext& context) {
     const Operation* op = findOperation(request.operation);
     if (!op) {
         return {{}, "Client", "unknown operation " + request.operation};
@@ -290,15 +285,7 @@ CallReply PagewrightService::call(const SoapRequest& request, const std::string&
         }
     }
     try {
-        if (reachedHost.empty() && clientAddress.empty()) {
-            return {run(*op, request.params), std::nullopt, {}};
-        }
-        Params params = request.params;
-        if (!reachedHost.empty()) {
-            params[kReachedHostParam] = reachedHost;
-        }
-        params[kClientAddressParam] = clientAddress;
-        return {run(*op, params), std::nullopt, {}};
+        return {run(*op, request.params, context), std::nullopt, {}};
     } catch (const std::bad_alloc&) {
         return {{}, "Server", "out of memory"};
     } catch (const std::exception& e) {
@@ -306,6 +293,11 @@ CallReply PagewrightService::call(const SoapRequest& request, const std::string&
         m_config.diagnostics("internal error in " + request.operation + ": " + e.what());
         return {{}, "Server", "internal error"};
     }
+}
+
+RequestContext PagewrightService::contextNow(std::string clientAddress,
+                                             std::string reachedHost) const {
+    return RequestContext{std::move(clientAddress), std::move(reachedHost), now()};
 }
 
 void PagewrightService::setPublicHost(std::string hostAndPort) {
@@ -326,16 +318,17 @@ Milliseconds PagewrightService::steadyNow() const {
     return m_config.steadyClock ? m_config.steadyClock() : steadyMilliseconds();
 }
 
-std::string PagewrightService::run(const Operation& op, const Params& p) {
+std::string PagewrightService::run(const Operation& op, const Params& p,
+                                   const RequestContext& context) {
     if (const auto* open = std::get_if<OpenHandler>(&op.handler)) {
-        return (this->*(*open))(p);
+        return (this->*(*open))(p, context);
     }
     const auto& ticket = param(p, "ticket");
-    const auto account = ticket ? accountForTicket(*ticket) : std::nullopt;
+    const auto account = ticket ? touchTicket(*ticket, context.now) : std::nullopt;
     if (!account) {
         return result(Err::BadTicket);
     }
-    return (this->*std::get<AccountHandler>(op.handler))(*account, p);
+    return (this->*std::get<AccountHandler>(op.handler))(*account, p, context);
 }
 
 Err PagewrightService::createAccount(const std::string& name, const std::string& password,
@@ -386,21 +379,27 @@ void PagewrightService::ensureDemoAccount() {
 }
 
 std::optional<AccountId> PagewrightService::accountForTicket(const std::string& ticket) {
+    return touchTicket(ticket, now());
+}
+
+std::optional<AccountId> PagewrightService::touchTicket(const std::string& ticket,
+                                                        std::int64_t now) {
     if (ticket.size() != kTicketBytes * 2) {
         return std::nullopt;
     }
-    return m_store.touchSession(ticketDigest(ticket), now(), m_config.sessionIdleSeconds);
+    return m_store.touchSession(ticketDigest(ticket), now, m_config.sessionIdleSeconds);
 }
 
-std::string PagewrightService::validateLogin(const Params& p) {
+std::string PagewrightService::validateLogin(const Params& p, const RequestContext& context) {
     const auto& user = param(p, "user");
     const auto& password = param(p, "password");
     const std::string name = user.value_or(kEmpty);
-    const std::string address = param(p, kClientAddressParam).value_or(kEmpty);
+    const std::string& address = context.clientAddress;
     const std::string where = address.empty() ? std::string() : addressKey(address);
     // Only an account under attack asks the store whether this address is its owner's.
-    const bool known = !where.empty() && m_throttle.besieged(name) &&
-                       m_store.signedInFrom(name, where, now() - m_config.knownAddressSeconds);
+    const bool known =
+        !where.empty() && m_throttle.besieged(name) &&
+        m_store.signedInFrom(name, where, context.now - m_config.knownAddressSeconds);
     // Refused as a wrong password is, and before any hashing: a guesser learns nothing from the
     // right password during a back-off, and a flood of guesses costs no hashes.
     auto attempt = m_throttle.admit(name, address, known);
@@ -423,8 +422,8 @@ std::string PagewrightService::validateLogin(const Params& p) {
     }
     attempt->succeeded();
     const std::string ticket = newTicket();
-    m_store.createSession(account->id, ticketDigest(ticket), now(), m_config.sessionIdleSeconds,
-                          where);
+    m_store.createSession(account->id, ticketDigest(ticket), context.now,
+                          m_config.sessionIdleSeconds, where);
     return withValue("ticket", ticket);
 }
 
@@ -444,16 +443,17 @@ void PagewrightService::noteFailedSignIn(const std::string& user, const std::str
     }
 }
 
-std::string PagewrightService::logout(AccountId, const Params& p) {
+std::string PagewrightService::logout(AccountId, const Params& p, const RequestContext&) {
     m_store.deleteSession(ticketDigest(*param(p, "ticket")));
     return result(Err::Ok);
 }
 
-std::string PagewrightService::balance(AccountId account, const Params&) {
+std::string PagewrightService::balance(AccountId account, const Params&, const RequestContext&) {
     return withValue("balance", formatCredits(m_store.balanceCents(account)));
 }
 
-std::string PagewrightService::getBuddyList(AccountId account, const Params&) {
+std::string PagewrightService::getBuddyList(AccountId account, const Params&,
+                                            const RequestContext&) {
     const BuddyList list = m_store.buddyList(account);
     return result(Err::Ok, [&](XmlBuilder& xml) {
         xml.open("buddylist");
@@ -471,7 +471,7 @@ std::string PagewrightService::getBuddyList(AccountId account, const Params&) {
     });
 }
 
-std::string PagewrightService::addBuddy(AccountId account, const Params& p) {
+std::string PagewrightService::addBuddy(AccountId account, const Params& p, const RequestContext&) {
     const auto fields = buddyFields(p);
     if (!fields) {
         return result(Err::BadArgument);
@@ -481,7 +481,8 @@ std::string PagewrightService::addBuddy(AccountId account, const Params& p) {
     });
 }
 
-std::string PagewrightService::updateBuddy(AccountId account, const Params& p) {
+std::string PagewrightService::updateBuddy(AccountId account, const Params& p,
+                                           const RequestContext&) {
     const auto fields = buddyFields(p);
     if (!fields) {
         return result(Err::BadArgument);
@@ -491,12 +492,14 @@ std::string PagewrightService::updateBuddy(AccountId account, const Params& p) {
     });
 }
 
-std::string PagewrightService::deleteBuddy(AccountId account, const Params& p) {
+std::string PagewrightService::deleteBuddy(AccountId account, const Params& p,
+                                           const RequestContext&) {
     return withIds(p, {"bid"},
                    [&](std::int64_t buddy) { return result(m_store.deleteBuddy(account, buddy)); });
 }
 
-std::string PagewrightService::removeBuddy(AccountId account, const Params& p) {
+std::string PagewrightService::removeBuddy(AccountId account, const Params& p,
+                                           const RequestContext&) {
     return withIds(p, {"bid", "bgid"}, [&](std::int64_t buddy, std::int64_t group) {
         return result(m_store.removePlacement(account, buddy, group));
     });
@@ -504,21 +507,24 @@ std::string PagewrightService::removeBuddy(AccountId account, const Params& p) {
 
 // The source group only tells where a pasted buddy came from: a cut has already removed that
 // placement. It must still be a well-formed id.
-std::string PagewrightService::copyBuddy(AccountId account, const Params& p) {
+std::string PagewrightService::copyBuddy(AccountId account, const Params& p,
+                                         const RequestContext&) {
     return withIds(p, {"bid", "bgid_from", "bgid_to"},
                    [&](std::int64_t buddy, std::int64_t /*from*/, std::int64_t to) {
                        return result(m_store.copyPlacement(account, buddy, to));
                    });
 }
 
-std::string PagewrightService::moveBuddy(AccountId account, const Params& p) {
+std::string PagewrightService::moveBuddy(AccountId account, const Params& p,
+                                         const RequestContext&) {
     return withIds(p, {"bid", "bgid_from", "bgid_to"},
                    [&](std::int64_t buddy, std::int64_t from, std::int64_t to) {
                        return result(m_store.movePlacement(account, buddy, from, to));
                    });
 }
 
-std::string PagewrightService::addBuddyGroup(AccountId account, const Params& p) {
+std::string PagewrightService::addBuddyGroup(AccountId account, const Params& p,
+                                             const RequestContext&) {
     const auto name = groupName(param(p, "name"));
     if (!name) {
         return result(Err::BadArgument);
@@ -526,7 +532,8 @@ std::string PagewrightService::addBuddyGroup(AccountId account, const Params& p)
     return withNewId("bgid", m_store.addGroup(account, *name));
 }
 
-std::string PagewrightService::updateBuddyGroup(AccountId account, const Params& p) {
+std::string PagewrightService::updateBuddyGroup(AccountId account, const Params& p,
+                                                const RequestContext&) {
     const auto name = groupName(param(p, "name"));
     if (!name) {
         return result(Err::BadArgument);
@@ -536,20 +543,24 @@ std::string PagewrightService::updateBuddyGroup(AccountId account, const Params&
     });
 }
 
-std::string PagewrightService::deleteBuddyGroup(AccountId account, const Params& p) {
+std::string PagewrightService::deleteBuddyGroup(AccountId account, const Params& p,
+                                                const RequestContext&) {
     return withIds(p, {"bgid"},
                    [&](std::int64_t group) { return result(m_store.deleteGroup(account, group)); });
 }
 
-std::string PagewrightService::sendSms(AccountId account, const Params& p) {
-    return send(account, p, false);
+std::string PagewrightService::sendSms(AccountId account, const Params& p,
+                                       const RequestContext& context) {
+    return send(account, p, context, false);
 }
 
-std::string PagewrightService::sendSmsToGroup(AccountId account, const Params& p) {
-    return send(account, p, true);
+std::string PagewrightService::sendSmsToGroup(AccountId account, const Params& p,
+                                              const RequestContext& context) {
+    return send(account, p, context, true);
 }
 
-std::string PagewrightService::send(AccountId account, const Params& p, bool toGroup) {
+std::string PagewrightService::send(AccountId account, const Params& p,
+                                    const RequestContext& context, bool toGroup) {
     const auto& to = param(p, "sms_to");
     const auto& text = param(p, "msg_content");
     const auto& type = param(p, "msg_type");
@@ -560,10 +571,10 @@ std::string PagewrightService::send(AccountId account, const Params& p, bool toG
         return result(Err::BadArgument);
     }
     const std::optional<std::string> when =
-        schedule && !schedule->empty() ? parseSchedule(*schedule) : formatTimestamp(now());
+        schedule && !schedule->empty() ? parseSchedule(*schedule) : formatTimestamp(context.now);
     // The client writes the schedule in its user's local time, which is taken to be ours.
     const std::optional<std::int64_t> due =
-        schedule && !schedule->empty() && when ? localTimeSeconds(*when) : now();
+        schedule && !schedule->empty() && when ? localTimeSeconds(*when) : context.now;
     const SmsSize size = countSmsParts(*text, *unicode == "1");
     if (!when || !due || size.units > static_cast<int>(kMaxMessageChars)) {
         return result(Err::BadArgument);
@@ -595,7 +606,7 @@ std::string PagewrightService::send(AccountId account, const Params& p, bool toG
                           newReportSecret()});
     }
     const std::int64_t cost = std::int64_t{size.parts} * std::ssize(numbers.value) * 100;
-    const Err err = m_store.queueMessages(account, messages, cost, now());
+    const Err err = m_store.queueMessages(account, messages, cost, context.now);
     if (err == Err::Ok && m_config.gatewayConfigured && m_config.messagesQueued) {
         m_config.messagesQueued();
     }
@@ -621,7 +632,8 @@ PagewrightService::recipients(AccountId account, const std::string& to, bool toG
     return {phones.err, std::move(numbers)};
 }
 
-std::string PagewrightService::getMessageStates(AccountId account, const Params& p) {
+std::string PagewrightService::getMessageStates(AccountId account, const Params& p,
+                                                const RequestContext&) {
     constexpr int kMaxMessages = 100;
     return withIds(p, {"since"}, [&](std::int64_t since) {
         const std::vector<HistoryEntry> rows = m_store.messagesAfter(account, since, kMaxMessages);
@@ -633,8 +645,9 @@ std::string PagewrightService::getMessageStates(AccountId account, const Params&
     });
 }
 
-std::string PagewrightService::getInterface(AccountId, const Params& p) {
-    const std::string host = param(p, kReachedHostParam).value_or(publicHost());
+std::string PagewrightService::getInterface(AccountId, const Params&,
+                                            const RequestContext& context) {
+    const std::string host = context.reachedHost.empty() ? publicHost() : context.reachedHost;
     if (m_config.interfaceDescription) {
         std::string text = *m_config.interfaceDescription;
         static constexpr std::string_view kHost = "{host}";

@@ -2,6 +2,7 @@
 
 #include "server/service/event_quota.h"
 #include "server/service/password_hasher.h"
+#include "server/service/request_context.h"
 #include "server/service/sign_in_throttle.h"
 #include "server/soap/soap_envelope.h"
 #include "server/store/result_codes.h"
@@ -65,11 +66,9 @@ public:
     // The store is lent for the service's life.
     PagewrightService(ServiceConfig config, Store& store);
 
-    // reachedHost is "HOST:PORT" as this client reached the server, when that differs from
-    // publicHost(); the interface description then names it instead. clientAddress is the
-    // address the request came from, which sign-ins back off by.
-    CallReply call(const SoapRequest& request, const std::string& reachedHost = {},
-                   const std::string& clientAddress = {});
+    CallReply call(const SoapRequest& request, const RequestContext& context);
+    // A context stamped with the time now.
+    RequestContext contextNow(std::string clientAddress = {}, std::string reachedHost = {}) const;
     bool knowsOperation(const std::string& name) const;
 
     // "HOST:PORT" of the server as clients reach it; named in the interface description.
@@ -95,33 +94,37 @@ private:
     using Params = std::map<std::string, std::optional<std::string>>;
     // Operations without a ticket see only the parameters; the others run only once the ticket
     // has named a signed-in account.
-    using OpenHandler = std::string (PagewrightService::*)(const Params&);
-    using AccountHandler = std::string (PagewrightService::*)(AccountId, const Params&);
+    using OpenHandler = std::string (PagewrightService::*)(const Params&, const RequestContext&);
+    using AccountHandler = std::string (PagewrightService::*)(AccountId, const Params&,
+                                                              const RequestContext&);
     struct Operation;
     static const Operation* findOperation(const std::string& name);
 
-    std::string run(const Operation& op, const Params& p);
+    std::string run(const Operation& op, const Params& p, const RequestContext& context);
+    // The ticket's account, its session kept alive from the time now.
+    std::optional<AccountId> touchTicket(const std::string& ticket, std::int64_t now);
 
-    std::string validateLogin(const Params& p);
+    std::string validateLogin(const Params& p, const RequestContext& context);
     void noteFailedSignIn(const std::string& user, const std::string& address,
                           const std::vector<BackOffStart>& backOffs);
-    std::string logout(AccountId account, const Params& p);
-    std::string balance(AccountId account, const Params& p);
-    std::string getBuddyList(AccountId account, const Params& p);
-    std::string addBuddy(AccountId account, const Params& p);
-    std::string updateBuddy(AccountId account, const Params& p);
-    std::string deleteBuddy(AccountId account, const Params& p);
-    std::string removeBuddy(AccountId account, const Params& p);
-    std::string copyBuddy(AccountId account, const Params& p);
-    std::string moveBuddy(AccountId account, const Params& p);
-    std::string addBuddyGroup(AccountId account, const Params& p);
-    std::string updateBuddyGroup(AccountId account, const Params& p);
-    std::string deleteBuddyGroup(AccountId account, const Params& p);
-    std::string sendSms(AccountId account, const Params& p);
-    std::string sendSmsToGroup(AccountId account, const Params& p);
-    std::string getInterface(AccountId account, const Params& p);
-    std::string getMessageStates(AccountId account, const Params& p);
-    std::string send(AccountId account, const Params& p, bool toGroup);
+    std::string logout(AccountId account, const Params& p, const RequestContext& context);
+    std::string balance(AccountId account, const Params& p, const RequestContext& context);
+    std::string getBuddyList(AccountId account, const Params& p, const RequestContext& context);
+    std::string addBuddy(AccountId account, const Params& p, const RequestContext& context);
+    std::string updateBuddy(AccountId account, const Params& p, const RequestContext& context);
+    std::string deleteBuddy(AccountId account, const Params& p, const RequestContext& context);
+    std::string removeBuddy(AccountId account, const Params& p, const RequestContext& context);
+    std::string copyBuddy(AccountId account, const Params& p, const RequestContext& context);
+    std::string moveBuddy(AccountId account, const Params& p, const RequestContext& context);
+    std::string addBuddyGroup(AccountId account, const Params& p, const RequestContext& context);
+    std::string updateBuddyGroup(AccountId account, const Params& p, const RequestContext& context);
+    std::string deleteBuddyGroup(AccountId account, const Params& p, const RequestContext& context);
+    std::string sendSms(AccountId account, const Params& p, const RequestContext& context);
+    std::string sendSmsToGroup(AccountId account, const Params& p, const RequestContext& context);
+    std::string getInterface(AccountId account, const Params& p, const RequestContext& context);
+    std::string getMessageStates(AccountId account, const Params& p, const RequestContext& context);
+    std::string send(AccountId account, const Params& p, const RequestContext& context,
+                     bool toGroup);
     Outcome<std::vector<std::string>> recipients(AccountId account, const std::string& to,
                                                  bool toGroup);
 

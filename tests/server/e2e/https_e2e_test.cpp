@@ -27,8 +27,8 @@ TEST(HttpsEndToEnd, SignInAndBuddyListOverTls) {
     HostConfig config;
     config.database = dir.file("service.db").string();
     config.service.hashCost = HashCost::Minimum;
-    config.server.tlsCertificate = written(dir.file("cert.pem"), identity.certificate);
-    config.server.tlsKey = written(dir.file("key.pem"), identity.key);
+    config.server.front.tlsCertificate = written(dir.file("cert.pem"), identity.certificate);
+    config.server.front.tlsKey = written(dir.file("key.pem"), identity.key);
     ServiceHost host(std::move(config));
     host.service().ensureDemoAccount();
     ASSERT_TRUE(host.bind());

@@ -102,7 +102,7 @@ class HostileRequest : public testing_support::ServiceTest,
 // Each is answered with its status and the connection closed, without reading past the limit.
 TEST_P(HostileRequest, IsRefusedWithItsStatusAndTheConnectionClosed) {
     ServerOptions options;
-    options.limits = tightLimits();
+    options.front.limits = tightLimits();
     PagewrightServer server(*m_service, store(), options);
     ASSERT_TRUE(server.bind());
     server.start();
@@ -154,7 +154,7 @@ class ConnectionCaps : public testing_support::ServiceTest {};
 // One address holding its share of connections is turned away at accept; another is served.
 TEST_F(ConnectionCaps, AnAddressOverItsCapLeavesOtherAddressesServed) {
     ServerOptions options;
-    options.limits.connectionsPerAddress = 4;
+    options.front.limits.connectionsPerAddress = 4;
     PagewrightServer server(*m_service, store(), options);
     ASSERT_TRUE(server.bind());
     server.start();

@@ -153,8 +153,8 @@ TEST_F(Protocol, ThousandIdleKeptAliveConnectionsDoNotMakeANewClientWaitForThemT
         GTEST_SKIP() << "too few file descriptors for both ends of the idle connections";
     }
     ServerOptions options;
-    options.limits.idleTime = std::chrono::hours(1);
-    options.limits.connectionsPerAddress = kIdle + 1;
+    options.front.limits.idleTime = std::chrono::hours(1);
+    options.front.limits.connectionsPerAddress = kIdle + 1;
     PagewrightServer longLived(*m_service, store(), options);
     ASSERT_TRUE(longLived.bind());
     longLived.start();
@@ -176,7 +176,7 @@ TEST_F(Protocol, ThousandIdleKeptAliveConnectionsDoNotMakeANewClientWaitForThemT
 
 TEST_F(Protocol, IdleKeptAliveConnectionIsClosedAfterTheKeepAliveTime) {
     ServerOptions options;
-    options.limits.idleTime = std::chrono::seconds(1);
+    options.front.limits.idleTime = std::chrono::seconds(1);
     PagewrightServer shortLived(*m_service, store(), options);
     ASSERT_TRUE(shortLived.bind());
     shortLived.start();

@@ -444,7 +444,7 @@ TEST_P(Operations, InterfaceNamesTabsButtonsFooterAndThisServerAsImageHost) {
 TEST_P(Operations, WildcardListenerNamesTheHostTheClientUsedAsImageHost) {
     m_ticket = signedIn();
     ServerOptions everyAddress;
-    everyAddress.host = "0.0.0.0";
+    everyAddress.front.host = "0.0.0.0";
     PagewrightServer wide(*m_service, store(), everyAddress);
     ASSERT_TRUE(wide.bind());
     wide.start();

@@ -29,7 +29,7 @@ class NoticedServer {
 public:
     NoticedServer(PagewrightService& service, Store& store) {
         ServerOptions options;
-        options.notice = [this](const std::string& line) {
+        options.front.notice = [this](const std::string& line) {
             std::lock_guard lock(m_mutex);
             m_notices.push_back(line);
         };

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace textowl::server {
+
+// What the front knows of one request that an operation may need besides its parameters.
+struct RequestContext {
+    // The address the request came from, which sign-ins back off by; empty for the operator.
+    std::string clientAddress;
+    // "HOST:PORT" as this client reached the server, when that differs from the service's public
+    // host; the interface description then names it instead.
+    std::string reachedHost;
+    std::int64_t now = 0; // Unix seconds by the service's clock, when the request came in
+};
+
+} // namespace textowl::server
