@@ -127,7 +127,7 @@ int run(int argc, char** argv) {
     const std::int64_t credit = std::int64_t{messages} * 100 + 500;
     {
         Store store(database);
-        store.createAccount("bench", kDemoPasswordHash, credit); // the password "demo"
+        store.accounts().create("bench", kDemoPasswordHash, credit); // the password "demo"
     }
     const std::vector<std::string> serveArgs{"--gateway", gateway.url()};
     int inFlightAtKills = 0;
@@ -145,7 +145,7 @@ int run(int argc, char** argv) {
             // The last run sends the rest; a graceful stop lets it record the last answers.
             Store store(database);
             for (;;) {
-                const auto rows = store.outbox("bench");
+                const auto rows = store.outbox().list("bench");
                 if (gateway.inFlight() == 0 &&
                     std::none_of(rows.begin(), rows.end(), [](const OutboxMessage& m) {
                         return m.state == MessageState::Queued;
@@ -167,7 +167,7 @@ int run(int argc, char** argv) {
         service->wait();
     }
     Store store(database);
-    const auto rows = store.outbox("bench");
+    const auto rows = store.outbox().list("bench");
     std::map<MessageState, int> states;
     std::int64_t refunded = 0;
     for (const OutboxMessage& m : rows) {
@@ -178,7 +178,7 @@ int run(int argc, char** argv) {
     for (const auto& [to, count] : gateway.received()) {
         twice += count > 1;
     }
-    const std::int64_t balance = store.balanceCents(store.findAccount("bench")->id);
+    const std::int64_t balance = store.accounts().balanceCents(store.accounts().find("bench")->id);
     const std::int64_t expected = credit - std::int64_t{messages} * 100 + refunded;
     std::printf("messages %d, kills %d, requests %ld, in flight at the kills %d\n", messages, kills,
                 gateway.requests(), inFlightAtKills);

@@ -102,7 +102,7 @@ double throughService(Store& store, const std::string& endpoint, int messages, i
     std::printf("accepted %d messages through SOAP in %.2f s\n", messages,
                 seconds(Clock::now() - start));
     for (;;) {
-        const auto rows = store.outbox("bench");
+        const auto rows = store.outbox().list("bench");
         const auto delivered = std::count_if(rows.begin(), rows.end(), [](const auto& m) {
             return m.state == MessageState::Delivered;
         });

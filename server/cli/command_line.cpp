@@ -311,7 +311,7 @@ int migrate(const Arguments& a, std::ostream& out) {
 int listOutbox(const Arguments& a, std::ostream& out) {
     Store store(a.options.at("--db"), DatabaseOptions{1, std::chrono::seconds(30)});
     const auto user = a.options.find("--user");
-    const auto rows = store.outbox(
+    const auto rows = store.outbox().list(
         user == a.options.end() ? std::nullopt : std::optional<std::string>(user->second));
     for (const OutboxMessage& m : rows) {
         out << m.id << '\t' << escapeOutboxField(m.user) << '\t' << escapeOutboxField(m.sender)
@@ -332,7 +332,7 @@ int settle(const Arguments& a, std::ostream& out, std::ostream& err) {
     }
     const MessageState state = as == "failed" ? MessageState::Failed : MessageState::Delivered;
     OfflineService offline(a);
-    switch (offline.store.settle(*id, state, offline.service.now())) {
+    switch (offline.store.outbox().settle(*id, state, offline.service.now())) {
     case SettleOutcome::Settled:
         out << "message " << *id << " is " << as
             << (state == MessageState::Failed ? "; its credits went back\n" : "\n");

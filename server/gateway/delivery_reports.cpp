@@ -32,7 +32,7 @@ ReportReply receiveDeliveryReport(Store& store,
     const auto type = typeText ? parseId(*typeText) : std::nullopt;
     const int reportType = type && *type <= 255 ? static_cast<int>(*type) : -1;
     const auto reason = single(query, "reason");
-    if (store.applyReport(*id, *secret, reportType, now, failureReason(reason.value_or(""))) ==
+    if (store.reports().apply(*id, *secret, reportType, now, failureReason(reason.value_or(""))) ==
         ReportOutcome::Forged) {
         return {403, "forbidden\n"};
     }

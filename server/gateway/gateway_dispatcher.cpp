@@ -39,7 +39,7 @@ void GatewayDispatcher::start() {
     const std::int64_t now = m_options.clock();
     const std::int64_t claimedBefore =
         m_store.sharedByInstances() ? now - m_options.staleClaimSeconds : now + 1;
-    if (const int settled = m_store.settleUnanswered(claimedBefore, now); settled > 0) {
+    if (const int settled = m_store.outbox().settleUnanswered(claimedBefore, now); settled > 0) {
         m_options.diagnostics(std::to_string(settled) +
                               " message(s) were handed to the gateway when the service stopped "
                               "and no answer was recorded; they are marked unknown, not resent");
@@ -89,13 +89,13 @@ void GatewayDispatcher::work() {
         try {
             const std::int64_t now = m_options.clock();
             if (now - lastSweep >= m_options.staleClaimSeconds) {
-                m_store.settleUnanswered(now - m_options.staleClaimSeconds, now);
+                m_store.outbox().settleUnanswered(now - m_options.staleClaimSeconds, now);
                 lastSweep = now;
             }
             // One message at a time, claimed just before its own request: a claim left open by
             // a crash always belongs to a request that had started, and no more messages can
             // become unknown than there were requests in flight.
-            const std::vector<ClaimedMessage> claimed = m_store.claimDue(now, 1);
+            const std::vector<ClaimedMessage> claimed = m_store.outbox().claimDue(now, 1);
             if (!claimed.empty()) {
                 dispatch(client, claimed.front());
                 continue;
@@ -116,7 +116,7 @@ void GatewayDispatcher::dispatch(SendsmsClient& client, const ClaimedMessage& m)
         m.unicode, m.type == "flash", reportUrl(m_options.publicUrl, m.id, m.reportSecret)};
     std::string detail;
     const GatewayAnswer answer = client.submit(sms, detail);
-    m_store.recordAnswers({answerFor(m, answer, detail, m_options.clock())}, m_options.clock());
+    m_store.outbox().recordAnswers({answerFor(m, answer, detail, m_options.clock())}, m_options.clock());
 }
 
 DispatchAnswer GatewayDispatcher::answerFor(const ClaimedMessage& m, GatewayAnswer answer,

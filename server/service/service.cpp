@@ -336,14 +336,14 @@ Err PagewrightService::createAccount(const std::string& name, const std::string&
     if (!validAccountName(name) || password.empty() || balanceCents < 0) {
         return Err::BadArgument;
     }
-    if (m_store.findAccount(name)) {
+    if (m_store.accounts().find(name)) {
         return Err::Duplicate;
     }
     std::string hash;
     if (m_hasher.hash(password, hash, address) == HashStatus::Busy) {
         return Err::Busy;
     }
-    return m_store.createAccount(name, hash, balanceCents);
+    return m_store.accounts().create(name, hash, balanceCents);
 }
 
 SignUpOutcome PagewrightService::signUp(const std::string& name, const std::string& password,
@@ -375,7 +375,7 @@ SignUpOutcome PagewrightService::signUp(const std::string& name, const std::stri
 // Written in one transaction, so that a server stopped while setting it up leaves either no
 // demo account (and the next start creates it) or the whole one.
 void PagewrightService::ensureDemoAccount() {
-    m_store.createSeededAccount(demoAccount());
+    m_store.accounts().createSeeded(demoAccount());
 }
 
 std::optional<AccountId> PagewrightService::accountForTicket(const std::string& ticket) {
@@ -387,7 +387,7 @@ std::optional<AccountId> PagewrightService::touchTicket(const std::string& ticke
     if (ticket.size() != kTicketBytes * 2) {
         return std::nullopt;
     }
-    return m_store.touchSession(ticketDigest(ticket), now, m_config.sessionIdleSeconds);
+    return m_store.sessions().touch(ticketDigest(ticket), now, m_config.sessionIdleSeconds);
 }
 
 std::string PagewrightService::validateLogin(const Params& p, const RequestContext& context) {
@@ -399,14 +399,14 @@ std::string PagewrightService::validateLogin(const Params& p, const RequestConte
     // Only an account under attack asks the store whether this address is its owner's.
     const bool known =
         !where.empty() && m_throttle.besieged(name) &&
-        m_store.signedInFrom(name, where, context.now - m_config.knownAddressSeconds);
+        m_store.sessions().signedInFrom(name, where, context.now - m_config.knownAddressSeconds);
     // Refused as a wrong password is, and before any hashing: a guesser learns nothing from the
     // right password during a back-off, and a flood of guesses costs no hashes.
     auto attempt = m_throttle.admit(name, address, known);
     if (!attempt) {
         return result(Err::BadLogin);
     }
-    const std::optional<Account> account = user ? m_store.findAccount(*user) : std::nullopt;
+    const std::optional<Account> account = user ? m_store.accounts().find(*user) : std::nullopt;
     HashStatus verdict = HashStatus::Mismatch;
     if (!account) {
         verdict = m_hasher.verifyDummy(password.value_or(kEmpty), where);
@@ -422,7 +422,7 @@ std::string PagewrightService::validateLogin(const Params& p, const RequestConte
     }
     attempt->succeeded();
     const std::string ticket = newTicket();
-    m_store.createSession(account->id, ticketDigest(ticket), context.now,
+    m_store.sessions().create(account->id, ticketDigest(ticket), context.now,
                           m_config.sessionIdleSeconds, where);
     return withValue("ticket", ticket);
 }
@@ -444,17 +444,17 @@ void PagewrightService::noteFailedSignIn(const std::string& user, const std::str
 }
 
 std::string PagewrightService::logout(AccountId, const Params& p, const RequestContext&) {
-    m_store.deleteSession(ticketDigest(*param(p, "ticket")));
+    m_store.sessions().end(ticketDigest(*param(p, "ticket")));
     return result(Err::Ok);
 }
 
 std::string PagewrightService::balance(AccountId account, const Params&, const RequestContext&) {
-    return withValue("balance", formatCredits(m_store.balanceCents(account)));
+    return withValue("balance", formatCredits(m_store.accounts().balanceCents(account)));
 }
 
 std::string PagewrightService::getBuddyList(AccountId account, const Params&,
                                             const RequestContext&) {
-    const BuddyList list = m_store.buddyList(account);
+    const BuddyList list = m_store.buddies().list(account);
     return result(Err::Ok, [&](XmlBuilder& xml) {
         xml.open("buddylist");
         for (const Buddy& b : list.topLevel) {
@@ -477,7 +477,7 @@ std::string PagewrightService::addBuddy(AccountId account, const Params& p, cons
         return result(Err::BadArgument);
     }
     return withIds(p, {"bgid"}, [&](std::int64_t group) {
-        return withNewId("bid", m_store.addBuddy(account, group, *fields));
+        return withNewId("bid", m_store.buddies().addBuddy(account, group, *fields));
     });
 }
 
@@ -488,20 +488,20 @@ std::string PagewrightService::updateBuddy(AccountId account, const Params& p,
         return result(Err::BadArgument);
     }
     return withIds(p, {"bid"}, [&](std::int64_t buddy) {
-        return result(m_store.updateBuddy(account, buddy, *fields));
+        return result(m_store.buddies().updateBuddy(account, buddy, *fields));
     });
 }
 
 std::string PagewrightService::deleteBuddy(AccountId account, const Params& p,
                                            const RequestContext&) {
     return withIds(p, {"bid"},
-                   [&](std::int64_t buddy) { return result(m_store.deleteBuddy(account, buddy)); });
+                   [&](std::int64_t buddy) { return result(m_store.buddies().deleteBuddy(account, buddy)); });
 }
 
 std::string PagewrightService::removeBuddy(AccountId account, const Params& p,
                                            const RequestContext&) {
     return withIds(p, {"bid", "bgid"}, [&](std::int64_t buddy, std::int64_t group) {
-        return result(m_store.removePlacement(account, buddy, group));
+        return result(m_store.buddies().removePlacement(account, buddy, group));
     });
 }
 
@@ -511,7 +511,7 @@ std::string PagewrightService::copyBuddy(AccountId account, const Params& p,
                                          const RequestContext&) {
     return withIds(p, {"bid", "bgid_from", "bgid_to"},
                    [&](std::int64_t buddy, std::int64_t /*from*/, std::int64_t to) {
-                       return result(m_store.copyPlacement(account, buddy, to));
+                       return result(m_store.buddies().copyPlacement(account, buddy, to));
                    });
 }
 
@@ -519,7 +519,7 @@ std::string PagewrightService::moveBuddy(AccountId account, const Params& p,
                                          const RequestContext&) {
     return withIds(p, {"bid", "bgid_from", "bgid_to"},
                    [&](std::int64_t buddy, std::int64_t from, std::int64_t to) {
-                       return result(m_store.movePlacement(account, buddy, from, to));
+                       return result(m_store.buddies().movePlacement(account, buddy, from, to));
                    });
 }
 
@@ -529,7 +529,7 @@ std::string PagewrightService::addBuddyGroup(AccountId account, const Params& p,
     if (!name) {
         return result(Err::BadArgument);
     }
-    return withNewId("bgid", m_store.addGroup(account, *name));
+    return withNewId("bgid", m_store.buddies().addGroup(account, *name));
 }
 
 std::string PagewrightService::updateBuddyGroup(AccountId account, const Params& p,
@@ -539,14 +539,14 @@ std::string PagewrightService::updateBuddyGroup(AccountId account, const Params&
         return result(Err::BadArgument);
     }
     return withIds(p, {"bgid"}, [&](std::int64_t group) {
-        return result(m_store.renameGroup(account, group, *name));
+        return result(m_store.buddies().renameGroup(account, group, *name));
     });
 }
 
 std::string PagewrightService::deleteBuddyGroup(AccountId account, const Params& p,
                                                 const RequestContext&) {
     return withIds(p, {"bgid"},
-                   [&](std::int64_t group) { return result(m_store.deleteGroup(account, group)); });
+                   [&](std::int64_t group) { return result(m_store.buddies().deleteGroup(account, group)); });
 }
 
 std::string PagewrightService::sendSms(AccountId account, const Params& p,
@@ -587,7 +587,7 @@ std::string PagewrightService::send(AccountId account, const Params& p,
         return result(Err::BadArgument);
     }
     // sms_from is not trusted: an account sends in its own name only.
-    const std::string sender = m_store.accountName(account).value_or(kEmpty);
+    const std::string sender = m_store.accounts().name(account).value_or(kEmpty);
     std::vector<OutboxMessage> messages;
     for (const std::string& recipient : numbers.value) {
         messages.push_back(
@@ -606,7 +606,7 @@ std::string PagewrightService::send(AccountId account, const Params& p,
                           newReportSecret()});
     }
     const std::int64_t cost = std::int64_t{size.parts} * std::ssize(numbers.value) * 100;
-    const Err err = m_store.queueMessages(account, messages, cost, context.now);
+    const Err err = m_store.outbox().queue(account, messages, cost, context.now);
     if (err == Err::Ok && m_config.gatewayConfigured && m_config.messagesQueued) {
         m_config.messagesQueued();
     }
@@ -620,7 +620,7 @@ PagewrightService::recipients(AccountId account, const std::string& to, bool toG
     if (!toGroup) {
         return {Err::Ok, parseRecipients(to).value_or(std::vector<std::string>{})};
     }
-    const auto phones = m_store.groupPhones(account, to);
+    const auto phones = m_store.buddies().groupPhones(account, to);
     std::vector<std::string> numbers;
     std::unordered_set<std::string> seen;
     for (const std::string& phone : phones.value) {
@@ -636,7 +636,7 @@ std::string PagewrightService::getMessageStates(AccountId account, const Params&
                                                 const RequestContext&) {
     constexpr int kMaxMessages = 100;
     return withIds(p, {"since"}, [&](std::int64_t since) {
-        const std::vector<HistoryEntry> rows = m_store.messagesAfter(account, since, kMaxMessages);
+        const std::vector<HistoryEntry> rows = m_store.reports().messagesAfter(account, since, kMaxMessages);
         return result(Err::Ok, [&](XmlBuilder& xml) {
             for (const HistoryEntry& m : rows) {
                 writeMessageState(xml, m);

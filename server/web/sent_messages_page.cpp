@@ -64,7 +64,7 @@ HttpReply sentMessagesPage(Store& store, AccountId account, const std::string& t
                            const std::string& pageText) {
     const std::int64_t page = std::min(parseId(pageText).value_or(0), kLastPage);
     std::vector<HistoryEntry> rows =
-        store.history(account, static_cast<int>(page * kPerPage), kPerPage + 1);
+        store.reports().history(account, static_cast<int>(page * kPerPage), kPerPage + 1);
     const bool older = rows.size() > static_cast<std::size_t>(kPerPage);
     rows.resize(std::min<std::size_t>(rows.size(), kPerPage));
 

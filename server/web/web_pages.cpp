@@ -173,7 +173,7 @@ std::optional<HttpReply> WebPages::post(const std::string& path, const FormField
 // Only an existing account's name reaches the operator, so the notice carries no text a visitor
 // chose freely; and only a few an hour from one address, so that no one can flood the log.
 void WebPages::forgottenPassword(const std::string& name, const std::string& clientAddress) {
-    if (!m_notice || !validAccountName(name) || !m_store.findAccount(name)) {
+    if (!m_notice || !validAccountName(name) || !m_store.accounts().find(name)) {
         return;
     }
     if (m_notices.take(addressKey(clientAddress))) {
@@ -271,14 +271,14 @@ HttpReply WebPages::buttonPage(const std::string& slug, const FormFields& query)
 
 HttpReply WebPages::accountPage(const std::string& slug, const FormFields& query) {
     const auto account = m_service.accountForTicket(field(query, "ticket"));
-    const auto name = account ? m_store.accountName(*account) : std::nullopt;
+    const auto name = account ? m_store.accounts().name(*account) : std::nullopt;
     if (!name) {
         return page("Signed out", "<p>Your session has ended. Sign in again in Textowl.</p>", 403);
     }
     const std::string greeting = "<p>Hello, " + html(*name) + "!</p>";
     if (slug == "buttons/account") {
         return page("My account",
-                    greeting + "<p>Your balance: " + formatCredits(m_store.balanceCents(*account)) +
+                    greeting + "<p>Your balance: " + formatCredits(m_store.accounts().balanceCents(*account)) +
                         " credits.</p>");
     }
     if (slug == "buttons/sent") {

@@ -137,9 +137,9 @@ TEST_F(ServiceCommand, OutboxListsTabSeparatedRowsWithEscapedText) {
         PagewrightService service(config, store);
         ASSERT_EQ(service.createAccount("alice", "pw", 1000), Err::Ok);
         ASSERT_EQ(service.createAccount("bob", "pw", 1000), Err::Ok);
-        const AccountId alice = store.findAccount("alice")->id;
-        const AccountId bob = store.findAccount("bob")->id;
-        store.queueMessages(alice,
+        const AccountId alice = store.accounts().find("alice")->id;
+        const AccountId bob = store.accounts().find("bob")->id;
+        store.outbox().queue(alice,
                             {{0,
                               {},
                               "alice",
@@ -154,7 +154,7 @@ TEST_F(ServiceCommand, OutboxListsTabSeparatedRowsWithEscapedText) {
                               0,
                               {}}},
                             100, 0);
-        store.queueMessages(bob,
+        store.outbox().queue(bob,
                             {{0,
                               {},
                               "bob",
@@ -183,7 +183,7 @@ TEST_F(ServiceCommand, OutboxListsTabSeparatedRowsWithEscapedText) {
 TEST_F(ServiceCommand, SettleClosesAnUnknownMessageOnce) {
     {
         Store store(m_db);
-        ASSERT_EQ(store.createAccount("alice", kDemoPasswordHash, 500), Err::Ok);
+        ASSERT_EQ(store.accounts().create("alice", kDemoPasswordHash, 500), Err::Ok);
         OutboxMessage m{0,
                         {},
                         "alice",
@@ -197,9 +197,9 @@ TEST_F(ServiceCommand, SettleClosesAnUnknownMessageOnce) {
                         0,
                         0,
                         "s"};
-        ASSERT_EQ(store.queueMessages(store.findAccount("alice")->id, {m, m}, 400, 0), Err::Ok);
-        ASSERT_EQ(store.claimDue(10, 1).size(), 1u);
-        ASSERT_EQ(store.settleUnanswered(11, 11), 1);
+        ASSERT_EQ(store.outbox().queue(store.accounts().find("alice")->id, {m, m}, 400, 0), Err::Ok);
+        ASSERT_EQ(store.outbox().claimDue(10, 1).size(), 1u);
+        ASSERT_EQ(store.outbox().settleUnanswered(11, 11), 1);
     }
     std::string out;
     std::string err;
@@ -214,8 +214,8 @@ TEST_F(ServiceCommand, SettleClosesAnUnknownMessageOnce) {
         EXPECT_EQ(run(command, &out, &err), status) << args[1] << " " << args[3] << ": " << err;
     }
     Store store(m_db);
-    EXPECT_EQ(store.outbox("alice").at(0).state, MessageState::Failed);
-    EXPECT_EQ(store.balanceCents(store.findAccount("alice")->id), 300);
+    EXPECT_EQ(store.outbox().list("alice").at(0).state, MessageState::Failed);
+    EXPECT_EQ(store.accounts().balanceCents(store.accounts().find("alice")->id), 300);
 }
 
 // An idle kept-alive connection pins a worker; stopping must not wait for it to time out.

@@ -132,7 +132,7 @@ TEST_F(ProxyEndToEnd, LoneSurrogateInAMessageIsAClientFaultThatChargesNothing) {
                                   u("2006-3-7 14:05:00"), &result),
               S_OK);
     EXPECT_EQ(m_proxy->fault().code, 300);
-    EXPECT_TRUE(m_loopback.store().outbox("demo").empty());
+    EXPECT_TRUE(m_loopback.store().outbox().list("demo").empty());
     EXPECT_EQ(balance(t), "50");
 }
 

@@ -91,7 +91,7 @@ public:
         return doc.documentElement().attribute("err").value();
     }
 
-    std::vector<OutboxMessage> messages() { return m_host->store().outbox("demo"); }
+    std::vector<OutboxMessage> messages() { return m_host->store().outbox().list("demo"); }
     bool allIn(MessageState state) {
         const auto rows = messages();
         return !rows.empty() && std::all_of(rows.begin(), rows.end(),

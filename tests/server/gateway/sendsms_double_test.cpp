@@ -99,11 +99,11 @@ TEST(SendsmsDouble, A400FailsAtOnceAndGivesTheCreditsBack) {
     ScriptedServer gateway({answer(400, "Bad Request", "Missing receiver number\n")});
     ServiceWithGateway service(gatewayUrl(gateway), 1);
     Store& store = service.store();
-    const AccountId demo = store.findAccount("demo")->id;
-    const std::int64_t before = store.balanceCents(demo);
+    const AccountId demo = store.accounts().find("demo")->id;
+    const std::int64_t before = store.accounts().balanceCents(demo);
     ASSERT_EQ(service.send("46700000001", std::string(200, 'x')), "0");
     ASSERT_TRUE(waitFor([&] { return service.allIn(MessageState::Failed); }));
-    EXPECT_EQ(store.balanceCents(demo), before);
+    EXPECT_EQ(store.accounts().balanceCents(demo), before);
     EXPECT_EQ(gateway.acceptedCount(), 1u);
     // The operator learns why, but never the gateway's credentials.
     const std::string log = service.diagnostics();
@@ -122,8 +122,8 @@ TEST(SendsmsDouble, AReportAnsweredSurvivesAnImmediateStopOfPostgres) {
     std::int64_t charged = 0;
     {
         ServiceWithGateway service(gatewayUrl(gateway), 1, database);
-        const AccountId demo = service.store().findAccount("demo")->id;
-        charged = service.store().balanceCents(demo);
+        const AccountId demo = service.store().accounts().find("demo")->id;
+        charged = service.store().accounts().balanceCents(demo);
         ASSERT_EQ(service.send("46700000001", "refused later"), "0");
         ASSERT_TRUE(gateway.waitForScriptEnd(0, std::chrono::seconds(20)));
         const std::string secret = secretIn(requestLine(gateway, 0));
@@ -132,8 +132,8 @@ TEST(SendsmsDouble, AReportAnsweredSurvivesAnImmediateStopOfPostgres) {
     }
     ASSERT_TRUE(postgres.start()) << postgres.failure();
     Store store(database);
-    EXPECT_EQ(store.outbox("demo").at(0).state, MessageState::Rejected);
-    EXPECT_EQ(store.balanceCents(store.findAccount("demo")->id), charged);
+    EXPECT_EQ(store.outbox().list("demo").at(0).state, MessageState::Rejected);
+    EXPECT_EQ(store.accounts().balanceCents(store.accounts().find("demo")->id), charged);
 }
 
 std::vector<std::string> recipientsAt(const ScriptedServer& gateway) {
@@ -184,7 +184,7 @@ TEST(SendsmsDouble, AfterAKillOnlyMessagesWhoseRequestsHadStartedAreUnknown) {
     ASSERT_TRUE(again->ready());
     Store store(database);
     auto count = [&](MessageState state) {
-        const auto rows = store.outbox("demo");
+        const auto rows = store.outbox().list("demo");
         return std::count_if(rows.begin(), rows.end(),
                              [&](const OutboxMessage& m) { return m.state == state; });
     };
@@ -200,7 +200,7 @@ TEST(SendsmsDouble, AfterAKillOnlyMessagesWhoseRequestsHadStartedAreUnknown) {
         EXPECT_TRUE(once.insert(to).second) << to << " was sent twice";
     }
     EXPECT_EQ(std::ssize(once), kMessages);
-    EXPECT_EQ(store.balanceCents(store.findAccount("demo")->id), (50 - kMessages) * 100);
+    EXPECT_EQ(store.accounts().balanceCents(store.accounts().find("demo")->id), (50 - kMessages) * 100);
 }
 
 } // namespace

@@ -127,14 +127,14 @@ TEST_P(Concurrency, MixedClientsLeaveConsistentCountsAndBalances) {
         EXPECT_EQ(sum.groupsAdded, sum.rounds);
         EXPECT_EQ(sum.sends + sum.refusedSends, sum.rounds);
         EXPECT_EQ(sum.sends, 20); // 40 credits, two recipients a send
-        const AccountId id = store().findAccount(user)->id;
+        const AccountId id = store().accounts().find(user)->id;
         const Store::Totals totals = store().totals(id);
         EXPECT_EQ(totals.groups, sum.groupsAdded) << user;
         EXPECT_EQ(totals.buddies, sum.buddiesAdded - sum.buddiesDeleted) << user;
         EXPECT_EQ(totals.placements, 2 * totals.buddies) << user;
         EXPECT_EQ(totals.messages, 2 * sum.sends) << user;
-        EXPECT_EQ(store().balanceCents(id), 4000 - 100 * totals.messageParts) << user;
-        EXPECT_EQ(store().balanceCents(id), 0) << user;
+        EXPECT_EQ(store().accounts().balanceCents(id), 4000 - 100 * totals.messageParts) << user;
+        EXPECT_EQ(store().accounts().balanceCents(id), 0) << user;
         if (soak) {
             std::printf("%s: %d rounds, %d groups, %lld buddies, %lld placements, %d sends "
                         "accepted, %d refused, %lld outbox rows, balance %lld\n",
@@ -142,7 +142,7 @@ TEST_P(Concurrency, MixedClientsLeaveConsistentCountsAndBalances) {
                         static_cast<long long>(totals.buddies),
                         static_cast<long long>(totals.placements), sum.sends, sum.refusedSends,
                         static_cast<long long>(totals.messages),
-                        static_cast<long long>(store().balanceCents(id)));
+                        static_cast<long long>(store().accounts().balanceCents(id)));
         }
     }
 }

@@ -12,7 +12,7 @@ using testing_support::ServiceTest;
 class DemoAccount : public ServiceTest {
 protected:
     std::optional<Store::Totals> demoTotals() {
-        const auto demo = store().findAccount("demo");
+        const auto demo = store().accounts().find("demo");
         return demo ? std::optional(store().totals(demo->id)) : std::nullopt;
     }
 

@@ -13,7 +13,7 @@ protected:
     // Queues one message per recipient for the account, parts as given, and returns their ids.
     std::vector<std::int64_t> queue(const std::string& user,
                                     const std::vector<std::pair<std::string, int>>& messages) {
-        const AccountId account = store().findAccount(user)->id;
+        const AccountId account = store().accounts().find(user)->id;
         for (const auto& [to, parts] : messages) {
             OutboxMessage m{0,
                             {},
@@ -28,10 +28,10 @@ protected:
                             0,
                             m_now.load(),
                             "secret-" + to};
-            EXPECT_EQ(store().queueMessages(account, {m}, parts * 100, m_now), Err::Ok);
+            EXPECT_EQ(store().outbox().queue(account, {m}, parts * 100, m_now), Err::Ok);
         }
         std::vector<std::int64_t> ids;
-        for (const ClaimedMessage& c : store().claimDue(m_now, 100)) {
+        for (const ClaimedMessage& c : store().outbox().claimDue(m_now, 100)) {
             ids.push_back(c.id);
         }
         std::sort(ids.begin(), ids.end()); // claims come back in no particular order
@@ -63,7 +63,7 @@ TEST_P(MessageStates, SinceOwnershipStatesAndReasonsThroughTheOperation) {
     const auto ids =
         queue("alice", {{"111", 1}, {"222", 2}, {"333", 1}, {"444", 1}, {"555", 3}, {"666", 1}});
     queue("bob", {{"999", 1}});
-    store().recordAnswers(
+    store().outbox().recordAnswers(
         {{ids[0], DispatchAnswer::Kind::Final, 0, MessageState::Failed,
           "HTTP 400: Number(s) has/have been denied by white- and/or black-lists."},
          {ids[1], DispatchAnswer::Kind::HandedOver, 0, {}, {}},
@@ -74,7 +74,7 @@ TEST_P(MessageStates, SinceOwnershipStatesAndReasonsThroughTheOperation) {
     const std::pair<int, int> reports[] = {{1, 16}, {2, 2}, {3, 1}, {3, 2}, {4, 8}};
     for (const auto& [index, type] : reports) {
         const std::string to = std::to_string((index + 1) * 111);
-        store().applyReport(ids[index], "secret-" + to, type, m_now, "said <no> & " + to);
+        store().reports().apply(ids[index], "secret-" + to, type, m_now, "said <no> & " + to);
     }
     // 2023-11-14 22:13:20 is the fixture's clock.
     const std::string all = "111 failed 'HTTP 400: Number(s) has/have been denied by white- and/or "

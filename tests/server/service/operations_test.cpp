@@ -296,7 +296,7 @@ TEST_P(Operations, SendChargesOneCreditPerPartAndRecipient) {
     EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "1").err, "0");
     EXPECT_EQ(balance(m_ticket), "4");
 
-    const auto rows = store().outbox("alice");
+    const auto rows = store().outbox().list("alice");
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].sender, "alice");
     EXPECT_EQ(rows[0].schedule, "2006-03-07 14:05:00");
@@ -315,7 +315,7 @@ TEST_P(Operations, SendChargesWhatThePartCountSays) {
         const long long before = std::stoll(balance(m_ticket));
         ASSERT_EQ(send("apiSendSms", "46700000001", c.text, c.forceUcs2 ? "1" : "0").err, "0");
         EXPECT_EQ(before - std::stoll(balance(m_ticket)), c.parts);
-        const auto rows = store().outbox("alice");
+        const auto rows = store().outbox().list("alice");
         EXPECT_EQ(rows.back().unicode, c.encoding == SmsEncoding::Ucs2);
     }
 }
@@ -333,7 +333,7 @@ TEST_P(Operations, SenderIsAlwaysTheAccountsOwnName) {
                       .err,
                   "0");
     }
-    const auto rows = store().outbox(std::nullopt);
+    const auto rows = store().outbox().list(std::nullopt);
     ASSERT_EQ(rows.size(), 3u);
     for (const OutboxMessage& m : rows) {
         EXPECT_EQ(m.sender, "alice");
@@ -348,7 +348,7 @@ TEST_P(Operations, SendToGroupReachesEveryMemberWithAPhone) {
     addBuddy(m_ticket, "0", "C", "46700000003");
     EXPECT_EQ(send("apiSendSmsToGroup", "Family", "hello", "0", "flash").err, "0");
     EXPECT_EQ(balance(m_ticket), "8");
-    const auto rows = store().outbox("alice");
+    const auto rows = store().outbox().list("alice");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1].recipient, "46700000002");
     EXPECT_EQ(rows[1].type, "flash");
@@ -361,7 +361,7 @@ TEST_P(Operations, SendWithoutEnoughCreditChargesAndStoresNothing) {
     m_ticket = signedIn("alice", 200);
     EXPECT_EQ(send("apiSendSms", "46700000001,46700000002,46700000003", "hi").err, "6");
     EXPECT_EQ(balance(m_ticket), "2");
-    EXPECT_TRUE(store().outbox("alice").empty());
+    EXPECT_TRUE(store().outbox().list("alice").empty());
     EXPECT_EQ(send("apiSendSms", "46700000001,46700000002", "hi").err, "0");
     EXPECT_EQ(balance(m_ticket), "0");
 }
@@ -378,7 +378,7 @@ TEST_P(Operations, SendRefusesMalformedArguments) {
     EXPECT_EQ(balance(m_ticket), "10");
     // Without a schedule the message is due now.
     EXPECT_EQ(send("apiSendSms", "46700000001", "hi", "0", "text", std::nullopt).err, "0");
-    EXPECT_EQ(store().outbox("alice").at(0).schedule, "2023-11-14 22:13:20");
+    EXPECT_EQ(store().outbox().list("alice").at(0).schedule, "2023-11-14 22:13:20");
 }
 
 TEST_P(Operations, OneAccountCannotReachAnotherAccountsData) {

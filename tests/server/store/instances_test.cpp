@@ -86,8 +86,8 @@ TEST_F(Instances, DueMessagesAreHandedOverExactlyOnceByTwoDispatchers) {
         res.set_content("0: Accepted for delivery\n", "text/plain");
     });
     Store seed(database());
-    ASSERT_EQ(seed.createAccount("alice", "x", kMessages * 100), Err::Ok);
-    const AccountId alice = seed.findAccount("alice")->id;
+    ASSERT_EQ(seed.accounts().create("alice", "x", kMessages * 100), Err::Ok);
+    const AccountId alice = seed.accounts().find("alice")->id;
     std::vector<OutboxMessage> messages(kMessages);
     for (int i = 0; i < kMessages; ++i) {
         OutboxMessage& m = messages[static_cast<std::size_t>(i)];
@@ -99,7 +99,7 @@ TEST_F(Instances, DueMessagesAreHandedOverExactlyOnceByTwoDispatchers) {
         m.state = MessageState::Queued;
         m.reportSecret = "s" + std::to_string(i);
     }
-    ASSERT_EQ(seed.queueMessages(alice, messages, kMessages * 100, 1), Err::Ok);
+    ASSERT_EQ(seed.outbox().queue(alice, messages, kMessages * 100, 1), Err::Ok);
 
     const int port = gateway.bind_to_any_port("127.0.0.1");
     std::thread serving([&] { gateway.listen_after_bind(); });
@@ -137,7 +137,7 @@ TEST_F(Instances, DueMessagesAreHandedOverExactlyOnceByTwoDispatchers) {
     gateway.stop();
     serving.join();
     EXPECT_EQ(received.size(), static_cast<std::size_t>(kMessages));
-    for (const OutboxMessage& m : seed.outbox("alice")) {
+    for (const OutboxMessage& m : seed.outbox().list("alice")) {
         EXPECT_EQ(m.state, MessageState::Submitted) << m.recipient;
     }
     for (const auto& [to, count] : received) {
@@ -150,10 +150,10 @@ TEST_F(Instances, MigrateCopiesEverythingOnceAndRefusesADatabaseInUse) {
     const std::string file = dir.file("old.db");
     {
         Store old(file);
-        ASSERT_EQ(old.createSeededAccount(
+        ASSERT_EQ(old.accounts().createSeeded(
                       {"alice", "h", 300, {"g"}, {{{"A", "", "", "4670", "", ""}, {"", "g"}}}}),
                   Err::Ok);
-        old.createSession(old.findAccount("alice")->id, std::string("\0\x01\xff", 3), 5, 100);
+        old.sessions().create(old.accounts().find("alice")->id, std::string("\0\x01\xff", 3), 5, 100);
     }
     ASSERT_TRUE(m_postgres->createDatabase("target"));
     const auto copied = migrateDatabase(file, m_postgres->location("target"));
@@ -166,10 +166,10 @@ TEST_F(Instances, MigrateCopiesEverythingOnceAndRefusesADatabaseInUse) {
     EXPECT_EQ(counts["sessions"], 1);
 
     Store moved(m_postgres->location("target"));
-    const AccountId alice = moved.findAccount("alice")->id;
-    EXPECT_EQ(moved.balanceCents(alice), 300);
-    EXPECT_EQ(moved.touchSession(std::string("\0\x01\xff", 3), 6, 100), alice);
-    EXPECT_EQ(moved.addGroup(alice, "h").err, Err::Ok); // ids continue after the copied ones
+    const AccountId alice = moved.accounts().find("alice")->id;
+    EXPECT_EQ(moved.accounts().balanceCents(alice), 300);
+    EXPECT_EQ(moved.sessions().touch(std::string("\0\x01\xff", 3), 6, 100), alice);
+    EXPECT_EQ(moved.buddies().addGroup(alice, "h").err, Err::Ok); // ids continue after the copied ones
     EXPECT_THROW(migrateDatabase(file, m_postgres->location("target")), SqlError);
 }
 

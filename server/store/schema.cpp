@@ -1,5 +1,7 @@
 // The tables, and their upgrade from earlier versions of the program, for both databases.
-#include "server/store/store.h"
+#include "server/store/schema.h"
+
+#include "server/store/transactions.h"
 
 #include <string_view>
 
@@ -128,30 +130,9 @@ void recordVersion(SqlDatabase& db, std::int64_t found) {
     }
 }
 
-} // namespace
-
-// Instances starting together on one PostgreSQL database take turns through an advisory lock,
-// since concurrent CREATE ... IF NOT EXISTS can still collide.
-void Store::prepareSchema() {
-    Use use(m_pool, SqlDatabase::Kind::Write);
-    retryingConflicts([&] {
-        Transaction t(db());
-        if (db().dialect() == SqlDialect::Postgres) {
-            db().exec("SELECT pg_advisory_xact_lock(7431001)");
-            db().exec(kPostgresSchema);
-        } else {
-            db().exec(kSqliteSchema);
-            addDispatchColumns();
-            addReasonColumn();
-        }
-        recordVersion(db(), storedVersion(db()));
-        t.commit();
-    });
-}
-
 // Databases from before the gateway keep their messages held: they were accepted when nothing
 // was sent, and must not go out all at once when a gateway is configured later.
-void Store::addDispatchColumns() {
+void addDispatchColumns() {
     if (!hasColumn(db(), "outbox", "state")) {
         db().exec("ALTER TABLE outbox ADD COLUMN state TEXT NOT NULL DEFAULT 'held';"
                   "ALTER TABLE outbox ADD COLUMN state_at INTEGER NOT NULL DEFAULT 0;"
@@ -169,10 +150,31 @@ void Store::addDispatchColumns() {
 }
 
 // Messages that failed before the reason was kept have none to give.
-void Store::addReasonColumn() {
+void addReasonColumn() {
     if (!hasColumn(db(), "outbox", "reason")) {
         db().exec("ALTER TABLE outbox ADD COLUMN reason TEXT NOT NULL DEFAULT ''");
     }
+}
+
+} // namespace
+
+// Instances starting together on one PostgreSQL database take turns through an advisory lock,
+// since concurrent CREATE ... IF NOT EXISTS can still collide.
+void prepareSchema(Transactions& transactions) {
+    Transactions::Use use(transactions, SqlDatabase::Kind::Write);
+    retryingConflicts([&] {
+        Transaction t(db());
+        if (db().dialect() == SqlDialect::Postgres) {
+            db().exec("SELECT pg_advisory_xact_lock(7431001)");
+            db().exec(kPostgresSchema);
+        } else {
+            db().exec(kSqliteSchema);
+            addDispatchColumns();
+            addReasonColumn();
+        }
+        recordVersion(db(), storedVersion(db()));
+        t.commit();
+    });
 }
 
 } // namespace textowl::server

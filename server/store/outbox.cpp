@@ -1,28 +1,83 @@
-// The store's side of handing messages to the gateway and of their delivery reports.
-#include "server/store/store.h"
+#include "server/store/outbox.h"
 
-#include <sodium.h>
+#include "server/store/rows.h"
 
 namespace textowl::server {
+
 namespace {
 
 using Kind = SqlDatabase::Kind;
 
-MessageState stateOf(const Statement& s, int column) {
-    return parseStateName(s.text(column)).value_or(MessageState::Unknown);
-}
-
 } // namespace
 
-HistoryEntry Store::historyEntry(const Statement& s) {
-    return HistoryEntry{
-        s.integer(0),  s.integer(1), s.text(2), s.text(3), static_cast<int>(s.integer(4)),
-        stateOf(s, 5), s.integer(6), s.text(7)};
+Outbox::Outbox(Transactions& transactions) : m_tx(transactions) {}
+
+Err Outbox::queue(AccountId account, const std::vector<OutboxMessage>& messages,
+                  std::int64_t costCents, std::int64_t now) {
+    return m_tx.write([&] {
+        Statement(db(), "UPDATE accounts SET balance_cents = balance_cents - ?2"
+                        " WHERE id = ?1 AND balance_cents >= ?2")
+            .bind(1, account)
+            .bind(2, costCents)
+            .run();
+        if (db().changes() == 0) {
+            return Err::InsufficientCredit;
+        }
+        for (const OutboxMessage& m : messages) {
+            Statement(db(), "INSERT INTO outbox(account_id, sender, recipient, type, unicode,"
+                            " schedule, parts, text, accepted, state, state_at, due_at,"
+                            " report_token) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?9,"
+                            " ?11, ?12)")
+                .bind(1, account)
+                .bind(2, m.sender)
+                .bind(3, m.recipient)
+                .bind(4, m.type)
+                .bind(5, std::int64_t{m.unicode ? 1 : 0})
+                .bind(6, m.schedule)
+                .bind(7, std::int64_t{m.parts})
+                .bind(8, m.text)
+                .bind(9, now)
+                .bind(10, stateName(m.state))
+                .bind(11, m.dueAt)
+                .bind(12, m.reportSecret)
+                .run();
+        }
+        return Err::Ok;
+    });
+}
+
+std::vector<OutboxMessage> Outbox::list(const std::optional<std::string>& user) {
+    Transactions::Use use(m_tx, Kind::Read);
+    Statement s(
+        db(),
+        "SELECT o.id, a.name, o.sender, o.recipient, o.type, o.unicode, o.schedule,"
+        " o.parts, o.text, o.state, o.state_at FROM outbox o JOIN accounts a ON a.id = o.account_id"
+        " WHERE CAST(?1 AS TEXT) IS NULL OR a.name = ?1 ORDER BY o.id");
+    if (user) {
+        s.bind(1, *user);
+    }
+    std::vector<OutboxMessage> rows;
+    while (s.step()) {
+        rows.push_back(OutboxMessage{s.integer(0),
+                                     s.text(1),
+                                     s.text(2),
+                                     s.text(3),
+                                     s.text(4),
+                                     s.integer(5) != 0,
+                                     s.text(6),
+                                     static_cast<int>(s.integer(7)),
+                                     s.text(8),
+                                     parseStateName(s.text(9)).value_or(MessageState::Unknown),
+                                     s.integer(10),
+                                     0,
+                                     {}});
+    }
+    return rows;
 }
 
 // SQLite has one writer at a time; PostgreSQL instances each lock the rows they claim and pass
 // over the rows another holds, so two claimers never wait on, nor take, each other's messages.
-std::vector<ClaimedMessage> Store::claimDue(std::int64_t now, int limit) {
+std::vector<ClaimedMessage> Outbox::claimDue(std::int64_t now, int limit) {
     static const std::string kClaim =
         "UPDATE outbox SET state = 'submitted', state_at = ?1, claimed_at = ?1,"
         " answered_at = NULL, first_try = coalesce(first_try, ?1)"
@@ -32,8 +87,8 @@ std::vector<ClaimedMessage> Store::claimDue(std::int64_t now, int limit) {
                                           " text, report_token, attempts, first_try";
     static const std::string kSqlite = kClaim + kReturning;
     static const std::string kPostgres = kClaim + " FOR UPDATE SKIP LOCKED" + kReturning;
-    const char* sql = (m_pool.dialect() == SqlDialect::Postgres ? kPostgres : kSqlite).c_str();
-    Use use(m_pool, Kind::Claim);
+    const char* sql = (m_tx.dialect() == SqlDialect::Postgres ? kPostgres : kSqlite).c_str();
+    Transactions::Use use(m_tx, Kind::Claim);
     return retryingConflicts([&] {
         Transaction t(db(), Transaction::Kind::Claim);
         Statement claim(db(), sql);
@@ -50,22 +105,14 @@ std::vector<ClaimedMessage> Store::claimDue(std::int64_t now, int limit) {
     });
 }
 
-void Store::refund(std::int64_t messageId) {
-    Statement(db(), "UPDATE accounts SET balance_cents = balance_cents + 100 *"
-                    " (SELECT parts FROM outbox WHERE id = ?1)"
-                    " WHERE id = (SELECT account_id FROM outbox WHERE id = ?1)")
-        .bind(1, messageId)
-        .run();
-}
-
 // Durable like every other write: a final state that refunds credit must not be lost with the
 // machine.
-void Store::recordAnswers(const std::vector<DispatchAnswer>& answers, std::int64_t now) {
-    Use use(m_pool, Kind::Write);
+void Outbox::recordAnswers(const std::vector<DispatchAnswer>& answers, std::int64_t now) {
+    Transactions::Use use(m_tx, Kind::Write);
     retryingConflicts([&] { recordAnswersOnce(answers, now); });
 }
 
-void Store::recordAnswersOnce(const std::vector<DispatchAnswer>& answers, std::int64_t now) {
+void Outbox::recordAnswersOnce(const std::vector<DispatchAnswer>& answers, std::int64_t now) {
     Transaction t(db());
     for (const DispatchAnswer& a : answers) {
         switch (a.kind) {
@@ -102,8 +149,8 @@ void Store::recordAnswersOnce(const std::vector<DispatchAnswer>& answers, std::i
     t.commit();
 }
 
-int Store::settleUnanswered(std::int64_t claimedBefore, std::int64_t now) {
-    Use use(m_pool, Kind::Write);
+int Outbox::settleUnanswered(std::int64_t claimedBefore, std::int64_t now) {
+    Transactions::Use use(m_tx, Kind::Write);
     return retryingConflicts([&] {
         Transaction t(db());
         Statement(db(), "UPDATE outbox SET state = 'unknown', state_at = ?2"
@@ -117,8 +164,8 @@ int Store::settleUnanswered(std::int64_t claimedBefore, std::int64_t now) {
     });
 }
 
-SettleOutcome Store::settle(std::int64_t id, MessageState state, std::int64_t now) {
-    Use use(m_pool, Kind::Write);
+SettleOutcome Outbox::settle(std::int64_t id, MessageState state, std::int64_t now) {
+    Transactions::Use use(m_tx, Kind::Write);
     return retryingConflicts([&] {
         Transaction t(db());
         Statement find(db(), "SELECT state FROM outbox WHERE id = ?1");
@@ -139,58 +186,6 @@ SettleOutcome Store::settle(std::int64_t id, MessageState state, std::int64_t no
         t.commit();
         return SettleOutcome::Settled;
     });
-}
-
-ReportOutcome Store::applyReport(std::int64_t id, std::string_view secret, int reportType,
-                                 std::int64_t now, std::string_view reason) {
-    // Committed durably before the gateway is told it arrived, since it will not send it again.
-    Use use(m_pool, Kind::Write);
-    return retryingConflicts([&] { return applyReportOnce(id, secret, reportType, now, reason); });
-}
-
-ReportOutcome Store::applyReportOnce(std::int64_t id, std::string_view secret, int reportType,
-                                     std::int64_t now, std::string_view reason) {
-    Transaction t(db());
-    Statement find(db(), "SELECT state, report_token FROM outbox WHERE id = ?1");
-    if (!find.bind(1, id).step()) {
-        return ReportOutcome::Forged;
-    }
-    const std::string expected = find.text(1);
-    // Compared in constant time, so that answers reveal nothing of a secret bit by bit.
-    if (expected.empty() || expected.size() != secret.size() ||
-        sodium_memcmp(expected.data(), secret.data(), secret.size()) != 0) {
-        return ReportOutcome::Forged;
-    }
-    const auto next = stateAfterReport(stateOf(find, 0), reportType);
-    if (!next) {
-        return ReportOutcome::Unchanged;
-    }
-    // Only the reports that end a message badly say why; the others keep what was said before.
-    Statement(db(), "UPDATE outbox SET state = ?2, state_at = ?3,"
-                    " reason = CASE WHEN ?4 = 1 THEN ?5 ELSE reason END WHERE id = ?1")
-        .bind(1, id)
-        .bind(2, stateName(*next))
-        .bind(3, now)
-        .bind(4, std::int64_t{endsBadly(*next)})
-        .bind(5, reason)
-        .run();
-    if (refundsCredits(*next)) {
-        refund(id);
-    }
-    t.commit();
-    return ReportOutcome::Applied;
-}
-
-std::vector<HistoryEntry> Store::history(AccountId account, int offset, int limit) {
-    Use use(m_pool, Kind::Read);
-    Statement s(db(), "SELECT id, due_at, recipient, text, parts, state, state_at, reason"
-                      " FROM outbox WHERE account_id = ?1 ORDER BY id DESC LIMIT ?2 OFFSET ?3");
-    s.bind(1, account).bind(2, std::int64_t{limit}).bind(3, std::int64_t{offset});
-    std::vector<HistoryEntry> rows;
-    while (s.step()) {
-        rows.push_back(historyEntry(s));
-    }
-    return rows;
 }
 
 } // namespace textowl::server
