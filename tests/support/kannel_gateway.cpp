@@ -84,16 +84,6 @@ bool connects(int port) {
     return open;
 }
 
-bool waitForPort(int port) {
-    for (int i = 0; i < 200; ++i) {
-        if (connects(port)) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
-
 // One HTTP GET on loopback; the body, or empty when nothing answered.
 std::string localGet(int port, const std::string& target) {
     const int s = socket(AF_INET, SOCK_STREAM, 0);
@@ -163,10 +153,26 @@ KannelGateway::KannelGateway(const std::filesystem::path& dir, const std::string
         m_failure = "cannot read " TEXTOWL_KANNEL_CONF_TEMPLATE;
         return;
     }
+    // The ports are free when chosen but closed before the boxes bind them, so under heavy use
+    // of ephemeral ports another socket can take one first. A box that cannot bind exits: then
+    // the gateway starts afresh on other ports.
+    constexpr int kAttempts = 5;
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        if (start(text.str(), refusedNumbers) || !m_boxEnded) {
+            return;
+        }
+        stop();
+        m_failure += " (after " + std::to_string(attempt) + " starts on fresh ports)";
+    }
+}
+
+bool KannelGateway::start(const std::string& configTemplate, const std::string& refusedNumbers) {
+    m_failure.clear();
+    m_boxEnded = false;
     const std::vector<int> ports = freePorts(4);
     m_adminPort = ports[0];
     m_sendsmsPort = ports[3];
-    std::string config = text.str();
+    std::string config = configTemplate;
     for (const auto& [word, value] : {std::pair<std::string, std::string>{"@DIR@", m_dir.string()},
                                       {"@ADMIN_PORT@", std::to_string(ports[0])},
                                       {"@BOX_PORT@", std::to_string(ports[1])},
@@ -188,7 +194,7 @@ KannelGateway::KannelGateway(const std::filesystem::path& dir, const std::string
     if (!waitForPort(ports[1])) {
         m_failure =
             "bearerbox did not listen within 10 s; see " + (m_dir / "bearerbox.log").string();
-        return;
+        return false;
     }
     m_children.push_back(spawn({kSmsbox, "-v", "4", conf.string()}, m_dir / "smsbox.out", m_dir));
     m_children.push_back(spawn({kFakesmsc, "-H", "127.0.0.1", "-r", std::to_string(ports[2]), "-m",
@@ -196,10 +202,43 @@ KannelGateway::KannelGateway(const std::filesystem::path& dir, const std::string
                                operatorLog(), m_dir));
     if (!waitUntilOnline()) {
         m_failure = "Kannel did not come up within 20 s; see the logs in " + m_dir.string();
+        return false;
     }
+    return true;
+}
+
+// Waits until bearerbox listens on the port; false when a box ended first or time ran out.
+bool KannelGateway::waitForPort(int port) {
+    for (int i = 0; i < 200; ++i) {
+        if (connects(port)) {
+            return true;
+        }
+        if (boxEnded()) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+// A box that ended is reaped and forgotten, so that nothing is ever sent to its process id.
+bool KannelGateway::boxEnded() {
+    for (auto it = m_children.begin(); it != m_children.end(); ++it) {
+        int status = 0;
+        if (waitpid(*it, &status, WNOHANG) == *it) {
+            m_children.erase(it);
+            m_boxEnded = true;
+            return true;
+        }
+    }
+    return false;
 }
 
 KannelGateway::~KannelGateway() {
+    stop();
+}
+
+void KannelGateway::stop() {
     for (auto it = m_children.rbegin(); it != m_children.rend(); ++it) {
         kill(*it, SIGTERM);
     }
@@ -213,6 +252,7 @@ KannelGateway::~KannelGateway() {
             waitpid(pid, &status, 0);
         }
     }
+    m_children.clear();
 }
 
 // Online once the fake operator is connected to bearerbox and smsbox answers sendsms.
@@ -223,6 +263,9 @@ bool KannelGateway::waitUntilOnline() {
         const bool operatorOnline = smscs.find("(online") != std::string::npos;
         if (operatorOnline && !localGet(m_sendsmsPort, "/cgi-bin/sendsms").empty()) {
             return true;
+        }
+        if (boxEnded()) {
+            return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

@@ -49,12 +49,18 @@ public:
     bool waitForDeliveries(std::size_t count, std::chrono::milliseconds limit) const;
 
 private:
+    // One start on fresh ports; false with failure() set when the gateway did not come up.
+    bool start(const std::string& configTemplate, const std::string& refusedNumbers);
+    bool waitForPort(int port);
     bool waitUntilOnline();
+    bool boxEnded();
+    void stop();
 
     std::filesystem::path m_dir;
     int m_adminPort = 0, m_sendsmsPort = 0;
     std::vector<pid_t> m_children;
     std::string m_failure;
+    bool m_boxEnded = false; // a box exited while starting, as one that cannot bind does
 };
 
 } // namespace textowl::test
