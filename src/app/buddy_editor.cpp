@@ -48,6 +48,8 @@ void BuddyEditor::call(Operation operation, Then then, std::string_view element)
         m_tree,
         [self = shared_from_this(), ticket = std::move(ticket), element = std::string(element),
          then = std::move(then)](const ServiceCalls::Answer& answer) {
+            if (answerMissing(answer.status, answer.result))
+                self->m_context.session.changeUnanswered();
             std::string value;
             then(succeeded(
                      buddyOperationOutcome(ticket, answer.status, answer.result, element, &value)),

@@ -17,6 +17,7 @@
 #include "service/service_proxy.h"
 #include "session/service_calls.h"
 #include "session/session.h"
+#include "ui/desktop_notices.h"
 #include "ui/main_surface.h"
 
 #include <QSettings>
@@ -125,10 +126,14 @@ Application composeApplication(ApplicationOptions options, std::optional<bool> t
         window, texts, trayAvailable.value_or(TrayIcon::isAvailable()),
         [&router](int id) { router.runCommand(id); }, &window);
     window.setTray(*app.tray);
-    // The tray also carries the notices of how sent messages fared.
+    // The notices of how sent messages fared go where the desktop shows notices; the tray's own
+    // balloon where it has none, and the poller's message box where there is no tray either.
+    auto* notices = new DesktopNotices(&window);
     host.controller().deliveryPoller().setNotifier(
-        [tray = app.tray](const QString& title, const QString& text) {
-            return tray->showNotice(title, text);
+        [notices, tray = app.tray](const QString& title, const QString& text, bool failure) {
+            const auto urgency =
+                failure ? DesktopNotices::Urgency::Critical : DesktopNotices::Urgency::Normal;
+            return notices->show(title, text, urgency) || tray->showNotice(title, text);
         });
     routeTrayCommands(router, *app.tray);
 

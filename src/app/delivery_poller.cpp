@@ -1,6 +1,7 @@
 #include "app/delivery_poller.h"
 
 #include "buddylist/buddy_list.h"
+#include "messaging/failure_reason.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"
 #include "session/service_calls.h"
@@ -144,8 +145,10 @@ void DeliveryPoller::announce(const DeliveryNotice& notice) {
     const std::string to = recipient(m.to).toStdString();
     QString title, text;
     if (notice.failed) {
-        const std::string reason =
-            m.reason.empty() ? lookUp(catalogue, Text::NoticeNoReason) : m.reason;
+        const std::optional<Text> known = knownFailureReason(m.reason);
+        const std::string reason = m.reason.empty() ? lookUp(catalogue, Text::NoticeNoReason)
+                                   : known          ? lookUp(catalogue, *known)
+                                                    : m.reason;
         title = localised(catalogue, Text::NoticeFailedTitle);
         text =
             qs(formatText(lookUp(catalogue, Text::NoticeFailed), {to, m.creditsReturned, reason}));
@@ -153,7 +156,7 @@ void DeliveryPoller::announce(const DeliveryNotice& notice) {
         title = localised(catalogue, Text::NoticeDeliveredTitle);
         text = qs(formatText(lookUp(catalogue, Text::NoticeDelivered), {to}));
     }
-    if (m_notifier && m_notifier(title, text))
+    if (m_notifier && m_notifier(title, text, notice.failed))
         return;
     m_context.prompts.message(&m_context.dialogParent, text, title,
                               notice.failed ? Prompts::Icon::Warning : Prompts::Icon::Information);

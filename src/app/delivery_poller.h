@@ -23,7 +23,7 @@ class DeliveryPoller : public QObject {
     Q_OBJECT
 public:
     // Shows a notice; false where there is no notification area to show it in.
-    using Notifier = std::function<bool(const QString& title, const QString& text)>;
+    using Notifier = std::function<bool(const QString& title, const QString& text, bool failure)>;
 
     DeliveryPoller(const SessionContext& context, std::function<void()> refreshBalance,
                    QObject* parent = nullptr);

@@ -5,6 +5,7 @@
 #include "ui/qt_text.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QLibraryInfo>
 #include <array>
 #include <cstring>
@@ -39,6 +40,7 @@ constexpr std::array kQtTexts{
     QtText{"QPlatformTheme", Text::QtReset},
     QtText{"QPlatformTheme", Text::QtRestoreDefaults},
     QtText{"QFileDialog", Text::QtLookIn},
+    QtText{"QFileSystemModel", Text::QtComputer},
     QtText{"QWidgetTextControl", Text::QtTextUndo},
     QtText{"QWidgetTextControl", Text::QtTextRedo},
     QtText{"QWidgetTextControl", Text::QtTextCut},
@@ -62,8 +64,11 @@ public:
             const TextEntry& entry = textEntry(known.text);
             if (std::strcmp(context, known.context) != 0 || entry.defaultText != source)
                 continue;
+            // A null answer, not an empty one, lets the toolkit's catalogues and source text
+            // speak; an empty one would blank the button.
             std::string out;
-            m_catalogue.attribute(entry.key, entry.attribute, out, {});
+            if (failed(m_catalogue.attribute(entry.key, entry.attribute, out, {})) || out.empty())
+                return {};
             return qs(out);
         }
         return {};
@@ -109,6 +114,10 @@ void QtLanguage::apply() {
     removeInstalled();
     const QLocale locale = localeFor(m_catalogue);
     QLocale::setDefault(locale);
+    // Widgets made before this keep the locale they were made with, the calendar pop-ups' month
+    // and day names among them, until told that the default changed.
+    QEvent localeChange(QEvent::LocaleChange);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &localeChange);
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     // Older catalogues hold every module in "qt"; newer ones split it, "qtbase" for widgets.
     for (const char* name : {"qt", "qtbase"}) {

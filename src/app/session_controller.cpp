@@ -32,7 +32,9 @@ struct LoadedList {
 };
 
 SessionController::SessionController(const SessionContext& context, Views views)
-    : m_context(context), m_views(views), m_delivery(context, [this] { refreshBalance(); }) {
+    : m_context(context), m_views(views), m_delivery(context, [this] { refreshBalance(); }),
+      m_reload(context, [this] { return buddyTree(); }) {
+    connect(&m_context.session, &Session::listInDoubt, &m_reload, &ListReload::listInDoubt);
     m_loadTimer.setSingleShot(true);
     m_loadTimer.setInterval(kLoadDelayMs);
     connect(&m_loadTimer, &QTimer::timeout, this, &SessionController::loadAfterSignIn);

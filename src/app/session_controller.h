@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/delivery_poller.h"
+#include "app/list_reload.h"
 #include "app/session_context.h"
 #include "service/operation_map.h"
 #include "service/status.h"
@@ -59,6 +60,7 @@ public:
     BuddyTree* buddyTree() const;
     const QTimer& loadTimer() const { return m_loadTimer; }
     DeliveryPoller& deliveryPoller() { return m_delivery; }
+    const ListReload& listReload() const { return m_reload; }
 
 signals:
     void signInStageChanged(textowl::SessionController::SignInStage stage);
@@ -85,6 +87,7 @@ private:
     Views m_views;
     QTimer m_loadTimer;
     DeliveryPoller m_delivery;
+    ListReload m_reload;
     SignInStage m_stage = SignInStage::Idle;
     // Counts the sign-ins asked for, so that a validation's answer knows whether it was cancelled.
     int m_attempt = 0;

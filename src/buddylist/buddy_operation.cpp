@@ -50,6 +50,10 @@ Status buddyOperationOutcome(std::string_view ticket, Status status, const Servi
     }
 }
 
+bool answerMissing(Status status, const ServiceText& result) {
+    return failed(status) || !result;
+}
+
 Status buddyListOutcome(std::string_view ticket, Status status, const ServiceText& result,
                         BuddyEntry& root) {
     try {

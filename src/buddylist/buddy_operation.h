@@ -26,6 +26,9 @@ Status runBuddyOperation(std::string_view ticket, const ServiceCall& call,
 Status buddyOperationOutcome(std::string_view ticket, Status status, const ServiceText& result,
                              std::string_view requiredElement = {},
                              std::string* elementValue = nullptr);
+// No answer came (a time-out, a dropped connection, a fault): unlike a refusal, the service may
+// have made the change all the same.
+bool answerMissing(Status status, const ServiceText& result);
 // apiGetBuddyList's answer in hand, parsed into root on success.
 Status buddyListOutcome(std::string_view ticket, Status status, const ServiceText& result,
                         BuddyEntry& root);

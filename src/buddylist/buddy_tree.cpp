@@ -125,13 +125,26 @@ void BuddyTree::onSelectionChanged() {
 }
 
 void BuddyTree::contextMenuEvent(QContextMenuEvent* event) {
-    emit contextMenuRequested(selectedLineKind(), event->globalPos());
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        requestMenuAtSelection();
+    else
+        emit contextMenuRequested(selectedLineKind(), event->globalPos());
     event->accept();
 }
 
+void BuddyTree::requestMenuAtSelection() {
+    const QRect line = visualRect(selectedLine());
+    const QPoint at = line.isValid() ? line.bottomLeft() + QPoint(line.height(), 0) : QPoint();
+    emit contextMenuRequested(selectedLineKind(), viewport()->mapToGlobal(at));
+}
+
 void BuddyTree::mousePressEvent(QMouseEvent* event) {
-    // A right click leaves the selection alone: the menu follows the selected line.
+    // A right click on a line selects it first, so the menu acts on the line pointed at; on
+    // empty space it leaves the selection alone. It starts no drag and no rubber band.
     if (event->button() == Qt::RightButton) {
+        const QModelIndex pointed = indexAt(event->position().toPoint());
+        if (pointed.isValid())
+            selectLine(pointed);
         event->accept();
         return;
     }
@@ -165,6 +178,16 @@ void BuddyTree::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
+    const QKeyCombination key = event->keyCombination();
+    if (key == QKeyCombination(Qt::SHIFT, Qt::Key_F10) || key.key() == Qt::Key_Menu) {
+        requestMenuAtSelection();
+        return;
+    }
+    if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) &&
+        key.keyboardModifiers() == Qt::NoModifier && selectedLine().isValid()) {
+        postCommand(kCmdSendMessage);
+        return;
+    }
     QTreeView::keyPressEvent(event);
 }
 
@@ -172,10 +195,14 @@ void BuddyTree::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeView::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
+    postCommand(kCmdSendMessage);
+}
+
+void BuddyTree::postCommand(int id) {
     // Posted, not called: the handler may replace the page this tree sits on.
-    QTimer::singleShot(0, this, [this] {
+    QTimer::singleShot(0, this, [this, id] {
         if (m_commandSink)
-            m_commandSink(kCmdSendMessage);
+            m_commandSink(id);
     });
 }
 

@@ -67,7 +67,7 @@ public:
     void setPasteEnabled(bool enabled);
 
 signals:
-    // Chosen by the selected line, not by the line under the pointer.
+    // Chosen by the selected line; a right click on a line selects that line first.
     void contextMenuRequested(textowl::LineKind kind, QPoint globalPos);
     void editFlagsChanged(textowl::EditFlags flags);
     // A buddy line was dragged and let go over target (invalid outside every line); nothing
@@ -93,6 +93,9 @@ private:
     void setDropHighlight(const QModelIndex& line);
     bool ownsDrag(const QDropEvent* event) const;
     void onSelectionChanged();
+    // The menu key and Shift+F10 open the selected line's menu at that line.
+    void requestMenuAtSelection();
+    void postCommand(int id);
 
     BuddyListModel* m_model;
     // Persistent, so that a line removed while dragging is forgotten rather than left dangling.

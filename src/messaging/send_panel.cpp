@@ -3,6 +3,7 @@
 #include "messaging/limited_text_edit.h"
 #include "messaging/message_log.h"
 #include "messaging/panel_frame.h"
+#include "messaging/schedule_picker.h"
 #include "messaging/schedule_text.h"
 #include "messaging/send_rules.h"
 #include "messaging/sms_estimate_label.h"
@@ -114,7 +115,7 @@ void SendPanel::createControls() {
     m_estimate = new SmsEstimateLabel(*m_message, this);
     m_flashBox = new QCheckBox(this);
     m_scheduleBox = new QCheckBox(this);
-    m_picker = new QDateTimeEdit(toQDateTime(m_context.clock.localNow()), this);
+    m_picker = new SchedulePicker(toQDateTime(m_context.clock.localNow()), this);
     m_picker->setDisplayFormat(QString::fromLatin1(
         kSchedulePickerFormat.data(), static_cast<qsizetype>(kSchedulePickerFormat.size())));
     m_picker->setCalendarPopup(true);

@@ -55,6 +55,8 @@ public:
     void setSending(bool sending);
     // Signed out, exited or a load abandoned: ticket, list and all go together.
     void end();
+    // A change to the buddy list went unanswered: the service may have made it anyway.
+    void changeUnanswered() { emit listInDoubt(); }
     // Kept by ServiceCalls as calls are asked for and their answers are handled.
     void callStarted();
     void callFinished();
@@ -65,6 +67,7 @@ signals:
     void sendingChanged(bool sending);
     // The first call is asked for, or the last answer is handled.
     void callPendingChanged(bool pending);
+    void listInDoubt();
 
 private:
     void setStage(Stage stage);

@@ -229,6 +229,7 @@ constexpr std::array<TextEntry, kTextCount> kTexts{{
     {Text::QtReset, "qt/buttons", "reset", "Reset"},
     {Text::QtRestoreDefaults, "qt/buttons", "restoredefaults", "Restore Defaults"},
     {Text::QtLookIn, "qt/filedialog", "lookin", "Look in:"},
+    {Text::QtComputer, "qt/filedialog", "computer", "Computer"},
     {Text::QtTextUndo, "qt/textmenu", "undo", "&Undo"},
     {Text::QtTextRedo, "qt/textmenu", "redo", "&Redo"},
     {Text::QtTextCut, "qt/textmenu", "cut", "Cu&t"},
@@ -245,6 +246,8 @@ constexpr std::array<TextEntry, kTextCount> kTexts{{
      "Message delivered"},
     {Text::NoticeDelivered, "dialogs/sendmessage/notices/delivered", "",
      "Your message to %s was delivered."},
+    {Text::ReasonNumberRefused, "dialogs/sendmessage/notices/reasons", "refused",
+     "The operator refused this number."},
 }};
 
 constexpr bool inEnumOrder() {

@@ -198,6 +198,7 @@ enum class Text {
     QtReset,
     QtRestoreDefaults,
     QtLookIn,
+    QtComputer,
     QtTextUndo,
     QtTextRedo,
     QtTextCut,
@@ -211,6 +212,7 @@ enum class Text {
     NoticeNoReason,
     NoticeDeliveredTitle,
     NoticeDelivered, // "%s" the recipient
+    ReasonNumberRefused,
 
     Count
 };

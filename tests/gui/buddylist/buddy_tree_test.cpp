@@ -355,24 +355,52 @@ TEST_F(BuddyTreeTest, RefillReplacesEveryLine) {
     EXPECT_FALSE(groupLine("10").isValid());
 }
 
-TEST_F(BuddyTreeTest, ContextMenuFollowsTheSelectedLineNotThePointer) {
+TEST_F(BuddyTreeTest, RightClickSelectsTheLinePointedAtAndEmptySpaceKeepsTheSelection) {
     fillSample();
     showTree();
     QSignalSpy requested(&tree, &BuddyTree::contextMenuRequested);
-    QModelIndex bob = line(QStringLiteral("bob"));
-    QModelIndex work = line(QStringLiteral("Work"));
-    tree.selectLine(bob);
-    const QPoint pointer = centreOf(work);
-    const QPoint global = tree.viewport()->mapToGlobal(pointer);
+    const QModelIndex bob = line(QStringLiteral("bob"));
     // What the platform delivers for a right click: the press, then the menu request.
-    QTest::mousePress(tree.viewport(), Qt::RightButton, {}, pointer);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, pointer, global);
-    QApplication::sendEvent(tree.viewport(), &event);
-    QTest::mouseRelease(tree.viewport(), Qt::RightButton, {}, pointer);
-    ASSERT_EQ(requested.count(), 1);
-    EXPECT_EQ(requested.at(0).at(0).value<LineKind>(), LineKind::Buddy);
-    EXPECT_EQ(requested.at(0).at(1).toPoint(), global);
+    const auto rightClick = [&](QPoint pointer) {
+        QTest::mousePress(tree.viewport(), Qt::RightButton, {}, pointer);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pointer,
+                                tree.viewport()->mapToGlobal(pointer));
+        QApplication::sendEvent(tree.viewport(), &event);
+        QTest::mouseRelease(tree.viewport(), Qt::RightButton, {}, pointer);
+        return requested.takeLast().at(0).value<LineKind>();
+    };
+    tree.selectLine(bob);
+    EXPECT_EQ(rightClick(centreOf(line(QStringLiteral("Work")))), LineKind::Group);
+    EXPECT_EQ(tree.selectedLine(), line(QStringLiteral("Work")));
+    tree.selectLine(bob);
+    const QPoint belowEveryLine(5, tree.viewport()->height() - 2);
+    ASSERT_FALSE(tree.indexAt(belowEveryLine).isValid());
+    EXPECT_EQ(rightClick(belowEveryLine), LineKind::Buddy);
     EXPECT_EQ(tree.selectedLine(), bob);
+}
+
+TEST_F(BuddyTreeTest, KeysOpenTheSelectedLinesMenuAtItAndEnterSends) {
+    fillSample();
+    showTree();
+    tree.setFocus();
+    std::vector<int> commands;
+    tree.setCommandSink([&](int id) { commands.push_back(id); });
+    QSignalSpy requested(&tree, &BuddyTree::contextMenuRequested);
+    const QModelIndex work = line(QStringLiteral("Work"));
+    tree.selectLine(work);
+    for (const QKeyCombination key :
+         {QKeyCombination(Qt::Key_Menu), QKeyCombination(Qt::SHIFT, Qt::Key_F10)}) {
+        QTest::keyClick(&tree, key.key(), key.keyboardModifiers());
+        ASSERT_EQ(requested.count(), 1) << key.key();
+        const QList<QVariant> request = requested.takeFirst();
+        EXPECT_EQ(request.at(0).value<LineKind>(), LineKind::Group);
+        const QPoint at = tree.viewport()->mapFromGlobal(request.at(1).toPoint());
+        EXPECT_TRUE(tree.visualRect(work).contains(at)) << at.x() << "," << at.y();
+    }
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(&tree, key);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(commands, (std::vector<int>{kCmdSendMessage, kCmdSendMessage}));
 }
 
 TEST_F(BuddyTreeTest, ContextMenuKindForEachSelection) {

@@ -230,5 +230,27 @@ TEST_F(SendPanelTest, AWhiteSkinPaintsThePanelWhite) {
     EXPECT_EQ(m_panel.grab().toImage().pixelColor(250, 330), QColor(Qt::white));
 }
 
+// As the platform's date-and-time field: a click takes the section it lands in, digits typed
+// there set it, and a complete section passes the typing on.
+TEST_F(SendPanelTest, DigitsTypedIntoThePickerSetItsSections) {
+    m_panel.scheduleBox()->click();
+    QDateTimeEdit& picker = *m_panel.schedulePicker();
+    picker.setFocus();
+    auto* field = picker.findChild<QLineEdit*>();
+    const auto clickAt = [&](const QString& before) {
+        const int x = field->fontMetrics().horizontalAdvance(before) + 6;
+        QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(x, field->height() / 2));
+        QCoreApplication::processEvents();
+    };
+    clickAt({});
+    QTest::keyClicks(&picker, QStringLiteral("122520070930"));
+    EXPECT_EQ(picker.text(), QStringLiteral("12/25/2007 09:30"));
+    clickAt(QStringLiteral("12/25/"));
+    QTest::keyClicks(&picker, QStringLiteral("2031"));
+    clickAt({});
+    QTest::keyClicks(&picker, QStringLiteral("4"));
+    EXPECT_EQ(picker.text(), QStringLiteral("04/25/2031 09:30"));
+}
+
 } // namespace
 } // namespace textowl::testing

@@ -2,7 +2,11 @@
 #include "session_fixture.h"
 #include "support/qt/session_state.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <algorithm>
+#include <csignal>
 
 namespace textowl::testing {
 namespace {
@@ -196,6 +200,57 @@ TEST_F(BuddyEditingEndToEnd, ACutBuddyNeverPastedIsPutBackWhereItWas) {
     ASSERT_NE(host().controller().buddyTree(), nullptr);
     EXPECT_EQ(snapshot(*host().controller().buddyTree()), kept);
     EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(BuddyEditingEndToEnd, ARightClickedLineIsTheOneTheMenuDeletes) {
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    BuddyTree& tree = *host().controller().buddyTree();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+    const QModelIndex alice = select(QStringLiteral("Alice"));
+    const QModelIndex carl = select(QStringLiteral("Carl"));
+    tree.selectLine(alice);
+    const QPoint pointer = tree.visualRect(carl).center();
+    QTest::mousePress(tree.viewport(), Qt::RightButton, {}, pointer);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, pointer,
+                            tree.viewport()->mapToGlobal(pointer));
+    QApplication::sendEvent(tree.viewport(), &click);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    const QList<QAction*> items = menu->actions();
+    const auto remove = std::ranges::find_if(
+        items, [](const QAction* item) { return item->data().toInt() == kCmdDelete; });
+    ASSERT_NE(remove, items.end());
+    (*remove)->trigger();
+    menu->close();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return !m_prompts->askedOf(ScriptedPrompts::Kind::YesNoCancel).empty(); }));
+    const QString question = m_prompts->askedOf(ScriptedPrompts::Kind::YesNoCancel).front().text;
+    EXPECT_TRUE(question.contains(QStringLiteral("Carl"))) << question.toStdString();
+    EXPECT_FALSE(question.contains(QStringLiteral("Alice"))) << question.toStdString();
+}
+
+// The service stalls past the client's time-out, then makes the change after all.
+TEST_F(BuddyEditingEndToEnd, AChangeMadeAfterItsTimeOutShowsOnceTheServiceAnswers) {
+    MainWindow& w = open();
+    w.show();
+    signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
+    const auto addGroupSlow = [this] {
+        m_prompts->groups.push_back(Prompts::GroupForm{{}, QStringLiteral("Slow")});
+        router().runCommand(kCmdAddGroup);
+    };
+    m_service->signal(SIGSTOP);
+    addGroupSlow();
+    const bool timedOut = QTest::qWaitFor([this] { return !messages().empty(); }, 60000);
+    m_service->signal(SIGCONT);
+    ASSERT_TRUE(timedOut);
+    EXPECT_EQ(messages().back().text, localised(host().context().catalogue, Text::NewGroupFailed));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return group(QStringLiteral("Slow")).isValid(); }, 60000));
+    ASSERT_TRUE(waitForAnswers(host().session()));
+    addGroupSlow();
+    ASSERT_TRUE(waitForAnswers(host().session()));
+    EXPECT_EQ(messages().back().text, localised(host().context().catalogue, Text::GroupExists));
 }
 
 } // namespace

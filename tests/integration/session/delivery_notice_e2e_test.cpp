@@ -65,14 +65,16 @@ TEST_F(DeliveryNoticeEndToEnd, ARefusedNumberIsAnnouncedOnceAndItsCreditComesBac
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return messages().size() > 1 && !poller.checkDue(); }, 60000));
     ASSERT_TRUE(m_kannel->waitForDeliveries(1, 10s));
+    // The failure's notice asks for the balance again; its answer may still be on its way.
+    ASSERT_TRUE(waitForAnswers(host().session()));
 
     ASSERT_EQ(messages().size(), 2u) << "exactly one notice, and none for the delivered message";
     EXPECT_EQ(messages()[1].caption, QStringLiteral("Message not delivered"));
     EXPECT_EQ(messages()[1].icon, Prompts::Icon::Warning);
     EXPECT_EQ(messages()[1].text.toStdString(),
               "Your message to Bobby (" + kRefused +
-                  ") was not delivered. Credits returned: 1. Reason: HTTP 400: Number(s) "
-                  "has/have been denied by white- and/or black-lists.");
+                  ") was not delivered. Credits returned: 1. Reason: The operator refused this "
+                  "number.");
     EXPECT_EQ(host().session().balance(), "49"); // two sent, one returned
     EXPECT_EQ(w.surface()->headerTexts().balanceLine, QStringLiteral("Credits: 49 €"));
 }

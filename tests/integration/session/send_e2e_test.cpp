@@ -119,18 +119,14 @@ TEST_F(SendEndToEnd, AGroupOpenedFromItsLineIsSentToTheGroupAtTheScheduledTime) 
 }
 
 TEST_F(SendEndToEnd, AScheduleChosenUnderAnArabicLocaleGoesOutInAsciiDigits) {
-    // The picker then writes its digits in Arabic-Indic script.
-    struct LocaleGuard {
-        QLocale previous;
-        ~LocaleGuard() { QLocale::setDefault(previous); }
-    } guard;
-    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
     MainWindow& w = open();
     w.show();
     signIn(w, QStringLiteral("demo"), QStringLiteral("demo"));
 
     SendPanel* panel = openOn(w, QStringLiteral("Alice"));
     ASSERT_NE(panel, nullptr);
+    // The picker then writes its digits in Arabic-Indic script.
+    panel->schedulePicker()->setLocale(QLocale(QLocale::Arabic, QLocale::Egypt));
     panel->scheduleBox()->click();
     panel->schedulePicker()->setDateTime(QDateTime(QDate(2027, 1, 2), QTime(8, 0)));
     ASSERT_FALSE(panel->schedulePicker()->text().contains(QLatin1Char('2')))

@@ -35,5 +35,31 @@ INSTANTIATE_TEST_SUITE_P(
         ScheduleCase{"NothingPickedGivesNowWithSeconds", std::nullopt, "2006-03-07 14:05:09"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Digits typed into one section, then the value it shows (0: none yet) and whether it is done.
+TEST(SectionTyping, DigitsBuildTheSectionUntilNoMoreCanFit) {
+    const struct {
+        PickerSection section;
+        const char* digits;
+        int value;
+        bool done;
+    } cases[] = {
+        {PickerSection::Month, "1", 1, false},     {PickerSection::Month, "12", 12, true},
+        {PickerSection::Month, "4", 4, true},      {PickerSection::Month, "13", 0, true},
+        {PickerSection::Month, "05", 5, true},     {PickerSection::Month, "127", 7, true},
+        {PickerSection::Day, "3", 3, false},       {PickerSection::Day, "31", 31, true},
+        {PickerSection::Day, "00", 0, true},       {PickerSection::Year, "202", 0, false},
+        {PickerSection::Year, "2031", 2031, true}, {PickerSection::Hour, "2", 2, false},
+        {PickerSection::Hour, "09", 9, true},      {PickerSection::Minute, "7", 7, true},
+    };
+    for (const auto& c : cases) {
+        SectionTyping typing;
+        SectionTyping::Step step;
+        for (const char* d = c.digits; *d; ++d)
+            step = typing.type(c.section, *d - '0');
+        EXPECT_EQ(step.value.value_or(0), c.value) << c.digits;
+        EXPECT_EQ(step.done, c.done) << c.digits;
+    }
+}
+
 } // namespace
 } // namespace textowl
