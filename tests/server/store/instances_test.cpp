@@ -4,6 +4,7 @@
 #include "service_fixture.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <thread>
 
@@ -77,11 +78,13 @@ TEST_F(Instances, TicketFromOneInstanceIsHonouredAndEndedByTheOther) {
 TEST_F(Instances, DueMessagesAreHandedOverExactlyOnceByTwoDispatchers) {
     constexpr int kMessages = 500;
     std::mutex mutex;
+    std::condition_variable arrived;
     std::map<std::string, int> received;
     httplib::Server gateway;
     gateway.Get("/cgi-bin/sendsms", [&](const httplib::Request& req, httplib::Response& res) {
         std::lock_guard lock(mutex);
         ++received[req.get_param_value("to")];
+        arrived.notify_all();
         res.status = 202;
         res.set_content("0: Accepted for delivery\n", "text/plain");
     });
@@ -120,16 +123,16 @@ TEST_F(Instances, DueMessagesAreHandedOverExactlyOnceByTwoDispatchers) {
         d->start();
     }
     // A claim is made before its request leaves: wait for the requests themselves.
-    auto requests = [&] {
-        std::lock_guard lock(mutex);
-        int count = 0;
-        for (const auto& entry : received) {
-            count += entry.second;
-        }
-        return count;
-    };
-    while (requests() < kMessages) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    {
+        std::unique_lock lock(mutex);
+        const bool all = arrived.wait_for(lock, std::chrono::seconds(60), [&] {
+            int count = 0;
+            for (const auto& entry : received) {
+                count += entry.second;
+            }
+            return count >= kMessages;
+        });
+        EXPECT_TRUE(all) << "the dispatchers handed over fewer than all messages";
     }
     for (auto& d : dispatchers) {
         d->stop();
@@ -153,7 +156,8 @@ TEST_F(Instances, MigrateCopiesEverythingOnceAndRefusesADatabaseInUse) {
         ASSERT_EQ(old.accounts().createSeeded(
                       {"alice", "h", 300, {"g"}, {{{"A", "", "", "4670", "", ""}, {"", "g"}}}}),
                   Err::Ok);
-        old.sessions().create(old.accounts().find("alice")->id, std::string("\0\x01\xff", 3), 5, 100);
+        old.sessions().create(old.accounts().find("alice")->id, std::string("\0\x01\xff", 3), 5,
+                              100);
     }
     ASSERT_TRUE(m_postgres->createDatabase("target"));
     const auto copied = migrateDatabase(file, m_postgres->location("target"));
@@ -169,7 +173,8 @@ TEST_F(Instances, MigrateCopiesEverythingOnceAndRefusesADatabaseInUse) {
     const AccountId alice = moved.accounts().find("alice")->id;
     EXPECT_EQ(moved.accounts().balanceCents(alice), 300);
     EXPECT_EQ(moved.sessions().touch(std::string("\0\x01\xff", 3), 6, 100), alice);
-    EXPECT_EQ(moved.buddies().addGroup(alice, "h").err, Err::Ok); // ids continue after the copied ones
+    EXPECT_EQ(moved.buddies().addGroup(alice, "h").err,
+              Err::Ok); // ids continue after the copied ones
     EXPECT_THROW(migrateDatabase(file, m_postgres->location("target")), SqlError);
 }
 

@@ -9,10 +9,10 @@
 #include <iterator>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#define TEXTOWL_HARNESS(name)                                                                      \
-    extern "C" int textowlReplay_##name(const std::uint8_t*, std::size_t);
+#define TEXTOWL_HARNESS(name) extern "C" int textowlReplay_##name(const std::uint8_t*, std::size_t);
 TEXTOWL_HARNESS(http_response)
 TEXTOWL_HARNESS(soap_response)
 TEXTOWL_HARNESS(soap_fault)
@@ -93,8 +93,25 @@ TEST_P(FuzzReplay, SeedCorpusReadsWithoutFault) {
     replay(GetParam(), seeds);
 }
 
+// The harnesses that no input has made fail yet: their replay is skipped by name, so that a
+// folder of inputs that went missing fails rather than passes having read nothing.
+bool neverFailed(std::string_view harness) {
+    static constexpr std::string_view kNeverFailed[] = {
+        "http_response", "soap_response",    "soap_fault", "result_check",
+        "buddy_list",    "string_catalogue", "sms_parts",  "csv"};
+    return std::find(std::begin(kNeverFailed), std::end(kNeverFailed), harness) !=
+           std::end(kNeverFailed);
+}
+
 TEST_P(FuzzReplay, InputsThatOnceFailedReadWithoutFault) {
-    replay(GetParam(), inputsIn(fs::path(TEXTOWL_FUZZ_REGRESSION_DIR) / GetParam().name));
+    const std::vector<fs::path> inputs =
+        inputsIn(fs::path(TEXTOWL_FUZZ_REGRESSION_DIR) / GetParam().name);
+    if (neverFailed(GetParam().name)) {
+        ASSERT_TRUE(inputs.empty()) << "take " << GetParam().name << " off the never-failed list";
+        GTEST_SKIP() << "no input has made " << GetParam().name << " fail yet";
+    }
+    EXPECT_FALSE(inputs.empty()) << "the inputs that once made " << GetParam().name << " fail";
+    replay(GetParam(), inputs);
 }
 
 INSTANTIATE_TEST_SUITE_P(Harness, FuzzReplay, testing::ValuesIn(kHarnesses),
