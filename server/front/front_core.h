@@ -46,11 +46,14 @@ struct Loop {
     net::steady_timer sweep{ioc};
     // Touched only on the loop's thread.
     std::vector<std::weak_ptr<Deadlined>> watched;
+    bool ending = false;
 
     void startSweep() {
         sweep.expires_after(kSweepInterval);
         sweep.async_wait([this](const beast::error_code& ec) {
-            if (ec) {
+            // A sweep already due when the loop was told to end is not cancelled by it, and must
+            // not start another, or the loop would never run out of work.
+            if (ec || ending) {
                 return;
             }
             const auto now = std::chrono::steady_clock::now();

@@ -217,6 +217,7 @@ void HttpFront::stop() {
         if (d.running) {
             // Each loop ends once what its connections still have in hand is done.
             net::post(loop->ioc, [&loop = *loop] {
+                loop.ending = true;
                 loop.sweep.cancel();
                 loop.guard.reset();
             });
