@@ -1,5 +1,7 @@
 #include "server/page_language.h"
 
+#include "base/ascii.h"
+
 #include <optional>
 
 namespace textowl::server {
@@ -11,19 +13,6 @@ std::string_view trimmed(std::string_view text) {
         return {};
     }
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // A qvalue in thousandths: "0", "0.5", "1", "1.000"; nothing for anything else.
