@@ -2,6 +2,7 @@
 
 #include "server/bmp_icons.h"
 #include "server/delivery_reports.h"
+#include "server/page_language.h"
 #include "server/service.h"
 #include "server/soap_envelope.h"
 #include "server/web_catalogue.h"
@@ -108,7 +109,8 @@ HttpReply PagewrightRoutes::route(const HttpRequest& request) {
         return HttpReply{reply.status, "text/plain; charset=utf-8", reply.body, {}};
     }
     if (get && isPagePath(path)) {
-        return page(m_pages.get(path, formFields(request)));
+        return page(
+            m_pages.get(path, formFields(request), preferredPageLanguage(request.acceptLanguage)));
     }
     if (request.method == "POST" && isFormPath(path)) {
         return page(m_pages.post(path, formFields(request), request.remoteAddress));
@@ -136,7 +138,8 @@ HttpReply PagewrightRoutes::soap(const HttpRequest& request) {
             return fault("Client", "the SOAPAction header names another operation");
         }
     }
-    const CallReply reply = m_service.call(call, reachedHost(request), request.remoteAddress);
+    const CallReply reply =
+        m_service.call(call, {reachedHost(request), request.remoteAddress, request.secure});
     if (reply.faultCode) {
         return fault(*reply.faultCode, reply.faultString);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/page_language.h"
 #include "server/store.h"
 #include "server/web_pages.h"
 
@@ -11,6 +12,6 @@ namespace textowl::server {
 // page. It opens in a web tab about 260 pixels wide, so each message is a short block of lines
 // rather than a row of a table. pageText is the page's "page" parameter, 0 the newest.
 WebResponse sentMessagesPage(Store& store, AccountId account, const std::string& ticket,
-                             const std::string& pageText);
+                             const std::string& pageText, PageLanguage language);
 
 } // namespace textowl::server

@@ -30,10 +30,11 @@ namespace {
 constexpr std::size_t kMaxFieldBytes = 256;
 constexpr std::size_t kMaxMessageChars = 1600;
 constexpr std::size_t kTicketBytes = 32;
-// Carries the address a client reached the server by to the handlers; "#" cannot start an
-// element name, so no parameter of a request can take this place.
+// Carry where a call came from to the handlers; "#" cannot start an element name, so no
+// parameter of a request can take these places.
 constexpr const char* kReachedHostParam = "#host";
 constexpr const char* kClientAddressParam = "#client";
+constexpr const char* kSchemeParam = "#scheme";
 
 const std::string kEmpty;
 
@@ -173,10 +174,10 @@ void writeMessageState(XmlBuilder& xml, const HistoryEntry& m) {
                           {"updated", formatTimestamp(m.stateAt)}});
 }
 
+// The icons are named by host alone: the client fetches them in the scheme it reached us by.
 void writeWebEntry(XmlBuilder& xml, std::string_view element, const WebEntry& entry,
-                   const std::string& host) {
-    const std::string url = "http://" + host + "/pagewright/" + std::string(entry.slug);
-    xml.empty(element, {{"url", url},
+                   const std::string& pages, const std::string& host) {
+    xml.empty(element, {{"url", pages + std::string(entry.slug)},
                         {"imageURI", host},
                         {"location", kImageLocation},
                         {"file", entry.iconFile},
@@ -278,8 +279,7 @@ bool PagewrightService::knowsOperation(const std::string& name) const {
     return findOperation(name) != nullptr;
 }
 
-CallReply PagewrightService::call(const SoapRequest& request, const std::string& reachedHost,
-                                  const std::string& clientAddress) {
+CallReply PagewrightService::call(const SoapRequest& request, const CallOrigin& origin) {
     const Operation* op = findOperation(request.operation);
     if (!op) {
         return {{}, "Client", "unknown operation " + request.operation};
@@ -290,14 +290,15 @@ CallReply PagewrightService::call(const SoapRequest& request, const std::string&
         }
     }
     try {
-        if (reachedHost.empty() && clientAddress.empty()) {
+        if (origin.reachedHost.empty() && origin.clientAddress.empty() && !origin.secure) {
             return {run(*op, request.params), std::nullopt, {}};
         }
         Params params = request.params;
-        if (!reachedHost.empty()) {
-            params[kReachedHostParam] = reachedHost;
+        if (!origin.reachedHost.empty()) {
+            params[kReachedHostParam] = origin.reachedHost;
         }
-        params[kClientAddressParam] = clientAddress;
+        params[kClientAddressParam] = origin.clientAddress;
+        params[kSchemeParam] = origin.secure ? "https" : "http";
         return {run(*op, params), std::nullopt, {}};
     } catch (const std::bad_alloc&) {
         return {{}, "Server", "out of memory"};
@@ -635,26 +636,30 @@ std::string PagewrightService::getMessageStates(AccountId account, const Params&
 
 std::string PagewrightService::getInterface(AccountId, const Params& p) {
     const std::string host = param(p, kReachedHostParam).value_or(publicHost());
+    const std::string scheme = param(p, kSchemeParam).value_or("http");
     if (m_config.interfaceDescription) {
         std::string text = *m_config.interfaceDescription;
-        static constexpr std::string_view kHost = "{host}";
-        for (std::size_t at = text.find(kHost); at != std::string::npos;
-             at = text.find(kHost, at + host.size()))
-            text.replace(at, kHost.size(), host);
+        for (const auto& [placeholder, value] :
+             {std::pair{std::string_view("{host}"), &host}, {"{scheme}", &scheme}}) {
+            for (std::size_t at = text.find(placeholder); at != std::string::npos;
+                 at = text.find(placeholder, at + value->size()))
+                text.replace(at, placeholder.size(), *value);
+        }
         return text;
     }
+    const std::string pages = scheme + "://" + host + "/pagewright/";
     return result(Err::Ok, [&](XmlBuilder& xml) {
         xml.open("interface");
         xml.open("tabs");
         for (const WebEntry& tab : webTabs()) {
-            writeWebEntry(xml, "tab", tab, host);
+            writeWebEntry(xml, "tab", tab, pages, host);
         }
         xml.close().open("buttons");
         for (const WebEntry& button : interfaceButtons()) {
-            writeWebEntry(xml, "button", button, host);
+            writeWebEntry(xml, "button", button, pages, host);
         }
         xml.close();
-        xml.empty("footer", {{"url", "http://" + host + "/pagewright/footer"}});
+        xml.empty("footer", {{"url", pages + "footer"}});
         xml.element("language", "en");
         xml.close();
     });

@@ -37,7 +37,8 @@ struct ServiceConfig {
     // Unix seconds; replaced by tests that let sessions expire.
     std::function<std::int64_t()> clock;
     // Replaces the built-in apiGetInterface answer, with "{host}" standing for the HOST:PORT the
-    // client reached, so that operators can try their own tabs, buttons and image hosts.
+    // client reached and "{scheme}" for http or https as it reached it, so that operators can try
+    // their own tabs, buttons and image hosts.
     std::optional<std::string> interfaceDescription;
     // Receives the details of internal errors, which callers only learn happened, and the
     // failed sign-ins; standard error by default. May be called from several threads at once.
@@ -59,17 +60,25 @@ struct CallReply {
     std::string faultString;
 };
 
+// Where a call came from, as the front saw it.
+struct CallOrigin {
+    // "HOST:PORT" as this client reached the server, when that differs from publicHost(); the
+    // interface description then names it instead.
+    std::string reachedHost;
+    // The address the request came from, which sign-ins back off by.
+    std::string clientAddress;
+    // Reached over TLS: the pages the interface description names are https ones too, or the
+    // browser would speak plain HTTP to the TLS port.
+    bool secure = false;
+};
+
 // The operations of urn:Pagewright on top of the store: parameter checks, tickets, credit.
 class PagewrightService {
 public:
     // The store is lent for the service's life.
     PagewrightService(ServiceConfig config, Store& store);
 
-    // reachedHost is "HOST:PORT" as this client reached the server, when that differs from
-    // publicHost(); the interface description then names it instead. clientAddress is the
-    // address the request came from, which sign-ins back off by.
-    CallReply call(const SoapRequest& request, const std::string& reachedHost = {},
-                   const std::string& clientAddress = {});
+    CallReply call(const SoapRequest& request, const CallOrigin& origin = {});
     bool knowsOperation(const std::string& name) const;
 
     // "HOST:PORT" of the server as clients reach it; named in the interface description.

@@ -2,6 +2,7 @@
 
 #include "server/event_quota.h"
 #include "server/http_request.h"
+#include "server/page_language.h"
 
 #include <cstdint>
 #include <functional>
@@ -36,7 +37,9 @@ public:
     WebPages(const WebPages&) = delete;
     WebPages& operator=(const WebPages&) = delete;
 
-    std::optional<WebResponse> get(const std::string& path, const FormFields& query);
+    // In language, but for sign-up and the password help, which are written in English only.
+    std::optional<WebResponse> get(const std::string& path, const FormFields& query,
+                                   PageLanguage language);
     // clientAddress is where the form came from, which the sign-up and notice limits count by.
     std::optional<WebResponse> post(const std::string& path, const FormFields& form,
                                     const std::string& clientAddress = {});
@@ -44,8 +47,11 @@ public:
 private:
     WebResponse signupForm(const std::string& message, const std::string& name);
     WebResponse signup(const FormFields& form, const std::string& clientAddress);
-    WebResponse buttonPage(const std::string& slug, const FormFields& query);
-    WebResponse accountPage(const std::string& slug, const FormFields& query);
+    std::optional<WebResponse> localisedPage(const std::string& path, const std::string& slug,
+                                             const FormFields& query, PageLanguage language);
+    WebResponse buttonPage(const std::string& slug, const FormFields& query, PageLanguage language);
+    WebResponse accountPage(const std::string& slug, const FormFields& query,
+                            PageLanguage language);
     void forgottenPassword(const std::string& name, const std::string& clientAddress);
     void writeLeftOutNotices(bool evenWithinTheMinute);
 
