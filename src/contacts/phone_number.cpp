@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <optional>
 #include <phonenumbers/phonenumber.pb.h>
 #include <phonenumbers/phonenumberutil.h>
 #include <set>
@@ -66,22 +65,17 @@ bool isDigits(std::string_view text) {
 }
 
 // Digits as the service writes a number, when they make one that is given out.
-std::optional<PhoneNumber> inServiceForm(std::string_view text) {
-    PhoneNumber number;
-    if (!isDigits(text) || text.front() == '0' ||
-        numbers().Parse("+" + std::string(text), std::string(kUnknownRegion), &number) !=
-            PhoneNumberUtil::NO_PARSING_ERROR ||
-        !numbers().IsValidNumber(number))
-        return std::nullopt;
-    return number;
+bool inServiceForm(std::string_view text, PhoneNumber& number) {
+    return isDigits(text) && text.front() != '0' &&
+           numbers().Parse("+" + std::string(text), std::string(kUnknownRegion), &number) ==
+               PhoneNumberUtil::NO_PARSING_ERROR &&
+           numbers().IsValidNumber(number);
 }
 
 // The number as read, or why it is none.
 NumberProblem readNumber(std::string_view text, std::string_view region, PhoneNumber& number) {
-    if (std::optional<PhoneNumber> stored = inServiceForm(text)) {
-        number = *stored;
+    if (inServiceForm(text, number))
         return NumberProblem::None;
-    }
     const bool regionKnown = !region.empty() && region != kUnknownRegion;
     const PhoneNumberUtil::ErrorType error = numbers().Parse(
         std::string(text), std::string(regionKnown ? region : kUnknownRegion), &number);
@@ -132,7 +126,8 @@ std::string storedServiceNumber(std::string_view stored) {
 }
 
 std::string internationalForm(std::string_view stored) {
-    return inServiceForm(stored) ? "+" + std::string(stored) : std::string(stored);
+    PhoneNumber number;
+    return inServiceForm(stored, number) ? "+" + std::string(stored) : std::string(stored);
 }
 
 std::string regionFromLocaleName(std::string_view localeName) {
