@@ -69,7 +69,15 @@ void followLanguage(MainWindow& window, WebViewFactory& webViews) {
 // them, so that its view changes once they have.
 void showSessionIn(MainWindow& window, SessionHost& host, CommandRouter& router,
                    const QSettings& settings) {
-    host.showIn({*window.surface(), window.skin(), window.prompts(), window.catalogue(), window},
+    host.showIn({*window.surface(),
+                 window.skin(),
+                 window.prompts(),
+                 window.catalogue(),
+                 window,
+                 {[&window] { return window.preferences().importRegion; },
+                  [&window](const QString& region) { window.rememberImportRegion(region); },
+                  [&window] { return window.preferences().contactFolder; },
+                  [&window](const QString& folder) { window.rememberContactFolder(folder); }}},
                 router);
     PageHost& pages = host.pages();
     QObject::connect(&window, &MainWindow::skinChanged, &pages, &PageHost::applySkin);
@@ -84,10 +92,7 @@ void showSessionIn(MainWindow& window, SessionHost& host, CommandRouter& router,
                      [&router, &host, &window](BuddyTree* tree) {
                          attachBuddyTree(router, host.context(), buddyTreeWindowOf(window), *tree);
                      });
-    installContactCommands(
-        router, host.context(), pages,
-        {[&window] { return window.preferences().importRegion; },
-         [&window](const QString& region) { window.rememberImportRegion(region); }});
+    installContactCommands(router, host.context(), pages);
 }
 
 } // namespace
