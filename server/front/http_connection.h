@@ -228,6 +228,8 @@ private:
             request.soapAction = std::string(action->value());
         }
         request.remoteAddress = m_address;
+        request.acceptLanguage = std::string(message[http::field::accept_language]);
+        request.secure = std::is_same_v<Stream, TlsStream>;
         request.body = std::move(message.body());
         m_keepAlive = message.keep_alive();
         m_head = message.method() == http::verb::head;

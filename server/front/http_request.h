@@ -21,6 +21,8 @@ struct HttpRequest {
     bool hasSoapAction = false;
     std::string soapAction;
     std::string remoteAddress;
+    std::string acceptLanguage;
+    bool secure = false; // came over TLS
 };
 
 struct HttpReply {

@@ -5,6 +5,7 @@
 #include "server/service/web_catalogue.h"
 #include "server/soap/soap_envelope.h"
 #include "server/web/bmp_icons.h"
+#include "server/web/page_language.h"
 
 #include <optional>
 
@@ -108,7 +109,8 @@ HttpReply PagewrightRoutes::route(const HttpRequest& request) {
         return HttpReply{reply.status, "text/plain; charset=utf-8", reply.body, {}};
     }
     if (get && isPagePath(path)) {
-        return page(m_pages.get(path, formFields(request)));
+        return page(
+            m_pages.get(path, formFields(request), preferredPageLanguage(request.acceptLanguage)));
     }
     if (request.method == "POST" && isFormPath(path)) {
         return page(m_pages.post(path, formFields(request), request.remoteAddress));
@@ -137,7 +139,8 @@ HttpReply PagewrightRoutes::soap(const HttpRequest& request) {
         }
     }
     const CallReply reply =
-        m_service.call(call, m_service.contextNow(request.remoteAddress, reachedHost(request)));
+        m_service.call(call, RequestContext{request.remoteAddress, reachedHost(request),
+                                            request.secure ? "https" : "http", m_service.now()});
     if (reply.faultCode) {
         return fault(*reply.faultCode, reply.faultString);
     }

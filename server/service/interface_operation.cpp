@@ -7,10 +7,10 @@
 namespace textowl::server {
 namespace {
 
+// The icons are named by host alone: the client fetches them in the scheme it reached us by.
 void writeWebEntry(XmlBuilder& xml, std::string_view element, const WebEntry& entry,
-                   const std::string& host) {
-    const std::string url = "http://" + host + "/pagewright/" + std::string(entry.slug);
-    xml.empty(element, {{"url", url},
+                   const std::string& pages, const std::string& host) {
+    xml.empty(element, {{"url", pages + std::string(entry.slug)},
                         {"imageURI", host},
                         {"location", kImageLocation},
                         {"file", entry.iconFile},
@@ -22,26 +22,30 @@ void writeWebEntry(XmlBuilder& xml, std::string_view element, const WebEntry& en
 std::string PagewrightService::getInterface(AccountId, const Params&,
                                             const RequestContext& context) {
     const std::string host = context.reachedHost.empty() ? publicHost() : context.reachedHost;
+    const std::string& scheme = context.scheme;
     if (m_config.interfaceDescription) {
         std::string text = *m_config.interfaceDescription;
-        static constexpr std::string_view kHost = "{host}";
-        for (std::size_t at = text.find(kHost); at != std::string::npos;
-             at = text.find(kHost, at + host.size()))
-            text.replace(at, kHost.size(), host);
+        for (const auto& [placeholder, value] :
+             {std::pair{std::string_view("{host}"), &host}, {"{scheme}", &scheme}}) {
+            for (std::size_t at = text.find(placeholder); at != std::string::npos;
+                 at = text.find(placeholder, at + value->size()))
+                text.replace(at, placeholder.size(), *value);
+        }
         return text;
     }
+    const std::string pages = scheme + "://" + host + "/pagewright/";
     return result(Err::Ok, [&](XmlBuilder& xml) {
         xml.open("interface");
         xml.open("tabs");
         for (const WebEntry& tab : webTabs()) {
-            writeWebEntry(xml, "tab", tab, host);
+            writeWebEntry(xml, "tab", tab, pages, host);
         }
         xml.close().open("buttons");
         for (const WebEntry& button : interfaceButtons()) {
-            writeWebEntry(xml, "button", button, host);
+            writeWebEntry(xml, "button", button, pages, host);
         }
         xml.close();
-        xml.empty("footer", {{"url", "http://" + host + "/pagewright/footer"}});
+        xml.empty("footer", {{"url", pages + "footer"}});
         xml.element("language", "en");
         xml.close();
     });

@@ -132,11 +132,6 @@ CallReply PagewrightService::call(const SoapRequest& request, const RequestConte
     }
 }
 
-RequestContext PagewrightService::contextNow(std::string clientAddress,
-                                             std::string reachedHost) const {
-    return RequestContext{std::move(clientAddress), std::move(reachedHost), now()};
-}
-
 void PagewrightService::setPublicHost(std::string hostAndPort) {
     std::lock_guard lock(m_hostMutex);
     m_publicHost = std::move(hostAndPort);

@@ -38,7 +38,8 @@ struct ServiceConfig {
     // Unix seconds; replaced by tests that let sessions expire.
     std::function<std::int64_t()> clock;
     // Replaces the built-in apiGetInterface answer, with "{host}" standing for the HOST:PORT the
-    // client reached, so that operators can try their own tabs, buttons and image hosts.
+    // client reached and "{scheme}" for http or https as it reached it, so that operators can try
+    // their own tabs, buttons and image hosts.
     std::optional<std::string> interfaceDescription;
     // Receives the details of internal errors, which callers only learn happened, and the
     // failed sign-ins; standard error by default. May be called from several threads at once.
@@ -67,8 +68,6 @@ public:
     PagewrightService(ServiceConfig config, Store& store);
 
     CallReply call(const SoapRequest& request, const RequestContext& context);
-    // A context stamped with the time now.
-    RequestContext contextNow(std::string clientAddress = {}, std::string reachedHost = {}) const;
     bool knowsOperation(const std::string& name) const;
 
     // "HOST:PORT" of the server as clients reach it; named in the interface description.

@@ -2,6 +2,7 @@
 
 #include "server/front/http_request.h"
 #include "server/store/store.h"
+#include "server/web/page_language.h"
 
 #include <string>
 
@@ -11,6 +12,6 @@ namespace textowl::server {
 // page. It opens in a web tab about 260 pixels wide, so each message is a short block of lines
 // rather than a row of a table. pageText is the page's "page" parameter, 0 the newest.
 HttpReply sentMessagesPage(Store& store, AccountId account, const std::string& ticket,
-                           const std::string& pageText);
+                           const std::string& pageText, PageLanguage language);
 
 } // namespace textowl::server

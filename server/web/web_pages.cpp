@@ -4,6 +4,7 @@
 #include "server/service/web_catalogue.h"
 #include "server/soap/wire_values.h"
 #include "server/soap/xml_text.h"
+#include "server/web/page_language.h"
 #include "server/web/sent_messages_page.h"
 
 #include <array>
@@ -21,8 +22,10 @@ std::string field(const FormFields& fields, const std::string& name) {
     return it == fields.end() ? std::string() : it->second;
 }
 
-HttpReply page(std::string_view title, const std::string& body, int status = 200) {
-    std::string out = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>";
+HttpReply page(std::string_view title, const std::string& body, int status = 200,
+               PageLanguage language = PageLanguage::English) {
+    std::string out = "<!DOCTYPE html>\n<html lang=\"" + std::string(languageTag(language)) +
+                      "\"><head><meta charset=\"utf-8\"><title>";
     out += html(title);
     out += "</title><style>body{font-family:sans-serif;margin:1em;max-width:40em}"
            "label{display:block;margin-top:.6em}table{border-collapse:collapse}"
@@ -36,51 +39,85 @@ HttpReply page(std::string_view title, const std::string& body, int status = 200
 
 struct StaticPage {
     std::string_view path;
-    std::string_view title;
-    std::string_view body;
+    PageText title;
+    PageText body;
 };
 
 constexpr std::array kStaticPages{
-    StaticPage{"terms", "Terms of use",
-               "<p>Messages are queued for delivery as you send them; each part of a message to "
-               "each recipient costs one credit. Credit does not expire. Do not send messages "
-               "that the recipient has not asked for.</p>"},
-    StaticPage{"faqs", "Frequently asked questions",
-               "<dl><dt>How long can a message be?</dt><dd>160 characters fit in one part; "
-               "longer texts are sent in parts of 153. Texts with characters outside the "
-               "GSM alphabet, or sent as UTF-16, fit 70 characters in one part and 67 in each "
-               "part of a longer text.</dd><dt>Which number format?</dt><dd>The country code "
-               "followed by the number, for example 46700000000.</dd><dt>Can one contact be "
-               "in several groups?</dt><dd>Yes; deleting it from one group keeps the "
-               "others.</dd></dl>"},
-    StaticPage{"contactus", "Contact us",
-               "<p>Write to the operator of this service; for a lost password, name your user "
-               "name.</p>"},
-    StaticPage{"about", "About Pagewright",
-               "<p>Pagewright keeps your buddy list and sends your text messages.</p>"},
-    StaticPage{"tabs/news", "News",
-               "<p>Scheduled messages: pick a date and time when you send and the message "
-               "waits until then.</p>"},
-    StaticPage{"tabs/help", "Help",
-               "<p>Double-click a buddy to write to them; drag a buddy onto a group to move "
-               "it; copy and paste places it in a second group.</p>"},
-    StaticPage{"tabs/rates", "Rates",
-               "<table><tr><th>Message</th><th>Credits per recipient</th></tr>"
-               "<tr><td>up to 160 characters</td><td>1</td></tr>"
-               "<tr><td>each further 153 characters</td><td>1</td></tr>"
-               "<tr><td>UTF-16: up to 70, then per 67 characters</td><td>1</td></tr></table>"},
+    StaticPage{"terms",
+               {"Terms of use", "Villkor"},
+               {"<p>Messages are queued for delivery as you send them; each part of a message to "
+                "each recipient costs one credit. Credit does not expire. Do not send messages "
+                "that the recipient has not asked for.</p>",
+                "<p>Meddelanden köas för leverans när du skickar dem; varje del av ett meddelande "
+                "till varje mottagare kostar en kredit. Krediter förfaller inte. Skicka inte "
+                "meddelanden som mottagaren inte har bett om.</p>"}},
+    StaticPage{"faqs",
+               {"Frequently asked questions", "Vanliga frågor"},
+               {"<dl><dt>How long can a message be?</dt><dd>160 characters fit in one part; "
+                "longer texts are sent in parts of 153. Texts with characters outside the "
+                "GSM alphabet, or sent as UTF-16, fit 70 characters in one part and 67 in each "
+                "part of a longer text.</dd><dt>Which number format?</dt><dd>The country code "
+                "followed by the number, for example 46700000000.</dd><dt>Can one contact be "
+                "in several groups?</dt><dd>Yes; deleting it from one group keeps the "
+                "others.</dd></dl>",
+                "<dl><dt>Hur långt kan ett meddelande vara?</dt><dd>160 tecken ryms i en del; "
+                "längre texter skickas i delar om 153. Texter med tecken utanför GSM-alfabetet, "
+                "eller som skickas som UTF-16, rymmer 70 tecken i en del och 67 i varje del av "
+                "en längre text.</dd><dt>Vilket nummerformat?</dt><dd>Landsnumret följt av "
+                "numret, till exempel 46700000000.</dd><dt>Kan en kontakt finnas i flera "
+                "grupper?</dt><dd>Ja; tar du bort den ur en grupp finns den kvar i de "
+                "andra.</dd></dl>"}},
+    StaticPage{"contactus",
+               {"Contact us", "Kontakta oss"},
+               {"<p>Write to the operator of this service; for a lost password, name your user "
+                "name.</p>",
+                "<p>Skriv till den som driver tjänsten; gäller det ett glömt lösenord, ange ditt "
+                "användarnamn.</p>"}},
+    StaticPage{"about",
+               {"About Pagewright", "Om Pagewright"},
+               {"<p>Pagewright keeps your buddy list and sends your text messages.</p>",
+                "<p>Pagewright sparar din kontaktlista och skickar dina textmeddelanden.</p>"}},
+    StaticPage{"tabs/news",
+               {"News", "Nyheter"},
+               {"<p>Scheduled messages: pick a date and time when you send and the message "
+                "waits until then.</p>",
+                "<p>Schemalagda meddelanden: välj datum och tid när du skickar, så väntar "
+                "meddelandet till dess.</p>"}},
+    StaticPage{"tabs/help",
+               {"Help", "Hjälp"},
+               {"<p>Double-click a buddy to write to them; drag a buddy onto a group to move "
+                "it; copy and paste places it in a second group.</p>",
+                "<p>Dubbelklicka på en kontakt för att skriva till den; dra en kontakt till en "
+                "grupp för att flytta den dit; kopiera och klistra in för att lägga den i "
+                "ytterligare en grupp.</p>"}},
+    StaticPage{"tabs/rates",
+               {"Rates", "Priser"},
+               {"<table><tr><th>Message</th><th>Credits per recipient</th></tr>"
+                "<tr><td>up to 160 characters</td><td>1</td></tr>"
+                "<tr><td>each further 153 characters</td><td>1</td></tr>"
+                "<tr><td>UTF-16: up to 70, then per 67 characters</td><td>1</td></tr></table>",
+                "<table><tr><th>Meddelande</th><th>Krediter per mottagare</th></tr>"
+                "<tr><td>upp till 160 tecken</td><td>1</td></tr>"
+                "<tr><td>varje ytterligare 153 tecken</td><td>1</td></tr>"
+                "<tr><td>UTF-16: upp till 70, sedan per 67 tecken</td><td>1</td></tr></table>"}},
 };
 
+constexpr PageText kFooterText{"<b>Pagewright</b> messaging<br><a href=\"/pagewright/terms\">"
+                               "Terms of use</a>",
+                               "<b>Pagewright</b> meddelanden<br><a href=\"/pagewright/terms\">"
+                               "Villkor</a>"};
+
 // The footer is shown in a strip about 236 by 62 pixels: no heading, no margins to speak of.
-HttpReply footerPage() {
-    return HttpReply{
-        200,
-        "text/html; charset=utf-8",
-        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Pagewright</title>"
-        "<style>body{font-family:sans-serif;font-size:11px;margin:4px;overflow:hidden;"
-        "text-align:center}</style></head><body><b>Pagewright</b> messaging<br>"
-        "<a href=\"/pagewright/terms\">Terms of use</a></body></html>\n",
-        {}};
+HttpReply footerPage(PageLanguage language) {
+    return HttpReply{200,
+                     "text/html; charset=utf-8",
+                     "<!DOCTYPE html>\n<html lang=\"" + std::string(languageTag(language)) +
+                         "\"><head><meta charset=\"utf-8\"><title>Pagewright</title>"
+                         "<style>body{font-family:sans-serif;font-size:11px;margin:4px;"
+                         "overflow:hidden;text-align:center}</style></head><body>" +
+                         std::string(kFooterText.in(language)) + "</body></html>\n",
+                     {}};
 }
 
 // The page below /pagewright/; "terms.php" names the same page as "terms", as the
@@ -99,14 +136,25 @@ std::string stripPrefix(const std::string& path) {
     return slug;
 }
 
-std::string indexBody() {
-    std::string body = "<ul><li><a href=\"/pagewright/signup\">Sign up</a></li>"
-                       "<li><a href=\"/pagewright/forgotpwd\">Forgotten password</a></li>";
+std::string indexBody(PageLanguage language) {
+    constexpr PageText kSignUp{"Sign up", "Registrera dig"};
+    constexpr PageText kForgotten{"Forgotten password", "Glömt lösenord"};
+    std::string body = "<ul><li><a href=\"/pagewright/signup\">" +
+                       std::string(kSignUp.in(language)) +
+                       "</a></li><li><a href=\"/pagewright/forgotpwd\">" +
+                       std::string(kForgotten.in(language)) + "</a></li>";
     for (const StaticPage& p : kStaticPages) {
-        body += "<li><a href=\"/pagewright/" + std::string(p.path) + "\">" + html(p.title) +
-                "</a></li>";
+        body += "<li><a href=\"/pagewright/" + std::string(p.path) + "\">" +
+                html(p.title.in(language)) + "</a></li>";
     }
     return body + "</ul>";
+}
+
+// An answer written in the reader's language; caches must keep one copy per language.
+HttpReply inLanguage(HttpReply response, PageLanguage language) {
+    response.headers.emplace_back("Content-Language", languageTag(language));
+    response.headers.emplace_back("Vary", "Accept-Language");
+    return response;
 }
 
 constexpr int kNoticesPerAddress = 5;
@@ -127,28 +175,35 @@ WebPages::~WebPages() {
     writeLeftOutNotices(true);
 }
 
-std::optional<HttpReply> WebPages::get(const std::string& path, const FormFields& query) {
+std::optional<HttpReply> WebPages::get(const std::string& path, const FormFields& query,
+                                       PageLanguage language) {
     const std::string slug = stripPrefix(path);
-    if (path == "/pagewright" || path == "/pagewright/") {
-        return page("Pagewright", indexBody());
-    }
     if (slug == "signup") {
         return signupForm("", "");
     }
     if (slug == "forgotpwd") {
         return page("Forgotten password", std::string(kForgotForm));
     }
+    const auto localised = localisedPage(path, slug, query, language);
+    return localised ? std::optional(inLanguage(*localised, language)) : std::nullopt;
+}
+
+std::optional<HttpReply> WebPages::localisedPage(const std::string& path, const std::string& slug,
+                                                 const FormFields& query, PageLanguage language) {
+    if (path == "/pagewright" || path == "/pagewright/") {
+        return page("Pagewright", indexBody(language), 200, language);
+    }
     if (slug == "footer") {
-        return footerPage();
+        return footerPage(language);
     }
     for (const StaticPage& p : kStaticPages) {
         if (slug == p.path) {
-            return page(p.title, std::string(p.body));
+            return page(p.title.in(language), std::string(p.body.in(language)), 200, language);
         }
     }
     for (const WebEntry& b : interfaceButtons()) {
         if (slug == b.slug) {
-            return buttonPage(slug, query);
+            return buttonPage(slug, query, language);
         }
     }
     return std::nullopt;
@@ -261,32 +316,49 @@ HttpReply WebPages::signup(const FormFields& form, const std::string& clientAddr
 
 // Their address carries the ticket: no cache may keep them, no link may pass the address on,
 // and no browser may read them as anything but HTML.
-HttpReply WebPages::buttonPage(const std::string& slug, const FormFields& query) {
-    HttpReply response = accountPage(slug, query);
+HttpReply WebPages::buttonPage(const std::string& slug, const FormFields& query,
+                               PageLanguage language) {
+    HttpReply response = accountPage(slug, query, language);
     response.headers.emplace_back("Cache-Control", "no-store");
     response.headers.emplace_back("Referrer-Policy", "no-referrer");
     response.headers.emplace_back("X-Content-Type-Options", "nosniff");
     return response;
 }
 
-HttpReply WebPages::accountPage(const std::string& slug, const FormFields& query) {
+HttpReply WebPages::accountPage(const std::string& slug, const FormFields& query,
+                                PageLanguage language) {
+    constexpr PageText kSignedOut{"Signed out", "Utloggad"};
+    constexpr PageText kSessionEnded{"<p>Your session has ended. Sign in again in Textowl.</p>",
+                                     "<p>Din session har tagit slut. Logga in igen i Textowl.</p>"};
+    constexpr PageText kHello{"Hello", "Hej"};
+    constexpr PageText kMyAccount{"My account", "Mitt konto"};
+    constexpr PageText kBalance{"Your balance", "Ditt saldo"};
+    constexpr PageText kCredits{"credits", "krediter"};
+    constexpr PageText kBuyCredit{"Buy credit", "Köp krediter"};
+    constexpr PageText kHowToBuy{
+        "<p>To add credit to your account, contact the operator of this service.</p>",
+        "<p>Kontakta den som driver tjänsten för att fylla på ditt konto med krediter.</p>"};
     const auto account = m_service.accountForTicket(field(query, "ticket"));
     const auto name = account ? m_store.accounts().name(*account) : std::nullopt;
     if (!name) {
-        return page("Signed out", "<p>Your session has ended. Sign in again in Textowl.</p>", 403);
+        return page(kSignedOut.in(language), std::string(kSessionEnded.in(language)), 403,
+                    language);
     }
-    const std::string greeting = "<p>Hello, " + html(*name) + "!</p>";
+    const std::string greeting =
+        "<p>" + std::string(kHello.in(language)) + ", " + html(*name) + "!</p>";
     if (slug == "buttons/account") {
-        return page("My account",
-                    greeting + "<p>Your balance: " + formatCredits(m_store.accounts().balanceCents(*account)) +
-                        " credits.</p>");
+        return page(kMyAccount.in(language),
+                    greeting + "<p>" + std::string(kBalance.in(language)) + ": " +
+                        formatCredits(m_store.accounts().balanceCents(*account)) + " " +
+                        std::string(kCredits.in(language)) + ".</p>",
+                    200, language);
     }
     if (slug == "buttons/sent") {
-        return sentMessagesPage(m_store, *account, field(query, "ticket"), field(query, "page"));
+        return sentMessagesPage(m_store, *account, field(query, "ticket"), field(query, "page"),
+                                language);
     }
-    return page("Buy credit", greeting +
-                                  "<p>To add credit to your account, contact the operator of this "
-                                  "service.</p>");
+    return page(kBuyCredit.in(language), greeting + std::string(kHowToBuy.in(language)), 200,
+                language);
 }
 
 } // namespace textowl::server

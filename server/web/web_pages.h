@@ -2,6 +2,7 @@
 
 #include "server/front/http_request.h"
 #include "server/service/event_quota.h"
+#include "server/web/page_language.h"
 
 #include <cstdint>
 #include <functional>
@@ -29,7 +30,9 @@ public:
     WebPages(const WebPages&) = delete;
     WebPages& operator=(const WebPages&) = delete;
 
-    std::optional<HttpReply> get(const std::string& path, const FormFields& query);
+    // In language, but for sign-up and the password help, which are written in English only.
+    std::optional<HttpReply> get(const std::string& path, const FormFields& query,
+                                 PageLanguage language);
     // clientAddress is where the form came from, which the sign-up and notice limits count by.
     std::optional<HttpReply> post(const std::string& path, const FormFields& form,
                                   const std::string& clientAddress = {});
@@ -37,8 +40,10 @@ public:
 private:
     HttpReply signupForm(const std::string& message, const std::string& name);
     HttpReply signup(const FormFields& form, const std::string& clientAddress);
-    HttpReply buttonPage(const std::string& slug, const FormFields& query);
-    HttpReply accountPage(const std::string& slug, const FormFields& query);
+    std::optional<HttpReply> localisedPage(const std::string& path, const std::string& slug,
+                                           const FormFields& query, PageLanguage language);
+    HttpReply buttonPage(const std::string& slug, const FormFields& query, PageLanguage language);
+    HttpReply accountPage(const std::string& slug, const FormFields& query, PageLanguage language);
     void forgottenPassword(const std::string& name, const std::string& clientAddress);
     void writeLeftOutNotices(bool evenWithinTheMinute);
 

@@ -1,6 +1,8 @@
 #include "app/buddy_dialogs.h"
 
 #include "buddylist/contact_rules.h"
+#include "contacts/phone_number.h"
+#include "ui/qt_text.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -97,13 +99,25 @@ Prompts::ContactForm ContactDialog::form() const {
 
 void ContactDialog::accept() {
     const Prompts::ContactForm entered = form();
-    if (contactIsComplete(entered.nickname.toStdString(), entered.firstName.toStdString(),
-                          entered.lastName.toStdString(), entered.cellPhone.toStdString())) {
-        QDialog::accept();
+    if (!contactIsComplete(entered.nickname.toStdString(), entered.firstName.toStdString(),
+                           entered.lastName.toStdString(), entered.cellPhone.toStdString())) {
+        refuse(m_form.texts.required);
         return;
     }
-    m_prompts.message(this, m_form.texts.required, m_form.texts.messageCaption,
-                      Prompts::Icon::Error);
+    // Stored as typed, a number the send box refuses would fail every message to the buddy.
+    const ServiceNumber number = serviceNumber(utf8(entered.cellPhone), utf8(m_form.region));
+    if (!number.ok()) {
+        refuse(number.problem == NumberProblem::Landline ? m_form.texts.landline
+                                                         : m_form.texts.badNumber);
+        m_cellPhone->setFocus();
+        return;
+    }
+    m_cellPhone->setText(qs(number.digits));
+    QDialog::accept();
+}
+
+void ContactDialog::refuse(const QString& why) {
+    m_prompts.message(this, why, m_form.texts.messageCaption, Prompts::Icon::Error);
 }
 
 GroupDialog::GroupDialog(const Prompts::GroupForm& form, QWidget* parent)

@@ -9,8 +9,9 @@ class QLineEdit;
 
 namespace textowl {
 
-// Adds or edits a contact. OK without a name to list the buddy under or without a cell phone
-// says so through the prompts and keeps the dialog open with everything as entered.
+// Adds or edits a contact. OK without a name to list the buddy under or without a cell phone,
+// or with a cell phone that is no number to text, says so through the prompts and keeps the
+// dialog open with everything as entered; a number it takes is put in the service's form.
 class ContactDialog : public QDialog {
     Q_OBJECT
 public:
@@ -23,6 +24,7 @@ public:
 private:
     QLineEdit* addEdit(const QString& label, const QString& text, const char* name);
     QComboBox* addNumberList(int first, int last, int selectedRow, const char* name);
+    void refuse(const QString& why);
 
     Prompts::ContactForm m_form;
     Prompts& m_prompts;

@@ -89,6 +89,7 @@ BuddyEditor::askContact(const BuddyEntry& initial, std::string_view initialGroup
     for (const std::string& choice : choices)
         form.groups.append(qs(choice));
     form.groupIndex = preselectedGroup(choices, initialGroup);
+    form.region = m_context.contactFiles.numberRegion();
     form.texts = {text(Text::FirstNameLabel),
                   text(Text::LastNameLabel),
                   text(Text::NicknameLabel),
@@ -99,7 +100,9 @@ BuddyEditor::askContact(const BuddyEntry& initial, std::string_view initialGroup
                   text(Text::Ok),
                   text(Text::Cancel),
                   text(Text::Required),
-                  qs(m_context.catalogue.dialogTitle())};
+                  qs(m_context.catalogue.dialogTitle()),
+                  text(Text::BadNumberFormat),
+                  text(Text::LandlineRefused)};
     if (!m_context.prompts.editContact(&m_context.dialogParent, form) || !treeAlive())
         return std::nullopt;
     return form;

@@ -20,6 +20,7 @@
 #include "ui/desktop_notices.h"
 #include "ui/main_surface.h"
 
+#include <QLocale>
 #include <QSettings>
 #include <utility>
 
@@ -56,15 +57,32 @@ void routeTrayCommands(CommandRouter& router, TrayController& tray) {
     router.setCommandHandler(kCmdRestore, [&tray] { tray.handle(TrayEvent::RestoreCommand); });
 }
 
+// The service's pages are asked for in the language chosen in the client, which the window has
+// made the default locale: from start-up, and anew at each change, before the pages reload.
+void followLanguage(MainWindow& window, WebViewFactory& webViews) {
+    const auto apply = [&webViews] { webViews.setLanguages(QLocale().uiLanguages()); };
+    apply();
+    QObject::connect(&window, &MainWindow::textsChanged, &window, apply);
+}
+
 // The session's pages and commands go into the window; the window follows the session after
 // them, so that its view changes once they have.
 void showSessionIn(MainWindow& window, SessionHost& host, CommandRouter& router,
                    const QSettings& settings) {
-    host.showIn({*window.surface(), window.skin(), window.prompts(), window.catalogue(), window},
+    host.showIn({*window.surface(),
+                 window.skin(),
+                 window.prompts(),
+                 window.catalogue(),
+                 window,
+                 {[&window] { return window.preferences().importRegion; },
+                  [&window](const QString& region) { window.rememberImportRegion(region); },
+                  [&window] { return window.preferences().contactFolder; },
+                  [&window](const QString& folder) { window.rememberContactFolder(folder); }}},
                 router);
     PageHost& pages = host.pages();
     QObject::connect(&window, &MainWindow::skinChanged, &pages, &PageHost::applySkin);
     QObject::connect(&window, &MainWindow::textsChanged, &pages, &PageHost::applyTexts);
+    QObject::connect(&window, &MainWindow::textsChanged, &pages, &PageHost::reloadPages);
     window.setBuddyListShown([&pages] { return pages.currentTab() == 0; });
     // Delivered messages are announced only for those who ask for it.
     host.controller().deliveryPoller().setAnnounceDelivered(
@@ -74,10 +92,7 @@ void showSessionIn(MainWindow& window, SessionHost& host, CommandRouter& router,
                      [&router, &host, &window](BuddyTree* tree) {
                          attachBuddyTree(router, host.context(), buddyTreeWindowOf(window), *tree);
                      });
-    installContactCommands(
-        router, host.context(), pages,
-        {[&window] { return window.preferences().importRegion; },
-         [&window](const QString& region) { window.rememberImportRegion(region); }});
+    installContactCommands(router, host.context(), pages);
 }
 
 } // namespace
@@ -106,6 +121,7 @@ Application::~Application() = default;
 
 Application composeApplication(ApplicationOptions options, std::optional<bool> trayAvailable) {
     fillInRealParts(options);
+    const std::shared_ptr<WebViewFactory> webViews = options.webViews;
     Application app;
     app.session = std::make_unique<SessionHost>(
         std::make_unique<ServiceProxy>(options.serviceEndpoint), options.webViews, *options.clock);
@@ -118,6 +134,7 @@ Application composeApplication(ApplicationOptions options, std::optional<bool> t
         host.session());
     MainWindow& window = *app.window;
     router.setWindowState([&window] { return window.commandState(); });
+    followLanguage(window, *webViews);
     showSessionIn(window, host, router, *settings);
     // After the window, which moves to the remembered language as it is built; the tip keeps the
     // application name of start-up.

@@ -17,8 +17,8 @@
 #include "ui/prompts.h"
 #include "ui/qt_text.h"
 
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSaveFile>
 #include <utility>
@@ -27,13 +27,16 @@ namespace textowl {
 
 namespace {
 
+// The export's filters, in the order the dialog lists them.
+enum ExportFilter { VCardFilter, CsvFilter };
+
 // One import up to the start of its calls, or one export, from the file dialog to the last
 // message.
 class ContactFiles {
 public:
-    ContactFiles(const SessionContext& context, const ImportRegionMemory& regions, BuddyTree& tree,
-                 BuddyList& list)
-        : m_context(context), m_regions(regions), m_tree(tree), m_list(list), m_treeAlive(&tree) {}
+    ContactFiles(const SessionContext& context, BuddyTree& tree, BuddyList& list)
+        : m_context(context), m_memory(context.contactFiles), m_tree(tree), m_list(list),
+          m_treeAlive(&tree) {}
 
     void importFile();
     void exportFile();
@@ -46,28 +49,24 @@ private:
     }
     // The session ended while a dialog was open, and the tree and the list with it.
     bool stopped() const { return m_treeAlive.isNull(); }
-
-    // The region of the user's locale, else the one chosen last time.
-    QString startRegion() const;
+    std::optional<QString> chooseFile(Prompts::FileChoice& choice);
 
     const SessionContext& m_context;
-    const ImportRegionMemory& m_regions;
+    const ContactFileMemory& m_memory;
     BuddyTree& m_tree;
     BuddyList& m_list;
     QPointer<BuddyTree> m_treeAlive;
 };
 
 void ContactFiles::importFile() {
-    const Prompts::FileChoice choice{
+    Prompts::FileChoice choice{
         text(Text::ImportTitle),
-        QDir::homePath(),
+        QString(),
         {{text(Text::ContactFilesFilter), QStringLiteral("*.vcf *.vcard *.csv")},
          {text(Text::VCardFilesFilter), QStringLiteral("*.vcf *.vcard")},
          {text(Text::CsvFilesFilter), QStringLiteral("*.csv")},
-         {text(Text::AllFilesFilter), QStringLiteral("*")}},
-        QString()};
-    const std::optional<QString> path =
-        m_context.prompts.chooseFile(&m_context.dialogParent, choice);
+         {text(Text::AllFilesFilter), QStringLiteral("*")}}};
+    const std::optional<QString> path = chooseFile(choice);
     if (!path || stopped())
         return;
     ContactRead read = readContactFile(QFile::encodeName(*path).toStdString());
@@ -75,21 +74,24 @@ void ContactFiles::importFile() {
         tell(qs(readErrorText(m_context.catalogue, read.error)), Prompts::Icon::Error);
         return;
     }
-    ContactImportDialog preview(m_list, std::move(read.book), startRegion(), m_context.catalogue,
-                                &m_context.dialogParent);
+    ContactImportDialog preview(m_list, std::move(read.book), m_memory.numberRegion(),
+                                m_context.catalogue, &m_context.dialogParent);
     // The preview plans against the list: it closes when the session takes the list away.
     QObject::connect(&m_tree, &QObject::destroyed, &preview, &QDialog::reject);
     const bool confirmed = m_context.prompts.confirm(preview);
-    if (!preview.region().isEmpty())
-        m_regions.remember(preview.region());
+    if (!preview.region().isEmpty() && m_memory.rememberRegion)
+        m_memory.rememberRegion(preview.region());
     if (!confirmed || preview.region().isEmpty() || stopped())
         return;
     ImportJob::start(m_context, m_tree, m_list, preview.plan(), preview.ticked());
 }
 
-QString ContactFiles::startRegion() const {
-    const QString system = qs(systemRegion());
-    return system.isEmpty() ? m_regions.last() : system;
+std::optional<QString> ContactFiles::chooseFile(Prompts::FileChoice& choice) {
+    choice.folder = m_memory.startFolder();
+    std::optional<QString> path = m_context.prompts.chooseFile(&m_context.dialogParent, choice);
+    if (path)
+        m_memory.rememberFolderOf(*path);
+    return path;
 }
 
 void ContactFiles::exportFile() {
@@ -115,17 +117,20 @@ void ContactFiles::exportFile() {
     } else {
         book = contactsOfList(m_list);
     }
-    const Prompts::FileChoice choice{text(Text::ExportTitle),
-                                     QDir::homePath(),
-                                     {{text(Text::VCardFilesFilter), QStringLiteral("*.vcf")},
-                                      {text(Text::CsvFilesFilter), QStringLiteral("*.csv")}},
-                                     QStringLiteral("vcf"),
-                                     true};
-    const std::optional<QString> path =
-        m_context.prompts.chooseFile(&m_context.dialogParent, choice);
+    Prompts::FileChoice choice{text(Text::ExportTitle),
+                               QString(),
+                               {{text(Text::VCardFilesFilter), QStringLiteral("*.vcf")},
+                                {text(Text::CsvFilesFilter), QStringLiteral("*.csv")}},
+                               true};
+    std::optional<QString> path = chooseFile(choice);
     if (!path || stopped())
         return;
-    const bool csv = path->endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    const QString suffix = QFileInfo(*path).suffix().toLower();
+    const bool csv = suffix == QStringLiteral("csv") ||
+                     (suffix != QStringLiteral("vcf") && suffix != QStringLiteral("vcard") &&
+                      choice.filter == CsvFilter);
+    if (suffix.isEmpty())
+        *path += csv ? QStringLiteral(".csv") : QStringLiteral(".vcf");
     const std::string bytes = csv ? writeCsv(book) : writeVCards(book);
     // Written aside and put in place whole, so that a failure never leaves half a file over an
     // older export.
@@ -144,15 +149,14 @@ void ContactFiles::exportFile() {
 
 } // namespace
 
-void installContactCommands(CommandRouter& router, const SessionContext& context, PageHost& pages,
-                            const ImportRegionMemory& regions) {
+void installContactCommands(CommandRouter& router, const SessionContext& context, PageHost& pages) {
     for (const auto& [id, command] : {std::pair{kCmdImportContacts, &ContactFiles::importFile},
                                       {kCmdExportContacts, &ContactFiles::exportFile}}) {
-        router.setCommandHandler(id, [&context, &pages, regions, command] {
+        router.setCommandHandler(id, [&context, &pages, command] {
             BuddyTree* tree = pages.buddyTree();
             BuddyList* list = context.session.buddyList();
             if (tree != nullptr && list != nullptr)
-                (ContactFiles(context, regions, *tree, *list).*command)();
+                (ContactFiles(context, *tree, *list).*command)();
         });
     }
 }

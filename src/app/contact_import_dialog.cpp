@@ -4,6 +4,7 @@
 #include "app/region_names.h"
 #include "ui/qt_text.h"
 
+#include <QCollator>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
 
 namespace textowl {
 
@@ -41,13 +44,19 @@ QString regionLabel(const std::string& code) {
         .arg(callingCode(code));
 }
 
+// The regions in the order of the language's alphabet, "(no region)" first.
 QComboBox* regionChooser(const QString& current, const QString& none, QWidget* parent) {
     auto* box = new QComboBox(parent);
     box->setObjectName(QStringLiteral("region"));
     box->addItem(none, QString());
+    std::vector<std::pair<QString, QString>> regions;
     for (const std::string& code : knownRegions())
-        box->addItem(regionLabel(code), fromUtf8(code));
-    box->model()->sort(0);
+        regions.emplace_back(regionLabel(code), fromUtf8(code));
+    const QCollator collator;
+    std::sort(regions.begin(), regions.end(),
+              [&collator](const auto& a, const auto& b) { return collator(a.first, b.first); });
+    for (const auto& [label, code] : regions)
+        box->addItem(label, code);
     const int at = box->findData(current);
     box->setCurrentIndex(at < 0 ? box->findData(QString()) : at);
     return box;
@@ -65,9 +74,13 @@ ContactImportDialog::ContactImportDialog(const BuddyList& list, ContactBook book
     m_region = regionChooser(region, text(Text::NoRegion), this);
     auto* regionLabel = new QLabel(text(Text::ImportRegion), this);
     regionLabel->setBuddy(m_region);
+    // Without a region nothing can be imported; the greyed button alone would not say why.
+    m_regionHint = new QLabel(text(Text::ChooseRegion), this);
+    m_regionHint->setObjectName(QStringLiteral("regionHint"));
     auto* regionRow = new QHBoxLayout;
     regionRow->addWidget(regionLabel);
     regionRow->addWidget(m_region, 1);
+    regionRow->addWidget(m_regionHint);
     layout->addLayout(regionRow);
 
     m_rows = new QTableWidget(0, ColumnCount, this);
@@ -148,6 +161,7 @@ void ContactImportDialog::fillRows() {
 }
 
 void ContactImportDialog::updateImportButton() {
+    m_regionHint->setVisible(region().isEmpty());
     m_import->setEnabled(!region().isEmpty() && !steps().empty());
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QTableWidget;
 
@@ -46,6 +47,7 @@ private:
     ImportPlan m_plan;
     std::set<std::size_t> m_unticked;
     QComboBox* m_region = nullptr;
+    QLabel* m_regionHint = nullptr;
     QTableWidget* m_rows = nullptr;
     QPushButton* m_import = nullptr;
 };

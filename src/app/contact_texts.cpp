@@ -30,10 +30,12 @@ std::string importActionText(const StringCatalogue& catalogue, const ImportRow& 
     case ImportDecision::Add:
         return lookUp(catalogue, Text::ImportAdd);
     case ImportDecision::AlreadyInList:
-        return lookUp(catalogue, Text::ImportAlreadyInList);
+        return formatText(lookUp(catalogue, Text::ImportHeldBy), {row.heldBy});
     case ImportDecision::NoName:
         return lookUp(catalogue, Text::ImportNoName);
     case ImportDecision::NoValidNumber:
+        if (row.numberProblem == NumberProblem::Landline)
+            return lookUp(catalogue, Text::ImportLandline);
         break;
     }
     const auto problem = static_cast<std::size_t>(row.numberProblem);
@@ -63,7 +65,10 @@ std::string importSummaryText(const StringCatalogue& catalogue, const ImportPlan
         switch (report.rows[i]) {
         case RowOutcome::Skipped:
             ++skipped;
-            if (row.decision != ImportDecision::Add)
+            // Counted together, the duplicates are not named.
+            if (row.decision == ImportDecision::AlreadyInList)
+                ++reasons[{0, lookUp(catalogue, Text::ImportAlreadyInList)}];
+            else if (row.decision != ImportDecision::Add)
                 ++reasons[{0, importActionText(catalogue, row)}];
             else if (i < ticked.size() && !ticked[i])
                 ++reasons[{1, lookUp(catalogue, Text::ImportUnticked)}];

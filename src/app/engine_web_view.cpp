@@ -7,12 +7,19 @@
 #include <QResizeEvent>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <optional>
 
 namespace textowl {
 
 namespace {
 
 using CreateView = QWidget* (*)(QWidget*, QObject*);
+using SetLanguages = void (*)(const QString&);
+
+struct EngineModule {
+    CreateView create = nullptr;
+    SetLanguages setLanguages = nullptr;
+};
 
 // One renderer for all the service's pages (tabs and footer come from one site) instead of one
 // each; flags of the user's own replace this.
@@ -22,7 +29,7 @@ void chooseEngineFlags() {
 }
 
 // Beside the program, where an install puts it, or where this build made it.
-CreateView loadEngine() {
+EngineModule loadEngine() {
     chooseEngineFlags();
     const QDir programDir(QCoreApplication::applicationDirPath());
     for (const QString& path :
@@ -32,14 +39,31 @@ CreateView loadEngine() {
         QLibrary module(path);
         if (auto create =
                 reinterpret_cast<CreateView>(module.resolve("textowlCreateWebEngineView")))
-            return create;
+            return {create,
+                    reinterpret_cast<SetLanguages>(module.resolve("textowlSetWebEngineLanguages"))};
     }
-    return nullptr;
+    return {};
+}
+
+// The engine is loaded with the first view; the languages chosen before then wait for it.
+struct EngineState {
+    std::optional<EngineModule> module;
+    QString languages;
+};
+
+EngineState& engineState() {
+    static EngineState state;
+    return state;
 }
 
 CreateView engineEntry() {
-    static const CreateView create = loadEngine();
-    return create;
+    EngineState& state = engineState();
+    if (!state.module) {
+        state.module = loadEngine();
+        if (state.module->setLanguages != nullptr && !state.languages.isEmpty())
+            state.module->setLanguages(state.languages);
+    }
+    return state.module->create;
 }
 
 } // namespace
@@ -105,6 +129,13 @@ void EngineWebView::showEvent(QShowEvent* event) {
         QResizeEvent resize(m_container->size(), m_container->size());
         QCoreApplication::sendEvent(m_container, &resize);
     }
+}
+
+void EngineWebView::setLanguages(const QStringList& languages) {
+    EngineState& state = engineState();
+    state.languages = languages.join(QLatin1Char(','));
+    if (state.module && state.module->setLanguages != nullptr)
+        state.module->setLanguages(state.languages);
 }
 
 EngineWebView::~EngineWebView() {

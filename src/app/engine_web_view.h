@@ -17,6 +17,9 @@ public:
     QUrl address() const override;
     // The engine's own view (a QWebEngineView), or null when the engine could not be loaded.
     QWidget* engine() const { return m_engine; }
+    // What every view asks pages in: the engine keeps one setting for the whole program. Taken
+    // over when the engine loads, if it has not yet.
+    static void setLanguages(const QStringList& languages);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -32,6 +35,9 @@ private:
 class EngineWebViewFactory : public WebViewFactory {
 public:
     WebView* create(QWidget* parent) override { return new EngineWebView(parent); }
+    void setLanguages(const QStringList& languages) override {
+        EngineWebView::setLanguages(languages);
+    }
 };
 
 } // namespace textowl

@@ -243,6 +243,11 @@ void MainWindow::rememberImportRegion(const QString& region) {
     m_preferences.saveImportRegion(*m_settings);
 }
 
+void MainWindow::rememberContactFolder(const QString& folder) {
+    m_preferences.contactFolder = folder;
+    m_preferences.saveContactFolder(*m_settings);
+}
+
 void MainWindow::savePreferences() {
     m_preferences.skin = m_skin.path();
     m_preferences.save(*m_settings);

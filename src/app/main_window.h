@@ -82,6 +82,7 @@ public:
     QPushButton* registerButton() const { return m_register; }
     const Preferences& preferences() const { return m_preferences; }
     void rememberImportRegion(const QString& region);
+    void rememberContactFolder(const QString& folder);
     const Skin& skin() const { return m_skin; }
     FramelessWindow& frame() const { return *m_frame; }
 

@@ -415,6 +415,16 @@ void PageHost::applyTexts() {
     m_strip->setTooltip(0, root);
 }
 
+void PageHost::reloadPages() {
+    std::vector<WebView*> views{m_footer.data()};
+    for (const WebTab& tab : m_webTabs)
+        views.push_back(tab.view.data());
+    for (WebView* view : views) {
+        if (view != nullptr && !view->address().isEmpty())
+            view->navigate(view->address());
+    }
+}
+
 bool PageHost::eventFilter(QObject* watched, QEvent* event) {
     if (watched == &m_context.surface && event->type() == QEvent::Resize)
         layout();

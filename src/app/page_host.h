@@ -79,6 +79,8 @@ public:
     void scrollTabs(bool down);
     void layout();
     void applyTexts();
+    // The web tabs and the footer load their pages again, in the language now chosen.
+    void reloadPages();
 
 signals:
     // A tab click while sending, or a page that takes the panel's place: the list comes back.

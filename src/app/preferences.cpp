@@ -10,6 +10,7 @@ const QString kGroup = QStringLiteral("Preferences");
 const QString kLanguageKey = QStringLiteral("language");
 const QString kSkinKey = QStringLiteral("skin");
 const QString kImportRegionKey = QStringLiteral("importregion");
+const QString kContactFolderKey = QStringLiteral("contactfolder");
 
 QString readLimited(const QSettings& settings, const QString& key) {
     const QVariant value = settings.value(key);
@@ -22,6 +23,13 @@ QString readLimited(const QSettings& settings, const QString& key) {
     return text;
 }
 
+void saveOne(QSettings& settings, const QString& key, const QString& value) {
+    settings.beginGroup(kGroup);
+    settings.setValue(key, value);
+    settings.endGroup();
+    settings.sync();
+}
+
 } // namespace
 
 Preferences Preferences::load(QSettings& settings) {
@@ -30,6 +38,7 @@ Preferences Preferences::load(QSettings& settings) {
     prefs.language = readLimited(settings, kLanguageKey);
     prefs.skin = readLimited(settings, kSkinKey);
     prefs.importRegion = readLimited(settings, kImportRegionKey);
+    prefs.contactFolder = readLimited(settings, kContactFolderKey);
     settings.endGroup();
     return prefs;
 }
@@ -48,10 +57,11 @@ void Preferences::save(QSettings& settings) const {
 }
 
 void Preferences::saveImportRegion(QSettings& settings) const {
-    settings.beginGroup(kGroup);
-    settings.setValue(kImportRegionKey, importRegion);
-    settings.endGroup();
-    settings.sync();
+    saveOne(settings, kImportRegionKey, importRegion);
+}
+
+void Preferences::saveContactFolder(QSettings& settings) const {
+    saveOne(settings, kContactFolderKey, contactFolder);
 }
 
 void Preferences::save() const {

@@ -45,6 +45,12 @@ QMessageBox::Icon boxIcon(Prompts::Icon icon) {
     return QMessageBox::NoIcon;
 }
 
+// The suffix a filter gives a name typed without one: "vcf" for "*.vcf *.vcard", none for "*".
+QString fileSuffix(const QString& patterns) {
+    const QString first = patterns.section(QLatin1Char(' '), 0, 0);
+    return first.startsWith(QStringLiteral("*.")) ? first.mid(2) : QString();
+}
+
 Prompts::Answer ask(QWidget* owner, const QString& text, const QString& caption,
                     QMessageBox::StandardButtons buttons) {
     ModalDialog<QMessageBox> box(QMessageBox::Question, caption, text, buttons, owner);
@@ -97,7 +103,7 @@ bool QtPrompts::editGroup(QWidget* owner, GroupForm& form) {
     return true;
 }
 
-std::optional<QString> QtPrompts::chooseFile(QWidget* owner, const FileChoice& choice) {
+std::optional<QString> QtPrompts::chooseFile(QWidget* owner, FileChoice& choice) {
     // The dialog reads the patterns from the last parentheses and, told to hide them, shows the
     // text before them, so each filter's text is kept whatever its patterns are.
     QStringList filters;
@@ -108,9 +114,28 @@ std::optional<QString> QtPrompts::chooseFile(QWidget* owner, const FileChoice& c
     dialog->setNameFilters(filters);
     dialog->setFileMode(choice.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog->setAcceptMode(choice.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog->setDefaultSuffix(choice.defaultSuffix);
+    if (choice.filter > 0 && choice.filter < filters.size())
+        dialog->selectNameFilter(filters[choice.filter]);
+    // The suffix follows the filter, so that the dialog asks before overwriting the file that
+    // will really be written. The dialog names its filter as shown, without the patterns.
+    const auto chosenFilter = [&] {
+        const QString shown = dialog->selectedNameFilter();
+        for (int i = 0; i < filters.size(); ++i) {
+            if (shown == filters[i] || shown == choice.filters[i].text)
+                return i;
+        }
+        return -1;
+    };
+    const auto followFilter = [&] {
+        const int index = chosenFilter();
+        dialog->setDefaultSuffix(index >= 0 ? fileSuffix(choice.filters[index].patterns)
+                                            : QString());
+    };
+    followFilter();
+    QObject::connect(&*dialog, &QFileDialog::filterSelected, followFilter);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
+    choice.filter = chosenFilter();
     return dialog->selectedFiles().constFirst();
 }
 

@@ -20,7 +20,7 @@ public:
     std::optional<Credentials> signIn(QWidget* owner, const SignInTexts& texts) override;
     bool editContact(QWidget* owner, ContactForm& form) override;
     bool editGroup(QWidget* owner, GroupForm& form) override;
-    std::optional<QString> chooseFile(QWidget* owner, const FileChoice& choice) override;
+    std::optional<QString> chooseFile(QWidget* owner, FileChoice& choice) override;
     bool confirm(QDialog& dialog) override;
     void showPage(QWidget* owner, const QString& caption, const QUrl& address) override;
 

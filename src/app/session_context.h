@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/contact_file_memory.h"
+
 class QWidget;
 
 namespace textowl {
@@ -20,6 +22,7 @@ struct SessionContext {
     const Clock& clock;
     // The parent of every dialog and message box, so that they stay in front of the window.
     QWidget& dialogParent;
+    ContactFileMemory contactFiles;
 };
 
 } // namespace textowl

@@ -33,7 +33,7 @@ void SessionHost::showIn(const Window& window, CommandRouter& router) {
                           *m_webViews, [&router](int id) { router.postCommand(id); }});
     connect(m_pages.get(), &PageHost::returnRequested, this, &SessionHost::returnToBuddyList);
     m_context.emplace(SessionContext{*m_session, *m_calls, window.prompts, window.catalogue,
-                                     m_clock, window.dialogParent});
+                                     m_clock, window.dialogParent, window.contactFiles});
     m_controller = std::make_unique<SessionController>(
         *m_context, SessionController::Views{*m_pages, window.surface, window.skin});
     connect(m_controller.get(), &SessionController::returnRequested, this,

@@ -37,6 +37,7 @@ public:
         const StringCatalogue& catalogue;
         // The parent of every dialog and message box.
         QWidget& dialogParent;
+        ContactFileMemory contactFiles;
     };
 
     SessionHost(std::unique_ptr<ServiceProxy> proxy, std::shared_ptr<WebViewFactory> webViews,

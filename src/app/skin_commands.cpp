@@ -18,16 +18,16 @@ Prompts::FileChoice skinFileChoice() {
     return {QStringLiteral("Select Textowl Skin"),
             skinFolder(),
             {{QStringLiteral("Textowl Skins (*.bmp)"), QStringLiteral("*.bmp")},
-             {QStringLiteral("All Files (*.*)"), QStringLiteral("*")}},
-            QStringLiteral("bmp")};
+             {QStringLiteral("All Files (*.*)"), QStringLiteral("*")}}};
 }
 
 void installSkinCommands(CommandRouter& router, Prompts& prompts, QWidget& owner,
                          std::function<void(const QString&)> apply) {
     router.setCommandHandler(kCmdChooseSkin, [&prompts, &owner, apply = std::move(apply)] {
         QWidget* active = QApplication::activeWindow();
+        Prompts::FileChoice choice = skinFileChoice();
         const std::optional<QString> path =
-            prompts.chooseFile(active != nullptr ? active : &owner, skinFileChoice());
+            prompts.chooseFile(active != nullptr ? active : &owner, choice);
         if (path)
             apply(*path);
     });

@@ -157,7 +157,8 @@ std::string writeVCards(const ContactBook& book) {
 }
 
 std::string writeCsv(const ContactBook& book) {
-    std::string out;
+    // Without the byte-order mark a spreadsheet reads the file in its own code page.
+    std::string out = "\xEF\xBB\xBF";
     appendCsvRow(out, {"Given Name", "Family Name", "Nickname", "Birthday", "Group Membership",
                        "E-mail 1 - Type", "E-mail 1 - Value", "Phone 1 - Type", "Phone 1 - Value",
                        kTopLevelColumn});

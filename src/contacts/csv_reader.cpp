@@ -227,10 +227,14 @@ std::string_view firstValue(std::string_view cell) {
 void addGroups(std::vector<std::string>& groups, std::string_view cell,
                std::string_view separator) {
     forEachValue(cell, separator, [&groups](std::string_view group) {
-        // Google's own labels, with its "* " mark or without: "My Contacts" and "Starred" are not
-        // groups a user made.
-        std::string_view name = group.starts_with("* ") ? group.substr(2) : group;
-        if (!equalsIgnoringCase(name, "myContacts") && !equalsIgnoringCase(name, "starred"))
+        // Google's own labels, with its "* " mark or without, and spelt "My Contacts" by its
+        // older export: "My Contacts" and "Starred" are not groups a user made.
+        std::string label;
+        for (const char c : group.starts_with("* ") ? group.substr(2) : group) {
+            if (c != ' ')
+                label += c;
+        }
+        if (!equalsIgnoringCase(label, "myContacts") && !equalsIgnoringCase(label, "starred"))
             addUnique(groups, group);
     });
 }

@@ -3,6 +3,7 @@
 #include "contacts/text_encoding.h"
 
 #include <algorithm>
+#include <map>
 #include <ostream>
 #include <set>
 #include <utility>
@@ -33,15 +34,18 @@ ServiceNumber chosenNumber(const Contact& contact, std::string_view region) {
     return first;
 }
 
-// Every number the list holds, wherever it sits.
-std::set<std::string> numbersOf(const BuddyList& list, std::string_view region) {
-    std::set<std::string> numbers;
+// Every number the list holds, wherever it sits, with the name it is listed under.
+std::map<std::string, std::string> numbersOf(const BuddyList& list, std::string_view region) {
+    std::map<std::string, std::string> numbers;
+    const auto hold = [&](const BuddyEntry& buddy) {
+        numbers.emplace(comparableNumber(buddy.cellPhone, region), displayName(buddy));
+    };
     for (const auto& child : list.root().children) {
         if (child->entry.isBuddy())
-            numbers.insert(comparableNumber(child->entry.cellPhone, region));
+            hold(child->entry);
         for (const auto& buddy : child->children) {
             if (buddy->entry.isBuddy())
-                numbers.insert(comparableNumber(buddy->entry.cellPhone, region));
+                hold(buddy->entry);
         }
     }
     return numbers;
@@ -56,7 +60,7 @@ bool contains(const std::vector<std::string>& names, std::string_view name) {
 ImportPlan planImport(const BuddyList& list, const ContactBook& book, std::string_view region) {
     ImportPlan plan;
     plan.existingGroups = list.groupNames();
-    std::set<std::string> held = numbersOf(list, region);
+    std::map<std::string, std::string> held = numbersOf(list, region);
     for (const Contact& contact : book.contacts) {
         ImportRow row;
         row.contact = contact;
@@ -66,11 +70,14 @@ ImportPlan planImport(const BuddyList& list, const ContactBook& book, std::strin
         if (!number.ok()) {
             row.decision = ImportDecision::NoValidNumber;
             row.numberProblem = number.problem;
-        } else if (displayName(contact.nickname, contact.firstName, contact.lastName).empty()) {
+        } else if (const std::string_view name =
+                       displayName(contact.nickname, contact.firstName, contact.lastName);
+                   name.empty()) {
             row.decision = ImportDecision::NoName;
-        } else if (!held.insert(number.digits).second) {
+        } else if (const auto [at, added] = held.emplace(number.digits, name); !added) {
             // A second buddy with the number would be the same person twice.
             row.decision = ImportDecision::AlreadyInList;
+            row.heldBy = at->second;
         } else {
             row.placements = contact.groups.empty() ? std::vector<std::string>{""} : contact.groups;
             if (contact.topLevel && !contact.groups.empty())

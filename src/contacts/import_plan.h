@@ -23,6 +23,7 @@ struct ImportRow {
     Contact contact; // the cell phone in the service's form when it is valid, else as found
     ImportDecision decision = ImportDecision::Add;
     NumberProblem numberProblem = NumberProblem::None;
+    std::string heldBy; // AlreadyInList: the name of the buddy, or of the earlier row, with it
     // Where an added buddy goes: the contact's groups, "" for the top level.
     std::vector<std::string> placements;
 };

@@ -59,6 +59,35 @@ std::string e164Digits(const PhoneNumber& number) {
     return e164.substr(1);
 }
 
+bool isDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Digits as the service writes a number, when they make one that is given out.
+bool inServiceForm(std::string_view text, PhoneNumber& number) {
+    return isDigits(text) && text.front() != '0' &&
+           numbers().Parse("+" + std::string(text), std::string(kUnknownRegion), &number) ==
+               PhoneNumberUtil::NO_PARSING_ERROR &&
+           numbers().IsValidNumber(number);
+}
+
+// The number as read, or why it is none.
+NumberProblem readNumber(std::string_view text, std::string_view region, PhoneNumber& number) {
+    if (inServiceForm(text, number))
+        return NumberProblem::None;
+    const bool regionKnown = !region.empty() && region != kUnknownRegion;
+    const PhoneNumberUtil::ErrorType error = numbers().Parse(
+        std::string(text), std::string(regionKnown ? region : kUnknownRegion), &number);
+    if (const NumberProblem problem = parseProblem(error, regionKnown);
+        problem != NumberProblem::None)
+        return problem;
+    if (const NumberProblem problem = lengthProblem(numbers().IsPossibleNumberWithReason(number));
+        problem != NumberProblem::None)
+        return problem;
+    return numbers().IsValidNumber(number) ? NumberProblem::None : NumberProblem::NotInUse;
+}
+
 bool isKnownRegion(std::string_view region) {
     std::set<std::string> regions;
     numbers().GetSupportedRegions(&regions);
@@ -71,18 +100,13 @@ ServiceNumber serviceNumber(std::string_view text, std::string_view region) {
     text = trimmed(text);
     if (text.empty())
         return {{}, NumberProblem::Missing};
-    const bool regionKnown = !region.empty() && region != kUnknownRegion;
     PhoneNumber number;
-    const PhoneNumberUtil::ErrorType error = numbers().Parse(
-        std::string(text), std::string(regionKnown ? region : kUnknownRegion), &number);
-    if (const NumberProblem problem = parseProblem(error, regionKnown);
+    if (const NumberProblem problem = readNumber(text, region, number);
         problem != NumberProblem::None)
         return {{}, problem};
-    if (const NumberProblem problem = lengthProblem(numbers().IsPossibleNumberWithReason(number));
-        problem != NumberProblem::None)
-        return {{}, problem};
-    if (!numbers().IsValidNumber(number))
-        return {{}, NumberProblem::NotInUse};
+    // The operator refuses a text to a landline, after the service has charged for it.
+    if (numbers().GetNumberType(number) == PhoneNumberUtil::FIXED_LINE)
+        return {{}, NumberProblem::Landline};
     ServiceNumber result{e164Digits(number), NumberProblem::None};
     // The send panel's own rules are the last word on what a number may look like.
     if (checkRecipient(result.digits, {}) != SendCheck::Passed)
@@ -102,18 +126,8 @@ std::string storedServiceNumber(std::string_view stored) {
 }
 
 std::string internationalForm(std::string_view stored) {
-    const bool digitsOnly =
-        !stored.empty() &&
-        std::all_of(stored.begin(), stored.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (!digitsOnly)
-        return std::string(stored);
-    const std::string withPlus = "+" + std::string(stored);
     PhoneNumber number;
-    if (numbers().Parse(withPlus, std::string(kUnknownRegion), &number) ==
-            PhoneNumberUtil::NO_PARSING_ERROR &&
-        numbers().IsValidNumber(number))
-        return withPlus;
-    return std::string(stored);
+    return inServiceForm(stored, number) ? "+" + std::string(stored) : std::string(stored);
 }
 
 std::string regionFromLocaleName(std::string_view localeName) {
@@ -169,6 +183,8 @@ const char* numberProblemName(NumberProblem problem) {
         return "TooLong";
     case NumberProblem::NotInUse:
         return "NotInUse";
+    case NumberProblem::Landline:
+        return "Landline";
     }
     return "?";
 }

@@ -16,6 +16,7 @@ enum class NumberProblem : int {
     TooShort,
     TooLong,
     NotInUse, // the right length, but no number the region or its country gives out
+    Landline, // a fixed line alone, which no text reaches
 };
 
 struct ServiceNumber {
@@ -29,7 +30,11 @@ struct ServiceNumber {
 // "00 44 20 7946 0958", "tel:+46-70-123-45-67") against a default region (ISO 3166 code such as
 // "DE"; empty when none is known), and writes it as the international number without "+". Only
 // a number the library knows to be given out is taken: a possible length is not enough, or a
-// national number read against the wrong region would become a stranger's.
+// national number read against the wrong region would become a stranger's. Digits alone that
+// make such a number with a "+" are already in the service's form, as the list keeps them and
+// the send box takes them: read against the region, "491701234567" would be a fixed line in
+// Germany. A number known as a fixed line only is refused; one that may be a mobile is kept.
+// The contact dialog and the import read numbers alike through this.
 ServiceNumber serviceNumber(std::string_view text, std::string_view region);
 
 // A number as the list stores it (international, without "+"), in serviceNumber's form so that

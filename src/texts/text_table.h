@@ -87,6 +87,7 @@ enum class Text {
     GroupEditTitle, // "%s" is the group's name
     GroupNameLabel,
     Required,
+    LandlineRefused,
     NewGroupFailed,
     NewBuddyFailed,
     GroupExists,
@@ -140,12 +141,15 @@ enum class Text {
     AllFilesFilter,
     ImportRegion,
     NoRegion,
+    ChooseRegion,
     NameColumn,
     NumberColumn,
     GroupColumn,
     ActionColumn,
     ImportAdd,
     ImportAlreadyInList,
+    ImportHeldBy, // "%s" names the contact that has the number
+    ImportLandline,
     ImportNoName,
     ImportNoValidNumber, // "%s" names the problem
     NumberMissing,

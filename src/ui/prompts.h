@@ -38,6 +38,7 @@ public:
         QString firstName, lastName, nickname, cellPhone, email, birthday, group; // labels
         QString ok, cancel;
         QString required, messageCaption; // shown over the dialog when OK lacks data
+        QString badNumber, landline;      // shown when the cell phone is no number to text
     };
     struct ContactForm {
         QString caption;
@@ -51,6 +52,9 @@ public:
         QStringList groups;                   // choices for the group box
         int groupIndex = 0;
         QString groupText; // on OK: what the group box reads, chosen or typed
+        // What a number without a country code is read against (ISO 3166, "" for none); on OK
+        // the cell phone is in the service's form.
+        QString region;
         ContactTexts texts;
     };
     struct GroupForm {
@@ -69,8 +73,10 @@ public:
         QString caption;
         QString folder;
         QList<FileFilter> filters;
-        QString defaultSuffix;
         bool save = false; // a file to write, which need not exist yet
+        // The filter shown first; on return, the one the user chose. A name typed without a
+        // suffix gets the suffix of that filter's first pattern.
+        int filter = 0;
     };
 
     virtual ~Prompts() = default;
@@ -85,7 +91,7 @@ public:
     virtual bool editContact(QWidget* owner, ContactForm& form) = 0;
     virtual bool editGroup(QWidget* owner, GroupForm& form) = 0;
     // The chosen file, or nothing on Cancel.
-    virtual std::optional<QString> chooseFile(QWidget* owner, const FileChoice& choice) = 0;
+    virtual std::optional<QString> chooseFile(QWidget* owner, FileChoice& choice) = 0;
     // Shows a dialog the caller built, modally; true when the user accepts it.
     virtual bool confirm(QDialog& dialog) = 0;
     // Shows a web page modally; returns when the user closes it.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QUrl>
 #include <QWidget>
 #include <memory>
@@ -40,6 +41,9 @@ class WebViewFactory {
 public:
     virtual ~WebViewFactory() = default;
     virtual WebView* create(QWidget* parent) = 0;
+    // The languages the views ask pages in (Accept-Language), best first, for the views made so
+    // far and those to come.
+    virtual void setLanguages(const QStringList& languages) = 0;
 };
 
 } // namespace textowl

@@ -3,6 +3,7 @@
 #include <QQuickWindow>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 // Qt's own hook for the context every other one shares with; the application object makes it at
@@ -14,7 +15,7 @@ namespace {
 
 // What the engine expects to find settled at start-up: its pages are composed through OpenGL, in
 // contexts shared with the window's.
-void prepareEngine() {
+void prepareEngineOnce() {
     QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGL);
     if (qt_gl_global_share_context() != nullptr)
         return;
@@ -23,6 +24,11 @@ void prepareEngine() {
     shared->setFormat(QSurfaceFormat::defaultFormat());
     shared->create();
     qt_gl_set_global_share_context(shared);
+}
+
+void prepareEngine() {
+    static const bool prepared = (prepareEngineOnce(), true);
+    (void)prepared;
 }
 
 // Offers the navigations a page starts itself (a link followed, a form sent, a new window) to the
@@ -61,10 +67,16 @@ private:
 // that offers its page's own navigations to `owner`. The program steers it through its "url"
 // property, so it needs none of the engine's headers.
 extern "C" Q_DECL_EXPORT QWidget* textowlCreateWebEngineView(QWidget* parent, QObject* owner) {
-    static const bool prepared = (prepareEngine(), true);
-    (void)prepared;
+    prepareEngine();
     auto* view = new QWebEngineView(parent);
     view->setPage(new OfferingPage(owner, view));
     view->setUrl(QUrl(QStringLiteral("about:blank")));
     return view;
+}
+
+// The languages, best first and comma-separated, that every view's requests name in
+// Accept-Language; the engine adds the weights.
+extern "C" Q_DECL_EXPORT void textowlSetWebEngineLanguages(const QString& languages) {
+    prepareEngine();
+    QWebEngineProfile::defaultProfile()->setHttpAcceptLanguage(languages);
 }

@@ -21,11 +21,13 @@ Prompts::ContactForm sampleForm() {
     form.birthday = {41, -1, -1}; // stored as 1985-13-40
     form.groups = QStringList{QStringLiteral("<Add New Group>"), QStringLiteral("Family")};
     form.groupIndex = 1;
+    form.region = QStringLiteral("SE");
     form.texts = {
         QStringLiteral("&First Name:"), QStringLiteral("&Last Name:"), QStringLiteral("&Nickname:"),
         QStringLiteral("&Cell Phone:"), QStringLiteral("&Email:"),     QStringLiteral("&Birthday:"),
         QStringLiteral("&Group:"),      QStringLiteral("Ok"),          QStringLiteral("Cancel"),
-        QStringLiteral("Required!"),    QStringLiteral("Textowl")};
+        QStringLiteral("Required!"),    QStringLiteral("Textowl"),     QStringLiteral("Format!"),
+        QStringLiteral("Landline!")};
     return form;
 }
 
@@ -33,7 +35,7 @@ template <class T> T* field(QWidget& dialog, const char* name) {
     return dialog.findChild<T*>(QString::fromLatin1(name));
 }
 
-TEST(BuddyDialogs, ContactDialogWantsANameAndACellPhone) {
+TEST(BuddyDialogs, ContactDialogWantsANameAndANumberToText) {
     ScriptedPrompts prompts;
     ContactDialog dialog(sampleForm(), prompts);
     dialog.show();
@@ -52,10 +54,22 @@ TEST(BuddyDialogs, ContactDialogWantsANameAndACellPhone) {
     field<QLineEdit>(dialog, "nickname")->setText(QStringLiteral(" "));
     field<QComboBox>(dialog, "group")->setEditText(QStringLiteral("Club"));
     field<QComboBox>(dialog, "day")->setCurrentIndex(1);
+    // Numbers the send box would refuse, or the operator, are said so; the dialog stays open.
+    for (const char* refused : {"555", "08-123 456 78"}) {
+        field<QLineEdit>(dialog, "cellPhone")->setText(QString::fromLatin1(refused));
+        dialog.accept();
+    }
+    ASSERT_EQ(prompts.asked.size(), 3u);
+    EXPECT_EQ(prompts.asked[1].text, QStringLiteral("Format!"));
+    EXPECT_EQ(prompts.asked[2].text, QStringLiteral("Landline!"));
+    EXPECT_TRUE(dialog.isVisible());
+
+    field<QLineEdit>(dialog, "cellPhone")->setText(QStringLiteral("+46 70 999 00 00"));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked.size(), 3u);
     const Prompts::ContactForm form = dialog.form();
+    EXPECT_EQ(form.cellPhone, QStringLiteral("46709990000"));
     EXPECT_EQ(form.nickname, QStringLiteral(" "));
     EXPECT_EQ(form.groupText, QStringLiteral("Club"));
     EXPECT_EQ(form.birthday, (BirthdayRows{41, -1, 1}));

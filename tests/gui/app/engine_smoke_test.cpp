@@ -52,6 +52,15 @@ TEST(EngineWebView, LoadsAPageServedByTheService) {
             << "title: " << title().toStdString();
         EXPECT_EQ(view.address(), page);
     }
+    // The engine asks in the language chosen in the client, and the service answers in it.
+    EngineWebView::setLanguages({QStringLiteral("sv-SE"), QStringLiteral("sv")});
+    ASSERT_TRUE(view.navigate(base.resolved(QUrl(QStringLiteral("tabs/news")))));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&view] {
+            return view.engine()->property("title").toString() == QStringLiteral("Nyheter");
+        },
+        30000));
+    EngineWebView::setLanguages({QStringLiteral("en-US"), QStringLiteral("en")});
 }
 
 // What taskbars, screen readers and the user's window rules follow is the native window: it stays

@@ -140,14 +140,19 @@ TEST_F(WindowTest, LanguageCommandBeyondTheListDoesNothing) {
     EXPECT_FALSE(QFile::exists(settingsPath()));
 }
 
+// The service's pages are asked for in the new language too.
 TEST_F(WindowTest, SwitchingLanguageWhileSignedInKeepsTheSignOutText) {
     writeStrings();
     MainWindow& w = open();
     WindowState s;
     s.signedIn = true;
     enterState(w, host().session(), s);
+    ASSERT_FALSE(m_webViews->languages.isEmpty());
+    EXPECT_TRUE(m_webViews->languages.first().startsWith(QStringLiteral("en")));
     router().runCommand(kCmdLanguageFirst + 1);
     EXPECT_EQ(w.mainMenu().action(kCmdSignInOut)->text(), QStringLiteral("&Logga ut"));
+    ASSERT_FALSE(m_webViews->languages.isEmpty());
+    EXPECT_TRUE(m_webViews->languages.first().startsWith(QStringLiteral("sv-")));
 }
 
 // While the load after sign-in is pending the session item already signs out, so it must say so.

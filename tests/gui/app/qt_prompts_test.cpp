@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -144,6 +145,29 @@ TEST(QtPrompts, FileChooserShowsTheFilterTextsAndAllFilesTakesNamesWithoutADot) 
     EXPECT_EQ(caption, QStringLiteral("Select Textowl Skin"));
     EXPECT_EQ(shown, QStringList({QStringLiteral("Textowl Skins (*.bmp)"),
                                   QStringLiteral("All Files (*.*)")}));
+}
+
+TEST(QtPrompts, SaveDialogGivesANameWithoutSuffixTheChosenFiltersSuffix) {
+    QTemporaryDir folder;
+    Prompts::FileChoice choice{QStringLiteral("Export Contacts"),
+                               folder.path(),
+                               {{QStringLiteral("vCard Files"), QStringLiteral("*.vcf")},
+                                {QStringLiteral("CSV Files"), QStringLiteral("*.csv")}},
+                               true};
+    QtPrompts prompts;
+    whenModalOpens([](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        QTest::keyClick(types, Qt::Key_Down);
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("familj2"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const std::optional<QString> path = prompts.chooseFile(nullptr, choice);
+    ASSERT_TRUE(path.has_value());
+    EXPECT_EQ(QFileInfo(*path).fileName(), QStringLiteral("familj2.csv"));
+    EXPECT_EQ(choice.filter, 1);
 }
 
 // Exit from the tray can end the session while the panel's message box is open.

@@ -18,8 +18,10 @@ std::string written(const std::filesystem::path& file, const std::string& text) 
 }
 
 // The client's own proxy signs in over HTTPS to the service's TLS front and loads the list,
-// trusting only a CA made for the test.
-TEST(HttpsEndToEnd, SignInAndBuddyListOverTls) {
+// trusting only a CA made for the test. The pages the interface names are https ones too, or the
+// browser would speak plain HTTP to the TLS port; the icons name the host alone, and the client
+// fetches them in the scheme it reached the service by.
+TEST(HttpsEndToEnd, SignInBuddyListAndInterfaceOverTls) {
     test::TempDir dir;
     const test::ThrowawayCa ca;
     const test::TlsIdentity identity = ca.issue("127.0.0.1");
@@ -47,6 +49,23 @@ TEST(HttpsEndToEnd, SignInAndBuddyListOverTls) {
     ResultDocument list;
     ASSERT_TRUE(succeeded(checkResult(reply, list)));
     EXPECT_TRUE(list.documentElement().child("buddylist").child("buddy"));
+
+    ASSERT_EQ(proxy.apiGetInterface(utf8ToUtf16(ticket), &reply), S_OK);
+    ResultDocument description;
+    ASSERT_TRUE(succeeded(checkResult(reply, description)));
+    const pugi::xml_node ui = description.documentElement().child("interface");
+    const std::string pages = "https://" + host.service().publicHost() + "/pagewright/";
+    int named = 0;
+    for (const char* kind : {"tabs", "buttons"}) {
+        for (const pugi::xml_node entry : ui.child(kind).children()) {
+            ++named;
+            EXPECT_EQ(std::string(entry.attribute("url").value()).rfind(pages, 0), 0u)
+                << entry.attribute("url").value();
+            EXPECT_EQ(entry.attribute("imageURI").value(), host.service().publicHost());
+        }
+    }
+    EXPECT_EQ(named, 6);
+    EXPECT_EQ(ui.child("footer").attribute("url").value(), pages + "footer");
     unsetenv("SSL_CERT_FILE");
 }
 

@@ -108,6 +108,40 @@ TEST_F(WebPagesTest, PublicPagesArePlainHtml) {
     EXPECT_EQ(m_client->Get("/pagewright/nothing")->status, 404);
 }
 
+// The pages of the signed-in view and the footer answer in the language the browser prefers, and
+// tell caches that they vary with it.
+TEST_F(WebPagesTest, PagesAnswerInSwedishWhenTheBrowserPrefersIt) {
+    const std::string ticket = signedIn("alice", 100);
+    const struct {
+        std::string path;
+        const char* english;
+        const char* swedish;
+    } pages[] = {
+        {"/pagewright/tabs/news", "<h1>News</h1>", "<h1>Nyheter</h1>"},
+        {"/pagewright/tabs/rates", "Credits per recipient", "Krediter per mottagare"},
+        {"/pagewright/footer", "Terms of use", "Villkor"},
+        {"/pagewright/buttons/sent?ticket=" + ticket, "<h1>Sent messages</h1>",
+         "<h1>Skickade meddelanden</h1>"},
+    };
+    const struct {
+        const char* acceptLanguage;
+        const char* tag;
+    } asked[] = {{"sv-SE,sv;q=0.9,en;q=0.8", "sv"}, {"en-US,en;q=0.9,sv;q=0.8", "en"}};
+    for (const auto& page : pages) {
+        for (const auto& [acceptLanguage, tag] : asked) {
+            const auto res = m_client->Get(page.path, {{"Accept-Language", acceptLanguage}});
+            ASSERT_TRUE(res) << page.path;
+            const bool swedish = std::string_view(tag) == "sv";
+            EXPECT_NE(res->body.find(swedish ? page.swedish : page.english), std::string::npos)
+                << page.path << " asked for " << acceptLanguage;
+            EXPECT_NE(res->body.find("<html lang=\"" + std::string(tag) + "\">"), std::string::npos)
+                << page.path;
+            EXPECT_EQ(res->get_header_value("Content-Language"), tag) << page.path;
+            EXPECT_EQ(res->get_header_value("Vary"), "Accept-Language") << page.path;
+        }
+    }
+}
+
 TEST_F(WebPagesTest, ButtonPagesGreetTheTicketsUserAndEscapeTheirData) {
     const std::string ticket = signedIn("alice", 1250);
     call("apiSendSms", {{"ticket", ticket},

@@ -25,9 +25,11 @@ public:
 class RecordingWebViewFactory : public WebViewFactory {
 public:
     WebView* create(QWidget* parent) override;
+    void setLanguages(const QStringList& chosen) override { languages = chosen; }
     // Every view made so far, oldest first; deleted ones read as null.
     QList<QPointer<RecordingWebView>> made;
     bool refuseNavigation = false;
+    QStringList languages;
 };
 
 } // namespace textowl::testing

@@ -54,8 +54,9 @@ bool ScriptedPrompts::editGroup(QWidget*, GroupForm& form) {
     return true;
 }
 
-std::optional<QString> ScriptedPrompts::chooseFile(QWidget*, const FileChoice& choice) {
+std::optional<QString> ScriptedPrompts::chooseFile(QWidget*, FileChoice& choice) {
     asked.push_back({Kind::File, choice.folder, choice.caption});
+    choice.filter = takeOr(fileFilters, choice.filter);
     return takeOr(files, std::optional<QString>());
 }
 

@@ -27,6 +27,7 @@ public:
     std::deque<std::optional<ContactForm>> contacts;
     std::deque<std::optional<GroupForm>> groups;
     std::deque<std::optional<QString>> files;
+    std::deque<int> fileFilters; // the filter chosen with each file; the one shown when empty
     std::deque<bool> dialogs;
     std::vector<Asked> asked;
 
@@ -36,7 +37,7 @@ public:
     std::optional<Credentials> signIn(QWidget* owner, const SignInTexts& texts) override;
     bool editContact(QWidget* owner, ContactForm& form) override;
     bool editGroup(QWidget* owner, GroupForm& form) override;
-    std::optional<QString> chooseFile(QWidget* owner, const FileChoice& choice) override;
+    std::optional<QString> chooseFile(QWidget* owner, FileChoice& choice) override;
     bool confirm(QDialog& dialog) override;
     void showPage(QWidget* owner, const QString& caption, const QUrl& address) override;
 

@@ -203,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
             "GoogleOldHeader",
             "Name,Given Name,Family Name,Nickname,Birthday,Group Membership,E-mail 1 - Type,"
             "E-mail 1 - Value,Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,Phone 2 - Value\n"
-            "Ann Lee,Ann,Lee,,--04-02,Family ::: * myContacts,* Home,ann@example.com,Home,111,"
+            "Ann Lee,Ann,Lee,,--04-02,Family ::: * My Contacts,* Home,ann@example.com,Home,111,"
             "Mobile,222\n",
             {{withOthers(person("Ann", "Lee", "222", "0-04-02", {"Family"}, "", "ann@example.com"),
                          {"111"})},

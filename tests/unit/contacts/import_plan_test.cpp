@@ -31,9 +31,9 @@ BuddyList sampleList() {
 
 TEST(ImportPlan, DecidesEachRowAndOrdersTheCalls) {
     const ContactBook book{
-        {contact("Ann", "0170 1234567", {}), contact("Bob", "+49 30 1234568", {"Work", "Family"}),
-         contact("Cy", "030 7654321", {"Friends", "Family"}),
-         contact("Cy again", "+49 30 7654321", {"Friends"}), contact("Di", "n/a", {}),
+        {contact("Ann", "0170 1234567", {}), contact("Bob", "+49 171 1234568", {"Work", "Family"}),
+         contact("Cy", "0172 7654321", {"Friends", "Family"}),
+         contact("Cy again", "+49 172 7654321", {"Friends"}), contact("Di", "n/a", {}),
          contact("", "0170 7654321", {}), contact("Eve", "0171 1111111", {"Work"})},
         {"Family", "Work", "Friends", "Chess"}};
     const ImportPlan plan = planImport(sampleList(), book, "DE");
@@ -48,7 +48,7 @@ TEST(ImportPlan, DecidesEachRowAndOrdersTheCalls) {
     ASSERT_EQ(plan.rows.size(), decisions.size());
     for (std::size_t i = 0; i < decisions.size(); ++i)
         EXPECT_EQ(plan.rows[i].decision, decisions[i]) << "row " << i;
-    EXPECT_EQ(plan.rows[1].contact.cellPhone, "49301234568");
+    EXPECT_EQ(plan.rows[1].contact.cellPhone, "491711234568");
     EXPECT_EQ(plan.rows[4].numberProblem, NumberProblem::NotANumber);
 
     using Op = OperationId;
@@ -75,26 +75,49 @@ TEST(ImportPlan, TakesTheFirstValidNumberAndKnowsStoredOnesInAnyForm) {
     typed.cellPhone = "+46 70-123 45 67"; // as a user may have typed it, not as the service writes
     list.insert(typed, list.root());
     const struct {
+        const char* name;
         const char* cell;
         std::vector<std::string> others;
         ImportDecision decision;
         const char* number; // the row's number afterwards
         NumberProblem problem;
+        const char* heldBy;
     } cases[] = {
-        {"+44 7700 900461", {"08-123 456 78"}, ImportDecision::Add, "46812345678", {}},
-        {"070-765 43 21", {"08-123 456 78"}, ImportDecision::Add, "46707654321", {}},
-        {"(555) 010-0123",
+        {"Fay",
+         "+44 7700 900461",
+         {"08-123 456 78", "070-111 22 33"},
+         ImportDecision::Add,
+         "46701112233",
+         {},
+         ""},
+        {"Gus", "070-765 43 21", {"08-123 456 78"}, ImportDecision::Add, "46707654321", {}, ""},
+        {"Hal",
+         "(555) 010-0123",
          {"12"},
          ImportDecision::NoValidNumber,
          "(555) 010-0123",
-         NumberProblem::NotInUse},
-        {"(212) 555-0147", {"070-123 45 67"}, ImportDecision::AlreadyInList, "46701234567", {}},
-        {"+49 170 1234567", {}, ImportDecision::AlreadyInList, "491701234567", {}},
-        {"0046 8 123 456 78", {}, ImportDecision::AlreadyInList, "46812345678", {}},
+         NumberProblem::NotInUse,
+         ""},
+        {"Ida",
+         "(212) 555-0147",
+         {"070-123 45 67"},
+         ImportDecision::AlreadyInList,
+         "46701234567",
+         {},
+         "Typed"},
+        {"Jo", "+49 170 1234567", {}, ImportDecision::AlreadyInList, "491701234567", {}, "Ann"},
+        {"Kim", "0046 70 111 22 33", {}, ImportDecision::AlreadyInList, "46701112233", {}, "Fay"},
+        {"Liv",
+         "08-123 456 78",
+         {"031-123 45 67"},
+         ImportDecision::NoValidNumber,
+         "08-123 456 78",
+         NumberProblem::Landline,
+         ""},
     };
     ContactBook book;
     for (const auto& c : cases) {
-        Contact row = contact("Row", c.cell, {});
+        Contact row = contact(c.name, c.cell, {});
         row.otherPhones = c.others;
         book.contacts.push_back(row);
     }
@@ -103,6 +126,7 @@ TEST(ImportPlan, TakesTheFirstValidNumberAndKnowsStoredOnesInAnyForm) {
         EXPECT_EQ(plan.rows[i].decision, cases[i].decision) << "row " << i;
         EXPECT_EQ(plan.rows[i].contact.cellPhone, cases[i].number) << "row " << i;
         EXPECT_EQ(plan.rows[i].numberProblem, cases[i].problem) << "row " << i;
+        EXPECT_EQ(plan.rows[i].heldBy, cases[i].heldBy) << "row " << i;
     }
 }
 

@@ -31,6 +31,7 @@ constexpr FormatRule kFormats[] = {
     {textowl::Text::ImportNoValidNumber, "%s"}, {textowl::Text::ImportSummary, "%d%d%d"},
     {textowl::Text::FileUnreadable, "%s"},      {textowl::Text::ReadAtLine, "%s%d"},
     {textowl::Text::ExportGroupQuestion, "%s"}, {textowl::Text::ExportDone, "%d"},
+    {textowl::Text::ImportHeldBy, "%s"},
 };
 
 using textowl::Text;
