@@ -14,18 +14,16 @@
 #include "service/result_document.h"
 #include "service/service_proxy.h"
 #include "service/utf.h"
+#include "support/sendsms_double.h"
 #include "support/service_process.h"
 #include "support/temp_dir.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <httplib.h>
 #include <map>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -33,54 +31,7 @@ namespace textowl::bench {
 namespace {
 
 using namespace textowl::server;
-
-// Takes every request after a pause, counting recipients and the requests it is answering.
-class SendsmsDouble {
-public:
-    explicit SendsmsDouble(std::chrono::milliseconds pause) {
-        m_server.Get("/cgi-bin/sendsms",
-                     [this, pause](const httplib::Request& req, httplib::Response& res) {
-                         ++m_inFlight;
-                         {
-                             std::lock_guard lock(m_mutex);
-                             ++m_received[req.get_param_value("to")];
-                         }
-                         std::this_thread::sleep_for(pause);
-                         res.status = 202;
-                         res.set_content("0: Accepted for delivery\n", "text/plain");
-                         --m_inFlight;
-                     });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-    }
-    ~SendsmsDouble() {
-        m_server.stop();
-        m_thread.join();
-    }
-    std::string url() const {
-        return "http://u:p@127.0.0.1:" + std::to_string(m_port) + "/cgi-bin/sendsms";
-    }
-    int inFlight() const { return m_inFlight; }
-    std::map<std::string, int> received() {
-        std::lock_guard lock(m_mutex);
-        return m_received;
-    }
-    long requests() {
-        long n = 0;
-        for (const auto& [to, count] : received()) {
-            n += count;
-        }
-        return n;
-    }
-
-private:
-    httplib::Server m_server;
-    int m_port = 0;
-    std::thread m_thread;
-    std::atomic<int> m_inFlight{0};
-    std::mutex m_mutex;
-    std::map<std::string, int> m_received;
-};
+using test::SendsmsDouble;
 
 int option(int argc, char** argv, const std::string& name, int fallback) {
     for (int i = 1; i + 1 < argc; i += 2) {

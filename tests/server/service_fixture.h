@@ -3,12 +3,12 @@
 #include "server/host/http_server.h"
 #include "server/host/service_host.h"
 #include "server/service/service.h"
+#include "support/loopback_client.h"
 #include "support/postgres_cluster.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -124,7 +124,7 @@ protected:
         m_server = &m_host->server();
         ASSERT_TRUE(m_host->bind());
         m_host->start();
-        m_client = std::make_unique<httplib::Client>("127.0.0.1", m_server->port());
+        m_client = std::make_unique<test::LoopbackClient>(m_server->port());
     }
 
     void stopServer() {
@@ -139,12 +139,12 @@ protected:
     }
 
     Reply post(const std::string& body, const std::optional<std::string>& soapAction) {
-        httplib::Headers headers{{"Accept", "text/xml"}};
+        test::HttpFields headers{{"Accept", "text/xml"}};
         if (soapAction) {
-            headers.emplace("SOAPAction", *soapAction);
+            headers.emplace_back("SOAPAction", *soapAction);
         }
         const auto res =
-            m_client->Post("/pagewright/soapserver.php", headers, body, "text/xml; charset=utf-8");
+            m_client->post("/pagewright/soapserver.php", body, "text/xml; charset=utf-8", headers);
         if (!res) {
             ADD_FAILURE() << "no HTTP response";
             return {};
@@ -208,7 +208,7 @@ protected:
     std::unique_ptr<ServiceHost> m_host;
     PagewrightService* m_service = nullptr;
     PagewrightServer* m_server = nullptr;
-    std::unique_ptr<httplib::Client> m_client;
+    std::unique_ptr<test::LoopbackClient> m_client;
 };
 
 enum class StoreKind { Sqlite, Postgres };

@@ -1,6 +1,7 @@
 #include "support/kannel_gateway.h"
 
 #include "service/utf.h"
+#include "support/url_decode.h"
 
 #include <array>
 #include <csignal>
@@ -108,19 +109,6 @@ std::string localGet(int port, const std::string& target) {
     }
     close(s);
     return reply;
-}
-
-std::string urlDecode(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += text[i] == '+' ? ' ' : text[i];
-        }
-    }
-    return out;
 }
 
 std::string utf16beToUtf8(const std::string& bytes) {

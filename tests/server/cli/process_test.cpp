@@ -30,8 +30,8 @@ int portOf(const std::string& listeningLine) {
 }
 
 testing_support::Reply rpc(int port, const std::string& op, const testing_support::Params& params) {
-    httplib::Client client("127.0.0.1", port);
-    const auto res = client.Post("/pagewright/soapserver.php", requestBody(op, params),
+    test::LoopbackClient client(port);
+    const auto res = client.post("/pagewright/soapserver.php", requestBody(op, params),
                                  "text/xml; charset=utf-8");
     return res ? readReply(res->status, res->body) : testing_support::Reply{};
 }
@@ -140,35 +140,35 @@ TEST_F(ServiceCommand, OutboxListsTabSeparatedRowsWithEscapedText) {
         const AccountId alice = store.accounts().find("alice")->id;
         const AccountId bob = store.accounts().find("bob")->id;
         store.outbox().queue(alice,
-                            {{0,
-                              {},
-                              "alice",
-                              "46700000001",
-                              "flash",
-                              true,
-                              "2006-03-07 14:05:00",
-                              1,
-                              "a\tb\nc",
-                              MessageState::Held,
-                              0,
-                              0,
-                              {}}},
-                            100, 0);
+                             {{0,
+                               {},
+                               "alice",
+                               "46700000001",
+                               "flash",
+                               true,
+                               "2006-03-07 14:05:00",
+                               1,
+                               "a\tb\nc",
+                               MessageState::Held,
+                               0,
+                               0,
+                               {}}},
+                             100, 0);
         store.outbox().queue(bob,
-                            {{0,
-                              {},
-                              "bob",
-                              "46700000002",
-                              "text",
-                              false,
-                              "2006-03-07 14:05:00",
-                              1,
-                              "x",
-                              MessageState::Queued,
-                              0,
-                              0,
-                              {}}},
-                            100, 0);
+                             {{0,
+                               {},
+                               "bob",
+                               "46700000002",
+                               "text",
+                               false,
+                               "2006-03-07 14:05:00",
+                               1,
+                               "x",
+                               MessageState::Queued,
+                               0,
+                               0,
+                               {}}},
+                             100, 0);
     }
     std::string out;
     ASSERT_EQ(run({"outbox", "--db", m_db, "--user", "alice"}, &out), 0);
@@ -197,7 +197,8 @@ TEST_F(ServiceCommand, SettleClosesAnUnknownMessageOnce) {
                         0,
                         0,
                         "s"};
-        ASSERT_EQ(store.outbox().queue(store.accounts().find("alice")->id, {m, m}, 400, 0), Err::Ok);
+        ASSERT_EQ(store.outbox().queue(store.accounts().find("alice")->id, {m, m}, 400, 0),
+                  Err::Ok);
         ASSERT_EQ(store.outbox().claimDue(10, 1).size(), 1u);
         ASSERT_EQ(store.outbox().settleUnanswered(11, 11), 1);
     }
@@ -223,9 +224,9 @@ TEST_F(ServiceCommand, SigtermStopsPromptlyWhileAClientConnectionIsIdle) {
     ServiceProcess p({"serve", "--db", m_db, "--listen", "127.0.0.1:0", "--demo"});
     const std::string line = p.readLine();
     const int port = portOf(line.substr(0, line.find("/pagewright")));
-    httplib::Client idle("127.0.0.1", port);
-    idle.set_keep_alive(true);
-    ASSERT_TRUE(idle.Get("/pagewright/terms"));
+    test::LoopbackClient idle(port);
+    idle.keepAlive(true);
+    ASSERT_TRUE(idle.get("/pagewright/terms"));
     const auto start = std::chrono::steady_clock::now();
     p.signal(SIGTERM);
     EXPECT_EQ(p.wait(), 0);

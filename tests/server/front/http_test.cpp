@@ -26,12 +26,12 @@ class Protocol : public ServiceTest {};
 
 TEST_F(Protocol, ReplyIsUtf8XmlWithReturnForTheOperation) {
     const auto res =
-        m_client->Post("/pagewright/soapserver.php",
+        m_client->post("/pagewright/soapserver.php",
                        requestBody("apiValidateLogin", {{"user", "x"}, {"password", "y"}}),
                        "text/xml; charset=utf-8");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 200);
-    EXPECT_EQ(res->get_header_value("Content-Type"), "text/xml; charset=utf-8");
+    EXPECT_EQ(res->header("Content-Type"), "text/xml; charset=utf-8");
     EXPECT_NE(res->body.find("apiValidateLoginResponse"), std::string::npos);
 }
 
@@ -82,7 +82,7 @@ TEST_F(Protocol, SoapActionMayBeAbsentOrEmpty) {
 
 TEST_F(Protocol, BodyOverOneMebibyteIsRefusedWith413) {
     const std::string big = requestBody("apiLogout", {{"ticket", std::string(1024 * 1024, 'a')}});
-    const auto res = m_client->Post("/pagewright/soapserver.php", big, "text/xml; charset=utf-8");
+    const auto res = m_client->post("/pagewright/soapserver.php", big, "text/xml; charset=utf-8");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 413);
 }
@@ -124,18 +124,18 @@ TEST_F(Protocol, ConnectionStaysOpenBetweenCalls) {
 // An idle kept-alive connection must not hold a worker, so more idle clients than workers must
 // not leave the next one unanswered.
 TEST_F(Protocol, IdleKeptAliveConnectionsBeyondTheWorkersLeaveNewClientsServed) {
-    std::vector<std::unique_ptr<httplib::Client>> idle;
+    std::vector<std::unique_ptr<test::LoopbackClient>> idle;
     for (int i = 0; i < store().concurrency() + 4; ++i) {
-        auto c = std::make_unique<httplib::Client>("127.0.0.1", m_server->port());
-        c->set_keep_alive(true);
-        const auto res = c->Get("/pagewright/terms");
+        auto c = std::make_unique<test::LoopbackClient>(m_server->port());
+        c->keepAlive(true);
+        const auto res = c->get("/pagewright/terms");
         ASSERT_TRUE(res);
         EXPECT_EQ(res->status, 200);
         idle.push_back(std::move(c));
     }
-    httplib::Client fresh("127.0.0.1", m_server->port());
-    fresh.set_read_timeout(10, 0);
-    const auto res = fresh.Get("/pagewright/about");
+    test::LoopbackClient fresh(m_server->port());
+    fresh.setTimeout(std::chrono::seconds(10));
+    const auto res = fresh.get("/pagewright/about");
     ASSERT_TRUE(res) << "no answer while idle connections hold the starting workers";
     EXPECT_EQ(res->status, 200);
 }
@@ -158,18 +158,17 @@ TEST_F(Protocol, ThousandIdleKeptAliveConnectionsDoNotMakeANewClientWaitForThemT
     PagewrightServer longLived(*m_service, store(), options);
     ASSERT_TRUE(longLived.bind());
     longLived.start();
-    std::vector<std::unique_ptr<httplib::Client>> idle;
+    std::vector<std::unique_ptr<test::LoopbackClient>> idle;
     for (int i = 0; i < kIdle; ++i) {
-        auto c = std::make_unique<httplib::Client>("127.0.0.1", longLived.port());
-        c->set_keep_alive(true);
-        const auto res = c->Get("/pagewright/terms");
+        auto c = std::make_unique<test::LoopbackClient>(longLived.port());
+        c->keepAlive(true);
+        const auto res = c->get("/pagewright/terms");
         ASSERT_TRUE(res) << "idle client " << i;
         idle.push_back(std::move(c));
     }
-    httplib::Client fresh("127.0.0.1", longLived.port());
-    fresh.set_connection_timeout(60, 0);
-    fresh.set_read_timeout(60, 0);
-    const auto res = fresh.Get("/pagewright/about");
+    test::LoopbackClient fresh(longLived.port());
+    fresh.setTimeout(std::chrono::seconds(60));
+    const auto res = fresh.get("/pagewright/about");
     ASSERT_TRUE(res) << "no answer while the idle connections are kept";
     EXPECT_EQ(res->status, 200);
 }
@@ -224,8 +223,8 @@ TEST_F(Protocol, ListenQueueHoldsABurstOfConnectionsUntilTheyAreAccepted) {
 }
 
 TEST_F(Protocol, WrongMethodOrPathIsNotServed) {
-    EXPECT_EQ(m_client->Get("/pagewright/soapserver.php")->status, 404);
-    EXPECT_EQ(m_client->Post("/soapserver.php", "x", "text/xml")->status, 404);
+    EXPECT_EQ(m_client->get("/pagewright/soapserver.php")->status, 404);
+    EXPECT_EQ(m_client->post("/soapserver.php", "x", "text/xml")->status, 404);
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 // The hand-off against a scripted double of Kannel's sendsms interface, byte for byte.
 #include "gateway_harness.h"
+#include "support/loopback_client.h"
 #include "support/postgres_cluster.h"
 #include "support/scripted_server.h"
 #include "support/service_process.h"
 
 #include <csignal>
-#include <httplib.h>
 #include <regex>
 #include <set>
 
@@ -37,8 +37,8 @@ std::string secretIn(const std::string& line) {
 }
 
 int report(int port, const std::string& query) {
-    httplib::Client client("127.0.0.1", port);
-    const auto reply = client.Get(("/pagewright/dlr?" + query).c_str());
+    test::LoopbackClient client(port);
+    const auto reply = client.get(("/pagewright/dlr?" + query).c_str());
     return reply ? reply->status : 0;
 }
 
@@ -200,7 +200,8 @@ TEST(SendsmsDouble, AfterAKillOnlyMessagesWhoseRequestsHadStartedAreUnknown) {
         EXPECT_TRUE(once.insert(to).second) << to << " was sent twice";
     }
     EXPECT_EQ(std::ssize(once), kMessages);
-    EXPECT_EQ(store.accounts().balanceCents(store.accounts().find("demo")->id), (50 - kMessages) * 100);
+    EXPECT_EQ(store.accounts().balanceCents(store.accounts().find("demo")->id),
+              (50 - kMessages) * 100);
 }
 
 } // namespace

@@ -57,10 +57,9 @@ TEST_P(Concurrency, MixedClientsLeaveConsistentCountsAndBalances) {
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
-            httplib::Client client("127.0.0.1",
-                                   second && t % 4 >= 2 ? second->port() : m_server->port());
+            test::LoopbackClient client(second && t % 4 >= 2 ? second->port() : m_server->port());
             auto rpc = [&](const std::string& op, const testing_support::Params& params) {
-                const auto res = client.Post("/pagewright/soapserver.php", requestBody(op, params),
+                const auto res = client.post("/pagewright/soapserver.php", requestBody(op, params),
                                              "text/xml; charset=utf-8");
                 return res ? testing_support::readReply(res->status, res->body) : Reply{};
             };

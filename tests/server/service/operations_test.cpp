@@ -448,7 +448,7 @@ TEST_P(Operations, WildcardListenerNamesTheHostTheClientUsedAsImageHost) {
     PagewrightServer wide(*m_service, store(), everyAddress);
     ASSERT_TRUE(wide.bind());
     wide.start();
-    httplib::Client client("127.0.0.1", wide.port());
+    test::LoopbackClient client(wide.port());
     const std::string port = std::to_string(wide.port());
     const std::pair<const char*, std::string> cases[] = {
         {"pagewright.example", "pagewright.example:" + port},
@@ -458,9 +458,10 @@ TEST_P(Operations, WildcardListenerNamesTheHostTheClientUsedAsImageHost) {
         {"", "127.0.0.1:" + port},
     };
     for (const auto& [hostHeader, expected] : cases) {
-        const auto res = client.Post(
-            "/pagewright/soapserver.php", {{"Host", hostHeader}},
-            testing_support::requestBody("apiGetInterface", {{"ticket", m_ticket}}), "text/xml");
+        const auto res =
+            client.post("/pagewright/soapserver.php",
+                        testing_support::requestBody("apiGetInterface", {{"ticket", m_ticket}}),
+                        "text/xml", {{"Host", hostHeader}});
         ASSERT_TRUE(res);
         const Reply r = testing_support::readReply(res->status, res->body);
         ASSERT_EQ(r.err, "0") << r.body;

@@ -2,11 +2,10 @@
 #include "server/cli/migrate.h"
 #include "server/gateway/gateway_dispatcher.h"
 #include "service_fixture.h"
+#include "support/sendsms_double.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <map>
-#include <thread>
 
 namespace textowl::server {
 namespace {
@@ -36,9 +35,9 @@ struct Instance {
         instance->start();
     }
     Reply call(const std::string& op, const testing_support::Params& params) {
-        httplib::Client client("127.0.0.1", server->port());
+        test::LoopbackClient client(server->port());
         const auto res =
-            client.Post("/pagewright/soapserver.php", requestBody(op, params), "text/xml");
+            client.post("/pagewright/soapserver.php", requestBody(op, params), "text/xml");
         return res ? readReply(res->status, res->body) : Reply{};
     }
 
@@ -77,17 +76,7 @@ TEST_F(Instances, TicketFromOneInstanceIsHonouredAndEndedByTheOther) {
 // sees each recipient exactly once.
 TEST_F(Instances, DueMessagesAreHandedOverExactlyOnceByTwoDispatchers) {
     constexpr int kMessages = 500;
-    std::mutex mutex;
-    std::condition_variable arrived;
-    std::map<std::string, int> received;
-    httplib::Server gateway;
-    gateway.Get("/cgi-bin/sendsms", [&](const httplib::Request& req, httplib::Response& res) {
-        std::lock_guard lock(mutex);
-        ++received[req.get_param_value("to")];
-        arrived.notify_all();
-        res.status = 202;
-        res.set_content("0: Accepted for delivery\n", "text/plain");
-    });
+    test::SendsmsDouble gateway;
     Store seed(database());
     ASSERT_EQ(seed.accounts().create("alice", "x", kMessages * 100), Err::Ok);
     const AccountId alice = seed.accounts().find("alice")->id;
@@ -104,16 +93,12 @@ TEST_F(Instances, DueMessagesAreHandedOverExactlyOnceByTwoDispatchers) {
     }
     ASSERT_EQ(seed.outbox().queue(alice, messages, kMessages * 100, 1), Err::Ok);
 
-    const int port = gateway.bind_to_any_port("127.0.0.1");
-    std::thread serving([&] { gateway.listen_after_bind(); });
-
     std::vector<std::unique_ptr<Store>> stores;
     std::vector<std::unique_ptr<GatewayDispatcher>> dispatchers;
     for (int i = 0; i < 2; ++i) {
         stores.push_back(std::make_unique<Store>(database()));
         DispatcherOptions options;
-        options.gateway =
-            *GatewayUrl::parse("http://u:p@127.0.0.1:" + std::to_string(port) + "/cgi-bin/sendsms");
+        options.gateway = *GatewayUrl::parse(gateway.url());
         options.publicUrl = "http://127.0.0.1:1";
         options.clock = [] { return std::int64_t{1'700'000'000}; };
         options.diagnostics = [](const std::string&) {};
@@ -123,22 +108,12 @@ TEST_F(Instances, DueMessagesAreHandedOverExactlyOnceByTwoDispatchers) {
         d->start();
     }
     // A claim is made before its request leaves: wait for the requests themselves.
-    {
-        std::unique_lock lock(mutex);
-        const bool all = arrived.wait_for(lock, std::chrono::seconds(60), [&] {
-            int count = 0;
-            for (const auto& entry : received) {
-                count += entry.second;
-            }
-            return count >= kMessages;
-        });
-        EXPECT_TRUE(all) << "the dispatchers handed over fewer than all messages";
-    }
+    EXPECT_TRUE(gateway.waitForRequests(kMessages, std::chrono::seconds(60)))
+        << "the dispatchers handed over fewer than all messages";
     for (auto& d : dispatchers) {
         d->stop();
     }
-    gateway.stop();
-    serving.join();
+    const std::map<std::string, int> received = gateway.received();
     EXPECT_EQ(received.size(), static_cast<std::size_t>(kMessages));
     for (const OutboxMessage& m : seed.outbox().list("alice")) {
         EXPECT_EQ(m.state, MessageState::Submitted) << m.recipient;
