@@ -96,6 +96,7 @@ struct ScriptedServer::Connection {
     std::string received;
     std::size_t consumed = 0;
     bool finished = false;
+    bool silent = false;
     std::thread thread;
 };
 
@@ -208,10 +209,26 @@ public:
         ::poll(&p, 1, static_cast<int>(delay.count()));
     }
 
+    // Waits until the client's side has acknowledged everything sent, a FIN included, so that
+    // the client sees it whenever it looks next. Gives up after the linger time.
+    void waitUntilAcknowledged() {
+        const auto until = std::chrono::steady_clock::now() + kLingerOnClose;
+        for (;;) {
+            tcp_info info{};
+            socklen_t size = sizeof info;
+            if (::getsockopt(m_fd, IPPROTO_TCP, TCP_INFO, &info, &size) != 0 ||
+                info.tcpi_unacked == 0 || std::chrono::steady_clock::now() >= until) {
+                return;
+            }
+            pause(std::chrono::milliseconds(1));
+        }
+    }
+
     // Sends FIN first and reads what is still coming, so that the client sees the bytes sent
     // before the close rather than a reset.
     void lingeringClose() {
         ::shutdown(m_fd, SHUT_WR);
+        waitUntilAcknowledged();
         auto until = std::chrono::steady_clock::now() + kLingerOnClose;
         for (;;) {
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -345,9 +362,18 @@ std::size_t ScriptedServer::acceptedCount() const {
 }
 
 bool ScriptedServer::waitForScriptEnd(std::size_t index, std::chrono::milliseconds limit) const {
+    return waitFor(index, &Connection::finished, limit);
+}
+
+bool ScriptedServer::waitForSilence(std::size_t index, std::chrono::milliseconds limit) const {
+    return waitFor(index, &Connection::silent, limit);
+}
+
+bool ScriptedServer::waitFor(std::size_t index, bool Connection::*state,
+                             std::chrono::milliseconds limit) const {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, limit, [&] {
-        return index < m_connections.size() && m_connections[index]->finished;
+        return index < m_connections.size() && (*m_connections[index]).*state;
     });
 }
 
@@ -393,6 +419,14 @@ void ScriptedServer::run(Connection& connection, const ConnectionScript& script)
     ScriptRunner runner(connection.fd, m_wakePipe[0], connection.received, connection.consumed,
                         m_mutex, m_stopping);
     for (const auto& step : script.steps()) {
+        if (step.kind == ConnectionScript::Step::Kind::Silent) {
+            runner.waitUntilAcknowledged();
+            {
+                std::lock_guard lock(m_mutex);
+                connection.silent = true;
+            }
+            m_changed.notify_all();
+        }
         if (!runner.runStep(step)) {
             break;
         }

@@ -91,13 +91,18 @@ public:
     // Everything the client sent on the index-th accepted connection, so far.
     std::string received(std::size_t index) const;
     std::size_t acceptedCount() const;
-    // Waits until the index-th connection's script has finished (or the time has passed).
+    // Waits until the index-th connection's script has finished (or the time has passed). Its
+    // close has reached the client by then.
     bool waitForScriptEnd(std::size_t index, std::chrono::milliseconds limit) const;
+    // Waits until the index-th connection's script has gone silent, with all it sent before in
+    // the client's hands.
+    bool waitForSilence(std::size_t index, std::chrono::milliseconds limit) const;
 
     void stop();
 
 private:
     struct Connection;
+    bool waitFor(std::size_t index, bool Connection::*state, std::chrono::milliseconds limit) const;
     void acceptLoop();
     void run(Connection& connection, const ConnectionScript& script);
 

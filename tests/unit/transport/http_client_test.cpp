@@ -5,9 +5,11 @@
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace textowl {
 namespace {
@@ -182,7 +184,6 @@ TEST_F(HttpClientTest, ConnectionClosedWhileIdleIsReplacedBeforeSending) {
                           ConnectionScript::serveForever(kOk));
     ASSERT_TRUE(send(server));
     ASSERT_TRUE(server.waitForScriptEnd(0, 2s));
-    std::this_thread::sleep_for(50ms); // the FIN reaches the client
     ASSERT_TRUE(send(server));
     EXPECT_EQ(server.acceptedCount(), 2u);
     EXPECT_EQ(countOf(server.received(0), "HTTP/1.1\r\n"), 1u); // nothing sent twice
@@ -207,7 +208,7 @@ TEST_F(HttpClientTest, UnaskedBytesOnAnIdleConnectionAreNotTakenForTheNextReply)
                                .staySilent()},
                           ConnectionScript::serveForever(kOk));
     ASSERT_TRUE(send(server));
-    std::this_thread::sleep_for(200ms); // the unasked bytes arrive while the client is idle
+    ASSERT_TRUE(server.waitForSilence(0, 2s)); // the unasked bytes arrived while the client idled
     ASSERT_TRUE(send(server));
     EXPECT_EQ(client.statusCode(), 200);
 }
@@ -337,7 +338,12 @@ TEST_F(HttpClientTest, ConnectThatIsNeverAnsweredFailsAfterTheTimeOut) {
         fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
         ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
     }
-    std::this_thread::sleep_for(50ms);
+    // Once one filler is through the handshake the queue is full.
+    std::vector<pollfd> pending;
+    for (int fd : fillers) {
+        pending.push_back({fd, POLLOUT, 0});
+    }
+    ASSERT_GT(::poll(pending.data(), pending.size(), 2000), 0);
     settings.timeoutMs = 200;
     Url url = *Url::parse("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/");
     EXPECT_FALSE(client.sendRequest(url, settings));
