@@ -19,6 +19,26 @@ inline bool isParseError(const beast::error_code& ec) {
            ec != http::error::end_of_stream && ec != http::error::partial_message;
 }
 
+// Whether the request's transfer codings, if it names any, are the one the front can read: a
+// single chunked. Any other leaves the body's end unknown, so the request cannot be answered
+// and what follows it on the connection cannot be told apart from it.
+inline bool readableTransferCoding(const http::fields& head) {
+    const auto [first, last] = head.equal_range(http::field::transfer_encoding);
+    if (first == last) {
+        return true;
+    }
+    int codings = 0;
+    for (auto field = first; field != last; ++field) {
+        for (const auto coding : http::token_list{field->value()}) {
+            if (!beast::iequals(coding, "chunked")) {
+                return false;
+            }
+            ++codings;
+        }
+    }
+    return codings == 1;
+}
+
 inline const char* reasonText(int status) {
     return http::obsolete_reason(static_cast<http::status>(status)).data();
 }
@@ -164,6 +184,10 @@ private:
         const auto& head = m_parser->get();
         if (std::distance(head.begin(), head.end()) > limits().headerFields) {
             refuse(431);
+            return;
+        }
+        if (!readableTransferCoding(head)) {
+            refuse(501);
             return;
         }
         if (const auto length = m_parser->content_length();

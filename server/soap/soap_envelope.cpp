@@ -1,9 +1,9 @@
 #include "server/soap/soap_envelope.h"
 
 #include "server/soap/sanitized_text.h"
+#include "server/soap/well_formed.h"
 #include "server/soap/xml_text.h"
 
-#include <algorithm>
 #include <optional>
 #include <pugixml.hpp>
 #include <utility>
@@ -102,68 +102,6 @@ std::optional<std::string> parameterText(pugi::xml_node element, std::string& fa
     return sanitizeText(text);
 }
 
-// The code point a character reference such as "#x41" or "#65" names; nothing when it is
-// not one, which the parser then judges.
-std::optional<char32_t> referencedCharacter(std::string_view reference) {
-    const bool hex = reference.size() > 2 && (reference[1] == 'x');
-    std::string_view digits = reference.substr(hex ? 2 : 1);
-    if (digits.empty()) {
-        return std::nullopt;
-    }
-    while (digits.size() > 1 && digits.front() == '0') {
-        digits.remove_prefix(1);
-    }
-    if (digits.size() > 8) {
-        return char32_t{0x110000}; // beyond Unicode, whatever its digits
-    }
-    char32_t value = 0;
-    for (const char c : digits) {
-        const int digit = c >= '0' && c <= '9'          ? c - '0'
-                          : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                        : -1;
-        if (digit < 0) {
-            return std::nullopt;
-        }
-        value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
-    }
-    return value;
-}
-
-// pugixml turns "&#0;" into a NUL that ends the value there, and references to the other
-// characters XML 1.0 forbids into text no document may hold: a request with one is malformed,
-// never cut short. Character data sections and comments hold no references.
-std::optional<std::string> forbiddenCharacter(std::string_view body) {
-    if (body.find('\0') != std::string_view::npos) {
-        return "a NUL byte";
-    }
-    for (std::size_t at = body.find_first_of("<&"); at != std::string_view::npos;
-         at = body.find_first_of("<&", at + 1)) {
-        const std::string_view rest = body.substr(at);
-        for (const auto& [open, close] :
-             {std::pair{"<![CDATA[", "]]>"}, std::pair{"<!--", "-->"}}) {
-            if (rest.starts_with(open)) {
-                at = body.find(close, at);
-                if (at == std::string_view::npos) {
-                    return std::nullopt;
-                }
-            }
-        }
-        if (!rest.starts_with("&#")) {
-            continue;
-        }
-        const std::size_t end = rest.find(';');
-        const auto cp = end == std::string_view::npos
-                            ? std::nullopt
-                            : referencedCharacter(rest.substr(1, end - 1));
-        if (cp && !isXmlChar(*cp)) {
-            return "a reference to a character XML forbids: " +
-                   std::string(rest.substr(0, std::min<std::size_t>(end + 1, 16)));
-        }
-    }
-    return std::nullopt;
-}
-
 SoapParseResult refuse(std::string why) {
     SoapParseResult result;
     result.fault = std::move(why);
@@ -173,13 +111,15 @@ SoapParseResult refuse(std::string why) {
 } // namespace
 
 SoapParseResult parseSoapRequest(std::string_view body) {
-    if (const auto forbidden = forbiddenCharacter(body)) {
-        return refuse("malformed XML: " + *forbidden);
+    if (const auto malformed = notWellFormed(body)) {
+        return refuse("malformed XML: " + *malformed);
     }
     pugi::xml_document doc;
     // Without parse_ws_pcdata a parameter of blanks only would arrive as an empty string.
     const unsigned options = pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata;
-    const pugi::xml_parse_result parsed = doc.load_buffer(body.data(), body.size(), options);
+    // The bytes are known to be UTF-8 by now, whatever a declaration inside claims.
+    const pugi::xml_parse_result parsed =
+        doc.load_buffer(body.data(), body.size(), options, pugi::encoding_utf8);
     if (!parsed) {
         return refuse(std::string("malformed XML: ") + parsed.description());
     }

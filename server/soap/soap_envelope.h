@@ -22,9 +22,10 @@ struct SoapParseResult {
     bool mustUnderstand = false; // refused because of a header entry the service cannot honour
 };
 
-// Parses a SOAP 1.1 request body. Document type declarations are refused, so no entity is ever
-// expanded. Parameter texts are sanitised to valid UTF-8 made of XML characters and otherwise
-// kept as sent: blanks are never trimmed, whatever xml:space says.
+// Parses a SOAP 1.1 request body, which must be UTF-8. Document type declarations are refused, so
+// no entity is ever expanded, and a reference to one is refused rather than kept as text.
+// Parameter texts have the characters XML forbids replaced and are otherwise kept as sent: blanks
+// are never trimmed, whatever xml:space says.
 SoapParseResult parseSoapRequest(std::string_view body);
 
 std::string soapResponse(std::string_view operation, std::string_view returnText);

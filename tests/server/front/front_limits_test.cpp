@@ -143,6 +143,11 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"BodySlowerThanItsDeadline", soapHead("Content-Length: 10\r\n\r\nabc"), 408},
         HostileCase{"BadChunkSize",
                     soapHead("Transfer-Encoding: chunked\r\n\r\nzz\r\nabc\r\n0\r\n\r\n"), 400},
+        HostileCase{"UnknownTransferCoding",
+                    soapHead("Transfer-Encoding: gzip\r\n\r\n") + std::string(64, 'z'), 501},
+        HostileCase{"CodingBeforeChunked",
+                    soapHead("Transfer-Encoding: gzip, chunked\r\n\r\n4\r\nzzzz\r\n0\r\n\r\n"),
+                    501},
         HostileCase{"BareLineFeed",
                     "POST /pagewright/soapserver.php HTTP/1.1\nHost: localhost\n"
                     "Content-Length: 0\n\n",

@@ -48,29 +48,51 @@ void PrintTo(const FaultCase& c, std::ostream* os) {
 
 class ProtocolFault : public ServiceTest, public testing::WithParamInterface<FaultCase> {};
 
-TEST_P(ProtocolFault, IsHttp500WithClientFault) {
-    const Reply r = post(GetParam().body, GetParam().soapAction);
+// A send from a signed-in account whose message text goes on the wire exactly as given.
+std::string sendWithRawText(const std::string& text) {
+    std::string body = requestBody("apiSendSms", {{"ticket", "TICKET"},
+                                                  {"sms_from", ""},
+                                                  {"sms_to", "46700000001"},
+                                                  {"msg_content", "TEXT"},
+                                                  {"msg_type", "text"},
+                                                  {"unicode", "0"},
+                                                  {"schedule", ""}});
+    return body.replace(body.find("TEXT"), 4, text);
+}
+
+TEST_P(ProtocolFault, IsHttp500WithClientFaultThatStoresAndChargesNothing) {
+    const std::string ticket = signedIn();
+    const std::string before = balance(ticket);
+    std::string body = GetParam().body;
+    if (const std::size_t at = body.find("TICKET"); at != std::string::npos) {
+        body.replace(at, 6, ticket);
+    }
+    const Reply r = post(body, GetParam().soapAction);
     EXPECT_EQ(r.status, 500);
     EXPECT_EQ(r.faultCode, "soap:Client") << r.body;
+    EXPECT_EQ(balance(ticket), before);
+    EXPECT_TRUE(store().outbox().list("alice").empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ProtocolFault,
-    testing::Values(FaultCase{"MalformedEnvelope", "<soap:Envelope", std::nullopt},
-                    FaultCase{"UnknownOperation", requestBody("apiRenewTicket", {{"ticket", "t"}}),
-                              std::nullopt},
-                    FaultCase{"MissingParameter", requestBody("apiValidateLogin", {{"user", "x"}}),
-                              std::nullopt},
-                    FaultCase{"SoapActionNamesAnotherOperation",
-                              requestBody("apiLogout", {{"ticket", "t"}}),
-                              "\"urn:Pagewright#apiBalanceSms\""},
-                    FaultCase{"SoapActionOfAnotherService",
-                              requestBody("apiLogout", {{"ticket", "t"}}),
-                              "\"urn:Other#apiLogout\""},
-                    FaultCase{"EntityDeclaration",
-                              "<!DOCTYPE x [<!ENTITY a \"aaaa\">]>" +
-                                  requestBody("apiLogout", {{"ticket", "&a;"}}),
-                              std::nullopt}),
+    testing::Values(
+        FaultCase{"MalformedEnvelope", "<soap:Envelope", std::nullopt},
+        FaultCase{"UnknownOperation", requestBody("apiRenewTicket", {{"ticket", "t"}}),
+                  std::nullopt},
+        FaultCase{"MissingParameter", requestBody("apiValidateLogin", {{"user", "x"}}),
+                  std::nullopt},
+        FaultCase{"SoapActionNamesAnotherOperation", requestBody("apiLogout", {{"ticket", "t"}}),
+                  "\"urn:Pagewright#apiBalanceSms\""},
+        FaultCase{"SoapActionOfAnotherService", requestBody("apiLogout", {{"ticket", "t"}}),
+                  "\"urn:Other#apiLogout\""},
+        FaultCase{"EntityDeclaration",
+                  "<!DOCTYPE x [<!ENTITY a \"aaaa\">]>" +
+                      requestBody("apiLogout", {{"ticket", "&a;"}}),
+                  std::nullopt},
+        FaultCase{"UndeclaredEntity", sendWithRawText("a&foo;"), std::nullopt},
+        FaultCase{"OverlongUtf8", sendWithRawText("a\xC0\xAF\xE0\x80\xAF"), std::nullopt},
+        FaultCase{"LoneSurrogateInUtf8", sendWithRawText("a\xED\xA0\xBDb"), std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Protocol, SoapActionMayBeAbsentOrEmpty) {

@@ -43,10 +43,10 @@ TEST(SoapEnvelope, CharacterReferencesDecodeToUtf8) {
     EXPECT_EQ(parsed.request->params.at("msg_content"), "a&b<c>d \xC3\xA9\r\n\xF0\x9F\x98\x80");
 }
 
-TEST(SoapEnvelope, RawLoneSurrogateAndControlCharactersBecomeReplacement) {
+TEST(SoapEnvelope, ControlCharactersBecomeReplacementAndAWrittenReplacementStays) {
     const auto parsed =
-        parseSoapRequest(envelope("apiSendSms", "<msg_content>x\xED\xA0\xBDy\x01</msg_content>"));
-    ASSERT_TRUE(parsed.request);
+        parseSoapRequest(envelope("apiSendSms", "<msg_content>x\x01y\xEF\xBF\xBD</msg_content>"));
+    ASSERT_TRUE(parsed.request) << parsed.fault;
     EXPECT_EQ(parsed.request->params.at("msg_content"), "x\xEF\xBF\xBDy\xEF\xBF\xBD");
 }
 
@@ -114,6 +114,12 @@ INSTANTIATE_TEST_SUITE_P(
                     envelope("apiValidateLogin", "<user>de&#0;mo</user><password>x</password>")},
         RefusedCase{"ReferenceToALoneSurrogate",
                     envelope("apiLogout", "<ticket>a&#x00D83D;</ticket>")},
+        RefusedCase{"UndeclaredEntity", envelope("apiLogout", "<ticket>a&foo;</ticket>")},
+        RefusedCase{"AmpersandStartingNoReference",
+                    envelope("apiLogout", "<ticket>a & b</ticket>")},
+        RefusedCase{"OverlongUtf8", envelope("apiLogout", "<ticket>a\xE0\x80\xAF</ticket>")},
+        RefusedCase{"LoneSurrogateInUtf8", envelope("apiLogout", "<ticket>a\xED\xA0\xBD</ticket>")},
+        RefusedCase{"CutUtf8Sequence", envelope("apiLogout", "<ticket>a\xF0\x9F\x98</ticket>")},
         RefusedCase{"MustUnderstandHeader",
                     "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">"
                     "<soap:Header><h:x xmlns:h=\"urn:h\" soap:mustUnderstand=\"1\"/></soap:Header>"
