@@ -36,23 +36,6 @@ std::optional<char32_t> referencedCharacter(std::string_view reference) {
     return value;
 }
 
-// Decoding would turn such bytes into U+FFFD, so the recipient would read a text other than
-// the one sent; only the three bytes of a U+FFFD the client wrote itself stand for one.
-std::optional<std::string> invalidUtf8(std::string_view text) {
-    for (std::size_t at = 0; at < text.size();) {
-        if (static_cast<unsigned char>(text[at]) < 0x80) {
-            ++at;
-            continue;
-        }
-        const Utf8Step step = readUtf8(text, at);
-        if (step.codePoint == kUtf8Replacement && text.substr(at, step.length) != "\xEF\xBF\xBD") {
-            return "bytes that are not UTF-8 at offset " + std::to_string(at);
-        }
-        at += step.length;
-    }
-    return std::nullopt;
-}
-
 // What "&..." at the start of rest refers to is wrong with; nothing when it is a predefined
 // entity or a reference to a character XML allows.
 std::optional<std::string> badReference(std::string_view rest) {
@@ -81,6 +64,23 @@ std::optional<std::string> badReference(std::string_view rest) {
 }
 
 } // namespace
+
+// Decoding would turn such bytes into U+FFFD, so the recipient would read a text other than
+// the one sent; only the three bytes of a U+FFFD the client wrote itself stand for one.
+std::optional<std::string> invalidUtf8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
+            ++at;
+            continue;
+        }
+        const Utf8Step step = readUtf8(text, at);
+        if (step.codePoint == kUtf8Replacement && text.substr(at, step.length) != "\xEF\xBF\xBD") {
+            return "bytes that are not UTF-8 at offset " + std::to_string(at);
+        }
+        at += step.length;
+    }
+    return std::nullopt;
+}
 
 std::optional<std::string> notWellFormed(std::string_view document) {
     if (document.find('\0') != std::string_view::npos) {

@@ -12,4 +12,7 @@ namespace textowl::server {
 // literal text. Nothing when the document holds none of these.
 std::optional<std::string> notWellFormed(std::string_view document);
 
+// Where the text stops being UTF-8, as a reason; nothing when it is UTF-8 throughout.
+std::optional<std::string> invalidUtf8(std::string_view text);
+
 } // namespace textowl::server

@@ -1,3 +1,4 @@
+#include "server/soap/well_formed.h"
 #include "server/store/sqlite/sqlite_db.h"
 #include "service_fixture.h"
 #include "support/sms_parts_table.h"
@@ -308,7 +309,7 @@ TEST_P(Operations, SendChargesOneCreditPerPartAndRecipient) {
 TEST_P(Operations, SendChargesWhatThePartCountSays) {
     m_ticket = signedIn("alice", 100000);
     for (const sms_table::SmsPartsCase& c : sms_table::kSmsPartsCases) {
-        if (c.text.empty()) {
+        if (c.text.empty() || invalidUtf8(c.text)) {
             continue; // refused before any charge
         }
         SCOPED_TRACE(c.name);
